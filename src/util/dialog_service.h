@@ -1,0 +1,36 @@
+#pragma once
+// Message boxes, input boxes, file and colour dialogs go through one service, so that the
+// program shows Qt dialogs and tests answer from a script. Until a service is installed, boxes
+// are not shown and every dialog is cancelled.
+#include <memory>
+#include <string>
+
+#include "util/colour.h"
+
+namespace util {
+
+struct FileDialogRequest {
+  std::string title;          // "Open File" / "Save File"
+  std::string initialFolder;
+  std::string filter;         // "File Type (*.VexA)|*.VexA"
+  std::string proposedName;   // base name offered in the name field
+};
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+  // A modal box with an OK button; title "INFO", "WARNING" or "ERROR".
+  virtual void ShowMessage(const std::string& title, const std::string& text) = 0;
+  // An input box offering `text`; true with the answer in `text` when confirmed, false (text
+  // unchanged) when cancelled.
+  virtual bool InputQuery(const std::string& title, const std::string& prompt, std::string& text) = 0;
+  virtual bool OpenFile(const FileDialogRequest& request, std::string& path) = 0;
+  virtual bool SaveFile(const FileDialogRequest& request, std::string& path) = 0;
+  virtual bool PickColour(TColor& colour) = 0;
+};
+
+// Installs the process's dialog service; nullptr restores the non-interactive default.
+void SetDialogService(std::shared_ptr<DialogService> service);
+DialogService& Dialogs();
+
+}  // namespace util

@@ -1,0 +1,207 @@
+#include "util/error_log.h"
+
+#include <sched.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+
+#include "platform/diagnostics.h"
+#include "platform/path_resolve.h"
+#include "util/dialog_service.h"
+#include "util/number_text.h"
+#include "util/process_globals.h"
+#include "util/speaker.h"
+
+namespace util {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct ErrorLog {
+  std::mutex mutex;
+  std::FILE* file = nullptr;
+  std::string path;
+  Clock::time_point start = Clock::now();
+};
+
+ErrorLog& Log() {
+  static ErrorLog log;
+  return log;
+}
+
+std::string FormatLine(const std::string& text, int number, double seconds) {
+  char head[16];
+  std::snprintf(head, sizeof head, "%06d", number);
+  return std::string(head) + "  " + FormatElapsedTime(seconds) + "  " + text + "\n";
+}
+
+// Writes under the lock; the caller must not hold it.
+void WriteLine(const std::string& text, int number) {
+  ErrorLog& log = Log();
+  std::lock_guard lock(log.mutex);
+  const double seconds = std::chrono::duration<double>(Clock::now() - log.start).count();
+  const std::string line = FormatLine(text, number, seconds);
+  std::FILE* out = log.file ? log.file : stderr;
+  std::fwrite(line.data(), 1, line.size(), out);
+  std::fflush(out);
+}
+
+std::string FormatUnits(double seconds, std::int64_t unitsPerSecond, int fractionDigits) {
+  if (!(seconds > 0.0)) seconds = 0.0;
+  // Beyond 999999 days the time no longer matters; it must only not overflow.
+  constexpr double kMaxSeconds = 999999.0 * 86400.0;
+  if (seconds > kMaxSeconds) seconds = kMaxSeconds;
+  const auto units = static_cast<std::int64_t>(std::llround(seconds * static_cast<double>(unitsPerSecond)));
+  const std::int64_t perMinute = 60 * unitsPerSecond;
+  const std::int64_t perHour = 60 * perMinute;
+  const std::int64_t perDay = 24 * perHour;
+  const auto days = static_cast<long long>(units / perDay);
+  const auto hours = static_cast<long long>(units % perDay / perHour);
+  const auto minutes = static_cast<long long>(units % perHour / perMinute);
+  const auto secs = static_cast<long long>(units % perMinute / unitsPerSecond);
+  const auto fraction = static_cast<long long>(units % unitsPerSecond);
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "%03lld:%02lld:%02lld:%02lld.%0*lld", days, hours, minutes, secs, std::clamp(fractionDigits, 0, 9), fraction);
+  return buf;
+}
+
+std::string CurrentDirectory() {
+  std::string dir(4096, '\0');
+  if (!::getcwd(dir.data(), dir.size())) return ".";
+  dir.resize(dir.find('\0'));
+  return dir;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void ShowBox(const char* title, const std::string& text, bool showBox) {
+  if (showBox) Dialogs().ShowMessage(title, text);
+}
+
+}  // namespace
+
+std::string FormatElapsedTime(double seconds) { return FormatUnits(seconds, 1000000, 6); }
+
+std::string FormatElapsedTimeMs(double seconds) { return FormatUnits(seconds, 1000, 3); }
+
+double ElapsedSeconds() {
+  ErrorLog& log = Log();
+  std::lock_guard lock(log.mutex);
+  return std::chrono::duration<double>(Clock::now() - log.start).count();
+}
+
+void LogProgramStart(bool isLibrary, const std::string& version, platform::MessageTarget* mainWindow,
+                     const std::string& programName, const std::string& logFolder, const std::string& logName) {
+  if (!isLibrary) {
+    SetProgramFolder(CurrentDirectory());
+    MainWindowHandle = mainWindow;
+  }
+  std::string folder = platform::NormalizeSeparators(ProgramFolder() + "/" + logFolder);
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  folder = platform::ResolvePath(folder);
+  if (!IsFolder(folder)) folder = ProgramFolder();
+  const std::string path = folder + "/" + (logName.empty() ? programName : logName) + ".log";
+  {
+    ErrorLog& log = Log();
+    std::lock_guard lock(log.mutex);
+    if (log.file) std::fclose(log.file);
+    log.file = std::fopen(path.c_str(), "w");
+    log.path = log.file ? path : std::string();
+    log.start = Clock::now();
+  }
+  platform::SetDiagnosticSink([](const std::string& text) { WriteErrorLogLine(text, 0); });
+  WriteErrorLogLine("------------------PROGRAM START--------------------", 0);
+  WriteErrorLogLine("Program Version " + version, 0);
+  if (!Log().file) WriteErrorLogLine("Error log cannot be opened: " + path, 0);
+  if (!isLibrary) ClosingFlag = false;
+}
+
+void LogProgramEnd(bool /*isLibrary*/) {
+  WriteErrorLogLine("------------------PROGRAM END--------------------", 0);
+  platform::SetDiagnosticSink(nullptr);
+  ErrorLog& log = Log();
+  std::lock_guard lock(log.mutex);
+  if (log.file) std::fclose(log.file);
+  log.file = nullptr;
+  log.path.clear();
+}
+
+void WriteErrorLogLine(const std::string& text, int number) { WriteLine(text, number); }
+
+void LogInfoText(const std::string& text, int number, bool showBox) {
+  WriteLine(text, number);
+  ShowBox("INFO", text, showBox);
+}
+
+void LogInfo(const std::string& text, int number, bool showBox) { LogInfoText(text, number, showBox); }
+
+void LogWarning(const std::string& text, int number, bool showBox) {
+  SpeakerErrorTone();
+  WriteLine(text, number);
+  ShowBox("WARNING", text, showBox);
+}
+
+void LogError(const std::string& text, int number, bool showBox) {
+  SpeakerDoubleClick();
+  WriteLine(text, number);
+  ShowBox("ERROR", text, showBox);
+}
+
+void LogWithLocation(const std::string& unit, int line, const std::string& operation, const std::string& text) {
+  WriteLine(unit + " :: " + operation + " :: " + text, line);
+}
+
+void ClearErrorLog() {
+  {
+    ErrorLog& log = Log();
+    std::lock_guard lock(log.mutex);
+    if (log.file) {
+      std::FILE* reopened = std::freopen(log.path.c_str(), "w", log.file);
+      log.file = reopened;
+      if (!reopened) log.path.clear();
+    }
+  }
+  WriteLine("ERROR LOG CLEARED", 0);
+}
+
+std::string ErrorLogPath() {
+  ErrorLog& log = Log();
+  std::lock_guard lock(log.mutex);
+  return log.path;
+}
+
+void ReportPcInfo() {
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  struct utsname uts {};
+  const bool haveUts = ::uname(&uts) == 0;
+  const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  const int usable = ::sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? CPU_COUNT(&allowed) : 0;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  const long long memoryMb = (pages > 0 && pageSize > 0) ? static_cast<long long>(pages) * pageSize / (1024 * 1024) : 0;
+  const ScreenSize screen = GetScreenSize();
+
+  WriteLine(std::string("PC INFO - Host Name: ") + host, 0);
+  WriteLine(std::string("PC INFO - Operating System: ") +
+                (haveUts ? std::string(uts.sysname) + " " + uts.release + " " + uts.machine : "unknown"),
+            0);
+  WriteLine("PC INFO - Processors: " + std::to_string(online) + " (usable " + std::to_string(usable) + ")", 0);
+  WriteLine("PC INFO - Physical Memory: " + std::to_string(memoryMb) + " MB", 0);
+  WriteLine("PC INFO - Screen: " + std::to_string(screen.width) + " x " + std::to_string(screen.height), 0);
+  WriteLine("PC INFO - Program Folder: " + ProgramFolder(), 0);
+}
+
+}  // namespace util

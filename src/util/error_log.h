@@ -1,0 +1,48 @@
+#pragma once
+// The error log: one text file per run under the program folder, one line per event:
+//   the caller's number as "%06d", two blanks, the time since the log began as
+//   "%03d:%02d:%02d:%09.6f" (days, hours, minutes, seconds), two blanks, the text, "\n".
+// Lines are written whole under the log's own mutex and flushed at once, so a crash keeps every
+// line written before it. Warnings sound the two-tone, errors the double click; with `showBox`
+// a box titled "INFO", "WARNING" or "ERROR" follows.
+#include <string>
+
+#include "platform/message_bus.h"
+
+namespace util {
+
+// Opens the log emptied as <program folder>/<logFolder>/<logName>.log (in the program folder
+// itself when that folder does not exist), starts its clock and writes the start banner. A
+// program (not a library) also records the current directory as the program folder, the main
+// window and clears ClosingFlag; a library leaves those process-wide values to its host.
+void LogProgramStart(bool isLibrary, const std::string& version, platform::MessageTarget* mainWindow,
+                     const std::string& programName, const std::string& logFolder, const std::string& logName);
+// Writes the end banner and closes the log.
+void LogProgramEnd(bool isLibrary);
+
+void LogInfoText(const std::string& text, int number, bool showBox);
+void LogInfo(const std::string& text, int number, bool showBox);
+void LogWarning(const std::string& text, int number, bool showBox);
+void LogError(const std::string& text, int number, bool showBox);
+// One line, no sound, no box. Before the log is opened (and after it is closed) lines go to
+// stderr so that nothing is lost silently.
+void WriteErrorLogLine(const std::string& text, int number);
+// A trace line: the line number in the number column, then "<unit> :: <operation> :: <text>".
+void LogWithLocation(const std::string& unit, int line, const std::string& operation, const std::string& text);
+// Empties the log and writes "ERROR LOG CLEARED".
+void ClearErrorLog();
+// Writes the "PC INFO - " lines: host, operating system, processors, memory, screen, folder.
+void ReportPcInfo();
+
+// The path of the open log; empty when none is open.
+std::string ErrorLogPath();
+
+// Seconds since the log began (since the first use before it is opened).
+double ElapsedSeconds();
+// "%03d:%02d:%02d:%09.6f": days, hours, minutes and seconds rounded to microseconds, carried
+// whole (59.9999996 s is "000:00:01:00.000000"). Negative and NaN times count as 0.
+std::string FormatElapsedTime(double seconds);
+// The same with milliseconds: "%03d:%02d:%02d:%06.3f".
+std::string FormatElapsedTimeMs(double seconds);
+
+}  // namespace util

@@ -1,0 +1,42 @@
+#pragma once
+// The program's about box: name, version, notes and the error log, which the operator can open
+// in the desktop's viewer.
+#include <memory>
+#include <string>
+
+#include <QDialog>
+
+class QLabel;
+
+namespace platform {
+class ChildProcess;
+}
+
+namespace util {
+
+class TVopBorAboutBoxForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TVopBorAboutBoxForm(QWidget* parent = nullptr);
+  ~TVopBorAboutBoxForm() override;
+
+  // Fills the box and shows it modally; returns when the operator closes it. The error log is
+  // `logName` in `logFolder`; `logName` is the file's full name.
+  void SetInfo(const std::string& programName, const std::string& version, const std::string& notes,
+               const std::string& logFolder, const std::string& logName);
+
+  const std::string& LogFilePath() const { return logFilePath_; }
+
+ private:
+  void ViewErrorLog();
+
+  QLabel* productName_;
+  QLabel* version_;
+  QLabel* comments_;
+  QLabel* logFile_;
+  std::string logFilePath_;
+  std::unique_ptr<platform::ChildProcess> viewer_;
+};
+
+}  // namespace util

@@ -1,0 +1,92 @@
+#include "util/gui/qt_dialog_service.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QStringList>
+
+#include "util/gui/qt_colour.h"
+
+namespace util {
+
+namespace {
+
+QString FromStd(const std::string& text) { return QString::fromStdString(text); }
+
+bool RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode, std::string& path) {
+  QFileDialog dialog(QApplication::activeWindow(), FromStd(request.title), FromStd(request.initialFolder),
+                     ToQtFileFilter(request.filter));
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  if (!request.proposedName.empty()) dialog.selectFile(FromStd(request.proposedName));
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return false;
+  path = chosen.front().toStdString();
+  return true;
+}
+
+}  // namespace
+
+QMessageBox::Icon MessageIconFor(const std::string& title) {
+  if (title == "INFO") return QMessageBox::Information;
+  if (title == "WARNING") return QMessageBox::Warning;
+  if (title == "ERROR") return QMessageBox::Critical;
+  return QMessageBox::NoIcon;
+}
+
+QString ToQtFileFilter(const std::string& filter) {
+  const QStringList parts = FromStd(filter).split(u'|');
+  QStringList filters;
+  for (qsizetype i = 0; i < parts.size(); i += 2) {
+    QString description = parts[i].trimmed();
+    const QString patterns = i + 1 < parts.size() ? parts[i + 1].trimmed() : QString();
+    if (description.isEmpty() && patterns.isEmpty()) continue;
+    if (patterns.isEmpty()) {
+      filters.append(description);
+      continue;
+    }
+    if (description.endsWith(u')')) {
+      const qsizetype open = description.lastIndexOf(u'(');
+      if (open >= 0) description = description.left(open).trimmed();
+    }
+    QStringList list = patterns.split(u';', Qt::SkipEmptyParts);
+    for (QString& pattern : list) pattern = pattern.trimmed();
+    const QString joined = list.join(u' ');
+    filters.append(description.isEmpty() ? joined : description + QStringLiteral(" (") + joined + u')');
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+void QtDialogService::ShowMessage(const std::string& title, const std::string& text) {
+  QMessageBox box(MessageIconFor(title), FromStd(title), FromStd(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+}
+
+bool QtDialogService::InputQuery(const std::string& title, const std::string& prompt, std::string& text) {
+  bool confirmed = false;
+  const QString answer = QInputDialog::getText(QApplication::activeWindow(), FromStd(title), FromStd(prompt),
+                                               QLineEdit::Normal, FromStd(text), &confirmed);
+  if (!confirmed) return false;
+  text = answer.toStdString();
+  return true;
+}
+
+bool QtDialogService::OpenFile(const FileDialogRequest& request, std::string& path) {
+  return RunFileDialog(request, QFileDialog::AcceptOpen, path);
+}
+
+bool QtDialogService::SaveFile(const FileDialogRequest& request, std::string& path) {
+  return RunFileDialog(request, QFileDialog::AcceptSave, path);
+}
+
+bool QtDialogService::PickColour(TColor& colour) {
+  const QColor chosen = QColorDialog::getColor(ToQColor(colour), QApplication::activeWindow());
+  if (!chosen.isValid()) return false;
+  colour = FromQColor(chosen);
+  return true;
+}
+
+}  // namespace util

@@ -1,0 +1,30 @@
+#pragma once
+// The program's dialog service: Qt message boxes, input boxes, file and colour dialogs, each
+// modal and owned by the active window.
+#include <string>
+
+#include <QMessageBox>
+#include <QString>
+
+#include "util/dialog_service.h"
+
+namespace util {
+
+class QtDialogService final : public DialogService {
+ public:
+  void ShowMessage(const std::string& title, const std::string& text) override;
+  bool InputQuery(const std::string& title, const std::string& prompt, std::string& text) override;
+  bool OpenFile(const FileDialogRequest& request, std::string& path) override;
+  bool SaveFile(const FileDialogRequest& request, std::string& path) override;
+  bool PickColour(TColor& colour) override;
+};
+
+// The box icon for a message title: "INFO", "WARNING" and "ERROR" get their icons, others none.
+QMessageBox::Icon MessageIconFor(const std::string& title);
+
+// Converts a filter in the "description|pattern|description|pattern" form, patterns separated by
+// ';', to Qt's "description (pattern pattern);;..." form. A description that already ends in a
+// parenthesised pattern list has it replaced, since Qt takes the patterns from the parentheses.
+QString ToQtFileFilter(const std::string& filter);
+
+}  // namespace util

@@ -1,0 +1,96 @@
+#include "platform/named_mutex.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+namespace platform {
+namespace {
+
+using enum MutexWait;
+using std::chrono::milliseconds;
+constexpr milliseconds kNow{0};
+
+// Ownership is per thread, so the other owner is a thread of its own.
+template <typename Work>
+auto OnOtherThread(Work work) {
+  return std::async(std::launch::async, work).get();
+}
+
+// What a wait from another thread gets; that thread gives back what it got.
+MutexWait WaitElsewhere(NamedMutex& mutex, milliseconds timeout = kNow) {
+  return OnOtherThread([&] {
+    const MutexWait got = mutex.Wait(timeout);
+    if (got == Acquired) mutex.Release();
+    return got;
+  });
+}
+
+TEST(NamedMutex, OwnerReentersThroughAnyHandleOfTheNameAndNeedsOneReleasePerWait) {
+  NamedMutex mutex("NM_Reenter"), same("NM_Reenter"), other("NM_ReenterOther");
+  EXPECT_FALSE(mutex.Release());  // nobody owns it
+  ASSERT_EQ(mutex.Wait(kNow), Acquired);
+  ASSERT_EQ(same.Wait(kNow), Acquired);
+  // A handle opened and closed by another thread while the mutex is held reaches the same mutex.
+  EXPECT_EQ(OnOtherThread([] { return NamedMutex("NM_Reenter").Wait(kNow); }), TimedOut);
+  EXPECT_EQ(WaitElsewhere(other), Acquired);  // another name, another mutex
+  EXPECT_TRUE(same.Release());
+  EXPECT_EQ(WaitElsewhere(mutex), TimedOut);
+  EXPECT_TRUE(mutex.Release());
+  EXPECT_FALSE(same.Release());
+  EXPECT_EQ(WaitElsewhere(mutex), Acquired);
+}
+
+TEST(NamedMutex, OtherThreadsTimeOutCannotReleaseAndGetItOnceFreed) {
+  NamedMutex mutex("NM_Other");
+  ASSERT_EQ(mutex.Wait(kNow), Acquired);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(WaitElsewhere(mutex, milliseconds(150)), TimedOut);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(100));  // it did wait
+  EXPECT_FALSE(OnOtherThread([&] { return mutex.Release(); }));
+  EXPECT_EQ(WaitElsewhere(mutex), TimedOut);
+
+  std::promise<void> waiting;
+  auto waiter = std::async(std::launch::async, [&] {
+    NamedMutex own("NM_Other");
+    waiting.set_value();
+    const auto asked = std::chrono::steady_clock::now();
+    const bool got = own.Wait(milliseconds(20000)) == Acquired && own.Release();
+    return got && std::chrono::steady_clock::now() - asked < std::chrono::seconds(10);  // woken, not timed out
+  });
+  waiting.get_future().wait();
+  std::this_thread::sleep_for(milliseconds(30));  // let it block; the result holds either way
+  EXPECT_TRUE(mutex.Release());
+  EXPECT_TRUE(waiter.get());
+}
+
+TEST(NamedMutex, AMutexLeftHeldStaysHeldUntilItsLastHandleCloses) {
+  {
+    NamedMutex kept("NM_LeftHeld");
+    // The owner closes its handle and ends without releasing.
+    OnOtherThread([] { return NamedMutex("NM_LeftHeld").Wait(kNow); });
+    EXPECT_EQ(kept.Wait(kNow), TimedOut);
+    // A thread started later, which may well get the ended thread's id, does not own it either.
+    EXPECT_EQ(WaitElsewhere(kept), TimedOut);
+    EXPECT_FALSE(kept.Release());
+  }
+  NamedMutex reopened("NM_LeftHeld");  // every handle was closed: a new, free mutex
+  EXPECT_EQ(reopened.Wait(kNow), Acquired);
+  EXPECT_TRUE(reopened.Release());
+}
+
+TEST(NamedMutex, MovingCarriesTheMutexAndLeavesAnEmptyHandle) {
+  NamedMutex first("NM_MoveA"), target("NM_MoveB");
+  ASSERT_EQ(first.Wait(kNow), Acquired);
+  target = NamedMutex(std::move(first));
+  EXPECT_EQ(target.Name(), "NM_MoveA");
+  EXPECT_TRUE(target.Release());
+  EXPECT_EQ(first.Name(), "");  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(first.Wait(kNow), TimedOut);
+  EXPECT_FALSE(first.Release());
+}
+
+}  // namespace
+}  // namespace platform

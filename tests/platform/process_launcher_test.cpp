@@ -1,0 +1,141 @@
+#include "platform/process_launcher.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <utility>
+
+#include "support/log_capture.h"
+#include "support/scratch_folder.h"
+
+namespace platform {
+namespace {
+
+using testsupport::ScratchFolder;
+using Arguments = std::vector<std::string>;
+
+// The exit status when the child ends within `timeoutMs`, else -1.
+int ExitStatus(ChildProcess& child, int timeoutMs = 20000) {
+  int status = -1;
+  return child.WaitForExit(timeoutMs, &status) ? status : -1;
+}
+
+bool ProcessIsGone(int pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+TEST(ChildProcess, RunsInItsWorkingFolderWithArgumentsAndEnvironment) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  setenv("QUORX_LAUNCH_TEST", "inherited value", 1);
+  std::string error;
+  auto child = ChildProcess::Launch(  // "sh" is found on the PATH
+      "sh", {"-c", "printf '%s|' \"$QUORX_LAUNCH_TEST\" \"$@\" > out.txt; exit 3", "sh", "a b", "", "q\"x"},
+      folder.Path(), &error);
+  unsetenv("QUORX_LAUNCH_TEST");
+  ASSERT_NE(child, nullptr) << error;
+  EXPECT_EQ(ExitStatus(*child), 3);
+  EXPECT_FALSE(child->IsRunning());
+  EXPECT_EQ(ExitStatus(*child, 0), 3);  // asked again after the reaping
+  EXPECT_EQ(testsupport::ReadWholeFile(folder / "out.txt"), "inherited value|a b||q\"x|");
+}
+
+TEST(ChildProcess, TerminateAsksFirstAndChildrenGetDefaultSignalsWhateverThisProcessDoes) {
+  // Else an ignored SIGPIPE would not end a child and a blocked SIGTERM would leave only SIGKILL.
+  struct sigaction ignore = {};
+  struct sigaction oldPipe = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &oldPipe);
+  sigset_t term, oldMask;
+  sigemptyset(&term);
+  sigaddset(&term, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &term, &oldMask);
+  auto piped = ChildProcess::Launch("/bin/sh", {"-c", "kill -PIPE $$; exit 0"}, {});
+  auto child = ChildProcess::Launch("/bin/sleep", {"30"}, {});
+  pthread_sigmask(SIG_SETMASK, &oldMask, nullptr);
+  sigaction(SIGPIPE, &oldPipe, nullptr);
+  ASSERT_NE(piped, nullptr);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(ExitStatus(*piped), 128 + SIGPIPE);
+
+  EXPECT_TRUE(child->IsRunning());
+  EXPECT_EQ(ExitStatus(*child, 20), -1);
+  EXPECT_TRUE(child->Terminate(20000));
+  EXPECT_FALSE(child->IsRunning());
+  EXPECT_TRUE(ProcessIsGone(child->Pid()));  // reaped, not left a zombie
+  EXPECT_EQ(ExitStatus(*child, 0), 128 + SIGTERM);
+  EXPECT_TRUE(child->Terminate());  // ending an ended child is done at once
+}
+
+TEST(ChildProcess, TerminateForcesAChildThatIgnoresTheRequest) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  auto child = ChildProcess::Launch("/bin/sh", {"-c", "trap '' TERM; echo > ready; exec sleep 30"}, folder.Path());
+  ASSERT_NE(child, nullptr);
+  for (int i = 0; i < 2000 && !std::filesystem::exists(folder / "ready"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(std::filesystem::exists(folder / "ready"));
+  EXPECT_TRUE(child->Terminate(100));
+  EXPECT_FALSE(child->IsRunning());
+  EXPECT_TRUE(ProcessIsGone(child->Pid()));
+  EXPECT_EQ(ExitStatus(*child, 0), 128 + SIGKILL);
+}
+
+TEST(ChildProcess, DestructionReapsAnEndedChildAndLeavesARunningOneRunning) {
+  auto ended = ChildProcess::Launch("/bin/true", {}, {});
+  auto running = ChildProcess::Launch("/bin/sleep", {"30"}, {});
+  ASSERT_NE(ended, nullptr);
+  ASSERT_NE(running, nullptr);
+  const int endedPid = ended->Pid(), runningPid = running->Pid();
+  siginfo_t info{};
+  ASSERT_EQ(waitid(P_PID, static_cast<id_t>(endedPid), &info, WEXITED | WNOWAIT), 0);  // ended, not collected
+  ended.reset();
+  running.reset();
+  EXPECT_EQ(waitpid(endedPid, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+  info = {};
+  EXPECT_EQ(waitid(P_PID, static_cast<id_t>(runningPid), &info, WEXITED | WNOHANG | WNOWAIT), 0);
+  EXPECT_EQ(info.si_pid, 0);  // not ended
+  kill(runningPid, SIGTERM);
+  int status = 0;
+  EXPECT_EQ(waitpid(runningPid, &status, 0), runningPid);  // still ours to collect, and ended by us
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+}
+
+TEST(ChildProcess, LaunchFailuresGiveNoChildAndAReason) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  const std::string plain = folder / "plain.txt", missing = folder / "missing";
+  testsupport::WriteWholeFile(plain, "not a program\n");
+  const struct {
+    std::string program, folder, error;
+  } cases[] = {{"/no/such/quorx-program", "", "Cannot start /no/such/quorx-program: No such file or directory"},
+               {plain, "", "Cannot start " + plain + ": Permission denied"},
+               {"quorx-no-such-program", "", "Cannot start quorx-no-such-program: No such file or directory"},
+               {"/bin/sh", missing, "Cannot start /bin/sh: no working folder " + missing},
+               {"", "", "No program given"}};
+  for (const auto& entry : cases) {
+    std::string error;
+    EXPECT_EQ(ChildProcess::Launch(entry.program, {"-c", "exit 0"}, entry.folder, &error), nullptr) << entry.program;
+    EXPECT_EQ(error, entry.error);
+  }
+  EXPECT_EQ(ChildProcess::Launch("/no/such/quorx-program", {}, {}), nullptr);  // no error wanted
+}
+
+TEST(SplitCommandLine, BlanksSeparateAndQuotesGroupAndAreRemoved) {
+  EXPECT_EQ(SplitCommandLine(" \t "), Arguments{});
+  EXPECT_EQ(SplitCommandLine("  a b\t\tc  "), (Arguments{"a", "b", "c"}));
+  EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\x.exe\" -s"), (Arguments{"C:\\Program Files\\x.exe", "-s"}));
+  EXPECT_EQ(SplitCommandLine("a\"b c\"d e"), (Arguments{"ab cd", "e"}));
+  EXPECT_EQ(SplitCommandLine("a \"\" b"), (Arguments{"a", "", "b"}));
+  EXPECT_EQ(SplitCommandLine("\"\""), (Arguments{""}));
+  EXPECT_EQ(SplitCommandLine("x \"open ended"), (Arguments{"x", "open ended"}));
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,70 @@
+#include "support/scripted_dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+void ScriptedDialogs::AnswerInput(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
+void ScriptedDialogs::AnswerFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+void ScriptedDialogs::AnswerColour(std::optional<util::TColor> colour) { colours_.push_back(colour); }
+
+void ScriptedDialogs::ShowMessage(const std::string& title, const std::string& text) {
+  messages_.push_back({title, text});
+}
+
+bool ScriptedDialogs::InputQuery(const std::string& title, const std::string& prompt, std::string& text) {
+  queries_.push_back({title, prompt, text});
+  if (inputs_.empty()) {
+    ADD_FAILURE() << "unscripted input box: " << title << " / " << prompt;
+    return false;
+  }
+  auto answer = std::move(inputs_.front());
+  inputs_.pop_front();
+  if (!answer) return false;
+  text = *answer;
+  return true;
+}
+
+bool ScriptedDialogs::NextFile(const util::FileDialogRequest& request, std::string& path) {
+  fileRequests_.push_back(request);
+  if (files_.empty()) {
+    ADD_FAILURE() << "unscripted file dialog: " << request.title;
+    return false;
+  }
+  auto answer = std::move(files_.front());
+  files_.pop_front();
+  if (!answer) return false;
+  path = *answer;
+  return true;
+}
+
+bool ScriptedDialogs::OpenFile(const util::FileDialogRequest& request, std::string& path) {
+  return NextFile(request, path);
+}
+
+bool ScriptedDialogs::SaveFile(const util::FileDialogRequest& request, std::string& path) {
+  return NextFile(request, path);
+}
+
+bool ScriptedDialogs::PickColour(util::TColor& colour) {
+  if (colours_.empty()) {
+    ADD_FAILURE() << "unscripted colour dialog";
+    return false;
+  }
+  auto answer = colours_.front();
+  colours_.pop_front();
+  if (!answer) return false;
+  colour = *answer;
+  return true;
+}
+
+ScopedScriptedDialogs::ScopedScriptedDialogs() : dialogs_(std::make_shared<ScriptedDialogs>()) {
+  util::SetDialogService(dialogs_);
+}
+
+ScopedScriptedDialogs::~ScopedScriptedDialogs() {
+  EXPECT_TRUE(dialogs_->AllAnswered()) << "scripted dialog answers left unused";
+  util::SetDialogService(nullptr);
+}
+
+}  // namespace testsupport

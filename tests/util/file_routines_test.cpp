@@ -1,0 +1,101 @@
+#include "util/file_routines.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/log_capture.h"
+#include "support/scratch_folder.h"
+#include "support/scripted_dialogs.h"
+
+namespace util {
+namespace {
+
+using testsupport::ReadWholeFile;
+using testsupport::WriteWholeFile;
+
+TEST(FileBaseName, DropsFolderAndExtension) {
+  EXPECT_EQ(FileBaseName("C:\\Quorx\\USER\\SETUPFILES\\A_DEFAULT.VexA"), "A_DEFAULT");
+  EXPECT_EQ(FileBaseName("/opt/quorx/USER/SETUPFILES/TRACK.VEXA"), "TRACK");
+  EXPECT_EQ(FileBaseName("A_DEFAULT."), "A_DEFAULT");
+  EXPECT_EQ(FileBaseName("archive.tar.gz"), "archive.tar");
+  EXPECT_EQ(FileBaseName("dir.d/noext"), "noext");
+  EXPECT_EQ(FileBaseName(""), "");
+  // Only the first 259 characters of a path count.
+  const std::string longPath = "/" + std::string(254, 'd') + "/name.ext";
+  EXPECT_EQ(FileBaseName(longPath), "nam");
+}
+
+TEST(Files, ExistAndBackup) {
+  testsupport::ScratchFolder folder;
+  const std::string file = folder / "Kr20Last.last";
+  EXPECT_FALSE(FileExists(file));
+  EXPECT_FALSE(BackupFile(file));
+  EXPECT_FALSE(FileExists(file + ".BAK"));
+
+  ASSERT_TRUE(WriteWholeFile(file, "new\r\ncontent\0with nul"));
+  ASSERT_TRUE(WriteWholeFile(file + ".BAK", "an older and much longer backup that must go entirely"));
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(FileExists(folder / "KR20LAST.LAST"));  // letter case does not matter
+  EXPECT_TRUE(BackupFile(file));
+  EXPECT_EQ(ReadWholeFile(file + ".BAK"), ReadWholeFile(file));
+  // Nothing but the two files remains: the copy's temporary file is gone.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), std::filesystem::directory_iterator()),
+            2);
+}
+
+TEST(Files, ListBaseNamesByExtension) {
+  testsupport::ScratchFolder folder;
+  for (const char* name : {"Viewer.Exe", "calc.EXE", "notes.txt", "exe", ".Exe"}) WriteWholeFile(folder / name, "x");
+  std::filesystem::create_directory(folder / "tools.exe");
+  std::vector<std::string> list{"stale"};
+  ListFileBaseNames(folder.Path(), "Exe", list);
+  EXPECT_EQ(list, (std::vector<std::string>{"Viewer", "calc"}));
+  ListFileBaseNames(folder / "missing", "Exe", list);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST(Files, ReadTextLineInPiecesOfTheBuffer) {
+  testsupport::ScratchFolder folder;
+  const std::string path = folder / "UserPokeList.poke";
+  ASSERT_TRUE(WriteWholeFile(path, "  0x10\t0xFF  \r\n\r\n\n   \r\n" + std::string(100, 'a') + "\nlast"));
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  EXPECT_TRUE(ReadTextLine(f, text, 80));
+  EXPECT_EQ(text, "0x10\t0xFF");
+  EXPECT_TRUE(ReadTextLine(f, text, 80));  // blank lines skipped
+  EXPECT_EQ(text, std::string(79, 'a'));
+  EXPECT_TRUE(ReadTextLine(f, text, 80));
+  EXPECT_EQ(text, std::string(21, 'a'));
+  EXPECT_TRUE(ReadTextLine(f, text, 80));
+  EXPECT_EQ(text, "last");
+  EXPECT_FALSE(ReadTextLine(f, text, 80));
+  EXPECT_EQ(text, "");
+  std::fclose(f);
+  EXPECT_FALSE(ReadTextLine(nullptr, text, 80));
+}
+
+TEST(Files, DialogsAskWithTheFileType) {
+  testsupport::ScopedScriptedDialogs dialogs;
+  dialogs->AnswerFile("/tmp/chosen.VexA");
+  dialogs->AnswerFile(std::nullopt);
+  dialogs->AnswerColour(0x00FF00u);
+  std::string chosen = "previous";
+  EXPECT_TRUE(OpenFileDialog("/setups", "VexA", chosen, "C:\\old\\TRACK.VexA"));
+  EXPECT_EQ(chosen, "/tmp/chosen.VexA");
+  EXPECT_FALSE(SaveFileDialog("/setups", "VexA", chosen, "TRACK"));
+  EXPECT_EQ(chosen, "/tmp/chosen.VexA");
+  ASSERT_EQ(dialogs->FileRequests().size(), 2u);
+  EXPECT_EQ(dialogs->FileRequests()[0].title, "Open File");
+  EXPECT_EQ(dialogs->FileRequests()[0].filter, "File Type (*.VexA)|*.VexA");
+  EXPECT_EQ(dialogs->FileRequests()[0].initialFolder, "/setups");
+  EXPECT_EQ(dialogs->FileRequests()[0].proposedName, "TRACK");
+  EXPECT_EQ(dialogs->FileRequests()[1].title, "Save File");
+  TColor colour = 0;
+  EXPECT_TRUE(PickColour(colour));
+  EXPECT_EQ(colour, 0x00FF00u);
+}
+
+}  // namespace
+}  // namespace util

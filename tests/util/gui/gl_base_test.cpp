@@ -1,0 +1,228 @@
+#include "util/gui/gl_base.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include <QOpenGLWidget>
+#include <QTest>
+
+#include "util/process_globals.h"
+
+namespace util {
+namespace {
+
+constexpr QRgb kBlack = 0x000000u, kLime = 0x00FF00u, kRed = 0xFF0000u;
+constexpr TColor kLimeT = 0x0000FF00u, kRedT = 0x000000FFu;
+
+struct Box {  // pixels of one colour, GL coordinates (y up), ends included
+  int left = 1 << 20, bottom = 1 << 20, right = -1, top = -1, count = 0;
+};
+
+// A 200 x 100 window covered by the GL surface, black, in pixel units.
+class GlBaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_.resize(200, 100);
+    gl_ = std::make_unique<vopglbaseclass>(&window_);
+    window_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+    ASSERT_TRUE(gl_->MakeCurrent());
+    ASSERT_TRUE(gl_->Resize(200, 100));
+    gl_->SetBackgroundColour(0);
+    gl_->ClearBackground();
+  }
+
+  QImage Grab() {  // leaves the context current for more drawing
+    glFinish();
+    QImage image = gl_->GlWidget()->grabFramebuffer();
+    gl_->MakeCurrent();
+    return image;
+  }
+  static QRgb At(const QImage& image, int x, int y) { return image.pixel(x, image.height() - 1 - y) & 0xFFFFFFu; }
+  static Box BoxOf(const QImage& image, QRgb rgb, int onlyRow = -1) {
+    Box box;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (At(image, x, y) != rgb || (onlyRow >= 0 && y != onlyRow)) continue;
+        box = {std::min(box.left, x), std::min(box.bottom, y), std::max(box.right, x), std::max(box.top, y),
+               box.count + 1};
+      }
+    }
+    return box;
+  }
+  QImage Text(const std::string& text, int style) {
+    gl_->ClearBackground();
+    gl_->DrawText(20, 20, text, style, kRedT);
+    return Grab();
+  }
+
+  QWidget window_;
+  std::unique_ptr<vopglbaseclass> gl_;
+};
+
+TEST_F(GlBaseTest, BackgroundFillsTheSurfaceAndStaysTheClearColour) {
+  EXPECT_EQ(gl_->GlWidget()->geometry(), QRect(0, 0, 200, 100));
+  gl_->SetBackgroundColour(0x00804020u);
+  EXPECT_EQ(BoxOf(Grab(), 0x204080u).count, 200 * 100);
+  SetGlColor(kLimeT);
+  DrawGlEllipse(true, 20, 20, 50, 50);
+  gl_->ClearBackground();
+  EXPECT_EQ(BoxOf(Grab(), 0x204080u).count, 200 * 100);
+}
+
+TEST_F(GlBaseTest, LinesAndPointsLightExactPixelsWithYUp) {
+  SetGlColor(kLimeT);
+  const std::vector<GlVertex> path{{10, 50}, {190, 50}, {190, 10}};
+  gl_->DrawLines(1, path.data());  // below two vertices: nothing
+  gl_->DrawLines(3, nullptr);
+  gl_->DrawPoints(0, path.data());
+  EXPECT_EQ(BoxOf(Grab(), kLime).count, 0);
+
+  gl_->DrawLines(2, path.data());
+  gl_->SetPointScale(3);
+  const GlVertex point{100, 80};
+  gl_->DrawPoints(1, &point);
+  QImage image = Grab();
+  const Box line = BoxOf(image, kLime, 50);
+  EXPECT_EQ(line.left, 10);
+  EXPECT_EQ(line.right, 189);
+  EXPECT_EQ(line.count, 180);
+  const Box dot = BoxOf(image, kLime, -1);
+  EXPECT_EQ(dot.count, 180 + 9) << "a 3 x 3 point, nothing else";
+  EXPECT_EQ(dot.top, 81);
+  EXPECT_EQ(At(image, 99, 79), kLime);
+  EXPECT_EQ(At(image, 101, 81), kLime);
+
+  // Consecutive vertices are joined: the second segment is there too.
+  gl_->ClearBackground();
+  gl_->SetPointScale(1);
+  gl_->DrawLines(path);
+  image = Grab();
+  EXPECT_EQ(At(image, 190, 30), kLime);
+  EXPECT_EQ(At(image, 100, 30), kBlack);
+}
+
+TEST_F(GlBaseTest, TextStandsOnItsBaselineInItsColourOnly) {
+  QImage image = Text("88", 0);
+  const Box box = BoxOf(image, kRed);
+  EXPECT_EQ(box.bottom, 20);
+  EXPECT_GE(box.left, 20);
+  EXPECT_LE(box.left, 23);
+  EXPECT_GE(box.top, 25);  // digits of a 10-pixel font
+  EXPECT_LE(box.top, 30);
+  EXPECT_GE(box.right, 27);
+  EXPECT_LE(box.right, 33);
+  EXPECT_EQ(BoxOf(image, kRed).count + BoxOf(image, kBlack).count, 200 * 100) << "no blended pixels";
+
+  image = Text("T", 0);  // not upside down: the bar is at the top
+  const Box t = BoxOf(image, kRed);
+  EXPECT_GT(BoxOf(image, kRed, t.top).count, BoxOf(image, kRed, t.bottom).count + 2);
+}
+
+TEST_F(GlBaseTest, TextStyles) {
+  const QImage normal = Text("88", 0);
+  EXPECT_GT(BoxOf(Text("88", 1), kRed).count, BoxOf(normal, kRed).count);
+  const QImage italic = Text("88", 2);
+  EXPECT_NE(italic, normal);
+  EXPECT_EQ(BoxOf(italic, kRed).bottom, 20);
+  EXPECT_EQ(Text("88", 7), normal);
+  EXPECT_EQ(Text("88", -1), normal);
+}
+
+TEST_F(GlBaseTest, FontSizeAndPointScaleLimits) {
+  EXPECT_EQ(gl_->FontSize(), 10);
+  const Box small = BoxOf(Text("88", 0), kRed);
+  gl_->SetFontSize(20);
+  const Box large = BoxOf(Text("88", 0), kRed);
+  EXPECT_GE(large.top - large.bottom, 2 * (small.top - small.bottom));
+  EXPECT_GE(large.right - large.left, 2 * (small.right - small.left));
+  gl_->SetFontSize(3);
+  EXPECT_EQ(gl_->FontSize(), 5);
+  gl_->SetFontSize(500);
+  EXPECT_EQ(gl_->FontSize(), 100);
+
+  gl_->SetPointScale(0);
+  EXPECT_EQ(gl_->PointScale(), 1.0);
+  gl_->SetPointScale(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(gl_->PointScale(), 1.0);
+  gl_->SetPointScale(50);
+  EXPECT_EQ(gl_->PointScale(), 20.0);
+  gl_->SetPointScale(3);  // lines too
+  SetGlColor(kLimeT);
+  gl_->DrawLines(std::vector<GlVertex>{{10, 50}, {190, 50}});
+  const Box line = BoxOf(Grab(), kLime);
+  EXPECT_EQ(line.top - line.bottom, 2);
+
+  ClosingFlag = true;
+  gl_->SetFontSize(30);
+  gl_->SetPointScale(7);
+  ClosingFlag = false;
+  EXPECT_EQ(gl_->FontSize(), 100);
+  EXPECT_EQ(gl_->PointScale(), 3.0);
+}
+
+TEST_F(GlBaseTest, Ellipses) {
+  SetGlColor(kLimeT);
+  DrawGlEllipse(true, 40, 20, 50, 100);  // 40 wide, 20 high around (100, 50)
+  QImage image = Grab();
+  EXPECT_EQ(At(image, 100, 50), kLime);
+  EXPECT_EQ(At(image, 117, 50), kLime);
+  EXPECT_EQ(At(image, 100, 58), kLime);
+  EXPECT_EQ(At(image, 118, 58), kBlack) << "corner of the bounding box";
+  const Box filled = BoxOf(image, kLime);
+
+  gl_->ClearBackground();
+  DrawGlEllipse(false, 40, 20, 50, 100);
+  image = Grab();
+  EXPECT_EQ(At(image, 100, 50), kBlack);
+  const Box rim = BoxOf(image, kLime);
+  EXPECT_LE(std::abs(rim.left - filled.left) + std::abs(rim.right - filled.right), 2);
+  EXPECT_LE(std::abs(rim.top - filled.top) + std::abs(rim.bottom - filled.bottom), 2);
+  EXPECT_GE(filled.right - filled.left, 39);
+  EXPECT_LE(filled.right - filled.left, 41);
+}
+
+TEST_F(GlBaseTest, PictureSurvivesRepaintsAndResizeCoversTheControl) {
+  SetGlColor(kLimeT);
+  const GlVertex point{30, 30};
+  gl_->DrawPoints(1, &point);
+  ASSERT_TRUE(gl_->SwapBuffers());
+  gl_->DoneCurrent();
+  window_.repaint();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(At(Grab(), 30, 30), kLime);
+
+  window_.resize(300, 150);  // the surface follows and the projection with it
+  QCoreApplication::processEvents();
+  EXPECT_EQ(gl_->GlWidget()->size(), QSize(300, 150));
+  EXPECT_EQ(gl_->ClientWidth(), 300);
+  EXPECT_EQ(gl_->ClientHeight(), 150);
+  EXPECT_TRUE(gl_->Resize(0, -3));
+  EXPECT_EQ(gl_->ClientWidth(), 1);
+  EXPECT_EQ(gl_->ClientHeight(), 1);
+}
+
+TEST(GlBaseLifetime, ContextOnlyWhileTheControlIsShownAndAlive) {
+  auto window = std::make_unique<QWidget>();
+  auto gl = std::make_unique<vopglbaseclass>(window.get());
+  EXPECT_FALSE(gl->MakeCurrent());
+  EXPECT_FALSE(gl->SwapBuffers());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_TRUE(gl->MakeCurrent());
+  gl.reset();  // takes its surface along; the control can take a new one
+  EXPECT_TRUE(window->findChildren<QOpenGLWidget*>().isEmpty());
+  gl = std::make_unique<vopglbaseclass>(window.get());
+  EXPECT_EQ(window->findChildren<QOpenGLWidget*>().size(), 1);
+  window.reset();  // Qt deletes the surface with the control
+  EXPECT_EQ(gl->GlWidget(), nullptr);
+  EXPECT_FALSE(gl->MakeCurrent());
+}
+
+}  // namespace
+}  // namespace util

@@ -1,0 +1,45 @@
+#include "util/gui/menu_items.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+
+namespace util {
+namespace {
+
+TEST(MenuItems, SenderAsMenuItemAcceptsOnlyActions) {
+  QMenu menu;
+  QAction* item = menu.addAction(QStringLiteral("KR-20 Card 1"));
+  EXPECT_EQ(SenderAsMenuItem(item), item);
+  EXPECT_EQ(SenderAsMenuItem(&menu), nullptr);
+  EXPECT_EQ(SenderAsMenuItem(nullptr), nullptr);
+}
+
+TEST(MenuItems, ClearDeletesEveryItemAndSubmenuEvenFromItsOwnClick) {
+  QWidget form;
+  QMenu menu(&form);
+  QPointer<QAction> rebuild = menu.addAction(QStringLiteral("rebuild"));
+  QPointer<QAction> formOwned = new QAction(QStringLiteral("two"), &form);
+  menu.addAction(formOwned);
+  QPointer<QAction> separator = menu.addSeparator();
+  QPointer<QMenu> submenu = menu.addMenu(QStringLiteral("sub"));
+  QPointer<QAction> subItem = submenu->addAction(QStringLiteral("three"));
+  QObject::connect(rebuild, &QAction::triggered, &menu, [&menu] {
+    ClearMenuItems(&menu);
+    menu.addAction(QStringLiteral("rebuilt"));
+  });
+
+  rebuild->trigger();
+
+  for (const QObject* gone : {rebuild.data(), formOwned.data(), separator.data(), subItem.data()}) {
+    EXPECT_EQ(gone, nullptr);
+  }
+  EXPECT_TRUE(submenu.isNull());
+  ASSERT_EQ(menu.actions().size(), 1);
+  EXPECT_EQ(menu.actions().front()->text(), QStringLiteral("rebuilt"));
+}
+
+}  // namespace
+}  // namespace util
