@@ -16,7 +16,8 @@ std::atomic<int> gScreenHeight{0};
 
 std::string ProgramFolder() {
   std::lock_guard lock(gFolderMutex);
-  return gProgramFolder;
+  // Before start-up has recorded it, paths stay relative to the current folder.
+  return gProgramFolder.empty() ? std::string(".") : gProgramFolder;
 }
 
 void SetProgramFolder(const std::string& folder) {

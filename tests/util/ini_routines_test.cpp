@@ -1,7 +1,9 @@
 #include "util/ini_routines.h"
+#include "util/ini_rewrite.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <limits>
 
 #include "support/log_capture.h"
@@ -103,6 +105,35 @@ TEST_F(IniRoutines, WriteIntoMissingFolderFails) {
   EXPECT_FALSE(IniWriteInt(folder / "no/such/folder.ini", "S", "k", 1));
   EXPECT_FALSE(IniWriteString(file, "S", "bad\nkey", "v"));
   EXPECT_FALSE(IniWriteString(file, "S", "k", "two\r\nlines"));
+}
+
+}  // namespace
+}  // namespace util
+
+namespace util {
+namespace {
+
+TEST(IniRewrite, ReplacesTheWholeFileAndKeepsTheOldAsBak) {
+  testsupport::ScratchFolder folder;
+  const std::string file = folder / "Kr20Last.pos";
+  ASSERT_TRUE(testsupport::WriteWholeFile(file, "[Old]\r\nStale=1\r\n; a comment\r\n"));
+  EXPECT_TRUE(RewriteIniFile(file, [](const std::string& fresh) {
+    return IniWriteInt(fresh, "MainWindow", "Left", 10) && IniWriteBool(fresh, "MainWindow", "Visible", true);
+  }));
+  EXPECT_EQ(testsupport::ReadWholeFile(file), "[MainWindow]\r\nLeft=10\r\nVisible=YES\r\n");
+  EXPECT_EQ(testsupport::ReadWholeFile(file + ".BAK"), "[Old]\r\nStale=1\r\n; a comment\r\n");
+  std::int32_t left = 0;
+  EXPECT_TRUE(IniReadInt(file, "MainWindow", "Left", left));  // the store sees the new file
+  EXPECT_EQ(left, 10);
+  EXPECT_FALSE(std::filesystem::exists(file + ".new"));
+
+  // A writer that fails leaves the file as it was and no fresh file behind.
+  EXPECT_FALSE(RewriteIniFile(file, [](const std::string& fresh) {
+    IniWriteInt(fresh, "MainWindow", "Left", 99);
+    return IniWriteString(fresh, "MainWindow", "bad\nkey", "x");
+  }));
+  EXPECT_EQ(testsupport::ReadWholeFile(file), "[MainWindow]\r\nLeft=10\r\nVisible=YES\r\n");
+  EXPECT_FALSE(std::filesystem::exists(file + ".new"));
 }
 
 }  // namespace

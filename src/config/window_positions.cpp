@@ -1,0 +1,112 @@
+#include "config/window_positions.h"
+
+#include <algorithm>
+#include <array>
+
+#include "config/general_routines.h"
+#include "config/globals.h"
+#include "util/ini_rewrite.h"
+#include "util/ini_routines.h"
+#include "util/process_globals.h"
+
+namespace config {
+
+namespace {
+
+constexpr std::array<const char*, kCardWindowKinds> kKindNames{
+    "PeekPoke", "FilePoke", "FpgaToc", "CardSetup", "SingleChannelSetup", "CardBert", "TestModulator"};
+
+// Default sizes per kind; the windows of each card are stacked with an offset so none hides another.
+constexpr std::array<std::array<int, 2>, kCardWindowKinds> kDefaultSizes{
+    {{620, 520}, {620, 520}, {520, 420}, {1220, 820}, {660, 820}, {826, 380}, {720, 620}}};
+constexpr int kCardOffset = 30;
+constexpr int kMinimumSide = 50;
+
+constexpr WindowPlacementRecord kMainDefault{0, 0, 1280, 200, 1};
+
+void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
+  WindowPlacementRecord read = placement;
+  std::int32_t value = 0;
+  if (util::IniReadInt(file, section, "Left", value)) read.Left = value;
+  if (util::IniReadInt(file, section, "Top", value)) read.Top = value;
+  if (util::IniReadInt(file, section, "Width", value)) read.Width = value;
+  if (util::IniReadInt(file, section, "Height", value)) read.Height = value;
+  std::uint8_t visible = read.WasVisible;
+  if (util::IniReadBool(file, section, "Visible", visible)) read.WasVisible = visible;
+  // A window too small to find again keeps its previous size.
+  if (read.Width < kMinimumSide || read.Height < kMinimumSide) {
+    read.Width = placement.Width;
+    read.Height = placement.Height;
+  }
+  const util::ScreenSize screen = util::GetScreenSize();
+  placement = KeepOnScreen(read, screen.width, screen.height);
+}
+
+bool WritePlacement(const std::string& file, const std::string& section, const WindowPlacementRecord& placement) {
+  return util::IniWriteInt(file, section, "Left", placement.Left) &&
+         util::IniWriteInt(file, section, "Top", placement.Top) &&
+         util::IniWriteInt(file, section, "Width", placement.Width) &&
+         util::IniWriteInt(file, section, "Height", placement.Height) &&
+         util::IniWriteBool(file, section, "Visible", placement.WasVisible != 0);
+}
+
+}  // namespace
+
+std::string PositionFilePath() { return SystemFolder("HARDWARECONFIGURATION/Kr20Last.pos"); }
+
+std::string PlacementSectionName(int card, CardWindowKind kind) {
+  return std::string(kKindNames.at(static_cast<std::size_t>(kind))) + "_" + std::to_string(card);
+}
+
+WindowPlacementRecord KeepOnScreen(WindowPlacementRecord placement, int screenWidth, int screenHeight) {
+  if (screenWidth <= 0 || screenHeight <= 0) return placement;
+  // Copies, not references: the record is packed.
+  const std::int32_t storedWidth = placement.Width;
+  const std::int32_t storedHeight = placement.Height;
+  const std::int32_t left = placement.Left;
+  const std::int32_t top = placement.Top;
+  const std::int32_t width = std::clamp(storedWidth, 1, screenWidth);
+  const std::int32_t height = std::clamp(storedHeight, 1, screenHeight);
+  placement.Width = width;
+  placement.Height = height;
+  placement.Left = std::clamp(left, 0, screenWidth - width);
+  placement.Top = std::clamp(top, 0, screenHeight - height);
+  return placement;
+}
+
+void SetDefaultWindowPositions() {
+  gApp.MainWindowPlacement = kMainDefault;
+  for (int card = 0; card < kMaxCards; ++card) {
+    for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
+      const int offset = kCardOffset * card;
+      gApp.Placement(card, static_cast<CardWindowKind>(kind)) =
+          WindowPlacementRecord{40 + offset, 60 + offset, kDefaultSizes[kind][0], kDefaultSizes[kind][1], 0};
+    }
+  }
+}
+
+void LoadGlobalPositionInfo() {
+  const std::string file = PositionFilePath();
+  ReadPlacement(file, "MainWindow", gApp.MainWindowPlacement);
+  for (int card = 0; card < kMaxCards; ++card) {
+    for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
+      const auto k = static_cast<CardWindowKind>(kind);
+      ReadPlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k));
+    }
+  }
+}
+
+bool SaveGlobalPositionInfo() {
+  return util::RewriteIniFile(PositionFilePath(), [](const std::string& file) {
+    bool ok = WritePlacement(file, "MainWindow", gApp.MainWindowPlacement);
+    for (int card = 0; card < kMaxCards; ++card) {
+      for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
+        const auto k = static_cast<CardWindowKind>(kind);
+        ok = WritePlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k)) && ok;
+      }
+    }
+    return ok;
+  });
+}
+
+}  // namespace config

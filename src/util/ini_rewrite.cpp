@@ -1,0 +1,57 @@
+#include "util/ini_rewrite.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/path_resolve.h"
+#include "platform/profile_store.h"
+#include "util/error_log.h"
+#include "util/file_routines.h"
+
+namespace util {
+
+namespace {
+
+void SyncFolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+bool RewriteIniFile(const std::string& file, const std::function<bool(const std::string& freshFile)>& writeKeys) {
+  const std::string target = platform::ResolvePath(file);
+  const std::string fresh = target + ".new";
+  if (FileExists(target) && !BackupFile(target)) {
+    WriteErrorLogLine("Cannot copy " + target + " to its .BAK file; writing it anyway", 0);
+  }
+  ::unlink(fresh.c_str());  // a leftover of an interrupted save
+
+  bool ok = false;
+  {
+    platform::ProfileBatch batch(fresh);
+    const bool written = writeKeys(fresh);
+    ok = batch.Commit() && written;
+  }
+  if (ok && ::rename(fresh.c_str(), target.c_str()) != 0) {
+    WriteErrorLogLine("Cannot replace " + target + ": " + std::strerror(errno), 0);
+    ok = false;
+  } else if (!ok) {
+    WriteErrorLogLine("Cannot write " + target + "; the old file is kept", 0);
+  }
+  if (ok) {
+    SyncFolderOf(target);
+  } else {
+    ::unlink(fresh.c_str());
+  }
+  return ok;
+}
+
+}  // namespace util

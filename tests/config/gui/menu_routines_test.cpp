@@ -1,0 +1,82 @@
+#include "config/gui/menu_routines.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFrame>
+#include <QMenu>
+
+#include "config/card_state_view.h"
+
+namespace config {
+namespace {
+
+struct ThreeCards final : CardStateView {
+  int CardCount() const override { return 3; }
+  bool IsCardOpen(int card) const override { return card != 1; }
+  bool IsSimulatedCardTypeConfigured(int) const override { return false; }
+  bool IsFpgaLoading(int) const override { return false; }
+  bool IsModulatorOutputOn(int) const override { return false; }
+  int RouteMode(int) const override { return 0; }
+};
+
+TEST(MenuRoutines, CardMenuHasOneItemPerCardDisabledWhenNotOpen) {
+  ThreeCards cards;
+  SetCardStateView(&cards);
+  QMenu parent;
+  parent.addAction(QStringLiteral("left over"));
+  std::vector<int> clicked;
+  BuildCardMenu(QStringLiteral("SubMenuPeekPoke"), &parent, [&](QAction* item) { clicked.push_back(MenuItemTag(item)); },
+                &parent);
+  const auto items = parent.actions();
+  ASSERT_EQ(items.size(), 3);
+  for (int card = 0; card < 3; ++card) {
+    EXPECT_EQ(items[card]->text(), QStringLiteral("Card %1").arg(card + 1));
+    EXPECT_EQ(items[card]->objectName(), QStringLiteral("SubMenuPeekPoke%1").arg(card));
+    EXPECT_EQ(MenuItemTag(items[card]), card);
+  }
+  EXPECT_TRUE(items[0]->isEnabled());
+  EXPECT_FALSE(items[1]->isEnabled());
+  EXPECT_TRUE(items[2]->isEnabled());
+  items[2]->trigger();
+  items[1]->trigger();  // a disabled item does not fire
+  EXPECT_EQ(clicked, std::vector<int>{2});
+
+  SetCardStateView(nullptr);
+  BuildCardMenu(QStringLiteral("SubMenuPeekPoke"), &parent, {}, nullptr);
+  EXPECT_TRUE(parent.actions().isEmpty());
+}
+
+TEST(MenuRoutines, AddedItemsCarryNameTagAndVisibility) {
+  QMenu menu;
+  int clickedTag = -1;
+  QAction* item = AddMenuItem(&menu, QStringLiteral("SubMenuMenuOperationalMode4"), QStringLiteral("FM PRE-D COMBINER"),
+                              [&](QAction* sender) { clickedTag = MenuItemTag(sender); }, &menu, 4);
+  QAction* hidden = AddMenuItemVisible(&menu, QStringLiteral("MenuFftSpan0"), QStringLiteral("   1.0MHz"), false, {},
+                                       nullptr, 0);
+  ASSERT_EQ(menu.actions().size(), 2);
+  EXPECT_EQ(item->objectName(), QStringLiteral("SubMenuMenuOperationalMode4_Single"));
+  EXPECT_EQ(item->text(), QStringLiteral("FM PRE-D COMBINER"));
+  EXPECT_TRUE(item->isVisible());
+  EXPECT_EQ(item->parent(), &menu);
+  EXPECT_FALSE(hidden->isVisible());
+  EXPECT_EQ(hidden->objectName(), QStringLiteral("MenuFftSpan0_Single"));
+  item->trigger();
+  EXPECT_EQ(clickedTag, 4);
+
+  ClearMenu(&menu);
+  EXPECT_TRUE(menu.actions().isEmpty());
+  EXPECT_EQ(MenuItemTag(nullptr), -1);
+}
+
+TEST(MenuRoutines, PanelsLoseTheirBevels) {
+  QFrame panel;
+  panel.setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel.setLineWidth(2);
+  RemovePanelBevels(&panel);
+  EXPECT_EQ(panel.frameShape(), QFrame::NoFrame);
+  EXPECT_EQ(panel.frameWidth(), 0);
+}
+
+}  // namespace
+}  // namespace config

@@ -1,0 +1,70 @@
+#include "config/window_positions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "config/globals.h"
+#include "support/log_capture.h"
+#include "util/process_globals.h"
+
+namespace config {
+namespace {
+
+class WindowPositions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(folder / "SYSTEM/HARDWARECONFIGURATION");
+    util::SetScreenSize({1920, 1080});
+  }
+  void TearDown() override { util::SetScreenSize({}); }
+  testsupport::LoggedProgramFolder folder;
+};
+
+TEST_F(WindowPositions, SaveThenLoadGivesTheSameRecords) {
+  SetDefaultWindowPositions();
+  gApp.MainWindowPlacement = {5, 6, 700, 300, 1};
+  gApp.Placement(3, CardWindowKind::TestModulator) = {100, 200, 640, 480, 1};
+  gApp.Placement(5, CardWindowKind::PeekPoke) = {0, 0, 300, 300, 0};
+  const auto saved = gApp.CardWindowPlacement;
+  const auto savedMain = gApp.MainWindowPlacement;
+  ASSERT_TRUE(SaveGlobalPositionInfo());
+
+  gApp.MainWindowPlacement = {};
+  for (auto& card : gApp.CardWindowPlacement) card.fill({1, 1, 60, 60, 1});
+  LoadGlobalPositionInfo();
+  EXPECT_EQ(gApp.MainWindowPlacement, savedMain);
+  EXPECT_TRUE(gApp.CardWindowPlacement == saved);
+
+  const std::string text = testsupport::ReadWholeFile(PositionFilePath());
+  EXPECT_EQ(text.substr(0, 65), "[MainWindow]\r\nLeft=5\r\nTop=6\r\nWidth=700\r\nHeight=300\r\nVisible=YES\r\n");
+  EXPECT_NE(text.find("[TestModulator_3]\r\nLeft=100\r\nTop=200\r\nWidth=640\r\nHeight=480\r\nVisible=YES\r\n"),
+            std::string::npos);
+  EXPECT_EQ(PlacementSectionName(0, CardWindowKind::SingleChannelSetup), "SingleChannelSetup_0");
+
+  // The second save keeps the first file as its backup.
+  gApp.MainWindowPlacement.Left = 9;
+  ASSERT_TRUE(SaveGlobalPositionInfo());
+  EXPECT_EQ(testsupport::ReadWholeFile(PositionFilePath() + ".BAK"), text);
+}
+
+TEST_F(WindowPositions, RestoredWindowsStayOnTheScreen) {
+  ASSERT_TRUE(testsupport::WriteWholeFile(
+      PositionFilePath(),
+      "[MainWindow]\r\nLeft=-500\r\nTop=5000\r\nWidth=400\r\nHeight=100\r\n"
+      "[CardSetup_0]\r\nLeft=1800\r\nTop=20\r\nWidth=3000\r\nHeight=900\r\nVisible=YES\r\n"
+      "[CardBert_1]\r\nLeft=30\r\nTop=40\r\nWidth=0\r\nHeight=junk\r\n"));
+  SetDefaultWindowPositions();
+  const auto bertDefault = gApp.Placement(1, CardWindowKind::CardBert);
+  LoadGlobalPositionInfo();
+  EXPECT_EQ(gApp.MainWindowPlacement, (WindowPlacementRecord{0, 980, 400, 100, 1}));
+  EXPECT_EQ(gApp.Placement(0, CardWindowKind::CardSetup), (WindowPlacementRecord{0, 20, 1920, 900, 1}));
+  // A useless size keeps the default size; the position is still taken.
+  EXPECT_EQ(gApp.Placement(1, CardWindowKind::CardBert),
+            (WindowPlacementRecord{30, 40, bertDefault.Width, bertDefault.Height, 0}));
+
+  EXPECT_EQ(KeepOnScreen({10, 10, 100, 100, 0}, 0, 0), (WindowPlacementRecord{10, 10, 100, 100, 0}));
+}
+
+}  // namespace
+}  // namespace config
