@@ -14,7 +14,8 @@ const char* __lsan_default_suppressions();
 const char* __lsan_default_suppressions() {
   return "leak:libdbus-1.so\n"
          "leak:libLLVM\n"
-         "leak:swrast_dri.so\n";
+         "leak:swrast_dri.so\n"
+         "leak:libfontconfig.so\n";
 }
 }
 

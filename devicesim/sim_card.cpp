@@ -1,0 +1,773 @@
+#include "devicesim/sim_card.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "card/device_status.h"
+#include "devicesim/sim_names.h"
+
+namespace quorxsim {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kReceiverFloorDbmHz = -168.0;  // kT plus a 6 dB noise figure
+constexpr double kNoPower = -400.0;
+constexpr double kEbNoReadingCap = 40.0;        // where the estimators saturate
+constexpr double kPmCarrierCnoDbHz = 30.0;      // residual-carrier loop threshold
+constexpr double kBitSyncEbNoDb = 1.0;
+constexpr double kCarrierAcquisitionSec = 0.05;
+constexpr double kStepSec = 0.01;
+constexpr int kMaxSteps = 1000;
+constexpr std::uint32_t kModuleSpan = 0x40;
+
+double Lin(double db) { return std::pow(10.0, db / 10.0); }
+double Db(double lin) { return lin > 0.0 ? 10.0 * std::log10(lin) : kNoPower; }
+
+double CarrierThresholdDb(Family family) {
+  switch (family) {
+    case Family::Psk: return 2.0;
+    case Family::Fm: return 3.0;
+    case Family::MhCpm: return 4.0;
+    default: return 0.0;
+  }
+}
+
+double WindowNoiseBandwidth(const std::string& window) {
+  if (window == "NONE") return 1.0;
+  if (window == "HAMMING") return 1.36;
+  if (window == "BARLETT") return 1.33;
+  if (window == "BLACKMAN") return 1.73;
+  if (window == "KAISER") return 1.8;
+  return 1.5;  // HANNING
+}
+
+bool FamilyMatches(const Receiver& r, const Emission& e) {
+  if (e.family != r.family) {
+    // A Costas or residual-carrier loop also pulls in on a bare carrier.
+    return e.family == Family::None && (r.family == Family::Psk || r.family == Family::Pm);
+  }
+  if (r.family == Family::Psk && !e.modulation.empty()) return PskGroup(e.modulation) == PskGroup(r.modulation);
+  return true;
+}
+
+// Power of an emission that falls into a spectrum bin of width `rbw` at `freq`.
+double BinPower(const Emission& e, double freq, double rbw) {
+  const double power = Lin(e.powerDbm);
+  const double df = freq - e.carrierHz;
+  const auto gaussian = [&](double part, double sigma) {
+    sigma = std::max(sigma, rbw / 2.0);
+    return std::min(part, part * rbw / (sigma * std::sqrt(2.0 * kPi)) * std::exp(-0.5 * (df / sigma) * (df / sigma)));
+  };
+  const auto sincSquared = [&](double part, double symbolRate) {
+    const double x = df / symbolRate;
+    const double sinc = std::fabs(x) < 1e-12 ? 1.0 : std::sin(kPi * x) / (kPi * x);
+    return std::min(part, part / symbolRate * sinc * sinc * rbw);
+  };
+  if (e.family == Family::None || e.TotalRate() <= 0.0) return gaussian(power, rbw / 2.0);
+  switch (e.family) {
+    case Family::Psk: {
+      const double channelRate = e.TotalRate() * (e.convolutional ? 2.0 : 1.0);
+      return sincSquared(power, channelRate / BitsPerSymbol(e.modulation));
+    }
+    case Family::Fm: {
+      const double deviation = e.modIndex * e.bitRate / 2.0;
+      return gaussian(power, (2.0 * (deviation + e.bitRate / 2.0)) / 4.0);
+    }
+    case Family::Pm: {
+      const double beta = std::clamp(e.modIndex, 0.0, kPi / 2.0);
+      const double carrierPart = power * std::cos(beta) * std::cos(beta);
+      return gaussian(carrierPart, rbw / 2.0) + sincSquared(power - carrierPart, e.bitRate);
+    }
+    case Family::MhCpm: return gaussian(power, 0.35 * e.bitRate);
+    case Family::None: break;
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+double BitErrorProbability(double ebNoDb, const std::string& code, bool randomized, bool decoded) {
+  // Rate 1/2, K = 7 soft-decision decoding buys about 5 dB in the useful range.
+  const double gainDb = decoded ? 5.0 : 0.0;
+  double p = 0.5 * std::erfc(std::sqrt(Lin(ebNoDb + gainDb)));
+  if (IsDifferentialCode(code)) p = 2.0 * p * (1.0 - p);
+  if (randomized) p = 1.0 - std::pow(1.0 - p, 3.0);  // the 15-stage descrambler's three taps
+  return std::min(p, 0.5);
+}
+
+// ---- Sweep engine -------------------------------------------------------------------------------
+
+void SweepEngine::Advance(double seconds) {
+  if (!running || !(seconds > 0.0)) return;
+  const double target = stopOffset;
+  const double step = static_cast<double>(rate) * seconds;
+  currentOffset = currentOffset < target ? std::min(target, currentOffset + step) : std::max(target, currentOffset - step);
+  if (currentOffset == target) {
+    running = false;
+    done = true;
+  }
+}
+
+void SweepEngine::Control(std::uint32_t value) {
+  control = value;
+  if ((value & card::modsweep_reg::kControlReset) != 0) {
+    running = false;
+    done = false;
+    armed = false;
+    currentOffset = 0.0;
+    return;
+  }
+  if (value == card::modsweep_reg::kControlStart) {
+    // A newly programmed segment (or a finished one) starts over; a stopped one resumes.
+    if (armed || done) {
+      currentOffset = startOffset;
+      armed = false;
+      done = false;
+    }
+    running = true;
+    if (currentOffset == static_cast<double>(stopOffset)) {
+      running = false;
+      done = true;
+    }
+  } else if (value == card::modsweep_reg::kControlStop) {
+    running = false;
+  }
+}
+
+std::uint32_t SweepEngine::Status() const {
+  return (running ? card::modsweep_reg::kStatusRunning : 0u) | (done ? card::modsweep_reg::kStatusDone : 0u);
+}
+
+// ---- Card ---------------------------------------------------------------------------------------
+
+Card::Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t nowNs)
+    : index_(index),
+      chipVariant_(setup.chipVariant),
+      external_(setup.input),
+      physics_(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 1),
+      display_(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 2),
+      originNs_(nowNs),
+      nowNs_(nowNs) {
+  ResetBlocks();
+  if (setup.fpgaMode >= 0) LoadBuiltInPersonality(setup.fpgaMode);
+}
+
+void Card::ResetBlocks() {
+  rx = {};
+  bert = {};
+  txBert = {};
+  fft = {};
+  iq = {};
+  preD = {};
+  postD = {};
+  mod = {};
+  sweep = {};
+  for (int ch = 0; ch < 2; ++ch) {
+    Receiver& r = rx[static_cast<std::size_t>(ch)];
+    r.family = personality_ != nullptr ? personality_->channel[ch] : Family::None;
+    if (r.family == Family::Pm) {
+      r.inputSource = ch == 0 ? "IF_1" : "IF_2";
+    } else {
+      r.inputSource = ch == 0 ? "IF_INPUT1" : "IF_INPUT2";
+    }
+  }
+}
+
+void Card::ApplyImage(const card::FpgaImageHeader& header, int fpga) {
+  const auto buildModules = [&](int f) {
+    std::vector<BusModule>& modules = modules_[static_cast<std::size_t>(f)];
+    modules.clear();
+    const std::uint32_t window = f == 0 ? card::kFpga0WindowBase : card::kFpga1WindowBase;
+    int receivers = 0;
+    for (int i = 0; i < image_.TocCount[f]; ++i) {
+      card::FpgaDeviceEntry& entry = image_.Toc[f][i];
+      entry.CardInstance = index_;
+      BusModule m;
+      m.type = entry.DeviceTypeNumber;
+      if (entry.BaseAddress >= window && entry.BaseAddress - window < card::kFpgaRegisterCount) {
+        m.offset = entry.BaseAddress - window;
+      } else if (entry.BaseAddress < card::kFpgaRegisterCount) {
+        m.offset = entry.BaseAddress;
+      } else {
+        continue;
+      }
+      if (m.type == card::kDevTypePskReceiver || m.type == card::kDevTypeFmReceiver ||
+          m.type == card::kDevTypePmReceiver || m.type == card::kDevTypeMhCpmReceiver) {
+        m.channel = std::min(receivers++, 1);
+      }
+      m.major = entry.MajorVersion;
+      m.minor = entry.MinorVersion;
+      modules.push_back(m);
+    }
+    registers_[static_cast<std::size_t>(f)].assign(card::kFpgaRegisterCount, 0u);
+  };
+
+  if (fpga == header.TargetFpga) {
+    // The whole personality: both FPGAs come up, every functional block from power-up values.
+    image_ = header;
+    personality_ = &PersonalityOf(header.FpgaMode);
+    fpgaLoaded_ = {true, true};
+    buildModules(0);
+    buildModules(1);
+    ResetBlocks();
+  } else {
+    image_.TocCount[fpga] = header.TocCount[fpga];
+    std::copy(std::begin(header.Toc[fpga]), std::end(header.Toc[fpga]), std::begin(image_.Toc[fpga]));
+    fpgaLoaded_[static_cast<std::size_t>(fpga)] = true;
+    buildModules(fpga);
+  }
+  lastInputs_ = {};
+  lastCombined_ = {};
+}
+
+int Card::LoadImage(int fpga, const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return card::kDevFileError;
+  char bytes[sizeof(card::FpgaImageHeader)];
+  if (!file.read(bytes, sizeof bytes)) return card::kDevFileError;
+  card::FpgaImageHeader header{};
+  std::memcpy(&header, bytes, sizeof header);
+  if (!card::IsValidFpgaImageHeader(header)) return card::kDevFileError;
+  std::vector<char> payload(header.PayloadSize);
+  if (!payload.empty() && !file.read(payload.data(), static_cast<std::streamsize>(payload.size()))) {
+    return card::kDevFileError;
+  }
+  std::vector<unsigned char> unsignedPayload(payload.begin(), payload.end());
+  if (card::FpgaImageChecksum(unsignedPayload.data(), unsignedPayload.size()) != header.PayloadChecksum) {
+    return card::kDevFileError;
+  }
+  // A bitstream for the other board never finishes configuring the chip.
+  if ((header.ChipVariant != 0) != chipVariant_) return card::kDevNotSupported;
+  ApplyImage(header, fpga);
+  return card::kDevOk;
+}
+
+void Card::LoadBuiltInPersonality(int mode) {
+  const card::FpgaImageHeader header = BuildImageHeader(mode);
+  if ((header.ChipVariant != 0) != chipVariant_) return;
+  ApplyImage(header, header.TargetFpga);
+}
+
+// ---- Time ---------------------------------------------------------------------------------------
+
+void Card::AdvanceTo(std::int64_t nowNs) {
+  if (nowNs < nowNs_) nowNs = nowNs_;
+  const std::int64_t span = nowNs - nowNs_;
+  const std::int64_t stepNs = static_cast<std::int64_t>(kStepSec * 1e9);
+  const std::int64_t steps = span > 0 ? std::clamp<std::int64_t>((span + stepNs - 1) / stepNs, 1, kMaxSteps) : 1;
+  std::int64_t at = nowNs_;
+  for (std::int64_t i = 1; i <= steps; ++i) {
+    const std::int64_t next = i == steps ? nowNs : nowNs_ + span / steps * i;
+    Step(static_cast<double>(next - originNs_) * 1e-9, static_cast<double>(next - at) * 1e-9);
+    at = next;
+  }
+  nowNs_ = nowNs;
+}
+
+void Card::Step(double t, double h) {
+  if (personality_ == nullptr) return;
+  sweep.Advance(h);
+  lastInputs_ = BuildInputs();
+  lastCombined_ = personality_->preD ? BuildPreDOutput(lastInputs_) : IfInput{};
+  for (int ch = 0; ch < 2; ++ch) EvaluateReceiver(ch, SourceOf(ch, lastInputs_, lastCombined_), t);
+  for (int b = 0; b < 2; ++b) EvaluateBert(b, t, h);
+}
+
+// ---- Signals ------------------------------------------------------------------------------------
+
+bool Card::ModulatorEmission(Emission& e) const {
+  if (!mod.carrierOn) return false;
+  e = Emission{};
+  e.carrierHz = mod.carrierHz + sweep.currentOffset;
+  e.powerDbm = mod.levelDbm + mod.maxOutputCalDb;
+  e.ownNoiseDbmHz = mod.noiseOn ? e.powerDbm - mod.cnoDbHz : kNoPower;
+  if (!mod.modulationOn) return true;
+
+  const std::string& type = mod.type;
+  if (type == "FM" || type == "PCM_FM" || type == "FSK") {
+    e.family = Family::Fm;
+    e.modIndex = 2.0 * mod.fmDeviationFactor;
+  } else if (type == "PM" || type == "PM_DIR") {
+    e.family = Family::Pm;
+    e.modIndex = mod.pmIndexRad;
+  } else if (type == "ARTM_II") {
+    e.family = Family::MhCpm;
+  } else {
+    e.family = Family::Psk;
+    e.modulation = type;
+  }
+
+  // The data: a PCM encoder fed by a transmit BERT ("N_C" crosses over to the other BERT).
+  const auto encoderOf = [](const std::string& source) {
+    return source == "PCM_ENCODER1" ? 0 : source == "PCM_ENCODER2" ? 1 : -1;
+  };
+  const auto bertOf = [](const PcmEncoder& pe, int encoder) {
+    return pe.source == "TX_BERT" ? encoder : pe.source == "N_C" ? 1 - encoder : -1;
+  };
+  const int encI = encoderOf(mod.iSource);
+  if (encI >= 0) {
+    const PcmEncoder& pe = mod.encoder[static_cast<std::size_t>(encI)];
+    const int tb = bertOf(pe, encI);
+    if (tb >= 0) {
+      const TxBert& t = txBert[static_cast<std::size_t>(tb)];
+      e.bitRate = t.bitRate;
+      e.pattern = t.pattern;
+      e.userPattern = t.userPattern;
+      e.userPatternBits = t.userPatternBits;
+      e.injectedBer = t.bitErrorRate;
+      e.inverted = (t.dataPolarity == "invert") != pe.invertData;
+      e.code = pe.encoding == "RNRZ15" ? "NRZL" : pe.encoding;
+      e.randomized = pe.encoding == "RNRZ15" || pe.randomizer == "RAND15_NRZL";
+      e.convolutional = pe.convolutional;
+      e.swapG1G2 = pe.swapG1G2;
+      e.invertG2 = pe.invertG2;
+    }
+  }
+  const int group = PskGroup(e.modulation);
+  if (e.family == Family::Psk && (group == 4 || group == 5)) {
+    const int encQ = encoderOf(mod.qSource);
+    if (encQ >= 0 && encQ != encI) {
+      const int tb = bertOf(mod.encoder[static_cast<std::size_t>(encQ)], encQ);
+      if (tb >= 0) e.bitRate2 = txBert[static_cast<std::size_t>(tb)].bitRate;
+    }
+  }
+  return true;
+}
+
+std::array<IfInput, 2> Card::BuildInputs() const {
+  std::array<IfInput, 2> inputs;
+  for (std::size_t k = 0; k < 2; ++k) {
+    const SignalConfig& s = external_[k];
+    if (!s.present) continue;
+    Emission e;
+    e.family = s.family;
+    e.modulation = s.modulation;
+    e.carrierHz = s.carrierHz;
+    e.powerDbm = s.powerDbm;
+    e.bitRate = s.bitRate;
+    e.bitRate2 = s.bitRate2;
+    e.code = s.code;
+    e.randomized = s.randomized;
+    e.convolutional = s.convolutional;
+    e.pattern = s.pattern == "DATA" ? std::string{} : s.pattern;
+    e.modIndex = s.modIndex;
+    e.ownNoiseDbmHz = s.powerDbm - (s.ebNoDb + 10.0 * std::log10(e.TotalRate()));
+    inputs[k].emissions.push_back(e);
+  }
+  Emission looped;
+  if (ModulatorEmission(looped)) {
+    for (IfInput& input : inputs) input.emissions.push_back(looped);
+  }
+  for (IfInput& input : inputs) {
+    double noise = Lin(kReceiverFloorDbmHz);
+    for (const Emission& e : input.emissions) noise += Lin(e.ownNoiseDbmHz);
+    input.noiseDbmHz = Db(noise);
+    for (Emission& e : input.emissions) e.cnoDbHz = e.powerDbm - input.noiseDbmHz;
+  }
+  return inputs;
+}
+
+IfInput Card::BuildPreDOutput(const std::array<IfInput, 2>& inputs) {
+  const IfInput& a = inputs[0];
+  const IfInput& b = inputs[1];
+  preD.measuredNoiseADbmHz = a.noiseDbmHz + 0.05 * physics_.Gauss();
+  preD.measuredNoiseBDbmHz = b.noiseDbmHz + 0.05 * physics_.Gauss();
+  const bool fixed = preD.noiseMode == "FIXED";
+  const double estimateA = Lin(fixed ? preD.fixedNoiseADbmHz : preD.measuredNoiseADbmHz);
+  const double estimateB = Lin(fixed ? preD.fixedNoiseBDbmHz : preD.measuredNoiseBDbmHz);
+  const double half = preD.signalBandwidthHz / 2.0;
+  const double shift = preD.centerAHz - preD.centerBHz;  // channel B in channel A's frame
+  const auto inA = [&](const Emission& e) { return std::fabs(e.carrierHz - preD.centerAHz) <= half; };
+  const auto inB = [&](const Emission& e) { return std::fabs(e.carrierHz - preD.centerBHz) <= half; };
+
+  IfInput out;
+  if (preD.output == "CHANNEL_A_OUTPUT") {
+    out.noiseDbmHz = a.noiseDbmHz;
+    for (const Emission& e : a.emissions) {
+      if (inA(e)) out.emissions.push_back(e);
+    }
+    return out;
+  }
+  if (preD.output == "CHANNEL_B_OUTPUT") {
+    out.noiseDbmHz = b.noiseDbmHz;
+    for (Emission e : b.emissions) {
+      if (!inB(e)) continue;
+      e.carrierHz += shift;
+      out.emissions.push_back(e);
+    }
+    return out;
+  }
+
+  // Combining: each emission of A with its twin on B, weighted by amplitude over estimated noise.
+  const double noiseA = Lin(a.noiseDbmHz);
+  const double noiseB = Lin(b.noiseDbmHz);
+  double bestGain = 0.0;
+  std::vector<bool> used(b.emissions.size(), false);
+  for (const Emission& ea : a.emissions) {
+    if (!inA(ea)) continue;
+    Emission combined = ea;
+    for (std::size_t j = 0; j < b.emissions.size(); ++j) {
+      const Emission& eb = b.emissions[j];
+      if (used[j] || !inB(eb) || eb.family != ea.family) continue;
+      if (std::fabs((ea.carrierHz - preD.centerAHz) - (eb.carrierHz - preD.centerBHz)) > 10e3) continue;
+      if (std::fabs(ea.TotalRate() - eb.TotalRate()) > 1.0 + 1e-6 * ea.TotalRate()) continue;
+      used[j] = true;
+      const double ampA = std::sqrt(Lin(ea.powerDbm));
+      const double ampB = std::sqrt(Lin(eb.powerDbm));
+      const double wA = ampA / estimateA * preD.noiseFilterGain;
+      const double wB = ampB / estimateB * preD.noiseFilterGain;
+      const double snr = (wA * ampA + wB * ampB) * (wA * ampA + wB * ampB) / (wA * wA * noiseA + wB * wB * noiseB);
+      combined.cnoDbHz = Db(snr);
+      combined.powerDbm = std::max(ea.powerDbm, eb.powerDbm);
+      bestGain = std::max(bestGain, combined.cnoDbHz - std::max(ea.cnoDbHz, eb.cnoDbHz));
+      break;
+    }
+    out.emissions.push_back(combined);
+  }
+  for (std::size_t j = 0; j < b.emissions.size(); ++j) {
+    if (used[j] || !inB(b.emissions[j])) continue;
+    Emission e = b.emissions[j];
+    e.carrierHz += shift;
+    out.emissions.push_back(e);
+  }
+  out.noiseDbmHz = std::min(a.noiseDbmHz, b.noiseDbmHz) - bestGain;
+  return out;
+}
+
+const IfInput* Card::SourceOf(int ch, const std::array<IfInput, 2>& inputs, const IfInput& combined) const {
+  const std::string& source = rx[static_cast<std::size_t>(ch)].inputSource;
+  if (source == "IF_INPUT2" || source == "IF_2") return &inputs[1];
+  if (source == "DIVERSITY_COMBINER" && personality_ != nullptr && personality_->preD) return &combined;
+  return &inputs[0];
+}
+
+// ---- Receivers ----------------------------------------------------------------------------------
+
+void Card::EvaluateReceiver(int ch, const IfInput* input, double t) {
+  Receiver& r = rx[static_cast<std::size_t>(ch)];
+  if (r.family == Family::None || input == nullptr) return;
+
+  const double configuredRate = r.bitSync[0].rateBps;
+  const double passHalf = r.acqRangeHz + std::max(configuredRate, 10e3);
+  double inBand = 0.0;
+  double strongest = kNoPower;
+  const Emission* best = nullptr;
+  for (const Emission& e : input->emissions) {
+    const double offset = std::fabs(e.carrierHz - r.centerHz);
+    if (offset <= passHalf) {
+      inBand += Lin(e.powerDbm);
+      strongest = std::max(strongest, e.powerDbm);
+    }
+    if (offset > r.acqRangeHz || !FamilyMatches(r, e)) continue;
+    const double threshold = r.family == Family::Pm ? r.pmThresholdDbm : r.qualThresholdDbm;
+    if (e.powerDbm < threshold) continue;
+    if (best == nullptr || e.cnoDbHz > best->cnoDbHz) best = &e;
+  }
+  const double noiseInBand = Lin(input->noiseDbmHz) * 2.0 * passHalf;
+  r.totalPowerDbm = Db(noiseInBand + inBand) + 0.05 * physics_.Gauss();
+  r.signalPowerDbm = (strongest > kNoPower ? strongest : Db(noiseInBand)) + 0.05 * physics_.Gauss();
+  r.hasCandidate = best != nullptr;
+  if (best != nullptr) r.candidate = *best;
+  const double rate = best != nullptr && best->TotalRate() > 0.0 ? best->TotalRate() : configuredRate;
+  r.ebNoDb = best != nullptr ? best->cnoDbHz - 10.0 * std::log10(rate) : -50.0;
+
+  const bool carrierMet = best != nullptr && (r.family == Family::Pm ? best->cnoDbHz >= kPmCarrierCnoDbHz
+                                                                      : r.ebNoDb >= CarrierThresholdDb(r.family));
+  r.carrier.Update(carrierMet, t, kCarrierAcquisitionSec);
+  if (r.carrier.locked) {
+    r.actualHz = best->carrierHz + 2.0 * physics_.Gauss();
+    r.loopErrorHz = best->carrierHz - r.centerHz;
+    r.modIndexMeasured = r.family == Family::Fm ? best->modIndex * (1.0 + 0.01 * physics_.Gauss()) : 0.0;
+  } else {
+    r.actualHz = r.centerHz;
+    r.loopErrorHz = 0.0;
+    r.modIndexMeasured = 0.0;
+  }
+
+  // Bit synchronisers: stream 2 follows stream 1's code settings and exists on PSK only.
+  for (std::size_t s = 0; s < 2; ++s) {
+    BitSync& b = r.bitSync[s];
+    double signalRate = 0.0;
+    if (best != nullptr && r.family != Family::Pm && (s == 0 || r.family == Family::Psk)) {
+      signalRate = s == 0 ? best->bitRate : best->bitRate2;
+    }
+    const double rangePct = r.family == Family::MhCpm ? r.mhBitSyncAcqRangePct : r.bitSync[0].acqRangePct;
+    const bool met = r.carrier.locked && signalRate > 0.0 &&
+                     std::fabs(signalRate - b.rateBps) <= b.rateBps * std::max(rangePct, 0.01) / 100.0 &&
+                     CodeClass(r.bitSync[0].inputCode) == CodeClass(best->code) && r.ebNoDb >= kBitSyncEbNoDb;
+    b.lock.Update(met, t, 0.02 + 200.0 / std::max(b.rateBps, 1.0));
+    if (b.lock.locked) {
+      const double perSymbol = r.family == Family::Psk && s == 0 ? BitsPerSymbol(r.modulation) : 1.0;
+      b.measuredEbNoDb = std::min(r.ebNoDb, kEbNoReadingCap) + 0.15 * physics_.Gauss();
+      b.measuredSymbolRate = signalRate / perSymbol * (1.0 + 1e-6 * physics_.Gauss());
+    } else {
+      b.measuredEbNoDb = 0.0;
+      b.measuredSymbolRate = 0.0;
+    }
+  }
+
+  Viterbi& v = r.viterbi;
+  const bool decoderMet = (r.family == Family::Psk || r.family == Family::Fm) && v.decode &&
+                          r.bitSync[0].lock.locked && best->convolutional && v.rate == "RATE_ONE_HALF" &&
+                          (v.order == "G2G1_ORDER") == best->swapG1G2 && v.g2Invert == best->invertG2 && !v.g1Invert;
+  v.lock.Update(decoderMet, t, 0.02);
+  if (v.lock.locked) {
+    v.symbolErrorRate = 0.5 * std::erfc(std::sqrt(Lin(r.ebNoDb - 3.0)));  // a code symbol carries half a bit
+    v.bitErrorRate = BitErrorProbability(r.ebNoDb, "NRZL", false, true);
+  } else {
+    v.symbolErrorRate = 0.0;
+    v.bitErrorRate = 0.0;
+  }
+}
+
+DataView Card::ReceiverData(int ch) const {
+  DataView d;
+  const Receiver& r = rx[static_cast<std::size_t>(ch)];
+  if (r.family == Family::None || r.family == Family::Pm || !r.hasCandidate) return d;
+  const BitSync& b = r.bitSync[0];
+  if (!b.lock.locked) return d;
+  const Emission& e = r.candidate;
+  const bool codeMatches = b.inputCode == e.code && (b.descrambler == "RAND15_NRZL") == e.randomized;
+  const bool decoded = r.family != Family::MhCpm && r.viterbi.decode;
+  const bool decoderMatches = decoded ? e.convolutional && r.viterbi.lock.locked : !e.convolutional;
+  d.valid = codeMatches && decoderMatches;
+  d.emission = e;
+  d.ebNoDb = r.ebNoDb;
+  d.rate = e.bitRate;
+  d.inverted = e.inverted != r.invertOutput;
+  d.decoded = decoded;
+  return d;
+}
+
+DataView Card::BertInput(int b) const {
+  if (personality_ != nullptr && personality_->postD) {
+    const std::uint32_t routing = registers_[0].empty() ? 0u : registers_[0][card::kFpga0RoutingRegister];
+    const std::uint32_t toCh2 = card::kRoutingSelectEnable | card::kRoutingCombinedOnCh2;
+    const int target = personality_->mode == 12 && (routing & toCh2) == toCh2 ? 1 : 0;
+    if (b == target) {
+      DataView a = ReceiverData(0);
+      const DataView c = ReceiverData(1);
+      if (postD.output == "CHANNEL_A_OUTPUT") return a;
+      if (postD.output == "CHANNEL_B_OUTPUT") return c;
+      if (a.valid && c.valid) {
+        a.ebNoDb = Db(Lin(a.ebNoDb) + Lin(c.ebNoDb));
+        return a;
+      }
+      return a.valid ? a : c;
+    }
+  }
+  return ReceiverData(b);
+}
+
+void Card::EvaluateBert(int b, double t, double h) {
+  Bert& br = bert[static_cast<std::size_t>(b)];
+  const DataView d = BertInput(b);
+  const Emission& e = d.emission;
+  double p = d.valid ? BitErrorProbability(d.ebNoDb, e.code, e.randomized, d.decoded) : 0.5;
+  p = p + e.injectedBer - 2.0 * p * e.injectedBer;
+  bool patternMatches = d.valid && !e.pattern.empty() && e.pattern == br.pattern;
+  if (patternMatches && br.pattern == "userPattern") {
+    patternMatches = e.userPatternBits == br.userPatternBits && e.userPattern == br.userPattern;
+  }
+  const bool met = patternMatches && p < 0.1 && d.rate > 0.0;
+  br.lock.Update(met, t, 0.05 + 64.0 / std::max(d.rate, 1.0));
+  if (br.lock.locked) {
+    if (!br.wasLocked ? d.inverted : d.inverted != br.inverted) ++br.inversionCount;
+    br.inverted = d.inverted;
+    const double bits = d.rate * h;
+    br.totalBits += bits;
+    br.errorBits += physics_.Poisson(p * bits);
+    br.measuredRate = d.rate;
+  } else {
+    if (br.wasLocked) ++br.lockLossCount;
+    br.measuredRate = 0.0;
+  }
+  br.wasLocked = br.lock.locked;
+}
+
+double Card::PostDChannelEbNo(int ch) const {
+  const BitSync& b = rx[static_cast<std::size_t>(ch)].bitSync[0];
+  return b.lock.locked ? b.measuredEbNoDb : 0.0;
+}
+
+double Card::PostDCombiningGainDb() const {
+  if (!rx[0].bitSync[0].lock.locked || !rx[1].bitSync[0].lock.locked) return 0.0;
+  const double a = PostDChannelEbNo(0);
+  const double b = PostDChannelEbNo(1);
+  return Db(Lin(a) + Lin(b)) - std::max(a, b);
+}
+
+double Card::PostDScalePercent(int ch) const {
+  const bool lockedA = rx[0].bitSync[0].lock.locked;
+  const bool lockedB = rx[1].bitSync[0].lock.locked;
+  if (lockedA && lockedB) {
+    const double a = Lin(PostDChannelEbNo(0));
+    const double b = Lin(PostDChannelEbNo(1));
+    return 100.0 * (ch == 0 ? a : b) / (a + b);
+  }
+  return (ch == 0 ? lockedA : lockedB) ? 100.0 : 0.0;
+}
+
+int Card::MhCpmLockState(int ch) const {
+  const Receiver& r = rx[static_cast<std::size_t>(ch)];
+  if (r.family != Family::MhCpm || !r.carrier.locked) return 0;
+  if (!r.bitSync[0].lock.locked) return 1;
+  return ReceiverData(ch).valid ? 3 : 2;
+}
+
+// ---- Registers ----------------------------------------------------------------------------------
+
+std::uint32_t* Card::Register(int fpga, std::uint32_t reg) {
+  std::vector<std::uint32_t>& file = registers_[static_cast<std::size_t>(fpga)];
+  if (file.empty()) return nullptr;
+  if (reg < card::kFpgaRegisterCount) return &file[reg];
+  if (fpga == 0 && reg >= card::kFpga0WindowBase && reg - card::kFpga0WindowBase < card::kFpgaRegisterCount) {
+    return &file[reg - card::kFpga0WindowBase];
+  }
+  return nullptr;
+}
+
+bool Card::LiveRead(int fpga, std::uint32_t reg, std::uint32_t& value) const {
+  for (const BusModule& m : modules_[static_cast<std::size_t>(fpga)]) {
+    if (reg < m.offset || reg >= m.offset + kModuleSpan) continue;
+    const std::uint32_t at = reg - m.offset;
+    switch (m.type) {
+      case card::kDevTypeGpio:
+        if (at == card::gpio_reg::kId) value = card::gpio_reg::kCardId;
+        else if (at == card::gpio_reg::kMode) value = static_cast<std::uint32_t>(image_.FpgaMode);
+        else if (at == card::gpio_reg::kVersion) value = static_cast<std::uint32_t>(m.major) << 16 | (static_cast<std::uint32_t>(m.minor) & 0xFFFFu);
+        else if (at == card::gpio_reg::kLoggingMask) value = loggingMask;
+        else return false;
+        return true;
+      case card::kDevTypeModSweep:
+        if (at == card::modsweep_reg::kStatus) value = sweep.Status();
+        else if (at == card::modsweep_reg::kCurrentOffsetHz)
+          value = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(sweep.currentOffset)));
+        else return false;
+        return true;
+      case card::kDevTypeFmReceiver:
+        if (at != card::fmrx_reg::kStatus) return false;
+        {
+          const Receiver& r = rx[static_cast<std::size_t>(m.channel)];
+          value = (r.bitSync[0].lock.locked ? card::fmrx_reg::kStatusBitSyncLocked : 0u) |
+                  (r.carrier.locked ? card::fmrx_reg::kStatusCarrierLocked : 0u);
+        }
+        return true;
+      case card::kDevTypePostDCombiner:
+        if (at != card::postd_reg::kOutputCapability) return false;
+        value = image_.FpgaMode == 12 ? card::postd_reg::kCombinedOutputOnCh2 : card::postd_reg::kCombinedOutputOnCh1Only;
+        return true;
+      default: return false;
+    }
+  }
+  return false;
+}
+
+void Card::OnWrite(int fpga, std::uint32_t reg, std::uint32_t value) {
+  for (const BusModule& m : modules_[static_cast<std::size_t>(fpga)]) {
+    if (m.type != card::kDevTypeModSweep || reg < m.offset || reg >= m.offset + kModuleSpan) continue;
+    const std::uint32_t at = reg - m.offset;
+    if (at == card::modsweep_reg::kControl) {
+      sweep.Control(value);
+    } else if (at == card::modsweep_reg::kRateHzPerSec) {
+      sweep.rate = value;
+    } else if (at == card::modsweep_reg::kStartOffsetHz) {
+      sweep.startOffset = static_cast<std::int32_t>(value);
+      sweep.armed = true;
+    } else if (at == card::modsweep_reg::kStopOffsetHz) {
+      sweep.stopOffset = static_cast<std::int32_t>(value);
+      sweep.armed = true;
+    }
+  }
+}
+
+int Card::Peek(int fpga, std::uint32_t first, std::uint32_t* values, int count) {
+  if (!fpgaLoaded_[static_cast<std::size_t>(fpga)]) return card::kDevNotReady;
+  const std::uint32_t* start = Register(fpga, first);
+  if (start == nullptr) return card::kDevBadArgument;
+  const std::uint32_t offset = static_cast<std::uint32_t>(start - registers_[static_cast<std::size_t>(fpga)].data());
+  if (offset + static_cast<std::uint32_t>(count) > card::kFpgaRegisterCount) return card::kDevBadArgument;
+  for (int i = 0; i < count; ++i) {
+    const std::uint32_t reg = offset + static_cast<std::uint32_t>(i);
+    std::uint32_t value = 0;
+    values[i] = LiveRead(fpga, reg, value) ? value : start[i];
+  }
+  return card::kDevOk;
+}
+
+int Card::Poke(int fpga, std::uint32_t reg, std::uint32_t value) {
+  if (!fpgaLoaded_[static_cast<std::size_t>(fpga)]) return card::kDevNotReady;
+  std::uint32_t* target = Register(fpga, reg);
+  if (target == nullptr) return card::kDevBadArgument;
+  *target = value;
+  OnWrite(fpga, static_cast<std::uint32_t>(target - registers_[static_cast<std::size_t>(fpga)].data()), value);
+  return card::kDevOk;
+}
+
+// ---- Displays -----------------------------------------------------------------------------------
+
+void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
+  out.assign(static_cast<std::size_t>(points), 0.0);
+  const IfInput* input = SourceOf(ch, lastInputs_, lastCombined_);
+  const Fft& f = fft[static_cast<std::size_t>(ch)];
+  const double rbw = f.spanHz / points * WindowNoiseBandwidth(f.window);
+  const double noiseBin = Lin(input->noiseDbmHz) * rbw;
+  // Averaged noise power in dB scatters by about 5.6 dB / sqrt(averages).
+  const double scatterDb = 5.57 / std::sqrt(static_cast<double>(std::max(f.averages, 1)));
+  for (int i = 0; i < points; ++i) {
+    const double freq = points == 1 ? f.centerHz : f.centerHz - f.spanHz / 2.0 + f.spanHz * i / (points - 1);
+    double power = noiseBin * Lin(scatterDb * display_.Gauss());
+    for (const Emission& e : input->emissions) power += BinPower(e, freq, rbw);
+    out[static_cast<std::size_t>(i)] = Db(power);
+  }
+}
+
+void Card::FillIq(int ch, int points, std::vector<double>& out) {
+  out.assign(static_cast<std::size_t>(points) * 2, 0.0);
+  const Receiver& r = rx[static_cast<std::size_t>(ch)];
+  const int group = PskGroup(r.modulation);
+  // Rail amplitudes: equal for balanced QPSK, by the streams' power for unbalanced QPSK.
+  double railI = 1.0;
+  double railQ = 0.0;
+  if (group == 4 || group == 5) {
+    const double rate1 = r.hasCandidate ? r.candidate.bitRate : 1.0;
+    const double rate2 = r.hasCandidate && r.candidate.bitRate2 > 0.0 ? r.candidate.bitRate2 : rate1 / 4.0;
+    const double angle = std::atan(std::sqrt(rate2 / std::max(rate1, 1.0)));
+    railI = std::cos(angle);
+    railQ = std::sin(angle);
+  } else if (group != 1) {
+    railI = railQ = std::sqrt(0.5);
+  }
+  const double bitsPerSymbol = BitsPerSymbol(r.modulation);
+  const double esNo = Lin(std::min(r.ebNoDb, kEbNoReadingCap)) * bitsPerSymbol;
+  const double sigma = r.hasCandidate ? std::min(std::sqrt(1.0 / (2.0 * esNo)), 1.0) : 0.5;
+  // Unlocked, the constellation spins at the frequency error.
+  double phaseStep = 0.0;
+  if (!r.carrier.locked && r.hasCandidate) {
+    const double symbolRate = std::max(r.bitSync[0].rateBps / bitsPerSymbol, 1.0);
+    const double offset = r.candidate.carrierHz - r.centerHz;
+    phaseStep = 2.0 * kPi * (std::fabs(offset) > 1.0 ? offset : 0.01 * symbolRate) / symbolRate;
+  }
+  const double phase0 = 2.0 * kPi * display_.Uniform();
+  for (int k = 0; k < points; ++k) {
+    double i = 0.0;
+    double q = 0.0;
+    if (r.hasCandidate) {
+      i = display_.Uniform() < 0.5 ? -railI : railI;
+      q = railQ > 0.0 ? (display_.Uniform() < 0.5 ? -railQ : railQ) : 0.0;
+      if (!r.carrier.locked) {
+        const double phase = phase0 + phaseStep * k;
+        const double ri = i * std::cos(phase) - q * std::sin(phase);
+        q = i * std::sin(phase) + q * std::cos(phase);
+        i = ri;
+      }
+    }
+    out[static_cast<std::size_t>(k) * 2] = i + sigma * display_.Gauss();
+    out[static_cast<std::size_t>(k) * 2 + 1] = q + sigma * display_.Gauss();
+  }
+}
+
+}  // namespace quorxsim

@@ -1,0 +1,137 @@
+// The modulation-index lock-threshold tables: the file format, the built-in tables, the lookup,
+// and the card object reading the file of its program folder when it is created.
+#include "card/mod_index_lock_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "card/kr20card.h"
+#include "fake_zp90.h"
+#include "support/log_capture.h"
+
+namespace card {
+namespace {
+
+bool Contains(const std::vector<std::string>& texts, const std::string& part) {
+  for (const std::string& text : texts) {
+    if (text.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(ModIndexLockTable, TheFileGivesEntriesPerChannelOrForBoth) {
+  const std::string text =
+      "# modulation index lock thresholds\r\n"
+      "; channel index threshold\n"
+      "\n"
+      "0  0.35  400\n"
+      "1\t0.35\t0x1F4\n"
+      "*  0.50  600\n"
+      "0  0.35  999\n";
+  ModIndexLockTables tables;
+  std::vector<std::string> problems;
+  ASSERT_TRUE(ParseModIndexLockTables(text, tables, problems));
+  EXPECT_TRUE(problems.empty());
+  ASSERT_EQ(tables[0].size(), 3u);
+  ASSERT_EQ(tables[1].size(), 2u);
+  EXPECT_EQ(tables[0][0].IndexHundredths, 35);
+  EXPECT_EQ(tables[0][0].Threshold, 400u);
+  EXPECT_EQ(tables[1][0].Threshold, 500u);
+  EXPECT_EQ(tables[1][1].IndexHundredths, 50);
+  EXPECT_FALSE(tables[0][0].Written);
+
+  // The first entry of an index wins.
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], 0.359), 0);
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], 0.5), 1);
+  EXPECT_EQ(FindModIndexLockEntry(tables[1], 0.35), 0);
+}
+
+TEST(ModIndexLockTable, LinesThatDoNotParseAreSkippedWithTheirReason) {
+  const std::string text =
+      "0 0.35\n"
+      "2 0.35 400\n"
+      "0 abc 400\n"
+      "0 10.5 400\n"
+      "0 nan 400\n"
+      "0 0.35 -4\n"
+      "0 0.35 4294967296\n"
+      "0 0.35 400 extra\n"
+      "1 0.40 410\n";
+  ModIndexLockTables tables;
+  std::vector<std::string> problems;
+  ASSERT_TRUE(ParseModIndexLockTables(text, tables, problems));
+  EXPECT_TRUE(tables[0].empty());
+  ASSERT_EQ(tables[1].size(), 1u);
+  EXPECT_EQ(problems, (std::vector<std::string>{
+                          "line 1: three fields expected", "line 2: channel must be 0, 1 or *",
+                          "line 3: index must be a number from 0 to 10", "line 4: index must be a number from 0 to 10",
+                          "line 5: index must be a number from 0 to 10",
+                          "line 6: threshold must be an unsigned 32-bit number",
+                          "line 7: threshold must be an unsigned 32-bit number", "line 8: three fields expected"}));
+}
+
+TEST(ModIndexLockTable, AChannelKeepsAtMost256Entries) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "* " + std::to_string(i / 100.0) + " " + std::to_string(i) + "\n";
+  ModIndexLockTables tables;
+  std::vector<std::string> problems;
+  ASSERT_TRUE(ParseModIndexLockTables(text, tables, problems));
+  EXPECT_EQ(tables[0].size(), kModIndexLockMaxEntries);
+  EXPECT_EQ(tables[1].size(), kModIndexLockMaxEntries);
+  EXPECT_EQ(problems.size(), 2u * (300 - kModIndexLockMaxEntries));
+  EXPECT_EQ(problems.front(), "line 257: channel 0 already has 256 entries");
+}
+
+TEST(ModIndexLockTable, TheBuiltInTablesCoverTenthsToOneInHundredths) {
+  const ModIndexLockTables tables = BuiltInModIndexLockTables();
+  for (const ModIndexLockTable& table : tables) {
+    ASSERT_EQ(table.size(), 91u);
+    EXPECT_EQ(table.front().IndexHundredths, 10);
+    EXPECT_EQ(table.front().Threshold, 160u);
+    EXPECT_EQ(table.back().IndexHundredths, 100);
+    EXPECT_EQ(table.back().Threshold, 1024u);
+  }
+  // Every value from 0.10 to 1.00 finds the entry of its whole hundredths.
+  for (int h = 10; h <= 100; ++h) {
+    const int position = FindModIndexLockEntry(tables[0], h / 100.0 + 0.004);
+    ASSERT_GE(position, 0) << h;
+    EXPECT_EQ(tables[0][static_cast<std::size_t>(position)].IndexHundredths, h);
+  }
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], 0.099), -1);
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], 1.01), -1);
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], -0.5), -1);
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], std::nan("")), -1);
+  EXPECT_EQ(FindModIndexLockEntry(tables[0], 1e300), -1);
+}
+
+TEST(ModIndexLockTable, TheCardObjectReadsTheFileOfItsProgramFolderWhenCreated) {
+  testsupport::LoggedProgramFolder folder;
+  testing::FakeZp90 fake;
+  {
+    kr20cardclass card(0, fake.table, false);
+    EXPECT_FALSE(card.ModIndexLockThresholdsFromFile());
+    EXPECT_EQ(card.ModIndexLockThresholds()[0].size(), 91u);
+  }
+
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder / "MODINDLOCKTHRESHOLD.CFG", "1 0.42 4242\nbad line\n"));
+  kr20cardclass card(0, fake.table, false);
+  EXPECT_TRUE(card.ModIndexLockThresholdsFromFile());
+  EXPECT_TRUE(card.ModIndexLockThresholds()[0].empty());
+  ASSERT_EQ(card.ModIndexLockThresholds()[1].size(), 1u);
+  EXPECT_EQ(card.ModIndexLockThresholds()[1][0].Threshold, 4242u);
+  EXPECT_TRUE(Contains(folder.LogTexts(), "modIndLockThreshold.cfg line 2: three fields expected, line skipped"));
+
+  // A file without one usable entry leaves the built-in tables in place.
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder / "MODINDLOCKTHRESHOLD.CFG", "# nothing\n"));
+  bool fromFile = true;
+  const ModIndexLockTables tables = LoadModIndexLockTables(folder.Path(), &fromFile);
+  EXPECT_FALSE(fromFile);
+  EXPECT_EQ(tables[1].size(), 91u);
+  EXPECT_TRUE(Contains(folder.LogTexts(), "modIndLockThreshold.cfg has no usable entry, built-in table in use"));
+}
+
+}  // namespace
+}  // namespace card

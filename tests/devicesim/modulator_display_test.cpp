@@ -1,0 +1,294 @@
+// The test modulator looped back into the receivers, its sweep engine, the combiners, and the
+// spectrum and IQ buffers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "sim_library.h"
+
+namespace simtest {
+namespace {
+
+// Little-endian doubles from a byte buffer at any alignment.
+std::vector<double> Doubles(const std::vector<unsigned char>& bytes, int count) {
+  std::vector<double> values(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    std::uint64_t bits = 0;
+    for (std::size_t k = 0; k < 8; ++k) bits |= static_cast<std::uint64_t>(bytes[1 + i * 8 + k]) << (8 * k);
+    std::memcpy(&values[i], &bits, sizeof bits);
+  }
+  return values;
+}
+
+class ModulatorTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    UseConfig(ConfigText("IfInput1=NONE\nIfInput2=NONE"));
+    Load(0, 0);
+  }
+
+  // Carrier at 70 MHz, BPSK from transmit BERT 1 at `bps`, noise at `cno` dB-Hz.
+  void TransmitBpsk(double bps, double cno) {
+    ASSERT_EQ(F().SetMod_SetIfCarrierRateInHz(0, 70e6), card::kDevOk);
+    ASSERT_EQ(F().SetMod_SetIfCarrierLevel(0, -30.0), card::kDevOk);
+    ASSERT_EQ(F().SetMod_SetModulationType(0, "BPSK"), card::kDevOk);
+    ASSERT_EQ(F().TxBert_SetBitRate(0, 0, bps), card::kDevOk);
+    ASSERT_EQ(F().TxBert_SetPnPattern(0, 0, "pn15"), card::kDevOk);
+    ASSERT_EQ(F().SetMod_SetCarrierToNoiseLevel(0, cno), card::kDevOk);
+    ASSERT_EQ(F().SetMod_SetEnableNoiseGeneration(0, 1), card::kDevOk);
+    ASSERT_EQ(F().SetMod_SetIfModulationOn(0, 1), card::kDevOk);
+    ASSERT_EQ(F().SetMod_SetIfCarrierOn(0, 1), card::kDevOk);
+  }
+
+  std::uint32_t SweepBase() {
+    int count = 0;
+    EXPECT_EQ(F().Card_GetFpgaTocCount(0, 1, &count), card::kDevOk);
+    for (int i = 0; i < count; ++i) {
+      int entry = 0, major = 0, minor = 0, fpgaInstance = 0, cardInstance = 0, code = 0;
+      std::uint32_t type = 0, base = 0;
+      EXPECT_EQ(F().Card_GetFpgaTocEntry(0, 1, i, &entry, &type, &major, &minor, &base, &fpgaInstance, &cardInstance,
+                                         &code),
+                card::kDevOk);
+      if (type == card::kDevTypeModSweep) return base;
+    }
+    ADD_FAILURE() << "no sweep engine";
+    return 0;
+  }
+  std::uint32_t Peek(int fpga, std::uint32_t reg) {
+    std::uint32_t value = 0xDEADBEEF;
+    EXPECT_EQ(F().Dtrd_PeekRegOnFpga(0, fpga, reg, &value, 1), card::kDevOk);
+    return value;
+  }
+};
+
+TEST_F(ModulatorTest, LoopedBackCarrierIsReceivedWithTheEbNoOfItsNoiseSetting) {
+  TransmitBpsk(2e6, 70.0);  // Eb/No = 70 - 63 = 7 dB
+  TunePsk(0, 0, 2e6);
+  TunePsk(0, 1, 2e6);
+  Advance(0.5);
+  EXPECT_EQ(Text(F().PskRx_GetCarrierLockState, 0, 0), "LOCKED");
+  EXPECT_EQ(Text(F().PskRx_GetCarrierLockState, 0, 1), "LOCKED");  // both inputs see it
+  EXPECT_NEAR(Number(F().PskRx_GetBitSyncStream1SignalEbNo, 0, 0), 7.0, 0.7);
+  EXPECT_NEAR(Number(F().PskRx_GetReceiverSignalPowerIndBm, 0, 0), -30.0, 0.5);
+  ASSERT_EQ(Text(F().Bert_GetLockState, 0, 0), "LOCKED");
+  ASSERT_EQ(F().Bert_ResetMeasures(0, 0), card::kDevOk);
+  Advance(1.0);
+  const double ber = Number(F().Bert_GetErrorBits, 0, 0) / Number(F().Bert_GetTotalBits, 0, 0);
+  EXPECT_NEAR(ber, 7.7e-4, 1.5e-4);
+
+  // Carrier off: everything drops.
+  ASSERT_EQ(F().SetMod_SetIfCarrierOn(0, 0), card::kDevOk);
+  Advance(0.1);
+  EXPECT_EQ(Text(F().PskRx_GetCarrierLockState, 0, 0), "UNLOCKED");
+  EXPECT_EQ(Text(F().Bert_GetLockState, 0, 0), "UNLOCKED");
+}
+
+TEST_F(ModulatorTest, TransmitBertErrorsAndInvertedDataReachTheReceiveBert) {
+  TransmitBpsk(1e6, 100.0);
+  ASSERT_EQ(F().TxBert_SetBitErrorRate(0, 0, 1e-2), card::kDevOk);
+  ASSERT_EQ(F().TxBert_SetDataPolarity(0, 0, "invert"), card::kDevOk);
+  TunePsk(0, 0, 1e6);
+  Advance(0.5);
+  ASSERT_EQ(Text(F().Bert_GetLockState, 0, 0), "LOCKED");
+  EXPECT_EQ(Text(F().Bert_GetInvertState, 0, 0), "INVERT");
+  ASSERT_EQ(F().Bert_ResetMeasures(0, 0), card::kDevOk);
+  Advance(1.0);
+  EXPECT_NEAR(Number(F().Bert_GetErrorBits, 0, 0) / 1e6, 1e-2, 1e-3);
+  // The receiver's output inversion puts it right again.
+  ASSERT_EQ(F().PskRx_SetStream1OutputInvertEnable(0, 0, 1), card::kDevOk);
+  Advance(0.1);
+  EXPECT_EQ(Text(F().Bert_GetInvertState, 0, 0), "NORMAL");
+  int inversions = 0;
+  ASSERT_EQ(F().Bert_GetInversionCount(0, 0, &inversions), card::kDevOk);
+  EXPECT_EQ(inversions, 1);  // counted since the reset: the change back
+}
+
+TEST_F(ModulatorTest, SweepEngineMovesTheCarrierAtItsRateAndStopsAtTheStopOffset) {
+  namespace reg = card::modsweep_reg;
+  TransmitBpsk(100e3, 90.0);
+  TunePsk(0, 0, 100e3);
+  Advance(0.5);
+  const std::uint32_t base = SweepBase();
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kRateHzPerSec, 1000), card::kDevOk);
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kStartOffsetHz, 0), card::kDevOk);
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kStopOffsetHz, static_cast<std::uint32_t>(-5000)), card::kDevOk);
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kControl, reg::kControlStart), card::kDevOk);
+  Advance(2.0);
+  EXPECT_EQ(static_cast<std::int32_t>(Peek(1, base + reg::kCurrentOffsetHz)), -2000);
+  EXPECT_EQ(Peek(1, base + reg::kStatus), reg::kStatusRunning);
+  EXPECT_NEAR(Number(F().PskRx_GetCarrierActualSignalFrequencyInHz, 0, 0), 70e6 - 2000, 20.0);
+  // Stopped, it holds; started again without new programming, it resumes.
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kControl, reg::kControlStop), card::kDevOk);
+  Advance(1.0);
+  EXPECT_EQ(static_cast<std::int32_t>(Peek(1, base + reg::kCurrentOffsetHz)), -2000);
+  EXPECT_EQ(Peek(1, base + reg::kStatus), 0u);
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kControl, reg::kControlStart), card::kDevOk);
+  Advance(5.0);
+  EXPECT_EQ(static_cast<std::int32_t>(Peek(1, base + reg::kCurrentOffsetHz)), -5000);
+  EXPECT_EQ(Peek(1, base + reg::kStatus), reg::kStatusDone);
+  // Reset brings the carrier home.
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kControl, reg::kControlReset), card::kDevOk);
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, base + reg::kControl, 0), card::kDevOk);
+  Advance(0.2);
+  EXPECT_EQ(Peek(1, base + reg::kCurrentOffsetHz), 0u);
+  EXPECT_NEAR(Number(F().PskRx_GetCarrierActualSignalFrequencyInHz, 0, 0), 70e6, 20.0);
+}
+
+TEST_F(ModulatorTest, RegistersAnswerInBothWindowsAndRefuseAddressesPastTheEnd) {
+  EXPECT_EQ(Peek(0, 0), card::gpio_reg::kCardId);
+  EXPECT_EQ(Peek(0, card::kFpga0WindowBase + card::gpio_reg::kMode), 0u);
+  ASSERT_EQ(F().Dtrd_PokeRegOnFpga(0, 0, 0x7F0, 0x12345678), card::kDevOk);
+  EXPECT_EQ(Peek(0, card::kFpga0WindowBase + 0x7F0), 0x12345678u);
+  ASSERT_EQ(F().Card_SetAllLoggingMasks(0, 0xFFF0), card::kDevOk);
+  EXPECT_EQ(Peek(0, card::gpio_reg::kLoggingMask), 0xFFF0u);
+  EXPECT_EQ(F().Card_SetAllLoggingMasks(0, 0x0001), card::kDevBadArgument);
+
+  std::uint32_t values[4] = {1, 2, 3, 4};
+  EXPECT_EQ(F().Dtrd_PeekRegOnFpga(0, 0, 4094, values, 3), card::kDevBadArgument);
+  EXPECT_EQ(values[0], 1u);  // nothing written
+  EXPECT_EQ(F().Dtrd_PeekRegOnFpga(0, 0, 4093, values, 3), card::kDevOk);
+  EXPECT_EQ(F().Dtrd_PokeRegOnFpga(0, 0, 4096, 1), card::kDevBadArgument);
+  EXPECT_EQ(F().Dtrd_PokeRegOnFpga(0, 1, card::kFpga0WindowBase, 1), card::kDevBadArgument);  // FPGA 1's window is at 0
+  EXPECT_EQ(F().Dtrd_PokeRegOnFpga(0, 0, card::kFpga0WindowBase + 4096, 1), card::kDevBadArgument);
+  EXPECT_EQ(F().Dtrd_PokeRegOnFpga(0, 2, 0, 1), card::kDevBadChannel);
+
+  // The post-D combiner's capability register 1284 tells mode 12 apart.
+  Load(1, 12);
+  std::uint32_t capability = 0;
+  ASSERT_EQ(F().Dtrd_PeekRegOnFpga(1, 0, 1284, &capability, 1), card::kDevOk);
+  EXPECT_EQ(capability, 0xAAAAAAAAu);
+  Load(1, 9);
+  ASSERT_EQ(F().Dtrd_PeekRegOnFpga(1, 0, 1284, &capability, 1), card::kDevOk);
+  EXPECT_NE(capability, 0xAAAAAAAAu);
+}
+
+class CombinerTest : public SimTest {};
+
+TEST_F(CombinerTest, PreDCombinerAddsTheInputsEbNo) {
+  UseConfig(ConfigText("IfInput1=NONE\nIfInput2=NONE",
+                       "IfInput1=70e6, -45, BPSK, 1e6, 8, NRZL\nIfInput2=70e6, -48, BPSK, 1e6, 8, NRZL"));
+  Load(1, 5);
+  TunePsk(1, 0, 1e6);
+  ASSERT_EQ(F().PskRx_SetReceiverInputSourceMode(1, 0, "DIVERSITY_COMBINER"), card::kDevOk);
+  Advance(0.5);
+  EXPECT_NEAR(Number(F().PskRx_GetBitSyncStream1SignalEbNo, 1, 0), 11.0, 0.6);
+  double noise = 0.0;
+  ASSERT_EQ(F().PreD_GetMeasuredNoiseChannelA(1, &noise), card::kDevOk);
+  EXPECT_NEAR(noise, -45.0 - 68.0, 0.5);
+  ASSERT_EQ(F().PreD_SetDiversityOutput(1, "CHANNEL_B_OUTPUT"), card::kDevOk);
+  Advance(0.5);
+  EXPECT_NEAR(Number(F().PskRx_GetBitSyncStream1SignalEbNo, 1, 0), 8.0, 0.6);
+  // A wrong fixed noise estimate weights the channels badly and loses gain.
+  ASSERT_EQ(F().PreD_SetDiversityOutput(1, "COMBINING_OUTPUT"), card::kDevOk);
+  ASSERT_EQ(F().PreD_SetNoiseEstimateMode(1, "FIXED"), card::kDevOk);
+  ASSERT_EQ(F().PreD_SetFixedNoChannelA(1, -100.0), card::kDevOk);
+  ASSERT_EQ(F().PreD_SetFixedNoChannelB(1, -130.0), card::kDevOk);
+  Advance(0.5);
+  EXPECT_LT(Number(F().PskRx_GetBitSyncStream1SignalEbNo, 1, 0), 10.0);
+  // Only personalities with the combiner offer it.
+  Load(1, 4);
+  EXPECT_EQ(F().PreD_SetDiversityOutput(1, "CHANNEL_B_OUTPUT"), card::kDevNotSupported);
+  EXPECT_EQ(F().PskRx_SetReceiverInputSourceMode(1, 0, "DIVERSITY_COMBINER"), card::kDevBadArgument);
+}
+
+TEST_F(CombinerTest, PostDCombinerReportsItsGainAndFeedsTheFirstBert) {
+  UseConfig(ConfigText("IfInput1=NONE\nIfInput2=NONE",
+                       "IfInput1=70e6, -45, BPSK, 1e6, 5, NRZL\nIfInput2=70e6, -45, BPSK, 1e6, 5, NRZL"));
+  Load(1, 6);
+  TunePsk(1, 0, 1e6);
+  TunePsk(1, 1, 1e6);
+  Advance(0.5);
+  double gain = 0.0;
+  ASSERT_EQ(F().PostD_GetCombiningGainIndB(1, &gain), card::kDevOk);
+  EXPECT_NEAR(gain, 3.0, 0.3);
+  double scale = 0.0;
+  ASSERT_EQ(F().PostD_GetChannelAScaleInPercent(1, &scale), card::kDevOk);
+  EXPECT_NEAR(scale, 50.0, 5.0);
+  ASSERT_EQ(F().Bert_ResetMeasures(1, 0), card::kDevOk);
+  ASSERT_EQ(F().Bert_ResetMeasures(1, 1), card::kDevOk);
+  Advance(2.0);
+  const double combined = Number(F().Bert_GetErrorBits, 1, 0);
+  const double single = Number(F().Bert_GetErrorBits, 1, 1);
+  EXPECT_LT(combined * 4, single);  // 8 dB against 5 dB
+}
+
+class DisplayTest : public SimTest {};
+
+TEST_F(DisplayTest, SpectrumPeaksAtTheCarrierAboveTheNoiseWithTheAskedPoints) {
+  UseConfig(ConfigText("IfInput1=70.5e6, -40, BPSK, 100e3, 25, NRZL\nIfInput2=NONE"));
+  Load(0, 0);
+  ASSERT_EQ(F().Fft_SetCenterFrequencyInHz(0, 0, 70e6), card::kDevOk);
+  ASSERT_EQ(F().Fft_SetFrequencySpanInHz(0, 0, 4e6), card::kDevOk);
+  Advance(0.1);
+  constexpr int kPoints = 1001;
+  std::vector<unsigned char> bytes(1 + kPoints * 8);  // odd offset: the display blocks are packed
+  unsigned char flag = 1;
+  int count = 0;
+  ASSERT_EQ(F().Fft_GetFftBuffer(0, 0, &flag, bytes.data() + 1, kPoints, &count), card::kDevOk);
+  ASSERT_EQ(count, kPoints);
+  EXPECT_EQ(flag, 1);
+  const std::vector<double> db = Doubles(bytes, count);
+  const auto peak = std::max_element(db.begin(), db.end());
+  const double peakHz = 68e6 + 4e6 * static_cast<double>(peak - db.begin()) / (kPoints - 1);
+  EXPECT_NEAR(peakHz, 70.5e6, 20e3);  // a fifth of the symbol rate: the top of the main lobe
+  std::vector<double> sorted = db;
+  std::nth_element(sorted.begin(), sorted.begin() + kPoints / 2, sorted.end());
+  EXPECT_GT(*peak - sorted[kPoints / 2], 20.0);
+  // Fewer points when the caller has less room; none when disabled.
+  ASSERT_EQ(F().Fft_GetFftBuffer(0, 0, &flag, bytes.data() + 1, 100, &count), card::kDevOk);
+  EXPECT_EQ(count, 100);
+  ASSERT_EQ(F().Fft_SetEnableFFT(0, 0, 0), card::kDevOk);
+  EXPECT_EQ(F().Fft_GetFftBuffer(0, 0, &flag, bytes.data() + 1, kPoints, &count), card::kDevNotReady);
+}
+
+TEST_F(DisplayTest, LockedPskIqPointsClusterAtTheConstellationPoints) {
+  UseConfig(ConfigText("IfInput1=70e6, -40, PSK, 1e6, 20, NRZL\nIfInput2=NONE"));
+  Load(0, 0);
+  const auto capture = [&](int points) {
+    std::vector<unsigned char> bytes(1 + static_cast<std::size_t>(points) * 16);
+    unsigned char flag = 0;
+    int count = 0;
+    EXPECT_EQ(F().IQ_GetIqBuffer(0, 0, &flag, bytes.data() + 1, points, &count), card::kDevOk);
+    EXPECT_EQ(count, points);
+    return Doubles(bytes, points * 2);
+  };
+  ASSERT_EQ(F().IQ_SetNumDataPoints(0, 0, 2000), card::kDevOk);
+  for (const char* modulation : {"BPSK", "QPSK"}) {
+    SCOPED_TRACE(modulation);
+    TunePsk(0, 0, 1e6, modulation);
+    Advance(0.5);
+    ASSERT_EQ(Text(F().PskRx_GetCarrierLockState, 0, 0), "LOCKED");
+    const std::vector<double> iq = capture(2000);
+    const double rail = std::string(modulation) == "BPSK" ? 1.0 : std::sqrt(0.5);
+    const double railQ = std::string(modulation) == "BPSK" ? 0.0 : std::sqrt(0.5);
+    int near = 0;
+    for (std::size_t k = 0; k < iq.size(); k += 2) {
+      const double di = std::fabs(iq[k]) - rail;
+      const double dq = std::fabs(iq[k + 1]) - railQ;
+      near += std::sqrt(di * di + dq * dq) < 0.3 ? 1 : 0;
+    }
+    EXPECT_GT(near, 1900);
+  }
+  // Just retuned 50 kHz away and not locked yet, the constellation spins at the frequency error.
+  ASSERT_EQ(F().PskRx_SetCarrierCenterFrequencyInHz(0, 0, 70.05e6), card::kDevOk);
+  ASSERT_EQ(Text(F().PskRx_GetCarrierLockState, 0, 0), "UNLOCKED");
+  const std::vector<double> iq = capture(2000);
+  int nearBpsk = 0;
+  for (std::size_t k = 0; k < iq.size(); k += 2) nearBpsk += std::fabs(iq[k + 1]) < 0.2 ? 1 : 0;
+  EXPECT_LT(nearBpsk, 1000);
+  std::vector<unsigned char> small(16 * 10);
+  unsigned char flag = 0;
+  int count = -1;
+  EXPECT_EQ(F().IQ_GetIqBuffer(0, 0, &flag, small.data(), 10, &count), card::kDevBufferTooSmall);
+  EXPECT_EQ(count, -1);
+  // No IQ capture behind a PCM/FM receiver.
+  Load(0, 1);
+  EXPECT_EQ(F().IQ_SetNumDataPoints(0, 1, 10), card::kDevNotSupported);
+}
+
+}  // namespace
+}  // namespace simtest
