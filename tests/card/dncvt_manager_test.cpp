@@ -1,0 +1,257 @@
+// The down-converter manager against the simulated converter libraries (devicesim/, built beside
+// this test program): the table of twelve and its clamp, setters that reach the converter and
+// store into the record, readers, tuning inside the bands, refused indices, and the simulated
+// converters of demo mode. Library cases are skipped when the libraries have not been built.
+#include "card/dncvt_manager.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "card/hwcfg_manager.h"
+#include "config/globals.h"
+#include "support/log_capture.h"
+
+namespace card {
+namespace {
+
+template <class T>
+T Value(T field) {
+  return field;
+}
+
+std::string SimFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+bool HasLine(const testsupport::LoggedProgramFolder& program, const std::string& text) {
+  const std::vector<std::string> texts = program.LogTexts();
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Makes the simulated library read its configuration again (its state outlives a dlclose).
+void ResetSimLibrary(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << path;
+  void* symbol = dlsym(handle, "QuorxSim_Reset");
+  ASSERT_NE(symbol, nullptr);
+  void (*reset)() = nullptr;
+  std::memcpy(&reset, &symbol, sizeof reset);
+  reset();
+  dlclose(handle);
+}
+
+HwCfgEnableRecord Live() { return HwCfgEnableRecord{1, 0, 1}; }
+HwCfgEnableRecord Off() { return HwCfgEnableRecord{0, 0, 1}; }
+
+class DnCvtManagerSimTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = SimFolder();
+    if (!std::filesystem::exists(folder_ + "/libKr12V2_Dll.so")) GTEST_SKIP() << "devicesim libraries not built";
+    setenv("QUORX_SIM_FOLDER", program.Path().c_str(), 1);
+  }
+  void Configure(const std::string& converters) {
+    ASSERT_TRUE(testsupport::WriteWholeFile(program / "VirtualHardware.cfg", "[DownConverters]\n" + converters));
+    ResetSimLibrary(folder_ + "/libKr12V2_Dll.so");
+    ResetSimLibrary(folder_ + "/libKr14P3_Dll.so");
+  }
+
+  testsupport::LoggedProgramFolder program;
+  std::string folder_;
+};
+
+TEST_F(DnCvtManagerSimTest, TableHoldsKr12ThenKr14Channels) {
+  Configure("Kr12Cards=1\nKr12Channels=2\nKr14Cards=2\nKr14Channels=2\n");
+  quorxdncvtmgrclass mgr(folder_);
+  mgr.Configure(Live(), Live());
+  ASSERT_TRUE(mgr.OpenAll());
+  EXPECT_EQ(mgr.NumDnCvts, 6);
+  EXPECT_EQ(mgr.NumKr12Cards, 1);
+  EXPECT_EQ(mgr.NumKr14Cards, 2);
+  EXPECT_EQ(mgr.NumKr12Channels, 2);
+  EXPECT_EQ(mgr.NumKr14Channels, 4);
+  const DnCvtChannelRecord first = mgr.Records[0];
+  const DnCvtChannelRecord fifth = mgr.Records[4];
+  EXPECT_EQ(Value(first.Kind), kDnCvtKindKr12);
+  EXPECT_EQ(Value(fifth.Kind), kDnCvtKindKr14);
+  EXPECT_EQ(Value(fifth.Card), 1);
+  EXPECT_EQ(Value(fifth.Channel), 0);
+  EXPECT_GT(Value(first.FreqBands[0].StartMhz), 0.0);
+  std::string label;
+  DownConverterAssignmentLabel(4, mgr.Records, label);
+  EXPECT_EQ(label, "KR-14P3 Card 2 Ch 1");
+  DownConverterAssignmentLabel(6, mgr.Records, label);
+  EXPECT_EQ(label, "NOT USED");
+  DownConverterAssignmentLabel(12, mgr.Records, label);
+  EXPECT_EQ(label, "NOT USED");
+}
+
+TEST_F(DnCvtManagerSimTest, MoreThanTwelveChannelsAreClampedWithOneLine) {
+  Configure("Kr12Cards=4\nKr12Channels=4\nKr14Cards=1\nKr14Channels=2\n");
+  quorxdncvtmgrclass mgr(folder_);
+  mgr.Configure(Live(), Live());
+  ASSERT_TRUE(mgr.OpenAll());
+  EXPECT_EQ(mgr.NumDnCvts, 12);
+  EXPECT_EQ(mgr.NumKr12Channels, 12);
+  EXPECT_EQ(mgr.NumKr14Channels, 0);
+  const std::vector<std::string> texts = program.LogTexts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "18 down-converter channels found, only the first 12 are used"),
+            1);
+}
+
+TEST_F(DnCvtManagerSimTest, SettersReachTheConverterAndStoreIntoTheRecord) {
+  Configure("Kr12Cards=1\nKr12Channels=2\nKr14Cards=0\n");
+  quorxdncvtmgrclass mgr(folder_);
+  mgr.Configure(Live(), Off());
+  ASSERT_TRUE(mgr.OpenAll());
+  ASSERT_EQ(mgr.NumDnCvts, 2);
+
+  EXPECT_TRUE(mgr.AssignKeepFreqInSpecs(1, 2250.5));
+  EXPECT_EQ(Value(mgr.Records[1].Setup.FreqMhz), 2250.5);
+  EXPECT_FALSE(mgr.AssignKeepFreqInSpecs(1, 900.0));
+  EXPECT_EQ(Value(mgr.Records[1].Setup.FreqMhz), 2250.5);
+  EXPECT_TRUE(HasLine(program, "Freq Not In Available Freq Range, freq won't change"));
+
+  EXPECT_TRUE(mgr.DnCvtSetIfBandwidth(1, 3));
+  EXPECT_TRUE(mgr.DnCvtSetTimeConstant(1, 2));
+  EXPECT_TRUE(mgr.DnCvtSetLimitedOutputMode(1, 1));
+  EXPECT_TRUE(mgr.DnCvtSetDigitalAgcMode(1, 1));
+  EXPECT_TRUE(mgr.DnCvtApplySetup(1));
+  EXPECT_EQ(Value(mgr.Records[1].Setup.BwFilterSelected), 3);
+  EXPECT_EQ(Value(mgr.Records[1].Setup.TcSelected), 2);
+  EXPECT_EQ(Value(mgr.Records[1].Setup.LimitedOutputMode), 1);
+  EXPECT_EQ(Value(mgr.Records[1].Setup.DigitalAgcMode), 1);
+  // A filter index the converter does not have is stored but refused by the converter.
+  EXPECT_FALSE(mgr.DnCvtSetIfBandwidth(1, 40));
+
+  double dbm = 1.0;
+  ASSERT_TRUE(mgr.DnCvtReadStrength(1, dbm));
+  EXPECT_LT(dbm, 0.0);
+  EXPECT_EQ(Value(mgr.Records[1].AgcValue), dbm);
+  EXPECT_TRUE(mgr.DnCvtSetAgcZero(1, 1));
+  EXPECT_EQ(Value(mgr.Records[1].AgcZeroReference), dbm);
+  EXPECT_EQ(Value(mgr.Records[1].Setup.AgcZeroEnabled), 1);
+  EXPECT_TRUE(mgr.DnCvtSetAgcFreeze(1, 1));
+  EXPECT_EQ(Value(mgr.Records[1].Setup.AgcFreezeEnabled), 1);
+
+  std::uint8_t pll[3] = {9, 9, 9};
+  EXPECT_TRUE(mgr.DnCvtReadPllStatus(1, pll[0], pll[1], pll[2]));
+  EXPECT_EQ(pll[2], 1);  // the reference locks from power-up
+  std::int32_t hz = -1;
+  EXPECT_TRUE(mgr.DnCvtReadAmFrequency(1, hz));
+  double am = -1.0;
+  EXPECT_TRUE(mgr.DnCvtReadAmIndex(1, am));
+
+  // Closed: the records stay, nothing reaches a converter, readers leave their outputs.
+  mgr.CloseAll();
+  EXPECT_FALSE(mgr.DnCvtSetAgcFreeze(1, 0));
+  double untouched = 5.0;
+  EXPECT_FALSE(mgr.DnCvtReadStrength(1, untouched));
+  EXPECT_EQ(untouched, 5.0);
+  // Reopened: the channel gets its setup back.
+  ASSERT_TRUE(mgr.OpenAll());
+  EXPECT_EQ(Value(mgr.Records[1].Setup.BwFilterSelected), 40);
+  EXPECT_EQ(Value(mgr.Records[1].Setup.FreqMhz), 2250.5);
+}
+
+TEST_F(DnCvtManagerSimTest, ProbeCountsTheCardsOfEachLibrary) {
+  Configure("Kr12Cards=3\nKr12Channels=1\nKr14Cards=2\n");
+  quorxdncvtmgrclass mgr(folder_);
+  EXPECT_EQ(mgr.ProbeKr12Cards(), 3);
+  EXPECT_EQ(mgr.ProbeKr14Cards(), 2);
+}
+
+// ---- Without libraries ---------------------------------------------------------------------------
+
+TEST(DnCvtManager, InvalidIndicesAreRefusedAndChangeNothing) {
+  testsupport::LoggedProgramFolder program;
+  quorxdncvtmgrclass mgr(program.Path());
+  mgr.Configure(HwCfgEnableRecord{1, 1, 2}, Off());
+  ASSERT_TRUE(mgr.OpenAll());
+  ASSERT_EQ(mgr.NumDnCvts, 2);
+  const card::DnCvtChannelRecords before = mgr.Records;
+  for (int index : {-1, 2, 11, 12, 1000}) {
+    EXPECT_FALSE(mgr.DnCvtSetAgcFreeze(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtSetAgcZero(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtSetTimeConstant(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtSetIfBandwidth(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtSetLimitedOutputMode(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtSetDigitalAgcMode(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtApplySetup(index)) << index;
+    EXPECT_FALSE(mgr.AssignKeepFreqInSpecs(index, 1500.0)) << index;
+    double dbm = 3.0;
+    EXPECT_FALSE(mgr.DnCvtReadStrength(index, dbm));
+    EXPECT_EQ(dbm, 3.0);
+  }
+  EXPECT_EQ(std::memcmp(&before, &mgr.Records, sizeof before), 0);
+}
+
+TEST(DnCvtManager, SimulatedConvertersStoreWithoutALibrary) {
+  testsupport::LoggedProgramFolder program;
+  quorxdncvtmgrclass mgr(program.Path());
+  mgr.Configure(Off(), HwCfgEnableRecord{1, 1, 3});
+  ASSERT_TRUE(mgr.OpenAll());
+  EXPECT_EQ(mgr.NumDnCvts, 3);
+  EXPECT_EQ(mgr.NumKr14Cards, 2);
+  const DnCvtChannelRecord third = mgr.Records[2];
+  EXPECT_EQ(Value(third.Card), 1);
+  EXPECT_EQ(Value(third.Channel), 0);
+  EXPECT_TRUE(mgr.DnCvtSetTimeConstant(2, 4));
+  EXPECT_EQ(Value(mgr.Records[2].Setup.TcSelected), 4);
+  EXPECT_TRUE(mgr.AssignKeepFreqInSpecs(2, 1500.0));
+  double dbm = 3.0;
+  EXPECT_FALSE(mgr.DnCvtReadStrength(2, dbm));
+  EXPECT_EQ(dbm, 3.0);
+}
+
+TEST(DnCvtManager, BuildListClampsAndKeepsKnownChannels) {
+  testsupport::LoggedProgramFolder program;
+  DnCvtChannelRecords records{};
+  records[0].Kind = kDnCvtKindKr12;
+  records[0].Setup.TcSelected = 6;
+  const std::array<HwCfgEnableRecord, 3> enables{Live(), Live(), Live()};
+  int count = -1;
+  BuildDownConverterList(count, records, enables, 10, 4);
+  EXPECT_EQ(count, 12);
+  EXPECT_EQ(Value(records[0].Setup.TcSelected), 6);  // Kr12 card 0 channel 0 came back
+  EXPECT_EQ(Value(records[4].Kind), kDnCvtKindKr14);
+  EXPECT_EQ(Value(records[11].Card), 3);
+  EXPECT_EQ(Value(records[11].Channel), 1);
+  EXPECT_TRUE(HasLine(program, "14 down-converter channels found, only the first 12 are used"));
+
+  const std::array<HwCfgEnableRecord, 3> kr14Off{Live(), Live(), Off()};
+  BuildDownConverterList(count, records, kr14Off, 10, 4);
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(Value(records[4].Kind), kDnCvtKindNone);
+}
+
+TEST(DnCvtManager, GlobalLookupsGoThroughBothManagers) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass hwcfg;
+  quorxdncvtmgrclass dncvt(program.Path());
+  EXPECT_EQ(GetDownConverterIndex(0, 0), -1);  // no managers yet
+  gHwCfgMgr = &hwcfg;
+  gDnCvtMgr = &dncvt;
+  hwcfg.CardSetRecords[0] = HwCfgCardSetRecord{0, 2, {1, 0}};
+  dncvt.Configure(HwCfgEnableRecord{1, 1, 1}, Off());
+  ASSERT_TRUE(dncvt.OpenAll());  // one converter: index 0
+  EXPECT_EQ(GetDownConverterIndex(0, 0), 1);
+  EXPECT_FALSE(HasDownConverter(0, 0));
+  EXPECT_TRUE(HasDownConverter(0, 1));
+  EXPECT_TRUE(AssignKeepFreqInSpecs(0, 2250.0));
+  gHwCfgMgr = nullptr;
+  gDnCvtMgr = nullptr;
+}
+
+}  // namespace
+}  // namespace card

@@ -1,0 +1,315 @@
+// The hardware-configuration manager: its file (golden bytes, round trip, bad values), the
+// simulation markers and the demo mode they switch on, the converter assignments and the hook
+// through which the receiver cards are opened.
+#include "card/hwcfg_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "card/dncvt_manager.h"
+#include "card/sim_markers.h"
+#include "config/globals.h"
+#include "support/log_capture.h"
+
+namespace card {
+namespace {
+
+using testsupport::ReadWholeFile;
+using testsupport::WriteWholeFile;
+
+// Packed fields are compared by value, never bound to a reference.
+template <class T>
+T Value(T field) {
+  return field;
+}
+
+bool HasLine(const testsupport::LoggedProgramFolder& program, const std::string& text) {
+  const std::vector<std::string> texts = program.LogTexts();
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+std::string ConfigFile(const testsupport::LoggedProgramFolder& program) {
+  return program / "SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg";
+}
+
+bool WriteConfig(const testsupport::LoggedProgramFolder& program, const std::string& text) {
+  std::filesystem::create_directories(program / "SYSTEM/HARDWARECONFIGURATION");
+  return WriteWholeFile(ConfigFile(program), text);
+}
+
+constexpr const char* kDefaultFile =
+    "[Kr20]\r\nEnabled=YES\r\nSimulated=NO\r\nNumToSimulate=1\r\n"
+    "[Kr12]\r\nEnabled=YES\r\nSimulated=NO\r\nNumToSimulate=1\r\n"
+    "[Kr14]\r\nEnabled=YES\r\nSimulated=NO\r\nNumToSimulate=2\r\n"
+    "[CardSet_0]\r\nCardIndex=0\r\nNumDnCvts=2\r\nDnCvtIndex0=0\r\nDnCvtIndex1=1\r\n"
+    "[CardSet_1]\r\nCardIndex=1\r\nNumDnCvts=2\r\nDnCvtIndex0=2\r\nDnCvtIndex1=3\r\n"
+    "[CardSet_2]\r\nCardIndex=2\r\nNumDnCvts=2\r\nDnCvtIndex0=4\r\nDnCvtIndex1=5\r\n"
+    "[CardSet_3]\r\nCardIndex=3\r\nNumDnCvts=2\r\nDnCvtIndex0=6\r\nDnCvtIndex1=7\r\n"
+    "[CardSet_4]\r\nCardIndex=4\r\nNumDnCvts=2\r\nDnCvtIndex0=8\r\nDnCvtIndex1=9\r\n"
+    "[CardSet_5]\r\nCardIndex=5\r\nNumDnCvts=2\r\nDnCvtIndex0=10\r\nDnCvtIndex1=11\r\n";
+
+// ---- The configuration file ------------------------------------------------------------------
+
+TEST(HwCfgFile, MissingFileGivesDefaultsAndSavesTheDefaultBytes) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  mgr.EnableRecords[kHwCfgKr20].Simulated = 1;  // must be reset by the load
+  mgr.CardSetRecords[3].DnCvtIndex[0] = -1;
+  EXPECT_FALSE(mgr.LoadConfigFile());
+  EXPECT_TRUE(HasLine(program, program.Path() + "/SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg not found, "
+                                                "hardware configuration defaults used"));
+  const HwCfgEnableRecord kr20 = mgr.EnableRecords[kHwCfgKr20];
+  EXPECT_EQ(kr20.Enabled, 1);
+  EXPECT_EQ(kr20.Simulated, 0);
+  EXPECT_EQ(mgr.Kr20SimulatedFlag, 0);
+  EXPECT_EQ(mgr.AnySimulatedFlag, 0);
+
+  ASSERT_TRUE(mgr.SaveConfigFile());
+  EXPECT_EQ(ReadWholeFile(ConfigFile(program)), kDefaultFile);
+}
+
+TEST(HwCfgFile, RoundTripsEveryRecordAndKeepsABackup) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass saved;
+  saved.EnableRecords[kHwCfgKr12] = HwCfgEnableRecord{1, 1, 7};  // simulated: its marker goes with it
+  saved.EnableRecords[kHwCfgKr14] = HwCfgEnableRecord{0, 0, 11};
+  ASSERT_TRUE(WriteSimulationMarkerFile(true, 7, kKr12SimMarkerFile));
+  saved.EnableRecords[kHwCfgKr20] = HwCfgEnableRecord{1, 0, 5};
+  saved.CardSetRecords[0] = HwCfgCardSetRecord{0, 1, {-1, 9}};
+  saved.CardSetRecords[4] = HwCfgCardSetRecord{4, 1, {0, -1}};
+  saved.CardSetRecords[5] = HwCfgCardSetRecord{5, 0, {-1, -1}};
+  ASSERT_TRUE(saved.SaveConfigFile());
+  ASSERT_TRUE(saved.SaveConfigFile());
+  EXPECT_TRUE(std::filesystem::exists(ConfigFile(program) + ".BAK"));
+
+  quorxhwcfgmgrclass loaded;
+  loaded.EnableRecords[kHwCfgKr12] = HwCfgEnableRecord{1, 0, 3};
+  loaded.CardSetRecords[2] = HwCfgCardSetRecord{2, 0, {-1, -1}};
+  ASSERT_TRUE(loaded.LoadConfigFile());
+  EXPECT_EQ(std::memcmp(&loaded.EnableRecords, &saved.EnableRecords, sizeof saved.EnableRecords), 0);
+  EXPECT_EQ(std::memcmp(&loaded.CardSetRecords, &saved.CardSetRecords, sizeof saved.CardSetRecords), 0);
+}
+
+TEST(HwCfgFile, BadValuesAreLoggedAndReplaced) {
+  testsupport::LoggedProgramFolder program;
+  ASSERT_TRUE(WriteConfig(program,
+                          "[Kr20]\r\nNumToSimulate=9\r\n"
+                          "[Kr12]\r\nEnabled=NO\r\n"
+                          "[CardSet_0]\r\nCardIndex=3\r\nDnCvtIndex0=12\r\nDnCvtIndex1=4\r\n"
+                          "[CardSet_1]\r\nNumDnCvts=5\r\nDnCvtIndex0=4\r\n"));
+  quorxhwcfgmgrclass mgr;
+  ASSERT_TRUE(mgr.LoadConfigFile());
+  const HwCfgEnableRecord kr20 = mgr.EnableRecords[kHwCfgKr20];
+  EXPECT_EQ(Value(kr20.NumToSimulate), 1);
+  const HwCfgEnableRecord kr12 = mgr.EnableRecords[kHwCfgKr12];
+  EXPECT_EQ(kr12.Enabled, 0);
+  const HwCfgCardSetRecord card0 = mgr.CardSetRecords[0];
+  EXPECT_EQ(Value(card0.CardIndex), 0);
+  EXPECT_EQ(Value(card0.DnCvtIndex[0]), -1);
+  EXPECT_EQ(Value(card0.DnCvtIndex[1]), 4);
+  EXPECT_EQ(Value(card0.NumDnCvts), 1);
+  // Converter 4 is already card 0's: card 1 channel 0 loses it.
+  const HwCfgCardSetRecord card1 = mgr.CardSetRecords[1];
+  EXPECT_EQ(Value(card1.DnCvtIndex[0]), -1);
+  EXPECT_EQ(Value(card1.DnCvtIndex[1]), 3);
+  EXPECT_EQ(Value(card1.NumDnCvts), 1);
+
+  EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [Kr20] NumToSimulate=9 out of range, default kept"));
+  EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [CardSet_0] CardIndex=3 out of range, card index kept"));
+  EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [CardSet_0] DnCvtIndex0=12 out of range, not used"));
+  EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [CardSet_1] NumDnCvts=5 out of range, counted again"));
+  EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [CardSet_1] DnCvtIndex0=4 out of range, already assigned to "
+                               "another channel, not used"));
+}
+
+// ---- Markers and demo mode ---------------------------------------------------------------------
+
+TEST(HwCfgMarkers, WrittenWithTheirCountAndRemoved) {
+  testsupport::LoggedProgramFolder program;
+  const std::string marker = program / "SYSTEM/HARDWARECONFIGURATION/Kr12V2_Dll.SIM";
+  ASSERT_TRUE(WriteSimulationMarkerFile(true, 3, kKr12SimMarkerFile));
+  EXPECT_EQ(ReadWholeFile(marker), "[Simulation]\r\nCount=3\r\n");
+  EXPECT_TRUE(HasLine(program, "Simulation marker Kr12V2_Dll.SIM written with count 3"));
+  std::int32_t count = 0;
+  EXPECT_TRUE(ReadSimulationMarkerFile(kKr12SimMarkerFile, 8, count));
+  EXPECT_EQ(count, 3);
+
+  ASSERT_TRUE(WriteSimulationMarkerFile(false, 3, kKr12SimMarkerFile));
+  EXPECT_FALSE(std::filesystem::exists(marker));
+  EXPECT_TRUE(HasLine(program, "Simulation marker Kr12V2_Dll.SIM deleted"));
+  EXPECT_FALSE(ReadSimulationMarkerFile(kKr12SimMarkerFile, 8, count));
+  EXPECT_TRUE(WriteSimulationMarkerFile(false, 0, kKr12SimMarkerFile));  // nothing to delete
+}
+
+TEST(HwCfgMarkers, OutOfRangeCountIsLoggedAndIgnored) {
+  testsupport::LoggedProgramFolder program;
+  ASSERT_TRUE(WriteSimulationMarkerFile(true, 40, kKr20SimMarkerFile));
+  std::int32_t count = 2;
+  EXPECT_TRUE(ReadSimulationMarkerFile(kKr20SimMarkerFile, 6, count));
+  EXPECT_EQ(count, 2);
+  EXPECT_TRUE(HasLine(program, "Simulation marker Kr20_Dll.SIM has no count in 1..6; the configured count is kept"));
+}
+
+TEST(HwCfgMarkers, Kr20MarkerSwitchesOnDemoMode) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  ASSERT_TRUE(mgr.SaveConfigFile());
+  ASSERT_TRUE(WriteSimulationMarkerFile(true, 4, kKr20SimMarkerFile));
+  ASSERT_TRUE(WriteSimulationMarkerFile(true, 4, kKr14SimMarkerFile));  // 4 cards: 8 channels
+  mgr.CardSetRecords[1] = HwCfgCardSetRecord{1, 0, {-1, -1}};
+  ASSERT_TRUE(mgr.LoadConfigFileSimulatedOnly());
+  // Only the enable records are read here.
+  const HwCfgCardSetRecord card1 = mgr.CardSetRecords[1];
+  EXPECT_EQ(Value(card1.DnCvtIndex[0]), -1);
+  EXPECT_EQ(mgr.Kr20SimulatedFlag, 1);
+  EXPECT_EQ(mgr.AnySimulatedFlag, 1);
+  const HwCfgEnableRecord kr20 = mgr.EnableRecords[kHwCfgKr20];
+  EXPECT_EQ(kr20.Simulated, 1);
+  EXPECT_EQ(Value(kr20.NumToSimulate), 4);
+  const HwCfgEnableRecord kr14 = mgr.EnableRecords[kHwCfgKr14];
+  EXPECT_EQ(kr14.Simulated, 1);
+  EXPECT_EQ(Value(kr14.NumToSimulate), 8);
+  const HwCfgEnableRecord kr12 = mgr.EnableRecords[kHwCfgKr12];
+  EXPECT_EQ(kr12.Simulated, 0);
+  EXPECT_TRUE(HasLine(program, "Kr20 simulated YES by its marker Kr20_Dll.SIM"));
+
+  // The marker gone, the next load is live again.
+  ASSERT_TRUE(WriteSimulationMarkerFile(false, 0, kKr20SimMarkerFile));
+  ASSERT_TRUE(mgr.LoadConfigFile());
+  EXPECT_EQ(mgr.Kr20SimulatedFlag, 0);
+  EXPECT_EQ(mgr.AnySimulatedFlag, 1);  // Kr14 still simulated
+}
+
+TEST(HwCfgMarkers, Kr14MarkerKeepsAnOddConfiguredChannelCount) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  mgr.EnableRecords[kHwCfgKr14] = HwCfgEnableRecord{1, 1, 9};
+  ASSERT_TRUE(mgr.SaveConfigFile());
+  ASSERT_TRUE(WriteSimulationMarkerFile(true, 9 / 2, kKr14SimMarkerFile));
+  ASSERT_TRUE(mgr.LoadConfigFile());
+  const HwCfgEnableRecord kr14 = mgr.EnableRecords[kHwCfgKr14];
+  EXPECT_EQ(Value(kr14.NumToSimulate), 9);
+}
+
+TEST(HwCfgCounts, NumSimChannelsFollowsEnableAndSimulation) {
+  EXPECT_EQ(GetNumSimChannels(HwCfgEnableRecord{0, 1, 3}, 2), 0);
+  EXPECT_EQ(GetNumSimChannels(HwCfgEnableRecord{1, 1, 3}, 2), 3);
+  EXPECT_EQ(GetNumSimChannels(HwCfgEnableRecord{1, 0, 3}, 2), 2);
+}
+
+// ---- Assignments ---------------------------------------------------------------------------------
+
+TEST(HwCfgAssignments, DefaultsGiveTwoConvertersPerCardInOrder) {
+  HwCfgCardSetRecords records{};
+  AssignDefaultDownConverters(5, 2, records);
+  const HwCfgCardSetRecord card0 = records[0];
+  const HwCfgCardSetRecord card1 = records[1];
+  const HwCfgCardSetRecord card2 = records[2];
+  EXPECT_EQ(Value(card0.DnCvtIndex[0]), 0);
+  EXPECT_EQ(Value(card0.DnCvtIndex[1]), 1);
+  EXPECT_EQ(Value(card0.NumDnCvts), 2);
+  EXPECT_EQ(Value(card1.DnCvtIndex[0]), 2);
+  EXPECT_EQ(Value(card1.DnCvtIndex[1]), 3);
+  EXPECT_EQ(Value(card2.CardIndex), 2);
+  EXPECT_EQ(Value(card2.DnCvtIndex[0]), -1);  // converter 4 exists, but only two cards
+  EXPECT_EQ(Value(card2.NumDnCvts), 0);
+
+  AssignDefaultDownConverters(3, 6, records);
+  const HwCfgCardSetRecord again1 = records[1];
+  EXPECT_EQ(Value(again1.DnCvtIndex[0]), 2);
+  EXPECT_EQ(Value(again1.DnCvtIndex[1]), -1);
+  EXPECT_EQ(Value(again1.NumDnCvts), 1);
+}
+
+TEST(HwCfgAssignments, DownConverterIndexComesFromTheCardSets) {
+  quorxhwcfgmgrclass mgr;
+  mgr.CardSetRecords[2] = HwCfgCardSetRecord{2, 1, {-1, 7}};
+  mgr.CardSetRecords[3] = HwCfgCardSetRecord{3, 1, {42, -5}};  // damaged in memory
+  EXPECT_EQ(mgr.GetDownConverterIndex(0, 1), 1);
+  EXPECT_EQ(mgr.GetDownConverterIndex(2, 0), -1);
+  EXPECT_EQ(mgr.GetDownConverterIndex(2, 1), 7);
+  EXPECT_EQ(mgr.GetDownConverterIndex(3, 0), -1);
+  EXPECT_EQ(mgr.GetDownConverterIndex(3, 1), -1);
+  EXPECT_EQ(mgr.GetDownConverterIndex(-1, 0), -1);
+  EXPECT_EQ(mgr.GetDownConverterIndex(6, 0), -1);
+  EXPECT_EQ(mgr.GetDownConverterIndex(0, 2), -1);
+}
+
+// ---- Opening through the hooks ---------------------------------------------------------------
+
+class FakeReceivers final : public HwCfgReceiverCards {
+ public:
+  int DetectedCardCount() override { return detected; }
+  bool OpenCards(bool simulated, int count) override {
+    opened.push_back({simulated, count});
+    return true;
+  }
+  void CloseCards() override { ++closed; }
+
+  int detected = 3;
+  std::vector<std::pair<bool, int>> opened;
+  int closed = 0;
+};
+
+TEST(HwCfgOpening, ReceiverCardsOpenThroughTheHook) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  quorxdncvtmgrclass dncvt(program.Path());  // no converter libraries here
+  FakeReceivers receivers;
+  mgr.AttachReceiverCards(&receivers);
+  mgr.AttachDownConverters(&dncvt);
+  mgr.EnableRecords[kHwCfgKr12].Enabled = 0;
+  mgr.EnableRecords[kHwCfgKr14].Enabled = 0;
+  mgr.ApplyHardwareConfiguration();
+  EXPECT_EQ(mgr.HwCfgCountKr20(), 3);
+  EXPECT_TRUE(mgr.OpenAllCards());
+  mgr.EnableRecords[kHwCfgKr20] = HwCfgEnableRecord{1, 1, 5};
+  mgr.ApplyHardwareConfiguration();
+  EXPECT_EQ(mgr.Kr20SimulatedFlag, 1);
+  EXPECT_TRUE(mgr.OpenAllCards());
+  ASSERT_EQ(receivers.opened.size(), 2u);
+  EXPECT_EQ(receivers.opened[0], std::make_pair(false, 3));
+  EXPECT_EQ(receivers.opened[1], std::make_pair(true, 5));
+  mgr.CloseAllCards();
+  EXPECT_EQ(receivers.closed, 1);
+
+  receivers.detected = 9;
+  EXPECT_EQ(mgr.HwCfgCountKr20(), 0);
+  EXPECT_TRUE(HasLine(program, "Receiver card count 9 out of range, taken as 0"));
+}
+
+TEST(HwCfgOpening, WithoutReceiverHookOpenReportsFalse) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  quorxdncvtmgrclass dncvt(program.Path());
+  mgr.AttachDownConverters(&dncvt);
+  mgr.EnableRecords[kHwCfgKr12].Enabled = 0;
+  mgr.EnableRecords[kHwCfgKr14].Enabled = 0;
+  mgr.ApplyHardwareConfiguration();
+  EXPECT_FALSE(mgr.OpenAllCards());
+  EXPECT_TRUE(HasLine(program, "OpenAllCards: no receiver-card manager attached, receiver cards not opened"));
+}
+
+TEST(HwCfgOpening, ApplyPutsDamagedRecordsInOrder) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  mgr.EnableRecords[kHwCfgKr12].NumToSimulate = 0;
+  mgr.CardSetRecords[1] = HwCfgCardSetRecord{7, 2, {0, 99}};  // 0 is card 0's already
+  mgr.ApplyHardwareConfiguration();
+  const HwCfgEnableRecord kr12 = mgr.EnableRecords[kHwCfgKr12];
+  EXPECT_EQ(Value(kr12.NumToSimulate), 1);
+  const HwCfgCardSetRecord card1 = mgr.CardSetRecords[1];
+  EXPECT_EQ(Value(card1.CardIndex), 1);
+  EXPECT_EQ(Value(card1.DnCvtIndex[0]), -1);
+  EXPECT_EQ(Value(card1.DnCvtIndex[1]), -1);
+  EXPECT_EQ(Value(card1.NumDnCvts), 0);
+  EXPECT_TRUE(HasLine(program, "Kr12 number to simulate 0 out of range, default used"));
+}
+
+}  // namespace
+}  // namespace card
