@@ -1,0 +1,446 @@
+// The card-indexed routines over cards held by the card run-time manager: demo cards (simulated,
+// no library) for capabilities, families, routing and the IF receiver logic; cards of the
+// simulated device library where a value must reach the card.
+#include "card/card_routines.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "card/dncvt_manager.h"
+#include "card/hwcfg_manager.h"
+#include "card/if_rx_auto_logic.h"
+#include "card/personality_routines.h"
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "support/log_capture.h"
+#include "support/scripted_dialogs.h"
+#include "util/dialog_service.h"
+
+namespace card {
+namespace {
+
+template <class T>
+T Value(T field) {
+  return field;
+}
+
+std::string SimFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+bool MakeImages(const testsupport::LoggedProgramFolder& program, const std::string& sim, int firstMode) {
+  const std::string images = program / "SYSTEM/HARDWARECONFIGURATION/KR20_BIN";
+  std::error_code error;
+  std::filesystem::create_directories(images, error);
+  const std::string command = "'" + sim + "/quorx_make_fpga_images' '" + images + "' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return false;
+  for (int mode = 0; mode < firstMode; ++mode) std::filesystem::remove(images + "/" + FpgaImageFileName(mode), error);
+  return true;
+}
+
+// Demo cards of the chip-variant board (only its images exist); each test puts the cards into the
+// personality it needs.
+class DemoCardsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string sim = SimFolder();
+    if (!std::filesystem::exists(sim + "/quorx_make_fpga_images")) GTEST_SKIP() << "image generator not built";
+    ASSERT_TRUE(MakeImages(program_, sim, 4));
+    manager_ = std::make_unique<quorxrtl20mgrclass>(program_ / "no-library-here");
+    manager_->DoAfterHwCfgMgrLoaded();
+    ASSERT_TRUE(manager_->OpenCards(true, 2));
+    gRtl20Mgr = manager_.get();
+    config::gApp.Options = &options_;
+  }
+  void TearDown() override {
+    config::gApp.Options = nullptr;
+    gRtl20Mgr = nullptr;
+    manager_.reset();
+  }
+
+  void Run(int card, int mode) {
+    ASSERT_TRUE(ReloadFpgaForPersonality(*manager_->Card(card), manager_->LoadState(card), mode));
+    ASSERT_EQ(CardFpgaMode(card), mode);
+  }
+  CardSetupRecord& Setup(int card) { return manager_->Card(card)->Setup(); }
+
+  testsupport::LoggedProgramFolder program_;
+  std::unique_ptr<quorxrtl20mgrclass> manager_;
+  config::kr20optionclass options_{false};
+};
+
+TEST_F(DemoCardsTest, CapabilitiesAndFamiliesFollowTheCardsPersonality) {
+  Run(0, 13);  // PM + PSK
+  Run(1, 15);  // multi-h CPM + PCM/FM
+  EXPECT_TRUE(IsPmChannel(0, 0));
+  EXPECT_FALSE(IsPmChannel(0, 1));
+  EXPECT_FALSE(CardHasChannelReceiver(0, 0));
+  EXPECT_TRUE(CardHasChannelReceiver(0, 1));
+  EXPECT_FALSE(CardHasIqForChannel(0, 0));
+  EXPECT_TRUE(CardHasIqForChannel(0, 1));
+  EXPECT_TRUE(IsMultiHCpmChannel(1, 0));
+  EXPECT_FALSE(IsPcmFmChannel(1, 0));
+  EXPECT_FALSE(IsPmChannel(1, 0));
+  EXPECT_FALSE(CardHasIqForChannel(1, 1));  // PCM/FM channels have no IQ
+  EXPECT_TRUE(CardHasBertForChannel(1, 1));
+  EXPECT_TRUE(CardHasFftForChannel(1, 1));
+
+  Run(0, 11);  // PCM/FM + PCM/FM with a pre-D combiner
+  Run(1, 6);   // PSK + PSK with a post-D combiner
+  EXPECT_TRUE(CardHasPreDCombiner(0));
+  EXPECT_FALSE(CardHasPostDCombiner(0));
+  EXPECT_TRUE(CardHasPostDCombiner(1));
+  EXPECT_TRUE(CardHasDualTransmit(1));
+  EXPECT_FALSE(CardHasDualTransmit(0));  // two PCM/FM receivers, no PSK
+  EXPECT_TRUE(IsPcmFmChannel(0, 0));
+  EXPECT_TRUE(CardHasIqForChannel(1, 0));
+
+  // A card index that is not below the count answers no.
+  EXPECT_FALSE(CardHasChannelReceiver(2, 1));
+  EXPECT_FALSE(CardHasBertForChannel(-1, 0));
+  EXPECT_FALSE(IsPcmFmChannel(2, 1));
+  EXPECT_EQ(CardFpgaMode(2), kNoFpgaMode);
+}
+
+TEST_F(DemoCardsTest, RouteModeAndTheRoutedPersonalities) {
+  EXPECT_EQ(GetCardRouteMode(2), 1);
+  EXPECT_EQ(GetCardRouteMode(-1), 1);
+  Setup(0).RouteInfo.RouteMode = 0;
+  EXPECT_EQ(GetCardRouteMode(0), 0);
+
+  Run(0, 11);
+  EXPECT_FALSE(IsDualPcmFmVariant1Routed(0));
+  Setup(0).RouteInfo.RouteMode = 2;
+  EXPECT_TRUE(IsDualPcmFmVariant1Routed(0));
+  EXPECT_FALSE(IsDualPcmFmVariant2Routed(0));
+  Run(1, 5);
+  Setup(1).RouteInfo.RouteMode = 1;
+  EXPECT_TRUE(IsDualPskVariant1Routed(1));
+  EXPECT_FALSE(IsDualPskVariant1Routed(2));
+
+  // The combiner is usable only with a post-D combiner and Route Mode 1.
+  Run(1, 12);
+  EXPECT_TRUE(IsCombinerUsable(1));
+  Setup(1).RouteInfo.RouteMode = 2;
+  EXPECT_FALSE(IsCombinerUsable(1));
+  Run(1, 11);
+  Setup(1).RouteInfo.RouteMode = 1;
+  EXPECT_FALSE(IsCombinerUsable(1));
+}
+
+TEST_F(DemoCardsTest, FrequencyDiversityNeedsASelectedCombinerThatIsOnAndNotPolarization) {
+  Setup(0).RouteInfo.RouteMode = 1;
+  Setup(0).RouteInfo.PreDCombinerMode = 1;
+  Setup(0).PreD.CombinerModeOff = 0;
+  Setup(0).PreD.CombinerModePolarity = 0;
+  EXPECT_TRUE(IsFreqDiversityCombining(0));
+  Setup(0).PreD.CombinerModePolarity = 1;
+  EXPECT_FALSE(IsFreqDiversityCombining(0));
+  Setup(0).PreD.CombinerModePolarity = 0;
+  Setup(0).PreD.CombinerModeOff = 1;
+  EXPECT_FALSE(IsFreqDiversityCombining(0));
+  Setup(0).RouteInfo.PreDCombinerMode = 0;
+  Setup(0).RouteInfo.PostDCombinerMode = 1;
+  Setup(0).PostD.CombinerModeOff = 0;
+  EXPECT_TRUE(IsFreqDiversityCombining(0));
+  Setup(0).RouteInfo.RouteMode = 0;
+  EXPECT_FALSE(IsFreqDiversityCombining(0));
+  EXPECT_FALSE(IsFreqDiversityCombining(3));
+}
+
+TEST_F(DemoCardsTest, ACardThatIsNotReadyNeverClearsTheChannel2Option) {
+  Run(0, 12);
+  Setup(0).RouteInfo.RouteMode = 1;
+  options_.Info().FmFmPostDOut2 = 1;
+  ASSERT_FALSE(manager_->Card(0)->IsReady());
+  EXPECT_FALSE(IsCombinedOutputOnCh2(0));
+  EXPECT_FALSE(IsCombinedOutputOnCh2Active(0));
+  EXPECT_EQ(options_.Info().FmFmPostDOut2, 1);
+  // Combining is judged without the channel-2 output then.
+  EXPECT_TRUE(IsCardCombining(0));
+  Setup(0).RouteInfo.RouteMode = 0;
+  EXPECT_FALSE(IsCardCombining(0));
+}
+
+TEST_F(DemoCardsTest, DesignationsOfAMissingCardAreNotUsed) {
+  SetCardDesignation(0, "A VERY LONG CARD DESIGNATION");
+  EXPECT_EQ(CardDesignationName(0), "A VERY LONG CARD ");
+  SetStreamDesignation(1, 1, "STREAM B");
+  EXPECT_EQ(StreamDesignationName(1, 1), "STREAM B");
+  EXPECT_EQ(CardDesignationName(2), "NOT USED");
+  EXPECT_EQ(StreamDesignationName(2, 0), "NOT USED");
+  EXPECT_EQ(StreamDesignationName(0, 2), "NOT USED");
+  SetCardDesignation(6, "X");  // nothing to write to
+}
+
+TEST_F(DemoCardsTest, GroupChannelContextWithAndWithoutACard) {
+  quorxhwcfgmgrclass hwcfg;
+  quorxdncvtmgrclass dncvt;
+  gHwCfgMgr = &hwcfg;
+  gDnCvtMgr = &dncvt;
+  dncvt.NumDnCvts = 2;
+  dncvt.Records[1].Kind = kDnCvtKindKr12;
+  const int assigned = GetDownConverterIndex(0, 1);
+  ASSERT_EQ(assigned, 1);
+  Run(0, 7);
+
+  int dc = 99;
+  bool mh = true, pm = true, fm = false;
+  DnCvtChannelRecord* record = nullptr;
+  CardSetupRecord* setup = nullptr;
+  kr20cardclass* object = nullptr;
+  EXPECT_TRUE(GetGroupChannelContext(0, 1, dc, mh, pm, fm, record, setup, object));
+  EXPECT_EQ(object, manager_->Card(0));
+  EXPECT_EQ(setup, &manager_->Card(0)->Setup());
+  EXPECT_EQ(dc, 1);
+  EXPECT_EQ(record, &dncvt.Records[1]);
+  EXPECT_TRUE(fm);
+  EXPECT_FALSE(pm);
+  EXPECT_FALSE(mh);
+
+  // Channel 0's converter is assigned but not present: index kept, no record.
+  record = &dncvt.Records[5];
+  EXPECT_TRUE(GetGroupChannelContext(0, 0, dc, mh, pm, fm, record, setup, object));
+  EXPECT_EQ(dc, GetDownConverterIndex(0, 0));
+  EXPECT_EQ(record, nullptr);
+  EXPECT_FALSE(fm);
+
+  // Without a card: setup null, index -1, flags and record untouched.
+  mh = true, pm = true, fm = true;
+  record = &dncvt.Records[3];
+  EXPECT_FALSE(GetGroupChannelContext(4, 0, dc, mh, pm, fm, record, setup, object));
+  EXPECT_EQ(setup, nullptr);
+  EXPECT_EQ(dc, -1);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(record, &dncvt.Records[3]);
+  EXPECT_TRUE(mh && pm && fm);
+
+  gHwCfgMgr = nullptr;
+  gDnCvtMgr = nullptr;
+}
+
+TEST_F(DemoCardsTest, RateInfoAndSuggestionsComeFromTheChannelsSetup) {
+  Run(0, 7);
+  ReceiverRecord rx = Setup(0).Receiver[1];
+  rx.BitSync[0].Bitrate = 2'000'000;
+  SetSetupText(rx.DemodMode, "PCM_FM");
+  SetSetupText(rx.BitSync[0].PcmInputCode, "BIOL");
+  rx.BitSync[0].ViterbiDecodeEnabled = 1;
+  rx.XmitterIsDigital = 1;
+  Setup(0).Receiver[1] = rx;
+
+  ChannelRateInfo info;
+  ASSERT_TRUE(GetChannelRateInfo(0, 1, info));
+  EXPECT_EQ(info.BitRate, 2e6);
+  EXPECT_EQ(info.Modulation, "PCM_FM");
+  EXPECT_EQ(info.PcmCode, "BIOL");
+  EXPECT_TRUE(info.Viterbi);
+  EXPECT_FALSE(GetChannelRateInfo(0, 2, info));
+  EXPECT_FALSE(GetChannelRateInfo(3, 0, info));
+
+  const CarrierAcqRange range = SuggestCarrierAcqRange(0, 1);
+  EXPECT_EQ(range.Suggested, 4e6 * kCarrierAcqRangeRateFactor);
+  EXPECT_EQ(range.Upper, 2 * range.Suggested);
+  EXPECT_EQ(SuggestFmCarrierAcqLoopBw(0, 1), 4000.0);
+  EXPECT_EQ(SuggestFmCarrierTrackLoopBw(0, 1, 2e6), 2000.0);
+  rx.XmitterIsDigital = 0;
+  Setup(0).Receiver[1] = rx;
+  options_.Info().IfCarCfSpanPct = 5.0;
+  EXPECT_EQ(SuggestFmCarrierAcqLoopBw(0, 1), 10000.0);
+  EXPECT_EQ(SuggestFmCarrierTrackLoopBw(0, 1, 2e6), 0.01 * 5.0 * 2e6);
+  EXPECT_EQ(SuggestFmCarrierTrackLoopBw(0, 1, 2e6, 0.25), 250000.0);
+  EXPECT_EQ(SuggestFmCarrierTrackLoopBw(5, 1, 2e6), 2000.0);
+}
+
+// Records what the logic hands the set manager.
+class RecordingSetters final : public IfRxAutoSetters {
+ public:
+  struct Call {
+    std::string name;
+    int card;
+    int channel;
+    double value;
+  };
+  void SetCarrierAcqRange(int card, int channel, double v) override { Add("AcqRange", card, channel, v); }
+  void SetSignalFilterBwRatio(int card, int channel, double v) override { Add("FilterBw", card, channel, v); }
+  void SetDnCvtLimitedOutputMode(int card, int channel, std::uint8_t v) override {
+    Add("Limited", card, channel, v);
+  }
+  void SetTunedFreq(int card, int channel, double v) override { Add("Tune", card, channel, v); }
+  void SetPreDSignalBw(int card, int channel, double v) override { Add("PreDBw", card, channel, v); }
+  void SetCarrierAcqLoopBw(int card, int channel, double v) override {
+    Add("AcqLoopBw", card, channel, v);
+    RunIfRxAutoLogic(card, channel);  // a setter that applies the logic again is not followed
+  }
+  std::vector<Call> calls;
+
+ private:
+  void Add(const char* name, int card, int channel, double value) { calls.push_back({name, card, channel, value}); }
+};
+
+TEST_F(DemoCardsTest, TheIfReceiverLogicCallsTheInstalledSettersByOption) {
+  quorxhwcfgmgrclass hwcfg;
+  quorxdncvtmgrclass dncvt;
+  gHwCfgMgr = &hwcfg;
+  gDnCvtMgr = &dncvt;
+  const int dc = GetDownConverterIndex(0, 1);
+  ASSERT_GE(dc, 0);
+  dncvt.NumDnCvts = 12;
+  DnCvtChannelRecord& record = dncvt.Records[static_cast<std::size_t>(dc)];
+  record.Kind = kDnCvtKindKr14;
+  record.IfFilterBwKhz[2] = 6000.0;
+  record.Setup.BwFilterSelected = 2;
+  record.Setup.FreqMhz = 2250.5;
+
+  Run(0, 8);  // PSK + PCM/FM with a pre-D combiner
+  Setup(0).RouteInfo.RouteMode = 1;
+  Setup(0).Receiver[1].BitSync[0].Bitrate = 1'000'000;
+  Setup(0).Receiver[1].CarrierSignalBwRatio = 1.0;
+  SetSetupText(Setup(0).Receiver[1].BitSync[0].PcmInputCode, "NRZL");
+  options_.Info().EnableIFCarAcqRgAlg = 1;
+  options_.Info().EnableIFCarFilterAlg = 1;
+  options_.Info().EnableIFCarCFAlg = 1;
+
+  RecordingSetters setters;
+  RunIfRxAutoLogic(0, 1);  // nothing installed: nothing to call
+  InstallIfRxAutoSetters(&setters);
+  RunIfRxAutoLogic(0, 1);
+  InstallIfRxAutoSetters(nullptr);
+
+  std::vector<std::string> names;
+  for (const auto& call : setters.calls) {
+    names.push_back(call.name);
+    EXPECT_EQ(call.card, 0);
+    EXPECT_EQ(call.channel, 1);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"AcqRange", "FilterBw", "Limited", "Tune", "PreDBw", "AcqLoopBw"}));
+  ASSERT_EQ(setters.calls.size(), 6u);
+  EXPECT_EQ(setters.calls[0].value, 1e6 * kCarrierAcqRangeRateFactor);
+  EXPECT_EQ(setters.calls[1].value, 6.0);
+  EXPECT_EQ(setters.calls[2].value, 1.0);
+  EXPECT_EQ(setters.calls[3].value, 2250.5);
+  EXPECT_GT(setters.calls[4].value, 0.0);
+
+  // Options off: no call.
+  setters.calls.clear();
+  options_.Info().EnableIFCarAcqRgAlg = 0;
+  options_.Info().EnableIFCarFilterAlg = 0;
+  options_.Info().EnableIFCarCFAlg = 0;
+  InstallIfRxAutoSetters(&setters);
+  RunIfRxAutoLogic(0, 1);
+  RunIfRxAutoLogic(4, 0);
+  InstallIfRxAutoSetters(nullptr);
+  EXPECT_TRUE(setters.calls.empty());
+  gHwCfgMgr = nullptr;
+  gDnCvtMgr = nullptr;
+}
+
+TEST_F(DemoCardsTest, TheTuningPromptListsTheBandsAndKeepsTheFrequencyOnBadInput) {
+  quorxdncvtmgrclass dncvt;
+  gDnCvtMgr = &dncvt;
+  dncvt.Records[0].FreqBands[0] = DnCvtFreqBand{2200.0, 2300.0};
+  dncvt.Records[0].FreqBands[1] = DnCvtFreqBand{1435.0, 1540.0};
+  auto dialogs = std::make_shared<testsupport::ScriptedDialogs>();
+  util::SetDialogService(dialogs);
+
+  dialogs->AnswerInput("2250.25");
+  EXPECT_EQ(PromptTuningFrequency(0, 2210.0), 2250.25);
+  ASSERT_EQ(dialogs->Queries().size(), 1u);
+  EXPECT_EQ(dialogs->Queries()[0].title,
+            "Enter the Tuning Frequency in MHz\n2200.00 -- 2300.00\n1435.00 -- 1540.00");
+  EXPECT_NE(dialogs->Queries()[0].prompt.find("1435.00"), std::string::npos);
+  EXPECT_NE(dialogs->Queries()[0].prompt.find("2300.00"), std::string::npos);
+
+  dialogs->AnswerInput("abc");
+  EXPECT_EQ(PromptTuningFrequency(0, 2210.0), 2210.0);
+  ASSERT_EQ(dialogs->Messages().size(), 1u);
+  EXPECT_EQ(dialogs->Messages()[0].title, "INVALID NUMBER");
+  EXPECT_EQ(dialogs->Messages()[0].text, "Invalid Number, freq won't change");
+
+  // No band: nothing to ask.
+  EXPECT_EQ(PromptTuningFrequency(1, 70.0), 70.0);
+  EXPECT_EQ(PromptTuningFrequency(-1, 70.0), 70.0);
+  EXPECT_TRUE(dialogs->AllAnswered());
+  util::SetDialogService(nullptr);
+  gDnCvtMgr = nullptr;
+}
+
+// One card of the simulated device library, ready, for values that must reach the card.
+class ReadyCardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string sim = SimFolder();
+    if (!std::filesystem::exists(sim + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
+    ASSERT_TRUE(testsupport::WriteWholeFile(program_ / "VirtualHardware.cfg",
+                                            "[General]\nCards=1\nSeed=5\n[Card_0]\nChipVariant=NO\nFpgaMode=0\n"));
+    void* handle = dlopen((sim + "/librtZp903x.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr);
+    void* symbol = dlsym(handle, "QuorxSim_Reset");
+    ASSERT_NE(symbol, nullptr);
+    void (*reset)() = nullptr;
+    std::memcpy(&reset, &symbol, sizeof reset);
+    reset();
+    dlclose(handle);
+    manager_ = std::make_unique<quorxrtl20mgrclass>(sim);
+    ASSERT_TRUE(manager_->DoAfterHwCfgMgrLoaded());
+    ASSERT_TRUE(manager_->OpenCards(false, 1));
+    ASSERT_TRUE(manager_->Card(0)->IsReady());
+    gRtl20Mgr = manager_.get();
+  }
+  void TearDown() override {
+    gRtl20Mgr = nullptr;
+    manager_.reset();
+  }
+
+  testsupport::LoggedProgramFolder program_;
+  std::unique_ptr<quorxrtl20mgrclass> manager_;
+};
+
+TEST_F(ReadyCardTest, TheFftSpanFollowsTheBitRateAndReachesTheCard) {
+  kr20cardclass& card = *manager_->Card(0);
+  const struct {
+    std::int32_t bitRate;
+    double spanHz;
+  } cases[] = {{1'000'000, 3e6}, {10'000'000, 29e6}, {30'000'000, 60e6}};
+  for (const auto& c : cases) {
+    for (int channel = 0; channel < 2; ++channel) {
+      card.Setup().Receiver[channel].BitSync[0].Bitrate = c.bitRate;
+      EXPECT_EQ(AutoSetFftSpanForChannel(0, channel), c.spanHz) << c.bitRate;
+      EXPECT_EQ(Value(card.Setup().Fft[channel].SpanMhz), c.spanHz * 1e-6);
+      EXPECT_EQ(card.Fft_GetFrequencySpanInHz(channel), c.spanHz);
+    }
+  }
+  EXPECT_EQ(AutoSetFftSpanForChannel(1, 0), 0.0);
+  EXPECT_EQ(AutoSetFftSpanForChannel(0, 2), 0.0);
+}
+
+TEST_F(ReadyCardTest, RoutingReappliesTheInputSourcesOfIndependentChannels) {
+  kr20cardclass& card = *manager_->Card(0);
+  std::vector<std::string> sources;
+  ASSERT_TRUE(card.PskRx_GetReceiverInputSourceModeSupportedTypes(0, sources));
+  ASSERT_GE(sources.size(), 2u);
+  SetSetupText(card.Setup().Receiver[0].InputSource, sources[1]);
+  SetSetupText(card.Setup().Receiver[1].InputSource, kDiversityCombinerSource);
+  card.PskRx_SetReceiverInputSourceMode(1, sources[0]);
+  ApplyGroupSetupToCards(0, 0, &card.Setup());
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(0), sources[1]);
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), sources[0]);  // fed from the combiner: left alone
+  ApplyGroupSetupToCards(0, 0, nullptr);
+  ApplyGroupSetupToCards(0, 3, &card.Setup());
+}
+
+}  // namespace
+}  // namespace card

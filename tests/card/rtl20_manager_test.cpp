@@ -1,0 +1,415 @@
+// The card run-time manager against the simulated receiver-card library (devicesim/): binding,
+// counting and image scanning, opening, the FPGA configuration file, the FPGA command lock, the
+// shut-down marking and the pushing of a whole card setup. Skipped when the simulated libraries
+// have not been built.
+#include "card/rtl20_manager.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "card/setup_defaults.h"
+#include "card/setup_routines.h"
+#include "config/globals.h"
+#include "support/log_capture.h"
+
+namespace card {
+namespace {
+
+template <class T>
+T Value(T field) {
+  return field;
+}
+
+std::string SimFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line == text; });
+}
+
+class Rtl20ManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = SimFolder();
+    if (!std::filesystem::exists(folder_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    setenv("QUORX_SIM_FOLDER", program.Path().c_str(), 1);
+    imageFolder_ = program / "SYSTEM/HARDWARECONFIGURATION/KR20_BIN";
+    const std::string command = folder_ + "/quorx_make_fpga_images '" + imageFolder_ + "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  void TearDown() override {
+    if (handle_ != nullptr) dlclose(handle_);
+  }
+
+  // Cards of the given personalities (modes 4 .. 15 on the chip-variant board).
+  void Configure(const std::vector<int>& modes) {
+    std::string text = "[General]\nCards=" + std::to_string(modes.size()) + "\nSeed=3\n";
+    for (std::size_t i = 0; i < modes.size(); ++i) {
+      text += "[Card_" + std::to_string(i) + "]\nChipVariant=" + (modes[i] >= 4 ? "YES" : "NO") +
+              "\nFpgaMode=" + std::to_string(modes[i]) + "\n";
+    }
+    ASSERT_TRUE(testsupport::WriteWholeFile(program / "VirtualHardware.cfg", text));
+    // Kept loaded through the test, so the manager binds this same, freshly reset simulator.
+    handle_ = dlopen((folder_ + "/librtZp903x.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle_, nullptr);
+    void* reset = dlsym(handle_, "QuorxSim_Reset");
+    ASSERT_NE(reset, nullptr);
+    void (*function)() = nullptr;
+    std::memcpy(&function, &reset, sizeof function);
+    function();
+  }
+
+  std::unique_ptr<quorxrtl20mgrclass> Manager() { return std::make_unique<quorxrtl20mgrclass>(folder_); }
+
+  testsupport::LoggedProgramFolder program;
+  std::string folder_;
+  std::string imageFolder_;
+  void* handle_ = nullptr;
+};
+
+TEST_F(Rtl20ManagerTest, BindsCountsAndScansTheImagesIntoSlotsAndFunctionMasks) {
+  Configure({0, 5});
+  // The extension is matched without regard to case; a file that is no image is passed over.
+  std::filesystem::rename(imageFolder_ + "/Kr20_Mode02.VantMcs", imageFolder_ + "/kr20_mode02.vantMCS");
+  ASSERT_TRUE(testsupport::WriteWholeFile(imageFolder_ + "/Broken.VantMcs", "not an image"));
+  ASSERT_TRUE(testsupport::WriteWholeFile(imageFolder_ + "/Readme.txt", "QXVANTMC"));
+
+  auto manager = Manager();
+  ASSERT_TRUE(manager->DoAfterHwCfgMgrLoaded());
+  EXPECT_TRUE(manager->Library().Loaded());
+  EXPECT_EQ(manager->CardCount(), 2);
+  EXPECT_EQ(manager->DetectedCardCount(), 2);
+  EXPECT_FALSE(manager->ChipVariant(0));
+  EXPECT_TRUE(manager->ChipVariant(1));
+
+  // The standard card gets modes 0 .. 3, the variant card 4 .. 15.
+  const kr20modefnavailstruct& standard = manager->ModeImages(0);
+  EXPECT_EQ(standard[2].Mode, 2);
+  EXPECT_EQ(standard[2].ImageFile, imageFolder_ + "/kr20_mode02.vantMCS");
+  EXPECT_EQ(standard[3].ImageFile, imageFolder_ + "/Kr20_Mode03.VantMcs");
+  EXPECT_EQ(standard[4].Mode, kNoFpgaMode);
+  const kr20modefnavailstruct& variant = manager->ModeImages(1);
+  EXPECT_EQ(variant[0].Mode, kNoFpgaMode);
+  EXPECT_EQ(variant[14].Mode, 14);
+  EXPECT_EQ(Value(variant[14].Header.CardInfo.NumMhCpmReceivers), 1);
+  EXPECT_TRUE(manager->ModeSlots(1)[5].PreDCombining);
+  EXPECT_TRUE(manager->ModeSlots(1)[12].PostDCombining);
+  EXPECT_FALSE(manager->ModeSlots(0)[5].Usable);
+
+  // Standard board: the independent modes and the two pre-D modes served by modes 1 and 0.
+  EXPECT_EQ(manager->FunctionMask(0), 0x003F);
+  EXPECT_EQ(manager->FunctionMask(1), 0x03FF);
+  EXPECT_EQ(manager->FunctionMask(2), 0);
+  EXPECT_EQ(manager->FunctionMask(-1), 0);
+
+  const std::vector<std::string> log = program.LogTexts();
+  EXPECT_TRUE(Contains(log, "Card 1 standard, FPGA images 4, function mask 0x003F"));
+  EXPECT_TRUE(Contains(log, "Card 2 chip variant, FPGA images 12, function mask 0x03FF"));
+  EXPECT_TRUE(Contains(log, "FPGA image " + imageFolder_ + "/Broken.VantMcs ignored: not an image of this format"));
+  // The probe leaves the cards closed.
+  EXPECT_EQ(manager->Card(0), nullptr);
+}
+
+TEST_F(Rtl20ManagerTest, WithoutTheLibraryNoCardIsCountedAndImagesStillScan) {
+  Configure({0});
+  auto manager = std::make_unique<quorxrtl20mgrclass>(program / "nowhere");
+  EXPECT_FALSE(manager->DoAfterHwCfgMgrLoaded());
+  EXPECT_EQ(manager->CardCount(), 0);
+  EXPECT_EQ(manager->DetectedCardCount(), 0);
+  EXPECT_FALSE(manager->OpenCards(false, 1));
+  EXPECT_EQ(manager->CardCount(), 0);
+  // Demo cards need no library: standard images, PSK+PSK counts from the mode 0 header.
+  EXPECT_TRUE(manager->OpenCards(true, 9));
+  ASSERT_EQ(manager->CardCount(), 6);
+  kr20cardclass* demo = manager->Card(5);
+  ASSERT_NE(demo, nullptr);
+  EXPECT_TRUE(demo->IsSimulated());
+  EXPECT_EQ(Value(demo->CardInfo().NumPskReceivers), 2);
+  EXPECT_EQ(Value(demo->CardInfo().NumModulators), 1);
+  EXPECT_EQ(manager->FunctionMask(5), 0x003F);
+  EXPECT_TRUE(manager->ApplyCardSetup(5));  // nothing to push, nothing wrong
+}
+
+TEST_F(Rtl20ManagerTest, OpensCardsWithTheirImagesLoadStateAndDefaultSetup) {
+  Configure({0, 5});
+  auto manager = Manager();
+  ASSERT_TRUE(manager->DoAfterHwCfgMgrLoaded());
+  manager->LoadState(1).DesiredFpgaMode = 8;
+  EXPECT_FALSE(manager->OpenCards(false, 4));  // more than found: only those found open
+  ASSERT_EQ(manager->CardCount(), 2);
+  kr20cardclass* card0 = manager->Card(0);
+  kr20cardclass* card1 = manager->Card(1);
+  ASSERT_NE(card0, nullptr);
+  ASSERT_NE(card1, nullptr);
+  EXPECT_EQ(manager->Card(2), nullptr);
+  EXPECT_TRUE(card0->IsReady());
+  EXPECT_EQ(card0->FpgaImage(1, 0), imageFolder_ + "/Kr20_Mode01.VantMcs");
+  EXPECT_EQ(card0->FpgaImage(5, 0), "");
+  EXPECT_EQ(card1->FpgaImage(5, 0), imageFolder_ + "/Kr20_Mode05.VantMcs");
+  EXPECT_EQ(Value(manager->LoadState(0).CurrentFpgaMode), 0);
+  EXPECT_EQ(Value(manager->LoadState(1).CurrentFpgaMode), 5);
+  EXPECT_EQ(Value(card1->LoadState().DesiredFpgaMode), 8);  // the slot's record went to the card
+  const CardSetupRecord defaults = DefaultCardSetup();
+  EXPECT_EQ(std::memcmp(&card0->Setup(), &defaults, sizeof defaults), 0);
+
+  // The loaded personality is what the card then runs.
+  ASSERT_TRUE(card1->EnsureFpgasLoaded());
+  EXPECT_EQ(Value(card1->LoadState().CurrentFpgaMode), 8);
+  EXPECT_EQ(Value(card1->CardInfo().NumFmReceivers), 1);
+
+  manager->CloseCards();
+  EXPECT_EQ(manager->Card(1), nullptr);
+  EXPECT_EQ(manager->CardCount(), 0);
+  EXPECT_EQ(Value(manager->LoadState(1).CurrentFpgaMode), 8);  // kept for the file
+}
+
+TEST_F(Rtl20ManagerTest, FpgaConfigFileIsWrittenWholeAndReadBackRangeChecked) {
+  {
+    quorxrtl20mgrclass manager(folder_);
+    FpgaLoadState& state = manager.LoadState(2);
+    state.ForceLoad = 1;
+    state.DefaultFpgaMode = 3;
+    state.DesiredFpgaMode = 13;
+    state.LastFpgaMode = 16;
+    state.CurrentFpgaMode = 12;
+    ASSERT_TRUE(manager.SaveFpgaConfigFile());
+  }
+  const std::string path = program / "SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg";
+  EXPECT_EQ(quorxrtl20mgrclass::FpgaConfigFilePath(), path);
+  std::string expected;
+  for (int card = 0; card < 6; ++card) {
+    const bool two = card == 2;
+    expected += "[Card_" + std::to_string(card) + "]\r\nForceLoad=" + (two ? "1" : "0") +
+                "\r\nDefaultFpgaMode=" + (two ? "3" : "0") + "\r\nDesiredFpgaMode=" + (two ? "13" : "0") +
+                "\r\nLastFpgaMode=16\r\nCurrentFpgaMode=" + (two ? "12" : "16") + "\r\n";
+  }
+  EXPECT_EQ(testsupport::ReadWholeFile(path), expected);
+
+  std::string edited = expected;
+  const std::string bad = "DesiredFpgaMode=13";
+  edited.replace(edited.find(bad), bad.size(), "DesiredFpgaMode=17");
+  const std::string last = "[Card_5]\r\nForceLoad=0";
+  edited.replace(edited.find(last), last.size(), "[Card_5]\r\nForceLoad=1");
+  ASSERT_TRUE(testsupport::WriteWholeFile(path, edited));
+
+  quorxrtl20mgrclass manager(folder_);
+  ASSERT_TRUE(manager.LoadFpgaConfigFile());
+  const FpgaLoadState two = manager.LoadState(2);
+  EXPECT_EQ(Value(two.ForceLoad), 1);
+  EXPECT_EQ(Value(two.DefaultFpgaMode), 3);
+  EXPECT_EQ(Value(two.DesiredFpgaMode), 0);  // out of range: the value held stays
+  EXPECT_EQ(Value(two.CurrentFpgaMode), 12);
+  EXPECT_EQ(Value(manager.LoadState(5).ForceLoad), 1);
+  EXPECT_TRUE(Contains(program.LogTexts(), "FPGA configuration Card_2 DesiredFpgaMode=17 out of range, ignored"));
+  // A bad index never reaches the table.
+  manager.LoadState(6).ForceLoad = 1;
+  EXPECT_EQ(Value(manager.LoadState(6).ForceLoad), 0);
+}
+
+TEST_F(Rtl20ManagerTest, FpgaCommandLockIsReenteredByItsOwnerAndTimesOutForOthers) {
+  quorxrtl20mgrclass manager(folder_);
+  ASSERT_TRUE(manager.FpgaCmdLock());
+  ASSERT_TRUE(manager.FpgaCmdLock());  // the master timer may lock inside a locked command
+
+  std::atomic<int> result{-1};
+  const auto started = std::chrono::steady_clock::now();
+  std::thread other([&] { result = manager.FpgaCmdLock() ? 1 : 0; });
+  other.join();
+  const auto waited = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(result, 0);
+  EXPECT_GE(waited, std::chrono::milliseconds(1900));
+  EXPECT_TRUE(Contains(program.LogTexts(), "COULDN'T GET A FPGA COMMAND LOCK"));
+
+  manager.FpgaCmdUnlock();
+  manager.FpgaCmdUnlock();
+  std::thread again([&] {
+    result = manager.FpgaCmdLock() ? 1 : 0;
+    manager.FpgaCmdUnlock();
+  });
+  again.join();
+  EXPECT_EQ(result, 1);
+}
+
+TEST_F(Rtl20ManagerTest, DestructorMarksEveryCardForAForcedLoadWhenAsked) {
+  Configure({0});
+  const std::string path = program / "SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg";
+  {
+    auto manager = Manager();
+    ASSERT_TRUE(manager->DoAfterHwCfgMgrLoaded());
+    ASSERT_TRUE(manager->OpenCards(false, 1));
+  }
+  EXPECT_EQ(testsupport::ReadWholeFile(path).find("ForceLoad=1"), std::string::npos);
+
+  config::gApp.ForceFpgaLoad = 1;
+  {
+    auto manager = Manager();
+    ASSERT_TRUE(manager->DoAfterHwCfgMgrLoaded());
+    ASSERT_TRUE(manager->OpenCards(false, 1));
+    // Shut-down takes the lock and never gives it back; destruction must still work.
+    ASSERT_TRUE(manager->FpgaCmdLock());
+  }
+  config::gApp.ForceFpgaLoad = 0;
+  const std::string text = testsupport::ReadWholeFile(path);
+  std::size_t marks = 0;
+  for (std::size_t at = text.find("ForceLoad=1"); at != std::string::npos; at = text.find("ForceLoad=1", at + 1)) {
+    ++marks;
+  }
+  EXPECT_EQ(marks, 6u);
+  EXPECT_NE(text.find("[Card_0]\r\nForceLoad=1\r\nDefaultFpgaMode=0\r\nDesiredFpgaMode=0\r\nLastFpgaMode=16\r\n"
+                      "CurrentFpgaMode=0\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(path + ".BAK"));
+}
+
+// A setup with a value other than the default in every family.
+CardSetupRecord FilledSetup() {
+  CardSetupRecord setup = DefaultCardSetup();
+  for (std::size_t ch = 0; ch < kSetupChannels; ++ch) {
+    ReceiverRecord rx = setup.Receiver[ch];
+    BitSyncRecord s1 = rx.BitSync[0];
+    s1.Bitrate = ch == 0 ? 2'000'000 : 500'000;
+    SetSetupText(s1.PcmInputCode, "RNRZ-15");
+    SetSetupText(s1.PcmOutputCode, "BIOL");
+    SetSetupText(s1.ViterbiRateMode, "RATE_ONE_HALF");
+    SetSetupText(s1.ViterbiSymbolOrder, "G2G1_ORDER");
+    s1.ViterbiDecodeEnabled = 1;
+    s1.ViterbiG2Inverted = 1;
+    rx.BitSync[0] = s1;
+    SetSetupText(rx.DemodMode, "QPSK");
+    SetSetupText(rx.OutputClockPolarity, "FALLING_EDGE");
+    rx.InvertOutput = 1;
+    rx.CarrierFreqMhz = ch == 0 ? 70.5 : 69.25;
+    rx.CarrierAcqRangeHz = 150'000.0;
+    rx.CarrierAcqModeUnaided = 0;
+    rx.CarrierThesholdDbm = -90.0;
+    rx.CarrierAcqLoopBandwidthHz = 3000.0;
+    rx.CarrierTrkLoopBandwidthHz = 700.0;
+    rx.MhCpmCarrierFrequencyMhz = 71.0;
+    RxRoutingRecord routing = rx.Routing;
+    SetSetupText(routing.StreamSwapLocation, "POST_VITERBI");
+    rx.Routing = routing;
+    setup.Receiver[ch] = rx;
+
+    RxBertRecord bert = setup.RxBert[ch];
+    SetSetupText(bert.PrnPattern, "pn11");
+    setup.RxBert[ch] = bert;
+    TxBertRecord tx = setup.TxBert[ch];
+    SetSetupText(tx.PrnPattern, "pn17");
+    SetSetupText(tx.DataPolarity, "invert");
+    tx.BitRate = 250'000.0;
+    setup.TxBert[ch] = tx;
+    FftRecord fft = setup.Fft[ch];
+    fft.SpanMhz = 12.0;
+    setup.Fft[ch] = fft;
+  }
+  PreDCombinerRecord pre = setup.PreD;
+  SetSetupText(pre.NoiseEstimateMode, "FIXED");
+  pre.TimeConstSecs = 0.05;
+  pre.CenterFreqChBMhz = 70.25;
+  setup.PreD = pre;
+  PostDCombinerRecord post = setup.PostD;
+  SetSetupText(post.DiversityOutput, "CHANNEL_B_OUTPUT");
+  setup.PostD = post;
+  ModulatorRecord mod = setup.Modulator;
+  mod.CarrierFreqMhz = 70.125;
+  mod.CarrierAmplitudeDbm = -22.0;
+  mod.CarrierEnabled = 1;
+  SetSetupText(mod.ModulationType, "BPSK");
+  PcmEncoderRecord encoder = mod.PcmEncoder[1];
+  SetSetupText(encoder.OutputCode, "RNRZ-15");
+  encoder.InvertG2 = 1;
+  mod.PcmEncoder[1] = encoder;
+  setup.Modulator = mod;
+  return setup;
+}
+
+TEST_F(Rtl20ManagerTest, ApplyCardSetupPushesEveryFamilyTheCardHas) {
+  // PSK+PSK, PSK+PSK pre-D, PSK+PCM/FM post-D, PM+PSK, multi-h CPM+PSK.
+  Configure({0, 5, 9, 13, 14});
+  auto manager = Manager();
+  ASSERT_TRUE(manager->DoAfterHwCfgMgrLoaded());
+  ASSERT_TRUE(manager->OpenCards(false, 5));
+  ASSERT_EQ(manager->CardCount(), 5);
+  for (int card = 0; card < 5; ++card) {
+    manager->Card(card)->Setup() = FilledSetup();
+    EXPECT_TRUE(manager->ApplyCardSetup(card)) << card;
+  }
+  EXPECT_FALSE(manager->ApplyCardSetup(5));
+
+  kr20cardclass& psk = *manager->Card(0);
+  EXPECT_EQ(psk.PskRx_GetCarrierCenterFrequencyInHz(0), 70.5e6);
+  EXPECT_EQ(psk.PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+  EXPECT_EQ(psk.PskRx_GetCarrierModulationMode(1), "QPSK");
+  EXPECT_EQ(psk.PskRx_GetCarrierAcquisitionMode(0), "FFT");
+  EXPECT_EQ(psk.PskRx_GetCarrierAcquisitionRangeInHz(0), 150'000.0);
+  EXPECT_EQ(psk.PskRx_GetBitSyncStream1RateInbps(0), 2e6);
+  EXPECT_EQ(psk.PskRx_GetBitSyncStream1InputDataDecodingMode(0), "NRZL");
+  EXPECT_EQ(psk.PskRx_GetBitSyncStream1DescramblerMode(0), "RAND15_NRZL");
+  EXPECT_EQ(psk.PskRx_GetBitSyncStream1OutputDataEncodingMode(0), "BIOL");
+  EXPECT_EQ(psk.PskRx_GetStream1OutputClockPolarityMode(0), "FALLING_EDGE");
+  EXPECT_TRUE(psk.PskRx_GetStream1OutputInvertEnable(0));
+  EXPECT_EQ(psk.PskRx_GetSignalRoutingStreamSwapLocation(0), "POST_VITERBI");
+  EXPECT_EQ(psk.PskRx_GetViterbiStream1SymbolOrderMode(0), "G2G1_ORDER");
+  EXPECT_TRUE(psk.PskRx_GetViterbiStream1DecodeEnable(0));
+  EXPECT_TRUE(psk.PskRx_GetViterbiStream1G2SymbolInvert(1));
+  EXPECT_EQ(psk.PskRx_GetReceiverSignalLevelQualificationThreshold(0), -90.0);
+  EXPECT_EQ(psk.Bert_GetPnPattern(1), "pn11");
+  EXPECT_EQ(psk.TxBert_GetPnPattern(0), "pn17");
+  EXPECT_EQ(psk.Fft_GetFrequencySpanInHz(1), 12e6);
+  EXPECT_EQ(psk.GetMod_IfCarrierRateInHz(), 70.125e6);
+  EXPECT_EQ(psk.GetMod_IfCarrierLevelInDbm(), -22.0);
+  EXPECT_TRUE(psk.GetMod_GetIfCarrierOn());
+  EXPECT_EQ(psk.GetMod_GetModulationType(), "BPSK");
+  EXPECT_EQ(psk.GetMod_GetPcmCh2PcmEncoding(), "NRZL");
+  EXPECT_EQ(psk.GetMod_GetPcmCh2PcmRandScrambling(), "RAND15_NRZL");
+  EXPECT_TRUE(psk.GetMod_GetPcmCh2InvertG2());
+
+  kr20cardclass& preD = *manager->Card(1);
+  EXPECT_EQ(preD.PreD_GetNoiseEstimateMode(), "FIXED");
+  EXPECT_EQ(preD.PreD_GetTimeConstInSec(), 0.05);
+  EXPECT_EQ(preD.PreD_GetChannelBCenterFreqInHz(), 70.25e6);
+
+  kr20cardclass& fm = *manager->Card(2);
+  EXPECT_EQ(fm.PskRx_GetCarrierCenterFrequencyInHz(0), 70.5e6);
+  EXPECT_EQ(fm.FmRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+  EXPECT_EQ(fm.FmRx_GetBitSyncRateInbps(1), 500'000.0);
+  EXPECT_EQ(fm.FmRx_GetBitSyncDescramblerMode(1), "RAND15_NRZL");
+  EXPECT_EQ(fm.FmRx_GetCarrierAcquisitionLoopBandwidthInHz(1), 3000.0);
+  EXPECT_EQ(fm.FmRx_GetViterbiSymbolOrderMode(1), "G2G1_ORDER");
+  EXPECT_EQ(fm.PostD_GetDiversityOutput(), "CHANNEL_B_OUTPUT");
+  EXPECT_TRUE(manager->ApplyPostDDiversityOutput(2, "CHANNEL_A_OUTPUT"));
+  EXPECT_EQ(fm.PostD_GetDiversityOutput(), "CHANNEL_A_OUTPUT");
+  EXPECT_FALSE(manager->ApplyPostDDiversityOutput(0, "CHANNEL_A_OUTPUT"));  // no post-D combiner
+
+  kr20cardclass& pm = *manager->Card(3);
+  EXPECT_EQ(pm.PmRx_GetCarrierCenterFrequencyInHz(0), 70.5e6);
+  EXPECT_EQ(pm.PmRx_GetCarrierTrackLoopBandwidthInHz(0), 700.0);
+  EXPECT_EQ(pm.PmRx_GetCarrierSignalThresholdIndBm(0), -90.0);
+  EXPECT_EQ(pm.PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+
+  kr20cardclass& mh = *manager->Card(4);
+  MhCpmStatusValues status;
+  ASSERT_TRUE(mh.MhCpmRx_GetStatusValues(0, status));
+  EXPECT_NEAR(status.CarrierFreqMhz, 71.0, 0.01);
+  EXPECT_EQ(mh.PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+}
+
+}  // namespace
+}  // namespace card
