@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <vector>
 
 #include "card/dncvt_manager.h"
 #include "card/mode_routines.h"
@@ -82,6 +83,22 @@ bool CardHasPostDCombiner(int card) {
 bool IsPcmFmChannel(int card, int channel) { return IsPcmFmChannelInMode(CardFpgaMode(card), channel); }
 bool IsPmChannel(int card, int channel) { return IsPmChannelInMode(CardFpgaMode(card), channel); }
 bool IsMultiHCpmChannel(int card, int channel) { return IsMultiHCpmChannelInMode(CardFpgaMode(card), channel); }
+
+bool IsModulationSupported(int card, int channel, std::string_view modulation) {
+  if (modulation.empty()) return false;
+  if (IsPcmFmChannel(card, channel)) return modulation == "PCM_FM";
+  if (IsPmChannel(card, channel)) return modulation == "PM";
+  if (IsMultiHCpmChannel(card, channel)) return modulation == "MH_CPM";
+  if (modulation == "PCM_FM" || modulation == "PM" || modulation == "MH_CPM") return false;
+  const kr20cardclass* object = CardObject(card);
+  std::vector<std::string> offered;
+  if (object != nullptr && object->PskRx_GetCarrierModulationModeSupportedTypes(channel, offered)) {
+    return std::find(offered.begin(), offered.end(), modulation) != offered.end();
+  }
+  std::vector<std::string> all;
+  FillModulationList(all);
+  return std::find(all.begin(), all.end(), modulation) != all.end();
+}
 
 // ---- Routing and combining ----------------------------------------------------------------------
 

@@ -52,6 +52,11 @@ bool IsPcmFmChannel(int card, int channel);
 bool IsPmChannel(int card, int channel);
 bool IsMultiHCpmChannel(int card, int channel);
 
+// Whether the modulation is offered on the channel in the card's current personality: a PCM/FM,
+// PM or multi-h CPM channel offers only "PCM_FM", "PM" or "MH_CPM"; a PSK channel offers what its
+// receiver lists as supported, or, while the card cannot be asked, every PSK modulation.
+bool IsModulationSupported(int card, int channel, std::string_view modulation);
+
 // ---- Routing and combining ----------------------------------------------------------------------
 
 // The setup's RouteMode; 1 when the index is not below the card count (or the card has no object).

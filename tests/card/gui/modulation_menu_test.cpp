@@ -1,0 +1,36 @@
+#include "card/gui/modulation_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+
+#include "card/card_routines.h"
+
+namespace card {
+namespace {
+
+// Without a card object the channel counts as a PSK channel that cannot be asked: every PSK
+// modulation is offered, the other families' names are not.
+TEST(ModulationMenu, HidesWhatTheChannelDoesNotOffer) {
+  QMenu menu;
+  for (const char* name : {"BPSK", "PCM_FM", "SOQPSK_TG", "PM", "NOT_A_MODULATION"}) menu.addAction(name);
+  const QList<QAction*> items = menu.actions();
+  for (int i = 0; i < items.size(); ++i) HideUnsupportedMenuItem(5, items, i, 0, true, items[i]->text());
+  EXPECT_TRUE(items[0]->isVisible());
+  EXPECT_FALSE(items[1]->isVisible());
+  EXPECT_TRUE(items[2]->isVisible());
+  EXPECT_FALSE(items[3]->isVisible());
+  EXPECT_FALSE(items[4]->isVisible());
+
+  QAction extra(QStringLiteral("PM"));
+  const QList<QAction*> one{&extra};
+  HideUnsupportedMenuItem(5, one, 0, 0, false, QStringLiteral("PM"));  // not applied
+  HideUnsupportedMenuItem(5, one, 1, 0, true, QStringLiteral("PM"));   // no such item
+  HideUnsupportedMenuItem(5, one, -1, 0, true, QStringLiteral("PM"));
+  EXPECT_TRUE(extra.isVisible());
+  EXPECT_FALSE(IsModulationSupported(5, 0, ""));
+}
+
+}  // namespace
+}  // namespace card
