@@ -1,6 +1,7 @@
 // The card-indexed routines over cards held by the card run-time manager: demo cards (simulated,
 // no library) for capabilities, families, routing and the IF receiver logic; cards of the
 // simulated device library where a value must reach the card.
+#include "card_test_support.h"
 #include "card/card_routines.h"
 
 #include <dlfcn.h>
@@ -29,27 +30,6 @@
 namespace card {
 namespace {
 
-template <class T>
-T Value(T field) {
-  return field;
-}
-
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
-
-bool MakeImages(const testsupport::LoggedProgramFolder& program, const std::string& sim, int firstMode) {
-  const std::string images = program / "SYSTEM/HARDWARECONFIGURATION/KR20_BIN";
-  std::error_code error;
-  std::filesystem::create_directories(images, error);
-  const std::string command = "'" + sim + "/quorx_make_fpga_images' '" + images + "' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return false;
-  for (int mode = 0; mode < firstMode; ++mode) std::filesystem::remove(images + "/" + FpgaImageFileName(mode), error);
-  return true;
-}
-
 // Demo cards of the chip-variant board (only its images exist); each test puts the cards into the
 // personality it needs.
 class DemoCardsTest : public ::testing::Test {
@@ -57,7 +37,7 @@ class DemoCardsTest : public ::testing::Test {
   void SetUp() override {
     const std::string sim = SimFolder();
     if (!std::filesystem::exists(sim + "/quorx_make_fpga_images")) GTEST_SKIP() << "image generator not built";
-    ASSERT_TRUE(MakeImages(program_, sim, 4));
+    ASSERT_TRUE(MakeFpgaImages(program_, sim, 4));
     manager_ = std::make_unique<quorxrtl20mgrclass>(program_ / "no-library-here");
     manager_->DoAfterHwCfgMgrLoaded();
     ASSERT_TRUE(manager_->OpenCards(true, 2));

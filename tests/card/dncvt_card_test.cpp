@@ -1,5 +1,6 @@
 // The down-converter card objects over a fake converter library table: opening, the channel
 // check, settings and readings, and the tables checked before they reach the channel record.
+#include "card_test_support.h"
 #include "card/dncvt_card.h"
 
 #include <gtest/gtest.h>
@@ -141,11 +142,6 @@ class FakeDnCvt {
 };
 
 using Args = std::vector<std::string>;
-
-template <class T>
-T Value(T field) {
-  return field;
-}
 
 class DnCvtCardTest : public ::testing::Test {
  protected:

@@ -2,6 +2,7 @@
 // this test program): the table of twelve and its clamp, setters that reach the converter and
 // store into the record, readers, tuning inside the bands, refused indices, and the simulated
 // converters of demo mode. Library cases are skipped when the libraries have not been built.
+#include "card_test_support.h"
 #include "card/dncvt_manager.h"
 
 #include <dlfcn.h>
@@ -21,22 +22,6 @@
 
 namespace card {
 namespace {
-
-template <class T>
-T Value(T field) {
-  return field;
-}
-
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
-
-bool HasLine(const testsupport::LoggedProgramFolder& program, const std::string& text) {
-  const std::vector<std::string> texts = program.LogTexts();
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
 
 // Makes the simulated library read its configuration again (its state outlives a dlclose).
 void ResetSimLibrary(const std::string& path) {

@@ -1,6 +1,7 @@
 // The hardware-configuration manager: its file (golden bytes, round trip, bad values), the
 // simulation markers and the demo mode they switch on, the converter assignments and the hook
 // through which the receiver cards are opened.
+#include "card_test_support.h"
 #include "card/hwcfg_manager.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +24,6 @@ using testsupport::ReadWholeFile;
 using testsupport::WriteWholeFile;
 
 // Packed fields are compared by value, never bound to a reference.
-template <class T>
-T Value(T field) {
-  return field;
-}
-
-bool HasLine(const testsupport::LoggedProgramFolder& program, const std::string& text) {
-  const std::vector<std::string> texts = program.LogTexts();
-  return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
 std::string ConfigFile(const testsupport::LoggedProgramFolder& program) {
   return program / "SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg";
 }

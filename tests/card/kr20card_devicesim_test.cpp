@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "card_test_support.h"
 #include "card/dncvt_card.h"
 #include "card/fpga_module_registers.h"
 #include "card/kr20card.h"
@@ -24,17 +25,6 @@
 
 namespace card {
 namespace {
-
-template <class T>
-T Value(T field) {
-  return field;
-}
-
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
 
 // The simulated library's test hooks, from the same loaded image the binding uses.
 class SimHooks {

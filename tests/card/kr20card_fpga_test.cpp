@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "card_test_support.h"
 #include "card/fpga_module_registers.h"
 #include "card/kr20card.h"
 #include "fake_zp90.h"
@@ -29,11 +30,6 @@ constexpr std::uint32_t kFmRx1 = kFpga0WindowBase + 0x100;
 constexpr std::uint32_t kFmRx2 = kFpga0WindowBase + 0x180;
 constexpr std::uint32_t kPostD = kFpga0WindowBase + 0x500;
 constexpr std::uint32_t kSweep = 0x180;  // on FPGA 1
-
-template <class T>
-T Value(T field) {
-  return field;
-}
 
 std::string Reg(std::uint32_t value) { return std::to_string(value); }
 

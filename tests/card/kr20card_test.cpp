@@ -1,6 +1,7 @@
 // The card object over a fake library table: opening, the ready rule of every wrapper family,
 // missing entries, and what comes back from the library (texts, lists, patterns, buffers) being
 // checked before use.
+#include "card_test_support.h"
 #include "card/kr20card.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +30,6 @@ using Args = std::vector<std::string>;
 constexpr int kCard = 1;  // not 0, so that a card index that gets lost shows
 
 // A field of a packed record, by value: a test never binds a reference to one.
-template <class T>
-T Value(T field) {
-  return field;
-}
-
 bool Contains(const std::vector<std::string>& texts, const std::string& part) {
   for (const std::string& text : texts) {
     if (text.find(part) != std::string::npos) return true;

@@ -1,5 +1,6 @@
 // Personality changes of cards held by the card run-time manager: over the simulated device
 // library (real FPGA loads with their messages) and over demo cards (simulated, no library).
+#include "card_test_support.h"
 #include "card/personality_routines.h"
 
 #include <dlfcn.h>
@@ -24,26 +25,7 @@
 namespace card {
 namespace {
 
-template <class T>
-T Value(T field) {
-  return field;
-}
-
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
-
 // Writes the sixteen personality images where the manager scans them.
-bool MakeImages(const testsupport::LoggedProgramFolder& program, const std::string& sim) {
-  const std::string images = program / "SYSTEM/HARDWARECONFIGURATION/KR20_BIN";
-  std::error_code error;
-  std::filesystem::create_directories(images, error);
-  const std::string command = "'" + sim + "/quorx_make_fpga_images' '" + images + "' >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
 void ResetSimulator(const std::string& libraryPath) {
   void* handle = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(handle, nullptr);
@@ -70,7 +52,7 @@ class ManagedSimCardsTest : public ::testing::Test {
     ASSERT_TRUE(testsupport::WriteWholeFile(
         program_ / "VirtualHardware.cfg",
         "[General]\nCards=2\nSeed=3\n[Card_0]\nChipVariant=YES\nFpgaMode=4\n[Card_1]\nChipVariant=NO\nFpgaMode=3\n"));
-    ASSERT_TRUE(MakeImages(program_, sim_));
+    ASSERT_TRUE(MakeFpgaImages(program_, sim_));
     ResetSimulator(sim_ + "/librtZp903x.so");
     manager_ = std::make_unique<quorxrtl20mgrclass>(sim_);
     ASSERT_TRUE(manager_->DoAfterHwCfgMgrLoaded());
@@ -232,7 +214,7 @@ class DemoVariantCardsTest : public ::testing::Test {
   void SetUp() override {
     const std::string sim = SimFolder();
     if (!std::filesystem::exists(sim + "/quorx_make_fpga_images")) GTEST_SKIP() << "image generator not built";
-    ASSERT_TRUE(MakeImages(program_, sim));
+    ASSERT_TRUE(MakeFpgaImages(program_, sim));
     for (int mode = 0; mode < 4; ++mode) {
       std::filesystem::remove(program_ / ("SYSTEM/HARDWARECONFIGURATION/KR20_BIN/" + FpgaImageFileName(mode)));
     }
