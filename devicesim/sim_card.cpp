@@ -165,6 +165,7 @@ void Card::ResetBlocks() {
   postD = {};
   mod = {};
   sweep = {};
+  basebandDacSource = {};
   for (int ch = 0; ch < 2; ++ch) {
     Receiver& r = rx[static_cast<std::size_t>(ch)];
     r.family = personality_ != nullptr ? personality_->channel[ch] : Family::None;

@@ -142,6 +142,17 @@ struct Receiver {
   std::string invertLocation2 = "OFF";
   std::array<BitSync, 2> bitSync{};
   Viterbi viterbi;
+  bool streamControlS1Only = false;
+  std::string baseband1Output = "OFF";
+  std::string baseband2Output = "OFF";
+  int sakBbOutSelection = 0;
+  bool discriminator = false;  // PCM/FM carrier discriminator
+  std::string modIndexCompensation = "OFF";
+  double pmModIndexRad = 1.0;
+  double pmLockDecisionSec = 0.1;
+  bool pmLoopDiscriminator = false;
+  std::string pmDebugMux1 = "OFF";
+  std::string pmDebugMux2 = "OFF";
   double mhAcqLoopBwPct = 1.0;  // multi-h CPM total setup
   double mhBitSyncAcqRangePct = 1.0;
 
@@ -196,6 +207,8 @@ struct TxBert {
   double bitErrorRate = 0.0;
   std::string clockPolarity = "normal";
   std::string dataPolarity = "normal";
+  bool insertTimeCode = false;
+  double systemClockHz = 0.0;  // 0: the card's own clock
 };
 
 struct PcmEncoder {
@@ -233,6 +246,17 @@ struct Modulator {
   std::string sglsModulation = "FSK";
   double sglsRateHz = 65000.0;
   double sglsPmIndexRad = 0.5;
+  std::string testGenPattern = "NONE";
+  double fskPremodBwHz = 0.0;
+  double fskDeviationHz = 0.0;
+  double sub1DeviationHz = 0.0;
+  double sub2DeviationHz = 0.0;
+  double sub2PmIndexRad = 0.5;
+  double rangePmIndexRad = 1.0;
+  double commandPmIndexRad = 1.0;
+  double extPmIndexRad = 1.0;
+  bool sakLoopback = false;
+  bool sakIfModToDiversity = false;
   std::array<PcmEncoder, 2> encoder{};
 };
 
@@ -344,6 +368,7 @@ class Card {
   PostDCombiner postD;
   Modulator mod;
   SweepEngine sweep;
+  std::array<int, 2> basebandDacSource{};
 
  private:
   void ResetBlocks();

@@ -66,6 +66,14 @@ inline constexpr std::array<std::string_view, 11> kPcmEncoderCodes{"NRZL", "NRZM
 inline constexpr std::array<std::string_view, 2> kRandomizers{"NONE", "RAND15_NRZL"};
 inline constexpr std::array<std::string_view, 2> kSglsDataSources{"PCM_ENCODER1", "PCM_ENCODER2"};
 inline constexpr std::array<std::string_view, 2> kSglsModulations{"FSK", "BPSK"};
+inline constexpr std::array<std::string_view, 6> kTestGenPatterns{"NONE",     "ALL_ZEROS", "ALL_ONES",
+                                                                  "ALTERNATING", "PN11",    "PN15"};
+// Receiver debug and baseband outputs.
+inline constexpr std::array<std::string_view, 5> kPmDebugMuxSelects{"OFF", "I_FIR_DBG", "Q_FIR_DBG", "PHASE_ERROR",
+                                                                    "LOOP_FILTER"};
+inline constexpr std::array<std::string_view, 5> kBasebandOutputs{"OFF", "I_FIR_DBG", "Q_FIR_DBG", "STREAM1_DATA",
+                                                                  "STREAM2_DATA"};
+inline constexpr std::array<std::string_view, 3> kModIndexCompensationModes{"OFF", "AUTOMATIC", "MANUAL"};
 
 // PSK modulations that one carrier loop setting demodulates: equal groups lock onto each other.
 inline int PskGroup(std::string_view name) {

@@ -473,6 +473,18 @@ extern "C" int Zp90_Dtrd_PokeRegOnFpga(int card, int fpga, std::uint32_t reg, st
   return OnFpga(card, fpga, [&](Card& c) { return c.Poke(fpga, reg, value); });
 }
 
+constexpr int kMaxDacSource = 15;
+
+extern "C" int Zp90_Card_GetBasebandDacSource(int card, int dac, int* source) {
+  return OnFpga(card, dac, [&](Card& c) { return PutInt(source, c.basebandDacSource[static_cast<std::size_t>(dac)]); });
+}
+extern "C" int Zp90_Card_SetBasebandDacSource(int card, int dac, int source) {
+  return OnFpga(card, dac, [&](Card& c) {
+    if (!c.HasPersonality()) return kDevNotReady;
+    return TakeInt(source, 0, kMaxDacSource, c.basebandDacSource[static_cast<std::size_t>(dac)]);
+  });
+}
+
 // ---- Test modulator ---------------------------------------------------------------------------------
 
 QX_CARD_LIST_GET(GetMod_GetAvailableModulatorModes, OnModulator, Modulator, kModulatorModes)
@@ -529,6 +541,28 @@ QX_CARD_NUMBER_GET(GetMod_GetSglsSubCh1SubCarrierRateInHz, OnModulator, Modulato
 QX_CARD_NUMBER_SET(SetMod_SetSglsSubCh1SubCarrierRateInHz, OnModulator, Modulator, 1e3, 2e6, sglsRateHz)
 QX_CARD_NUMBER_GET(GetMod_GetSubcarrier1PmModIndex, OnModulator, Modulator, u.sglsPmIndexRad)
 QX_CARD_NUMBER_SET(SetMod_SetSubcarrier1PmModIndex, OnModulator, Modulator, 0.0, 3.2, sglsPmIndexRad)
+QX_CARD_TEXT_GET(GetMod_GetTestGenPattern, OnModulator, Modulator, testGenPattern)
+QX_CARD_NAME_SET(SetMod_SetTestGenPattern, OnModulator, Modulator, kTestGenPatterns, testGenPattern)
+QX_CARD_NUMBER_GET(GetMod_GetFskPremodBandwidthInHz, OnModulator, Modulator, u.fskPremodBwHz)
+QX_CARD_NUMBER_SET(SetMod_SetFskPremodBandwidthInHz, OnModulator, Modulator, 0.0, 20e6, fskPremodBwHz)
+QX_CARD_NUMBER_GET(GetMod_GetFskFmDeviationInHz, OnModulator, Modulator, u.fskDeviationHz)
+QX_CARD_NUMBER_SET(SetMod_SetFskFmDeviationInHz, OnModulator, Modulator, 0.0, 20e6, fskDeviationHz)
+QX_CARD_NUMBER_GET(GetMod_GetSubcarrier1DeviationInHz, OnModulator, Modulator, u.sub1DeviationHz)
+QX_CARD_NUMBER_SET(SetMod_SetSubcarrier1DeviationInHz, OnModulator, Modulator, 0.0, 20e6, sub1DeviationHz)
+QX_CARD_NUMBER_GET(GetMod_GetSubcarrier2DeviationInHz, OnModulator, Modulator, u.sub2DeviationHz)
+QX_CARD_NUMBER_SET(SetMod_SetSubcarrier2DeviationInHz, OnModulator, Modulator, 0.0, 20e6, sub2DeviationHz)
+QX_CARD_NUMBER_GET(GetMod_GetSubcarrier2PmModIndex, OnModulator, Modulator, u.sub2PmIndexRad)
+QX_CARD_NUMBER_SET(SetMod_SetSubcarrier2PmModIndex, OnModulator, Modulator, 0.0, 3.2, sub2PmIndexRad)
+QX_CARD_NUMBER_GET(GetMod_GetRangePmModIndex, OnModulator, Modulator, u.rangePmIndexRad)
+QX_CARD_NUMBER_SET(SetMod_SetRangePmModIndex, OnModulator, Modulator, 0.0, 3.2, rangePmIndexRad)
+QX_CARD_NUMBER_GET(GetMod_GetCommandPmModIndex, OnModulator, Modulator, u.commandPmIndexRad)
+QX_CARD_NUMBER_SET(SetMod_SetCommandPmModIndex, OnModulator, Modulator, 0.0, 3.2, commandPmIndexRad)
+QX_CARD_NUMBER_GET(GetMod_GetExtPmModIndex, OnModulator, Modulator, u.extPmIndexRad)
+QX_CARD_NUMBER_SET(SetMod_SetExtPmModIndex, OnModulator, Modulator, 0.0, 3.2, extPmIndexRad)
+QX_CARD_FLAG_GET(GetMod_GetSakLoopbackMode, OnModulator, Modulator, sakLoopback)
+QX_CARD_FLAG_SET(SetMod_SetSakLoopbackMode, OnModulator, Modulator, sakLoopback)
+QX_CARD_FLAG_GET(GetMod_GetSakIfModOutputToDiversity, OnModulator, Modulator, sakIfModToDiversity)
+QX_CARD_FLAG_SET(SetMod_SetSakIfModOutputToDiversity, OnModulator, Modulator, sakIfModToDiversity)
 
 // ---- PCM encoders of the test modulator -------------------------------------------------------------
 
@@ -598,12 +632,17 @@ QX_RX_NUMBER_SET(PskRx_SetBitSyncStream1LoopWidthInPercentOfBitRate, kPsk, 0.001
 QX_RX_TEXT_GET(PskRx_GetBitSyncStream1LockState, kPsk, LockText(r.bitSync[0].lock.locked))
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream1SignalEbNo, kPsk, r.bitSync[0].measuredEbNoDb)
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream1ActualSymbolRate, kPsk, r.bitSync[0].measuredSymbolRate)
-// Stream 2 has its own rate; it decodes with stream 1's code settings.
+// Stream 2 has its own rate and codes; the model locks it with stream 1's code class.
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream2RateInbps, kPsk, r.bitSync[1].rateBps)
 QX_RX_NUMBER_SET(PskRx_SetBitSyncStream2RateInbps, kPsk, kMinRate, kMaxDataRate, bitSync[1].rateBps, false)
-QX_RX_TEXT_GET(PskRx_GetBitSyncStream2InputDataDecodingMode, kPsk, r.bitSync[0].inputCode)
-QX_RX_TEXT_GET(PskRx_GetBitSyncStream2DescramblerMode, kPsk, r.bitSync[0].descrambler)
-QX_RX_TEXT_GET(PskRx_GetBitSyncStream2OutputDataEncodingMode, kPsk, r.bitSync[0].outputCode)
+QX_RX_TEXT_GET(PskRx_GetBitSyncStream2InputDataDecodingMode, kPsk, r.bitSync[1].inputCode)
+QX_RX_NAME_SET(PskRx_SetBitSyncStream2InputDataDecodingMode, kPsk, kDecoderCodes, bitSync[1].inputCode, false)
+QX_RX_TEXT_GET(PskRx_GetBitSyncStream2DescramblerMode, kPsk, r.bitSync[1].descrambler)
+QX_RX_NAME_SET(PskRx_SetBitSyncStream2DescramblerMode, kPsk, kDescramblers, bitSync[1].descrambler, false)
+QX_RX_TEXT_GET(PskRx_GetBitSyncStream2OutputDataEncodingMode, kPsk, r.bitSync[1].outputCode)
+QX_RX_NAME_SET(PskRx_SetBitSyncStream2OutputDataEncodingMode, kPsk, kOutputCodes, bitSync[1].outputCode, false)
+QX_RX_FLAG_GET(PskRx_GetStreamControlS1Only, kPsk, r.streamControlS1Only)
+QX_RX_FLAG_SET(PskRx_SetStreamControlS1Only, kPsk, streamControlS1Only, false)
 QX_RX_TEXT_GET(PskRx_GetBitSyncStream2LockState, kPsk, LockText(r.bitSync[1].lock.locked))
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream2SignalEbNo, kPsk, r.bitSync[1].measuredEbNoDb)
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream2ActualSymbolRate, kPsk, r.bitSync[1].measuredSymbolRate)
@@ -622,6 +661,16 @@ QX_RX_TEXT_GET(PskRx_GetSignalRoutingStream1InvertLocation, kPsk, r.invertLocati
 QX_RX_NAME_SET(PskRx_SetSignalRoutingStream1InvertLocation, kPsk, kRoutingLocations, invertLocation1, false)
 QX_RX_TEXT_GET(PskRx_GetSignalRoutingStream2InvertLocation, kPsk, r.invertLocation2)
 QX_RX_NAME_SET(PskRx_SetSignalRoutingStream2InvertLocation, kPsk, kRoutingLocations, invertLocation2, false)
+QX_RX_TEXT_GET(PskRx_GetSignalRoutingBaseband1Output, kPsk, r.baseband1Output)
+QX_RX_NAME_SET(PskRx_SetSignalRoutingBaseband1Output, kPsk, kBasebandOutputs, baseband1Output, false)
+QX_RX_TEXT_GET(PskRx_GetSignalRoutingBaseband2Output, kPsk, r.baseband2Output)
+QX_RX_NAME_SET(PskRx_SetSignalRoutingBaseband2Output, kPsk, kBasebandOutputs, baseband2Output, false)
+extern "C" int Zp90_PskRx_GetSakBbOutSelection(int card, int rx, int* selection) {
+  return OnRx(card, rx, kPsk, [&](Card&, Receiver& r) { return PutInt(selection, r.sakBbOutSelection); });
+}
+extern "C" int Zp90_PskRx_SetSakBbOutSelection(int card, int rx, int selection) {
+  return OnRx(card, rx, kPsk, [&](Card&, Receiver& r) { return TakeInt(selection, 0, 3, r.sakBbOutSelection); });
+}
 QX_RX_LIST_GET(PskRx_GetViterbiRateModeSupportedTypes, kPsk, NameList(kViterbiRates))
 QX_RX_TEXT_GET(PskRx_GetViterbiStream1RateMode, kPsk, r.viterbi.rate)
 QX_RX_NAME_SET(PskRx_SetViterbiStream1RateMode, kPsk, kViterbiRates, viterbi.rate, false)
@@ -673,6 +722,10 @@ extern "C" int Zp90_FmRx_SetXmitterIsDigital(int card, int rx, int on) {
     return status;
   });
 }
+QX_RX_FLAG_GET(FmRx_GetCarrierDiscriminatorEnable, kFm, r.discriminator)
+QX_RX_FLAG_SET(FmRx_SetCarrierDiscriminatorEnable, kFm, discriminator, true)
+QX_RX_TEXT_GET(FmRx_GetCarrierModIndexCompensationMode, kFm, r.modIndexCompensation)
+QX_RX_NAME_SET(FmRx_SetCarrierModIndexCompensationMode, kFm, kModIndexCompensationModes, modIndexCompensation, false)
 QX_RX_NUMBER_GET(FmRx_GetBitSyncRateInbps, kFm, r.bitSync[0].rateBps)
 QX_RX_NUMBER_SET(FmRx_SetBitSyncRateInbps, kFm, kMinRate, kMaxDataRate, bitSync[0].rateBps, true)
 QX_RX_TEXT_GET(FmRx_GetBitSyncInputDataDecodingMode, kFm, r.bitSync[0].inputCode)
@@ -724,6 +777,16 @@ QX_RX_NUMBER_GET(PmRx_GetCarrierTrackLoopBandwidthInHz, kPm, r.trkLoopBwHz)
 QX_RX_NUMBER_SET(PmRx_SetCarrierTrackLoopBandwidthInHz, kPm, 0.0, kMaxLoopHz, trkLoopBwHz, false)
 QX_RX_NUMBER_GET(PmRx_GetCarrierSignalThresholdIndBm, kPm, r.pmThresholdDbm)
 QX_RX_NUMBER_SET(PmRx_SetCarrierSignalThresholdIndBm, kPm, -150.0, 30.0, pmThresholdDbm, false)
+QX_RX_NUMBER_GET(PmRx_GetModulationIndex, kPm, r.pmModIndexRad)
+QX_RX_NUMBER_SET(PmRx_SetModulationIndex, kPm, 0.0, 3.2, pmModIndexRad, true)
+QX_RX_NUMBER_GET(PmRx_GetCarrierLockDecisionPeriod, kPm, r.pmLockDecisionSec)
+QX_RX_NUMBER_SET(PmRx_SetCarrierLockDecisionPeriod, kPm, 0.001, 10.0, pmLockDecisionSec, false)
+QX_RX_FLAG_GET(PmRx_GetLoopDiscriminatorEnable, kPm, r.pmLoopDiscriminator)
+QX_RX_FLAG_SET(PmRx_SetLoopDiscriminatorEnable, kPm, pmLoopDiscriminator, false)
+QX_RX_TEXT_GET(PmRx_GetDebugOutput1MuxSelect, kPm, r.pmDebugMux1)
+QX_RX_NAME_SET(PmRx_SetDebugOutput1MuxSelect, kPm, kPmDebugMuxSelects, pmDebugMux1, false)
+QX_RX_TEXT_GET(PmRx_GetDebugOutput2MuxSelect, kPm, r.pmDebugMux2)
+QX_RX_NAME_SET(PmRx_SetDebugOutput2MuxSelect, kPm, kPmDebugMuxSelects, pmDebugMux2, false)
 
 // ---- Multi-h CPM receiver ---------------------------------------------------------------------------
 
@@ -799,6 +862,18 @@ extern "C" int Zp90_Fft_SetNumberOfAverages(int card, int ch, int averages) {
 extern "C" int Zp90_Fft_SetUpdateRateInHz(int card, int ch, int hz) {
   return OnFft(card, ch, [&](Card&, Fft& f) { return TakeInt(hz, 1, 100, f.updateRateHz); });
 }
+extern "C" int Zp90_Fft_GetCenterFrequencyInHz(int card, int ch, double* hz) {
+  return OnFft(card, ch, [&](Card&, Fft& f) { return PutNumber(hz, f.centerHz); });
+}
+extern "C" int Zp90_Fft_GetWindowType(int card, int ch, char* text, int capacity) {
+  return OnFft(card, ch, [&](Card&, Fft& f) { return PutText(text, capacity, f.window); });
+}
+extern "C" int Zp90_Fft_GetNumberOfAverages(int card, int ch, int* averages) {
+  return OnFft(card, ch, [&](Card&, Fft& f) { return PutInt(averages, f.averages); });
+}
+extern "C" int Zp90_Fft_GetUpdateRateInHz(int card, int ch, int* hz) {
+  return OnFft(card, ch, [&](Card&, Fft& f) { return PutInt(hz, f.updateRateHz); });
+}
 extern "C" int Zp90_Fft_GetFftBuffer(int card, int ch, unsigned char* flag, void* points, int capacity, int* count) {
   return OnFft(card, ch, [&](Card& c, Fft& f) {
     if (flag == nullptr || points == nullptr || count == nullptr || capacity < 0) return kDevBadArgument;
@@ -828,6 +903,12 @@ extern "C" int Zp90_IQ_SetNumDataPoints(int card, int ch, int points) {
 }
 extern "C" int Zp90_IQ_SetUpdateRateInHz(int card, int ch, int hz) {
   return OnIq(card, ch, [&](Card&, IqCapture& q) { return TakeInt(hz, 1, 100, q.updateRateHz); });
+}
+extern "C" int Zp90_IQ_GetNumDataPoints(int card, int ch, int* points) {
+  return OnIq(card, ch, [&](Card&, IqCapture& q) { return PutInt(points, q.points); });
+}
+extern "C" int Zp90_IQ_GetUpdateRateInHz(int card, int ch, int* hz) {
+  return OnIq(card, ch, [&](Card&, IqCapture& q) { return PutInt(hz, q.updateRateHz); });
 }
 extern "C" int Zp90_IQ_GetIqBuffer(int card, int ch, unsigned char* flag, void* pairs, int capacity, int* count) {
   return OnIq(card, ch, [&](Card& c, IqCapture& q) {
@@ -985,6 +1066,30 @@ extern "C" int Zp90_TxBert_SetClockPolarity(int card, int bert, const char* name
 }
 extern "C" int Zp90_TxBert_SetDataPolarity(int card, int bert, const char* name) {
   return OnTxBert(card, bert, [&](TxBert& t) { return TakeName(name, kTxPolarities, t.dataPolarity); });
+}
+extern "C" int Zp90_TxBert_GetBitRate(int card, int bert, double* bps) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return PutNumber(bps, t.bitRate); });
+}
+extern "C" int Zp90_TxBert_GetBitErrorRate(int card, int bert, double* rate) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return PutNumber(rate, t.bitErrorRate); });
+}
+extern "C" int Zp90_TxBert_GetClockPolarity(int card, int bert, char* text, int capacity) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.clockPolarity); });
+}
+extern "C" int Zp90_TxBert_GetDataPolarity(int card, int bert, char* text, int capacity) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.dataPolarity); });
+}
+extern "C" int Zp90_TxBert_GetInsertTimeCode(int card, int bert, int* on) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return PutFlag(on, t.insertTimeCode); });
+}
+extern "C" int Zp90_TxBert_SetInsertTimeCode(int card, int bert, int on) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return TakeFlag(on, t.insertTimeCode); });
+}
+extern "C" int Zp90_TxBert_GetSystemClock(int card, int bert, double* hz) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return PutNumber(hz, t.systemClockHz); });
+}
+extern "C" int Zp90_TxBert_SetSystemClock(int card, int bert, double hz) {
+  return OnTxBert(card, bert, [&](TxBert& t) { return TakeNumber(hz, 0.0, kMaxIfHz, t.systemClockHz); });
 }
 
 // ---- Test hooks (not part of the entry list) --------------------------------------------------------

@@ -11,6 +11,18 @@
 namespace card {
 namespace {
 
+// Not pushed, because the program uses them itself or the card has no home for them:
+//   - the modulator sweep and its profiles: DoOnSetModulatorSweepProcess programs and starts the
+//     engine, which only the operator does from the test modulator window; HasModSweep records
+//     whether the engine exists. Applying a setup leaves the engine as it is.
+//   - receive BERT NumSecsToAverage (the BER averaging window), InputSourceOn and the user
+//     pattern radixes (display choices);
+//   - FFT DisplayMode, DbPerDiv, NumBwAverages, PeakFilterPct, RefLevelPct, and the third FFT
+//     block (the card has two FFT channels): display settings;
+//   - PreD SignalBwRatioConstant and the combiners' CombinerModePolarity / CombinerModeOff,
+//     CarrierPeakDeviationRange and the multi-h CPM loop value (MhCpmRx_SetTotalSetup takes none):
+//     inputs of the program's own calculations and mode choices.
+
 constexpr double kHzPerMhz = 1'000'000.0;
 
 // Sends a text setting unless the record leaves it to the library.
@@ -50,7 +62,17 @@ void PushPskReceiver(kr20cardclass& card, int ch, const ReceiverRecord& rx) {
   card.PskRx_SetBitSyncStream1AcquisitionRangeInPercentOfBitRate(ch, s1.AcqLoopBandwidthPct);
   card.PskRx_SetBitSyncStream1LoopWidthInPercentOfBitRate(ch, s1.TrkLoopBandwidthPct);
   // Stream 2 runs only when both streams are in use.
-  if (rx.StreamControlS1Only == 0 && s2.Bitrate > 0) card.PskRx_SetBitSyncStream2RateInbps(ch, s2.Bitrate);
+  card.PskRx_SetStreamControlS1Only(ch, rx.StreamControlS1Only != 0);
+  if (rx.StreamControlS1Only == 0) {
+    if (s2.Bitrate > 0) card.PskRx_SetBitSyncStream2RateInbps(ch, s2.Bitrate);
+    if (const std::string code = SetupText(s2.PcmInputCode); !code.empty()) {
+      const PrnCode prn = NormalizePrnPattern(code);
+      card.PskRx_SetBitSyncStream2InputDataDecodingMode(ch, prn.Code);
+      card.PskRx_SetBitSyncStream2DescramblerMode(ch, prn.Descrambler);
+    }
+    SendText(SetupText(s2.PcmOutputCode),
+             [&](const std::string& v) { card.PskRx_SetBitSyncStream2OutputDataEncodingMode(ch, v); });
+  }
 
   SendText(SetupText(rx.OutputClockPolarity),
            [&](const std::string& v) { card.PskRx_SetStream1OutputClockPolarityMode(ch, v); });
@@ -62,6 +84,11 @@ void PushPskReceiver(kr20cardclass& card, int ch, const ReceiverRecord& rx) {
            [&](const std::string& v) { card.PskRx_SetSignalRoutingStreamSwapLocation(ch, v); });
   SendText(SetupText(routing.InvertLocation),
            [&](const std::string& v) { card.PskRx_SetSignalRoutingStream1InvertLocation(ch, v); });
+  SendText(SetupText(routing.Baseband1Output),
+           [&](const std::string& v) { card.PskRx_SetSignalRoutingBaseband1Output(ch, v); });
+  SendText(SetupText(routing.Baseband2Output),
+           [&](const std::string& v) { card.PskRx_SetSignalRoutingBaseband2Output(ch, v); });
+  card.PskRx_SetSakBbOutSelection(ch, routing.PskSakBbOutSelection);
 
   SendText(SetupText(s1.ViterbiRateMode), [&](const std::string& v) { card.PskRx_SetViterbiStream1RateMode(ch, v); });
   SendText(SetupText(s1.ViterbiSymbolOrder),
@@ -83,7 +110,10 @@ void PushFmReceiver(kr20cardclass& card, int ch, const ReceiverRecord& rx) {
   card.FmRx_SetCarrierSignalFilterBandwidthRatio(ch, rx.CarrierSignalBwRatio);
   card.FmRx_SetPeakDeviationCompensationFactorMin(ch, rx.PeakDeviationFactorMin);
   card.FmRx_SetPeakDeviationCompensationFactorMax(ch, rx.PeakDeviationFactorMax);
+  SendText(SetupText(rx.CarrierModIndexCompensationMode),
+           [&](const std::string& v) { card.FmRx_SetCarrierModIndexCompensationMode(ch, v); });
   card.FmRx_SetCarrierPeakDeviation(ch, rx.CarrierPeakDeviation);
+  card.FmRx_SetCarrierDiscriminatorEnable(ch, rx.CarrierDiscriminatorEnabled != 0);
   card.FmRx_SetXmitterIsDigital(ch, rx.XmitterIsDigital != 0);
 
   card.FmRx_SetBitSyncRateInbps(ch, s1.Bitrate);
@@ -116,6 +146,13 @@ void PushPmReceiver(kr20cardclass& card, int ch, const ReceiverRecord& rx) {
   card.PmRx_SetCarrierAcquisitionLoopBandwidthInHz(ch, rx.CarrierAcqLoopBandwidthHz);
   card.PmRx_SetCarrierTrackLoopBandwidthInHz(ch, rx.CarrierTrkLoopBandwidthHz);
   card.PmRx_SetCarrierSignalThresholdIndBm(ch, rx.CarrierThesholdDbm);
+  card.PmRx_SetModulationIndex(ch, rx.PmModIndex);
+  card.PmRx_SetCarrierLockDecisionPeriod(ch, rx.PmCarrierLockDecisionPeriod);
+  card.PmRx_SetLoopDiscriminatorEnable(ch, rx.PmLoopDiscriminatorEnabled != 0);
+  SendText(SetupText(rx.PmDebugOutput1MuxSelect),
+           [&](const std::string& v) { card.PmRx_SetDebugOutput1MuxSelect(ch, v); });
+  SendText(SetupText(rx.PmDebugOutput2MuxSelect),
+           [&](const std::string& v) { card.PmRx_SetDebugOutput2MuxSelect(ch, v); });
 }
 
 void PushMhCpmReceiver(kr20cardclass& card, int ch, const ReceiverRecord& rx) {
@@ -141,6 +178,8 @@ void PushTxBert(kr20cardclass& card, int bert, const TxBertRecord record) {
   card.TxBert_SetBitErrorRate(bert, record.BitErrorRate);
   SendText(SetupText(record.ClockPolarity), [&](const std::string& v) { card.TxBert_SetClockPolarity(bert, v); });
   SendText(SetupText(record.DataPolarity), [&](const std::string& v) { card.TxBert_SetDataPolarity(bert, v); });
+  card.TxBert_SetInsertTimeCode(bert, record.InsertTimeCode != 0);
+  card.TxBert_SetSystemClock(bert, record.SystemClock);
   const std::int32_t length = record.UserPatternLength;
   if (UsablePatternLength(length)) {
     card.TxBert_SetUserPattern(bert, PackBitPattern(record.UserPattern, length), length);
@@ -217,8 +256,19 @@ void PushModulator(kr20cardclass& card, const ModulatorRecord mod) {
            [&](const std::string& v) { card.SetMod_SetSglsSubCh1ModulationType(v); });
   if (mod.Sub1RateHz > 0.0) card.SetMod_SetSglsSubCh1SubCarrierRateInHz(mod.Sub1RateHz);
   card.SetMod_SetSubcarrier1PmModIndex(mod.Subcarrier1PmModIndex);
+  card.SetMod_SetSubcarrier1DeviationInHz(mod.Subcarrier1DeviationHz);
+  card.SetMod_SetSubcarrier2DeviationInHz(mod.Subcarrier2DeviationHz);
+  card.SetMod_SetSubcarrier2PmModIndex(mod.Subcarrier2PmModIndex);
+  card.SetMod_SetRangePmModIndex(mod.RangePmModIndex);
+  card.SetMod_SetCommandPmModIndex(mod.CommandPmModIndex);
+  card.SetMod_SetExtPmModIndex(mod.ExtPmModIndex);
+  card.SetMod_SetFskPremodBandwidthInHz(mod.FSKPremodBandWidthHz);
+  card.SetMod_SetFskFmDeviationInHz(mod.FSKFmDeviationHz);
+  SendText(SetupText(mod.TestGenPattern), [&](const std::string& v) { card.SetMod_SetTestGenPattern(v); });
   PushPcmEncoders(card, mod);
   card.DoOnSetFpga0RegB00(mod.InputSourceDirect != 0);
+  card.SetMod_SetSakIfModOutputToDiversity(mod.SakIfModOutputToDiversity != 0);
+  card.SetMod_SetSakLoopbackMode(mod.SakLoopbackMode != 0);
   // Outputs last, once everything they transmit is set.
   card.SetMod_SetIfCarrierOn(mod.CarrierEnabled != 0);
   card.SetMod_SetIfModulationOn(mod.ModulationEnabled != 0);
@@ -284,6 +334,9 @@ bool PushCardSetup(kr20cardclass& card, const CardSetupRecord& setup) {
   }
   const std::int32_t modulators = info.NumModulators;
   if (modulators > 0) PushModulator(card, setup.Modulator);
+  const BasebandSourceRecord baseband = setup.BasebandSources;
+  card.Card_SetBasebandDacSource(0, baseband.BB1DacSource);
+  card.Card_SetBasebandDacSource(1, baseband.BB2DacSource);
   return true;
 }
 

@@ -514,6 +514,8 @@ void kr20cardclass::DoOnSetFpga0RegB00Bits(bool flag) {
 void kr20cardclass::SetAllLoggingMasks(std::uint32_t mask) {
   Send(&Zp::Card_SetAllLoggingMasks, mask & kLoggingMaskBits);
 }
+int kr20cardclass::Card_GetBasebandDacSource(int dac) const { return IntegerOf(&Zp::Card_GetBasebandDacSource, dac); }
+void kr20cardclass::Card_SetBasebandDacSource(int dac, int source) { Send(&Zp::Card_SetBasebandDacSource, dac, source); }
 
 // ---- Modulator frequency sweep ------------------------------------------------------------------
 
@@ -903,6 +905,28 @@ double kr20cardclass::GetMod_GetSubcarrier1PmModIndex() const { return NumberOf(
 void kr20cardclass::SetMod_SetSubcarrier1PmModIndex(double radians) {
   Send(&Zp::SetMod_SetSubcarrier1PmModIndex, radians);
 }
+std::string kr20cardclass::GetMod_GetTestGenPattern() const { return TextOf(&Zp::GetMod_GetTestGenPattern); }
+void kr20cardclass::SetMod_SetTestGenPattern(const std::string& name) { Send(&Zp::SetMod_SetTestGenPattern, name.c_str()); }
+double kr20cardclass::GetMod_GetFskPremodBandwidthInHz() const { return NumberOf(&Zp::GetMod_GetFskPremodBandwidthInHz); }
+void kr20cardclass::SetMod_SetFskPremodBandwidthInHz(double hz) { Send(&Zp::SetMod_SetFskPremodBandwidthInHz, hz); }
+double kr20cardclass::GetMod_GetFskFmDeviationInHz() const { return NumberOf(&Zp::GetMod_GetFskFmDeviationInHz); }
+void kr20cardclass::SetMod_SetFskFmDeviationInHz(double hz) { Send(&Zp::SetMod_SetFskFmDeviationInHz, hz); }
+double kr20cardclass::GetMod_GetSubcarrier1DeviationInHz() const { return NumberOf(&Zp::GetMod_GetSubcarrier1DeviationInHz); }
+void kr20cardclass::SetMod_SetSubcarrier1DeviationInHz(double hz) { Send(&Zp::SetMod_SetSubcarrier1DeviationInHz, hz); }
+double kr20cardclass::GetMod_GetSubcarrier2DeviationInHz() const { return NumberOf(&Zp::GetMod_GetSubcarrier2DeviationInHz); }
+void kr20cardclass::SetMod_SetSubcarrier2DeviationInHz(double hz) { Send(&Zp::SetMod_SetSubcarrier2DeviationInHz, hz); }
+double kr20cardclass::GetMod_GetSubcarrier2PmModIndex() const { return NumberOf(&Zp::GetMod_GetSubcarrier2PmModIndex); }
+void kr20cardclass::SetMod_SetSubcarrier2PmModIndex(double radians) { Send(&Zp::SetMod_SetSubcarrier2PmModIndex, radians); }
+double kr20cardclass::GetMod_GetRangePmModIndex() const { return NumberOf(&Zp::GetMod_GetRangePmModIndex); }
+void kr20cardclass::SetMod_SetRangePmModIndex(double radians) { Send(&Zp::SetMod_SetRangePmModIndex, radians); }
+double kr20cardclass::GetMod_GetCommandPmModIndex() const { return NumberOf(&Zp::GetMod_GetCommandPmModIndex); }
+void kr20cardclass::SetMod_SetCommandPmModIndex(double radians) { Send(&Zp::SetMod_SetCommandPmModIndex, radians); }
+double kr20cardclass::GetMod_GetExtPmModIndex() const { return NumberOf(&Zp::GetMod_GetExtPmModIndex); }
+void kr20cardclass::SetMod_SetExtPmModIndex(double radians) { Send(&Zp::SetMod_SetExtPmModIndex, radians); }
+bool kr20cardclass::GetMod_GetSakLoopbackMode() const { return FlagOf(&Zp::GetMod_GetSakLoopbackMode); }
+void kr20cardclass::SetMod_SetSakLoopbackMode(bool on) { Send(&Zp::SetMod_SetSakLoopbackMode, on ? 1 : 0); }
+bool kr20cardclass::GetMod_GetSakIfModOutputToDiversity() const { return FlagOf(&Zp::GetMod_GetSakIfModOutputToDiversity); }
+void kr20cardclass::SetMod_SetSakIfModOutputToDiversity(bool on) { Send(&Zp::SetMod_SetSakIfModOutputToDiversity, on ? 1 : 0); }
 
 // ---- PCM encoders of the test modulator
 bool kr20cardclass::GetMod_GetPcmCh1AvailableDataSources(std::vector<std::string>& list) const {
@@ -1105,6 +1129,11 @@ std::string kr20cardclass::PskRx_GetBitSyncStream2DescramblerMode(int channel) c
 std::string kr20cardclass::PskRx_GetBitSyncStream2OutputDataEncodingMode(int channel) const {
   return TextOf(&Zp::PskRx_GetBitSyncStream2OutputDataEncodingMode, channel);
 }
+void kr20cardclass::PskRx_SetBitSyncStream2InputDataDecodingMode(int channel, const std::string& name) { Send(&Zp::PskRx_SetBitSyncStream2InputDataDecodingMode, channel, name.c_str()); }
+void kr20cardclass::PskRx_SetBitSyncStream2DescramblerMode(int channel, const std::string& name) { Send(&Zp::PskRx_SetBitSyncStream2DescramblerMode, channel, name.c_str()); }
+void kr20cardclass::PskRx_SetBitSyncStream2OutputDataEncodingMode(int channel, const std::string& name) { Send(&Zp::PskRx_SetBitSyncStream2OutputDataEncodingMode, channel, name.c_str()); }
+bool kr20cardclass::PskRx_GetStreamControlS1Only(int channel) const { return FlagOf(&Zp::PskRx_GetStreamControlS1Only, channel); }
+void kr20cardclass::PskRx_SetStreamControlS1Only(int channel, bool on) { Send(&Zp::PskRx_SetStreamControlS1Only, channel, on ? 1 : 0); }
 std::string kr20cardclass::PskRx_GetBitSyncStream2LockState(int channel) const {
   return TextOf(&Zp::PskRx_GetBitSyncStream2LockState, channel);
 }
@@ -1161,6 +1190,12 @@ std::string kr20cardclass::PskRx_GetSignalRoutingStream2InvertLocation(int chann
 void kr20cardclass::PskRx_SetSignalRoutingStream2InvertLocation(int channel, const std::string& name) {
   Send(&Zp::PskRx_SetSignalRoutingStream2InvertLocation, channel, name.c_str());
 }
+std::string kr20cardclass::PskRx_GetSignalRoutingBaseband1Output(int channel) const { return TextOf(&Zp::PskRx_GetSignalRoutingBaseband1Output, channel); }
+void kr20cardclass::PskRx_SetSignalRoutingBaseband1Output(int channel, const std::string& name) { Send(&Zp::PskRx_SetSignalRoutingBaseband1Output, channel, name.c_str()); }
+std::string kr20cardclass::PskRx_GetSignalRoutingBaseband2Output(int channel) const { return TextOf(&Zp::PskRx_GetSignalRoutingBaseband2Output, channel); }
+void kr20cardclass::PskRx_SetSignalRoutingBaseband2Output(int channel, const std::string& name) { Send(&Zp::PskRx_SetSignalRoutingBaseband2Output, channel, name.c_str()); }
+int kr20cardclass::PskRx_GetSakBbOutSelection(int channel) const { return IntegerOf(&Zp::PskRx_GetSakBbOutSelection, channel); }
+void kr20cardclass::PskRx_SetSakBbOutSelection(int channel, int selection) { Send(&Zp::PskRx_SetSakBbOutSelection, channel, selection); }
 bool kr20cardclass::PskRx_GetViterbiRateModeSupportedTypes(int channel, std::vector<std::string>& list) const {
   return ListOf(&Zp::PskRx_GetViterbiRateModeSupportedTypes, channel, list);
 }
@@ -1280,6 +1315,10 @@ void kr20cardclass::FmRx_SetPeakDeviationCompensationFactorMax(int channel, doub
 void kr20cardclass::FmRx_SetXmitterIsDigital(int channel, bool on) {
   Send(&Zp::FmRx_SetXmitterIsDigital, channel, on ? 1 : 0);
 }
+bool kr20cardclass::FmRx_GetCarrierDiscriminatorEnable(int channel) const { return FlagOf(&Zp::FmRx_GetCarrierDiscriminatorEnable, channel); }
+void kr20cardclass::FmRx_SetCarrierDiscriminatorEnable(int channel, bool on) { Send(&Zp::FmRx_SetCarrierDiscriminatorEnable, channel, on ? 1 : 0); }
+std::string kr20cardclass::FmRx_GetCarrierModIndexCompensationMode(int channel) const { return TextOf(&Zp::FmRx_GetCarrierModIndexCompensationMode, channel); }
+void kr20cardclass::FmRx_SetCarrierModIndexCompensationMode(int channel, const std::string& name) { Send(&Zp::FmRx_SetCarrierModIndexCompensationMode, channel, name.c_str()); }
 double kr20cardclass::FmRx_GetBitSyncRateInbps(int channel) const {
   return NumberOf(&Zp::FmRx_GetBitSyncRateInbps, channel);
 }
@@ -1426,6 +1465,16 @@ double kr20cardclass::PmRx_GetCarrierSignalThresholdIndBm(int channel) const {
 void kr20cardclass::PmRx_SetCarrierSignalThresholdIndBm(int channel, double dbm) {
   Send(&Zp::PmRx_SetCarrierSignalThresholdIndBm, channel, dbm);
 }
+double kr20cardclass::PmRx_GetModulationIndex(int channel) const { return NumberOf(&Zp::PmRx_GetModulationIndex, channel); }
+void kr20cardclass::PmRx_SetModulationIndex(int channel, double radians) { Send(&Zp::PmRx_SetModulationIndex, channel, radians); }
+double kr20cardclass::PmRx_GetCarrierLockDecisionPeriod(int channel) const { return NumberOf(&Zp::PmRx_GetCarrierLockDecisionPeriod, channel); }
+void kr20cardclass::PmRx_SetCarrierLockDecisionPeriod(int channel, double seconds) { Send(&Zp::PmRx_SetCarrierLockDecisionPeriod, channel, seconds); }
+bool kr20cardclass::PmRx_GetLoopDiscriminatorEnable(int channel) const { return FlagOf(&Zp::PmRx_GetLoopDiscriminatorEnable, channel); }
+void kr20cardclass::PmRx_SetLoopDiscriminatorEnable(int channel, bool on) { Send(&Zp::PmRx_SetLoopDiscriminatorEnable, channel, on ? 1 : 0); }
+std::string kr20cardclass::PmRx_GetDebugOutput1MuxSelect(int channel) const { return TextOf(&Zp::PmRx_GetDebugOutput1MuxSelect, channel); }
+void kr20cardclass::PmRx_SetDebugOutput1MuxSelect(int channel, const std::string& name) { Send(&Zp::PmRx_SetDebugOutput1MuxSelect, channel, name.c_str()); }
+std::string kr20cardclass::PmRx_GetDebugOutput2MuxSelect(int channel) const { return TextOf(&Zp::PmRx_GetDebugOutput2MuxSelect, channel); }
+void kr20cardclass::PmRx_SetDebugOutput2MuxSelect(int channel, const std::string& name) { Send(&Zp::PmRx_SetDebugOutput2MuxSelect, channel, name.c_str()); }
 
 // ---- Multi-h CPM receiver
 void kr20cardclass::MhCpmRx_RestartReceiverAcquisition(int channel) {
@@ -1451,12 +1500,18 @@ void kr20cardclass::Fft_SetNumberOfAverages(int channel, int averages) {
   Send(&Zp::Fft_SetNumberOfAverages, channel, averages);
 }
 void kr20cardclass::Fft_SetUpdateRateInHz(int channel, int hz) { Send(&Zp::Fft_SetUpdateRateInHz, channel, hz); }
+double kr20cardclass::Fft_GetCenterFrequencyInHz(int channel) const { return NumberOf(&Zp::Fft_GetCenterFrequencyInHz, channel); }
+std::string kr20cardclass::Fft_GetWindowType(int channel) const { return TextOf(&Zp::Fft_GetWindowType, channel); }
+int kr20cardclass::Fft_GetNumberOfAverages(int channel) const { return IntegerOf(&Zp::Fft_GetNumberOfAverages, channel); }
+int kr20cardclass::Fft_GetUpdateRateInHz(int channel) const { return IntegerOf(&Zp::Fft_GetUpdateRateInHz, channel); }
 
 // ---- IQ
 bool kr20cardclass::IQ_GetRunIQData(int channel) const { return FlagOf(&Zp::IQ_GetRunIQData, channel); }
 void kr20cardclass::IQ_SetRunIQData(int channel, bool on) { Send(&Zp::IQ_SetRunIQData, channel, on ? 1 : 0); }
 void kr20cardclass::IQ_SetNumDataPoints(int channel, int points) { Send(&Zp::IQ_SetNumDataPoints, channel, points); }
 void kr20cardclass::IQ_SetUpdateRateInHz(int channel, int hz) { Send(&Zp::IQ_SetUpdateRateInHz, channel, hz); }
+int kr20cardclass::IQ_GetNumDataPoints(int channel) const { return IntegerOf(&Zp::IQ_GetNumDataPoints, channel); }
+int kr20cardclass::IQ_GetUpdateRateInHz(int channel) const { return IntegerOf(&Zp::IQ_GetUpdateRateInHz, channel); }
 
 // ---- Pre-detection combiner
 bool kr20cardclass::PreD_GetAvailableNoiseEstimateModes(std::vector<std::string>& list) const {
@@ -1535,5 +1590,13 @@ void kr20cardclass::TxBert_SetClockPolarity(int bert, const std::string& name) {
 void kr20cardclass::TxBert_SetDataPolarity(int bert, const std::string& name) {
   Send(&Zp::TxBert_SetDataPolarity, bert, name.c_str());
 }
+double kr20cardclass::TxBert_GetBitRate(int bert) const { return NumberOf(&Zp::TxBert_GetBitRate, bert); }
+double kr20cardclass::TxBert_GetBitErrorRate(int bert) const { return NumberOf(&Zp::TxBert_GetBitErrorRate, bert); }
+std::string kr20cardclass::TxBert_GetClockPolarity(int bert) const { return TextOf(&Zp::TxBert_GetClockPolarity, bert); }
+std::string kr20cardclass::TxBert_GetDataPolarity(int bert) const { return TextOf(&Zp::TxBert_GetDataPolarity, bert); }
+bool kr20cardclass::TxBert_GetInsertTimeCode(int bert) const { return FlagOf(&Zp::TxBert_GetInsertTimeCode, bert); }
+void kr20cardclass::TxBert_SetInsertTimeCode(int bert, bool on) { Send(&Zp::TxBert_SetInsertTimeCode, bert, on ? 1 : 0); }
+double kr20cardclass::TxBert_GetSystemClock(int bert) const { return NumberOf(&Zp::TxBert_GetSystemClock, bert); }
+void kr20cardclass::TxBert_SetSystemClock(int bert, double hz) { Send(&Zp::TxBert_SetSystemClock, bert, hz); }
 
 }  // namespace card

@@ -205,6 +205,8 @@ class kr20cardclass {
 
   // The library's logging mask (bits 15..4 of `mask`) on every functional block of the card.
   void SetAllLoggingMasks(std::uint32_t mask);
+  int Card_GetBasebandDacSource(int dac) const;
+  void Card_SetBasebandDacSource(int dac, int source);
 
   // ---- Modulator frequency sweep (modsweep_reg of fpga_image_header.h) -----------------------
 
@@ -321,6 +323,28 @@ class kr20cardclass {
   void SetMod_SetSglsSubCh1SubCarrierRateInHz(double hz);
   double GetMod_GetSubcarrier1PmModIndex() const;
   void SetMod_SetSubcarrier1PmModIndex(double radians);
+  std::string GetMod_GetTestGenPattern() const;
+  void SetMod_SetTestGenPattern(const std::string& name);
+  double GetMod_GetFskPremodBandwidthInHz() const;
+  void SetMod_SetFskPremodBandwidthInHz(double hz);
+  double GetMod_GetFskFmDeviationInHz() const;
+  void SetMod_SetFskFmDeviationInHz(double hz);
+  double GetMod_GetSubcarrier1DeviationInHz() const;
+  void SetMod_SetSubcarrier1DeviationInHz(double hz);
+  double GetMod_GetSubcarrier2DeviationInHz() const;
+  void SetMod_SetSubcarrier2DeviationInHz(double hz);
+  double GetMod_GetSubcarrier2PmModIndex() const;
+  void SetMod_SetSubcarrier2PmModIndex(double radians);
+  double GetMod_GetRangePmModIndex() const;
+  void SetMod_SetRangePmModIndex(double radians);
+  double GetMod_GetCommandPmModIndex() const;
+  void SetMod_SetCommandPmModIndex(double radians);
+  double GetMod_GetExtPmModIndex() const;
+  void SetMod_SetExtPmModIndex(double radians);
+  bool GetMod_GetSakLoopbackMode() const;
+  void SetMod_SetSakLoopbackMode(bool on);
+  bool GetMod_GetSakIfModOutputToDiversity() const;
+  void SetMod_SetSakIfModOutputToDiversity(bool on);
 
   // ---- PCM encoders of the test modulator
   bool GetMod_GetPcmCh1AvailableDataSources(std::vector<std::string>& list) const;
@@ -407,6 +431,11 @@ class kr20cardclass {
   std::string PskRx_GetBitSyncStream2InputDataDecodingMode(int channel) const;
   std::string PskRx_GetBitSyncStream2DescramblerMode(int channel) const;
   std::string PskRx_GetBitSyncStream2OutputDataEncodingMode(int channel) const;
+  void PskRx_SetBitSyncStream2InputDataDecodingMode(int channel, const std::string& name);
+  void PskRx_SetBitSyncStream2DescramblerMode(int channel, const std::string& name);
+  void PskRx_SetBitSyncStream2OutputDataEncodingMode(int channel, const std::string& name);
+  bool PskRx_GetStreamControlS1Only(int channel) const;
+  void PskRx_SetStreamControlS1Only(int channel, bool on);
   std::string PskRx_GetBitSyncStream2LockState(int channel) const;
   double PskRx_GetBitSyncStream2SignalEbNo(int channel) const;
   double PskRx_GetBitSyncStream2ActualSymbolRate(int channel) const;
@@ -425,6 +454,12 @@ class kr20cardclass {
   void PskRx_SetSignalRoutingStream1InvertLocation(int channel, const std::string& name);
   std::string PskRx_GetSignalRoutingStream2InvertLocation(int channel) const;
   void PskRx_SetSignalRoutingStream2InvertLocation(int channel, const std::string& name);
+  std::string PskRx_GetSignalRoutingBaseband1Output(int channel) const;
+  void PskRx_SetSignalRoutingBaseband1Output(int channel, const std::string& name);
+  std::string PskRx_GetSignalRoutingBaseband2Output(int channel) const;
+  void PskRx_SetSignalRoutingBaseband2Output(int channel, const std::string& name);
+  int PskRx_GetSakBbOutSelection(int channel) const;
+  void PskRx_SetSakBbOutSelection(int channel, int selection);
   bool PskRx_GetViterbiRateModeSupportedTypes(int channel, std::vector<std::string>& list) const;
   std::string PskRx_GetViterbiStream1RateMode(int channel) const;
   void PskRx_SetViterbiStream1RateMode(int channel, const std::string& name);
@@ -465,6 +500,10 @@ class kr20cardclass {
   void FmRx_SetPeakDeviationCompensationFactorMin(int channel, double factor);
   void FmRx_SetPeakDeviationCompensationFactorMax(int channel, double factor);
   void FmRx_SetXmitterIsDigital(int channel, bool on);
+  bool FmRx_GetCarrierDiscriminatorEnable(int channel) const;
+  void FmRx_SetCarrierDiscriminatorEnable(int channel, bool on);
+  std::string FmRx_GetCarrierModIndexCompensationMode(int channel) const;
+  void FmRx_SetCarrierModIndexCompensationMode(int channel, const std::string& name);
   double FmRx_GetBitSyncRateInbps(int channel) const;
   void FmRx_SetBitSyncRateInbps(int channel, double bps);
   std::string FmRx_GetBitSyncInputDataDecodingMode(int channel) const;
@@ -515,6 +554,16 @@ class kr20cardclass {
   void PmRx_SetCarrierTrackLoopBandwidthInHz(int channel, double hz);
   double PmRx_GetCarrierSignalThresholdIndBm(int channel) const;
   void PmRx_SetCarrierSignalThresholdIndBm(int channel, double dbm);
+  double PmRx_GetModulationIndex(int channel) const;
+  void PmRx_SetModulationIndex(int channel, double radians);
+  double PmRx_GetCarrierLockDecisionPeriod(int channel) const;
+  void PmRx_SetCarrierLockDecisionPeriod(int channel, double seconds);
+  bool PmRx_GetLoopDiscriminatorEnable(int channel) const;
+  void PmRx_SetLoopDiscriminatorEnable(int channel, bool on);
+  std::string PmRx_GetDebugOutput1MuxSelect(int channel) const;
+  void PmRx_SetDebugOutput1MuxSelect(int channel, const std::string& name);
+  std::string PmRx_GetDebugOutput2MuxSelect(int channel) const;
+  void PmRx_SetDebugOutput2MuxSelect(int channel, const std::string& name);
 
   // ---- Multi-h CPM receiver
   void MhCpmRx_RestartReceiverAcquisition(int channel);
@@ -528,12 +577,18 @@ class kr20cardclass {
   void Fft_SetWindowType(int channel, const std::string& name);
   void Fft_SetNumberOfAverages(int channel, int averages);
   void Fft_SetUpdateRateInHz(int channel, int hz);
+  double Fft_GetCenterFrequencyInHz(int channel) const;
+  std::string Fft_GetWindowType(int channel) const;
+  int Fft_GetNumberOfAverages(int channel) const;
+  int Fft_GetUpdateRateInHz(int channel) const;
 
   // ---- IQ
   bool IQ_GetRunIQData(int channel) const;
   void IQ_SetRunIQData(int channel, bool on);
   void IQ_SetNumDataPoints(int channel, int points);
   void IQ_SetUpdateRateInHz(int channel, int hz);
+  int IQ_GetNumDataPoints(int channel) const;
+  int IQ_GetUpdateRateInHz(int channel) const;
 
   // ---- Pre-detection combiner
   bool PreD_GetAvailableNoiseEstimateModes(std::vector<std::string>& list) const;
@@ -594,6 +649,14 @@ class kr20cardclass {
   void TxBert_SetBitErrorRate(int bert, double rate);
   void TxBert_SetClockPolarity(int bert, const std::string& name);
   void TxBert_SetDataPolarity(int bert, const std::string& name);
+  double TxBert_GetBitRate(int bert) const;
+  double TxBert_GetBitErrorRate(int bert) const;
+  std::string TxBert_GetClockPolarity(int bert) const;
+  std::string TxBert_GetDataPolarity(int bert) const;
+  bool TxBert_GetInsertTimeCode(int bert) const;
+  void TxBert_SetInsertTimeCode(int bert, bool on);
+  double TxBert_GetSystemClock(int bert) const;
+  void TxBert_SetSystemClock(int bert, double hz);
 
  private:
   template <class... P>

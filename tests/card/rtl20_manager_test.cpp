@@ -14,10 +14,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "card/setup_defaults.h"
@@ -409,6 +411,181 @@ TEST_F(Rtl20ManagerTest, ApplyCardSetupPushesEveryFamilyTheCardHas) {
   ASSERT_TRUE(mh.MhCpmRx_GetStatusValues(0, status));
   EXPECT_NEAR(status.CarrierFreqMhz, 71.0, 0.01);
   EXPECT_EQ(mh.PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+}
+
+// Every field of FilledSetup() and of the extras below that ApplyCardSetup sends, each with a
+// value the defaults do not have, read back from the stand-in library.
+CardSetupRecord FullySetSetup() {
+  CardSetupRecord setup = FilledSetup();
+  for (std::size_t ch = 0; ch < kSetupChannels; ++ch) {
+    ReceiverRecord rx = setup.Receiver[ch];
+    BitSyncRecord s2 = rx.BitSync[1];
+    s2.Bitrate = 300'000;
+    SetSetupText(s2.PcmInputCode, "RNRZ-15");
+    SetSetupText(s2.PcmOutputCode, "NRZM");
+    rx.BitSync[1] = s2;
+    RxRoutingRecord routing = rx.Routing;
+    SetSetupText(routing.Baseband1Output, "I_FIR_DBG");
+    SetSetupText(routing.Baseband2Output, "STREAM2_DATA");
+    routing.PskSakBbOutSelection = 2;
+    rx.Routing = routing;
+    rx.CarrierDiscriminatorEnabled = 1;
+    SetSetupText(rx.CarrierModIndexCompensationMode, "AUTOMATIC");
+    rx.PmModIndex = 1.25;
+    rx.PmCarrierLockDecisionPeriod = 0.4;
+    rx.PmLoopDiscriminatorEnabled = 1;
+    SetSetupText(rx.PmDebugOutput1MuxSelect, "PHASE_ERROR");
+    SetSetupText(rx.PmDebugOutput2MuxSelect, "LOOP_FILTER");
+    setup.Receiver[ch] = rx;
+    TxBertRecord tx = setup.TxBert[ch];
+    tx.InsertTimeCode = 1;
+    tx.SystemClock = 10e6;
+    tx.BitErrorRate = 1e-4;
+    SetSetupText(tx.ClockPolarity, "invert");
+    setup.TxBert[ch] = tx;
+    FftRecord fft = setup.Fft[ch];
+    fft.CenterFreqMhz = 70.75;
+    SetSetupText(fft.WindowType, "BLACKMAN");
+    fft.NumFftAverages = 16;
+    fft.UpdateRateHz = 20;
+    setup.Fft[ch] = fft;
+    IqRecord iq = setup.Iq[ch];
+    iq.NumDataPoints = 2048;
+    iq.UpdateRateHz = 25;
+    setup.Iq[ch] = iq;
+  }
+  ModulatorRecord mod = setup.Modulator;
+  SetSetupText(mod.TestGenPattern, "PN11");
+  mod.FSKPremodBandWidthHz = 40'000.0;
+  mod.FSKFmDeviationHz = 25'000.0;
+  mod.Subcarrier1DeviationHz = 11'000.0;
+  mod.Subcarrier2DeviationHz = 12'000.0;
+  mod.Subcarrier2PmModIndex = 0.8;
+  mod.RangePmModIndex = 0.6;
+  mod.CommandPmModIndex = 0.7;
+  mod.ExtPmModIndex = 0.9;
+  mod.SakLoopbackMode = 1;
+  mod.SakIfModOutputToDiversity = 1;
+  setup.Modulator = mod;
+  BasebandSourceRecord baseband = setup.BasebandSources;
+  baseband.BB1DacSource = 3;
+  baseband.BB2DacSource = 7;
+  setup.BasebandSources = baseband;
+  return setup;
+}
+
+TEST_F(Rtl20ManagerTest, ApplyCardSetupLeavesEveryPushedFieldReadableFromTheCard) {
+  // PSK+PSK, PSK+PCM/FM post-D, PM+PSK.
+  Configure({0, 9, 13});
+  auto manager = Manager();
+  ASSERT_TRUE(manager->DoAfterHwCfgMgrLoaded());
+  ASSERT_TRUE(manager->OpenCards(false, 3));
+  ASSERT_EQ(manager->CardCount(), 3);
+  for (int card = 0; card < 3; ++card) {
+    manager->Card(card)->Setup() = FullySetSetup();
+    ASSERT_TRUE(manager->ApplyCardSetup(card)) << card;
+  }
+
+  using Value = std::variant<double, std::string>;
+  struct Readback {
+    const char* field;
+    int card;
+    std::function<Value(const kr20cardclass&)> get;
+    Value want;
+  };
+#define NUM(field, card, expr, want) \
+  Readback { field, card, [](const kr20cardclass& c) { return Value(static_cast<double>(c.expr)); }, Value(want) }
+#define TEXT(field, card, expr, want) \
+  Readback { field, card, [](const kr20cardclass& c) { return Value(c.expr); }, Value(std::string(want)) }
+  const std::vector<Readback> table = {
+      // PSK receiver (card 0), both channels where the value differs per channel.
+      TEXT("InputSource", 0, PskRx_GetReceiverInputSourceMode(0), "IF_INPUT1"),
+      NUM("CarrierThesholdDbm", 0, PskRx_GetReceiverSignalLevelQualificationThreshold(0), -90.0),
+      TEXT("DemodMode", 0, PskRx_GetCarrierModulationMode(1), "QPSK"),
+      NUM("CarrierFreqMhz", 0, PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6),
+      NUM("CarrierAcqRangeHz", 0, PskRx_GetCarrierAcquisitionRangeInHz(0), 150'000.0),
+      TEXT("CarrierAcqModeUnaided", 0, PskRx_GetCarrierAcquisitionMode(0), "FFT"),
+      NUM("Bitsync Bitrate", 0, PskRx_GetBitSyncStream1RateInbps(1), 500'000.0),
+      TEXT("Bitsync PcmInputCode", 0, PskRx_GetBitSyncStream1DescramblerMode(0), "RAND15_NRZL"),
+      TEXT("Bitsync PcmOutputCode", 0, PskRx_GetBitSyncStream1OutputDataEncodingMode(0), "BIOL"),
+      NUM("Bitsync2 Bitrate", 0, PskRx_GetBitSyncStream2RateInbps(0), 300'000.0),
+      TEXT("Bitsync2 PcmInputCode", 0, PskRx_GetBitSyncStream2InputDataDecodingMode(0), "NRZL"),
+      TEXT("Bitsync2 PcmInputCode", 0, PskRx_GetBitSyncStream2DescramblerMode(0), "RAND15_NRZL"),
+      TEXT("Bitsync2 PcmOutputCode", 0, PskRx_GetBitSyncStream2OutputDataEncodingMode(1), "NRZM"),
+      NUM("StreamControlS1Only", 0, PskRx_GetStreamControlS1Only(0), 0.0),
+      TEXT("OutputClockPolarity", 0, PskRx_GetStream1OutputClockPolarityMode(0), "FALLING_EDGE"),
+      NUM("InvertOutput", 0, PskRx_GetStream1OutputInvertEnable(1), 1.0),
+      TEXT("StreamSwapLocation", 0, PskRx_GetSignalRoutingStreamSwapLocation(1), "POST_VITERBI"),
+      TEXT("Baseband1Output", 0, PskRx_GetSignalRoutingBaseband1Output(0), "I_FIR_DBG"),
+      TEXT("Baseband2Output", 0, PskRx_GetSignalRoutingBaseband2Output(1), "STREAM2_DATA"),
+      NUM("PskSakBbOutSelection", 0, PskRx_GetSakBbOutSelection(0), 2.0),
+      TEXT("ViterbiSymbolOrder", 0, PskRx_GetViterbiStream1SymbolOrderMode(0), "G2G1_ORDER"),
+      NUM("ViterbiDecodeEnabled", 0, PskRx_GetViterbiStream1DecodeEnable(0), 1.0),
+      NUM("ViterbiG2Inverted", 0, PskRx_GetViterbiStream1G2SymbolInvert(1), 1.0),
+      // PCM/FM receiver (card 1, channel 1).
+      NUM("CarrierFreqMhz", 1, FmRx_GetCarrierCenterFrequencyInHz(1), 69.25e6),
+      NUM("CarrierAcqLoopBandwidthHz", 1, FmRx_GetCarrierAcquisitionLoopBandwidthInHz(1), 3000.0),
+      NUM("CarrierTrkLoopBandwidthHz", 1, FmRx_GetCarrierTrackingLoopBandwidthInHz(1), 700.0),
+      NUM("CarrierDiscriminatorEnabled", 1, FmRx_GetCarrierDiscriminatorEnable(1), 1.0),
+      TEXT("CarrierModIndexCompensationMode", 1, FmRx_GetCarrierModIndexCompensationMode(1), "AUTOMATIC"),
+      TEXT("Bitsync PcmInputCode", 1, FmRx_GetBitSyncDescramblerMode(1), "RAND15_NRZL"),
+      TEXT("ViterbiSymbolOrder", 1, FmRx_GetViterbiSymbolOrderMode(1), "G2G1_ORDER"),
+      // PM receiver (card 2, channel 0).
+      NUM("CarrierTrkLoopBandwidthHz", 2, PmRx_GetCarrierTrackLoopBandwidthInHz(0), 700.0),
+      NUM("CarrierThesholdDbm", 2, PmRx_GetCarrierSignalThresholdIndBm(0), -90.0),
+      NUM("PmModIndex", 2, PmRx_GetModulationIndex(0), 1.25),
+      NUM("PmCarrierLockDecisionPeriod", 2, PmRx_GetCarrierLockDecisionPeriod(0), 0.4),
+      NUM("PM loop discriminator", 2, PmRx_GetLoopDiscriminatorEnable(0), 1.0),
+      TEXT("PmDebugOutput1MuxSelect", 2, PmRx_GetDebugOutput1MuxSelect(0), "PHASE_ERROR"),
+      TEXT("PmDebugOutput2MuxSelect", 2, PmRx_GetDebugOutput2MuxSelect(0), "LOOP_FILTER"),
+      // BERTs, FFT, IQ, baseband (card 0).
+      TEXT("Rx Bert PrnPattern", 0, Bert_GetPnPattern(1), "pn11"),
+      TEXT("Tx Bert PrnPattern", 0, TxBert_GetPnPattern(0), "pn17"),
+      NUM("Tx Bert BitRate", 0, TxBert_GetBitRate(1), 250'000.0),
+      NUM("Tx Bert BitErrorRate", 0, TxBert_GetBitErrorRate(0), 1e-4),
+      TEXT("Tx Bert ClockPolarity", 0, TxBert_GetClockPolarity(0), "invert"),
+      TEXT("Tx Bert DataPolarity", 0, TxBert_GetDataPolarity(1), "invert"),
+      NUM("Tx Bert InsertTimeCode", 0, TxBert_GetInsertTimeCode(1), 1.0),
+      NUM("Tx Bert SystemClock", 0, TxBert_GetSystemClock(0), 10e6),
+      NUM("FFT CenterFreqMhz", 0, Fft_GetCenterFrequencyInHz(1), 70.75e6),
+      NUM("FFT SpanMhz", 0, Fft_GetFrequencySpanInHz(0), 12e6),
+      TEXT("FFT WindowType", 0, Fft_GetWindowType(0), "BLACKMAN"),
+      NUM("FFT NumFftAverages", 0, Fft_GetNumberOfAverages(1), 16.0),
+      NUM("FFT UpdateRateHz", 0, Fft_GetUpdateRateInHz(0), 20.0),
+      NUM("IQ NumDataPoints", 0, IQ_GetNumDataPoints(0), 2048.0),
+      NUM("IQ UpdateRateHz", 0, IQ_GetUpdateRateInHz(1), 25.0),
+      NUM("BB1DacSource", 0, Card_GetBasebandDacSource(0), 3.0),
+      NUM("BB2DacSource", 0, Card_GetBasebandDacSource(1), 7.0),
+      // Test modulator (card 0).
+      NUM("CarrierFreqMhz", 0, GetMod_IfCarrierRateInHz(), 70.125e6),
+      NUM("CarrierAmplitudeDbm", 0, GetMod_IfCarrierLevelInDbm(), -22.0),
+      NUM("CarrierEnabled", 0, GetMod_GetIfCarrierOn(), 1.0),
+      TEXT("ModulationType", 0, GetMod_GetModulationType(), "BPSK"),
+      TEXT("TestGenPattern", 0, GetMod_GetTestGenPattern(), "PN11"),
+      NUM("FSKPremodBandWidthHz", 0, GetMod_GetFskPremodBandwidthInHz(), 40'000.0),
+      NUM("FSKFmDeviationHz", 0, GetMod_GetFskFmDeviationInHz(), 25'000.0),
+      NUM("Subcarrier1DeviationHz", 0, GetMod_GetSubcarrier1DeviationInHz(), 11'000.0),
+      NUM("Subcarrier2DeviationHz", 0, GetMod_GetSubcarrier2DeviationInHz(), 12'000.0),
+      NUM("Subcarrier2PmModIndex", 0, GetMod_GetSubcarrier2PmModIndex(), 0.8),
+      NUM("RangePmModIndex", 0, GetMod_GetRangePmModIndex(), 0.6),
+      NUM("CommandPmModIndex", 0, GetMod_GetCommandPmModIndex(), 0.7),
+      NUM("ExtPmModIndex", 0, GetMod_GetExtPmModIndex(), 0.9),
+      NUM("SakLoopbackMode", 0, GetMod_GetSakLoopbackMode(), 1.0),
+      NUM("SakIfModOutputToDiversity", 0, GetMod_GetSakIfModOutputToDiversity(), 1.0),
+      TEXT("PCM ENCODER 2 OutputCode", 0, GetMod_GetPcmCh2PcmRandScrambling(), "RAND15_NRZL"),
+      NUM("PCM ENCODER 2 InvertG2", 0, GetMod_GetPcmCh2InvertG2(), 1.0),
+  };
+#undef NUM
+#undef TEXT
+  for (const Readback& row : table) {
+    const Value got = row.get(*manager->Card(row.card));
+    if (const double* want = std::get_if<double>(&row.want)) {
+      ASSERT_TRUE(std::holds_alternative<double>(got)) << row.field;
+      EXPECT_DOUBLE_EQ(std::get<double>(got), *want) << row.field << " on card " << row.card;
+    } else {
+      EXPECT_EQ(got, row.want) << row.field << " on card " << row.card;
+    }
+  }
 }
 
 }  // namespace
