@@ -1,0 +1,330 @@
+// The setters against one card of the simulated device library with a simulated Kr12 converter
+// on each channel: which values reach the card and the converters, and what both channels' setup
+// fields hold, by route mode and repeat rule.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "card/card_routines.h"
+#include "card/dncvt_manager.h"
+#include "card/hwcfg_manager.h"
+#include "card/rtl20_manager.h"
+#include "card/setup_routines.h"
+#include "config/globals.h"
+#include "settings/set_manager.h"
+#include "support/log_capture.h"
+
+namespace {
+
+using settings::RepeatsForOtherChannel;
+using settings::RuleOf;
+using settings::SetterId;
+
+template <class T>
+T Value(T field) {
+  return field;
+}
+
+std::string SimFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+void ResetSimLibrary(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << path;
+  void* symbol = dlsym(handle, "QuorxSim_Reset");
+  ASSERT_NE(symbol, nullptr);
+  void (*reset)() = nullptr;
+  std::memcpy(&reset, &symbol, sizeof reset);
+  reset();
+  dlclose(handle);
+}
+
+class SettersTest : public ::testing::Test {
+ protected:
+  // One card running `mode`; converters 0 and 1 tied to channels 0 and 1 (`channel1Converter`
+  // false: channel 1 has none).
+  void Start(const std::string& chipVariant, int mode, bool channel1Converter = true) {
+    sim_ = SimFolder();
+    if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
+    ASSERT_TRUE(testsupport::WriteWholeFile(
+        program_ / "VirtualHardware.cfg",
+        "[General]\nCards=1\nSeed=5\n[Card_0]\nChipVariant=" + chipVariant + "\nFpgaMode=" + std::to_string(mode) +
+            "\n[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=0\n"));
+    ResetSimLibrary(sim_ + "/librtZp903x.so");
+    ResetSimLibrary(sim_ + "/libKr12V2_Dll.so");
+    ResetSimLibrary(sim_ + "/libKr14P3_Dll.so");
+    cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
+    ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
+    ASSERT_TRUE(cards_->OpenCards(false, 1));
+    ASSERT_TRUE(cards_->Card(0)->IsReady());
+    hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
+    hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {0, channel1Converter ? 1 : -1}};
+    dncvt_ = std::make_unique<quorxdncvtmgrclass>(sim_);
+    dncvt_->Configure(card::HwCfgEnableRecord{1, 0, 1}, card::HwCfgEnableRecord{0, 0, 1});
+    ASSERT_TRUE(dncvt_->OpenAll());
+    ASSERT_EQ(dncvt_->NumDnCvts, 2);
+    gRtl20Mgr = cards_.get();
+    gHwCfgMgr = hwcfg_.get();
+    gDnCvtMgr = dncvt_.get();
+    manager_ = std::make_unique<kr20setmgrclass>();
+  }
+  void TearDown() override {
+    manager_.reset();
+    gDnCvtMgr = nullptr;
+    gHwCfgMgr = nullptr;
+    gRtl20Mgr = nullptr;
+    dncvt_.reset();
+    hwcfg_.reset();
+    cards_.reset();
+  }
+  card::kr20cardclass& Card() { return *cards_->Card(0); }
+  card::CardSetupRecord& Rec() { return Card().Setup(); }
+  card::DnCvtSetupRecord& Dc(int index) { return dncvt_->Records[static_cast<std::size_t>(index)].Setup; }
+
+  testsupport::LoggedProgramFolder program_;
+  std::string sim_;
+  std::unique_ptr<quorxrtl20mgrclass> cards_;
+  std::unique_ptr<quorxhwcfgmgrclass> hwcfg_;
+  std::unique_ptr<quorxdncvtmgrclass> dncvt_;
+  std::unique_ptr<kr20setmgrclass> manager_;
+};
+
+constexpr int kRouteModes[] = {0, 1, 2};
+
+TEST_F(SettersTest, OrdinarySettersRepeatOnlyOutsideRouteMode0) {
+  Start("YES", 5);  // PSK + PSK with a pre-D combiner
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    const bool repeats = RepeatsForOtherChannel(RuleOf(SetterId::SignalThreshold).Rule, routeMode, false, true);
+    EXPECT_EQ(repeats, routeMode != 0);
+    Card().PskRx_SetReceiverSignalLevelQualificationThreshold(1, -99.0);
+    Rec().Receiver[1].CarrierThesholdDbm = -99.0;
+    const double value = -60.0 - routeMode;
+    manager_->SetSignalThreshold(0, 0, value);
+    EXPECT_EQ(Card().PskRx_GetReceiverSignalLevelQualificationThreshold(0), value);
+    EXPECT_EQ(Value(Rec().Receiver[0].CarrierThesholdDbm), value);
+    EXPECT_EQ(Card().PskRx_GetReceiverSignalLevelQualificationThreshold(1), repeats ? value : -99.0);
+    EXPECT_EQ(Value(Rec().Receiver[1].CarrierThesholdDbm), repeats ? value : -99.0);
+  }
+}
+
+TEST_F(SettersTest, ViterbiSettersAlwaysRepeat) {
+  Start("YES", 5);
+  std::vector<std::string> rates;
+  ASSERT_TRUE(Card().PskRx_GetViterbiRateModeSupportedTypes(0, rates));
+  ASSERT_GE(rates.size(), 2u);
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    const std::string& rate = rates[static_cast<std::size_t>(routeMode) % rates.size()];
+    manager_->SetViterbiRateMode(0, 1, rate);
+    for (int channel = 0; channel < 2; ++channel) {
+      EXPECT_EQ(Card().PskRx_GetViterbiStream1RateMode(channel), rate);
+      EXPECT_EQ(card::SetupText(Rec().Receiver[channel].BitSync[0].ViterbiRateMode), rate);
+    }
+    const std::uint8_t on = routeMode % 2 == 0 ? 1 : 0;
+    manager_->SetViterbiDecodeEnable(0, 0, on);
+    EXPECT_EQ(Card().PskRx_GetViterbiStream1DecodeEnable(1), on != 0);
+    EXPECT_EQ(Value(Rec().Receiver[1].BitSync[0].ViterbiDecodeEnabled), on);
+  }
+}
+
+TEST_F(SettersTest, TheInputSourceNeverRepeats) {
+  Start("YES", 5);
+  std::vector<std::string> sources;
+  ASSERT_TRUE(Card().PskRx_GetReceiverInputSourceModeSupportedTypes(0, sources));
+  ASSERT_GE(sources.size(), 2u);
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    card::SetSetupText(Rec().Receiver[1].InputSource, sources[0]);
+    Card().PskRx_SetReceiverInputSourceMode(1, sources[0]);
+    manager_->SetInputSource(0, 0, sources[1]);
+    EXPECT_EQ(Card().PskRx_GetReceiverInputSourceMode(0), sources[1]);
+    EXPECT_EQ(card::SetupText(Rec().Receiver[0].InputSource), sources[1]);
+    EXPECT_EQ(Card().PskRx_GetReceiverInputSourceMode(1), sources[0]);
+    EXPECT_EQ(card::SetupText(Rec().Receiver[1].InputSource), sources[0]);
+  }
+  // A channel fed from the diversity combiner stores the source but gets no call.
+  Rec().RouteInfo.RouteMode = 1;
+  Card().PskRx_SetReceiverInputSourceMode(0, sources[0]);
+  manager_->SetInputSource(0, 0, card::kDiversityCombinerSource);
+  EXPECT_EQ(card::SetupText(Rec().Receiver[0].InputSource), card::kDiversityCombinerSource);
+  EXPECT_EQ(Card().PskRx_GetReceiverInputSourceMode(0), sources[0]);
+}
+
+TEST_F(SettersTest, CombinerSettingsArePerCard) {
+  Start("YES", 5);
+  const double channelA = Value(Rec().PreD.CenterFreqChAMhz);
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    const double seconds = 0.25 * (routeMode + 1);
+    manager_->SetPreDTimeConst(0, 1, seconds);
+    EXPECT_EQ(Card().PreD_GetTimeConstInSec(), seconds);
+    EXPECT_EQ(Value(Rec().PreD.TimeConstSecs), seconds);
+    manager_->SetPreDCenterFreq(0, 0, 1, 70'500'000.0);
+    EXPECT_EQ(Card().PreD_GetChannelBCenterFreqInHz(), 70'500'000.0);
+    EXPECT_DOUBLE_EQ(Value(Rec().PreD.CenterFreqChBMhz), 70.5);
+    EXPECT_EQ(Value(Rec().PreD.CenterFreqChAMhz), channelA);
+  }
+  Rec().PreD.CombinerModeOff = 1;
+  manager_->SetPreDCombinerMode(0, 0, 1);
+  EXPECT_EQ(Value(Rec().PreD.CombinerModePolarity), 1);
+  EXPECT_EQ(Value(Rec().PreD.CombinerModeOff), 0);
+}
+
+TEST_F(SettersTest, TuningRepeatsOnlyOutsideFrequencyDiversity) {
+  Start("YES", 5);
+  for (bool diversity : {false, true}) {
+    for (int routeMode : kRouteModes) {
+      SCOPED_TRACE(std::to_string(routeMode) + (diversity ? " diversity" : ""));
+      Rec().RouteInfo.RouteMode = routeMode;
+      Rec().RouteInfo.PreDCombinerMode = diversity ? 1 : 0;
+      Rec().PreD.CombinerModeOff = 0;
+      Rec().PreD.CombinerModePolarity = 0;
+      ASSERT_EQ(card::IsFreqDiversityCombining(0), diversity && routeMode != 0);
+      ASSERT_TRUE(dncvt_->AssignKeepFreqInSpecs(1, 2200.0));
+      const double mhz = 2250.0 + routeMode;
+      manager_->SetTunedFreq(0, 0, mhz);
+      EXPECT_EQ(Value(Dc(0).FreqMhz), mhz);
+      const bool repeats = RepeatsForOtherChannel(RuleOf(SetterId::TunedFreq).Rule, routeMode,
+                                                  card::IsFreqDiversityCombining(0), true);
+      EXPECT_EQ(repeats, routeMode != 0 && !diversity);
+      EXPECT_EQ(Value(Dc(1).FreqMhz), repeats ? mhz : 2200.0);
+    }
+  }
+  // Both channels at once: channel 1 only outside Route Mode 0.
+  Rec().RouteInfo.PreDCombinerMode = 0;
+  Rec().RouteInfo.RouteMode = 0;
+  manager_->SetTunedFreqBoth(0, 2240.0, 2241.0);
+  EXPECT_EQ(Value(Dc(0).FreqMhz), 2240.0);
+  EXPECT_EQ(Value(Dc(1).FreqMhz), 2200.0);
+  Rec().RouteInfo.RouteMode = 1;
+  manager_->SetTunedFreqBoth(0, 2242.0, 2243.0);
+  EXPECT_EQ(Value(Dc(1).FreqMhz), 2243.0);
+}
+
+TEST_F(SettersTest, ConverterSettersRepeatOnlyWhereTheOtherChannelHasAConverter) {
+  Start("YES", 5, false);
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    Dc(1).TcSelected = 7;
+    manager_->SetAgcTimeConst(0, 0, routeMode + 1);
+    EXPECT_EQ(Value(Dc(0).TcSelected), routeMode + 1);
+    EXPECT_EQ(Value(Dc(1).TcSelected), 7);  // converter 1 is tied to no channel
+    // Channel 1 has no converter: nothing changes, not even through its other channel.
+    manager_->SetSawIfFilter(0, 1, 2);
+    EXPECT_EQ(Value(Dc(0).BwFilterSelected), 0);
+  }
+}
+
+TEST_F(SettersTest, ConverterSettersRepeatWhereBothChannelsHaveOne) {
+  Start("YES", 5);
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    Dc(0).BwFilterSelected = 0;
+    manager_->SetSawIfFilter(0, 1, 2);
+    EXPECT_EQ(Value(Dc(1).BwFilterSelected), 2);
+    EXPECT_EQ(Value(Dc(0).BwFilterSelected), routeMode != 0 ? 2 : 0);
+  }
+}
+
+TEST_F(SettersTest, AgcZeroAndRestartFillTheChannelsStatusRecord) {
+  Start("YES", 5);
+  Rec().RouteInfo.RouteMode = 1;
+  manager_->StatusRecord(0, 0).DnCvt.SignalStrength = -42.0;
+  manager_->StatusRecord(0, 1).DnCvt.SignalStrength = -43.0;
+  manager_->SetAgcZero(0, 0, 1);
+  EXPECT_EQ(Value(manager_->StatusRecord(0, 0).AgcZeroReference), -42.0);
+  EXPECT_EQ(Value(manager_->StatusRecord(0, 1).AgcZeroReference), -43.0);
+  EXPECT_EQ(Value(Dc(0).AgcZeroEnabled), 1);
+  EXPECT_EQ(Value(Dc(1).AgcZeroEnabled), 1);
+
+  manager_->RestartAcquisition(0, 1);
+  EXPECT_EQ(Value(manager_->StatusRecord(0, 1).Receiver.HighestSignalFreqHz), 70'000'000.0);
+  EXPECT_EQ(Value(manager_->StatusRecord(0, 1).Receiver.LowestSignalFreqHz), 70'000'000.0);
+  EXPECT_EQ(Value(manager_->StatusRecord(0, 0).Receiver.HighestSignalFreqHz), 0.0);
+}
+
+TEST_F(SettersTest, PrnCodeIsSplitForTheCardButStoredAsGiven) {
+  Start("YES", 5);
+  Rec().RouteInfo.RouteMode = 1;
+  manager_->SetPcmInputCode(0, 0, "RNRZ-15");
+  for (int channel = 0; channel < 2; ++channel) {
+    EXPECT_EQ(card::SetupText(Rec().Receiver[channel].BitSync[0].PcmInputCode), "RNRZ-15");
+    EXPECT_EQ(Card().PskRx_GetBitSyncStream1InputDataDecodingMode(channel), "NRZL");
+    EXPECT_EQ(Card().PskRx_GetBitSyncStream1DescramblerMode(channel), "RAND15_NRZL");
+    EXPECT_EQ(Value(Dc(channel).BitsyncInputCode), card::PcmCodeNumber("NRZL"));
+  }
+}
+
+TEST_F(SettersTest, TextsAreCutAndTerminated) {
+  Start("YES", 5);
+  Rec().RouteInfo.RouteMode = 0;
+  const std::string longText(100, 'X');
+  manager_->SetBertPnPattern(0, 0, longText);
+  manager_->SetPostDDiversityOutput(0, 0, std::string(200, 'Y'));
+  const card::RxBertRecord& bert = Rec().RxBert[0];
+  EXPECT_EQ(card::SetupText(bert.PrnPattern), std::string(card::kSetupTextLen - 1, 'X'));
+  EXPECT_EQ(bert.PrnPattern[card::kSetupTextLen - 1], '\0');
+  EXPECT_EQ(card::SetupText(Rec().PostD.DiversityOutput), std::string(103, 'Y'));
+  EXPECT_EQ(Value(Rec().PostD.CombinerModePolarity), 0);  // nothing written past the text
+}
+
+TEST_F(SettersTest, OutOfRangeIndicesDoNothing) {
+  Start("YES", 5);
+  Rec().RouteInfo.RouteMode = 1;
+  const card::CardSetupRecord before = Rec();
+  const card::DnCvtChannelRecords converters = dncvt_->Records;
+  for (const auto& [card, channel] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{6, 1}, std::pair{0, 2},
+                                      std::pair{0, -1}}) {
+    manager_->SetSignalThreshold(card, channel, -10.0);
+    manager_->SetViterbiDecodeEnable(card, channel, 1);
+    manager_->SetInputSource(card, channel, "IF_INPUT2");
+    manager_->SetTunedFreq(card, channel, 2260.0);
+    manager_->SetAgcTimeConst(card, channel, 3);
+    manager_->SetPreDTimeConst(card, channel, 9.0);
+    manager_->SetBertPnPattern(card, channel, "X");
+    manager_->RestartAcquisition(card, channel);
+  }
+  manager_->SetTunedFreqBoth(3, 2260.0, 2261.0);
+  EXPECT_EQ(std::memcmp(&before, &Rec(), sizeof before), 0);
+  EXPECT_EQ(std::memcmp(&converters, &dncvt_->Records, sizeof converters), 0);
+}
+
+TEST_F(SettersTest, PeakDeviationFactorsAreLimitedAndSeparated) {
+  Start("NO", 2);  // PCM/FM + PCM/FM
+  Rec().RouteInfo.RouteMode = 1;
+  Rec().Receiver[0].CarrierPeakDeviation = 0.05;
+  manager_->SetPeakDevCompFactors(0, 0, 0.01);
+  EXPECT_EQ(Value(Rec().Receiver[0].PeakDeviationFactorMin), 0.1);
+  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[0].PeakDeviationFactorMax), 0.101);
+  // The other receiver gets the plain sums.
+  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[1].PeakDeviationFactorMin), 0.04);
+  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[1].PeakDeviationFactorMax), 0.06);
+  manager_->SetPeakDevCompFactors(0, 0, 1.0);
+  EXPECT_EQ(Value(Rec().Receiver[0].CarrierPeakDeviationRange), 0.45);
+  // PCM/FM channels take the signal filter for a 20 MHz IF whatever is asked.
+  Rec().Receiver[1].BitSync[0].Bitrate = 20'000'000;
+  manager_->SetSignalFilterBwRatio(0, 1, 3.0);
+  card::ChannelRateInfo info;
+  ASSERT_TRUE(card::GetChannelRateInfo(0, 1, info));
+  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[1].CarrierSignalBwRatio), card::SignalFilterRatioForBwPcmFm(info, 20e6));
+  EXPECT_DOUBLE_EQ(Card().FmRx_GetCarrierSignalFilterBandwidthRatio(1), card::SignalFilterRatioForBwPcmFm(info, 20e6));
+}
+
+}  // namespace
