@@ -709,10 +709,14 @@ QX_RX_NUMBER_GET(FmRx_GetCarrierTrackingLoopBandwidthInHz, kFm, r.trkLoopBwHz)
 QX_RX_NUMBER_SET(FmRx_SetCarrierTrackingLoopBandwidthInHz, kFm, 0.0, kMaxLoopHz, trkLoopBwHz, false)
 QX_RX_NUMBER_GET(FmRx_GetCarrierSignalFilterBandwidthRatio, kFm, r.filterBwRatio)
 QX_RX_NUMBER_SET(FmRx_SetCarrierSignalFilterBandwidthRatio, kFm, 0.1, 10.0, filterBwRatio, false)
+QX_RX_NUMBER_GET(FmRx_GetCarrierPeakDeviation, kFm, r.peakDeviation)
 QX_RX_NUMBER_SET(FmRx_SetCarrierPeakDeviation, kFm, 0.0, 10.0, peakDeviation, false)
 QX_RX_NUMBER_GET(FmRx_GetCarrierModIndexCompensatedValue, kFm, r.modIndexMeasured)
+QX_RX_NUMBER_GET(FmRx_GetPeakDeviationCompensationFactorMin, kFm, r.compFactorMin)
 QX_RX_NUMBER_SET(FmRx_SetPeakDeviationCompensationFactorMin, kFm, 0.0, 10.0, compFactorMin, false)
+QX_RX_NUMBER_GET(FmRx_GetPeakDeviationCompensationFactorMax, kFm, r.compFactorMax)
 QX_RX_NUMBER_SET(FmRx_SetPeakDeviationCompensationFactorMax, kFm, 0.0, 10.0, compFactorMax, false)
+QX_RX_FLAG_GET(FmRx_GetXmitterIsDigital, kFm, r.xmitterDigital)
 extern "C" int Zp90_FmRx_SetXmitterIsDigital(int card, int rx, int on) {
   // Raising the control makes the demodulator start over.
   return OnRx(card, rx, kFm, [&](Card&, Receiver& r) {
@@ -741,7 +745,9 @@ QX_RX_NUMBER_SET(FmRx_SetBitSyncLoopWidthInPercentOfBitRate, kFm, 0.001, 100.0, 
 QX_RX_TEXT_GET(FmRx_GetBitSyncLockState, kFm, LockText(r.bitSync[0].lock.locked))
 QX_RX_NUMBER_GET(FmRx_GetBitSyncSignalEbNo, kFm, r.bitSync[0].measuredEbNoDb)
 QX_RX_NUMBER_GET(FmRx_GetBitSyncActualSymbolRate, kFm, r.bitSync[0].measuredSymbolRate)
+QX_RX_TEXT_GET(FmRx_GetOutputClockPolarityMode, kFm, r.clockPolarity)
 QX_RX_NAME_SET(FmRx_SetOutputClockPolarityMode, kFm, kClockPolarities, clockPolarity, false)
+QX_RX_FLAG_GET(FmRx_GetOutputInvertEnable, kFm, r.invertOutput)
 QX_RX_FLAG_SET(FmRx_SetOutputInvertEnable, kFm, invertOutput, false)
 QX_RX_LIST_GET(FmRx_GetViterbiRateModeSupportedTypes, kFm, NameList(kViterbiRates))
 QX_RX_TEXT_GET(FmRx_GetViterbiRateMode, kFm, r.viterbi.rate)
@@ -761,6 +767,7 @@ QX_RX_NUMBER_GET(FmRx_GetViterbiBitErrorRate, kFm, r.viterbi.bitErrorRate)
 // ---- PM receiver ------------------------------------------------------------------------------------
 
 QX_RX_RESTART(PmRx_RestartReceiverAcquisition, kPm)
+QX_RX_TEXT_GET(PmRx_GetInputSource, kPm, r.inputSource)
 QX_RX_NAME_SET(PmRx_SetInputSource, kPm, kPmInputs, inputSource, true)
 QX_RX_TEXT_GET(PmRx_GetCarrierLockState, kPm, LockText(r.carrier.locked))
 QX_RX_NUMBER_GET(PmRx_GetCarrierCenterFrequencyInHz, kPm, r.centerHz)
@@ -819,6 +826,16 @@ extern "C" int Zp90_MhCpmRx_SetTotalSetup(int card, int rx, const char* inputCod
     return kDevOk;
   });
 }
+
+QX_RX_TEXT_GET(MhCpmRx_GetBitSyncInputDataDecodingMode, Family::MhCpm, r.bitSync[0].inputCode)
+QX_RX_FLAG_GET(MhCpmRx_GetOutputInvertEnable, Family::MhCpm, r.invertOutput)
+QX_RX_TEXT_GET(MhCpmRx_GetOutputClockPolarityMode, Family::MhCpm, r.clockPolarity)
+QX_RX_TEXT_GET(MhCpmRx_GetBitSyncOutputDataEncodingMode, Family::MhCpm, r.bitSync[0].outputCode)
+QX_RX_NUMBER_GET(MhCpmRx_GetBitSyncRateInbps, Family::MhCpm, r.bitSync[0].rateBps)
+QX_RX_NUMBER_GET(MhCpmRx_GetCarrierAcquisitionRangeInHz, Family::MhCpm, r.acqRangeHz)
+QX_RX_NUMBER_GET(MhCpmRx_GetCarrierCenterFrequencyInMhz, Family::MhCpm, r.centerHz / 1e6)
+QX_RX_NUMBER_GET(MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent, Family::MhCpm, r.mhAcqLoopBwPct)
+QX_RX_NUMBER_GET(MhCpmRx_GetBitSyncAcquisitionRangeInPercent, Family::MhCpm, r.mhBitSyncAcqRangePct)
 
 extern "C" int Zp90_MhCpmRx_GetStatusValues(int card, int rx, int* lockState, int* carrierLocked,
                                            double* carrierFreqMhz, double* bitRate, double* loopErrorHz) {
@@ -944,6 +961,7 @@ QX_CARD_NUMBER_GET(PreD_GetFixedNoChannelA, OnPreD, PreDCombiner, u.fixedNoiseAD
 QX_CARD_NUMBER_SET(PreD_SetFixedNoChannelA, OnPreD, PreDCombiner, -200.0, 0.0, fixedNoiseADbmHz)
 QX_CARD_NUMBER_GET(PreD_GetFixedNoChannelB, OnPreD, PreDCombiner, u.fixedNoiseBDbmHz)
 QX_CARD_NUMBER_SET(PreD_SetFixedNoChannelB, OnPreD, PreDCombiner, -200.0, 0.0, fixedNoiseBDbmHz)
+QX_CARD_NUMBER_GET(PreD_GetNoiseFilterGainValue, OnPreD, PreDCombiner, u.noiseFilterGain)
 QX_CARD_NUMBER_SET(PreD_SetNoiseFilterGainValue, OnPreD, PreDCombiner, 1e-6, 1e6, noiseFilterGain)
 QX_CARD_NUMBER_GET(PreD_GetMeasuredNoiseChannelA, OnPreD, PreDCombiner, u.measuredNoiseADbmHz)
 QX_CARD_NUMBER_GET(PreD_GetMeasuredNoiseChannelB, OnPreD, PreDCombiner, u.measuredNoiseBDbmHz)

@@ -1297,6 +1297,9 @@ double kr20cardclass::FmRx_GetCarrierSignalFilterBandwidthRatio(int channel) con
 void kr20cardclass::FmRx_SetCarrierSignalFilterBandwidthRatio(int channel, double ratio) {
   Send(&Zp::FmRx_SetCarrierSignalFilterBandwidthRatio, channel, ratio);
 }
+double kr20cardclass::FmRx_GetCarrierPeakDeviation(int channel) const {
+  return NumberOf(&Zp::FmRx_GetCarrierPeakDeviation, channel);
+}
 void kr20cardclass::FmRx_SetCarrierPeakDeviation(int channel, double index) {
   Send(&Zp::FmRx_SetCarrierPeakDeviation, channel, index);
   // Paired PCM/FM receivers demodulate the same carrier: both take the deviation.
@@ -1306,11 +1309,20 @@ void kr20cardclass::FmRx_SetCarrierPeakDeviation(int channel, double index) {
 double kr20cardclass::FmRx_GetCarrierModIndexCompensatedValue(int channel) const {
   return NumberOf(&Zp::FmRx_GetCarrierModIndexCompensatedValue, channel);
 }
+double kr20cardclass::FmRx_GetPeakDeviationCompensationFactorMin(int channel) const {
+  return NumberOf(&Zp::FmRx_GetPeakDeviationCompensationFactorMin, channel);
+}
 void kr20cardclass::FmRx_SetPeakDeviationCompensationFactorMin(int channel, double factor) {
   Send(&Zp::FmRx_SetPeakDeviationCompensationFactorMin, channel, factor);
 }
+double kr20cardclass::FmRx_GetPeakDeviationCompensationFactorMax(int channel) const {
+  return NumberOf(&Zp::FmRx_GetPeakDeviationCompensationFactorMax, channel);
+}
 void kr20cardclass::FmRx_SetPeakDeviationCompensationFactorMax(int channel, double factor) {
   Send(&Zp::FmRx_SetPeakDeviationCompensationFactorMax, channel, factor);
+}
+bool kr20cardclass::FmRx_GetXmitterIsDigital(int channel) const {
+  return FlagOf(&Zp::FmRx_GetXmitterIsDigital, channel);
 }
 void kr20cardclass::FmRx_SetXmitterIsDigital(int channel, bool on) {
   Send(&Zp::FmRx_SetXmitterIsDigital, channel, on ? 1 : 0);
@@ -1364,8 +1376,14 @@ double kr20cardclass::FmRx_GetBitSyncSignalEbNo(int channel) const {
 double kr20cardclass::FmRx_GetBitSyncActualSymbolRate(int channel) const {
   return NumberOf(&Zp::FmRx_GetBitSyncActualSymbolRate, channel);
 }
+std::string kr20cardclass::FmRx_GetOutputClockPolarityMode(int channel) const {
+  return TextOf(&Zp::FmRx_GetOutputClockPolarityMode, channel);
+}
 void kr20cardclass::FmRx_SetOutputClockPolarityMode(int channel, const std::string& name) {
   Send(&Zp::FmRx_SetOutputClockPolarityMode, channel, name.c_str());
+}
+bool kr20cardclass::FmRx_GetOutputInvertEnable(int channel) const {
+  return FlagOf(&Zp::FmRx_GetOutputInvertEnable, channel);
 }
 void kr20cardclass::FmRx_SetOutputInvertEnable(int channel, bool on) {
   Send(&Zp::FmRx_SetOutputInvertEnable, channel, on ? 1 : 0);
@@ -1416,6 +1434,9 @@ double kr20cardclass::FmRx_GetViterbiBitErrorRate(int channel) const {
 // ---- PM receiver
 void kr20cardclass::PmRx_RestartReceiverAcquisition(int channel) {
   Send(&Zp::PmRx_RestartReceiverAcquisition, channel);
+}
+std::string kr20cardclass::PmRx_GetInputSource(int channel) const {
+  return TextOf(&Zp::PmRx_GetInputSource, channel);
 }
 void kr20cardclass::PmRx_SetInputSource(int channel, const std::string& name) {
   Send(&Zp::PmRx_SetInputSource, channel, name.c_str());
@@ -1480,6 +1501,33 @@ void kr20cardclass::PmRx_SetDebugOutput2MuxSelect(int channel, const std::string
 void kr20cardclass::MhCpmRx_RestartReceiverAcquisition(int channel) {
   Send(&Zp::MhCpmRx_RestartReceiverAcquisition, channel);
 }
+std::string kr20cardclass::MhCpmRx_GetBitSyncInputDataDecodingMode(int channel) const {
+  return TextOf(&Zp::MhCpmRx_GetBitSyncInputDataDecodingMode, channel);
+}
+bool kr20cardclass::MhCpmRx_GetOutputInvertEnable(int channel) const {
+  return FlagOf(&Zp::MhCpmRx_GetOutputInvertEnable, channel);
+}
+std::string kr20cardclass::MhCpmRx_GetOutputClockPolarityMode(int channel) const {
+  return TextOf(&Zp::MhCpmRx_GetOutputClockPolarityMode, channel);
+}
+std::string kr20cardclass::MhCpmRx_GetBitSyncOutputDataEncodingMode(int channel) const {
+  return TextOf(&Zp::MhCpmRx_GetBitSyncOutputDataEncodingMode, channel);
+}
+double kr20cardclass::MhCpmRx_GetBitSyncRateInbps(int channel) const {
+  return NumberOf(&Zp::MhCpmRx_GetBitSyncRateInbps, channel);
+}
+double kr20cardclass::MhCpmRx_GetCarrierAcquisitionRangeInHz(int channel) const {
+  return NumberOf(&Zp::MhCpmRx_GetCarrierAcquisitionRangeInHz, channel);
+}
+double kr20cardclass::MhCpmRx_GetCarrierCenterFrequencyInMhz(int channel) const {
+  return NumberOf(&Zp::MhCpmRx_GetCarrierCenterFrequencyInMhz, channel);
+}
+double kr20cardclass::MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent(int channel) const {
+  return NumberOf(&Zp::MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent, channel);
+}
+double kr20cardclass::MhCpmRx_GetBitSyncAcquisitionRangeInPercent(int channel) const {
+  return NumberOf(&Zp::MhCpmRx_GetBitSyncAcquisitionRangeInPercent, channel);
+}
 
 // ---- FFT
 bool kr20cardclass::Fft_GetEnableFFT(int channel) const { return FlagOf(&Zp::Fft_GetEnableFFT, channel); }
@@ -1535,6 +1583,7 @@ double kr20cardclass::PreD_GetFixedNoChannelA() const { return NumberOf(&Zp::Pre
 void kr20cardclass::PreD_SetFixedNoChannelA(double dbmHz) { Send(&Zp::PreD_SetFixedNoChannelA, dbmHz); }
 double kr20cardclass::PreD_GetFixedNoChannelB() const { return NumberOf(&Zp::PreD_GetFixedNoChannelB); }
 void kr20cardclass::PreD_SetFixedNoChannelB(double dbmHz) { Send(&Zp::PreD_SetFixedNoChannelB, dbmHz); }
+double kr20cardclass::PreD_GetNoiseFilterGainValue() const { return NumberOf(&Zp::PreD_GetNoiseFilterGainValue); }
 void kr20cardclass::PreD_SetNoiseFilterGainValue(double gain) { Send(&Zp::PreD_SetNoiseFilterGainValue, gain); }
 double kr20cardclass::PreD_GetMeasuredNoiseChannelA() const { return NumberOf(&Zp::PreD_GetMeasuredNoiseChannelA); }
 double kr20cardclass::PreD_GetMeasuredNoiseChannelB() const { return NumberOf(&Zp::PreD_GetMeasuredNoiseChannelB); }

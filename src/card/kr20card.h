@@ -495,10 +495,14 @@ class kr20cardclass {
   void FmRx_SetCarrierTrackingLoopBandwidthInHz(int channel, double hz);
   double FmRx_GetCarrierSignalFilterBandwidthRatio(int channel) const;
   void FmRx_SetCarrierSignalFilterBandwidthRatio(int channel, double ratio);
+  double FmRx_GetCarrierPeakDeviation(int channel) const;
   void FmRx_SetCarrierPeakDeviation(int channel, double index);
   double FmRx_GetCarrierModIndexCompensatedValue(int channel) const;
+  double FmRx_GetPeakDeviationCompensationFactorMin(int channel) const;
   void FmRx_SetPeakDeviationCompensationFactorMin(int channel, double factor);
+  double FmRx_GetPeakDeviationCompensationFactorMax(int channel) const;
   void FmRx_SetPeakDeviationCompensationFactorMax(int channel, double factor);
+  bool FmRx_GetXmitterIsDigital(int channel) const;
   void FmRx_SetXmitterIsDigital(int channel, bool on);
   bool FmRx_GetCarrierDiscriminatorEnable(int channel) const;
   void FmRx_SetCarrierDiscriminatorEnable(int channel, bool on);
@@ -519,7 +523,9 @@ class kr20cardclass {
   std::string FmRx_GetBitSyncLockState(int channel) const;
   double FmRx_GetBitSyncSignalEbNo(int channel) const;
   double FmRx_GetBitSyncActualSymbolRate(int channel) const;
+  std::string FmRx_GetOutputClockPolarityMode(int channel) const;
   void FmRx_SetOutputClockPolarityMode(int channel, const std::string& name);
+  bool FmRx_GetOutputInvertEnable(int channel) const;
   void FmRx_SetOutputInvertEnable(int channel, bool on);
   bool FmRx_GetViterbiRateModeSupportedTypes(int channel, std::vector<std::string>& list) const;
   std::string FmRx_GetViterbiRateMode(int channel) const;
@@ -538,6 +544,7 @@ class kr20cardclass {
 
   // ---- PM receiver
   void PmRx_RestartReceiverAcquisition(int channel);
+  std::string PmRx_GetInputSource(int channel) const;
   void PmRx_SetInputSource(int channel, const std::string& name);
   std::string PmRx_GetCarrierLockState(int channel) const;
   double PmRx_GetCarrierCenterFrequencyInHz(int channel) const;
@@ -567,6 +574,15 @@ class kr20cardclass {
 
   // ---- Multi-h CPM receiver
   void MhCpmRx_RestartReceiverAcquisition(int channel);
+  std::string MhCpmRx_GetBitSyncInputDataDecodingMode(int channel) const;
+  bool MhCpmRx_GetOutputInvertEnable(int channel) const;
+  std::string MhCpmRx_GetOutputClockPolarityMode(int channel) const;
+  std::string MhCpmRx_GetBitSyncOutputDataEncodingMode(int channel) const;
+  double MhCpmRx_GetBitSyncRateInbps(int channel) const;
+  double MhCpmRx_GetCarrierAcquisitionRangeInHz(int channel) const;
+  double MhCpmRx_GetCarrierCenterFrequencyInMhz(int channel) const;
+  double MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent(int channel) const;
+  double MhCpmRx_GetBitSyncAcquisitionRangeInPercent(int channel) const;
 
   // ---- FFT
   bool Fft_GetEnableFFT(int channel) const;
@@ -610,6 +626,7 @@ class kr20cardclass {
   void PreD_SetFixedNoChannelA(double dbmHz);
   double PreD_GetFixedNoChannelB() const;
   void PreD_SetFixedNoChannelB(double dbmHz);
+  double PreD_GetNoiseFilterGainValue() const;
   void PreD_SetNoiseFilterGainValue(double gain);
   double PreD_GetMeasuredNoiseChannelA() const;
   double PreD_GetMeasuredNoiseChannelB() const;

@@ -70,7 +70,9 @@ int CombiningCode(int fpgaMode, int routeMode, bool preDFlag, bool postDFlag) {
 
 bool IsPcmFmChannelInMode(int mode, int channel) {
   if (channel == 0) return IsPcmFmPcmFmMode(mode);
-  if (channel == 1) return mode == 1 || mode == 2 || (mode >= 7 && mode <= 12);
+  // Mode 15 pairs the multi-h CPM receiver on channel 0 with a PCM/FM receiver on channel 1; left
+  // out, channel 1's PCM/FM settings would be sent as PSK ones and refused.
+  if (channel == 1) return mode == 1 || mode == 2 || (mode >= 7 && mode <= 12) || mode == 15;
   return false;
 }
 

@@ -29,10 +29,8 @@ TEST(ModeFamilies, PersonalityFamiliesPartitionTheSixteenModes) {
 
 TEST(ModeFamilies, ChannelFamilyOfEveryModeAndChannel) {
   // Per mode: family letter of channel 0 and channel 1 (P PSK, F PCM/FM, M PM, H multi-h CPM).
-  // Channel 1 of 15 is not in the PCM/FM list (1, 2, 7 .. 12), so the family tests treat it as
-  // PSK.
   const std::array<const char*, 16> expected{"PP", "PF", "FF", "MP", "PP", "PP", "PP", "PF",
-                                             "PF", "PF", "FF", "FF", "FF", "MP", "HP", "HP"};
+                                             "PF", "PF", "FF", "FF", "FF", "MP", "HP", "HF"};
   for (int mode = 0; mode < 16; ++mode) {
     for (int channel = 0; channel < 2; ++channel) {
       const char family = expected[static_cast<std::size_t>(mode)][channel];
@@ -389,10 +387,11 @@ TEST(CardCapabilities, IqByFamilyOfTheRunningPersonality) {
   EXPECT_FALSE(CardHasIqForChannel(two, 1, 1));
   EXPECT_FALSE(CardHasIqForChannel(two, 0, 2));
   EXPECT_FALSE(CardHasIqForChannel(two, 1, 12));
-  // PM or multi-h CPM on channel 0: the PSK channel 1 has the IQ channel, even with one.
+  // PM or multi-h CPM on channel 0: the PSK channel 1 has the IQ channel, even with one; the
+  // PCM/FM channel 1 of mode 15 has none.
   for (int mode : {3, 13, 14, 15}) {
     EXPECT_FALSE(CardHasIqForChannel(one, 0, mode)) << mode;
-    EXPECT_TRUE(CardHasIqForChannel(one, 1, mode)) << mode;
+    EXPECT_EQ(CardHasIqForChannel(one, 1, mode), mode != 15) << mode;
   }
   kr20cardinfo none = two;
   none.NumIqChannels = 0;
