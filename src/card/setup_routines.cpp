@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,10 +58,8 @@ constexpr std::string_view kNoRandomizer = "NONE";
 constexpr double kPskRatioPerBandwidth = 2.5;
 constexpr double kPcmFmRatioPerBandwidth = 0.5;
 
-template <typename Names>
-void FillList(std::vector<std::string>& list, const Names& names, std::size_t count) {
-  list.clear();
-  for (std::size_t i = 0; i < count; ++i) list.emplace_back(names[i]);
+void FillList(std::vector<std::string>& list, std::span<const std::string_view> names) {
+  list.assign(names.begin(), names.end());
 }
 
 double ModulationFactor(std::string_view name) {
@@ -73,11 +72,11 @@ double ModulationFactor(std::string_view name) {
 }  // namespace
 
 void FillInputCodeList(std::vector<std::string>& list) {
-  FillList(list, config::PcmDecoderCodeNames, kInputCodeCount);
+  FillList(list, std::span(config::PcmDecoderCodeNames).first(kInputCodeCount));
 }
 
 void FillOutputCodeList(std::vector<std::string>& list) {
-  FillList(list, config::PcmEncoderCodeNames, kOutputCodeCount);
+  FillList(list, std::span(config::PcmEncoderCodeNames).first(kOutputCodeCount));
 }
 
 void FillModulationList(std::vector<std::string>& list) {
@@ -86,15 +85,15 @@ void FillModulationList(std::vector<std::string>& list) {
 }
 
 void FillPskInputSourceList(std::vector<std::string>& list) {
-  FillList(list, kIfInputSources, kIfInputSources.size());
+  FillList(list, kIfInputSources);
 }
 
 void FillFmInputSourceList(std::vector<std::string>& list) {
-  FillList(list, kIfInputSources, kIfInputSources.size());
+  FillList(list, kIfInputSources);
 }
 
 void FillPmInputSourceList(std::vector<std::string>& list) {
-  FillList(list, kPmInputSources, kPmInputSources.size());
+  FillList(list, kPmInputSources);
 }
 
 std::string PcmEncoderCodeName(int index) {

@@ -131,8 +131,26 @@ const SetterRule& RuleOf(SetterId id);
 // Whether a setter with `rule` repeats its value for the other channel.
 bool RepeatsForOtherChannel(Repeat rule, int routeMode, bool freqDiversity, bool bothChannelsHaveDnCvt);
 
-// Per channel of a flight record; the flight-record writer defines what it keeps.
-struct flightrecordparaminfo {};
+// Per channel of a flight record: what the status tasks leave for the next record line.
+struct flightrecordparaminfo {
+  double Rssi = -200.0;  // down-converter signal strength (plus load value); -200 without one
+  double IfCarrierPowerDbm = 0.0;
+  double IfCarrierFreqHz = 0.0;
+  double Deviation = 0.0;
+  double EbNoDb = 0.0;
+  double Ber = 0.0;
+  std::uint8_t BerValid = 0;
+  std::uint8_t BitSyncLock = 0;
+  double TunedFreqMhz = 0.0;
+  double IfBandwidthKhz = 0.0;
+  double AgcTimeConstMsecs = 0.0;
+  std::string PcmInputCode;
+  double BitRateMbps = 0.0;
+  std::string DemodType;
+  std::string InputSource;
+  double PeakDeviation = 0.0;
+  double PeakDeviationSpread = 0.0;
+};
 
 struct flightrecordinfo {
   // Open record file, null while closed; opened and closed only by the flight-record writer.
@@ -177,6 +195,22 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
 
   // The flight-record writer's stop: closes every open record file.
   void StopFlightRecord();
+
+  // ---- Timer tasks (status_readers.cpp, display_data.cpp) --------------------------------------
+
+  // Every 0.04 s: down-converter fields (when no card type is simulated), post-D and pre-D blocks.
+  void RefreshCombinerAndDownConverterStatus();
+  // Every 0.1 s: receiver and bit-sync fields, down-converter flags, route information.
+  void RefreshChannelStatus();
+  // Every 1 s: receive BERTs, down-converter fields (when some type is simulated), flight values.
+  void RefreshBertStatusAndFlightValues();
+  // Every 1 s: the transmitter-is-digital pulse of PCM/FM channels whose bit sync is not locked.
+  void CheckFmXmitterIsDigital();
+  // The card's combiner block of its channel-0 record; nothing for a bad card index.
+  void GetPostDStatusInfo(int card);
+  void GetPreDStatusInfo(int card);
+  // Every 0.2 s: IQ pairs and spectrum points into the display blocks.
+  void RefreshFftIqData();
 
   // ---- Setters ---------------------------------------------------------------------------------
 
@@ -230,6 +264,15 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
   // Option appliers (no routing, no repeat), after the options dialog closes.
   void ApplyPcmFmRxRegisterOption(int card);
   void ApplyFmPostDRegisterOption(int card);
+
+  // ---- Automatic adjustments on the master timer (settings/auto_adjust.cpp) --------------------
+  // Every 0.2 s: moves a PCM/FM channel's carrier tracking loop bandwidth to the suggested value
+  // when it is 1000 Hz or more away; only with the option "EnableIFCarCFAlg" on.
+  void AutoAdjustIfTrackLoopBw();
+  // Every 0.1 s: on a dual PCM/FM post-D card (mode 12) with Route Mode 1, the combined output
+  // follows channel B when its post-D Eb/No is strictly above channel A's.
+  void UpdateDualPcmFmOutputSelect();
+  // ---- End of automatic adjustments -------------------------------------------------------------
 
   // What a setter works through for one (card, channel).
   struct Context {

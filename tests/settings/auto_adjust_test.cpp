@@ -1,0 +1,343 @@
+// The set manager's automatic adjustments against one card of the simulated device library: the
+// PCM/FM carrier tracking-loop adjustment (threshold, gating, log line) and the output selection
+// of a combined dual PCM/FM card (FPGA-0 register 0xB00 read back from the card).
+#include "settings/auto_adjust.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "card/card_routines.h"
+#include "card/fpga_image_header.h"
+#include "card/hwcfg_manager.h"
+#include "card/kr20card.h"
+#include "card/mode_routines.h"
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "settings/set_manager.h"
+#include "support/log_capture.h"
+
+namespace {
+
+template <class T>
+T Value(T field) {
+  return field;
+}
+
+std::string SimFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+void ResetSimLibrary(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << path;
+  void* symbol = dlsym(handle, "QuorxSim_Reset");
+  ASSERT_NE(symbol, nullptr);
+  void (*reset)() = nullptr;
+  std::memcpy(&reset, &symbol, sizeof reset);
+  reset();
+  dlclose(handle);
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+  return std::find(lines.begin(), lines.end(), text) != lines.end();
+}
+
+std::size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& head) {
+  return static_cast<std::size_t>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(head, 0) == 0; }));
+}
+
+constexpr char kLogHead[] = "Auto IF TRK LBW adjusted for card ";
+
+// Span option 5 % and 1 Mbps: with no measured spread the suggestion is 50 kHz.
+constexpr double kSpanPct = 5.0;
+constexpr std::int32_t kBitRate = 1'000'000;
+constexpr double kSuggestedHz = 50'000.0;
+
+class AutoAdjustTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& chipVariant, int mode) {
+    sim_ = SimFolder();
+    if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
+    ASSERT_TRUE(testsupport::WriteWholeFile(program_ / "VirtualHardware.cfg",
+                                            "[General]\nCards=1\nSeed=5\n[Card_0]\nChipVariant=" + chipVariant +
+                                                "\nFpgaMode=" + std::to_string(mode) +
+                                                "\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
+    ResetSimLibrary(sim_ + "/librtZp903x.so");
+    cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
+    ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
+    ASSERT_TRUE(cards_->OpenCards(false, 1));
+    ASSERT_TRUE(cards_->Card(0)->IsReady());
+    hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
+    hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {-1, -1}};
+    options_ = std::make_unique<config::kr20optionclass>(false);
+    options_->Info().EnableIFCarCFAlg = 1;
+    options_->Info().IfCarCfSpanPct = kSpanPct;
+    gRtl20Mgr = cards_.get();
+    gHwCfgMgr = hwcfg_.get();
+    config::gApp.Options = options_.get();
+    config::gApp.DebugMode = 0;
+    manager_ = std::make_unique<kr20setmgrclass>();
+  }
+  void TearDown() override {
+    manager_.reset();
+    config::gApp.DebugMode = 0;
+    config::gApp.Options = nullptr;
+    gHwCfgMgr = nullptr;
+    gRtl20Mgr = nullptr;
+    options_.reset();
+    hwcfg_.reset();
+    cards_.reset();
+  }
+  card::kr20cardclass& Card() { return *cards_->Card(0); }
+  card::CardSetupRecord& Rec() { return Card().Setup(); }
+
+  // Both PCM/FM channels at 1 Mbps with a free (measured) tracking loop: channel `channel` holds
+  // `currentHz` in the card and the setup, the other channel exactly the suggestion.
+  void PrepareTrackLoops(int channel, double currentHz) {
+    for (int ch = 0; ch < 2; ++ch) {
+      const double hz = ch == channel ? currentHz : kSuggestedHz;
+      Rec().Receiver[ch].XmitterIsDigital = 0;
+      Rec().Receiver[ch].BitSync[0].Bitrate = kBitRate;
+      Rec().Receiver[ch].CarrierTrkLoopBandwidthHz = hz;
+      Card().FmRx_SetCarrierTrackingLoopBandwidthInHz(ch, hz);
+    }
+  }
+  void ExpectTrackLoop(int channel, double hz) {
+    EXPECT_DOUBLE_EQ(Card().FmRx_GetCarrierTrackingLoopBandwidthInHz(channel), hz) << "channel " << channel;
+    EXPECT_DOUBLE_EQ(Value(Rec().Receiver[channel].CarrierTrkLoopBandwidthHz), hz) << "channel " << channel;
+  }
+
+  std::uint32_t RoutingRegister() {
+    std::array<std::uint32_t, 1> value{0xDEADBEEFu};
+    EXPECT_TRUE(Card().Dtrd_PeekRegOnFpga(0, card::kFpga0RoutingRegister, value, 1));
+    return value[0];
+  }
+  void PokeRoutingRegister(std::uint32_t value) {
+    ASSERT_TRUE(Card().Dtrd_PokeRegOnFpga(0, card::kFpga0RoutingRegister, value));
+  }
+  // Decoys in the fields the selection must not read (channel B of record 0, A of record 1).
+  void SetPostDEbNo(double chanA, double chanB) {
+    manager_->StatusRecord(0, 0).PostD.ChanAEbNoDb = chanA;
+    manager_->StatusRecord(0, 0).PostD.ChanBEbNoDb = -50.0;
+    manager_->StatusRecord(0, 1).PostD.ChanAEbNoDb = 50.0;
+    manager_->StatusRecord(0, 1).PostD.ChanBEbNoDb = chanB;
+  }
+
+  testsupport::LoggedProgramFolder program_;
+  std::string sim_;
+  std::unique_ptr<quorxrtl20mgrclass> cards_;
+  std::unique_ptr<quorxhwcfgmgrclass> hwcfg_;
+  std::unique_ptr<config::kr20optionclass> options_;
+  std::unique_ptr<kr20setmgrclass> manager_;
+};
+
+// ---- Decision rules without a card -----------------------------------------------------------
+
+TEST(AutoAdjustRules, ThresholdIsInclusiveAndSymmetric) {
+  EXPECT_FALSE(settings::TrackLoopBwNeedsAdjust(50'999.9, 50'000.0));
+  EXPECT_FALSE(settings::TrackLoopBwNeedsAdjust(49'000.1, 50'000.0));
+  EXPECT_TRUE(settings::TrackLoopBwNeedsAdjust(51'000.0, 50'000.0));
+  EXPECT_TRUE(settings::TrackLoopBwNeedsAdjust(49'000.0, 50'000.0));
+}
+
+TEST(AutoAdjustRules, MeasuredSpreadNeedsBothExtremes) {
+  settings::ChannelStatusRecord record{};
+  EXPECT_EQ(settings::MeasuredCarrierSpreadMhz(record), 0.0);
+  record.Receiver.HighestSignalFreqHz = 70'020'000.0;
+  EXPECT_EQ(settings::MeasuredCarrierSpreadMhz(record), 0.0);
+  record.Receiver.LowestSignalFreqHz = 69'990'000.0;
+  EXPECT_DOUBLE_EQ(settings::MeasuredCarrierSpreadMhz(record), 0.03);
+  record.Receiver.LowestSignalFreqHz = 70'030'000.0;  // inverted extremes are no spread
+  EXPECT_EQ(settings::MeasuredCarrierSpreadMhz(record), 0.0);
+}
+
+TEST(AutoAdjustRules, LogTextCutsNumbersToTheirWidths) {
+  // 123456.789012 MHz has 13 characters; only 12 are kept.
+  EXPECT_EQ(settings::TrackLoopBwAdjustLogText(5, 0, 123'456'789'012.0, 0.0),
+            "Auto IF TRK LBW adjusted for card 6 Channel 1 :  suggested = 123456.78901   current = 0.000000   "
+            "dcurrent = 123456.78901   setting to = 123456.78901     (all in MHz)");
+}
+
+TEST(AutoAdjustRules, EqualEbNoKeepsChannelA) {
+  EXPECT_FALSE(settings::SelectsChannelB(8.0, 8.0));
+  EXPECT_FALSE(settings::SelectsChannelB(8.0, 7.9));
+  EXPECT_TRUE(settings::SelectsChannelB(8.0, 8.1));
+}
+
+// ---- Tracking-loop adjustment --------------------------------------------------------------
+
+TEST_F(AutoAdjustTest, TrackLoopMovesOnlyFrom1000HzAway) {
+  Start("NO", 2);  // PCM/FM + PCM/FM
+  Rec().RouteInfo.RouteMode = 0;
+  for (int channel = 0; channel < 2; ++channel) {
+    SCOPED_TRACE(channel);
+    PrepareTrackLoops(channel, kSuggestedHz + 999.9);
+    manager_->AutoAdjustIfTrackLoopBw();
+    ExpectTrackLoop(channel, kSuggestedHz + 999.9);
+    PrepareTrackLoops(channel, kSuggestedHz - 999.9);
+    manager_->AutoAdjustIfTrackLoopBw();
+    ExpectTrackLoop(channel, kSuggestedHz - 999.9);
+
+    PrepareTrackLoops(channel, kSuggestedHz + 1000.0);
+    Card().FmRx_SetCarrierTrackingLoopBandwidthInHz(settings::OtherChannel(channel), 7'777.0);
+    manager_->AutoAdjustIfTrackLoopBw();
+    ExpectTrackLoop(channel, kSuggestedHz);
+    // Route Mode 0: the other channel, already at the suggestion, gets no call.
+    EXPECT_DOUBLE_EQ(Card().FmRx_GetCarrierTrackingLoopBandwidthInHz(settings::OtherChannel(channel)), 7'777.0);
+    PrepareTrackLoops(channel, kSuggestedHz - 1000.0);
+    manager_->AutoAdjustIfTrackLoopBw();
+    ExpectTrackLoop(channel, kSuggestedHz);
+  }
+  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 0u);  // not in debug mode
+}
+
+TEST_F(AutoAdjustTest, SuggestionFollowsTheMeasuredCarrierSpread) {
+  Start("NO", 2);
+  Rec().RouteInfo.RouteMode = 0;
+  PrepareTrackLoops(1, kSuggestedHz);
+  manager_->StatusRecord(0, 1).Receiver.HighestSignalFreqHz = 70'020'000.0;
+  manager_->StatusRecord(0, 1).Receiver.LowestSignalFreqHz = 69'990'000.0;
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(1, 30'000.0);
+  ExpectTrackLoop(0, kSuggestedHz);
+}
+
+TEST_F(AutoAdjustTest, BitRateBasedChannelsAreNotLookedAt) {
+  Start("NO", 2);
+  Rec().RouteInfo.RouteMode = 0;
+  PrepareTrackLoops(0, 5'000.0);
+  Rec().Receiver[0].XmitterIsDigital = 1;
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, 5'000.0);
+}
+
+TEST_F(AutoAdjustTest, RouteMode2MirrorsTheAdjustment) {
+  Start("NO", 2);
+  Rec().RouteInfo.RouteMode = 2;
+  PrepareTrackLoops(0, 5'000.0);
+  Rec().Receiver[1].CarrierTrkLoopBandwidthHz = 5'000.0;
+  Card().FmRx_SetCarrierTrackingLoopBandwidthInHz(1, 5'000.0);
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, kSuggestedHz);
+  ExpectTrackLoop(1, kSuggestedHz);
+}
+
+TEST_F(AutoAdjustTest, RouteMode1CardIsLeftOnBothChannels) {
+  Start("NO", 2);
+  Rec().RouteInfo.RouteMode = 1;
+  for (int channel = 0; channel < 2; ++channel) {
+    SCOPED_TRACE(channel);
+    PrepareTrackLoops(channel, 5'000.0);
+    manager_->AutoAdjustIfTrackLoopBw();
+    ExpectTrackLoop(channel, 5'000.0);
+  }
+}
+
+TEST_F(AutoAdjustTest, OptionOffDoesNothing) {
+  Start("NO", 2);
+  Rec().RouteInfo.RouteMode = 0;
+  config::gApp.DebugMode = 1;
+  PrepareTrackLoops(0, 5'000.0);
+  Rec().Receiver[1].CarrierTrkLoopBandwidthHz = 9'000.0;
+  Card().FmRx_SetCarrierTrackingLoopBandwidthInHz(1, 9'000.0);
+  options_->Info().EnableIFCarCFAlg = 0;
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, 5'000.0);
+  ExpectTrackLoop(1, 9'000.0);
+  config::gApp.Options = nullptr;  // no options at all: off as well
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, 5'000.0);
+  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 0u);
+  // The option back on acts on the same state, so the above was the option's doing.
+  config::gApp.Options = options_.get();
+  options_->Info().EnableIFCarCFAlg = 1;
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, kSuggestedHz);
+  ExpectTrackLoop(1, kSuggestedHz);
+}
+
+TEST_F(AutoAdjustTest, DebugModeLogsTheAdjustmentExactly) {
+  Start("NO", 2);
+  Rec().RouteInfo.RouteMode = 0;
+  config::gApp.DebugMode = 1;
+  PrepareTrackLoops(1, 20'000.0);
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(1, kSuggestedHz);
+  const std::string expected =
+      "Auto IF TRK LBW adjusted for card 1 Channel 2 :  suggested = 0.050000   current = 0.020000   dcurrent = "
+      "0.030000   setting to = 0.050000     (all in MHz)";
+  EXPECT_TRUE(Contains(program_.LogTexts(), expected));
+  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 1u);
+  // The line's number is the channel index.
+  const std::vector<std::string> lines = program_.LogLines();
+  const auto line = std::find_if(lines.begin(), lines.end(),
+                                 [&](const std::string& l) { return l.find(expected) != std::string::npos; });
+  ASSERT_NE(line, lines.end());
+  EXPECT_EQ(line->substr(0, 8), "000001  ");
+  // Nothing more once the value sits at the suggestion.
+  manager_->AutoAdjustIfTrackLoopBw();
+  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 1u);
+}
+
+// ---- Output selection of a combined dual PCM/FM card ------------------------------------------
+
+TEST_F(AutoAdjustTest, DualPcmFmOutputFollowsTheBetterEbNo) {
+  Start("YES", 12);  // two PCM/FM receivers with a post-D combiner
+  ASSERT_EQ(card::DeriveOperationalMode(Card().CardInfo(), cards_->ChipVariant(0)), 12);
+  constexpr std::uint32_t kOther = 1u << 8;  // a bit the selection must keep
+  const std::uint32_t select = card::kRoutingSelectEnable | card::kRoutingCombinedOnCh2;
+  // The tracking-loop option does not gate the selection.
+  for (std::uint8_t option : {std::uint8_t{0}, std::uint8_t{1}}) {
+    SCOPED_TRACE(static_cast<int>(option));
+    options_->Info().EnableIFCarCFAlg = option;
+    Rec().RouteInfo.RouteMode = 1;
+    PokeRoutingRegister(kOther);
+    SetPostDEbNo(10.0, 12.0);
+    manager_->UpdateDualPcmFmOutputSelect();
+    EXPECT_EQ(RoutingRegister() & (select | kOther), select | kOther);
+
+    SetPostDEbNo(12.0, 12.0);  // equal: channel A
+    manager_->UpdateDualPcmFmOutputSelect();
+    EXPECT_EQ(RoutingRegister() & (select | kOther), card::kRoutingSelectEnable | kOther);
+
+    SetPostDEbNo(12.0, 12.5);
+    manager_->UpdateDualPcmFmOutputSelect();
+    EXPECT_EQ(RoutingRegister() & select, select);
+    SetPostDEbNo(12.0, 3.0);
+    manager_->UpdateDualPcmFmOutputSelect();
+    EXPECT_EQ(RoutingRegister() & select, card::kRoutingSelectEnable);
+
+    // Another Route Mode: the register is not touched.
+    Rec().RouteInfo.RouteMode = 2;
+    PokeRoutingRegister(kOther);
+    SetPostDEbNo(10.0, 12.0);
+    manager_->UpdateDualPcmFmOutputSelect();
+    EXPECT_EQ(RoutingRegister(), kOther);
+  }
+}
+
+TEST_F(AutoAdjustTest, OtherPersonalitiesAreNotSelected) {
+  Start("YES", 11);  // two PCM/FM receivers without the post-D combiner
+  Rec().RouteInfo.RouteMode = 1;
+  PokeRoutingRegister(0);
+  SetPostDEbNo(10.0, 12.0);
+  manager_->UpdateDualPcmFmOutputSelect();
+  EXPECT_EQ(RoutingRegister(), 0u);
+}
+
+}  // namespace
