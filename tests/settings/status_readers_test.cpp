@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "card/card_routines.h"
 #include "card/dncvt_manager.h"
@@ -449,6 +450,100 @@ TEST_F(StatusReadersTest, PcmFmChannelNameAndLockFromTheRegisterFlag) {
   EXPECT_EQ(Value(s.BitSync1.Locked), (status[0] & card::fmrx_reg::kStatusBitSyncLocked) != 0 ? 1 : 0);
   EXPECT_NEAR(Value(s.BitSync1.EbNoDb), Card().FmRx_GetBitSyncSignalEbNo(1), 1.5);
   EXPECT_EQ(Value(s.BitSync1.BitRate), Value(s.BitSync1.SymbolRate));  // not doubled
+}
+
+// The pulse drops the transmitter-is-digital flag back to off: a flag set beforehand shows whether
+// a pulse was given.
+TEST_F(StatusReadersTest, XmitterIsDigitalPulseOnAWeakOrUnlockedPcmFmBitSync) {
+  Start("NO", 1, kPskSignal, "70e6, -40, FM, 1e6, 14, NRZL");  // PSK + PCM/FM
+  ASSERT_TRUE(card::IsPcmFmChannel(0, 1));
+  auto pulsed = [&](std::uint8_t locked, double ebNo) {
+    settings::BitSyncStatusBlock bs = Status(1).BitSync1;
+    bs.Locked = locked;
+    bs.EbNoDb = ebNo;
+    Status(1).BitSync1 = bs;
+    Card().FmRx_SetXmitterIsDigital(1, true);
+    EXPECT_TRUE(Card().FmRx_GetXmitterIsDigital(1));
+    manager_->CheckFmXmitterIsDigital();
+    return !Card().FmRx_GetXmitterIsDigital(1);
+  };
+  EXPECT_TRUE(pulsed(0, 20.0));   // not locked
+  EXPECT_TRUE(pulsed(1, 6.0));    // Eb/No at most 6 dB
+  EXPECT_FALSE(pulsed(1, 6.1));   // locked and strong, no request
+  Card().SetPulseRequest(1, true);
+  EXPECT_TRUE(pulsed(1, 6.1));    // the request gives the pulse once
+  EXPECT_FALSE(Card().PulseRequest(1));
+  EXPECT_FALSE(pulsed(1, 6.1));
+  // A weak bit sync pulses without touching a pending request.
+  Card().SetPulseRequest(1, true);
+  EXPECT_TRUE(pulsed(1, 3.0));
+  EXPECT_TRUE(Card().PulseRequest(1));
+}
+
+TEST_F(StatusReadersTest, PreDNoiseReadFailureIsLoggedAndKeepsTheOldValues) {
+  Start("YES", 5, kPskSignal, kPskSignal);  // pre-D combiner
+  settings::PreDStatusBlock marked = Status(0).PreD;
+  marked.ChanAMeasuredNoise = 12.5;
+  marked.ChanBMeasuredNoise = 13.5;
+  Status(0).PreD = marked;
+  // The library drops the card: its link is down and no reading can be made.
+  auto close = SimHook<int (*)(int)>(sim_ + "/librtZp903x.so", "Zp90_Card_Close");
+  auto open = SimHook<int (*)(int)>(sim_ + "/librtZp903x.so", "Zp90_Card_Open");
+  ASSERT_NE(close, nullptr);
+  ASSERT_NE(open, nullptr);
+  ASSERT_EQ(close(0), 0);
+  manager_->GetPreDStatusInfo(0);
+  EXPECT_EQ(open(0), 0);
+  EXPECT_EQ(Value(Status(0).PreD.ChanAMeasuredNoise), 12.5);
+  EXPECT_EQ(Value(Status(0).PreD.ChanBMeasuredNoise), 13.5);
+  const std::vector<std::string> texts = program_.LogTexts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back(),
+            "Kr20SetMgrUnit :: kr20setmgrclass::GetPreDStatusInfo :: RTL Fail on PreD Get Measured Noise");
+}
+
+TEST_F(StatusReadersTest, MultiHCpmReceiverFillsItsBlockAndBitSyncStream1) {
+  Start("YES", 14, "70.1e6, -50, MHCPM, 2e6, 12, NRZL", "NONE");
+  ASSERT_TRUE(card::IsMultiHCpmChannel(0, 0));
+  Card().MhCpmRx_SetTotalSetup(0, "NRZL", false, "RISING_EDGE", "NRZL", 2e6, 200e3, 70.0, 1.0, 1.0);
+  settings::BitSyncStatusBlock marked = Status(0).BitSync1;
+  marked.EbNoDb = 99.0;
+  marked.PcmOutputCode = 4;
+  Status(0).BitSync1 = marked;
+  Advance(0.5);
+  manager_->RefreshChannelStatus();
+  card::MhCpmStatusValues values;
+  ASSERT_TRUE(Card().MhCpmRx_GetStatusValues(0, values));
+  ASSERT_GT(values.LockState, 1);
+  const ChannelStatusRecord& s = Status(0);
+  EXPECT_EQ(Text(s.Receiver.ReceiverName), "MH_CPM");
+  EXPECT_EQ(Value(s.Receiver.MhCpmLockState), values.LockState);
+  EXPECT_EQ(Value(s.Receiver.CarrierLocked), values.CarrierLocked ? 1 : 0);
+  EXPECT_NEAR(Value(s.Receiver.CarrierFreqMhz), values.CarrierFreqMhz, 1e-3);
+  EXPECT_EQ(DoubleAt(s, 159 + 113), Value(s.Receiver.CarrierFreqMhz) * 1'000'000.0);
+  EXPECT_EQ(DoubleAt(s, 159 + 65), Value(s.Receiver.CarrierFreqMhz));
+  EXPECT_EQ(ByteAt(s, 159 + 64), Value(s.Receiver.CarrierLocked));
+  const settings::BitSyncStatusBlock bs = s.BitSync1;
+  EXPECT_EQ(Value(bs.Locked), 1);
+  EXPECT_EQ(ByteAt(s, 410), 1);
+  EXPECT_NEAR(Value(bs.BitRate), values.BitRate, 50.0);
+  EXPECT_EQ(Value(bs.SymbolRate), Value(bs.BitRate));
+  EXPECT_EQ(Text(bs.PcmInputCode), "NRZL");
+  // The bit-sync reader does not run for this family.
+  EXPECT_EQ(Value(bs.EbNoDb), 99.0);
+  EXPECT_EQ(Value(bs.PcmOutputCode), 4);
+  EXPECT_EQ(Flight(0).BitSyncLock, 1);
+
+  // Tuned 5 MHz off the carrier the lock state drops to 1 or below: the stream counts as unlocked.
+  Card().MhCpmRx_SetTotalSetup(0, "NRZL", false, "RISING_EDGE", "NRZL", 2e6, 200e3, 75.0, 1.0, 1.0);
+  Advance(0.5);
+  manager_->RefreshChannelStatus();
+  ASSERT_TRUE(Card().MhCpmRx_GetStatusValues(0, values));
+  ASSERT_LE(values.LockState, 1);
+  EXPECT_EQ(Value(Status(0).Receiver.MhCpmLockState), values.LockState);
+  EXPECT_EQ(Value(Status(0).BitSync1.Locked), 0);
+  EXPECT_EQ(ByteAt(Status(0), 410), 0);
+  EXPECT_EQ(Flight(0).BitSyncLock, 0);
 }
 
 // ---- Demo mode ---------------------------------------------------------------------------------------
