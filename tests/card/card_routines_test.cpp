@@ -1,6 +1,5 @@
-// The card-indexed routines over cards held by the card run-time manager: demo cards (simulated,
-// no library) for capabilities, families, routing and the IF receiver logic; cards of the
-// simulated device library where a value must reach the card.
+// The card-indexed routines: demo cards for capabilities, families, routing and the IF receiver
+// logic; a card of the simulated device library where a value must reach the card.
 #include "card_test_support.h"
 #include "card/card_routines.h"
 
@@ -9,11 +8,9 @@
 #include <stdlib.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "card/dncvt_manager.h"
@@ -366,13 +363,8 @@ class ReadyCardTest : public ::testing::Test {
     setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
     ASSERT_TRUE(testsupport::WriteWholeFile(program_ / "VirtualHardware.cfg",
                                             "[General]\nCards=1\nSeed=5\n[Card_0]\nChipVariant=NO\nFpgaMode=0\n"));
-    void* handle = dlopen((sim + "/librtZp903x.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = ResetSimLibrary(sim);
     ASSERT_NE(handle, nullptr);
-    void* symbol = dlsym(handle, "QuorxSim_Reset");
-    ASSERT_NE(symbol, nullptr);
-    void (*reset)() = nullptr;
-    std::memcpy(&reset, &symbol, sizeof reset);
-    reset();
     dlclose(handle);
     manager_ = std::make_unique<quorxrtl20mgrclass>(sim);
     ASSERT_TRUE(manager_->DoAfterHwCfgMgrLoaded());

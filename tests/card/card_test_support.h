@@ -1,6 +1,9 @@
 #pragma once
 // Helpers shared by the card layer's tests.
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -24,6 +27,18 @@ inline std::string SimFolder() {
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+// Opens a simulated device library and resets it (it reads its configuration again); null when
+// that fails. The caller closes the handle, or keeps it so that a later load binds this same state.
+inline void* ResetSimLibrary(const std::string& sim, const std::string& file = "librtZp903x.so") {
+  void* handle = dlopen((sim + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* symbol = handle != nullptr ? dlsym(handle, "QuorxSim_Reset") : nullptr;
+  if (symbol == nullptr) return nullptr;
+  void (*reset)() = nullptr;
+  std::memcpy(&reset, &symbol, sizeof reset);
+  reset();
+  return handle;
 }
 
 inline bool HasLine(const testsupport::LoggedProgramFolder& program, const std::string& text) {

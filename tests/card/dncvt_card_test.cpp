@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,12 +63,7 @@ class FakeDnCvt {
     return failing;
   }
   int Dispatch(DnCvtEntry e, int card) { return Done(e, card, {}); }
-  int Dispatch(DnCvtEntry e, int card, int* out) {
-    calls.push_back({e, card, {}});
-    if (failing != 0) return failing;
-    *out = channels;
-    return kDevOk;
-  }
+  int Dispatch(DnCvtEntry e, int card, int* out) { return Answer(e, card, {}, out, channels); }
   int Dispatch(DnCvtEntry e, int card, int channel, int value) {
     return Done(e, card, {std::to_string(channel), std::to_string(value)});
   }
@@ -77,30 +71,16 @@ class FakeDnCvt {
     return Done(e, card, {std::to_string(channel), std::to_string(value)});
   }
   int Dispatch(DnCvtEntry e, int card, int channel, double* out) {
-    calls.push_back({e, card, {std::to_string(channel)}});
-    if (failing != 0) return failing;
-    *out = e == DnCvtEntry::ReadStrength ? -61.5 : 0.05;
-    return kDevOk;
+    return Answer(e, card, {std::to_string(channel)}, out, e == DnCvtEntry::ReadStrength ? -61.5 : 0.05);
   }
-  int Dispatch(DnCvtEntry e, int card, int channel, int* out) {
-    calls.push_back({e, card, {std::to_string(channel)}});
-    if (failing != 0) return failing;
-    *out = 30;
-    return kDevOk;
-  }
+  int Dispatch(DnCvtEntry e, int card, int channel, int* out) { return Answer(e, card, {std::to_string(channel)}, out, 30); }
   int Dispatch(DnCvtEntry e, int card, int channel, unsigned char* out) {
-    calls.push_back({e, card, {std::to_string(channel)}});
-    if (failing != 0) return failing;
-    *out = 0x81;
-    return kDevOk;
+    return Answer(e, card, {std::to_string(channel)}, out, static_cast<unsigned char>(0x81));
   }
   int Dispatch(DnCvtEntry e, int card, int channel, unsigned char* a, unsigned char* b, unsigned char* c) {
-    calls.push_back({e, card, {std::to_string(channel)}});
-    if (failing != 0) return failing;
-    *a = 1;
-    *b = 0;
-    *c = 1;
-    return kDevOk;
+    Answer(e, card, {std::to_string(channel)}, b, static_cast<unsigned char>(0));
+    if (failing == 0) *a = *c = 1;
+    return failing;
   }
   int Dispatch(DnCvtEntry e, int card, int channel, double* values, int capacity, int* count) {
     calls.push_back({e, card, {std::to_string(channel), std::to_string(capacity)}});
@@ -136,6 +116,12 @@ class FakeDnCvt {
   };
   int Done(DnCvtEntry e, int card, std::vector<std::string> args) {
     calls.push_back({e, card, std::move(args)});
+    return failing;
+  }
+  template <class T>
+  int Answer(DnCvtEntry e, int card, std::vector<std::string> args, T* out, T value) {
+    calls.push_back({e, card, std::move(args)});
+    if (failing == 0) *out = value;
     return failing;
   }
   FakeDnCvt* previous_;
@@ -255,9 +241,7 @@ TEST_F(DnCvtCardTest, ReadingsLeaveTheirOutputsAloneWhenTheyFail) {
   EXPECT_TRUE(card.ReadStrength(1, dbm));
   EXPECT_EQ(dbm, -61.5);
   EXPECT_TRUE(card.ReadPllStatus(1, pll[0], pll[1], pll[2]));
-  EXPECT_EQ(pll[0], 1);
-  EXPECT_EQ(pll[1], 0);
-  EXPECT_EQ(pll[2], 1);
+  EXPECT_EQ(std::vector<int>(pll, pll + 3), (std::vector<int>{1, 0, 1}));
   EXPECT_TRUE(card.ReadAmFrequency(0, hz));
   EXPECT_EQ(hz, 30);
   EXPECT_TRUE(card.ReadAmIndex(0, index));
@@ -266,11 +250,7 @@ TEST_F(DnCvtCardTest, ReadingsLeaveTheirOutputsAloneWhenTheyFail) {
   EXPECT_EQ(status, 0x81);
 
   fake.failing = kDevHardwareError;
-  dbm = 1.0;
-  pll[0] = 7;
-  hz = 2;
-  index = 3.0;
-  status = 4;
+  dbm = 1.0, pll[0] = 7, hz = 2, index = 3.0, status = 4;
   EXPECT_FALSE(card.ReadStrength(1, dbm));
   EXPECT_FALSE(card.ReadPllStatus(1, pll[0], pll[1], pll[2]));
   EXPECT_FALSE(card.ReadAmFrequency(0, hz));

@@ -1,7 +1,5 @@
-// The down-converter manager against the simulated converter libraries (devicesim/, built beside
-// this test program): the table of twelve and its clamp, setters that reach the converter and
-// store into the record, readers, tuning inside the bands, refused indices, and the simulated
-// converters of demo mode. Library cases are skipped when the libraries have not been built.
+// The down-converter manager, against the simulated converter libraries (skipped when not built)
+// and with the simulated converters of demo mode.
 #include "card_test_support.h"
 #include "card/dncvt_manager.h"
 
@@ -13,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "card/hwcfg_manager.h"
@@ -22,18 +19,6 @@
 
 namespace card {
 namespace {
-
-// Makes the simulated library read its configuration again (its state outlives a dlclose).
-void ResetSimLibrary(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr) << path;
-  void* symbol = dlsym(handle, "QuorxSim_Reset");
-  ASSERT_NE(symbol, nullptr);
-  void (*reset)() = nullptr;
-  std::memcpy(&reset, &symbol, sizeof reset);
-  reset();
-  dlclose(handle);
-}
 
 HwCfgEnableRecord Live() { return HwCfgEnableRecord{1, 0, 1}; }
 HwCfgEnableRecord Off() { return HwCfgEnableRecord{0, 0, 1}; }
@@ -47,8 +32,11 @@ class DnCvtManagerSimTest : public ::testing::Test {
   }
   void Configure(const std::string& converters) {
     ASSERT_TRUE(testsupport::WriteWholeFile(program / "VirtualHardware.cfg", "[DownConverters]\n" + converters));
-    ResetSimLibrary(folder_ + "/libKr12V2_Dll.so");
-    ResetSimLibrary(folder_ + "/libKr14P3_Dll.so");
+    for (const char* file : {"libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
+      void* handle = ResetSimLibrary(folder_, file);
+      ASSERT_NE(handle, nullptr) << file;
+      dlclose(handle);
+    }
   }
 
   testsupport::LoggedProgramFolder program;
@@ -90,8 +78,7 @@ TEST_F(DnCvtManagerSimTest, MoreThanTwelveChannelsAreClampedWithOneLine) {
   EXPECT_EQ(mgr.NumKr12Channels, 12);
   EXPECT_EQ(mgr.NumKr14Channels, 0);
   const std::vector<std::string> texts = program.LogTexts();
-  EXPECT_EQ(std::count(texts.begin(), texts.end(), "18 down-converter channels found, only the first 12 are used"),
-            1);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "18 down-converter channels found, only the first 12 are used"), 1);
 }
 
 TEST_F(DnCvtManagerSimTest, SettersReachTheConverterAndStoreIntoTheRecord) {
@@ -155,8 +142,6 @@ TEST_F(DnCvtManagerSimTest, ProbeCountsTheCardsOfEachLibrary) {
   EXPECT_EQ(mgr.ProbeKr12Cards(), 3);
   EXPECT_EQ(mgr.ProbeKr14Cards(), 2);
 }
-
-// ---- Without libraries ---------------------------------------------------------------------------
 
 TEST(DnCvtManager, InvalidIndicesAreRefusedAndChangeNothing) {
   testsupport::LoggedProgramFolder program;

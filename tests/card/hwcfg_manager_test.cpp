@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -23,10 +23,15 @@ namespace {
 using testsupport::ReadWholeFile;
 using testsupport::WriteWholeFile;
 
-// Packed fields are compared by value, never bound to a reference.
 std::string ConfigFile(const testsupport::LoggedProgramFolder& program) {
   return program / "SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg";
 }
+
+// The records as plain numbers, for one comparison each.
+using Enable = std::array<int, 3>;   // Enabled, Simulated, NumToSimulate
+using CardSet = std::array<int, 4>;  // CardIndex, NumDnCvts, DnCvtIndex0, DnCvtIndex1
+Enable Of(HwCfgEnableRecord r) { return {r.Enabled, r.Simulated, r.NumToSimulate}; }
+CardSet Of(HwCfgCardSetRecord r) { return {r.CardIndex, r.NumDnCvts, r.DnCvtIndex[0], r.DnCvtIndex[1]}; }
 
 bool WriteConfig(const testsupport::LoggedProgramFolder& program, const std::string& text) {
   std::filesystem::create_directories(program / "SYSTEM/HARDWARECONFIGURATION");
@@ -44,8 +49,6 @@ constexpr const char* kDefaultFile =
     "[CardSet_4]\r\nCardIndex=4\r\nNumDnCvts=2\r\nDnCvtIndex0=8\r\nDnCvtIndex1=9\r\n"
     "[CardSet_5]\r\nCardIndex=5\r\nNumDnCvts=2\r\nDnCvtIndex0=10\r\nDnCvtIndex1=11\r\n";
 
-// ---- The configuration file ------------------------------------------------------------------
-
 TEST(HwCfgFile, MissingFileGivesDefaultsAndSavesTheDefaultBytes) {
   testsupport::LoggedProgramFolder program;
   quorxhwcfgmgrclass mgr;
@@ -54,9 +57,7 @@ TEST(HwCfgFile, MissingFileGivesDefaultsAndSavesTheDefaultBytes) {
   EXPECT_FALSE(mgr.LoadConfigFile());
   EXPECT_TRUE(HasLine(program, program.Path() + "/SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg not found, "
                                                 "hardware configuration defaults used"));
-  const HwCfgEnableRecord kr20 = mgr.EnableRecords[kHwCfgKr20];
-  EXPECT_EQ(kr20.Enabled, 1);
-  EXPECT_EQ(kr20.Simulated, 0);
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr20]), (Enable{1, 0, 1}));
   EXPECT_EQ(mgr.Kr20SimulatedFlag, 0);
   EXPECT_EQ(mgr.AnySimulatedFlag, 0);
 
@@ -95,20 +96,10 @@ TEST(HwCfgFile, BadValuesAreLoggedAndReplaced) {
                           "[CardSet_1]\r\nNumDnCvts=5\r\nDnCvtIndex0=4\r\n"));
   quorxhwcfgmgrclass mgr;
   ASSERT_TRUE(mgr.LoadConfigFile());
-  const HwCfgEnableRecord kr20 = mgr.EnableRecords[kHwCfgKr20];
-  EXPECT_EQ(Value(kr20.NumToSimulate), 1);
-  const HwCfgEnableRecord kr12 = mgr.EnableRecords[kHwCfgKr12];
-  EXPECT_EQ(kr12.Enabled, 0);
-  const HwCfgCardSetRecord card0 = mgr.CardSetRecords[0];
-  EXPECT_EQ(Value(card0.CardIndex), 0);
-  EXPECT_EQ(Value(card0.DnCvtIndex[0]), -1);
-  EXPECT_EQ(Value(card0.DnCvtIndex[1]), 4);
-  EXPECT_EQ(Value(card0.NumDnCvts), 1);
-  // Converter 4 is already card 0's: card 1 channel 0 loses it.
-  const HwCfgCardSetRecord card1 = mgr.CardSetRecords[1];
-  EXPECT_EQ(Value(card1.DnCvtIndex[0]), -1);
-  EXPECT_EQ(Value(card1.DnCvtIndex[1]), 3);
-  EXPECT_EQ(Value(card1.NumDnCvts), 1);
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr20]), (Enable{1, 0, 1}));
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr12]), (Enable{0, 0, 1}));
+  EXPECT_EQ(Of(mgr.CardSetRecords[0]), (CardSet{0, 1, -1, 4}));
+  EXPECT_EQ(Of(mgr.CardSetRecords[1]), (CardSet{1, 1, -1, 3}));  // converter 4 is card 0's already
 
   EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [Kr20] NumToSimulate=9 out of range, default kept"));
   EXPECT_TRUE(HasLine(program, "Kr20HwCfg.cfg [CardSet_0] CardIndex=3 out of range, card index kept"));
@@ -118,9 +109,7 @@ TEST(HwCfgFile, BadValuesAreLoggedAndReplaced) {
                                "another channel, not used"));
 }
 
-// ---- Markers and demo mode ---------------------------------------------------------------------
-
-TEST(HwCfgMarkers, WrittenWithTheirCountAndRemoved) {
+TEST(HwCfgMarkers, WrittenWithTheirCountReadInRangeAndRemoved) {
   testsupport::LoggedProgramFolder program;
   const std::string marker = program / "SYSTEM/HARDWARECONFIGURATION/Kr12V2_Dll.SIM";
   ASSERT_TRUE(WriteSimulationMarkerFile(true, 3, kKr12SimMarkerFile));
@@ -135,12 +124,10 @@ TEST(HwCfgMarkers, WrittenWithTheirCountAndRemoved) {
   EXPECT_TRUE(HasLine(program, "Simulation marker Kr12V2_Dll.SIM deleted"));
   EXPECT_FALSE(ReadSimulationMarkerFile(kKr12SimMarkerFile, 8, count));
   EXPECT_TRUE(WriteSimulationMarkerFile(false, 0, kKr12SimMarkerFile));  // nothing to delete
-}
 
-TEST(HwCfgMarkers, OutOfRangeCountIsLoggedAndIgnored) {
-  testsupport::LoggedProgramFolder program;
+  // A count out of range is logged and ignored.
   ASSERT_TRUE(WriteSimulationMarkerFile(true, 40, kKr20SimMarkerFile));
-  std::int32_t count = 2;
+  count = 2;
   EXPECT_TRUE(ReadSimulationMarkerFile(kKr20SimMarkerFile, 6, count));
   EXPECT_EQ(count, 2);
   EXPECT_TRUE(HasLine(program, "Simulation marker Kr20_Dll.SIM has no count in 1..6; the configured count is kept"));
@@ -155,18 +142,12 @@ TEST(HwCfgMarkers, Kr20MarkerSwitchesOnDemoMode) {
   mgr.CardSetRecords[1] = HwCfgCardSetRecord{1, 0, {-1, -1}};
   ASSERT_TRUE(mgr.LoadConfigFileSimulatedOnly());
   // Only the enable records are read here.
-  const HwCfgCardSetRecord card1 = mgr.CardSetRecords[1];
-  EXPECT_EQ(Value(card1.DnCvtIndex[0]), -1);
+  EXPECT_EQ(Value(mgr.CardSetRecords[1].DnCvtIndex[0]), -1);
   EXPECT_EQ(mgr.Kr20SimulatedFlag, 1);
   EXPECT_EQ(mgr.AnySimulatedFlag, 1);
-  const HwCfgEnableRecord kr20 = mgr.EnableRecords[kHwCfgKr20];
-  EXPECT_EQ(kr20.Simulated, 1);
-  EXPECT_EQ(Value(kr20.NumToSimulate), 4);
-  const HwCfgEnableRecord kr14 = mgr.EnableRecords[kHwCfgKr14];
-  EXPECT_EQ(kr14.Simulated, 1);
-  EXPECT_EQ(Value(kr14.NumToSimulate), 8);
-  const HwCfgEnableRecord kr12 = mgr.EnableRecords[kHwCfgKr12];
-  EXPECT_EQ(kr12.Simulated, 0);
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr20]), (Enable{1, 1, 4}));
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr14]), (Enable{1, 1, 8}));
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr12]), (Enable{1, 0, 1}));
   EXPECT_TRUE(HasLine(program, "Kr20 simulated YES by its marker Kr20_Dll.SIM"));
 
   // The marker gone, the next load is live again.
@@ -183,8 +164,7 @@ TEST(HwCfgMarkers, Kr14MarkerKeepsAnOddConfiguredChannelCount) {
   ASSERT_TRUE(mgr.SaveConfigFile());
   ASSERT_TRUE(WriteSimulationMarkerFile(true, 9 / 2, kKr14SimMarkerFile));
   ASSERT_TRUE(mgr.LoadConfigFile());
-  const HwCfgEnableRecord kr14 = mgr.EnableRecords[kHwCfgKr14];
-  EXPECT_EQ(Value(kr14.NumToSimulate), 9);
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr14]), (Enable{1, 1, 9}));
 }
 
 TEST(HwCfgCounts, NumSimChannelsFollowsEnableAndSimulation) {
@@ -193,28 +173,15 @@ TEST(HwCfgCounts, NumSimChannelsFollowsEnableAndSimulation) {
   EXPECT_EQ(GetNumSimChannels(HwCfgEnableRecord{1, 0, 3}, 2), 2);
 }
 
-// ---- Assignments ---------------------------------------------------------------------------------
-
 TEST(HwCfgAssignments, DefaultsGiveTwoConvertersPerCardInOrder) {
   HwCfgCardSetRecords records{};
   AssignDefaultDownConverters(5, 2, records);
-  const HwCfgCardSetRecord card0 = records[0];
-  const HwCfgCardSetRecord card1 = records[1];
-  const HwCfgCardSetRecord card2 = records[2];
-  EXPECT_EQ(Value(card0.DnCvtIndex[0]), 0);
-  EXPECT_EQ(Value(card0.DnCvtIndex[1]), 1);
-  EXPECT_EQ(Value(card0.NumDnCvts), 2);
-  EXPECT_EQ(Value(card1.DnCvtIndex[0]), 2);
-  EXPECT_EQ(Value(card1.DnCvtIndex[1]), 3);
-  EXPECT_EQ(Value(card2.CardIndex), 2);
-  EXPECT_EQ(Value(card2.DnCvtIndex[0]), -1);  // converter 4 exists, but only two cards
-  EXPECT_EQ(Value(card2.NumDnCvts), 0);
+  EXPECT_EQ(Of(records[0]), (CardSet{0, 2, 0, 1}));
+  EXPECT_EQ(Of(records[1]), (CardSet{1, 2, 2, 3}));
+  EXPECT_EQ(Of(records[2]), (CardSet{2, 0, -1, -1}));  // converter 4 exists, but only two cards
 
   AssignDefaultDownConverters(3, 6, records);
-  const HwCfgCardSetRecord again1 = records[1];
-  EXPECT_EQ(Value(again1.DnCvtIndex[0]), 2);
-  EXPECT_EQ(Value(again1.DnCvtIndex[1]), -1);
-  EXPECT_EQ(Value(again1.NumDnCvts), 1);
+  EXPECT_EQ(Of(records[1]), (CardSet{1, 1, 2, -1}));
 }
 
 TEST(HwCfgAssignments, DownConverterIndexComesFromTheCardSets) {
@@ -230,8 +197,6 @@ TEST(HwCfgAssignments, DownConverterIndexComesFromTheCardSets) {
   EXPECT_EQ(mgr.GetDownConverterIndex(6, 0), -1);
   EXPECT_EQ(mgr.GetDownConverterIndex(0, 2), -1);
 }
-
-// ---- Opening through the hooks ---------------------------------------------------------------
 
 class FakeReceivers final : public HwCfgReceiverCards {
  public:
@@ -292,13 +257,8 @@ TEST(HwCfgOpening, ApplyPutsDamagedRecordsInOrder) {
   mgr.EnableRecords[kHwCfgKr12].NumToSimulate = 0;
   mgr.CardSetRecords[1] = HwCfgCardSetRecord{7, 2, {0, 99}};  // 0 is card 0's already
   mgr.ApplyHardwareConfiguration();
-  const HwCfgEnableRecord kr12 = mgr.EnableRecords[kHwCfgKr12];
-  EXPECT_EQ(Value(kr12.NumToSimulate), 1);
-  const HwCfgCardSetRecord card1 = mgr.CardSetRecords[1];
-  EXPECT_EQ(Value(card1.CardIndex), 1);
-  EXPECT_EQ(Value(card1.DnCvtIndex[0]), -1);
-  EXPECT_EQ(Value(card1.DnCvtIndex[1]), -1);
-  EXPECT_EQ(Value(card1.NumDnCvts), 0);
+  EXPECT_EQ(Of(mgr.EnableRecords[kHwCfgKr12]), (Enable{1, 0, 1}));
+  EXPECT_EQ(Of(mgr.CardSetRecords[1]), (CardSet{1, 0, -1, -1}));
   EXPECT_TRUE(HasLine(program, "Kr12 number to simulate 0 out of range, default used"));
 }
 

@@ -29,7 +29,6 @@ using Args = std::vector<std::string>;
 
 constexpr int kCard = 1;  // not 0, so that a card index that gets lost shows
 
-// A field of a packed record, by value: a test never binds a reference to one.
 bool Contains(const std::vector<std::string>& texts, const std::string& part) {
   for (const std::string& text : texts) {
     if (text.find(part) != std::string::npos) return true;
@@ -64,8 +63,6 @@ class CardObjectTest : public ::testing::Test {
   FakeZp90 fake;
   std::unique_ptr<kr20cardclass> card;
 };
-
-// ---- Open and close ---------------------------------------------------------------------------------
 
 TEST_F(CardObjectTest, OpenCopiesTheInfoBlockWholeAndRefusesCountsOutOfRange) {
   fake.info.NumTxBerts = -1;
@@ -159,8 +156,6 @@ TEST_F(CardObjectTest, TablesOfContentsAreReadCutToTheRecordAndRefusedWhenNegati
   EXPECT_FALSE(c.FirstFpgaPresent());
   EXPECT_EQ(Value(c.FpgaInfo()[0].DeviceCount), 0);
 }
-
-// ---- The ready rule ---------------------------------------------------------------------------------
 
 // One wrapper or more of every family, each answering as a card that is not ready must.
 void ExpectInert(kr20cardclass& c) {
@@ -382,8 +377,6 @@ TEST_F(CardObjectTest, TheTransmitterPulseSetsThenClears) {
   EXPECT_FALSE(c.PulseRequest(5));
 }
 
-// ---- What comes back from the library -----------------------------------------------------------
-
 TEST_F(CardObjectTest, TextsAreCutTo100CharactersWhenTheLibraryLeavesNoTerminator) {
   kr20cardclass& c = OpenCard();
   fake.unterminatedText = true;
@@ -422,11 +415,8 @@ TEST_F(CardObjectTest, ListsHoldAtMost64NamesOf100CharactersAndRefuseBadCounts) 
   fake.names.clear();
   ASSERT_TRUE(c.TxBert_GetPnPatternList(0, list));
   EXPECT_TRUE(list.empty());
-}
 
-TEST_F(CardObjectTest, TheFixedListsReplaceTheListWhenReady) {
-  kr20cardclass& c = OpenCard();
-  std::vector<std::string> list{"old"};
+  // The fixed lists replace the list too.
   ASSERT_TRUE(c.GetCarrierAcquisitionModeList(list));
   EXPECT_EQ(list, (std::vector<std::string>{"UNAIDED", "FFT"}));
   ASSERT_TRUE(c.PskRx_GetViterbiSymbolOrderModeList(list));
@@ -482,8 +472,6 @@ TEST_F(CardObjectTest, SpectrumAndIqBuffersRefuseCountsBeyondTheBuffer) {
   fake.bufferCount = -1;
   EXPECT_EQ(c.IQ_GetIqBuffer(1, flag, points), 0);
 }
-
-// ---- Completeness ---------------------------------------------------------------------------------
 
 // Whether the card object has a member of the entry's name (one, not overloaded).
 #define ZP90_API(need, name, params, args) \

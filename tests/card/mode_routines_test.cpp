@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "card/mode_routines.h"
 
 namespace card {
 namespace {
-
-// ---- Families ---------------------------------------------------------------------------------
 
 TEST(ModeFamilies, PersonalityFamiliesPartitionTheSixteenModes) {
   for (int mode = 0; mode < 16; ++mode) {
@@ -39,21 +38,12 @@ TEST(ModeFamilies, ChannelFamilyOfEveryModeAndChannel) {
       EXPECT_EQ(IsMultiHCpmChannelInMode(mode, channel), family == 'H') << mode << "/" << channel;
     }
   }
-}
-
-TEST(ModeFamilies, UnknownModesAndChannelsHaveNoFamily) {
-  for (int mode : {-1, 16}) {
-    for (int channel : {0, 1}) {
-      EXPECT_FALSE(IsPcmFmChannelInMode(mode, channel));
-      EXPECT_FALSE(IsPmChannelInMode(mode, channel));
-      EXPECT_FALSE(IsMultiHCpmChannelInMode(mode, channel));
-    }
+  for (const auto& [mode, channel] : {std::pair{-1, 0}, {-1, 1}, {16, 0}, {16, 1}, {2, 2}, {2, -1}}) {
+    EXPECT_FALSE(IsPcmFmChannelInMode(mode, channel) || IsPmChannelInMode(mode, channel) ||
+                 IsMultiHCpmChannelInMode(mode, channel))
+        << mode << "/" << channel;
   }
-  EXPECT_FALSE(IsPcmFmChannelInMode(2, 2));
-  EXPECT_FALSE(IsPcmFmChannelInMode(2, -1));
 }
-
-// ---- DeriveOperationalMode -----------------------------------------------------------------------
 
 kr20cardinfo Counts(int psk, int fm, int pm, int mhCpm, int preD = 0, int postD = 0) {
   kr20cardinfo info{};
@@ -107,8 +97,6 @@ TEST(DeriveOperationalMode, EveryCountCombination) {
     EXPECT_EQ(DeriveOperationalMode(info, true), c.Variant);
   }
 }
-
-// ---- GetCombiningModeName ---------------------------------------------------------------------------
 
 TEST(GetCombiningModeName, EveryModeRouteAndFlagCombination) {
   // Expected code per mode for: route 0, route 1 with pre-D, route 1 with post-D only, route 1
@@ -179,8 +167,6 @@ TEST(GetCombiningModeName, ReadsTheRouteBlock) {
   route.RouteMode = 0;
   EXPECT_EQ(GetCombiningModeName(route).Code, 0);
 }
-
-// ---- Slots, ModeFeatureTest, SelectAvailableImage -----------------------------------------------------
 
 FpgaModeSlotTable SlotsWith(std::initializer_list<int> usable) {
   FpgaModeSlotTable slots{};
@@ -322,8 +308,6 @@ TEST(SelectAvailableImage, FirstUsableByPreference) {
   EXPECT_EQ(SelectAvailableImage(true, SlotsWith({0, 1, 2, 3})), 16);
   EXPECT_EQ(SelectAvailableImage(true, FpgaModeSlotTable{}), 16);
 }
-
-// ---- Capabilities -------------------------------------------------------------------------------------------
 
 TEST(CardCapabilities, BertFftAndCombinerCounts) {
   kr20cardinfo info{};

@@ -1,5 +1,5 @@
-// Personality changes of cards held by the card run-time manager: over the simulated device
-// library (real FPGA loads with their messages) and over demo cards (simulated, no library).
+// Personality changes of managed cards: simulated-library cards (real FPGA loads with their
+// messages) and demo cards (no library).
 #include "card_test_support.h"
 #include "card/personality_routines.h"
 
@@ -9,11 +9,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "card/card_routines.h"
 #include "card/rtl20_manager.h"
@@ -24,18 +22,6 @@
 
 namespace card {
 namespace {
-
-// Writes the sixteen personality images where the manager scans them.
-void ResetSimulator(const std::string& libraryPath) {
-  void* handle = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr);
-  void* symbol = dlsym(handle, "QuorxSim_Reset");
-  ASSERT_NE(symbol, nullptr);
-  void (*reset)() = nullptr;
-  std::memcpy(&reset, &symbol, sizeof reset);
-  reset();
-  dlclose(handle);
-}
 
 std::size_t Count(const std::vector<testing::RecordingMainWindow::Message>& messages, std::uint32_t id) {
   return static_cast<std::size_t>(std::count_if(messages.begin(), messages.end(),
@@ -53,7 +39,9 @@ class ManagedSimCardsTest : public ::testing::Test {
         program_ / "VirtualHardware.cfg",
         "[General]\nCards=2\nSeed=3\n[Card_0]\nChipVariant=YES\nFpgaMode=4\n[Card_1]\nChipVariant=NO\nFpgaMode=3\n"));
     ASSERT_TRUE(MakeFpgaImages(program_, sim_));
-    ResetSimulator(sim_ + "/librtZp903x.so");
+    void* handle = ResetSimLibrary(sim_);
+    ASSERT_NE(handle, nullptr);
+    dlclose(handle);
     manager_ = std::make_unique<quorxrtl20mgrclass>(sim_);
     ASSERT_TRUE(manager_->DoAfterHwCfgMgrLoaded());
     ASSERT_TRUE(manager_->OpenCards(false, 2));
@@ -94,14 +82,14 @@ TEST_F(ManagedSimCardsTest, TheVariantBoardGetsTheVariantImageAndAForcedLoad) {
 
   // 50001 begin and end around the load, then 60001 (card, 1), all sent.
   ASSERT_EQ(window.messages.size(), 3u);
-  EXPECT_EQ(window.messages[0].message, kWmFpgaLoad);
-  EXPECT_EQ(window.messages[0].lParam, 1);
-  EXPECT_EQ(window.messages[1].message, kWmFpgaLoad);
-  EXPECT_EQ(window.messages[1].lParam, 0);
-  EXPECT_EQ(window.messages[2].message, kWmCardReconfigured);
+  const std::uint32_t ids[] = {kWmFpgaLoad, kWmFpgaLoad, kWmCardReconfigured};
+  const platform::LParam lParams[] = {1, 0, 1};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(window.messages[i].message, ids[i]) << i;
+    EXPECT_EQ(window.messages[i].lParam, lParams[i]) << i;
+    EXPECT_TRUE(window.messages[i].sent) << i;
+  }
   EXPECT_EQ(window.messages[2].wParam, 0u);
-  EXPECT_EQ(window.messages[2].lParam, 1);
-  for (const auto& m : window.messages) EXPECT_TRUE(m.sent);
   EXPECT_TRUE(std::filesystem::exists(program_ / "SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg"));
 }
 
@@ -140,10 +128,8 @@ TEST_F(ManagedSimCardsTest, NoFittingPersonalityIsLoggedAndNothingLoads) {
   EXPECT_FALSE(ChangeModulationMode(1, 1, "PCM_FM", true));
   EXPECT_TRUE(window.messages.empty());
   EXPECT_EQ(CardFpgaMode(1), 3);
-  const auto texts = program_.LogTexts();
-  EXPECT_NE(std::find(texts.begin(), texts.end(),
-                      "Modulation Mode PCM_FM for card 2 channel 2 is not supported by any available FPGA personality"),
-            texts.end());
+  EXPECT_TRUE(HasLine(program_,
+                      "Modulation Mode PCM_FM for card 2 channel 2 is not supported by any available FPGA personality"));
 }
 
 TEST_F(ManagedSimCardsTest, ChooseFpgaModeFallsBackWithinTheFamiliesOnTheVariantBoard) {
@@ -214,10 +200,7 @@ class DemoVariantCardsTest : public ::testing::Test {
   void SetUp() override {
     const std::string sim = SimFolder();
     if (!std::filesystem::exists(sim + "/quorx_make_fpga_images")) GTEST_SKIP() << "image generator not built";
-    ASSERT_TRUE(MakeFpgaImages(program_, sim));
-    for (int mode = 0; mode < 4; ++mode) {
-      std::filesystem::remove(program_ / ("SYSTEM/HARDWARECONFIGURATION/KR20_BIN/" + FpgaImageFileName(mode)));
-    }
+    ASSERT_TRUE(MakeFpgaImages(program_, sim, 4));
     manager_ = std::make_unique<quorxrtl20mgrclass>(program_ / "no-library-here");
     manager_->DoAfterHwCfgMgrLoaded();
     ASSERT_TRUE(manager_->OpenCards(true, 1));

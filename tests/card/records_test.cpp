@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 #include <new>
 #include <string>
 #include <vector>
@@ -16,46 +15,21 @@
 #include "card/records/dncvt_channel_record.h"
 #include "card/records/fpga_info_records.h"
 #include "card/records/hw_config_records.h"
+#include "support/byte_image.h"
 
 namespace card {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-template <typename T>
-Bytes ImageOf(const T& record) {
-  Bytes image(sizeof(T));
-  std::memcpy(image.data(), &record, sizeof(T));
-  return image;
-}
-
-void Put(Bytes& image, std::size_t offset, std::initializer_list<std::uint8_t> bytes) {
-  ASSERT_LE(offset + bytes.size(), image.size());
-  std::memcpy(image.data() + offset, std::data(bytes), bytes.size());
-}
-
-void PutText(Bytes& image, std::size_t offset, const std::string& text) {
-  ASSERT_LE(offset + text.size(), image.size());
-  std::memcpy(image.data() + offset, text.data(), text.size());
-}
+using testsupport::Bytes;
+using testsupport::ExpectSameImage;
+using testsupport::ImageOf;
+using testsupport::Put;
+using testsupport::PutText;
 
 template <std::size_t N>
 void SetText(char (&field)[N], const char* text) {
   std::memset(field, 0, N);
   std::strncpy(field, text, N - 1);
-}
-
-// Lists every differing byte, so a shifted field shows where it went.
-void ExpectSameImage(const Bytes& expected, const Bytes& actual) {
-  ASSERT_EQ(expected.size(), actual.size());
-  int reported = 0;
-  for (std::size_t i = 0; i < expected.size() && reported < 20; ++i) {
-    if (expected[i] != actual[i]) {
-      ADD_FAILURE() << "byte " << i << ": expected 0x" << std::hex << int{expected[i]} << ", got 0x"
-                    << int{actual[i]} << std::dec;
-      ++reported;
-    }
-  }
 }
 
 // Value-initialisation and default-initialisation both give an all-zero record, whatever the

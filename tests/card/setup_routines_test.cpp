@@ -1,5 +1,4 @@
-// Setup routines and the setup defaults: name lists and code tables pinned, the rate-derived
-// numbers checked against worked values.
+// Setup routines and defaults: lists and code tables pinned, rate-derived numbers worked out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "card_test_support.h"
 #include "card/setup_defaults.h"
 #include "card/setup_routines.h"
 
@@ -18,8 +18,6 @@ namespace card {
 namespace {
 
 using List = std::vector<std::string>;
-
-// ---- Lists ------------------------------------------------------------------------------------
 
 TEST(SetupLists, FillClearsAndFillsInOrder) {
   List list{"stale"};
@@ -51,9 +49,7 @@ TEST(SetupLists, ModulationNumbersFollowTheList) {
   EXPECT_EQ(ModulationNumber(""), -1);
 }
 
-// ---- Codes ------------------------------------------------------------------------------------------
-
-TEST(PcmCodes, NamesAndNumbers) {
+TEST(PcmCodes, NamesNumbersAndBiphase) {
   EXPECT_EQ(PcmEncoderCodeName(0), "NRZL");
   EXPECT_EQ(PcmEncoderCodeName(5), "BIOS");
   EXPECT_EQ(PcmEncoderCodeName(6), "UNKNOWN");
@@ -64,9 +60,6 @@ TEST(PcmCodes, NamesAndNumbers) {
   for (int i = 0; i <= 12; ++i) EXPECT_EQ(PcmCodeNumber(PcmDecoderCodeName(i)), i);
   EXPECT_EQ(PcmCodeNumber("UNKNOWN"), -1);
   EXPECT_EQ(PcmCodeNumber("nrzl"), -1);
-}
-
-TEST(PcmCodes, Biphase) {
   const std::vector<std::string> biphase{"BIOL", "BIOM", "BIOS", "DBIOM", "DBIOS"};
   for (int i = -1; i <= 13; ++i) {
     const std::string name = PcmDecoderCodeName(i);
@@ -106,8 +99,6 @@ TEST(PackBitPattern, LeftJustifiedBigEndian) {
   EXPECT_EQ(PackBitPattern(0xFF, -5), Bytes({0, 0, 0, 0}));
 }
 
-// ---- Suggestions ----------------------------------------------------------------------------------------
-
 TEST(CarrierSuggestions, AcquisitionRange) {
   CarrierAcqRange r = SuggestCarrierAcqRange(1e6, false, false, "NRZL");
   EXPECT_DOUBLE_EQ(r.Lower, 1.0);
@@ -138,8 +129,6 @@ TEST(CarrierSuggestions, LoopBandwidths) {
   EXPECT_DOUBLE_EQ(SuggestPmCarrierTrackLoopBw(64000.0), 64.0);
 }
 
-// ---- Signal bandwidth --------------------------------------------------------------------------------------
-
 ChannelRateInfo Rate(double bitRate, const char* modulation, const char* code, bool viterbi) {
   return {bitRate, modulation, code, viterbi};
 }
@@ -168,16 +157,12 @@ TEST(SignalBandwidth, RatioAndBandwidthAreInverse) {
   }
   EXPECT_DOUBLE_EQ(ChannelSignalBw(psk, false, 2.5), 2e6);  // Hz
   EXPECT_DOUBLE_EQ(ChannelSignalBw(psk, true, 2.5), 10e6);
-}
-
-TEST(SignalBandwidth, NoRateGivesNoRatio) {
+  // No rate gives no ratio.
   EXPECT_DOUBLE_EQ(SignalFilterRatioForBwPsk(Rate(0.0, "BPSK", "NRZL", false), 1e6), 0.0);
   EXPECT_DOUBLE_EQ(SignalFilterRatioForBwPcmFm(Rate(-1.0, "PCM_FM", "NRZL", false), 1e6), 0.0);
   EXPECT_DOUBLE_EQ(
       SignalFilterRatioForBwPsk(Rate(1e6, "BPSK", "NRZL", false), std::numeric_limits<double>::quiet_NaN()), 0.0);
 }
-
-// ---- FFT span -------------------------------------------------------------------------------------------------
 
 TEST(AutoFftSpan, RateTimesFactorLimitedAndRounded) {
   EXPECT_DOUBLE_EQ(AutoFftSpanHz(1e6), 3e6);    // 2.85 MHz, below the floor
@@ -191,8 +176,6 @@ TEST(AutoFftSpan, RateTimesFactorLimitedAndRounded) {
   EXPECT_DOUBLE_EQ(AutoFftSpanHz(std::numeric_limits<double>::quiet_NaN()), 3e6);
   EXPECT_DOUBLE_EQ(AutoFftSpanHz(std::numeric_limits<double>::infinity()), 60e6);
 }
-
-// ---- Designations ----------------------------------------------------------------------------------------------
 
 TEST(Designations, CutToSeventeenCharactersAndTerminated) {
   CardSetupRecord setup{};
@@ -213,70 +196,39 @@ TEST(Designations, CutToSeventeenCharactersAndTerminated) {
   SetStreamDesignationText(setup, -1, "C");
   EXPECT_EQ(StreamDesignationText(setup, 2), "");
   EXPECT_EQ(StreamDesignationText(setup, 1), "B");
-}
-
-TEST(Designations, FullFieldWithoutTerminatorReadsSafely) {
-  CardSetupRecord setup{};
+  // A full field without a terminator reads safely.
   std::memset(setup.CardDesignation, 'Z', sizeof setup.CardDesignation);
   EXPECT_EQ(CardDesignationText(setup), std::string(kDesignationLen, 'Z'));
 }
 
-// ---- Defaults ------------------------------------------------------------------------------------------------------
-
-TEST(SetupDefaults, NewCardStartsIndependentOnTheIf) {
+TEST(SetupDefaults, NewCardStartsIndependentOnTheIfWithTheModulatorOff) {
   const CardSetupRecord setup = DefaultCardSetup();
-  const std::int32_t fpgaMode = setup.RouteInfo.FpgaMasterMode;
-  const std::int32_t userMode = setup.RouteInfo.UserReceiverMode;
-  const std::int32_t routeMode = setup.RouteInfo.RouteMode;
-  EXPECT_EQ(fpgaMode, kNoFpgaMode);
-  EXPECT_EQ(userMode, kNoFpgaMode);
-  EXPECT_EQ(routeMode, 0);
+  EXPECT_EQ(Value(setup.RouteInfo.FpgaMasterMode), kNoFpgaMode);
+  EXPECT_EQ(Value(setup.RouteInfo.UserReceiverMode), kNoFpgaMode);
+  EXPECT_EQ(Value(setup.RouteInfo.RouteMode), 0);
   EXPECT_LE(CardDesignationText(setup).size(), kDesignationMaxChars);
   EXPECT_EQ(SetupText(setup.Receiver[0].InputSource), "IF_INPUT1");
   EXPECT_EQ(SetupText(setup.Receiver[1].InputSource), "IF_INPUT2");
+  const auto within = [](double value, double low, double high) { return value >= low && value <= high; };
   for (std::size_t ch = 0; ch < kSetupChannels; ++ch) {
     const ReceiverRecord rx = setup.Receiver[ch];
-    const std::int32_t bitRate = rx.BitSync[0].Bitrate;
-    EXPECT_EQ(bitRate, kDefaultBitRate);
+    EXPECT_EQ(Value(rx.BitSync[0].Bitrate), kDefaultBitRate);
     EXPECT_EQ(SetupText(rx.BitSync[0].PcmInputCode), "NRZL");
-    const double carrier = rx.CarrierFreqMhz;
-    EXPECT_DOUBLE_EQ(carrier, kDefaultIfMhz);
+    EXPECT_DOUBLE_EQ(Value(rx.CarrierFreqMhz), kDefaultIfMhz);
     // Within the limits a setup file recall applies.
-    const double devMin = rx.PeakDeviationFactorMin;
-    const double devMax = rx.PeakDeviationFactorMax;
-    const double devRange = rx.CarrierPeakDeviationRange;
-    EXPECT_TRUE(devMin >= 0.1 && devMin <= 1.0);
-    EXPECT_TRUE(devMax >= 0.1 && devMax <= 1.0);
-    EXPECT_LE(devMin, devMax);
-    EXPECT_TRUE(devRange >= 0.05 && devRange <= 0.45);
-    EXPECT_EQ(rx.XmitterIsDigital, 0);
-    const std::int32_t average = setup.RxBert[ch].NumSecsToAverage;
-    EXPECT_TRUE(average >= 1 && average <= 600);
+    EXPECT_TRUE(within(rx.PeakDeviationFactorMin, 0.1, Value(rx.PeakDeviationFactorMax)));
+    EXPECT_TRUE(within(rx.PeakDeviationFactorMax, 0.1, 1.0));
+    EXPECT_TRUE(within(rx.CarrierPeakDeviationRange, 0.05, 0.45));
+    EXPECT_EQ(Value(rx.XmitterIsDigital), 0);
+    EXPECT_TRUE(within(setup.RxBert[ch].NumSecsToAverage, 1, 600));
   }
-}
-
-TEST(SetupDefaults, ModulatorOffAndSweepWithinItsLimits) {
-  const CardSetupRecord setup = DefaultCardSetup();
   const ModulatorRecord mod = setup.Modulator;
-  EXPECT_EQ(mod.CarrierEnabled, 0);
-  EXPECT_EQ(mod.ModulationEnabled, 0);
-  EXPECT_EQ(mod.NoiseEnabled, 0);
-  EXPECT_EQ(mod.SakLoopbackMode, 0);
-  const double carrier = mod.CarrierFreqMhz;
-  const double rate = mod.SweepRateHz;
-  const double start = mod.StartFreqMhz;
-  const std::int32_t profiles = mod.NumProfiles;
-  EXPECT_TRUE(rate >= 1.0 && rate <= 20000.0);
-  EXPECT_LE(std::fabs(start - carrier), 0.25);
-  for (std::size_t i = 0; i < kModSweepStops; ++i) {
-    const double stop = mod.StopFreqMhzAry[i];
-    EXPECT_LE(std::fabs(stop - carrier), 0.25);
-  }
-  EXPECT_TRUE(profiles >= 1 && profiles <= 3);
-  for (std::size_t i = 0; i < kSetupFftBlocks; ++i) {
-    const double spanMhz = setup.Fft[i].SpanMhz;
-    EXPECT_DOUBLE_EQ(spanMhz * 1e6, AutoFftSpanHz(kDefaultBitRate));
-  }
+  EXPECT_EQ(mod.CarrierEnabled + mod.ModulationEnabled + mod.NoiseEnabled + mod.SakLoopbackMode, 0);
+  EXPECT_TRUE(within(mod.SweepRateHz, 1.0, 20000.0));
+  EXPECT_LE(std::fabs(mod.StartFreqMhz - mod.CarrierFreqMhz), 0.25);
+  for (std::size_t i = 0; i < kModSweepStops; ++i) EXPECT_LE(std::fabs(mod.StopFreqMhzAry[i] - mod.CarrierFreqMhz), 0.25);
+  EXPECT_TRUE(within(mod.NumProfiles, 1, 3));
+  for (std::size_t i = 0; i < kSetupFftBlocks; ++i) EXPECT_DOUBLE_EQ(setup.Fft[i].SpanMhz * 1e6, AutoFftSpanHz(kDefaultBitRate));
 }
 
 }  // namespace

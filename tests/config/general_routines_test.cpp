@@ -29,36 +29,35 @@ struct FakeCards final : CardStateView {
 TEST(CardStatusText, EachCaseWithItsColourAndTheLaterWins) {
   FakeCards cards;
   SetCardStateView(&cards);
+  struct Step {
+    bool simulated, loading, modulator;
+    int routeMode, card;
+    std::string text;
+    util::TColor colour;
+  };
+  const Step steps[] = {
+      {false, false, false, 0, 0, "", 0},
+      {true, false, false, 0, 1, "Notice:: HW Simulated ", 0x00FFFFu},
+      {true, true, false, 0, 1, "Alert::  FPGA LOADING", 0x0000FFu},
+      {true, true, true, 1, 1, "Alert::  FPGA LOADING", 0x0000FFu},  // route mode 1: the modulator raises nothing
+      {true, true, true, 2, 1, "Alert:: Modulator Active", 0x0000FFu},
+      {true, true, true, 2, 2, "", 0},  // no such card
+      {true, true, true, 2, -1, "", 0},
+  };
+  for (const Step& step : steps) {
+    cards.simulated = step.simulated;
+    cards.loading = step.loading;
+    cards.modulator = step.modulator;
+    cards.routeMode = step.routeMode;
+    std::string text = "stale";
+    util::TColor colour = 7;
+    GetCardStatusText(step.card, text, colour);
+    EXPECT_EQ(text, step.text) << "card " << step.card;
+    EXPECT_EQ(colour, step.colour) << step.text;
+  }
+  SetCardStateView(nullptr);
   std::string text = "stale";
   util::TColor colour = 7;
-  GetCardStatusText(0, text, colour);
-  EXPECT_EQ(text, "");
-  EXPECT_EQ(colour, 0u);
-
-  cards.simulated = true;
-  GetCardStatusText(1, text, colour);
-  EXPECT_EQ(text, "Notice:: HW Simulated ");
-  EXPECT_EQ(colour, 0x00FFFFu);
-
-  cards.loading = true;
-  GetCardStatusText(1, text, colour);
-  EXPECT_EQ(text, "Alert::  FPGA LOADING");
-  EXPECT_EQ(colour, 0x0000FFu);
-
-  cards.modulator = true;
-  cards.routeMode = 1;  // the modulator of a card in route mode 1 raises nothing
-  GetCardStatusText(1, text, colour);
-  EXPECT_EQ(text, "Alert::  FPGA LOADING");
-  cards.routeMode = 2;
-  GetCardStatusText(1, text, colour);
-  EXPECT_EQ(text, "Alert:: Modulator Active");
-  EXPECT_EQ(colour, 0x0000FFu);
-
-  GetCardStatusText(2, text, colour);  // no such card
-  EXPECT_EQ(text, "");
-  GetCardStatusText(-1, text, colour);
-  EXPECT_EQ(text, "");
-  SetCardStateView(nullptr);
   GetCardStatusText(0, text, colour);
   EXPECT_EQ(text, "");
 }

@@ -1,7 +1,5 @@
-// Every entry point of the three libraries against bad input: card and unit indices out of range,
-// null pointers, NaN, buffers too small, names too long or unknown, registers past the end. Each
-// must answer with a failure status, write nothing and leave the process (and the sanitizers)
-// quiet.
+// Every entry point of the three libraries against bad input: each must answer with a failure
+// status, write nothing and leave the process (and the sanitizers) quiet.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -190,8 +188,6 @@ TEST_F(BadInputTest, NumbersOutsideTheirRangeOrNotFiniteAreRefusedAndNothingChan
   EXPECT_EQ(Zp90().advanceSeconds(-1.0), card::kDevBadArgument);
   EXPECT_EQ(Zp90().advanceSeconds(std::nan("")), card::kDevBadArgument);
 }
-
-// ---- Down-converter libraries -------------------------------------------------------------------
 
 template <class... A>
 int CallDnCvtJunk(int (*fn)(int, A...), int cardIndex, int unit) {

@@ -2,7 +2,6 @@
 // the RF signal.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <string>
+#include <utility>
 
 #include "card/fpga_image_header.h"
 #include "card/records/card_info_block.h"
@@ -13,10 +13,10 @@
 namespace simtest {
 namespace {
 
-std::string ReadBytes(const std::string& path) { return testsupport::ReadWholeFile(path); }
+using testsupport::ReadWholeFile;
 
 TEST(FpgaImageHeader, GeneratedFileStartsWithTheDocumentedBytes) {
-  const std::string bytes = ReadBytes(ImagePath(5));
+  const std::string bytes = ReadWholeFile(ImagePath(5));
   ASSERT_GE(bytes.size(), sizeof(card::FpgaImageHeader));
   const std::string expected("QXVANTMC\x01\x00\x39\x05\x05\x00\x00\x00\x01\x01\x00\x00PSK-PSK V PRE-D", 35);
   EXPECT_EQ(bytes.substr(0, expected.size()), expected);
@@ -43,7 +43,7 @@ TEST(FpgaImageHeader, ReaderAcceptsEveryGeneratedImageAndNamesItsMode) {
 
 TEST(FpgaImageHeader, ReaderRefusesDamagedFilesAndLeavesTheHeaderAlone) {
   testsupport::ScratchFolder folder;
-  const std::string good = ReadBytes(ImagePath(0));
+  const std::string good = ReadWholeFile(ImagePath(0));
   const auto refused = [&](std::string bytes) {
     const std::string path = folder / "bad.VantMcs";
     EXPECT_TRUE(testsupport::WriteWholeFile(path, bytes));
@@ -53,33 +53,18 @@ TEST(FpgaImageHeader, ReaderRefusesDamagedFilesAndLeavesTheHeaderAlone) {
     return !read && header.FpgaMode == 77;
   };
   EXPECT_TRUE(refused(good.substr(0, sizeof(card::FpgaImageHeader) - 1)));  // short
-  std::string magic = good;
-  magic[0] = 'X';
-  EXPECT_TRUE(refused(magic));
-  std::string version = good;
-  version[8] = 2;
-  EXPECT_TRUE(refused(version));
-  std::string mode = good;
-  mode[12] = 16;
-  EXPECT_TRUE(refused(mode));
+  // Magic, format version, mode 16, and more table-of-contents entries than the header holds.
+  for (const auto& [offset, value] : {std::pair<std::size_t, char>{0, 'X'}, {8, 2}, {12, 16}, {297, 17}}) {
+    std::string bytes = good;
+    bytes[offset] = value;
+    EXPECT_TRUE(refused(bytes)) << "byte " << offset;
+  }
   std::string name = good;
   std::memset(name.data() + 20, 'A', card::kFpgaImageNameSize);  // no terminator
   EXPECT_TRUE(refused(name));
-  std::string toc = good;
-  toc[297] = 17;  // more entries than the header holds
-  EXPECT_TRUE(refused(toc));
   EXPECT_FALSE(refused(good));
   card::FpgaImageHeader header{};
   EXPECT_FALSE(card::ReadFpgaImageHeader(folder / "missing.VantMcs", header));
-}
-
-TEST(FpgaImageHeader, ModuleKindNamesCoverTheTableAndUnknownCodes) {
-  EXPECT_EQ(card::FpgaModuleKindName(card::kModuleGpio), "GPIO");
-  EXPECT_EQ(card::FpgaModuleKindName(card::kModuleDfp), "DFP");
-  EXPECT_EQ(card::FpgaModuleKindName(card::kModuleModSweep), "MODSWEEP");
-  EXPECT_EQ(card::FpgaModuleKindName(0), "UNKNOWN");
-  EXPECT_EQ(card::FpgaModuleKindName(99), "UNKNOWN");
-  EXPECT_EQ(card::FpgaModuleKindName(-1), "UNKNOWN");
 }
 
 // What each personality holds, written out independently of the generator's table.

@@ -135,11 +135,8 @@ TEST_F(ReceiverTest, PmAndMultiHCpmReceiversLockOnTheirSignals) {
   ASSERT_EQ(F().MhCpmRx_SetTotalSetup(1, 0, "NRZL", 0, "RISING_EDGE", "NRZL", 2e6, 200e3, 70.0, 1.0, 1.0),
             card::kDevOk);
   Advance(0.5);
-  int lockState = -1;
-  int carrierLocked = -1;
-  double mhz = 0.0;
-  double rate = 0.0;
-  double loopError = 0.0;
+  int lockState = -1, carrierLocked = -1;
+  double mhz = 0.0, rate = 0.0, loopError = 0.0;
   ASSERT_EQ(F().MhCpmRx_GetStatusValues(1, 0, &lockState, &carrierLocked, &mhz, &rate, &loopError), card::kDevOk);
   EXPECT_EQ(lockState, 3);
   EXPECT_EQ(carrierLocked, 1);

@@ -1,31 +1,21 @@
 // The display blocks against the virtual hardware: IQ and spectrum land in place with their
 // counts, IQ never for PCM/FM channels, and a part whose source is off keeps what it had.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <string>
 
 #include "card/card_routines.h"
-#include "card/hwcfg_manager.h"
-#include "card/rtl20_manager.h"
-#include "config/globals.h"
 #include "settings/display_data.h"
-#include "settings/set_manager.h"
-#include "support/log_capture.h"
+#include "settings_test_support.h"
 
 namespace {
 
 using settings::DisplayDataBlock;
 
-template <class T>
-T Value(T field) {
-  return field;
-}
+using settingstest::Value;
 
 double SpectrumAt(const DisplayDataBlock& block, std::size_t i) {
   double value = 0.0;
@@ -40,54 +30,12 @@ double IqAt(const DisplayDataBlock& block, std::size_t i, int part) {
   return value;
 }
 
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
-
-class DisplayDataTest : public ::testing::Test {
+class DisplayDataTest : public settingstest::SimCardTest {
  protected:
   void Start(const std::string& chipVariant, int mode) {
-    const std::string sim = SimFolder();
-    if (!std::filesystem::exists(sim + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
-    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
-    ASSERT_TRUE(testsupport::WriteWholeFile(
-        program_ / "VirtualHardware.cfg",
-        "[General]\nCards=1\nSeed=9\n[Card_0]\nChipVariant=" + chipVariant + "\nFpgaMode=" + std::to_string(mode) +
-            "\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
-    void* handle = dlopen((sim + "/librtZp903x.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(handle, nullptr);
-    void* symbol = dlsym(handle, "QuorxSim_Reset");
-    ASSERT_NE(symbol, nullptr);
-    void (*reset)() = nullptr;
-    std::memcpy(&reset, &symbol, sizeof reset);
-    reset();
-    dlclose(handle);
-    cards_ = std::make_unique<quorxrtl20mgrclass>(sim);
-    ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
-    ASSERT_TRUE(cards_->OpenCards(false, 1));
-    ASSERT_TRUE(cards_->Card(0)->IsReady());
-    hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
-    hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 0, {-1, -1}};
-    gRtl20Mgr = cards_.get();
-    gHwCfgMgr = hwcfg_.get();
-    manager_ = std::make_unique<kr20setmgrclass>();
+    StartCard(chipVariant, mode, card::HwCfgCardSetRecord{0, 0, {-1, -1}}, false, 9);
   }
-  void TearDown() override {
-    manager_.reset();
-    gHwCfgMgr = nullptr;
-    gRtl20Mgr = nullptr;
-    hwcfg_.reset();
-    cards_.reset();
-  }
-  card::kr20cardclass& Card() { return *cards_->Card(0); }
   DisplayDataBlock& Block(int channel) { return manager_->DisplayBlock(0, channel); }
-
-  testsupport::LoggedProgramFolder program_;
-  std::unique_ptr<quorxrtl20mgrclass> cards_;
-  std::unique_ptr<quorxhwcfgmgrclass> hwcfg_;
-  std::unique_ptr<kr20setmgrclass> manager_;
 };
 
 TEST_F(DisplayDataTest, IqAndSpectrumLandInPlaceWithTheirCounts) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "card/if_rx_auto_logic.h"
 
@@ -48,14 +49,9 @@ TEST(SetManager, ConstructionZeroesTheRecordsFillsTheListsAndInstallsItself) {
   EXPECT_FALSE(manager->ModulationList.empty());
 
   EXPECT_EQ(card::InstalledIfRxAutoSetters(), manager.get());
-  manager.reset();
-  EXPECT_EQ(card::InstalledIfRxAutoSetters(), nullptr);
-}
-
-TEST(SetManager, DestructionLeavesAnotherInstallationAlone) {
-  auto first = std::make_unique<kr20setmgrclass>();
+  // Destruction uninstalls only itself.
   auto second = std::make_unique<kr20setmgrclass>();
-  first.reset();
+  manager.reset();
   EXPECT_EQ(card::InstalledIfRxAutoSetters(), second.get());
   second.reset();
   EXPECT_EQ(card::InstalledIfRxAutoSetters(), nullptr);
@@ -66,24 +62,21 @@ TEST(SetterRules, OneEntryPerSetterWithTheExceptionsOfTheRule) {
   for (const settings::SetterRule& rule : settings::kSetterRules) names.insert(rule.Name);
   EXPECT_EQ(names.size(), settings::kSetterRules.size());
 
-  for (SetterId id : {SetterId::ViterbiDecodeEnable, SetterId::ViterbiSymbolInvert, SetterId::ViterbiRateMode,
-                      SetterId::ViterbiSymbolOrder}) {
-    EXPECT_EQ(RuleOf(id).Rule, Repeat::Always) << RuleOf(id).Name;
-  }
-  EXPECT_EQ(RuleOf(SetterId::InputSource).Rule, Repeat::Never);
-  EXPECT_EQ(RuleOf(SetterId::TunedFreq).Rule, Repeat::OutsideFreqDiversity);
+  const std::pair<SetterId, Repeat> rules[] = {
+      {SetterId::ViterbiDecodeEnable, Repeat::Always},     {SetterId::ViterbiSymbolInvert, Repeat::Always},
+      {SetterId::ViterbiRateMode, Repeat::Always},         {SetterId::ViterbiSymbolOrder, Repeat::Always},
+      {SetterId::InputSource, Repeat::Never},              {SetterId::TunedFreq, Repeat::OutsideFreqDiversity},
+      {SetterId::PreDCombinerMode, Repeat::PerCard},       {SetterId::PostDCombinerMode, Repeat::PerCard},
+      {SetterId::PreDSignalBw, Repeat::PerCard},           {SetterId::PreDTimeConst, Repeat::PerCard},
+      {SetterId::PreDPhaseTimeConst, Repeat::PerCard},     {SetterId::PreDNoiseEstimateMode, Repeat::PerCard},
+      {SetterId::PreDCenterFreq, Repeat::PerCard},         {SetterId::PreDFixedNoise, Repeat::PerCard},
+      {SetterId::AgcTimeConst, Repeat::WhereDnCvtTied},    {SetterId::SawIfFilter, Repeat::WhereDnCvtTied},
+      {SetterId::DnCvtLimitedOutputMode, Repeat::WhereDnCvtTied},
+      {SetterId::DnCvtDigitalAgcMode, Repeat::WhereDnCvtTied},
+      {SetterId::SignalThreshold, Repeat::WithRouteMode}};
+  for (const auto& [id, rule] : rules) EXPECT_EQ(RuleOf(id).Rule, rule) << RuleOf(id).Name;
   EXPECT_FALSE(RuleOf(SetterId::TunedFreq).RouteApply);
   EXPECT_FALSE(RuleOf(SetterId::TunedFreqBoth).RouteApply);
-  for (SetterId id : {SetterId::PreDCombinerMode, SetterId::PostDCombinerMode, SetterId::PreDSignalBw,
-                      SetterId::PreDTimeConst, SetterId::PreDPhaseTimeConst, SetterId::PreDNoiseEstimateMode,
-                      SetterId::PreDCenterFreq, SetterId::PreDFixedNoise}) {
-    EXPECT_EQ(RuleOf(id).Rule, Repeat::PerCard) << RuleOf(id).Name;
-  }
-  for (SetterId id : {SetterId::AgcTimeConst, SetterId::SawIfFilter, SetterId::DnCvtLimitedOutputMode,
-                      SetterId::DnCvtDigitalAgcMode}) {
-    EXPECT_EQ(RuleOf(id).Rule, Repeat::WhereDnCvtTied) << RuleOf(id).Name;
-  }
-  EXPECT_EQ(RuleOf(SetterId::SignalThreshold).Rule, Repeat::WithRouteMode);
 }
 
 TEST(SetterRules, RepeatDecisionByRouteModeDiversityAndConverters) {

@@ -1,102 +1,27 @@
 // The setters against one card of the simulated device library with a simulated Kr12 converter
 // on each channel: which values reach the card and the converters, and what both channels' setup
 // fields hold, by route mode and repeat rule.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "card/card_routines.h"
-#include "card/dncvt_manager.h"
-#include "card/hwcfg_manager.h"
-#include "card/rtl20_manager.h"
 #include "card/setup_routines.h"
-#include "config/globals.h"
-#include "settings/set_manager.h"
-#include "support/log_capture.h"
+#include "settings_test_support.h"
 
 namespace {
 
-using settings::RepeatsForOtherChannel;
-using settings::RuleOf;
-using settings::SetterId;
+using settingstest::Value;
 
-template <class T>
-T Value(T field) {
-  return field;
-}
-
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
-
-void ResetSimLibrary(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr) << path;
-  void* symbol = dlsym(handle, "QuorxSim_Reset");
-  ASSERT_NE(symbol, nullptr);
-  void (*reset)() = nullptr;
-  std::memcpy(&reset, &symbol, sizeof reset);
-  reset();
-  dlclose(handle);
-}
-
-class SettersTest : public ::testing::Test {
+class SettersTest : public settingstest::SimCardTest {
  protected:
-  // One card running `mode`; converters 0 and 1 tied to channels 0 and 1 (`channel1Converter`
-  // false: channel 1 has none).
-  void Start(const std::string& chipVariant, int mode, bool channel1Converter = true) {
-    sim_ = SimFolder();
-    if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
-    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
-    ASSERT_TRUE(testsupport::WriteWholeFile(
-        program_ / "VirtualHardware.cfg",
-        "[General]\nCards=1\nSeed=5\n[Card_0]\nChipVariant=" + chipVariant + "\nFpgaMode=" + std::to_string(mode) +
-            "\n[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=0\n"));
-    ResetSimLibrary(sim_ + "/librtZp903x.so");
-    ResetSimLibrary(sim_ + "/libKr12V2_Dll.so");
-    ResetSimLibrary(sim_ + "/libKr14P3_Dll.so");
-    cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
-    ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
-    ASSERT_TRUE(cards_->OpenCards(false, 1));
-    ASSERT_TRUE(cards_->Card(0)->IsReady());
-    hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
-    hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {0, channel1Converter ? 1 : -1}};
-    dncvt_ = std::make_unique<quorxdncvtmgrclass>(sim_);
-    dncvt_->Configure(card::HwCfgEnableRecord{1, 0, 1}, card::HwCfgEnableRecord{0, 0, 1});
-    ASSERT_TRUE(dncvt_->OpenAll());
-    ASSERT_EQ(dncvt_->NumDnCvts, 2);
-    gRtl20Mgr = cards_.get();
-    gHwCfgMgr = hwcfg_.get();
-    gDnCvtMgr = dncvt_.get();
-    manager_ = std::make_unique<kr20setmgrclass>();
+  // One card running `mode`; converters 0 and 1 tied to channels 0 and 1.
+  void Start(const std::string& chipVariant, int mode) {
+    StartCard(chipVariant, mode, card::HwCfgCardSetRecord{0, 2, {0, 1}}, true);
   }
-  void TearDown() override {
-    manager_.reset();
-    gDnCvtMgr = nullptr;
-    gHwCfgMgr = nullptr;
-    gRtl20Mgr = nullptr;
-    dncvt_.reset();
-    hwcfg_.reset();
-    cards_.reset();
-  }
-  card::kr20cardclass& Card() { return *cards_->Card(0); }
-  card::CardSetupRecord& Rec() { return Card().Setup(); }
   card::DnCvtSetupRecord& Dc(int index) { return dncvt_->Records[static_cast<std::size_t>(index)].Setup; }
-
-  testsupport::LoggedProgramFolder program_;
-  std::string sim_;
-  std::unique_ptr<quorxrtl20mgrclass> cards_;
-  std::unique_ptr<quorxhwcfgmgrclass> hwcfg_;
-  std::unique_ptr<quorxdncvtmgrclass> dncvt_;
-  std::unique_ptr<kr20setmgrclass> manager_;
 };
 
 constexpr int kRouteModes[] = {0, 1, 2};
@@ -106,8 +31,7 @@ TEST_F(SettersTest, OrdinarySettersRepeatOnlyOutsideRouteMode0) {
   for (int routeMode : kRouteModes) {
     SCOPED_TRACE(routeMode);
     Rec().RouteInfo.RouteMode = routeMode;
-    const bool repeats = RepeatsForOtherChannel(RuleOf(SetterId::SignalThreshold).Rule, routeMode, false, true);
-    EXPECT_EQ(repeats, routeMode != 0);
+    const bool repeats = routeMode != 0;
     Card().PskRx_SetReceiverSignalLevelQualificationThreshold(1, -99.0);
     Rec().Receiver[1].CarrierThesholdDbm = -99.0;
     const double value = -60.0 - routeMode;
@@ -199,9 +123,7 @@ TEST_F(SettersTest, TuningRepeatsOnlyOutsideFrequencyDiversity) {
       const double mhz = 2250.0 + routeMode;
       manager_->SetTunedFreq(0, 0, mhz);
       EXPECT_EQ(Value(Dc(0).FreqMhz), mhz);
-      const bool repeats = RepeatsForOtherChannel(RuleOf(SetterId::TunedFreq).Rule, routeMode,
-                                                  card::IsFreqDiversityCombining(0), true);
-      EXPECT_EQ(repeats, routeMode != 0 && !diversity);
+      const bool repeats = routeMode != 0 && !diversity;
       EXPECT_EQ(Value(Dc(1).FreqMhz), repeats ? mhz : 2200.0);
     }
   }
@@ -217,21 +139,6 @@ TEST_F(SettersTest, TuningRepeatsOnlyOutsideFrequencyDiversity) {
 }
 
 TEST_F(SettersTest, ConverterSettersRepeatOnlyWhereTheOtherChannelHasAConverter) {
-  Start("YES", 5, false);
-  for (int routeMode : kRouteModes) {
-    SCOPED_TRACE(routeMode);
-    Rec().RouteInfo.RouteMode = routeMode;
-    Dc(1).TcSelected = 7;
-    manager_->SetAgcTimeConst(0, 0, routeMode + 1);
-    EXPECT_EQ(Value(Dc(0).TcSelected), routeMode + 1);
-    EXPECT_EQ(Value(Dc(1).TcSelected), 7);  // converter 1 is tied to no channel
-    // Channel 1 has no converter: nothing changes, not even through its other channel.
-    manager_->SetSawIfFilter(0, 1, 2);
-    EXPECT_EQ(Value(Dc(0).BwFilterSelected), 0);
-  }
-}
-
-TEST_F(SettersTest, ConverterSettersRepeatWhereBothChannelsHaveOne) {
   Start("YES", 5);
   for (int routeMode : kRouteModes) {
     SCOPED_TRACE(routeMode);
@@ -240,6 +147,19 @@ TEST_F(SettersTest, ConverterSettersRepeatWhereBothChannelsHaveOne) {
     manager_->SetSawIfFilter(0, 1, 2);
     EXPECT_EQ(Value(Dc(1).BwFilterSelected), 2);
     EXPECT_EQ(Value(Dc(0).BwFilterSelected), routeMode != 0 ? 2 : 0);
+  }
+  hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {0, -1}};  // channel 1 without a converter
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rec().RouteInfo.RouteMode = routeMode;
+    Dc(0).BwFilterSelected = 0;
+    Dc(1).TcSelected = 7;
+    manager_->SetAgcTimeConst(0, 0, routeMode + 1);
+    EXPECT_EQ(Value(Dc(0).TcSelected), routeMode + 1);
+    EXPECT_EQ(Value(Dc(1).TcSelected), 7);  // converter 1 is tied to no channel
+    // Channel 1 has no converter: nothing changes, not even through its other channel.
+    manager_->SetSawIfFilter(0, 1, 2);
+    EXPECT_EQ(Value(Dc(0).BwFilterSelected), 0);
   }
 }
 

@@ -107,7 +107,7 @@ TEST_F(GlBaseTest, LinesAndPointsLightExactPixelsWithYUp) {
   EXPECT_EQ(At(image, 100, 30), kBlack);
 }
 
-TEST_F(GlBaseTest, TextStandsOnItsBaselineInItsColourOnly) {
+TEST_F(GlBaseTest, TextStandsOnItsBaselineInItsColourOnlyInEveryStyle) {
   QImage image = Text("88", 0);
   const Box box = BoxOf(image, kRed);
   EXPECT_EQ(box.bottom, 20);
@@ -122,9 +122,8 @@ TEST_F(GlBaseTest, TextStandsOnItsBaselineInItsColourOnly) {
   image = Text("T", 0);  // not upside down: the bar is at the top
   const Box t = BoxOf(image, kRed);
   EXPECT_GT(BoxOf(image, kRed, t.top).count, BoxOf(image, kRed, t.bottom).count + 2);
-}
 
-TEST_F(GlBaseTest, TextStyles) {
+  // Styles: bold is heavier, italic slanted on the same baseline, unknown styles normal.
   const QImage normal = Text("88", 0);
   EXPECT_GT(BoxOf(Text("88", 1), kRed).count, BoxOf(normal, kRed).count);
   const QImage italic = Text("88", 2);
@@ -141,17 +140,15 @@ TEST_F(GlBaseTest, FontSizeAndPointScaleLimits) {
   const Box large = BoxOf(Text("88", 0), kRed);
   EXPECT_GE(large.top - large.bottom, 2 * (small.top - small.bottom));
   EXPECT_GE(large.right - large.left, 2 * (small.right - small.left));
-  gl_->SetFontSize(3);
-  EXPECT_EQ(gl_->FontSize(), 5);
-  gl_->SetFontSize(500);
-  EXPECT_EQ(gl_->FontSize(), 100);
-
-  gl_->SetPointScale(0);
-  EXPECT_EQ(gl_->PointScale(), 1.0);
-  gl_->SetPointScale(std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(gl_->PointScale(), 1.0);
-  gl_->SetPointScale(50);
-  EXPECT_EQ(gl_->PointScale(), 20.0);
+  for (const auto& [asked, kept] : {std::pair{3, 5}, std::pair{500, 100}}) {
+    gl_->SetFontSize(asked);
+    EXPECT_EQ(gl_->FontSize(), kept) << asked;
+  }
+  for (const auto& [asked, kept] : {std::pair{0.0, 1.0}, std::pair{std::numeric_limits<double>::quiet_NaN(), 1.0},
+                                    std::pair{50.0, 20.0}}) {
+    gl_->SetPointScale(asked);
+    EXPECT_EQ(gl_->PointScale(), kept) << asked;
+  }
   gl_->SetPointScale(3);  // lines too
   SetGlColor(kLimeT);
   gl_->DrawLines(std::vector<GlVertex>{{10, 50}, {190, 50}});
