@@ -1588,6 +1588,17 @@ void kr20cardclass::PreD_SetNoiseFilterGainValue(double gain) { Send(&Zp::PreD_S
 double kr20cardclass::PreD_GetMeasuredNoiseChannelA() const { return NumberOf(&Zp::PreD_GetMeasuredNoiseChannelA); }
 double kr20cardclass::PreD_GetMeasuredNoiseChannelB() const { return NumberOf(&Zp::PreD_GetMeasuredNoiseChannelB); }
 
+bool kr20cardclass::PreD_ReadMeasuredNoise(double& channelA, double& channelB) const {
+  double a = 0.0;
+  double b = 0.0;
+  if (Call(&Zp::PreD_GetMeasuredNoiseChannelA, &a) != kDevOk || Call(&Zp::PreD_GetMeasuredNoiseChannelB, &b) != kDevOk) {
+    return false;
+  }
+  channelA = a;
+  channelB = b;
+  return true;
+}
+
 // ---- Post-detection combiner
 bool kr20cardclass::PostD_GetAvailableDiversityOutputs(std::vector<std::string>& list) const {
   return ListOf(&Zp::PostD_GetAvailableDiversityOutputs, list);

@@ -630,6 +630,9 @@ class kr20cardclass {
   void PreD_SetNoiseFilterGainValue(double gain);
   double PreD_GetMeasuredNoiseChannelA() const;
   double PreD_GetMeasuredNoiseChannelB() const;
+  // Both measured noise values, or false (outputs untouched) when either read fails, so that a
+  // failed read can keep the values shown before.
+  bool PreD_ReadMeasuredNoise(double& channelA, double& channelB) const;
 
   // ---- Post-detection combiner
   bool PostD_GetAvailableDiversityOutputs(std::vector<std::string>& list) const;

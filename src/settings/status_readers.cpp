@@ -402,10 +402,12 @@ void kr20setmgrclass::GetPreDStatusInfo(int card) {
   const card::PreDCombinerRecord setup = c.Setup->PreD;
   block.SecondByte = setup.CombinerModeOff;
   block.CombinerMode = setup.CombinerModePolarity;
-  // The device library reports a failed read only as "not ready": the noise values stay then.
-  if (c.Object->IsReady()) {
-    block.ChanAMeasuredNoise = c.Object->PreD_GetMeasuredNoiseChannelA();
-    block.ChanBMeasuredNoise = c.Object->PreD_GetMeasuredNoiseChannelB();
+  // A failed read keeps the noise values shown before.
+  double noiseA = 0.0;
+  double noiseB = 0.0;
+  if (c.Object->PreD_ReadMeasuredNoise(noiseA, noiseB)) {
+    block.ChanAMeasuredNoise = noiseA;
+    block.ChanBMeasuredNoise = noiseB;
   } else {
     util::LogWithLocation(kUnitName, __LINE__, "kr20setmgrclass::GetPreDStatusInfo", "RTL Fail on PreD Get Measured Noise");
   }

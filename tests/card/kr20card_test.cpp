@@ -124,6 +124,20 @@ TEST_F(CardObjectTest, ASimulatedCardOpensWithoutTheLibraryAndIsNeverReady) {
   EXPECT_TRUE(fake.calls.empty());
 }
 
+TEST_F(CardObjectTest, MeasuredNoiseIsReadAsAPairOrNotAtAll) {
+  kr20cardclass& c = OpenCard();
+  double a = -1.0;
+  double b = -2.0;
+  fake.status[Zp90Entry::PreD_GetMeasuredNoiseChannelB] = kDevHardwareError;
+  EXPECT_FALSE(c.PreD_ReadMeasuredNoise(a, b));
+  EXPECT_EQ(a, -1.0);
+  EXPECT_EQ(b, -2.0);
+  fake.status.erase(Zp90Entry::PreD_GetMeasuredNoiseChannelB);
+  EXPECT_TRUE(c.PreD_ReadMeasuredNoise(a, b));
+  EXPECT_EQ(a, 12.5);
+  EXPECT_EQ(b, 12.5);
+}
+
 TEST_F(CardObjectTest, CloseReachesTheLibraryOnceAndDestructionCloses) {
   kr20cardclass& c = OpenCard();
   c.Close();

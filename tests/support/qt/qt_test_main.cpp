@@ -1,37 +1,47 @@
 // Widgets need a QApplication before the first test. Listing the tests (done at build time,
 // without a display) needs none.
 #include <dlfcn.h>
-#include <link.h>
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
 
-extern "C" {
-// Leaks of the system's libraries, not ours: D-Bus (reached by Qt's platform integration) and the
-// Mesa software renderer with its LLVM.
-const char* __lsan_default_suppressions();
-const char* __lsan_default_suppressions() {
-  return "leak:libdbus-1.so\n"
-         "leak:libLLVM\n"
-         "leak:swrast_dri.so\n"
-         "leak:libfontconfig.so\n";
-}
-}
+#include <QApplication>
 
 namespace {
 
-// Mesa unloads its driver when the display closes, before the leak report at exit, which could
-// then not name the driver's frames and could not suppress them. Keep every library loaded.
-void KeepLibrariesLoaded() {
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void*) {
-        if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0') {
-          dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-        }
-        return 0;
-      },
-      nullptr);
+// Under a loaded virtual X server a new client is now and then turned away for a moment, and Qt
+// gives up at once. Wait until a plain connection succeeds (at most about 5 s) before Qt tries.
+void WaitForDisplay() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (std::getenv("DISPLAY") == nullptr || (platform != nullptr && std::strcmp(platform, "xcb") != 0)) return;
+  void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+  if (xcb == nullptr) return;
+  using Connect = void* (*)(const char*, int*);
+  using HasError = int (*)(void*);
+  using Disconnect = void (*)(void*);
+  Connect connect = nullptr;
+  HasError hasError = nullptr;
+  Disconnect disconnect = nullptr;
+  void* symbol = dlsym(xcb, "xcb_connect");
+  std::memcpy(&connect, &symbol, sizeof connect);
+  symbol = dlsym(xcb, "xcb_connection_has_error");
+  std::memcpy(&hasError, &symbol, sizeof hasError);
+  symbol = dlsym(xcb, "xcb_disconnect");
+  std::memcpy(&disconnect, &symbol, sizeof disconnect);
+  if (connect != nullptr && hasError != nullptr && disconnect != nullptr) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      void* connection = connect(nullptr, nullptr);
+      const bool ok = connection != nullptr && hasError(connection) == 0;
+      if (connection != nullptr) disconnect(connection);
+      if (ok) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+  dlclose(xcb);
 }
 
 }  // namespace
@@ -39,8 +49,7 @@ void KeepLibrariesLoaded() {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  WaitForDisplay();
   QApplication app(argc, argv);
-  const int result = RUN_ALL_TESTS();
-  KeepLibrariesLoaded();
-  return result;
+  return RUN_ALL_TESTS();
 }
