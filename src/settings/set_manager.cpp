@@ -41,11 +41,6 @@ kr20setmgrclass::~kr20setmgrclass() {
   if (card::InstalledIfRxAutoSetters() == this) card::InstallIfRxAutoSetters(nullptr);
 }
 
-void kr20setmgrclass::StopFlightRecord() {
-  // Hook for the flight-record writer, which opens and closes the record files. Until it exists
-  // no file is ever opened here, so there is nothing to close.
-}
-
 bool kr20setmgrclass::ContextOf(int card, int channel, Context& context) {
   if (gRtl20Mgr == nullptr || card < 0 || card >= gRtl20Mgr->CardCount()) return false;
   if (channel < 0 || channel >= settings::kChannels) return false;

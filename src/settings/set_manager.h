@@ -193,8 +193,21 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
   settings::StatusRecordTable& StatusRecords() { return *status_; }
   settings::DisplayBlockTable& DisplayBlocks() { return *display_; }
 
-  // The flight-record writer's stop: closes every open record file.
+  // ---- Flight record (settings/flight_record.cpp) -----------------------------------------------
+  // Starts (or restarts) recording into a new archive folder: one file per card with its headers.
+  void StartFlightRecord();
+  // One data line per card while recording is on (the master timer calls it at the chosen rate).
+  void WriteFlightRecordLines();
+  // Clears the recording flag and closes every open record file.
   void StopFlightRecord();
+
+  // ---- Card mode change and setup recall (settings/card_recall.cpp) ----------------------------
+  // Makes the card run the personality its setup asks for, then re-applies the whole setup.
+  void ApplyCardMode(int card);
+  // Re-applies the card's whole setup and restarts acquisition (after an FPGA image load).
+  void ReapplyCardAndRestart(int card);
+  // Loads the card's setup file and applies it; true when the file was loaded.
+  bool RecallCardSetup(int card);
 
   // ---- Timer tasks (status_readers.cpp, display_data.cpp) --------------------------------------
 

@@ -1,0 +1,106 @@
+// Bringing a whole card into line with its setup record: the FPGA personality it asks for, then
+// every setting, then acquisition restarted; and recalling the card's setup file.
+#include "settings/card_recall.h"
+
+#include <utility>
+
+#include "card/card_routines.h"
+#include "card/hwcfg_manager.h"
+#include "card/kr20card.h"
+#include "card/mode_routines.h"
+#include "card/personality_routines.h"
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "settings/last_setup.h"
+#include "settings/set_manager.h"
+#include "settings/setup_file.h"
+#include "settings/window_messages.h"
+#include "util/process_globals.h"
+
+static_assert(settings::kWmFpgaLoad == card::kWmFpgaLoad);
+static_assert(settings::kWmCardChanged == card::kWmCardReconfigured);
+
+namespace {
+
+// Sent, not posted: the card's windows re-synchronise before the sender goes on. Nothing is sent
+// while there is no main window.
+void SendCardChanged(int card) {
+  platform::MessageTarget* window = util::MainWindowHandle.load();
+  if (window != nullptr) window->Send(settings::kWmCardChanged, static_cast<platform::WParam>(card), 1);
+}
+
+bool Kr20CardsSimulated() { return gHwCfgMgr != nullptr && gHwCfgMgr->Kr20SimulatedFlag != 0; }
+
+}  // namespace
+
+void kr20setmgrclass::ApplyCardMode(int card) {
+  Context c;
+  if (!ContextOf(card, 0, c)) return;
+  card::CardSetupRecord& setup = *c.Setup;
+  card::ApplyGroupSetupToCards(setup.RouteInfo.RouteMode, card, c.Setup);
+
+  card::FpgaLoadState& state = gRtl20Mgr->LoadState(card);
+  const std::int32_t wanted = setup.RouteInfo.FpgaMasterMode;
+  const std::int32_t desired = state.DesiredFpgaMode;
+  const std::int32_t current = state.CurrentFpgaMode;
+  bool changed = desired != current || wanted != desired || card::ResolvePersonalityForCard(card, state, setup);
+  state.DesiredFpgaMode = wanted;
+
+  // The chip-variant board runs only its own personalities.
+  if (gRtl20Mgr->ChipVariant(card) && !card::IsVariantPersonality(wanted)) {
+    const int image = card::SelectAvailableImage(true, gRtl20Mgr->ModeSlots(card));
+    state.DesiredFpgaMode = image;
+    setup.RouteInfo.FpgaMasterMode = image;
+    changed = true;
+  }
+
+  if (changed) {
+    state.ForceLoad = 1;
+    gRtl20Mgr->SaveFpgaConfigFile();  // logs its own failure
+    // Load failures are logged by the card layer.
+    if (Kr20CardsSimulated()) {
+      card::ReloadFpgaForPersonality(*c.Object, state, setup.RouteInfo.FpgaMasterMode);
+    } else {
+      c.Object->EnsureFpgasLoaded();
+    }
+  }
+
+  config::gApp.ReconfigurationPending = true;  // the main window clears it on 60001
+  SendCardChanged(card);
+  ReapplyCardAndRestart(card);
+}
+
+void kr20setmgrclass::ReapplyCardAndRestart(int card) {
+  Context c;
+  if (!ContextOf(card, 0, c)) return;
+  gRtl20Mgr->ApplyCardSetup(card);
+  RestartAcquisition(card, 0);
+}
+
+bool kr20setmgrclass::RecallCardSetup(int card) {
+  if (gRtl20Mgr == nullptr || card < 0 || card >= gRtl20Mgr->CardCount()) return false;
+  // The second pass reads the file again over what the first mode change and the windows'
+  // re-synchronisation reset, and applies it to the card now running the right personality.
+  bool loaded = false;
+  for (int pass = 0; pass < 2; ++pass) {
+    loaded = settings::LoadCardSetupFile(card);
+    if (!loaded) break;
+    ApplyCardMode(card);
+  }
+  if (loaded) settings::SaveLastSetupFile();
+  SendCardChanged(card);
+  return loaded;
+}
+
+namespace settings {
+
+bool RecallCardSetupFile(int card, const std::string& fileName) {
+  if (gKr20SetMgr == nullptr || card < 0 || card >= kCards) return false;
+  std::string& name = gKr20SetMgr->SetupFileNames[static_cast<std::size_t>(card)];
+  std::string previous = std::exchange(name, fileName);
+  const bool recalled = gKr20SetMgr->RecallCardSetup(card);
+  if (!recalled) name = std::move(previous);
+  return recalled;
+}
+
+}  // namespace settings

@@ -1,0 +1,24 @@
+#pragma once
+// The last setup ("Kr20Last.last": each card's setup file name) and the last state (each card's
+// whole setup as it stood), saved so that the next start-up restores them.
+#include <string>
+
+namespace settings {
+
+// Rewrites the last-setup file, then the last-state files. False (logged) when a write failed.
+bool SaveLastSetupFile();
+// Loads each card's last setup file into its records.
+void LoadLastSetupFile();
+// Rewrites the last-state files. False (logged) when a write failed.
+bool SaveLastSetupStateFile();
+// Loads every card's state; true when the common file existed, its card count was valid and
+// the card loop ran.
+bool LoadLastSetupStateFile();
+// The auto-save gate after a setting change: saves the last state when the options ask for it.
+void SaveLastSetupStateIfEnabled();
+
+// One card's complete setup into / from a given file, with the card's two down-converter records.
+bool WriteCardSetupSections(int card, const std::string& fileName);
+bool ReadCardSetupSections(int card, const std::string& fileName);
+
+}  // namespace settings

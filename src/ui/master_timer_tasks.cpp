@@ -1,0 +1,54 @@
+// The master timer's tick and its five periodic tasks.
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "settings/set_manager.h"
+#include "ui/main_form.h"
+
+namespace {
+
+// The flight record is written only by the task whose period equals the chosen rate.
+void WriteFlightRecordAt(int taskRateHz) {
+  const config::kr20optionclass* options = config::gApp.Options;
+  if (options == nullptr || gKr20SetMgr == nullptr) return;
+  if (options->Info().DataRecordRateHz == taskRateHz) gKr20SetMgr->WriteFlightRecordLines();
+}
+
+}  // namespace
+
+void TQuorxLMainForm::MasterTimerTimer() { schedule_.Tick(); }
+
+void TQuorxLMainForm::DoOneSecondTasks() {
+  if (gKr20SetMgr != nullptr) {
+    gKr20SetMgr->RefreshBertStatusAndFlightValues();
+    gKr20SetMgr->CheckFmXmitterIsDigital();
+  }
+  UpdateSizePosInfo();
+  WriteFlightRecordAt(1);
+}
+
+void TQuorxLMainForm::DoFiveHzTasks() {
+  if (gKr20SetMgr != nullptr) {
+    gKr20SetMgr->RefreshFftIqData();
+    gKr20SetMgr->AutoAdjustIfTrackLoopBw();
+  }
+  UpdateMainCaption();
+  WriteFlightRecordAt(5);
+}
+
+void TQuorxLMainForm::DoTenHzTasks() {
+  if (gKr20SetMgr != nullptr) {
+    gKr20SetMgr->RefreshChannelStatus();
+    gKr20SetMgr->UpdateDualPcmFmOutputSelect();
+  }
+  WriteFlightRecordAt(10);
+}
+
+void TQuorxLMainForm::DoTwentyFiveHzTasks() {
+  if (gKr20SetMgr != nullptr) gKr20SetMgr->RefreshCombinerAndDownConverterStatus();
+  WriteFlightRecordAt(25);
+}
+
+// The schedule recomputes the broadcast period; the status datagrams go out with the network
+// servers.
+void TQuorxLMainForm::DoBroadcastTasks() {}

@@ -1,0 +1,184 @@
+// The main window's message map and the handlers of the messages other layers send it.
+#include <QApplication>
+#include <QFrame>
+#include <QPalette>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "card/card_routines.h"
+#include "card/hwcfg_manager.h"
+#include "card/records/card_setup_record.h"
+#include "card/rtl20_manager.h"
+#include "card/setup_routines.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "settings/last_setup.h"
+#include "settings/set_manager.h"
+#include "ui/main_form.h"
+#include "ui/window_messages.h"
+#include "util/gui/qt_colour.h"
+#include "util/process_globals.h"
+
+namespace {
+
+int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
+
+struct ChannelFamily {
+  bool valid = false;
+  bool mhCpm = false;
+  bool pm = false;
+  bool pcmFm = false;
+  card::CardSetupRecord* setup = nullptr;
+};
+
+ChannelFamily FamilyOf(int card, int channel) {
+  ChannelFamily family;
+  int dcIndex = -1;
+  card::DnCvtChannelRecord* dcRecord = nullptr;
+  card::kr20cardclass* object = nullptr;
+  family.valid = card::GetGroupChannelContext(card, channel, dcIndex, family.mhCpm, family.pm, family.pcmFm,
+                                              dcRecord, family.setup, object) &&
+                 family.setup != nullptr;
+  return family;
+}
+
+// After a personality change the channel's input source may name a source its new receiver
+// family does not have; it then falls back to the family's first source.
+void ResetInputSourceAfterModeChange(int card, int channel) {
+  const ChannelFamily family = FamilyOf(card, channel);
+  if (!family.valid || gKr20SetMgr == nullptr) return;
+  const std::vector<std::string>& sources = family.pcmFm ? gKr20SetMgr->FmInputSourceList
+                                            : family.pm  ? gKr20SetMgr->PmInputSourceList
+                                                         : gKr20SetMgr->PskInputSourceList;
+  if (sources.empty()) return;
+  const std::string current = card::SetupText(family.setup->Receiver[static_cast<std::size_t>(channel)].InputSource);
+  if (std::find(sources.begin(), sources.end(), current) != sources.end()) return;
+  gKr20SetMgr->SetInputSource(card, channel, sources.front());
+}
+
+}  // namespace
+
+void TQuorxLMainForm::Dispatch(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
+  switch (message) {
+    case ui::kWmQueryEndSession:
+      WMQueryEndSession();
+      break;
+    case ui::kWmEndSession:
+      WMEndSession();
+      break;
+    case ui::kWmRestartProgram:
+      WMRestartProgram(wParam, lParam);
+      break;
+    case ui::kWmRecolour:
+      ApplyColours();
+      break;
+    case ui::kWmDeferredStartup:
+      DeferredStartUp();
+      break;
+    case ui::kWmFpgaLoad:
+      WMFpgaLoad(wParam, lParam);
+      break;
+    case ui::kWmCardChanged:
+      WMCardChanged(wParam, lParam);
+      break;
+    default:
+      break;
+  }
+}
+
+void TQuorxLMainForm::ApplyColours() {
+  if (options_ == nullptr) return;
+  const config::ColorBlock& colours = options_->Info().ColorScheme;
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, util::ToQColor(colours[config::kAppMainBackgroundColor]));
+  palette.setColor(QPalette::WindowText, util::ToQColor(colours[config::kAppMainLabelColor]));
+  setPalette(palette);
+  PanelMainStatus->setPalette(palette);
+  for (QFrame* panel : PanelDg) panel->setPalette(palette);
+}
+
+void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lParam) {
+  if (!startupComplete_) {
+    // A load during the deferred start-up: the start-up enables the card tasks at its end.
+    schedule_.SetCardTasksEnabled(false);
+    return;
+  }
+  const bool cardInRange = wParam < static_cast<platform::WParam>(card::kMaxReceiverCards);
+  const int card = cardInRange ? static_cast<int>(wParam) : -1;
+  if (lParam == 1) {
+    schedule_.SetCardTasksEnabled(true);
+    ShowPanelCaption(ui::kLoadingText);
+  } else {
+    if (cardInRange && gRtl20Mgr != nullptr) {
+      card::FpgaLoadState& state = gRtl20Mgr->LoadState(card);
+      state.LoadingNow = 0;
+      state.DesiredFpgaMode = state.CurrentFpgaMode;
+      state.DefaultFpgaMode = state.CurrentFpgaMode;
+    }
+    if (gRtl20Mgr != nullptr) gRtl20Mgr->SaveFpgaConfigFile();
+    if (card >= 0 && card < CardCount() && gKr20SetMgr != nullptr) gKr20SetMgr->ReapplyCardAndRestart(card);
+    ShowPanelCaption("");
+  }
+  PanelMainStatus->repaint();
+  // The window stays responsive during long loads.
+  QCoreApplication::processEvents();
+}
+
+void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lParam) {
+  if (!config::gApp.ReconfigurationPending.load() || util::ClosingFlag.load()) return;
+  const int card = wParam < static_cast<platform::WParam>(CardCount()) ? static_cast<int>(wParam) : 0;
+  ResetInputSourceAfterModeChange(card, 0);
+  ResetInputSourceAfterModeChange(card, 1);
+  if (lParam != 1) SelectDefaultModulations(card);
+  ResetDnCvtDigitalAgcModes(card);
+  CopyDnCvtFreqToStatus(card);
+  RetuneFreqDiversityPair(card);
+  config::gApp.ReconfigurationPending = false;
+  ReapplyPostDDiversityOutput(card);
+}
+
+void TQuorxLMainForm::SelectDefaultModulations(int card) {
+  if (gHwCfgMgr == nullptr || gHwCfgMgr->Kr20SimulatedFlag == 0 || gKr20SetMgr == nullptr) return;
+  for (int channel = 0; channel < settings::kChannels; ++channel) {
+    const ChannelFamily family = FamilyOf(card, channel);
+    std::string name;
+    if (family.pcmFm) {
+      name = "PCM_FM";
+    } else if (family.pm) {
+      name = "PM";
+    } else if (family.mhCpm) {
+      name = "MH_CPM";
+    } else {
+      std::vector<std::string> candidates{"SOQPSK_TG"};
+      candidates.insert(candidates.end(), gKr20SetMgr->ModulationList.begin(), gKr20SetMgr->ModulationList.end());
+      for (const std::string& candidate : candidates) {
+        name = candidate;
+        if (card::IsModulationSupported(card, channel, candidate)) break;
+      }
+    }
+    gKr20SetMgr->SetModulationFormat(card, channel, name, family.pcmFm ? 1 : 0);
+  }
+}
+
+void TQuorxLMainForm::ResetDnCvtDigitalAgcModes(int card) {
+  if (gKr20SetMgr == nullptr) return;
+  const ChannelFamily family = FamilyOf(card, 0);
+  if (!family.valid) return;
+  const std::int32_t routeMode = family.setup->RouteInfo.RouteMode;
+  gKr20SetMgr->SetDnCvtDigitalAgcMode(card, 0, 0);
+  // With the channels tied the setter repeats it for channel 1 itself.
+  if (routeMode == 0) gKr20SetMgr->SetDnCvtDigitalAgcMode(card, 1, 0);
+  settings::SaveLastSetupStateIfEnabled();
+}
+
+void TQuorxLMainForm::ReapplyPostDDiversityOutput(int card) {
+  if (gRtl20Mgr == nullptr) return;
+  const card::kr20cardclass* object = gRtl20Mgr->Card(card);
+  if (object == nullptr) return;
+  const std::int32_t combiners = object->CardInfo().NumPostDCombiners;
+  const std::string output = card::SetupText(object->Setup().PostD.DiversityOutput);
+  for (std::int32_t i = 0; i < combiners; ++i) gRtl20Mgr->ApplyPostDDiversityOutput(card, output);
+  RetuneFreqDiversityPair(card);
+}

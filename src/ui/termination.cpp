@@ -1,0 +1,68 @@
+#include "ui/termination.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+
+#include "config/globals.h"
+#include "ui/main_form.h"
+#include "ui/window_messages.h"
+#include "util/process_globals.h"
+
+namespace ui {
+namespace {
+
+// The write end is the only thing the signal handler touches.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnSessionEndSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+void AbnormalTerminationHandler() {
+  // Only one thread may run the shut-down from here.
+  static std::atomic<bool> entered{false};
+  if (!entered.exchange(true) && config::gApp.QuorxLMainForm != nullptr) {
+    config::gApp.QuorxLMainForm->AbnormalTermination();
+  }
+  std::_Exit(EXIT_FAILURE);
+}
+
+void InstallSessionEndSignals() {
+  if (signalPipe[0] >= 0 || pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  // The notifier lives as long as the application; it reads on the main thread.
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, [] {
+    char bytes[16];
+    while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    // A signal during the shut-down changes nothing: it already runs.
+    if (util::ClosingFlag.load()) return;
+    TQuorxLMainForm* form = config::gApp.QuorxLMainForm;
+    if (form == nullptr) {
+      QCoreApplication::exit(0);
+      return;
+    }
+    form->Post(kWmQueryEndSession, 0, 0);
+    form->Post(kWmEndSession, 0, 0);
+  });
+  struct sigaction action {};
+  action.sa_handler = OnSessionEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+}  // namespace ui

@@ -1,0 +1,174 @@
+// The QuorxL program as the operator runs it: its own process in a program folder with virtual
+// cards, started, refused, restarted, killed and ended by signals.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/instance_lock.h"
+#include "platform/process_launcher.h"
+#include "support/log_capture.h"
+#include "support/scratch_folder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kStartUpComplete = "---------------START UP COMPLETE------------------";
+
+std::vector<std::string> LogTexts(const std::string& path) {
+  std::istringstream lines(testsupport::ReadWholeFile(path));
+  std::vector<std::string> texts;
+  for (std::string line; std::getline(lines, line);) texts.push_back(line.size() > 29 ? line.substr(29) : std::string());
+  return texts;
+}
+
+bool Holds(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    if (!fs::exists(QUORX_PROGRAM) || !fs::exists(std::string(QUORX_SIM_FOLDER) + "/librtZp903x.so")) {
+      GTEST_SKIP() << "program or simulated libraries not built";
+    }
+    const std::string root = folder_.Path();
+    fs::create_directories(root + "/SYSTEM/ERLOGS");
+    fs::create_directories(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN");
+    fs::create_directories(root + "/locks");
+    fs::permissions(root + "/locks", fs::perms::owner_all);
+    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
+      fs::create_symlink(std::string(QUORX_SIM_FOLDER) + "/" + library, root + "/" + library);
+    }
+    const std::string make = std::string("'") + QUORX_SIM_FOLDER + "/quorx_make_fpga_images' '" + root +
+                             "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
+                                            "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n"));
+    // Every copy started here finds its locks and its virtual hardware in this folder, and needs
+    // no display.
+    setenv("XDG_RUNTIME_DIR", (root + "/locks").c_str(), 1);
+    setenv("QUORX_SIM_FOLDER", root.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
+  }
+
+  void TearDown() override {
+    for (auto& program : running_) {
+      if (program != nullptr) program->Terminate(100);
+    }
+  }
+
+  platform::ChildProcess& Launch(const std::vector<std::string>& arguments = {}) {
+    std::string error;
+    running_.push_back(platform::ChildProcess::Launch(QUORX_PROGRAM, arguments, folder_.Path(), &error));
+    EXPECT_NE(running_.back(), nullptr) << error;
+    return *running_.back();
+  }
+
+  std::string LogPath() const { return folder_ / "SYSTEM/ERLOGS/QuorxL.log"; }
+
+  bool WaitForLogLine(const std::string& text, std::chrono::seconds limit) const {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!Holds(LogTexts(LogPath()), text)) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::sleep_for(50ms);
+    }
+    return true;
+  }
+
+  testsupport::ScratchFolder folder_;
+  std::vector<std::unique_ptr<platform::ChildProcess>> running_;
+};
+
+TEST_F(ProgramTest, ComesUpOnTwoCardsStaysUpAndClosesInOrderOnSigterm) {
+  platform::ChildProcess& program = Launch();
+  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
+  std::this_thread::sleep_for(1500ms);
+  ASSERT_TRUE(program.IsRunning());
+
+  ASSERT_EQ(kill(program.Pid(), SIGTERM), 0);
+  int status = -1;
+  ASSERT_TRUE(program.WaitForExit(30000, &status));
+  EXPECT_EQ(status, 0);
+  const std::vector<std::string> texts = LogTexts(LogPath());
+  const auto from = std::find(texts.begin(), texts.end(),
+                              "Windows Shutting Down without the User Closing The Application...BAD FORM");
+  ASSERT_NE(from, texts.end());
+  const std::vector<std::string> expected = {
+      "Windows Shutting Down without the User Closing The Application...BAD FORM",
+      "-----------   Begin CloseProgram()  ---------------",
+      "   gRtl20Mgr->FpgaCmdLock()",
+      "   Took 0 tries to gRtl20Mgr->FpgaCmdLock()",
+      "   UpdateSizePosInfo()",
+      "   CloseStandAloneApps()",
+      "   CloseStandAloneForms()",
+      "   SaveConfigFile",
+      "   SaveLastSetupFile",
+      "   delete gHiresTimer",
+      "   CloseHwCfgStuff",
+      "----DELETING MANAGERS------",
+      "   gHwCfgMgr",
+      "   gDnCvtMgr",
+      "   gRtl20Mgr",
+      "   gKr20SetMgr",
+      "   WsaCleanUp",
+      "------------------PROGRAM END--------------------",
+  };
+  EXPECT_EQ(std::vector<std::string>(from, texts.end()), expected);
+}
+
+TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
+  platform::ChildProcess& first = Launch();
+  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s));
+
+  // The second copy stops at its message; it never touches the first one's log.
+  platform::ChildProcess& second = Launch();
+  std::this_thread::sleep_for(3s);
+  EXPECT_TRUE(second.IsRunning());
+  EXPECT_TRUE(Holds(LogTexts(LogPath()), kStartUpComplete));
+  EXPECT_TRUE(second.Terminate(100));
+
+  // A copy started with "restart" while the first still holds its lock waits, then runs.
+  ASSERT_EQ(kill(first.Pid(), SIGTERM), 0);
+  ASSERT_TRUE(platform::InstanceLock::IsHeld("Protect_QuorxL", folder_ / "locks"));
+  platform::ChildProcess& restarted = Launch({"restart"});
+  int status = -1;
+  ASSERT_TRUE(first.WaitForExit(30000, &status));
+  EXPECT_EQ(status, 0);
+  // The restarting copy waits two seconds before each of its two locks, so it has not opened its
+  // log yet: the first copy's log goes, and the next one is the new copy's.
+  EXPECT_EQ(LogTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
+  std::filesystem::remove(LogPath());
+  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
+  EXPECT_TRUE(restarted.IsRunning());
+  ASSERT_EQ(kill(restarted.Pid(), SIGINT), 0);
+  ASSERT_TRUE(restarted.WaitForExit(30000, &status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(LogTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
+}
+
+TEST_F(ProgramTest, AKilledCopyLeavesNoLockBehind) {
+  platform::ChildProcess& first = Launch();
+  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s));
+  ASSERT_EQ(kill(first.Pid(), SIGKILL), 0);
+  ASSERT_TRUE(first.WaitForExit(10000));
+  EXPECT_FALSE(platform::InstanceLock::IsHeld("Protect_QuorxL", folder_ / "locks"));
+
+  std::filesystem::remove(LogPath());
+  platform::ChildProcess& next = Launch();
+  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
+  EXPECT_TRUE(next.IsRunning());
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+// Card mode change and setup recall over simulated cards: the 60001 hand-shake with the main
+// window, the two load-and-apply passes of a recall, the personality the chip-variant board is
+// given, and the setup file name after a failed recall.
+#include <filesystem>
+#include <string>
+
+#include "card/card_routines.h"
+#include "card/kr20card.h"
+#include "multi_card_fixture.h"
+#include "settings/card_recall.h"
+#include "settings/last_setup.h"
+#include "settings/setup_file.h"
+#include "settings/window_messages.h"
+
+namespace {
+
+using settingstest::MultiCardTest;
+using settingstest::RecordingWindow;
+using card::Value;
+
+class CardRecallTest : public MultiCardTest {
+ protected:
+  // Card 0: the standard board running PSK+PSK (0); card 1: the chip-variant board running
+  // PSK+PSK (4), whose image of that personality is missing.
+  void SetUp() override { StartCards({{false, 0}, {true, 4}}, 4); }
+
+  // A setup file of card 0 holding `threshold` as channel 0's signal threshold.
+  void SaveSetupFile(const std::string& baseName, double threshold) {
+    const std::string keep = manager_->SetupFileNames[0];
+    const double before = Rec(0).Receiver[0].CarrierThesholdDbm;
+    Rec(0).Receiver[0].CarrierThesholdDbm = threshold;
+    manager_->SetupFileNames[0] = SetupFile(baseName);
+    ASSERT_TRUE(settings::SaveCardSetupFile(0));
+    manager_->SetupFileNames[0] = keep;
+    Rec(0).Receiver[0].CarrierThesholdDbm = before;
+  }
+  double Threshold(int card) { return Rec(card).Receiver[0].CarrierThesholdDbm; }
+};
+
+TEST_F(CardRecallTest, AFailedRecallSendsTheMessageOnceAndSavesNothing) {
+  manager_->SetupFileNames[0] = SetupFile("NOSUCHSETUP");
+  Rec(0).Receiver[0].CarrierThesholdDbm = -33.0;
+  RecordingWindow window;
+  EXPECT_FALSE(manager_->RecallCardSetup(0));
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].id, settings::kWmCardChanged);
+  EXPECT_EQ(window.messages[0].wParam, 0u);
+  EXPECT_EQ(window.messages[0].lParam, 1);
+  EXPECT_TRUE(window.messages[0].sent);
+  EXPECT_EQ(Threshold(0), -33.0);
+  EXPECT_FALSE(std::filesystem::exists(HwCfg("Kr20Last.last")));
+  EXPECT_FALSE(std::filesystem::exists(HwCfg("Kr20LastState.last")));
+}
+
+TEST_F(CardRecallTest, ASuccessfulRecallLoadsAndAppliesTwiceThenSavesTheLastSetup) {
+  SaveSetupFile("GOOD", -77.0);
+  manager_->SetupFileNames[0] = SetupFile("GOOD");
+  RecordingWindow window;
+  // The first re-synchronisation of the windows changes the setup; the second load reads the
+  // file over it.
+  bool first = true;
+  window.onSend = [this, &first](const RecordingWindow::Message& m) {
+    if (m.id != settings::kWmCardChanged || !first) return;
+    first = false;
+    Rec(0).Receiver[0].CarrierThesholdDbm = -11.0;
+  };
+  ASSERT_TRUE(manager_->RecallCardSetup(0));
+
+  const auto changed = window.Of(settings::kWmCardChanged);
+  ASSERT_EQ(changed.size(), 3u);
+  // Each mode application sets the pending flag before its message; the recall's own message
+  // finds it cleared by the window.
+  EXPECT_TRUE(changed[0].pendingSet);
+  EXPECT_TRUE(changed[1].pendingSet);
+  EXPECT_FALSE(changed[2].pendingSet);
+  for (const auto& m : changed) {
+    EXPECT_EQ(m.wParam, 0u);
+    EXPECT_EQ(m.lParam, 1);
+    EXPECT_TRUE(m.sent);
+  }
+  EXPECT_EQ(Threshold(0), -77.0);
+  // Pushed to the card by the second application.
+  EXPECT_EQ(cards_->Card(0)->PskRx_GetReceiverSignalLevelQualificationThreshold(0), -77.0);
+  EXPECT_NE(testsupport::ReadWholeFile(HwCfg("Kr20Last.last")).find("SetupFileName=" + SetupFile("GOOD") + "\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(HwCfg("Kr20LastState.last0")));
+  EXPECT_FALSE(config::gApp.ReconfigurationPending);
+}
+
+TEST_F(CardRecallTest, AFailedRecallOfANamedFileKeepsThePreviousName) {
+  SaveSetupFile("GOOD", -66.0);
+  manager_->SetupFileNames[0] = SetupFile("PREVIOUS");
+  EXPECT_FALSE(settings::RecallCardSetupFile(0, SetupFile("MISSING")));
+  EXPECT_EQ(manager_->SetupFileNames[0], SetupFile("PREVIOUS"));
+
+  EXPECT_TRUE(settings::RecallCardSetupFile(0, SetupFile("GOOD")));
+  EXPECT_EQ(manager_->SetupFileNames[0], SetupFile("GOOD"));
+  EXPECT_EQ(Threshold(0), -66.0);
+}
+
+TEST_F(CardRecallTest, TheVariantBoardIsGivenItsFirstAvailableImageAndLoaded) {
+  ASSERT_TRUE(cards_->ChipVariant(1));
+  for (const int asked : {0, 3, 16}) {
+    SCOPED_TRACE(asked);
+    Rec(1).RouteInfo.FpgaMasterMode = asked;
+    RecordingWindow window;
+    manager_->ApplyCardMode(1);
+    // The image of personality 4 is missing: PSK+PCM/FM (7) is the first in the board's order.
+    EXPECT_EQ(Value(Rec(1).RouteInfo.FpgaMasterMode), 7);
+    EXPECT_EQ(Value(cards_->LoadState(1).DesiredFpgaMode), 7);
+    EXPECT_EQ(card::CardFpgaMode(1), 7);
+    EXPECT_TRUE(card::IsPcmFmChannel(1, 1));
+    const auto loads = window.Of(settings::kWmFpgaLoad);
+    ASSERT_EQ(loads.size(), 2u);
+    EXPECT_EQ(loads[0].lParam, 1);
+    EXPECT_EQ(loads[1].lParam, 0);
+    EXPECT_EQ(window.Of(settings::kWmCardChanged).size(), 1u);
+  }
+}
+
+TEST_F(CardRecallTest, ApplyingTheRunningModeLoadsNothingButReappliesTheSetup) {
+  Rec(0).RouteInfo.FpgaMasterMode = 0;
+  manager_->ApplyCardMode(0);  // settles the load state on the running personality
+  Rec(0).Receiver[0].CarrierThesholdDbm = -55.0;
+  manager_->StatusRecord(0, 0).Receiver.HighestSignalFreqHz = 1.0;
+  RecordingWindow window;
+  manager_->ApplyCardMode(0);
+  EXPECT_TRUE(window.Of(settings::kWmFpgaLoad).empty());
+  const auto changed = window.Of(settings::kWmCardChanged);
+  ASSERT_EQ(changed.size(), 1u);
+  EXPECT_TRUE(changed[0].pendingSet);
+  EXPECT_EQ(card::CardFpgaMode(0), 0);
+  EXPECT_EQ(cards_->Card(0)->PskRx_GetReceiverSignalLevelQualificationThreshold(0), -55.0);
+  EXPECT_EQ(Value(manager_->StatusRecord(0, 0).Receiver.HighestSignalFreqHz), 70'000'000.0);
+}
+
+TEST_F(CardRecallTest, WithoutAMainWindowNothingIsSentAndTheModeIsStillApplied) {
+  ASSERT_EQ(util::MainWindowHandle.load(), nullptr);
+  Rec(1).RouteInfo.FpgaMasterMode = 0;
+  manager_->ApplyCardMode(1);
+  EXPECT_EQ(card::CardFpgaMode(1), 7);
+}
+
+}  // namespace

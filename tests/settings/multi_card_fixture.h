@@ -1,0 +1,184 @@
+// Several cards of the simulated device library with their FPGA images, a Kr12 converter pair on
+// card 0, the set manager and the options, for the tests of the last-setup files and of the card
+// mode change and setup recall; and a main window that records the messages it gets.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <stdlib.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "card/card_test_support.h"
+#include "card/dncvt_manager.h"
+#include "card/hwcfg_manager.h"
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "platform/message_bus.h"
+#include "settings/set_manager.h"
+#include "support/log_capture.h"
+#include "util/process_globals.h"
+
+namespace settingstest {
+
+// Stands in for the main window. Like the real handler of 60001 it clears the
+// reconfiguration-pending flag, and it notes whether the flag was set when the message came.
+class RecordingWindow final : public platform::MessageTarget {
+ public:
+  struct Message {
+    std::uint32_t id;
+    platform::WParam wParam;
+    platform::LParam lParam;
+    bool sent;
+    bool pendingSet;
+  };
+
+  RecordingWindow() : previous_(util::MainWindowHandle.exchange(this)) {}
+  ~RecordingWindow() override { util::MainWindowHandle.store(previous_); }
+  RecordingWindow(const RecordingWindow&) = delete;
+  RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+  bool Post(std::uint32_t id, platform::WParam wParam, platform::LParam lParam) override {
+    messages.push_back({id, wParam, lParam, false, config::gApp.ReconfigurationPending.load()});
+    return true;
+  }
+  platform::LParam Send(std::uint32_t id, platform::WParam wParam, platform::LParam lParam) override {
+    const bool pending = id == 60001 ? config::gApp.ReconfigurationPending.exchange(false)
+                                     : config::gApp.ReconfigurationPending.load();
+    messages.push_back({id, wParam, lParam, true, pending});
+    if (onSend) onSend(messages.back());
+    return 0;
+  }
+
+  std::vector<Message> Of(std::uint32_t id) const {
+    std::vector<Message> found;
+    std::copy_if(messages.begin(), messages.end(), std::back_inserter(found), [id](const Message& m) { return m.id == id; });
+    return found;
+  }
+
+  std::vector<Message> messages;
+  std::function<void(const Message&)> onSend;
+
+ private:
+  platform::MessageTarget* previous_;
+};
+
+// While it lives, this thread's writes obey the permission bits even when it runs as root (it
+// drops CAP_DAC_OVERRIDE from the effective set; capabilities are per thread). Nothing changes for
+// a process without capabilities.
+class PermissionBitsApply {
+ public:
+  PermissionBitsApply() {
+    header_.version = _LINUX_CAPABILITY_VERSION_3;
+    header_.pid = 0;
+    if (syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    lowered[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+    active_ = syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~PermissionBitsApply() {
+    if (active_) syscall(SYS_capset, &header_, saved_);
+  }
+  PermissionBitsApply(const PermissionBitsApply&) = delete;
+  PermissionBitsApply& operator=(const PermissionBitsApply&) = delete;
+
+ private:
+  __user_cap_header_struct header_{};
+  __user_cap_data_struct saved_[2]{};
+  bool active_ = false;
+};
+
+struct SimCard {
+  bool chipVariant = false;
+  int mode = 0;  // personality at power-up
+};
+
+class MultiCardTest : public ::testing::Test {
+ protected:
+  // The cards, each running its personality, with the images of every personality but
+  // `missingImage`. Card 0 has converters 0 and 1, the other cards none.
+  void StartCards(const std::vector<SimCard>& cards, int missingImage = -1) {
+    sim_ = card::SimFolder();
+    if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
+    std::string config = "[General]\nCards=" + std::to_string(cards.size()) + "\nSeed=7\n";
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+      config += "[Card_" + std::to_string(i) + "]\nChipVariant=" + (cards[i].chipVariant ? "YES" : "NO") +
+                "\nFpgaMode=" + std::to_string(cards[i].mode) + "\n";
+    }
+    config += "[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=0\n";
+    ASSERT_TRUE(testsupport::WriteWholeFile(program_ / "VirtualHardware.cfg", config));
+    ASSERT_TRUE(card::MakeFpgaImages(program_, sim_));
+    if (missingImage >= 0) {
+      std::filesystem::remove(program_ / ("SYSTEM/HARDWARECONFIGURATION/KR20_BIN/" + card::FpgaImageFileName(missingImage)));
+    }
+    std::filesystem::create_directories(program_ / "USER/SETUPFILES");
+    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
+      void* handle = card::ResetSimLibrary(sim_, library);
+      ASSERT_NE(handle, nullptr) << library;
+      dlclose(handle);
+    }
+    const int count = static_cast<int>(cards.size());
+    cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
+    ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
+    ASSERT_TRUE(cards_->OpenCards(false, count));
+    ASSERT_EQ(cards_->CardCount(), count);
+    hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
+    for (int i = 0; i < config::kMaxCards; ++i) {
+      hwcfg_->CardSetRecords[static_cast<std::size_t>(i)] =
+          i == 0 ? card::HwCfgCardSetRecord{0, 2, {0, 1}} : card::HwCfgCardSetRecord{i, 0, {-1, -1}};
+    }
+    dncvt_ = std::make_unique<quorxdncvtmgrclass>(sim_);
+    dncvt_->Configure(card::HwCfgEnableRecord{1, 0, 1}, card::HwCfgEnableRecord{0, 0, 1});
+    ASSERT_TRUE(dncvt_->OpenAll());
+    gRtl20Mgr = cards_.get();
+    gHwCfgMgr = hwcfg_.get();
+    gDnCvtMgr = dncvt_.get();
+    options_.Info().MinLastStateSaves = 0;
+    options_.Info().LoadLastSetupState = 0;
+    config::gApp.Options = &options_;
+    config::gApp.ReconfigurationPending = false;
+    manager_ = std::make_unique<kr20setmgrclass>();
+    gKr20SetMgr = manager_.get();
+  }
+  void TearDown() override {
+    gKr20SetMgr = nullptr;
+    manager_.reset();
+    config::gApp.Options = nullptr;
+    config::gApp.ReconfigurationPending = false;
+    gDnCvtMgr = nullptr;
+    gHwCfgMgr = nullptr;
+    gRtl20Mgr = nullptr;
+    dncvt_.reset();
+    hwcfg_.reset();
+    cards_.reset();
+  }
+
+  card::CardSetupRecord& Rec(int card) { return cards_->Card(card)->Setup(); }
+  std::string SetupFile(const std::string& baseName) const {
+    return program_ / ("USER/SETUPFILES/" + baseName + ".VexA");
+  }
+  std::string HwCfg(const std::string& name) const { return program_ / ("SYSTEM/HARDWARECONFIGURATION/" + name); }
+  bool Logged(const std::string& text) const {
+    const std::vector<std::string> texts = program_.LogTexts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+  }
+
+  testsupport::LoggedProgramFolder program_;
+  std::string sim_;
+  std::unique_ptr<quorxrtl20mgrclass> cards_;
+  std::unique_ptr<quorxhwcfgmgrclass> hwcfg_;
+  std::unique_ptr<quorxdncvtmgrclass> dncvt_;
+  std::unique_ptr<kr20setmgrclass> manager_;
+  config::kr20optionclass options_{false};
+};
+
+}  // namespace settingstest

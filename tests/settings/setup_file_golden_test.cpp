@@ -1,0 +1,532 @@
+// The card setup file as the writer lays it out: every section in order, every key, each value
+// form, pinned byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "card/setup_routines.h"
+#include "settings/setup_file.h"
+#include "setup_file_test_support.h"
+#include "support/log_capture.h"
+
+namespace {
+
+using card::SetSetupText;
+
+card::CardSetupRecord GoldenSetup() {
+  card::CardSetupRecord s{};
+  s.RouteInfo.FpgaMasterMode = 5;
+  s.RouteInfo.UserReceiverMode = 6;
+  s.RouteInfo.RouteMode = 1;
+  s.RouteInfo.PreDCombinerMode = 1;
+  s.RouteInfo.PskFmCombinerToChA = 1;
+  for (int n = 0; n < 2; ++n) {
+    card::ReceiverRecord& rx = s.Receiver[n];
+    rx.BitSync[0].Bitrate = 5000000 + n;
+    SetSetupText(rx.BitSync[0].PcmInputCode, "NRZL");
+    SetSetupText(rx.BitSync[0].PcmOutputCode, "NRZM");
+    rx.BitSync[0].AcqLoopBandwidthPct = 0.5;
+    rx.BitSync[0].TrkLoopBandwidthPct = 0.125;
+    SetSetupText(rx.BitSync[0].ViterbiRateMode, "RATE_1_2");
+    SetSetupText(rx.BitSync[0].ViterbiSymbolOrder, "G1_FIRST");
+    rx.BitSync[0].ViterbiDecodeEnabled = 1;
+    rx.BitSync[1].Bitrate = 2500000;
+    rx.BitSync[1].ViterbiG2Inverted = 1;
+    SetSetupText(rx.Routing.RecombineLocation, "NONE");
+    SetSetupText(rx.Routing.Baseband1Output, "I_FIR_DBG");
+    rx.Routing.PskSakBbOutSelection = 3;
+    SetSetupText(rx.InputSource, n == 0 ? "IF_INPUT1" : "IF_INPUT2");
+    SetSetupText(rx.OutputClockPolarity, "NORMAL");
+    rx.CarrierFreqMhz = 70.0;
+    rx.CarrierAcqRangeHz = 123456789.5;  // nine integer digits: the decimals are cut, never the integer
+    rx.CarrierSignalBwRatio = 1.5;
+    rx.InvertOutput = 1;
+    SetSetupText(rx.DemodMode, "SOQPSK_TG");
+    rx.CarrierThesholdDbm = -87.25;
+    rx.PmModIndex = 0.001953125;
+    rx.CarrierAcqModeUnaided = 1;
+    rx.PeakDeviationFactorMin = 0.1;
+    rx.PeakDeviationFactorMax = 1.0;
+    rx.CarrierPeakDeviationRange = 0.45;
+    rx.PmLoopDiscriminatorEnabled = 1;
+    rx.MhCpmCarrierFrequencyMhz = -0.000000001;
+    rx.MhCpmLoopValue = 2.75;
+  }
+  s.RxBert[0].InputSourceOn = 1;
+  SetSetupText(s.RxBert[0].PrnPattern, "PN15");
+  s.RxBert[0].UserPatternLength = 16;
+  s.RxBert[0].UserPatternRadix = 2;
+  s.RxBert[0].UserPattern = 43981;
+  s.RxBert[0].NumSecsToAverage = 10;
+  s.RxBert[1].UserPattern = 0xFFFFFFFFu;
+  SetSetupText(s.TxBert[0].ClockPolarity, "INVERTED");
+  s.TxBert[0].BitRate = 10000000.0;
+  s.TxBert[0].BitErrorRate = 0.00001;
+  s.TxBert[1].UserPattern = 0x1234abcdu;
+  SetSetupText(s.PreD.NoiseEstimateMode, "AUTO");
+  s.PreD.NoiseFilterGainValue = 8.0;
+  s.PreD.CombinerModeOff = 1;
+  SetSetupText(s.PostD.DiversityOutput, "COMBINING_OUTPUT");
+  s.PostD.CombinerModePolarity = 1;
+  card::ModulatorRecord& m = s.Modulator;
+  SetSetupText(m.PcmEncoder[0].DataSource, "PRN");
+  m.PcmEncoder[1].FallingClockEdge = 1;
+  m.Profiles[0].Rate = 100.0;
+  m.Profiles[4].MinRangeValue = -20.0;
+  m.HasModSweep = 1;
+  m.SweepRateHz = 50.0;
+  m.StartFreqMhz = 69.75;
+  m.NumProfiles = 2;
+  m.StopFreqMhzAry[0] = 70.25;
+  m.SnapCtrAtEndCycle = 1;
+  m.CarrierFreqMhz = 70.0;
+  m.CarrierAmplitudeDbm = -30.5;
+  SetSetupText(m.TestGenPattern, "PN9");
+  SetSetupText(m.ModulationMode, "NORMAL");
+  SetSetupText(m.ModulationType, "BPSK");
+  m.CarrierEnabled = 1;
+  m.CarrerToNoiseDbm = 12.0;
+  m.IFMaxOutuptCal = -4;
+  SetSetupText(m.Sub1ModulationType, "QPSK");
+  SetSetupText(m.Sub1InputSource, "PCM_ENCODER1");
+  m.SakIfModOutputToDiversity = 1;
+  s.Fft[0].CenterFreqMhz = 70.0;
+  s.Fft[0].SpanMhz = 15.0;
+  SetSetupText(s.Fft[0].DisplayMode, "AVERAGE");
+  SetSetupText(s.Fft[0].WindowType, "HANNING");
+  s.Fft[0].NumFftAverages = 8;
+  s.Fft[0].UpdateRateHz = 5;
+  s.Fft[0].DbPerDiv = 10.0;
+  s.Fft[0].NumBwAverages = 4;
+  s.Fft[0].PeakFilterPct = 25.0;
+  s.Fft[0].RefLevelPct = 90.0;
+  s.Iq[1].NumDataPoints = 1024;
+  s.Iq[1].UpdateRateHz = 10;
+  s.BasebandSources.BB1DacSource = 1;
+  s.BasebandSources.BB2DacSource = 2;
+  return s;
+}
+
+card::DnCvtChannelRecord GoldenDnCvt(double freqMhz) {
+  card::DnCvtChannelRecord r{};
+  card::DnCvtSetupRecord& d = r.Setup;
+  d.IntRef = 1;
+  d.AgcFreezeEnabled = 1;
+  d.AgcOutputSlopeSelected = 6;
+  d.TcSelected = 3;
+  d.CustomTcSettingsMsecsAry[2] = 0.5;
+  d.UserAgcSlopeMode = 1;
+  d.UserAgcSlopeInfo.MaxDbm = -10;
+  d.UserAgcSlopeInfo.MinDbm = -100;
+  d.UserAgcSlopeInfo.MaxVolts = 4.5;
+  d.UserAgcSlopeInfo.MinVolts = 0.25;
+  d.BwFilterSelected = 11;
+  d.FreqMhz = freqMhz;
+  d.ExtRefFreqMhz = 10.0;
+  d.AmGain = 200;
+  d.DeltaRssiMode = 1;
+  d.BitRate = 1000000;
+  d.ModulationType = 4;
+  d.UpdateRateHz = 20;
+  d.CifTuningMode = 1;
+  return r;
+}
+
+// The profile store writes section names trimmed of blanks ("Pre D Combiner Data " becomes
+// "[Pre D Combiner Data]"); readers match names trimmed, so files with either spelling load.
+const char* const kGoldenFile = R"([Stream Designation_CARD_INFO]
+Designation=NOT USED
+Channel A=NOT USED
+Channel B=NOT USED
+[Stream Route Info]
+FpgaMasterMode=5
+UserReceiverMode=6
+Route Mode=1
+PreDCombinerMode=YES
+PostDCombinerMode=NO
+PskFmCombinerToChA=YES
+[Rx Data0 Bitsync]
+Bitrate=5000000
+PcmInputCode=NRZL
+PcmOutputCode=NRZM
+AcqLoopBandwidthPct=0.500000000
+TrkLoopBandwidthPct=0.125000000
+ViterbiRateMode=RATE_1_2
+ViterbiSymbolOrder=G1_FIRST
+ViterbiDecodeEnabled=YES
+ViterbiG1Inverted=NO
+ViterbiG2Inverted=NO
+[Rx Data0 Bitsync2]
+Bitrate=2500000
+PcmInputCode=
+PcmOutputCode=
+AcqLoopBandwidthPct=0.000000000
+TrkLoopBandwidthPct=0.000000000
+ViterbiRateMode=
+ViterbiSymbolOrder=
+ViterbiDecodeEnabled=NO
+ViterbiG1Inverted=NO
+ViterbiG2Inverted=YES
+[Rx Data0 Routing]
+RecombineLocation=NONE
+StreamSwapLocation=
+InvertLocation=
+Baseband1Output=I_FIR_DBG
+Baseband2Output=
+PskSakBbOutSelection=3
+[Rx Data0]
+InputSource=IF_INPUT1
+OutputClockPolarity=NORMAL
+CarrierFreqMhz=70.000000000
+CarrierAcqRangeHz=123456789.50000000
+CarrierSignalBwRatio=1.500000000
+InvertOutput=YES
+DemodMode=SOQPSK_TG
+CarrierAcqLoopBandwidthPct=0.000000000
+CarrierTrkLoopBandwidthPct=0.000000000
+CarrierAcqModeUnaided=YES
+PmModIndex=0.001953125
+CarrierThesholdDbm=-87.250000000
+CarrierDiscriminatorEnabled=NO
+StreamControlS1Only=NO
+CarrierModIndexCompensationMode=
+CarrierPeakDeviation=0.000000000
+CarrierAcqLoopBandwidthHz=0.000000000
+CarrierTrkLoopBandwidthHz=0.000000000
+XmitterIsDigital=NO
+PeakDeviationFactorMin=0.100000000
+PeakDeviationFactorMax=1.000000000
+CarrierPeakDeviationRange=0.450000000
+PmDebugOutput1MuxSelect=
+PmDebugOutput2MuxSelect=
+PmCarrierLockDecisionPeriod=0.000000000
+PmLoopDiscriminatorFlag=YES
+MhCpmSymbolloopbandwidthPct=0.000000000
+MhCpmCarrierloopbandwidthPct=0.000000000
+MhCpmCarrierFrequencyMhz=-0.000000001
+PmLoopDiscriminatorEnabled=2.750000000
+[Rx Data1 Bitsync]
+Bitrate=5000001
+PcmInputCode=NRZL
+PcmOutputCode=NRZM
+AcqLoopBandwidthPct=0.500000000
+TrkLoopBandwidthPct=0.125000000
+ViterbiRateMode=RATE_1_2
+ViterbiSymbolOrder=G1_FIRST
+ViterbiDecodeEnabled=YES
+ViterbiG1Inverted=NO
+ViterbiG2Inverted=NO
+[Rx Data1 Bitsync2]
+Bitrate=2500000
+PcmInputCode=
+PcmOutputCode=
+AcqLoopBandwidthPct=0.000000000
+TrkLoopBandwidthPct=0.000000000
+ViterbiRateMode=
+ViterbiSymbolOrder=
+ViterbiDecodeEnabled=NO
+ViterbiG1Inverted=NO
+ViterbiG2Inverted=YES
+[Rx Data1 Routing]
+RecombineLocation=NONE
+StreamSwapLocation=
+InvertLocation=
+Baseband1Output=I_FIR_DBG
+Baseband2Output=
+PskSakBbOutSelection=3
+[Rx Data1]
+InputSource=IF_INPUT2
+OutputClockPolarity=NORMAL
+CarrierFreqMhz=70.000000000
+CarrierAcqRangeHz=123456789.50000000
+CarrierSignalBwRatio=1.500000000
+InvertOutput=YES
+DemodMode=SOQPSK_TG
+CarrierAcqLoopBandwidthPct=0.000000000
+CarrierTrkLoopBandwidthPct=0.000000000
+CarrierAcqModeUnaided=YES
+PmModIndex=0.001953125
+CarrierThesholdDbm=-87.250000000
+CarrierDiscriminatorEnabled=NO
+StreamControlS1Only=NO
+CarrierModIndexCompensationMode=
+CarrierPeakDeviation=0.000000000
+CarrierAcqLoopBandwidthHz=0.000000000
+CarrierTrkLoopBandwidthHz=0.000000000
+XmitterIsDigital=NO
+PeakDeviationFactorMin=0.100000000
+PeakDeviationFactorMax=1.000000000
+CarrierPeakDeviationRange=0.450000000
+PmDebugOutput1MuxSelect=
+PmDebugOutput2MuxSelect=
+PmCarrierLockDecisionPeriod=0.000000000
+PmLoopDiscriminatorFlag=YES
+MhCpmSymbolloopbandwidthPct=0.000000000
+MhCpmCarrierloopbandwidthPct=0.000000000
+MhCpmCarrierFrequencyMhz=-0.000000001
+PmLoopDiscriminatorEnabled=2.750000000
+[Rx Bert Data 0]
+InputSourceOn=YES
+PrnPattern=PN15
+ClockPolarity=
+UserPatternLength=16
+UserPatternRadix=2
+UserPattern=0000ABCD
+NumSecsToAverage=10
+[Rx Bert Data 1]
+InputSourceOn=NO
+PrnPattern=
+ClockPolarity=
+UserPatternLength=0
+UserPatternRadix=0
+UserPattern=FFFFFFFF
+NumSecsToAverage=0
+[Tx Bert Data 0]
+ClockPolarity=INVERTED
+DataPolarity=
+InsertTimeCode=NO
+BitRate=10000000.000000000
+BitErrorRate=0.000010000
+SystemClock=0.000000000
+PrnPattern=
+UserPatternLength=0
+UserPatternRadix=0
+UserPattern=00000000
+[Tx Bert Data 1]
+ClockPolarity=
+DataPolarity=
+InsertTimeCode=NO
+BitRate=0.000000000
+BitErrorRate=0.000000000
+SystemClock=0.000000000
+PrnPattern=
+UserPatternLength=0
+UserPatternRadix=0
+UserPattern=1234ABCD
+[Pre D Combiner Data]
+NoiseEstimateMode=AUTO
+SignalBandwidthMhz=0.000000000
+TimeConstSecs=0.000000000
+PhaseTimeConstSecs=0.000000000
+NoiseFilterGainValue=8.000000000
+CenterFreqChAMhz=0.000000000
+CenterFreqChBMhz=0.000000000
+FixedNoiseChADbm=0.000000000
+FixedNoiseChBDbm=0.000000000
+SignalBwRatioConstant=0.000000000
+CombinerModePolarity=NO
+CombinerModeOff=YES
+[Post D Combiner Data]
+DiversityOutput=COMBINING_OUTPUT
+CombinerModePolarity=YES
+CombinerModeOff=NO
+[PCM ENCODER 1]
+DataSource=PRN
+OutputCode=
+ConvolutionEncoding=NO
+SwapG1G2=NO
+InvertG2=NO
+InvertData=NO
+FallingClockEdge=NO
+[PCM ENCODER 2]
+DataSource=
+OutputCode=
+ConvolutionEncoding=NO
+SwapG1G2=NO
+InvertG2=NO
+InvertData=NO
+FallingClockEdge=YES
+[MOD PROFILE INFO_CarEnableInfo]
+Rate=100.000000000
+DurationPct=0.000000000
+MaxRangeValue=0.000000000
+MinRangeValue=0.000000000
+[MOD PROFILE INFO_ModEnabledInfo]
+Rate=0.000000000
+DurationPct=0.000000000
+MaxRangeValue=0.000000000
+MinRangeValue=0.000000000
+[MOD PROFILE INFO_NoiseInfo]
+Rate=0.000000000
+DurationPct=0.000000000
+MaxRangeValue=0.000000000
+MinRangeValue=0.000000000
+[MOD PROFILE INFO_NoiseEnabledInfo]
+Rate=0.000000000
+DurationPct=0.000000000
+MaxRangeValue=0.000000000
+MinRangeValue=0.000000000
+[MOD PROFILE INFO_CarAmpInfo]
+Rate=0.000000000
+DurationPct=0.000000000
+MaxRangeValue=0.000000000
+MinRangeValue=-20.000000000
+[MOD SWEEP INFO]
+HasModSweep=YES
+SinglePass=NO
+SnapCtrAtEndCycle=YES
+SweepRateHz=50.000000000
+StartFreqMhz=69.750000000
+NumProfiles=2
+StopFreqMhzAry_0=70.250000000
+StopFreqMhzAry_1=0.000000000
+StopFreqMhzAry_2=0.000000000
+[MOD REST INFO]
+InputSourceDirect=NO
+CarrierFreqMhz=70.000000000
+CarrierAmplitudeDbm=-30.500000000
+TestGenPattern=PN9
+ModulationMode=NORMAL
+ModulationType=BPSK
+IDataSource=
+QDataSource=
+IQRouting=
+InputPreprocess=
+SymbolRouting=
+CarrierEnabled=YES
+ModulationEnabled=NO
+NoiseEnabled=NO
+CarrerToNoiseDbm=12.000000000
+IFMaxOutuptCal=-4
+FSKPremodBandWidthHz=0.000000000
+FSKFmDeviationHz=0.000000000
+IPowerLevelDbm=0.000000000
+QPowerLevelDbm=0.000000000
+QPSKConjugate=NO
+Subcarrier1DeviationHz=0.000000000
+Subcarrier2DeviationHz=0.000000000
+FmPeakDeviationFactor=0.000000000
+DirPskPmModIndex=0.000000000
+RangePmModIndex=0.000000000
+CommandPmModIndex=0.000000000
+Subcarrier1PmModIndex=0.000000000
+Subcarrier2PmModIndex=0.000000000
+ExtPmModIndex=0.000000000
+Sub1RateHz=0.000000000
+Sub1ModulationType=QPSK
+Sub1InputSource=PCM_ENCODER1
+SakLoopbackMode=NO
+SakIfModOutputToDiversity=YES
+[FFT Data 0]
+CenterFreqMhz=70.000000000
+SpanMhz=15.000000000
+DisplayMode=AVERAGE
+WindowType=HANNING
+NumFftAverages=8
+UpdateRateHz=5
+DbPerDiv=10.000000000
+RefLevelPct=90.000000000
+PeakFilterPct=25.000000000
+NumBwAverages=4
+[FFT Data 1]
+CenterFreqMhz=0.000000000
+SpanMhz=0.000000000
+DisplayMode=
+WindowType=
+NumFftAverages=0
+UpdateRateHz=0
+DbPerDiv=0.000000000
+RefLevelPct=0.000000000
+PeakFilterPct=0.000000000
+NumBwAverages=0
+[FFT Data 2]
+CenterFreqMhz=0.000000000
+SpanMhz=0.000000000
+DisplayMode=
+WindowType=
+NumFftAverages=0
+UpdateRateHz=0
+DbPerDiv=0.000000000
+RefLevelPct=0.000000000
+PeakFilterPct=0.000000000
+NumBwAverages=0
+[IQ Data 0]
+NumDataPoints=0
+UpdateRateHz=0
+[IQ Data 1]
+NumDataPoints=1024
+UpdateRateHz=10
+[Baseband Source Data]
+BB1DacSource=1
+BB2DacSource=2
+[DownConvert Data 1]
+IntRef=YES
+LimitedOutputMode=NO
+AgcFreezeEnabled=YES
+AgcZeroEnabled=NO
+AgcOutputSlopeSelected=6
+DigitalAgcMode=0
+TcSelected=3
+CustomTcSettingsMsecsAry0=0.000000000
+CustomTcSettingsMsecsAry1=0.000000000
+CustomTcSettingsMsecsAry2=0.500000000
+UserAgcSlopeMode=YES
+UserAgcSlopeInfo_MinDbm=-100
+UserAgcSlopeInfo_MaxDbm=-10
+UserAgcSlopeInfo_MinVolts=0.250000000
+UserAgcSlopeInfo_MaxVolts=4.500000000
+BwFilterSelected=11
+FreqBandSelected=0
+AmOutputInverted=NO
+AmLoPassFilterSelected=0
+ExtDiscretePin4=NO
+FreqMhz=2250.500000000
+ExtRefFreqMhz=10.000000000
+AmGain=200
+ManGainControl=NO
+BitRate=1000000
+BiPhaseCode=NO
+BitsyncInputCode=0
+ModulationType=4
+ViterbiRate=0
+SignalBwRatioConstant=0.000000000
+DeltaRssiMode=YES
+UpdateRateHz=20
+CifTuningMode=1
+AutoInvertSpectrallyInvertedRF=NO
+[DownConvert Data 2]
+IntRef=YES
+LimitedOutputMode=NO
+AgcFreezeEnabled=YES
+AgcZeroEnabled=NO
+AgcOutputSlopeSelected=6
+DigitalAgcMode=0
+TcSelected=3
+CustomTcSettingsMsecsAry0=0.000000000
+CustomTcSettingsMsecsAry1=0.000000000
+CustomTcSettingsMsecsAry2=0.500000000
+UserAgcSlopeMode=YES
+UserAgcSlopeInfo_MinDbm=-100
+UserAgcSlopeInfo_MaxDbm=-10
+UserAgcSlopeInfo_MinVolts=0.250000000
+UserAgcSlopeInfo_MaxVolts=4.500000000
+BwFilterSelected=11
+FreqBandSelected=0
+AmOutputInverted=NO
+AmLoPassFilterSelected=0
+ExtDiscretePin4=NO
+FreqMhz=1435.000000000
+ExtRefFreqMhz=10.000000000
+AmGain=200
+ManGainControl=NO
+BitRate=1000000
+BiPhaseCode=NO
+BitsyncInputCode=0
+ModulationType=4
+ViterbiRate=0
+SignalBwRatioConstant=0.000000000
+DeltaRssiMode=YES
+UpdateRateHz=20
+CifTuningMode=1
+AutoInvertSpectrallyInvertedRF=NO
+)";
+
+TEST(SetupFileGolden, NewFileHoldsEverySectionAndKeyInOrder) {
+  testsupport::LoggedProgramFolder program;
+  const std::string file = program / "GOLDEN.VexA";
+  ASSERT_TRUE(settings::WriteCardSetup(3, file, GoldenSetup(), GoldenDnCvt(2250.5), GoldenDnCvt(1435.0)));
+  const std::string written = testsupport::ReadWholeFile(file);
+  EXPECT_EQ(written, setupfiletest::Crlf(kGoldenFile));
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// What the reader of a card setup file makes of the values it finds: limits, renames, forced
+// values and option-given values per section family, files written by other tools, and how
+// failures show.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "card/setup_routines.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "settings/setup_file.h"
+#include "settings_test_support.h"
+#include "setup_file_test_support.h"
+#include "support/log_capture.h"
+
+namespace {
+
+using card::SetupText;
+using settingstest::Value;
+namespace sf = settings::setupfile;
+
+// Explicit records (no card: index 4 has no object) read from a file the test writes.
+class SetupFileRulesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    options_ = std::make_unique<config::kr20optionclass>(false);
+    config::gApp.Options = options_.get();
+    setupfiletest::FillCardSetup(setup_, 1);
+    setupfiletest::FillDnCvtSetup(dnCvtA_.Setup, 1);
+    setupfiletest::FillDnCvtSetup(dnCvtB_.Setup, 3);
+  }
+  void TearDown() override { config::gApp.Options = nullptr; }
+
+  config::kr20optinfo& Options() { return options_->Info(); }
+  std::string File() const { return program_ / "RULES.VexA"; }
+  bool Recall(const std::string& text) {
+    EXPECT_TRUE(testsupport::WriteWholeFile(File(), text));
+    return settings::ReadCardSetup(4, File(), setup_, dnCvtA_, dnCvtB_);
+  }
+  bool Save() { return settings::WriteCardSetup(4, File(), setup_, dnCvtA_, dnCvtB_); }
+  std::string Saved() const { return testsupport::ReadWholeFile(File()); }
+
+  testsupport::LoggedProgramFolder program_;
+  std::unique_ptr<config::kr20optionclass> options_;
+  card::CardSetupRecord setup_{};
+  card::DnCvtChannelRecord dnCvtA_{};
+  card::DnCvtChannelRecord dnCvtB_{};
+};
+
+TEST_F(SetupFileRulesTest, ReceiverValuesAreLimitedRenamedAndForced) {
+  const card::BitSyncRecord bitsync2 = setup_.Receiver[1].BitSync[1];
+  setup_.Receiver[0].PmLoopDiscriminatorEnabled = 1;
+  ASSERT_TRUE(Recall(
+      "[Rx Data0]\n"
+      "PeakDeviationFactorMin=5\nPeakDeviationFactorMax=0.01\nCarrierPeakDeviationRange=0.01\n"
+      "XmitterIsDigital=YES\nPmLoopDiscriminatorEnabled=2.5\n"
+      "[Rx Data0 Routing]\nBaseband1Output=I_FIR\nBaseband2Output=I_FIR_X\n"
+      "[Rx Data1]\nCarrierPeakDeviationRange=0.7\nPeakDeviationFactorMin=0.5\n"
+      "[Rx Data1 Bitsync]\nBitrate=1200\n"));
+  const card::ReceiverRecord& rx0 = setup_.Receiver[0];
+  EXPECT_EQ(Value(rx0.PeakDeviationFactorMin), 1.0);
+  EXPECT_EQ(Value(rx0.PeakDeviationFactorMax), 0.1);
+  EXPECT_EQ(Value(rx0.CarrierPeakDeviationRange), 0.05);
+  EXPECT_EQ(Value(rx0.XmitterIsDigital), 0);
+  EXPECT_EQ(Value(rx0.MhCpmLoopValue), 2.5);
+  EXPECT_EQ(Value(rx0.PmLoopDiscriminatorEnabled), 1);  // its own key is missing: kept
+  EXPECT_EQ(SetupText(rx0.Routing.Baseband1Output), "I_FIR_DBG");
+  EXPECT_EQ(SetupText(rx0.Routing.Baseband2Output), "I_FIR_X");
+  EXPECT_EQ(Value(setup_.Receiver[1].CarrierPeakDeviationRange), 0.45);
+  EXPECT_EQ(Value(setup_.Receiver[1].PeakDeviationFactorMin), 0.5);
+  EXPECT_EQ(Value(setup_.Receiver[1].BitSync[0].Bitrate), 1200);
+  // No bit synchroniser 2 section: unchanged.
+  EXPECT_EQ(std::memcmp(&setup_.Receiver[1].BitSync[1], &bitsync2, sizeof bitsync2), 0);
+}
+
+TEST_F(SetupFileRulesTest, ModulatorOutputsComeBackOnlyWithTheOption) {
+  const std::string file =
+      "[ MOD REST INFO]\nCarrierEnabled=YES\nModulationEnabled=YES\nNoiseEnabled=YES\n"
+      "SakLoopbackMode=YES\nTestGenPattern=FROM FILE\n";
+  for (const bool recall : {false, true}) {
+    SCOPED_TRACE(recall);
+    Options().RecallTestModOutputState = recall ? 1 : 0;
+    setup_.Modulator.CarrierEnabled = 0;
+    setup_.Modulator.ModulationEnabled = 1;
+    setup_.Modulator.NoiseEnabled = 1;
+    setup_.Modulator.SakLoopbackMode = 1;
+    ASSERT_TRUE(Recall(file));
+    EXPECT_EQ(Value(setup_.Modulator.CarrierEnabled), recall ? 1 : 0);
+    EXPECT_EQ(Value(setup_.Modulator.ModulationEnabled), recall ? 1 : 0);
+    EXPECT_EQ(Value(setup_.Modulator.NoiseEnabled), recall ? 1 : 0);
+    EXPECT_EQ(Value(setup_.Modulator.SakLoopbackMode), 0);
+    EXPECT_EQ(SetupText(setup_.Modulator.TestGenPattern), "S1_TestGenPattern_4");
+  }
+}
+
+TEST_F(SetupFileRulesTest, SweepIsLimitedAroundTheCarrierReadWithIt) {
+  setup_.Modulator.SweepProfileIndex = 2;
+  const card::CardSetupRecord before = setup_;
+  ASSERT_TRUE(Recall(
+      "[ MOD SWEEP INFO]\nSweepRateHz=0.5\nNumProfiles=7\nStartFreqMhz=1501\n"
+      "StopFreqMhzAry_0=1499\nStopFreqMhzAry_1=1500.125\nStopFreqMhzAry_2=0x10\n"
+      "[ MOD REST INFO]\nCarrierFreqMhz=1500\nSub1ModulationType=SOQPSK_TG\nSub1InputSource=PCM INPUT 2\n"));
+  const card::ModulatorRecord& m = setup_.Modulator;
+  EXPECT_EQ(Value(m.SweepRateHz), 1.0);
+  EXPECT_EQ(Value(m.NumProfiles), 3);
+  EXPECT_EQ(Value(m.StartFreqMhz), 1500.25);
+  EXPECT_EQ(Value(m.StopFreqMhzAry[0]), 1499.75);
+  EXPECT_EQ(Value(m.StopFreqMhzAry[1]), 1500.125);
+  EXPECT_EQ(Value(m.StopFreqMhzAry[2]), Value(before.Modulator.StopFreqMhzAry[2]));  // unreadable: kept
+  EXPECT_EQ(Value(m.SweepProfileIndex), 0);
+  EXPECT_EQ(SetupText(m.Sub1ModulationType), "QPSK");
+  EXPECT_EQ(SetupText(m.Sub1InputSource), "PCM_ENCODER2");
+
+  ASSERT_TRUE(Recall("[ MOD SWEEP INFO]\nSweepRateHz=25000\nNumProfiles=-2\n"
+                     "[ MOD REST INFO]\nSub1InputSource=PCM INPUT 1\n"));
+  EXPECT_EQ(Value(m.SweepRateHz), 20000.0);
+  EXPECT_EQ(Value(m.NumProfiles), 1);
+  EXPECT_EQ(SetupText(m.Sub1InputSource), "PCM_ENCODER1");
+}
+
+TEST_F(SetupFileRulesTest, BertUserPatternIsAlwaysHexadecimal) {
+  setup_.RxBert[0].UserPattern = 43981;
+  setup_.RxBert[0].UserPatternRadix = 0;
+  setup_.TxBert[1].UserPattern = 0xDEADBEEFu;
+  ASSERT_TRUE(Save());
+  EXPECT_NE(setupfiletest::SectionText(Saved(), "[Rx Bert Data 0]").find("\r\nUserPattern=0000ABCD\r\n"),
+            std::string::npos);
+  EXPECT_NE(setupfiletest::SectionText(Saved(), "[Tx Bert Data 1]").find("\r\nUserPattern=DEADBEEF\r\n"),
+            std::string::npos);
+  setup_.RxBert[0].UserPattern = 1;
+  setup_.RxBert[0].UserPatternRadix = 2;
+  ASSERT_TRUE(settings::ReadCardSetup(4, File(), setup_, dnCvtA_, dnCvtB_));
+  EXPECT_EQ(Value(setup_.RxBert[0].UserPattern), 43981u);
+  EXPECT_EQ(Value(setup_.RxBert[0].UserPatternRadix), 0);
+  ASSERT_TRUE(Recall("[Rx Bert Data 1]\nUserPattern=00abcdef\n[Tx Bert Data 0]\nUserPattern=0x1F\n"));
+  EXPECT_EQ(Value(setup_.RxBert[1].UserPattern), 0xABCDEFu);
+  EXPECT_EQ(Value(setup_.TxBert[0].UserPattern), 0x1Fu);
+}
+
+TEST_F(SetupFileRulesTest, NoiseFilterGainComesFromTheOptions) {
+  Options().NoiseFilterGainValue = 12.5;
+  ASSERT_TRUE(Recall("[Pre D Combiner Data ]\nNoiseFilterGainValue=3\nTimeConstSecs=0.25\n"));
+  EXPECT_EQ(Value(setup_.PreD.NoiseFilterGainValue), 12.5);
+  EXPECT_EQ(Value(setup_.PreD.TimeConstSecs), 0.25);
+}
+
+TEST_F(SetupFileRulesTest, DownConverterChoicesAreLimitedAndTheSlopeIsTheUsersOne) {
+  Options().UseDirectCifTuningMode = 1;
+  dnCvtA_.Setup.AgcFreezeEnabled = 0;
+  ASSERT_TRUE(Recall(
+      "[DownConvert Data 1 ]\nBwFilterSelected=40\nTcSelected=-3\nUserAgcSlopeMode=NO\n"
+      "AgcOutputSlopeSelected=2\nCifTuningMode=0\nAmGain=300\nAgcFreezeEnabled=YES\nDigitalAgcMode=1.7\n"
+      "AmLoPassFilterSelected=32\nFreqBandSelected=2\nUserAgcSlopeInfo_MinDbm=-95\n"
+      "[DownConvert Data 2 ]\nUserAgcSlopeMode=NO\n"));
+  const card::DnCvtSetupRecord& a = dnCvtA_.Setup;
+  EXPECT_EQ(Value(a.BwFilterSelected), 11);
+  EXPECT_EQ(Value(a.TcSelected), 0);
+  EXPECT_EQ(Value(a.UserAgcSlopeMode), 1);
+  EXPECT_EQ(Value(a.AgcOutputSlopeSelected), 6);
+  EXPECT_EQ(Value(a.CifTuningMode), 1);
+  EXPECT_EQ(Value(a.AmGain), 44);  // 300 & 0xFF
+  EXPECT_EQ(Value(a.AgcFreezeEnabled), 0);
+  EXPECT_EQ(Value(a.DigitalAgcMode), 1);
+  EXPECT_EQ(Value(a.AmLoPassFilterSelected), 31);
+  EXPECT_EQ(Value(a.FreqBandSelected), 2);
+  EXPECT_EQ(Value(a.UserAgcSlopeInfo.MinDbm), -95);
+  EXPECT_EQ(Value(dnCvtB_.Setup.UserAgcSlopeMode), 1);
+  EXPECT_EQ(Value(dnCvtB_.Setup.CifTuningMode), 1);
+
+  Options().UseDirectCifTuningMode = 0;
+  ASSERT_TRUE(Recall("[DownConvert Data 1 ]\nCifTuningMode=1\n"));
+  EXPECT_EQ(Value(dnCvtA_.Setup.CifTuningMode), 0);
+}
+
+TEST_F(SetupFileRulesTest, FilesWrittenByOtherToolsLoad) {
+  const card::CardSetupRecord before = setup_;
+  ASSERT_TRUE(Recall(
+      "[STREAM ROUTE INFO]\n  route mode = 2  \nFpgaMasterMode=99\n"
+      "[rx data0 bitsync]\nBITRATE=\"2500000\"\npcminputcode = 'NRZM'\nAcqLoopBandwidthPct=abc\n"
+      "TrkLoopBandwidthPct=0.5x\nViterbiDecodeEnabled=yes\n"
+      "[ mod sweep info ]\nSweepRateHz=fast\n"
+      "[FFT Data 1]\nSpanMhz=  12.5  \nNumFftAverages=8.5\nDbPerDiv=nan\n"));
+  EXPECT_EQ(Value(setup_.RouteInfo.RouteMode), 2);
+  EXPECT_EQ(Value(setup_.RouteInfo.FpgaMasterMode), 5);  // 99 is no mode: ignored
+  const card::BitSyncRecord& bs = setup_.Receiver[0].BitSync[0];
+  EXPECT_EQ(Value(bs.Bitrate), 2500000);
+  EXPECT_EQ(SetupText(bs.PcmInputCode), "NRZM");
+  EXPECT_EQ(Value(bs.AcqLoopBandwidthPct), Value(before.Receiver[0].BitSync[0].AcqLoopBandwidthPct));
+  EXPECT_EQ(Value(bs.TrkLoopBandwidthPct), Value(before.Receiver[0].BitSync[0].TrkLoopBandwidthPct));
+  EXPECT_EQ(Value(bs.ViterbiDecodeEnabled), 0);  // only "YES" is true
+  EXPECT_EQ(Value(setup_.Modulator.SweepRateHz), Value(before.Modulator.SweepRateHz));
+  EXPECT_EQ(Value(setup_.Fft[1].SpanMhz), 12.5);
+  EXPECT_EQ(Value(setup_.Fft[1].NumFftAverages), Value(before.Fft[1].NumFftAverages));
+  EXPECT_EQ(Value(setup_.Fft[1].DbPerDiv), Value(before.Fft[1].DbPerDiv));
+  EXPECT_EQ(SetupText(setup_.Fft[1].DisplayMode), SetupText(before.Fft[1].DisplayMode));  // missing: kept
+
+  const std::string prefix = "Setup file " + File() + ": [";
+  EXPECT_EQ(program_.LogTexts(), (std::vector<std::string>{
+                                     "------------------PROGRAM START--------------------",
+                                     program_.LogTexts()[1],
+                                     prefix + "Stream Route Info] FpgaMasterMode = \"99\" out of range, ignored",
+                                     prefix + "Rx Data0 Bitsync] AcqLoopBandwidthPct = \"abc\" not a number, ignored",
+                                     prefix + "Rx Data0 Bitsync] TrkLoopBandwidthPct = \"0.5x\" not a number, ignored",
+                                     prefix + " MOD SWEEP INFO] SweepRateHz = \"fast\" not a number, ignored",
+                                     prefix + "FFT Data 1] NumFftAverages = \"8.5\" not a number, ignored",
+                                     prefix + "FFT Data 1] DbPerDiv = \"nan\" not a number, ignored",
+                                 }));
+}
+
+TEST_F(SetupFileRulesTest, TextsAreCutToTheirFields) {
+  const std::string longText(300, 'Q');
+  const std::uint8_t polarity = setup_.PostD.CombinerModePolarity;
+  ASSERT_TRUE(Recall("[Rx Data1 Bitsync2]\nPcmOutputCode=" + longText + "\n[Post D Combiner Data ]\nDiversityOutput=" +
+                     longText + "\n"));
+  const char(&code)[card::kSetupTextLen] = setup_.Receiver[1].BitSync[1].PcmOutputCode;
+  EXPECT_EQ(SetupText(code), std::string(63, 'Q'));
+  EXPECT_EQ(code[63], '\0');
+  EXPECT_EQ(SetupText(setup_.PostD.DiversityOutput), std::string(103, 'Q'));
+  EXPECT_EQ(Value(setup_.PostD.CombinerModePolarity), polarity);
+}
+
+TEST_F(SetupFileRulesTest, AFailedWriteIsLoggedAndReported) {
+  EXPECT_FALSE(settings::WriteCardSetup(4, program_ / "NO_SUCH_FOLDER/X.VexA", setup_, dnCvtA_, dnCvtB_));
+  EXPECT_EQ(program_.LogTexts().back(), "Setup file " + (program_ / "NO_SUCH_FOLDER/X.VexA") + " not saved");
+
+  // A text the file cannot hold (a line break) fails the save; the rest is written.
+  card::SetSetupText(setup_.Fft[2].WindowType, "TWO\nLINES");
+  EXPECT_FALSE(Save());
+  const std::vector<std::string> log = program_.LogTexts();
+  EXPECT_EQ(log[log.size() - 2], "Setup file " + File() + ": [FFT Data 2] WindowType not written");
+  EXPECT_NE(Saved().find("[DownConvert Data 2]\r\n"), std::string::npos);
+}
+
+TEST(SetupFileKeyFilter, DropsTheKeyInEverySectionOfThatNameOnly) {
+  const std::string bytes =
+      "\xEF\xBB\xBF[Stream Route Info]\r\n"
+      "FpgaMasterMode=1\r\n"
+      "; FpgaMasterMode=2\r\n"
+      "  fpgamastermode  =3\n"
+      "FpgaMasterModeX=4\r\n"
+      "[Other]\r\n"
+      "FpgaMasterMode=5\r\n"
+      "[ stream ROUTE info ]\n"
+      "FPGAMASTERMODE=6\n"
+      "Route Mode=1";
+  EXPECT_EQ(sf::WithoutKey(bytes, "Stream Route Info", "FpgaMasterMode"),
+            "\xEF\xBB\xBF[Stream Route Info]\r\n"
+            "; FpgaMasterMode=2\r\n"
+            "FpgaMasterModeX=4\r\n"
+            "[Other]\r\n"
+            "FpgaMasterMode=5\r\n"
+            "[ stream ROUTE info ]\n"
+            "Route Mode=1");
+  EXPECT_EQ(sf::WithoutKey("", "Stream Route Info", "FpgaMasterMode"), "");
+}
+
+}  // namespace

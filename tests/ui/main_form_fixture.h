@@ -1,0 +1,143 @@
+// The whole program in the test process: a program folder with the simulated device libraries,
+// the FPGA images and a virtual-hardware file, the main window started as the program starts it,
+// and its error log read back.
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/globals.h"
+#include "support/log_capture.h"
+#include "support/scratch_folder.h"
+#include "ui/main_form.h"
+#include "util/process_globals.h"
+
+namespace uitest {
+
+inline std::string SimFolder() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : (self.parent_path() / "devicesim").string();
+}
+
+// The simulated libraries read their configuration again.
+inline void ResetSimLibrary(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return;
+  if (void* symbol = dlsym(handle, "QuorxSim_Reset"); symbol != nullptr) {
+    void (*reset)() = nullptr;
+    std::memcpy(&reset, &symbol, sizeof reset);
+    reset();
+  }
+  dlclose(handle);
+}
+
+// The text column of each line of an error log file ("%06d  ddd:hh:mm:ss.uuuuuu  text").
+inline std::vector<std::string> LogFileTexts(const std::string& path) {
+  std::istringstream lines(testsupport::ReadWholeFile(path));
+  std::vector<std::string> texts;
+  for (std::string line; std::getline(lines, line);) texts.push_back(line.size() > 29 ? line.substr(29) : std::string());
+  return texts;
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kLibraries[] = {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"};
+
+  void SetUp() override {
+    sim_ = SimFolder();
+    if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    char* cwd = getcwd(nullptr, 0);
+    previous_ = cwd != nullptr ? cwd : "";
+    free(cwd);
+  }
+
+  void TearDown() override {
+    if (form_ != nullptr && !util::ClosingFlag.load() && form_->StartupBegun()) form_->CloseProgram();
+    form_.reset();
+    config::gApp.InstanceMutex.reset();
+    config::gApp.SiblingInstanceMutex.reset();
+    config::gApp.Options = nullptr;
+    if (!previous_.empty() && chdir(previous_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previous_;
+  }
+
+  // The program folder: `cards` virtual cards (0..6); in demo mode the receiver-card marker asks
+  // for `cards` simulated cards instead.
+  void PrepareProgramFolder(int cards, bool demo = false) {
+    namespace fs = std::filesystem;
+    const std::string root = folder_.Path();
+    fs::create_directories(root + "/SYSTEM/ERLOGS");
+    fs::create_directories(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN");
+    fs::create_directories(root + "/USER/SETUPFILES");
+    fs::create_directories(root + "/locks");
+    for (const char* library : kLibraries) fs::create_symlink(sim_ + "/" + library, root + "/" + library);
+    const std::string make = "'" + sim_ + "/quorx_make_fpga_images' '" + root +
+                             "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
+                                            "[General]\nCards=" + std::to_string(demo ? 0 : cards) +
+                                                "\nSeed=3\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
+    if (demo) {
+      ASSERT_TRUE(testsupport::WriteWholeFile(root + "/SYSTEM/HARDWARECONFIGURATION/Kr20_Dll.SIM",
+                                              "[Simulation]\r\nCount=" + std::to_string(cards) + "\r\n"));
+    }
+    setenv("QUORX_SIM_FOLDER", root.c_str(), 1);
+    for (const char* library : kLibraries) ResetSimLibrary(sim_ + "/" + library);
+    ASSERT_EQ(chdir(root.c_str()), 0);
+  }
+
+  ui::SingleInstanceSettings InstanceSettings() const {
+    ui::SingleInstanceSettings settings;
+    settings.commandLine = {"QuorxL"};
+    settings.lockFolder = folder_ / "locks";
+    return settings;
+  }
+
+  // Creates and shows the main window and runs the message loop until the start-up completed.
+  void StartProgram() {
+    form_ = std::make_unique<TQuorxLMainForm>();
+    ASSERT_EQ(form_->FormCreate(InstanceSettings()).conflict, ui::InstanceConflict::None);
+    form_->show();
+    ASSERT_TRUE(RunUntil([this] { return form_->StartupComplete(); }, std::chrono::seconds(30)));
+  }
+
+  // The program again in the same folder, as after the operator closed it and started it anew.
+  void RestartProgram() {
+    form_.reset();
+    config::gApp.InstanceMutex.reset();
+    config::gApp.SiblingInstanceMutex.reset();
+    StartProgram();
+  }
+
+  template <class Done>
+  static bool RunUntil(Done done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+  }
+
+  std::string LogPath() const { return folder_ / "SYSTEM/ERLOGS/QuorxL.log"; }
+  std::vector<std::string> LogTexts() const { return LogFileTexts(LogPath()); }
+
+  testsupport::ScratchFolder folder_;
+  std::string sim_;
+  std::string previous_;
+  std::unique_ptr<TQuorxLMainForm> form_;
+};
+
+}  // namespace uitest
