@@ -121,7 +121,8 @@ void SaveSetupFile(benchmark::State& state) {
   const std::string file = folder.path() + "/BENCH.VexA";
   const FullSetup full;
   for (auto _ : state) {
-    if (!settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB)) state.SkipWithError("save failed");
+    if (!settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB))
+      state.SkipWithError("save failed");
   }
   state.counters["bytes"] = static_cast<double>(ReadAll(file).size());
 }
@@ -147,8 +148,8 @@ void PlainSyncedWriteOfTheSameBytes(benchmark::State& state) {
   const std::string temp = file + ".tmp";
   for (auto _ : state) {
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool ok = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
-                    ::fsync(fd) == 0;
+    const bool ok =
+        fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) && ::fsync(fd) == 0;
     if (fd >= 0) ::close(fd);
     if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) state.SkipWithError("write failed");
   }

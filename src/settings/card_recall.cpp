@@ -29,6 +29,8 @@ void SendCardChanged(int card) {
   if (window != nullptr) window->Send(settings::kWmCardChanged, static_cast<platform::WParam>(card), 1);
 }
 
+bool IsPersonality(std::int32_t mode) { return mode >= 0 && mode < card::kFpgaImageModeCount; }
+
 bool Kr20CardsSimulated() { return gHwCfgMgr != nullptr && gHwCfgMgr->Kr20SimulatedFlag != 0; }
 
 }  // namespace
@@ -38,6 +40,20 @@ void kr20setmgrclass::ApplyCardMode(int card) {
   if (!ContextOf(card, 0, c)) return;
   card::CardSetupRecord& setup = *c.Setup;
   card::ApplyGroupSetupToCards(setup.RouteInfo.RouteMode, card, c.Setup);
+  // On the standard board a setup that names no personality (the first start, a file saved
+  // without one) keeps the one the card runs, or gets the best available: a card is never left
+  // without one. The variant board picks its own below.
+  if (!IsPersonality(setup.RouteInfo.FpgaMasterMode) && !gRtl20Mgr->ChipVariant(card)) {
+    const int running = card::CardFpgaMode(card);
+    if (IsPersonality(running)) {
+      setup.RouteInfo.FpgaMasterMode = running;
+    } else {
+      card::ChooseFpgaMode(card);
+    }
+    if (!IsPersonality(setup.RouteInfo.UserReceiverMode)) {
+      setup.RouteInfo.UserReceiverMode = setup.RouteInfo.FpgaMasterMode;
+    }
+  }
 
   card::FpgaLoadState& state = gRtl20Mgr->LoadState(card);
   const std::int32_t wanted = setup.RouteInfo.FpgaMasterMode;

@@ -20,6 +20,7 @@
 #include "config/options_store.h"
 #include "platform/path_resolve.h"
 #include "platform/profile_store.h"
+#include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "settings/setup_file_sections.h"
 #include "util/error_log.h"
@@ -35,18 +36,21 @@ using namespace setupfile;
 
 constexpr const char* kSetupFolder = "/USER/SETUPFILES/";
 
+constexpr int kStreams = static_cast<int>(card::kSetupChannels);
+constexpr int kFfts = static_cast<int>(card::kSetupFftBlocks);
+
 void WriteAllSections(SectionWriter& out, int card, const card::CardSetupRecord& setup,
                       const card::DnCvtSetupRecord& dnCvtA, const card::DnCvtSetupRecord& dnCvtB) {
   WriteDesignationSection(out, card);
   WriteRouteInfoSection(out, setup.RouteInfo);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) WriteReceiverSections(out, n, setup.Receiver[n]);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) WriteRxBertSection(out, RxBertSectionName(n), setup.RxBert[n]);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) WriteTxBertSection(out, TxBertSectionName(n), setup.TxBert[n]);
+  for (int n = 0; n < kStreams; ++n) WriteReceiverSections(out, n, setup.Receiver[n]);
+  for (int n = 0; n < kStreams; ++n) WriteRxBertSection(out, RxBertSectionName(n), setup.RxBert[n]);
+  for (int n = 0; n < kStreams; ++n) WriteTxBertSection(out, TxBertSectionName(n), setup.TxBert[n]);
   WritePreDSection(out, kPreDSection, setup.PreD);
   WritePostDSection(out, kPostDSection, setup.PostD);
   WriteModulatorSections(out, setup.Modulator);
-  for (int n = 0; n < static_cast<int>(card::kSetupFftBlocks); ++n) WriteFftSection(out, FftSectionName(n), setup.Fft[n]);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) WriteIqSection(out, IqSectionName(n), setup.Iq[n]);
+  for (int n = 0; n < kFfts; ++n) WriteFftSection(out, FftSectionName(n), setup.Fft[n]);
+  for (int n = 0; n < kStreams; ++n) WriteIqSection(out, IqSectionName(n), setup.Iq[n]);
   WriteBasebandSection(out, kBasebandSection, setup.BasebandSources);
   WriteDownConverterSection(out, DownConverterSectionName(0), dnCvtA);
   WriteDownConverterSection(out, DownConverterSectionName(1), dnCvtB);
@@ -55,14 +59,14 @@ void WriteAllSections(SectionWriter& out, int card, const card::CardSetupRecord&
 // The card setup sections; the down-converter sections are read by the caller.
 void ReadCardSections(SectionReader& in, card::CardSetupRecord& setup) {
   ReadRouteInfoSection(in, setup.RouteInfo);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) ReadReceiverSections(in, n, setup.Receiver[n]);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) ReadRxBertSection(in, RxBertSectionName(n), setup.RxBert[n]);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) ReadTxBertSection(in, TxBertSectionName(n), setup.TxBert[n]);
+  for (int n = 0; n < kStreams; ++n) ReadReceiverSections(in, n, setup.Receiver[n]);
+  for (int n = 0; n < kStreams; ++n) ReadRxBertSection(in, RxBertSectionName(n), setup.RxBert[n]);
+  for (int n = 0; n < kStreams; ++n) ReadTxBertSection(in, TxBertSectionName(n), setup.TxBert[n]);
   ReadPreDSection(in, kPreDSection, setup.PreD);
   ReadPostDSection(in, kPostDSection, setup.PostD);
   ReadModulatorSections(in, setup.Modulator);
-  for (int n = 0; n < static_cast<int>(card::kSetupFftBlocks); ++n) ReadFftSection(in, FftSectionName(n), setup.Fft[n]);
-  for (int n = 0; n < static_cast<int>(card::kSetupChannels); ++n) ReadIqSection(in, IqSectionName(n), setup.Iq[n]);
+  for (int n = 0; n < kFfts; ++n) ReadFftSection(in, FftSectionName(n), setup.Fft[n]);
+  for (int n = 0; n < kStreams; ++n) ReadIqSection(in, IqSectionName(n), setup.Iq[n]);
   ReadBasebandSection(in, kBasebandSection, setup.BasebandSources);
 }
 
@@ -98,21 +102,6 @@ std::string SetupBaseName(const std::string& name) {
   }
   if (base == "." || base == "..") return {};
   return base;
-}
-
-// The two converter records of the card: channel 0's converter (record 0 when none) and
-// channel 1's (channel 0's when none).
-bool CardDownConverters(int card, card::DnCvtChannelRecord*& dnCvtA, card::DnCvtChannelRecord*& dnCvtB) {
-  if (gDnCvtMgr == nullptr) return false;
-  int indexA = card::GetDownConverterIndex(card, 0);
-  int indexB = card::GetDownConverterIndex(card, 1);
-  if (indexA < 0) indexA = 0;
-  if (indexB < 0) indexB = indexA;
-  const auto count = static_cast<int>(gDnCvtMgr->Records.size());
-  if (indexA >= count || indexB >= count) return false;
-  dnCvtA = &gDnCvtMgr->Records[static_cast<std::size_t>(indexA)];
-  dnCvtB = &gDnCvtMgr->Records[static_cast<std::size_t>(indexB)];
-  return true;
 }
 
 }  // namespace
@@ -184,25 +173,31 @@ std::string CardSetupFilePath(int card) {
   return platform::ResolvePath(util::ProgramFolder() + kSetupFolder + baseName + "." + kSetupFileExtension);
 }
 
+std::array<card::DnCvtChannelRecord*, 2> CardDnCvtRecords(int card, card::DnCvtChannelRecord& spare) {
+  if (gDnCvtMgr == nullptr) return {&spare, &spare};
+  const auto valid = [](int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < card::kDnCvtRecords ? index : -1;
+  };
+  int first = valid(card::GetDownConverterIndex(card, 0));
+  if (first < 0) first = 0;
+  int second = valid(card::GetDownConverterIndex(card, 1));
+  if (second < 0) second = first;
+  auto& records = gDnCvtMgr->Records;
+  return {&records[static_cast<std::size_t>(first)], &records[static_cast<std::size_t>(second)]};
+}
+
 bool SaveCardSetupFile(int card) {
-  card::kr20cardclass* object = card::CardObject(card);
-  card::DnCvtChannelRecord* dnCvtA = nullptr;
-  card::DnCvtChannelRecord* dnCvtB = nullptr;
   const std::string path = CardSetupFilePath(card);
-  if (object == nullptr || path.empty() || !CardDownConverters(card, dnCvtA, dnCvtB)) return false;
+  if (path.empty() || card::CardObject(card) == nullptr) return false;
   // A fresh installation may not have the folder yet.
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-  return WriteCardSetup(card, path, object->Setup(), *dnCvtA, *dnCvtB);
+  return WriteCardSetupSections(card, path);
 }
 
 bool LoadCardSetupFile(int card) {
-  card::kr20cardclass* object = card::CardObject(card);
-  card::DnCvtChannelRecord* dnCvtA = nullptr;
-  card::DnCvtChannelRecord* dnCvtB = nullptr;
   const std::string path = CardSetupFilePath(card);
-  if (object == nullptr || path.empty() || !CardDownConverters(card, dnCvtA, dnCvtB)) return false;
-  return ReadCardSetup(card, path, object->Setup(), *dnCvtA, *dnCvtB);
+  return !path.empty() && ReadCardSetupSections(card, path);
 }
 
 }  // namespace settings

@@ -1,6 +1,7 @@
 #pragma once
 // Card setup files: the whole setup of one receiver card (its CardSetupRecord and the setup of the
 // two down-converter channels tied to it) in an INI file under USER/SETUPFILES/.
+#include <array>
 #include <string>
 
 namespace card {
@@ -22,6 +23,11 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
 // (or is not a setup file); true otherwise.
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
                    card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB);
+
+// The card's two down-converter records: channel 0's converter (record 0 when none) and channel
+// 1's (channel 0's when none), so a card with one converter or none stores one record twice.
+// Without a converter manager both are `spare`.
+std::array<card::DnCvtChannelRecord*, 2> CardDnCvtRecords(int card, card::DnCvtChannelRecord& spare);
 
 // The path of the card's current setup file: <program folder>/USER/SETUPFILES/<base name>.VexA,
 // the base name taken from the set manager's name of that card (a bare base name or a whole file

@@ -55,7 +55,9 @@ constexpr KeySpec kDownConverterKeys[] = {
 
 std::span<const KeySpec> DownConverterKeys() { return kDownConverterKeys; }
 
-std::string DownConverterSectionName(int converter) { return "DownConvert Data " + std::to_string(converter + 1) + " "; }
+std::string DownConverterSectionName(int converter) {
+  return "DownConvert Data " + std::to_string(converter + 1) + " ";
+}
 
 void WriteDownConverterSection(SectionWriter& out, const std::string& section, const DnCvtSetupRecord& setup) {
   out.WriteKeys(section, kDownConverterKeys, BytesOf(setup));

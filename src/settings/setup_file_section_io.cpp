@@ -94,9 +94,9 @@ void SectionReader::LogBadValue(const std::string& section, std::string_view key
                                 const char* why) {
   // A section read twice (the sweep) reports its bad values once.
   if (!logged_.insert(section + '\n' + std::string(key)).second) return;
-  util::WriteErrorLogLine("Setup file " + file_ + ": [" + section + "] " + std::string(key) + " = \"" + text +
-                              "\" " + why + ", ignored",
-                          0);
+  util::WriteErrorLogLine(
+      "Setup file " + file_ + ": [" + section + "] " + std::string(key) + " = \"" + text + "\" " + why + ", ignored",
+      0);
 }
 
 void SectionReader::ReadKeys(const std::string& section, std::span<const KeySpec> keys, std::span<std::byte> record,

@@ -33,16 +33,16 @@ enum class Form : std::uint8_t {
 // What the reader does with a number it read, before storing it.
 enum class Limit : std::uint8_t {
   kNone,
-  kClamp,           // limited to [Low, High]; integers are read as any number, then made whole
-  kAroundCarrier,   // limited to the test modulator's carrier frequency +- Low
-  kRejectOutside,   // a number outside [Low, High] is ignored like one that does not parse
+  kClamp,          // limited to [Low, High]; integers are read as any number, then made whole
+  kAroundCarrier,  // limited to the test modulator's carrier frequency +- Low
+  kRejectOutside,  // a number outside [Low, High] is ignored like one that does not parse
 };
 
 // Whether the reader takes the file's value.
 enum class ReadRule : std::uint8_t {
   kAlways,
-  kNever,                 // the family sets the field itself
-  kWithOutputStateOption, // only with the option RecallTestModOutputState on
+  kNever,                  // the family sets the field itself
+  kWithOutputStateOption,  // only with the option RecallTestModOutputState on
 };
 
 struct KeySpec {
@@ -98,12 +98,22 @@ template <class Field>
 consteval KeySpec MakeKey(std::string_view key, Form form, std::size_t offset) {
   bool fits = false;
   switch (form) {
-    case Form::kText: fits = std::is_array_v<Field> && std::is_same_v<std::remove_extent_t<Field>, char>; break;
-    case Form::kInteger: fits = std::is_same_v<Field, std::int32_t>; break;
-    case Form::kDecimal: fits = std::is_same_v<Field, double>; break;
+    case Form::kText:
+      fits = std::is_array_v<Field> && std::is_same_v<std::remove_extent_t<Field>, char>;
+      break;
+    case Form::kInteger:
+      fits = std::is_same_v<Field, std::int32_t>;
+      break;
+    case Form::kDecimal:
+      fits = std::is_same_v<Field, double>;
+      break;
     case Form::kYesNo:
-    case Form::kLowByte: fits = std::is_same_v<Field, std::uint8_t>; break;
-    case Form::kHex: fits = std::is_same_v<Field, std::uint32_t>; break;
+    case Form::kLowByte:
+      fits = std::is_same_v<Field, std::uint8_t>;
+      break;
+    case Form::kHex:
+      fits = std::is_same_v<Field, std::uint32_t>;
+      break;
   }
   if (!fits) throw "the key's form does not fit its field";
   return KeySpec{key, form, offset, sizeof(Field)};
@@ -112,9 +122,9 @@ consteval KeySpec MakeKey(std::string_view key, Form form, std::size_t offset) {
 }  // namespace settings::setupfile
 
 // SETUP_KEY(Record, Field, "Key", Form): Field may name an array element ("StopFreqMhzAry[1]").
-#define SETUP_KEY(Record, Field, key, form)                                                             \
-  ::settings::setupfile::MakeKey<std::remove_cvref_t<decltype(std::declval<Record&>().Field)>>(key, form, \
-                                                                                              offsetof(Record, Field))
+#define SETUP_KEY(Record, Field, key, form)                                                     \
+  ::settings::setupfile::MakeKey<std::remove_cvref_t<decltype(std::declval<Record&>().Field)>>( \
+      key, form, offsetof(Record, Field))
 
 namespace settings::setupfile {
 
@@ -198,16 +208,16 @@ inline constexpr const char* kDesignationKey = "Designation";
 inline constexpr const char* kFpgaMasterModeKey = "FpgaMasterMode";
 inline constexpr const char* kUserReceiverModeKey = "UserReceiverMode";
 
-std::string ReceiverSectionName(int receiver);                     // "Rx Data0"
-std::string BitsyncSectionName(int receiver, int bitsync);         // "Rx Data0 Bitsync", "... Bitsync2"
-std::string RoutingSectionName(int receiver);                      // "Rx Data0 Routing"
-std::string RxBertSectionName(int bert);                           // "Rx Bert Data 0"
-std::string TxBertSectionName(int bert);                           // "Tx Bert Data 0"
-std::string PcmEncoderSectionName(int encoder);                    // " PCM ENCODER 1" for encoder 0
-std::string ModProfileSectionName(int profile);                    // " MOD PROFILE INFO_CarEnableInfo" ...
-std::string FftSectionName(int fft);                               // "FFT Data 0"
-std::string IqSectionName(int iq);                                 // "IQ Data 0"
-std::string DownConverterSectionName(int converter);               // "DownConvert Data 1 " for converter 0
+std::string ReceiverSectionName(int receiver);              // "Rx Data0"
+std::string BitsyncSectionName(int receiver, int bitsync);  // "Rx Data0 Bitsync", "... Bitsync2"
+std::string RoutingSectionName(int receiver);               // "Rx Data0 Routing"
+std::string RxBertSectionName(int bert);                    // "Rx Bert Data 0"
+std::string TxBertSectionName(int bert);                    // "Tx Bert Data 0"
+std::string PcmEncoderSectionName(int encoder);             // " PCM ENCODER 1" for encoder 0
+std::string ModProfileSectionName(int profile);             // " MOD PROFILE INFO_CarEnableInfo" ...
+std::string FftSectionName(int fft);                        // "FFT Data 0"
+std::string IqSectionName(int iq);                          // "IQ Data 0"
+std::string DownConverterSectionName(int converter);        // "DownConvert Data 1 " for converter 0
 
 // ---- Key tables ----------------------------------------------------------------------------------
 

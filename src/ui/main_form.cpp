@@ -25,7 +25,7 @@
 #include "util/error_log.h"
 #include "util/hires_clock.h"
 #include "util/process_globals.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ void TQuorxLMainForm::showEvent(QShowEvent* event) {
   QCoreApplication::processEvents();
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   StartUp();
-  Post(ui::kWmDeferredStartup, 0, 0);
+  Post(settings::kWmDeferredStartup, 0, 0);
 }
 
 void TQuorxLMainForm::closeEvent(QCloseEvent* event) {

@@ -17,7 +17,7 @@
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 #include "util/gui/qt_colour.h"
 #include "util/process_globals.h"
 
@@ -62,25 +62,25 @@ void ResetInputSourceAfterModeChange(int card, int channel) {
 
 void TQuorxLMainForm::Dispatch(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
   switch (message) {
-    case ui::kWmQueryEndSession:
+    case settings::kWmQueryEndSession:
       WMQueryEndSession();
       break;
-    case ui::kWmEndSession:
+    case settings::kWmEndSession:
       WMEndSession();
       break;
-    case ui::kWmRestartProgram:
+    case settings::kWmRestartProgram:
       WMRestartProgram(wParam, lParam);
       break;
-    case ui::kWmRecolour:
+    case settings::kWmRecolour:
       ApplyColours();
       break;
-    case ui::kWmDeferredStartup:
+    case settings::kWmDeferredStartup:
       DeferredStartUp();
       break;
-    case ui::kWmFpgaLoad:
+    case settings::kWmFpgaLoad:
       WMFpgaLoad(wParam, lParam);
       break;
-    case ui::kWmCardChanged:
+    case settings::kWmCardChanged:
       WMCardChanged(wParam, lParam);
       break;
     default:

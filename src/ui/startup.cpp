@@ -22,7 +22,7 @@
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
 #include "ui/termination.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
 #include "util/process_globals.h"

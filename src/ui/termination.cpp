@@ -13,7 +13,7 @@
 
 #include "config/globals.h"
 #include "ui/main_form.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 #include "util/process_globals.h"
 
 namespace ui {
@@ -55,8 +55,8 @@ void InstallSessionEndSignals() {
       QCoreApplication::exit(0);
       return;
     }
-    form->Post(kWmQueryEndSession, 0, 0);
-    form->Post(kWmEndSession, 0, 0);
+    form->Post(settings::kWmQueryEndSession, 0, 0);
+    form->Post(settings::kWmEndSession, 0, 0);
   });
   struct sigaction action {};
   action.sa_handler = OnSessionEndSignal;

@@ -142,3 +142,36 @@ TEST_F(CardRecallTest, WithoutAMainWindowNothingIsSentAndTheModeIsStillApplied) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CardRecallTest, ASetupWithoutPersonalityKeepsTheOneTheStandardBoardRuns) {
+  Rec(0).RouteInfo.FpgaMasterMode = card::kNoFpgaMode;
+  Rec(0).RouteInfo.UserReceiverMode = card::kNoFpgaMode;
+  RecordingWindow window;
+  manager_->ApplyCardMode(0);
+  EXPECT_EQ(Value(Rec(0).RouteInfo.FpgaMasterMode), 0);
+  EXPECT_EQ(Value(Rec(0).RouteInfo.UserReceiverMode), 0);
+  EXPECT_EQ(card::CardFpgaMode(0), 0);
+  EXPECT_TRUE(window.Of(settings::kWmFpgaLoad).empty());
+}
+
+class FirstStartTest : public MultiCardTest {
+ protected:
+  void SetUp() override { StartCards({{false, -1}}); }
+};
+
+TEST_F(FirstStartTest, AStandardBoardRunningNothingGetsAPersonalityLoaded) {
+  ASSERT_EQ(card::CardFpgaMode(0), card::kNoFpgaMode);
+  Rec(0).RouteInfo.FpgaMasterMode = card::kNoFpgaMode;
+  Rec(0).RouteInfo.UserReceiverMode = card::kNoFpgaMode;
+  RecordingWindow window;
+  manager_->ApplyCardMode(0);
+  const int mode = card::CardFpgaMode(0);
+  EXPECT_GE(mode, 0);
+  EXPECT_LT(mode, 4);
+  EXPECT_EQ(Value(Rec(0).RouteInfo.FpgaMasterMode), mode);
+  EXPECT_EQ(window.Of(settings::kWmFpgaLoad).size(), 2u);
+}
+
+}  // namespace

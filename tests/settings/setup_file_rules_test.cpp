@@ -52,13 +52,13 @@ class SetupFileRulesTest : public ::testing::Test {
 TEST_F(SetupFileRulesTest, ReceiverValuesAreLimitedRenamedAndForced) {
   const card::BitSyncRecord bitsync2 = setup_.Receiver[1].BitSync[1];
   setup_.Receiver[0].PmLoopDiscriminatorEnabled = 1;
-  ASSERT_TRUE(Recall(
-      "[Rx Data0]\n"
-      "PeakDeviationFactorMin=5\nPeakDeviationFactorMax=0.01\nCarrierPeakDeviationRange=0.01\n"
-      "XmitterIsDigital=YES\nPmLoopDiscriminatorEnabled=2.5\n"
-      "[Rx Data0 Routing]\nBaseband1Output=I_FIR\nBaseband2Output=I_FIR_X\n"
-      "[Rx Data1]\nCarrierPeakDeviationRange=0.7\nPeakDeviationFactorMin=0.5\n"
-      "[Rx Data1 Bitsync]\nBitrate=1200\n"));
+  ASSERT_TRUE(
+      Recall("[Rx Data0]\n"
+             "PeakDeviationFactorMin=5\nPeakDeviationFactorMax=0.01\nCarrierPeakDeviationRange=0.01\n"
+             "XmitterIsDigital=YES\nPmLoopDiscriminatorEnabled=2.5\n"
+             "[Rx Data0 Routing]\nBaseband1Output=I_FIR\nBaseband2Output=I_FIR_X\n"
+             "[Rx Data1]\nCarrierPeakDeviationRange=0.7\nPeakDeviationFactorMin=0.5\n"
+             "[Rx Data1 Bitsync]\nBitrate=1200\n"));
   const card::ReceiverRecord& rx0 = setup_.Receiver[0];
   EXPECT_EQ(Value(rx0.PeakDeviationFactorMin), 1.0);
   EXPECT_EQ(Value(rx0.PeakDeviationFactorMax), 0.1);
@@ -98,10 +98,10 @@ TEST_F(SetupFileRulesTest, ModulatorOutputsComeBackOnlyWithTheOption) {
 TEST_F(SetupFileRulesTest, SweepIsLimitedAroundTheCarrierReadWithIt) {
   setup_.Modulator.SweepProfileIndex = 2;
   const card::CardSetupRecord before = setup_;
-  ASSERT_TRUE(Recall(
-      "[ MOD SWEEP INFO]\nSweepRateHz=0.5\nNumProfiles=7\nStartFreqMhz=1501\n"
-      "StopFreqMhzAry_0=1499\nStopFreqMhzAry_1=1500.125\nStopFreqMhzAry_2=0x10\n"
-      "[ MOD REST INFO]\nCarrierFreqMhz=1500\nSub1ModulationType=SOQPSK_TG\nSub1InputSource=PCM INPUT 2\n"));
+  ASSERT_TRUE(
+      Recall("[ MOD SWEEP INFO]\nSweepRateHz=0.5\nNumProfiles=7\nStartFreqMhz=1501\n"
+             "StopFreqMhzAry_0=1499\nStopFreqMhzAry_1=1500.125\nStopFreqMhzAry_2=0x10\n"
+             "[ MOD REST INFO]\nCarrierFreqMhz=1500\nSub1ModulationType=SOQPSK_TG\nSub1InputSource=PCM INPUT 2\n"));
   const card::ModulatorRecord& m = setup_.Modulator;
   EXPECT_EQ(Value(m.SweepRateHz), 1.0);
   EXPECT_EQ(Value(m.NumProfiles), 3);
@@ -113,8 +113,9 @@ TEST_F(SetupFileRulesTest, SweepIsLimitedAroundTheCarrierReadWithIt) {
   EXPECT_EQ(SetupText(m.Sub1ModulationType), "QPSK");
   EXPECT_EQ(SetupText(m.Sub1InputSource), "PCM_ENCODER2");
 
-  ASSERT_TRUE(Recall("[ MOD SWEEP INFO]\nSweepRateHz=25000\nNumProfiles=-2\n"
-                     "[ MOD REST INFO]\nSub1InputSource=PCM INPUT 1\n"));
+  ASSERT_TRUE(
+      Recall("[ MOD SWEEP INFO]\nSweepRateHz=25000\nNumProfiles=-2\n"
+             "[ MOD REST INFO]\nSub1InputSource=PCM INPUT 1\n"));
   EXPECT_EQ(Value(m.SweepRateHz), 20000.0);
   EXPECT_EQ(Value(m.NumProfiles), 1);
   EXPECT_EQ(SetupText(m.Sub1InputSource), "PCM_ENCODER1");
@@ -149,11 +150,11 @@ TEST_F(SetupFileRulesTest, NoiseFilterGainComesFromTheOptions) {
 TEST_F(SetupFileRulesTest, DownConverterChoicesAreLimitedAndTheSlopeIsTheUsersOne) {
   Options().UseDirectCifTuningMode = 1;
   dnCvtA_.Setup.AgcFreezeEnabled = 0;
-  ASSERT_TRUE(Recall(
-      "[DownConvert Data 1 ]\nBwFilterSelected=40\nTcSelected=-3\nUserAgcSlopeMode=NO\n"
-      "AgcOutputSlopeSelected=2\nCifTuningMode=0\nAmGain=300\nAgcFreezeEnabled=YES\nDigitalAgcMode=1.7\n"
-      "AmLoPassFilterSelected=32\nFreqBandSelected=2\nUserAgcSlopeInfo_MinDbm=-95\n"
-      "[DownConvert Data 2 ]\nUserAgcSlopeMode=NO\n"));
+  ASSERT_TRUE(
+      Recall("[DownConvert Data 1 ]\nBwFilterSelected=40\nTcSelected=-3\nUserAgcSlopeMode=NO\n"
+             "AgcOutputSlopeSelected=2\nCifTuningMode=0\nAmGain=300\nAgcFreezeEnabled=YES\nDigitalAgcMode=1.7\n"
+             "AmLoPassFilterSelected=32\nFreqBandSelected=2\nUserAgcSlopeInfo_MinDbm=-95\n"
+             "[DownConvert Data 2 ]\nUserAgcSlopeMode=NO\n"));
   const card::DnCvtSetupRecord& a = dnCvtA_.Setup;
   EXPECT_EQ(Value(a.BwFilterSelected), 11);
   EXPECT_EQ(Value(a.TcSelected), 0);
@@ -176,12 +177,12 @@ TEST_F(SetupFileRulesTest, DownConverterChoicesAreLimitedAndTheSlopeIsTheUsersOn
 
 TEST_F(SetupFileRulesTest, FilesWrittenByOtherToolsLoad) {
   const card::CardSetupRecord before = setup_;
-  ASSERT_TRUE(Recall(
-      "[STREAM ROUTE INFO]\n  route mode = 2  \nFpgaMasterMode=99\n"
-      "[rx data0 bitsync]\nBITRATE=\"2500000\"\npcminputcode = 'NRZM'\nAcqLoopBandwidthPct=abc\n"
-      "TrkLoopBandwidthPct=0.5x\nViterbiDecodeEnabled=yes\n"
-      "[ mod sweep info ]\nSweepRateHz=fast\n"
-      "[FFT Data 1]\nSpanMhz=  12.5  \nNumFftAverages=8.5\nDbPerDiv=nan\n"));
+  ASSERT_TRUE(
+      Recall("[STREAM ROUTE INFO]\n  route mode = 2  \nFpgaMasterMode=99\n"
+             "[rx data0 bitsync]\nBITRATE=\"2500000\"\npcminputcode = 'NRZM'\nAcqLoopBandwidthPct=abc\n"
+             "TrkLoopBandwidthPct=0.5x\nViterbiDecodeEnabled=yes\n"
+             "[ mod sweep info ]\nSweepRateHz=fast\n"
+             "[FFT Data 1]\nSpanMhz=  12.5  \nNumFftAverages=8.5\nDbPerDiv=nan\n"));
   EXPECT_EQ(Value(setup_.RouteInfo.RouteMode), 2);
   EXPECT_EQ(Value(setup_.RouteInfo.FpgaMasterMode), 5);  // 99 is no mode: ignored
   const card::BitSyncRecord& bs = setup_.Receiver[0].BitSync[0];
@@ -212,8 +213,8 @@ TEST_F(SetupFileRulesTest, FilesWrittenByOtherToolsLoad) {
 TEST_F(SetupFileRulesTest, TextsAreCutToTheirFields) {
   const std::string longText(300, 'Q');
   const std::uint8_t polarity = setup_.PostD.CombinerModePolarity;
-  ASSERT_TRUE(Recall("[Rx Data1 Bitsync2]\nPcmOutputCode=" + longText + "\n[Post D Combiner Data ]\nDiversityOutput=" +
-                     longText + "\n"));
+  ASSERT_TRUE(Recall("[Rx Data1 Bitsync2]\nPcmOutputCode=" + longText +
+                     "\n[Post D Combiner Data ]\nDiversityOutput=" + longText + "\n"));
   const char(&code)[card::kSetupTextLen] = setup_.Receiver[1].BitSync[1].PcmOutputCode;
   EXPECT_EQ(SetupText(code), std::string(63, 'Q'));
   EXPECT_EQ(code[63], '\0');

@@ -1,6 +1,8 @@
 // Saving and loading a card's setup file on a card of the simulated device library: the round
 // trip of every field, the converter records chosen per channel, designations, the FPGA mode
 // handed to the load state, saving over an older file and refusing files that are no setup.
+#include "settings/setup_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -10,7 +12,6 @@
 
 #include "card/card_routines.h"
 #include "card/setup_routines.h"
-#include "settings/setup_file.h"
 #include "settings_test_support.h"
 #include "setup_file_test_support.h"
 
@@ -25,7 +26,7 @@ using setupfiletest::Span;
 namespace sf = settings::setupfile;
 
 #define FIELD(Record, base, Field) \
-  Span { #Field, (base) + offsetof(Record, Field), sizeof(std::declval<Record&>().Field) }
+  Span { #Field, (base) + offsetof(Record, Field), sizeof(std::declval <Record&>().Field) }
 
 // The card-record fields a recalled file does not give back as saved: forced, limited, taken
 // from the options, or not in the file at all.
@@ -237,8 +238,9 @@ TEST_F(SetupFileCardTest, SavingOverAnOlderFileKeepsItsOtherKeysAndDropsAStaleMo
   Rec().Receiver[0].CarrierFreqMhz = 70.5;
   ASSERT_TRUE(settings::SaveCardSetupFile(0));
   const std::string text = FileText();
-  EXPECT_TRUE(text.starts_with("; written by an older version\r\n[stream route info]\r\n; operator note\r\n"
-                               "OldKey=kept\r\nRoute Mode=0\r\n"))
+  EXPECT_TRUE(
+      text.starts_with("; written by an older version\r\n[stream route info]\r\n; operator note\r\n"
+                       "OldKey=kept\r\nRoute Mode=0\r\n"))
       << text.substr(0, 200);
   EXPECT_EQ(setupfiletest::SectionText(text, "[Operator Notes]"), "[Operator Notes]\r\nNote=keep me\r\n");
   EXPECT_TRUE(setupfiletest::SectionText(text, "[Rx Data0]")
@@ -262,7 +264,9 @@ TEST_F(SetupFileCardTest, AFileThatIsNoSetupChangesNothing) {
   const CardSetupRecord before = Rec();
   const DnCvtSetupRecord beforeA = Dc(0);
   for (const std::string& text : {std::string(), std::string("\r\n\r\n"), std::string("[Window]\nLeft=10\nTop=20\n"),
-                                 std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10)}) {
+                                  std::string("\x7f"
+                                              "ELF\x02\x01\x01\0\0\0",
+                                              10)}) {
     WriteFile(text);
     EXPECT_FALSE(settings::LoadCardSetupFile(0));
     EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(before), sf::BytesOf(Rec()), {}), std::vector<std::size_t>{});
@@ -278,7 +282,8 @@ TEST_F(SetupFileCardTest, AFileThatIsNoSetupChangesNothing) {
 TEST_F(SetupFileCardTest, FilesAreFoundWhateverTheirLetterCase) {
   Start(0, 1);
   std::filesystem::create_directories(program_ / "user/SetupFiles");
-  ASSERT_TRUE(testsupport::WriteWholeFile(program_ / "user/SetupFiles/track_a.vexa", "[Stream Route Info]\nRoute Mode=2\n"));
+  ASSERT_TRUE(
+      testsupport::WriteWholeFile(program_ / "user/SetupFiles/track_a.vexa", "[Stream Route Info]\nRoute Mode=2\n"));
   EXPECT_EQ(settings::CardSetupFilePath(0), program_ / "user/SetupFiles/track_a.vexa");
   ASSERT_TRUE(settings::LoadCardSetupFile(0));
   EXPECT_EQ(Value(Rec().RouteInfo.RouteMode), 2);
@@ -289,11 +294,11 @@ TEST_F(SetupFileCardTest, FilesAreFoundWhateverTheirLetterCase) {
 TEST_F(SetupFileCardTest, TheFileIsAlwaysInTheSetupFolderUnderItsBaseName) {
   Start(0, 1);
   const std::string folder = program_ / "USER/SETUPFILES/";
-  for (const auto& [name, file] : std::vector<std::pair<std::string, std::string>>{
-           {"C:\\ELSEWHERE\\SITE_B.vexa", "SITE_B.VexA"},
-           {"/gone/SITE_C.VexA", "SITE_C.VexA"},
-           {"TRACK.V2", "TRACK.V2.VexA"},
-           {"..", ""}}) {
+  for (const auto& [name, file] :
+       std::vector<std::pair<std::string, std::string>>{{"C:\\ELSEWHERE\\SITE_B.vexa", "SITE_B.VexA"},
+                                                        {"/gone/SITE_C.VexA", "SITE_C.VexA"},
+                                                        {"TRACK.V2", "TRACK.V2.VexA"},
+                                                        {"..", ""}}) {
     manager_->SetupFileNames[0] = name;
     EXPECT_EQ(settings::CardSetupFilePath(0), file.empty() ? "" : folder + file) << name;
   }

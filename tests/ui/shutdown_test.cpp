@@ -10,7 +10,7 @@
 #include "main_form_fixture.h"
 #include "settings/last_setup_files.h"
 #include "support/scripted_dialogs.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 
 namespace uitest {
 namespace {
@@ -80,8 +80,8 @@ TEST_F(ShutDownTest, SessionEndSkipsThePositionAndOptionSaves) {
   RestartProgram();
   std::filesystem::remove(quorxhwcfgmgrclass::ConfigFilePath());
   form_->move(form_->x() + 37, form_->y() + 11);
-  form_->Send(ui::kWmQueryEndSession, 0, 0);
-  form_->Send(ui::kWmEndSession, 0, 0);
+  form_->Send(settings::kWmQueryEndSession, 0, 0);
+  form_->Send(settings::kWmEndSession, 0, 0);
   const std::vector<std::string> lines = LogTexts();
   const std::string log = testsupport::ReadWholeFile(LogPath());
   EXPECT_NE(log.find("000255  "), std::string::npos);
@@ -104,7 +104,7 @@ TEST_F(ShutDownTest, AfterASimulationChangeTheLastSetupIsNotWritten) {
   PrepareProgramFolder(1);
   StartProgram();
   form_->SetSkipLastSetupSave(true);
-  form_->Send(ui::kWmRestartProgram, 1, 1);
+  form_->Send(settings::kWmRestartProgram, 1, 1);
   EXPECT_EQ(From(LogTexts(), kCloseSequence.front()), Without(kCloseSequence, {"   SaveLastSetupFile"}));
   EXPECT_FALSE(std::filesystem::exists(settings::LastSetupFilePath()));
   EXPECT_TRUE(std::filesystem::exists(quorxhwcfgmgrclass::ConfigFilePath()));
@@ -137,7 +137,7 @@ TEST_F(ShutDownTest, TheTerminateHandlerClosesInOrderUnlessTheSessionEnds) {
   EXPECT_NE(log.find("005000  "), std::string::npos);
   EXPECT_EQ(From(LogTexts(), "QUORXL Abnormal Program Termination").size(), kCloseSequence.size() + 1);
   RestartProgram();
-  form_->Send(ui::kWmQueryEndSession, 0, 0);
+  form_->Send(settings::kWmQueryEndSession, 0, 0);
   form_->AbnormalTermination();
   EXPECT_EQ(dialogs->Messages().size(), 1U);
 }

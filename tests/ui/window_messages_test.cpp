@@ -12,7 +12,7 @@
 #include "main_form_fixture.h"
 #include "settings/set_manager.h"
 #include "support/scripted_dialogs.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 #include "util/gui/qt_colour.h"
 
 namespace uitest {
@@ -37,19 +37,19 @@ TEST_F(WindowMessagesTest, CardChangedActsOnlyWhileReconfigurationIsPending) {
   ASSERT_EQ(Modulation(0, 0), "BPSK");
 
   // Not pending: dropped.
-  form_->Send(ui::kWmCardChanged, 0, 0);
+  form_->Send(settings::kWmCardChanged, 0, 0);
   EXPECT_EQ(Modulation(0, 0), "BPSK");
 
   // lParam 1: re-synchronised, but the modulations stay.
   config::gApp.ReconfigurationPending = true;
-  form_->Send(ui::kWmCardChanged, 0, 1);
+  form_->Send(settings::kWmCardChanged, 0, 1);
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
   EXPECT_EQ(Modulation(0, 0), "BPSK");
 
   // Any other lParam on a simulated card chooses the defaults; an index at or above the card
   // count means card 0.
   config::gApp.ReconfigurationPending = true;
-  form_->Send(ui::kWmCardChanged, 2, 7);
+  form_->Send(settings::kWmCardChanged, 2, 7);
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
   EXPECT_EQ(Modulation(0, 0), "SOQPSK_TG");
   EXPECT_EQ(Modulation(0, 1), "SOQPSK_TG");
@@ -59,7 +59,7 @@ TEST_F(WindowMessagesTest, CardChangedActsOnlyWhileReconfigurationIsPending) {
   gKr20SetMgr->SetModulationFormat(0, 0, "BPSK", 0);
   config::gApp.ReconfigurationPending = true;
   util::ClosingFlag = true;
-  form_->Send(ui::kWmCardChanged, 0, 0);
+  form_->Send(settings::kWmCardChanged, 0, 0);
   util::ClosingFlag = false;
   EXPECT_EQ(Modulation(0, 0), "BPSK");
   config::gApp.ReconfigurationPending = false;
@@ -70,7 +70,7 @@ TEST_F(WindowMessagesTest, CardChangedKeepsTheModulationsOfRealCards) {
   StartProgram();
   const std::string before = Modulation(0, 0);
   config::gApp.ReconfigurationPending = true;
-  form_->Send(ui::kWmCardChanged, 0, 0);
+  form_->Send(settings::kWmCardChanged, 0, 0);
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
   EXPECT_EQ(Modulation(0, 0), before);
 }
@@ -83,7 +83,7 @@ TEST_F(WindowMessagesTest, FpgaLoadBeforeStartUpCompleteOnlyStopsTheCardTasks) {
   ASSERT_FALSE(form_->StartupComplete());
   const std::string fpgaConfig = folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg";
   std::filesystem::remove(fpgaConfig);
-  form_->Send(ui::kWmFpgaLoad, 0, 0);
+  form_->Send(settings::kWmFpgaLoad, 0, 0);
   EXPECT_FALSE(form_->CardTasksEnabled());
   EXPECT_FALSE(std::filesystem::exists(fpgaConfig));
   ASSERT_TRUE(RunUntil([this] { return form_->StartupComplete(); }, std::chrono::seconds(30)));
@@ -100,13 +100,13 @@ TEST_F(WindowMessagesTest, FpgaLoadEndRecordsTheRunningModeForEveryIndex) {
   state.DefaultFpgaMode = 9;
   const std::string fpgaConfig = folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg";
 
-  form_->Send(ui::kWmFpgaLoad, 0, 1);
+  form_->Send(settings::kWmFpgaLoad, 0, 1);
   EXPECT_TRUE(form_->CardTasksEnabled());
   EXPECT_EQ(form_->PanelMainStatusCaption().toStdString(), ui::kLoadingText);
   EXPECT_EQ(int{state.LoadingNow}, 1);
 
   std::filesystem::remove(fpgaConfig);
-  form_->Send(ui::kWmFpgaLoad, 0, 0);
+  form_->Send(settings::kWmFpgaLoad, 0, 0);
   EXPECT_EQ(int{state.LoadingNow}, 0);
   EXPECT_EQ(std::int32_t{state.DesiredFpgaMode}, running);
   EXPECT_EQ(std::int32_t{state.DefaultFpgaMode}, running);
@@ -115,7 +115,7 @@ TEST_F(WindowMessagesTest, FpgaLoadEndRecordsTheRunningModeForEveryIndex) {
   // At or above the card count, and beyond every table: the file is still saved, nothing breaks.
   for (platform::WParam card : {platform::WParam{1}, platform::WParam{6}, ~platform::WParam{0}}) {
     std::filesystem::remove(fpgaConfig);
-    form_->Send(ui::kWmFpgaLoad, card, 0);
+    form_->Send(settings::kWmFpgaLoad, card, 0);
     EXPECT_TRUE(std::filesystem::exists(fpgaConfig)) << card;
   }
 }
@@ -126,7 +126,7 @@ TEST_F(WindowMessagesTest, RecolourTakesTheOptionColours) {
   config::ColorBlock& colours = config::gApp.Options->Info().ColorScheme;
   colours[config::kAppMainBackgroundColor] = 0x00123456;
   colours[config::kAppMainLabelColor] = 0x00ABCDEF;
-  form_->Send(ui::kWmRecolour, 0, 0);
+  form_->Send(settings::kWmRecolour, 0, 0);
   EXPECT_EQ(form_->palette().color(QPalette::Window), util::ToQColor(0x00123456));
   EXPECT_EQ(form_->palette().color(QPalette::WindowText), util::ToQColor(0x00ABCDEF));
 }
@@ -135,7 +135,7 @@ TEST_F(WindowMessagesTest, PostedMessagesRunFromTheQueueAndSendsFromOtherThreads
   PrepareProgramFolder(0);
   StartProgram();
   config::gApp.Options->Info().ColorScheme[config::kAppMainBackgroundColor] = 0x00010203;
-  ASSERT_TRUE(form_->Post(ui::kWmRecolour, 0, 0));
+  ASSERT_TRUE(form_->Post(settings::kWmRecolour, 0, 0));
   EXPECT_NE(form_->palette().color(QPalette::Window), util::ToQColor(0x00010203));
   QCoreApplication::processEvents();
   EXPECT_EQ(form_->palette().color(QPalette::Window), util::ToQColor(0x00010203));
@@ -144,7 +144,7 @@ TEST_F(WindowMessagesTest, PostedMessagesRunFromTheQueueAndSendsFromOtherThreads
   config::gApp.Options->Info().ColorScheme[config::kAppMainBackgroundColor] = 0x00040506;
   std::atomic<bool> returned{false};
   std::thread sender([&] {
-    form_->Send(ui::kWmRecolour, 0, 0);
+    form_->Send(settings::kWmRecolour, 0, 0);
     returned = true;
   });
   ASSERT_TRUE(RunUntil([&] { return returned.load(); }, std::chrono::seconds(10)));
@@ -153,7 +153,7 @@ TEST_F(WindowMessagesTest, PostedMessagesRunFromTheQueueAndSendsFromOtherThreads
 
   // Once the program closes such a Send gives up instead of waiting for a thread that is gone.
   util::ClosingFlag = true;
-  std::thread late([&] { form_->Send(ui::kWmRecolour, 0, 0); });
+  std::thread late([&] { form_->Send(settings::kWmRecolour, 0, 0); });
   late.join();
   util::ClosingFlag = false;
 
@@ -167,7 +167,7 @@ TEST_F(WindowMessagesTest, RestartRunsTheScriptOnlyWithBothParametersZero) {
   ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / ui::kRestartScript, "#!/bin/sh\necho started > restarted.txt\n"));
   std::filesystem::permissions(folder_ / ui::kRestartScript, std::filesystem::perms::owner_all);
   StartProgram();
-  form_->Send(ui::kWmRestartProgram, 1, 0);
+  form_->Send(settings::kWmRestartProgram, 1, 0);
   EXPECT_TRUE(util::ClosingFlag.load());
   EXPECT_EQ(CountOf(LogTexts(), "-----------   Begin CloseProgram()  ---------------"), 1);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -179,7 +179,7 @@ TEST_F(WindowMessagesTest, RestartStartsTheScriptAfterClosing) {
   ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / ui::kRestartScript, "#!/bin/sh\necho started > restarted.txt\n"));
   std::filesystem::permissions(folder_ / ui::kRestartScript, std::filesystem::perms::owner_all);
   StartProgram();
-  form_->Send(ui::kWmRestartProgram, 0, 0);
+  form_->Send(settings::kWmRestartProgram, 0, 0);
   const std::vector<std::string> texts = LogTexts();
   EXPECT_EQ(texts.back(), "------------------PROGRAM END--------------------");
   EXPECT_TRUE(RunUntil([this] { return std::filesystem::exists(folder_ / "restarted.txt"); }, std::chrono::seconds(10)));
@@ -189,7 +189,7 @@ TEST_F(WindowMessagesTest, RestartWithoutScriptReportsTheFailure) {
   PrepareProgramFolder(0);
   testsupport::ScopedScriptedDialogs dialogs;
   StartProgram();
-  form_->Send(ui::kWmRestartProgram, 0, 0);
+  form_->Send(settings::kWmRestartProgram, 0, 0);
   ASSERT_EQ(dialogs->Messages().size(), 1U);
   EXPECT_EQ(dialogs->Messages()[0].title, "ERROR");
   EXPECT_EQ(dialogs->Messages()[0].text, "FAILED TO EXECUTE RunQuorxLApp.sh");

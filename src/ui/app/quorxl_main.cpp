@@ -11,7 +11,7 @@
 
 #include "ui/main_form.h"
 #include "ui/termination.h"
-#include "ui/window_messages.h"
+#include "settings/window_messages.h"
 #include "util/dialog_service.h"
 #include "util/gui/qt_dialog_service.h"
 
@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
     ui::InstallSessionEndSignals();
 #ifndef QT_NO_SESSIONMANAGER
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) {
-      form.Post(ui::kWmQueryEndSession, 0, 0);
-      form.Post(ui::kWmEndSession, 0, 0);
+      form.Post(settings::kWmQueryEndSession, 0, 0);
+      form.Post(settings::kWmEndSession, 0, 0);
     });
 #endif
     form.show();

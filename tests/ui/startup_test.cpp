@@ -1,0 +1,135 @@
+// The start-up as the error log tells it, line by line with the number and time columns (and
+// what differs between machines) masked, for no cards, one, six and simulated ones.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "main_form_fixture.h"
+#include "settings/set_manager.h"
+
+namespace uitest {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines Masked(Lines texts, const std::string& folder) {
+  for (std::string& text : texts) {
+    if (text.rfind("PC INFO - ", 0) == 0) text = "PC INFO - *";
+    for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder)) {
+      text.replace(at, folder.size(), "<program>");
+    }
+  }
+  return texts;
+}
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// "Card n <text>" for cards 1 .. count.
+Lines PerCard(int count, const std::string& text) {
+  Lines lines;
+  for (int card = 1; card <= count; ++card) lines.push_back("Card " + std::to_string(card) + " " + text);
+  return lines;
+}
+
+const std::string kHwCfgMissing =
+    "<program>/SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg not found, hardware configuration defaults used";
+const std::string kMarker = "Kr20 simulated YES by its marker Kr20_Dll.SIM";
+
+const Lines kBanner = {
+    "------------------PROGRAM START--------------------", "Program Version 2.01", "PC INFO - *", "PC INFO - *",
+    "PC INFO - *", "PC INFO - *", "PC INFO - *", "PC INFO - *", "Startup - DoWsaStartUp()",
+    "Startup - LoadGlobalPositionInfo()", "Startup - Get Options Mgr",
+    "Options file not found: <program>/SYSTEM/OPTIONS/Kr20Options.opt", "Startup - AssignStatusPanelArray",
+    "Startup - Get gHwCfgMgr", "Startup - LoadConfigFile()", kHwCfgMissing,
+};
+const Lines kManagers = {"Startup - Get gDnCvtMgr", "Startup - Get gRtl20Mgr", "Startup - Get gKr20SetMgr",
+                         "Startup 1 - LoadConfigFile() for simulated"};
+const Lines kLibrary = {
+    "Startup - gRtl20Mgr->DoAfterHwCfgMgrLoaded()",
+    "FPGA configuration file <program>/SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg not found, defaults kept",
+    "Device library <program>/librtZp903x.so loaded: 408 of 408 entry points",
+};
+const Lines kConverters = {
+    "Device library <program>/libKr12V2_Dll.so loaded: 20 of 20 entry points",
+    "Device library <program>/libKr14P3_Dll.so loaded: 20 of 20 entry points",
+};
+const Lines kComplete = {"---------------START UP COMPLETE------------------"};
+
+// Virtual cards: each found with the four standard images, opened, and given its first
+// personality (none was running, the setup named none).
+Lines VirtualCardsStartUp(int cards) {
+  return Join({kBanner, kManagers, kLibrary, PerCard(cards, "standard, FPGA images 4, function mask 0x003F"),
+               {"Startup 2 - LoadConfigFile()", kHwCfgMissing, "Startup - Init Complete"}, PerCard(cards, "opened"),
+               {"Receiver cards opened: " + std::to_string(cards)}, kConverters,
+               PerCard(cards, "FPGA 1 image <program>/SYSTEM/HARDWARECONFIGURATION/KR20_BIN/Kr20_Mode00.VantMcs loaded"),
+               kComplete});
+}
+
+class StartUpTest : public MainFormTest {
+ protected:
+  Lines StartUpLog() { return Masked(LogTexts(), folder_.Path()); }
+  std::string Caption() const { return form_->windowTitle().toStdString(); }
+};
+
+TEST_F(StartUpTest, NoCards) {
+  PrepareProgramFolder(0);
+  StartProgram();
+  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(0));
+  EXPECT_EQ(Caption().substr(Caption().size() - 28), "       NO KR-20 CARDS FOUND ");
+  EXPECT_EQ(gRtl20Mgr->CardCount(), 0);
+}
+
+TEST_F(StartUpTest, OneVirtualCard) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(1));
+  EXPECT_EQ(Caption().find("NO KR-20"), std::string::npos);
+  EXPECT_EQ(std::int32_t{gRtl20Mgr->Card(0)->Setup().RouteInfo.FpgaMasterMode}, 0);
+  EXPECT_TRUE(form_->CardTasksEnabled());
+  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+  EXPECT_EQ(form_->PanelMainStatusCaption().toStdString(), "");
+}
+
+TEST_F(StartUpTest, SixVirtualCards) {
+  PrepareProgramFolder(6);
+  StartProgram();
+  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(6));
+  EXPECT_EQ(gRtl20Mgr->CardCount(), 6);
+}
+
+// Demo mode: the hardware configuration is read three times, the marker each time, and the
+// simulated cards need no image.
+TEST_F(StartUpTest, DemoMode) {
+  PrepareProgramFolder(2, true);
+  StartProgram();
+  EXPECT_EQ(StartUpLog(), Join({kBanner, {kMarker}, kManagers, {kMarker, kHwCfgMissing, kMarker}, kLibrary,
+                                {"Startup 2 - LoadConfigFile()", kHwCfgMissing, kMarker, "Startup - Init Complete",
+                                 "Receiver cards opened: 2 (simulated)"},
+                                kConverters, kComplete}));
+  EXPECT_EQ(gRtl20Mgr->CardCount(), 2);
+}
+
+// A second start finds what the first one saved: the options, positions, hardware and FPGA
+// configuration, and each card's last state.
+TEST_F(StartUpTest, ASecondStartReadsWhatTheFirstSaved) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  gKr20SetMgr->SetSignalThreshold(0, 0, -61.5);
+  form_->close();
+  RestartProgram();
+  const Lines log = StartUpLog();
+  for (const std::string& missing : {std::string("Options file not found: <program>/SYSTEM/OPTIONS/Kr20Options.opt"),
+                                     kHwCfgMissing}) {
+    EXPECT_EQ(std::count(log.begin(), log.end(), missing), 0) << missing;
+  }
+  EXPECT_EQ(double{gRtl20Mgr->Card(0)->Setup().Receiver[0].CarrierThesholdDbm}, -61.5);
+}
+
+}  // namespace
+}  // namespace uitest
