@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/profile_store.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -44,22 +45,7 @@ const std::vector<Entry>& Entries() {
   return entries;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ini_bench_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempFolder() {
-    if (!path_.empty()) std::filesystem::remove_all(path_);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempFolder = testsupport::ScratchFolder;
 
 std::string ExpectedBytes() {
   std::string bytes;
@@ -74,7 +60,7 @@ std::string ExpectedBytes() {
 
 void BM_BatchWrite350Keys(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/SETUP.INI";
+  const std::string file = folder.Path() + "/SETUP.INI";
   for (auto _ : state) {
     state.PauseTiming();
     std::filesystem::remove(file);
@@ -93,7 +79,7 @@ void BM_BatchWrite350Keys(benchmark::State& state) {
 
 void BM_PlainWrite350Keys(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/SETUP.INI";
+  const std::string file = folder.Path() + "/SETUP.INI";
   const std::string bytes = ExpectedBytes();
   for (auto _ : state) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -106,7 +92,7 @@ void BM_PlainWrite350Keys(benchmark::State& state) {
 // The same bytes with the durability the store gives: temporary file, fsync, rename, folder fsync.
 void BM_PlainSyncedWrite350Keys(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/SETUP.INI";
+  const std::string file = folder.Path() + "/SETUP.INI";
   const std::string temp = file + ".tmp";
   const std::string bytes = ExpectedBytes();
   for (auto _ : state) {
@@ -115,7 +101,7 @@ void BM_PlainSyncedWrite350Keys(benchmark::State& state) {
                     ::fsync(fd) == 0;
     if (fd >= 0) ::close(fd);
     if (!ok || ::rename(temp.c_str(), file.c_str()) != 0) state.SkipWithError("write failed");
-    const int dir = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folder.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
       ::fsync(dir);
       ::close(dir);

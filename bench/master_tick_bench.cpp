@@ -17,17 +17,16 @@
 
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
+#include "support/devicesim_support.h"
+#include "support/scratch_folder.h"
 #include "ui/main_form.h"
 
 namespace {
 
-std::string SimFolder() {
-  return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "devicesim").string();
-}
-
 struct RunningProgram {
   std::unique_ptr<QApplication> app;
   std::unique_ptr<TQuorxLMainForm> form;
+  testsupport::ScratchFolder scratch;
   std::string folder;
 
   bool Start() {
@@ -37,19 +36,17 @@ struct RunningProgram {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     app = std::make_unique<QApplication>(argc, argv);
 
-    char pattern[] = "/tmp/quorx-bench-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) return false;
-    folder = pattern;
+    folder = scratch.Path();
+    if (folder.empty()) return false;
+    const std::string sim = testsupport::SimFolder();
     namespace fs = std::filesystem;
     fs::create_directories(folder + "/SYSTEM/ERLOGS");
     fs::create_directories(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN");
     fs::create_directories(folder + "/locks");
     for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      fs::create_symlink(SimFolder() + "/" + library, folder + "/" + library);
+      fs::create_symlink(sim + "/" + library, folder + "/" + library);
     }
-    const std::string make = "'" + SimFolder() + "/quorx_make_fpga_images' '" + folder +
-                             "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN' >/dev/null";
-    if (std::system(make.c_str()) != 0) return false;
+    if (!testsupport::MakeFpgaImages(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim)) return false;
     {
       std::ofstream config(folder + "/VirtualHardware.cfg");
       config << "[General]\nCards=6\nSeed=3\n";
@@ -81,8 +78,6 @@ struct RunningProgram {
   ~RunningProgram() {
     if (form != nullptr) form->close();
     form.reset();
-    std::error_code error;
-    std::filesystem::remove_all(folder, error);
   }
 };
 
@@ -116,5 +111,15 @@ void TwentyFiveHzOnly(benchmark::State& state) {
   }
 }
 BENCHMARK(TwentyFiveHzOnly)->Unit(benchmark::kMicrosecond);
+
+// Each task alone, to see where a heavy tick goes.
+template <void (TQuorxLMainForm::*Task)()>
+void OneTask(benchmark::State& state) {
+  TQuorxLMainForm& form = *Program().form;
+  for (auto _ : state) (form.*Task)();
+}
+BENCHMARK(OneTask<&TQuorxLMainForm::DoOneSecondTasks>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OneTask<&TQuorxLMainForm::DoFiveHzTasks>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OneTask<&TQuorxLMainForm::DoTenHzTasks>)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

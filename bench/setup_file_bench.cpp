@@ -16,27 +16,13 @@
 #include "card/records/dncvt_channel_record.h"
 #include "settings/setup_file.h"
 #include "settings/setup_file_sections.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
 namespace sf = settings::setupfile;
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "setup_bench_XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempFolder() {
-    if (!path_.empty()) std::filesystem::remove_all(path_);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TempFolder = testsupport::ScratchFolder;
 
 // Every key a value of its form: texts of typical length, numbers with decimals.
 template <class Record>
@@ -118,7 +104,7 @@ std::string ReadAll(const std::string& path) {
 
 void SaveSetupFile(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/BENCH.VexA";
+  const std::string file = folder.Path() + "/BENCH.VexA";
   const FullSetup full;
   for (auto _ : state) {
     if (!settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB))
@@ -129,7 +115,7 @@ void SaveSetupFile(benchmark::State& state) {
 
 void LoadSetupFile(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/BENCH.VexA";
+  const std::string file = folder.Path() + "/BENCH.VexA";
   FullSetup full;
   if (!settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB)) state.SkipWithError("save failed");
   for (auto _ : state) {
@@ -141,7 +127,7 @@ void LoadSetupFile(benchmark::State& state) {
 // The same bytes with the durability a save gives: temporary file, fsync, rename.
 void PlainSyncedWriteOfTheSameBytes(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/BENCH.VexA";
+  const std::string file = folder.Path() + "/BENCH.VexA";
   const FullSetup full;
   settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB);
   const std::string bytes = ReadAll(file);
@@ -157,7 +143,7 @@ void PlainSyncedWriteOfTheSameBytes(benchmark::State& state) {
 
 void PlainWriteOfTheSameBytes(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/BENCH.VexA";
+  const std::string file = folder.Path() + "/BENCH.VexA";
   const FullSetup full;
   settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB);
   const std::string bytes = ReadAll(file);
@@ -171,7 +157,7 @@ void PlainWriteOfTheSameBytes(benchmark::State& state) {
 
 void PlainReadOfTheSameBytes(benchmark::State& state) {
   TempFolder folder;
-  const std::string file = folder.path() + "/BENCH.VexA";
+  const std::string file = folder.Path() + "/BENCH.VexA";
   const FullSetup full;
   settings::WriteCardSetup(kCard, file, full.setup, full.dnCvtA, full.dnCvtB);
   for (auto _ : state) {

@@ -8,14 +8,15 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/instance_lock.h"
 #include "platform/process_launcher.h"
+#include "support/devicesim_support.h"
 #include "support/log_capture.h"
+#include "support/program_log.h"
 #include "support/scratch_folder.h"
 
 namespace {
@@ -24,12 +25,7 @@ using namespace std::chrono_literals;
 
 constexpr const char* kStartUpComplete = "---------------START UP COMPLETE------------------";
 
-std::vector<std::string> LogTexts(const std::string& path) {
-  std::istringstream lines(testsupport::ReadWholeFile(path));
-  std::vector<std::string> texts;
-  for (std::string line; std::getline(lines, line);) texts.push_back(line.size() > 29 ? line.substr(29) : std::string());
-  return texts;
-}
+using testsupport::LogFileTexts;
 
 bool Holds(const std::vector<std::string>& texts, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
@@ -50,9 +46,7 @@ class ProgramTest : public ::testing::Test {
     for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
       fs::create_symlink(std::string(QUORX_SIM_FOLDER) + "/" + library, root + "/" + library);
     }
-    const std::string make = std::string("'") + QUORX_SIM_FOLDER + "/quorx_make_fpga_images' '" + root +
-                             "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", QUORX_SIM_FOLDER));
     ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
                                             "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n"));
     // Every copy started here finds its locks and its virtual hardware in this folder, and needs
@@ -80,7 +74,7 @@ class ProgramTest : public ::testing::Test {
 
   bool WaitForLogLine(const std::string& text, std::chrono::seconds limit) const {
     const auto end = std::chrono::steady_clock::now() + limit;
-    while (!Holds(LogTexts(LogPath()), text)) {
+    while (!Holds(LogFileTexts(LogPath()), text)) {
       if (std::chrono::steady_clock::now() > end) return false;
       std::this_thread::sleep_for(50ms);
     }
@@ -101,31 +95,10 @@ TEST_F(ProgramTest, ComesUpOnTwoCardsStaysUpAndClosesInOrderOnSigterm) {
   int status = -1;
   ASSERT_TRUE(program.WaitForExit(30000, &status));
   EXPECT_EQ(status, 0);
-  const std::vector<std::string> texts = LogTexts(LogPath());
-  const auto from = std::find(texts.begin(), texts.end(),
-                              "Windows Shutting Down without the User Closing The Application...BAD FORM");
-  ASSERT_NE(from, texts.end());
-  const std::vector<std::string> expected = {
-      "Windows Shutting Down without the User Closing The Application...BAD FORM",
-      "-----------   Begin CloseProgram()  ---------------",
-      "   gRtl20Mgr->FpgaCmdLock()",
-      "   Took 0 tries to gRtl20Mgr->FpgaCmdLock()",
-      "   UpdateSizePosInfo()",
-      "   CloseStandAloneApps()",
-      "   CloseStandAloneForms()",
-      "   SaveConfigFile",
-      "   SaveLastSetupFile",
-      "   delete gHiresTimer",
-      "   CloseHwCfgStuff",
-      "----DELETING MANAGERS------",
-      "   gHwCfgMgr",
-      "   gDnCvtMgr",
-      "   gRtl20Mgr",
-      "   gKr20SetMgr",
-      "   WsaCleanUp",
-      "------------------PROGRAM END--------------------",
-  };
-  EXPECT_EQ(std::vector<std::string>(from, texts.end()), expected);
+  std::vector<std::string> expected = {"Windows Shutting Down without the User Closing The Application...BAD FORM"};
+  const std::vector<std::string> sequence = testsupport::CloseSequenceLines(false);
+  expected.insert(expected.end(), sequence.begin(), sequence.end());
+  EXPECT_EQ(testsupport::LinesFrom(LogFileTexts(LogPath()), expected.front()), expected);
 }
 
 TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
@@ -136,7 +109,7 @@ TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   platform::ChildProcess& second = Launch();
   std::this_thread::sleep_for(3s);
   EXPECT_TRUE(second.IsRunning());
-  EXPECT_TRUE(Holds(LogTexts(LogPath()), kStartUpComplete));
+  EXPECT_TRUE(Holds(LogFileTexts(LogPath()), kStartUpComplete));
   EXPECT_TRUE(second.Terminate(100));
 
   // A copy started with "restart" while the first still holds its lock waits, then runs.
@@ -148,14 +121,14 @@ TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   EXPECT_EQ(status, 0);
   // The restarting copy waits two seconds before each of its two locks, so it has not opened its
   // log yet: the first copy's log goes, and the next one is the new copy's.
-  EXPECT_EQ(LogTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
+  EXPECT_EQ(LogFileTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
   std::filesystem::remove(LogPath());
   ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
   EXPECT_TRUE(restarted.IsRunning());
   ASSERT_EQ(kill(restarted.Pid(), SIGINT), 0);
   ASSERT_TRUE(restarted.WaitForExit(30000, &status));
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(LogTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
+  EXPECT_EQ(LogFileTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
 }
 
 TEST_F(ProgramTest, AKilledCopyLeavesNoLockBehind) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -17,6 +16,7 @@
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "settings/set_manager.h"
+#include "support/devicesim_support.h"
 #include "support/log_capture.h"
 
 namespace settingstest {
@@ -27,20 +27,12 @@ T Value(T field) {
   return field;
 }
 
-inline std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
+using testsupport::SimFolder;
 
-inline void ResetSimLibrary(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(handle, nullptr) << path;
-  void* symbol = dlsym(handle, "QuorxSim_Reset");
-  ASSERT_NE(symbol, nullptr);
-  void (*reset)() = nullptr;
-  std::memcpy(&reset, &symbol, sizeof reset);
-  reset();
+// Resets a simulated library (it reads its configuration again).
+inline void ResetSimLibrary(const std::string& sim, const std::string& file) {
+  void* handle = testsupport::ResetSimLibrary(sim, file);
+  ASSERT_NE(handle, nullptr) << sim << "/" << file;
   dlclose(handle);
 }
 
@@ -59,7 +51,7 @@ class SimCardTest : public ::testing::Test {
             "\nFpgaMode=" + std::to_string(mode) + "\n[DownConverters]\n" +
             (kr12Converters ? "Kr12Cards=1\nKr12Channels=2\n" : "Kr12Cards=0\n") + "Kr14Cards=0\n"));
     for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      ResetSimLibrary(sim_ + "/" + library);
+      ResetSimLibrary(sim_, library);
       if (!kr12Converters) break;
     }
     cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);

@@ -23,6 +23,7 @@
 #include "settings/demo_values.h"
 #include "settings/set_manager.h"
 #include "settings/status_readers.h"
+#include "support/devicesim_support.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -46,11 +47,7 @@ std::uint8_t ByteAt(const ChannelStatusRecord& record, std::size_t offset) {
 
 std::string Text(const char (&field)[settings::kStatusTextLen]) { return std::string(field, strnlen(field, sizeof field)); }
 
-std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
+using testsupport::SimFolder;
 
 template <class F>
 F SimHook(const std::string& path, const char* name) {

@@ -11,53 +11,27 @@
 #include <QCoreApplication>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "config/globals.h"
+#include "support/devicesim_support.h"
 #include "support/log_capture.h"
+#include "support/program_log.h"
 #include "support/scratch_folder.h"
 #include "ui/main_form.h"
 #include "util/process_globals.h"
 
 namespace uitest {
 
-inline std::string SimFolder() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : (self.parent_path() / "devicesim").string();
-}
-
-// The simulated libraries read their configuration again.
-inline void ResetSimLibrary(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) return;
-  if (void* symbol = dlsym(handle, "QuorxSim_Reset"); symbol != nullptr) {
-    void (*reset)() = nullptr;
-    std::memcpy(&reset, &symbol, sizeof reset);
-    reset();
-  }
-  dlclose(handle);
-}
-
-// The text column of each line of an error log file ("%06d  ddd:hh:mm:ss.uuuuuu  text").
-inline std::vector<std::string> LogFileTexts(const std::string& path) {
-  std::istringstream lines(testsupport::ReadWholeFile(path));
-  std::vector<std::string> texts;
-  for (std::string line; std::getline(lines, line);) texts.push_back(line.size() > 29 ? line.substr(29) : std::string());
-  return texts;
-}
-
 class MainFormTest : public ::testing::Test {
  protected:
   static constexpr const char* kLibraries[] = {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"};
 
   void SetUp() override {
-    sim_ = SimFolder();
+    sim_ = testsupport::SimFolder();
     if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
     char* cwd = getcwd(nullptr, 0);
     previous_ = cwd != nullptr ? cwd : "";
@@ -83,9 +57,7 @@ class MainFormTest : public ::testing::Test {
     fs::create_directories(root + "/USER/SETUPFILES");
     fs::create_directories(root + "/locks");
     for (const char* library : kLibraries) fs::create_symlink(sim_ + "/" + library, root + "/" + library);
-    const std::string make = "'" + sim_ + "/quorx_make_fpga_images' '" + root +
-                             "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim_));
     ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
                                             "[General]\nCards=" + std::to_string(demo ? 0 : cards) +
                                                 "\nSeed=3\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
@@ -94,7 +66,9 @@ class MainFormTest : public ::testing::Test {
                                               "[Simulation]\r\nCount=" + std::to_string(cards) + "\r\n"));
     }
     setenv("QUORX_SIM_FOLDER", root.c_str(), 1);
-    for (const char* library : kLibraries) ResetSimLibrary(sim_ + "/" + library);
+    for (const char* library : kLibraries) {
+      if (void* handle = testsupport::ResetSimLibrary(sim_, library); handle != nullptr) dlclose(handle);
+    }
     ASSERT_EQ(chdir(root.c_str()), 0);
   }
 
@@ -132,7 +106,7 @@ class MainFormTest : public ::testing::Test {
   }
 
   std::string LogPath() const { return folder_ / "SYSTEM/ERLOGS/QuorxL.log"; }
-  std::vector<std::string> LogTexts() const { return LogFileTexts(LogPath()); }
+  std::vector<std::string> LogTexts() const { return testsupport::LogFileTexts(LogPath()); }
 
   testsupport::ScratchFolder folder_;
   std::string sim_;

@@ -9,46 +9,15 @@
 #include "config/window_positions.h"
 #include "main_form_fixture.h"
 #include "settings/last_setup_files.h"
+#include "support/program_log.h"
 #include "support/scripted_dialogs.h"
 #include "settings/window_messages.h"
 
 namespace uitest {
 namespace {
 
-const std::vector<std::string> kCloseSequence = {
-    "-----------   Begin CloseProgram()  ---------------",
-    "   gRtl20Mgr->FpgaCmdLock()",
-    "   Took 0 tries to gRtl20Mgr->FpgaCmdLock()",
-    "   UpdateSizePosInfo()",
-    "   CloseStandAloneApps()",
-    "   CloseStandAloneForms()",
-    "   SaveConfigFile",
-    "   SaveLastSetupFile",
-    "   delete gHiresTimer",
-    "   SaveGlobalPositionInfo",
-    "   SaveOptionsToFile",
-    "   CloseHwCfgStuff",
-    "----DELETING MANAGERS------",
-    "   gHwCfgMgr",
-    "   gDnCvtMgr",
-    "   gRtl20Mgr",
-    "   gKr20SetMgr",
-    "   WsaCleanUp",
-    "------------------PROGRAM END--------------------",
-};
-
-// The log from the given line to its end.
-std::vector<std::string> From(const std::vector<std::string>& texts, const std::string& first) {
-  const auto at = std::find(texts.begin(), texts.end(), first);
-  return {at, texts.end()};
-}
-
-std::vector<std::string> Without(std::vector<std::string> lines, const std::vector<std::string>& dropped) {
-  std::erase_if(lines, [&](const std::string& line) {
-    return std::find(dropped.begin(), dropped.end(), line) != dropped.end();
-  });
-  return lines;
-}
+using testsupport::CloseSequenceLines;
+using testsupport::LinesFrom;
 
 class ShutDownTest : public MainFormTest {};
 
@@ -62,8 +31,9 @@ TEST_F(ShutDownTest, ClosingTheWindowRunsTheSequenceOnceAndSavesTheFiles) {
   form_->close();
   form_->close();  // a second request finds the program closed
   std::vector<std::string> expected = {"at FormCloseQuery"};
-  expected.insert(expected.end(), kCloseSequence.begin(), kCloseSequence.end());
-  EXPECT_EQ(From(LogTexts(), "at FormCloseQuery"), expected);
+  const std::vector<std::string> sequence = CloseSequenceLines();
+  expected.insert(expected.end(), sequence.begin(), sequence.end());
+  EXPECT_EQ(LinesFrom(LogTexts(), "at FormCloseQuery"), expected);
   for (const std::string& path : saved) EXPECT_TRUE(std::filesystem::exists(path)) << path;
   EXPECT_EQ(gRtl20Mgr, nullptr);
   EXPECT_EQ(gKr20SetMgr, nullptr);
@@ -85,14 +55,10 @@ TEST_F(ShutDownTest, SessionEndSkipsThePositionAndOptionSaves) {
   const std::vector<std::string> lines = LogTexts();
   const std::string log = testsupport::ReadWholeFile(LogPath());
   EXPECT_NE(log.find("000255  "), std::string::npos);
-  EXPECT_EQ(From(lines, "Windows Shutting Down without the User Closing The Application...BAD FORM"),
-            [] {
-              std::vector<std::string> expected = {
-                  "Windows Shutting Down without the User Closing The Application...BAD FORM"};
-              const auto rest = Without(kCloseSequence, {"   SaveGlobalPositionInfo", "   SaveOptionsToFile"});
-              expected.insert(expected.end(), rest.begin(), rest.end());
-              return expected;
-            }());
+  std::vector<std::string> expected = {"Windows Shutting Down without the User Closing The Application...BAD FORM"};
+  const std::vector<std::string> sequence = CloseSequenceLines(false);
+  expected.insert(expected.end(), sequence.begin(), sequence.end());
+  EXPECT_EQ(LinesFrom(lines, expected.front()), expected);
   EXPECT_TRUE(form_->SkipSaves());
   EXPECT_EQ(testsupport::ReadWholeFile(config::PositionFilePath()), positions);
   EXPECT_EQ(testsupport::ReadWholeFile(config::OptionsFilePath()), options);
@@ -105,7 +71,7 @@ TEST_F(ShutDownTest, AfterASimulationChangeTheLastSetupIsNotWritten) {
   StartProgram();
   form_->SetSkipLastSetupSave(true);
   form_->Send(settings::kWmRestartProgram, 1, 1);
-  EXPECT_EQ(From(LogTexts(), kCloseSequence.front()), Without(kCloseSequence, {"   SaveLastSetupFile"}));
+  EXPECT_EQ(LinesFrom(LogTexts(), CloseSequenceLines().front()), CloseSequenceLines(true, false));
   EXPECT_FALSE(std::filesystem::exists(settings::LastSetupFilePath()));
   EXPECT_TRUE(std::filesystem::exists(quorxhwcfgmgrclass::ConfigFilePath()));
 }
@@ -135,7 +101,7 @@ TEST_F(ShutDownTest, TheTerminateHandlerClosesInOrderUnlessTheSessionEnds) {
   EXPECT_EQ(dialogs->Messages()[0].text, "ABNORMAL PROGRAM TERMINATE");
   const std::string log = testsupport::ReadWholeFile(LogPath());
   EXPECT_NE(log.find("005000  "), std::string::npos);
-  EXPECT_EQ(From(LogTexts(), "QUORXL Abnormal Program Termination").size(), kCloseSequence.size() + 1);
+  EXPECT_EQ(LinesFrom(LogTexts(), "QUORXL Abnormal Program Termination").size(), CloseSequenceLines().size() + 1);
   RestartProgram();
   form_->Send(settings::kWmQueryEndSession, 0, 0);
   form_->AbnormalTermination();
