@@ -29,11 +29,14 @@ Cards=2
 Seed=1
 ChipVariant=NO
 
+; Each card powers up running a personality: 0 PSK-PSK, 2 FM-FM.
 [Card_0]
+FpgaMode=0
 IfInput1=70e6, -40, SOQPSK_TG, 5e6, 14, NRZL
 IfInput2=70e6, -45, SOQPSK_TG, 5e6, 12, NRZL
 
 [Card_1]
+FpgaMode=2
 IfInput1=70e6, -42, PCM_FM, 2e6, 13, NRZL
 IfInput2=70e6, -42, PCM_FM, 2e6, 13, NRZL
 
@@ -57,6 +60,13 @@ cd "$program"
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "run.sh: no display found; running QuorxL on a virtual screen (xvfb-run)." >&2
   echo "run.sh: its error log is $program/SYSTEM/ERLOGS/QuorxL.log; stop it with Ctrl+C." >&2
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" ./QuorxL "$@"
+  # A restart starts the new copy before the old one ends: the virtual screen stays while a copy
+  # of this session runs.
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    ./QuorxL "$@"
+    status=$?
+    sleep 1
+    while pgrep -s 0 -x QuorxL >/dev/null; do sleep 1; done
+    exit $status' run-quorxl "$@"
 fi
 exec ./QuorxL "$@"

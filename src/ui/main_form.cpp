@@ -182,6 +182,12 @@ void TQuorxLMainForm::showEvent(QShowEvent* event) {
 }
 
 void TQuorxLMainForm::closeEvent(QCloseEvent* event) {
+  if (fpgaLoadDepth_ > 0) {
+    // A card operation is still on the stack below this event: close once it has returned.
+    event->ignore();
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
   // A close that follows a shut-down already under way (a session end, a restart) only lets the
   // window go.
   if (!util::ClosingFlag.load() && !closeProgramRan_) {

@@ -153,6 +153,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   bool startupComplete_ = false;
   bool skipSaves_ = false;
   bool skipLastSetupSave_ = false;
+  int fpgaLoadDepth_ = 0;  // inside an FPGA-load message's event processing
   bool startUpRan_ = false;
   bool closeProgramRan_ = false;
 };

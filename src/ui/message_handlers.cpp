@@ -61,6 +61,14 @@ void ResetInputSourceAfterModeChange(int card, int channel) {
 }  // namespace
 
 void TQuorxLMainForm::Dispatch(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
+  // While an FPGA-load message lets the queue run, the card operation that sent it is still on
+  // the stack: whatever would tear the system down waits until it has returned.
+  const bool tearsDown = message == settings::kWmQueryEndSession || message == settings::kWmEndSession ||
+                         message == settings::kWmRestartProgram;
+  if (tearsDown && fpgaLoadDepth_ > 0) {
+    Post(message, wParam, lParam);
+    return;
+  }
   switch (message) {
     case settings::kWmQueryEndSession:
       WMQueryEndSession();
@@ -123,7 +131,9 @@ void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lPara
   }
   PanelMainStatus->repaint();
   // The window stays responsive during long loads.
+  ++fpgaLoadDepth_;
   QCoreApplication::processEvents();
+  --fpgaLoadDepth_;
 }
 
 void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lParam) {
@@ -177,7 +187,8 @@ void TQuorxLMainForm::ReapplyPostDDiversityOutput(int card) {
   if (gRtl20Mgr == nullptr) return;
   const card::kr20cardclass* object = gRtl20Mgr->Card(card);
   if (object == nullptr) return;
-  const std::int32_t combiners = object->CardInfo().NumPostDCombiners;
+  // The count comes from the card: a card has at most one combiner per channel pair.
+  const std::int32_t combiners = std::clamp(std::int32_t{object->CardInfo().NumPostDCombiners}, 0, settings::kChannels);
   const std::string output = card::SetupText(object->Setup().PostD.DiversityOutput);
   for (std::int32_t i = 0; i < combiners; ++i) gRtl20Mgr->ApplyPostDDiversityOutput(card, output);
   RetuneFreqDiversityPair(card);

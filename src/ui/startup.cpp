@@ -2,6 +2,8 @@
 // 32767 once the window has been painted.
 #include <QApplication>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <chrono>
 #include <exception>
@@ -38,6 +40,10 @@ int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
 }  // namespace
 
 void TQuorxLMainForm::StartUp() {
+  // The log's PC report and the window positions need the screen's size.
+  if (const QScreen* screen = QGuiApplication::primaryScreen(); screen != nullptr) {
+    util::SetScreenSize({screen->size().width(), screen->size().height()});
+  }
   util::LogProgramStart(false, ui::kVersionText, this, ui::kProgramName, "/SYSTEM/ERLOGS/", ui::kProgramName);
   util::MainWindowHandle.store(this);
   config::gApp.VersionText = ui::kVersionText;

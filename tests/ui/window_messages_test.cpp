@@ -197,3 +197,22 @@ TEST_F(WindowMessagesTest, RestartWithoutScriptReportsTheFailure) {
 
 }  // namespace
 }  // namespace uitest
+
+namespace uitest {
+namespace {
+
+// The end of an FPGA load lets the queue run while the card operation is still on the stack; a
+// restart waiting there must not take the system down under it.
+TEST_F(WindowMessagesTest, NothingTearsTheSystemDownInsideAnFpgaLoadMessage) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  ASSERT_TRUE(form_->Post(settings::kWmRestartProgram, 1, 1));
+  form_->Send(settings::kWmFpgaLoad, 0, 0);
+  EXPECT_FALSE(util::ClosingFlag.load());
+  EXPECT_NE(gRtl20Mgr, nullptr);
+  ASSERT_TRUE(RunUntil([] { return util::ClosingFlag.load(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(gRtl20Mgr, nullptr);
+}
+
+}  // namespace
+}  // namespace uitest
