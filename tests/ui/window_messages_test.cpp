@@ -11,6 +11,7 @@
 #include "config/options_store.h"
 #include "main_form_fixture.h"
 #include "settings/set_manager.h"
+#include "settings/setup_file.h"
 #include "support/scripted_dialogs.h"
 #include "settings/window_messages.h"
 #include "util/gui/qt_colour.h"
@@ -212,6 +213,30 @@ TEST_F(WindowMessagesTest, NothingTearsTheSystemDownInsideAnFpgaLoadMessage) {
   EXPECT_NE(gRtl20Mgr, nullptr);
   ASSERT_TRUE(RunUntil([] { return util::ClosingFlag.load(); }, std::chrono::seconds(10)));
   EXPECT_EQ(gRtl20Mgr, nullptr);
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+// A recall through the running program: the card is re-synchronised by the window's own handler,
+// which leaves the master timer free again.
+TEST_F(WindowMessagesTest, ASetupRecallRunsThroughTheMainWindow) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  gKr20SetMgr->SetupFileNames[0] = folder_ / "USER/SETUPFILES/RANGE.VexA";
+  gKr20SetMgr->SetSignalThreshold(0, 0, -71.25);
+  ASSERT_TRUE(settings::SaveCardSetupFile(0));
+  gKr20SetMgr->SetSignalThreshold(0, 0, -40.0);
+
+  ASSERT_TRUE(gKr20SetMgr->RecallCardSetup(0));
+  EXPECT_EQ(double{gRtl20Mgr->Card(0)->Setup().Receiver[0].CarrierThesholdDbm}, -71.25);
+  EXPECT_EQ(gRtl20Mgr->Card(0)->PskRx_GetReceiverSignalLevelQualificationThreshold(0), -71.25);
+  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+  const double before = form_->Schedule().CurrentTime();
+  ASSERT_TRUE(RunUntil([&] { return form_->Schedule().CurrentTime() > before; }, std::chrono::seconds(5)));
 }
 
 }  // namespace
