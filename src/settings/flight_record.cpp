@@ -28,14 +28,15 @@ constexpr int kFixedNumberLength = 16;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
-// A field's text and whether it is a number (never cut) or a text (cut to the column).
+// A field's text and whether it is a number (never cut by the field rule) or a text (cut to the
+// column).
 struct FieldText {
   std::string Text;
   bool Number = true;
 };
 
 // The field rule: an empty text becomes " ", a text is cut or padded to the column, a number
-// only padded; then the separator.
+// only padded (it was cut to its column beforehand, as far as it may be); then the separator.
 void AppendField(std::string& line, const FieldText& field, int width) {
   if (field.Number && static_cast<int>(field.Text.size()) >= width) {
     line += field.Text;
@@ -45,17 +46,23 @@ void AppendField(std::string& line, const FieldText& field, int width) {
   line += ", ";
 }
 
-// The value with `decimals` decimals in at most 16 characters; a longer text loses decimal
-// digits (and a bare decimal point), never integer digits.
-std::string FixedNumberText(int decimals, double value) {
-  std::string text = util::FloatToFixedText(std::numeric_limits<int>::max(), decimals, value);
-  if (text.size() > static_cast<std::size_t>(kFixedNumberLength)) {
-    const std::size_t integerEnd = std::min(text.find('.'), text.size());
-    text.resize(std::max(static_cast<std::size_t>(kFixedNumberLength), integerEnd));
-    if (text.back() == '.') text.pop_back();
-  }
+// A number's text cut to `limit` characters like any field, but never into what stands before
+// its decimal point (for the time: days, hours, minutes and whole seconds). A value too wide for
+// its column loses decimals only and widens the column on that line.
+std::string CutKeepingIntegerPart(std::string text, int limit) {
+  const std::size_t integerEnd = std::min(text.find('.'), text.size());
+  const std::size_t keep = std::max(static_cast<std::size_t>(std::max(limit, 0)), integerEnd);
+  if (text.size() > keep) text.resize(keep);
   return text;
 }
+
+// The value with `decimals` decimals in at most 16 characters and at most the column's width.
+std::string FixedNumberText(int decimals, double value, int width) {
+  return CutKeepingIntegerPart(util::FloatToFixedText(std::numeric_limits<int>::max(), decimals, value),
+                               std::min(kFixedNumberLength, width));
+}
+
+constexpr double kSecondsPerMillisecond = 0.001;
 
 // The nine setup fields a channel can add: their headers, widths and decimals (kText: a name).
 constexpr int kText = -1;
@@ -67,7 +74,8 @@ struct SetupField {
 constexpr std::array<SetupField, 9> kSetupFields{{
     {{"Tuned", "Freq", "MHz"}, 9, 2},
     {{"SAW", "IF BW", "kHz"}, 9, 3},
-    {{"AGC", "TC", "Secs"}, 9, 2},
+    // In seconds, as headed (the converter's table is in milliseconds); five decimals keep 0.01 ms.
+    {{"AGC", "TC", "Secs"}, 9, 5},
     {{"PCM", "Input", "Code"}, 12, kText},
     {{"Bit", "Rate", "MBps"}, 12, 4},
     {{"Demod", "Type", ""}, 12, kText},
@@ -84,7 +92,7 @@ struct SetupValue {
 std::array<SetupValue, kSetupFields.size()> SetupValues(const flightrecordparaminfo& p) {
   return {{{p.TunedFreqMhz, {}},
            {p.IfBandwidthKhz, {}},
-           {p.AgcTimeConstMsecs, {}},
+           {p.AgcTimeConstMsecs * kSecondsPerMillisecond, {}},
            {0.0, p.PcmInputCode},
            {p.BitRateMbps, {}},
            {0.0, p.DemodType},
@@ -120,7 +128,7 @@ FieldText ColumnValue(const config::flightrecordparamoptions& column, int index,
                             const flightrecordparaminfo& p, double seconds) {
   double value = 0.0;
   switch (index) {
-    case config::kFltColTime: return {util::FormatElapsedTime(seconds)};
+    case config::kFltColTime: return {CutKeepingIntegerPart(util::FormatElapsedTime(seconds), column.Width)};
     case config::kFltColBer:
       if (p.BerValid != 0) return {util::FloatToExpText(2, 9, p.Ber)};
       return {std::string(kBerPlaceholder), false};
@@ -133,7 +141,7 @@ FieldText ColumnValue(const config::flightrecordparamoptions& column, int index,
     default: return {};
   }
   return {column.Scientific != 0 ? util::FloatToExpText(column.Decimals, column.Width, value)
-                                 : FixedNumberText(column.Decimals, value)};
+                                 : FixedNumberText(column.Decimals, value, column.Width)};
 }
 
 // Drops the final ", " of a line.
@@ -185,8 +193,9 @@ std::string FlightRecordDataLine(const FlightRecordColumnTable& columns, const f
       const auto values = SetupValues(p);
       for (std::size_t i = 0; i < kSetupFields.size(); ++i) {
         const SetupField& field = kSetupFields[i];
-        const FieldText value = field.Decimals == kText ? FieldText{std::string(values[i].Text), false}
-                                                        : FieldText{FixedNumberText(field.Decimals, values[i].Number)};
+        const FieldText value = field.Decimals == kText
+                                    ? FieldText{std::string(values[i].Text), false}
+                                    : FieldText{FixedNumberText(field.Decimals, values[i].Number, field.Width)};
         AppendField(text, value, field.Width);
       }
       text += ", ";

@@ -4,12 +4,15 @@
 // tick with the chosen columns of channel 1 and channel 2 and, when a channel asks for it, its
 // nine setup values. Every line ends with CR LF (bytes 13 10).
 //
-// Field rule: an empty field text becomes " "; the text is padded with blanks to its column
-// width and followed by ", "; a line is its fields without the final ", ". Texts (header texts,
-// setup names, the BER placeholder) longer than the column are cut to it. Numbers (time and
-// every numeric value) are never cut: a number wider than its column is written whole, so
-// that column is wider on that line. A fixed-point number is kept to 16 characters by dropping
-// decimal digits only; its integer digits always stay.
+// Field rule: an empty field text becomes " "; the text is padded with blanks, or cut, to its
+// column width and followed by ", "; a line is its fields without the final ", ". A number is
+// never cut into what stands before its decimal point: a fixed-point number (at most 16
+// characters) and the time lose decimals only, so a value too wide for its column is written with
+// all its integer digits and widens that column on its line; a number in exponent notation is
+// never cut (its exponent would go).
+//
+// The AGC time constant, kept in milliseconds like the converter's table, is written in seconds
+// with five decimals, as its "Secs" header says.
 //
 // The line builders below do no file work; kr20setmgrclass::StartFlightRecord,
 // WriteFlightRecordLines and StopFlightRecord (flight_record.cpp) own the files.

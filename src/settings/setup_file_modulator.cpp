@@ -99,9 +99,12 @@ struct Rename {
 constexpr Rename kSub1ModulationRenames[] = {{"SOQPSK_TG", "QPSK"}};
 constexpr Rename kSub1InputRenames[] = {{"PCM INPUT 1", "PCM_ENCODER1"}, {"PCM INPUT 2", "PCM_ENCODER2"}};
 
+// Only a value taken from the file is renamed: a missing key leaves the field as it was.
 template <std::size_t N>
-void ApplyRenames(char (&field)[card::kSetupTextLen], const Rename (&renames)[N]) {
-  const std::string text = card::SetupText(field);
+void ApplyRenames(SectionReader& in, std::string_view key, char (&field)[card::kSetupTextLen],
+                  const Rename (&renames)[N]) {
+  std::string text;
+  if (!in.ReadText(kModRestSection, key, text)) return;
   for (const Rename& rename : renames) {
     if (text == rename.From) {
       card::SetSetupText(field, rename.To);
@@ -170,8 +173,8 @@ void ReadModulatorSections(SectionReader& in, ModulatorRecord& modulator) {
     modulator.NoiseEnabled = 0;
   }
   modulator.SakLoopbackMode = 0;
-  ApplyRenames(modulator.Sub1ModulationType, kSub1ModulationRenames);
-  ApplyRenames(modulator.Sub1InputSource, kSub1InputRenames);
+  ApplyRenames(in, "Sub1ModulationType", modulator.Sub1ModulationType, kSub1ModulationRenames);
+  ApplyRenames(in, "Sub1InputSource", modulator.Sub1InputSource, kSub1InputRenames);
   // The sweep again, now limited around the carrier just read.
   const double carrierMhz = modulator.CarrierFreqMhz;
   in.ReadKeys(kModSweepSection, kModSweepKeys, BytesOf(modulator), true, carrierMhz);

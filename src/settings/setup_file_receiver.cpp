@@ -72,9 +72,12 @@ constexpr KeySpec kReceiverKeys[] = {
     SETUP_KEY(ReceiverRecord, MhCpmLoopValue, "PmLoopDiscriminatorEnabled", Form::kDecimal),
 };
 
-// The debug output name of the FIR tap that the older receiver builds called "I_FIR".
-void RenameFirOutput(char (&field)[card::kSetupTextLen]) {
-  if (card::SetupText(field) == "I_FIR") card::SetSetupText(field, "I_FIR_DBG");
+// The debug output name of the FIR tap that the older receiver builds called "I_FIR". Only a
+// value taken from the file is renamed: a missing key leaves the field as it was.
+void RenameFirOutput(SectionReader& in, const std::string& section, std::string_view key,
+                     char (&field)[card::kSetupTextLen]) {
+  std::string text;
+  if (in.ReadText(section, key, text) && text == "I_FIR") card::SetSetupText(field, "I_FIR_DBG");
 }
 
 }  // namespace
@@ -103,8 +106,8 @@ void WriteRoutingSection(SectionWriter& out, const std::string& section, const R
 
 void ReadRoutingSection(SectionReader& in, const std::string& section, RxRoutingRecord& routing) {
   in.ReadKeys(section, kRoutingKeys, BytesOf(routing));
-  RenameFirOutput(routing.Baseband1Output);
-  RenameFirOutput(routing.Baseband2Output);
+  RenameFirOutput(in, section, "Baseband1Output", routing.Baseband1Output);
+  RenameFirOutput(in, section, "Baseband2Output", routing.Baseband2Output);
 }
 
 void WriteReceiverSection(SectionWriter& out, const std::string& section, const ReceiverRecord& receiver) {

@@ -1,7 +1,8 @@
 // The flight-record writer: byte-exact files of two cards (headers with each card's channel
 // numbers, field widths and separators, fixed and scientific columns, the BER placeholder,
-// disabled columns, the setup fields, CR LF), numbers wider than their column, the start that
-// fails once and stays off, a failed open or write, and stopping.
+// disabled columns, the setup fields, CR LF), numbers wider than their column (cut in their
+// decimals only), the AGC time constant in seconds, the start that fails once and stays off, a
+// failed open or write, and stopping.
 #include "settings/flight_record.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ void SetFirstCardValues(flightrecordinfo& record) {
   a.BitSyncLock = 1;
   a.TunedFreqMhz = 2250.5;
   a.IfBandwidthKhz = 10000.0;
-  a.AgcTimeConstMsecs = 0.1;
+  a.AgcTimeConstMsecs = 0.1;  // written in seconds
   a.PcmInputCode = "NRZ-L";
   a.BitRateMbps = 2.0;
   a.DemodType = "PCM/FM";
@@ -131,21 +132,21 @@ void SetFirstCardValues(flightrecordinfo& record) {
 }
 
 const std::string kCard1Line1 =
-    "000:01:02:03.500000, -45.3  ,  7.000E+07, 12.3   ,  1.50E-05, 1     , 2250.50  , 10000.000, 0.10     , "
+    "000:01:02:03.500000, -45.3  ,  7.000E+07, 12.3   ,  1.50E-05, 1     , 2250.50  , 10000.000, 0.00010  , "
     "NRZ-L       , 2.0000      , PCM/FM      , IF_1        , 0.35     , 0.05     , , "
-    "-200.0 , -60.0     , -------  , 0     , 0.00     , 0.000    , 0.00     , "
+    "-200.0 , -60.0     , -------  , 0     , 0.00     , 0.000    , 0.00000  , "
     "            , 0.0000      , SOQPSK-TG-LO,             , 0.00     , 0.00     , ";
 const std::string kCard1Line2 =
-    "000:01:02:03.600000, -45.3  ,  7.000E+07, 12.3   ,  1.50E-05, 1     , 2250.50  , 10000.000, 0.10     , "
+    "000:01:02:03.600000, -45.3  ,  7.000E+07, 12.3   ,  1.50E-05, 1     , 2250.50  , 10000.000, 0.00010  , "
     "NRZ-L       , 2.0000      , PCM/FM      , IF_1        , 0.35     , 0.05     , , "
-    "-200.0 , -60.0     ,  5.00E-01, 0     , 0.00     , 0.000    , 0.00     , "
+    "-200.0 , -60.0     ,  5.00E-01, 0     , 0.00     , 0.000    , 0.00000  , "
     "            , 0.0000      , SOQPSK-TG-LO,             , 0.00     , 0.00     , ";
 // The second card: only a BER on channel 1.
 std::string Card2Line(const std::string& time) {
   return time +
-         ", -200.0 ,  0.000E+00, 0.0    ,  1.23E-06, 0     , 0.00     , 0.000    , 0.00     , "
+         ", -200.0 ,  0.000E+00, 0.0    ,  1.23E-06, 0     , 0.00     , 0.000    , 0.00000  , "
          "            , 0.0000      ,             ,             , 0.00     , 0.00     , , "
-         "-200.0 , 0.0       , -------  , 0     , 0.00     , 0.000    , 0.00     , "
+         "-200.0 , 0.0       , -------  , 0     , 0.00     , 0.000    , 0.00000  , "
          "            , 0.0000      ,             ,             , 0.00     , 0.00     , ";
 }
 
@@ -347,30 +348,33 @@ TEST(FlightRecordLines, DisabledChannelsAndColumnsContributeNothing) {
             "Peak Dec , ");
 }
 
-TEST(FlightRecordLines, NumbersWiderThanTheirColumnKeepEveryIntegerDigit) {
+TEST(FlightRecordLines, NumbersWiderThanTheirColumnLoseDecimalsOnly) {
   FlightRecordColumnTable table{};
   using namespace config;
   SetColumns(table,
              {{0, kFltColTime, 8, 0, false, {"", "", ""}},
               {0, kFltColRssi, 3, 1, false, {"", "", ""}},
+              {0, kFltColIfCarrierPower, 7, 4, false, {"", "", ""}},
               {0, kFltColIfCarrierFreq, 6, 2, false, {"", "", ""}},
               {0, kFltColDeviation, 4, 3, true, {"", "", ""}},
-              {0, kFltColEbNo, 4, 9, false, {"", "", ""}},
+              {0, kFltColEbNo, 20, 9, false, {"", "", ""}},
               {0, kFltColBer, 3, 0, false, {"", "", ""}}},
              true, false);
   flightrecordinfo record;
   settings::flightrecordparaminfo& p = record.Params[0];
-  p.Rssi = -123.4;
+  p.Rssi = -123.4;                  // integer digits wider than the column
+  p.IfCarrierPowerDbm = -12.34567;  // cut in its decimals, like a text
   p.IfCarrierFreqHz = 1e17;         // 18 integer digits: more than the 16 characters of a fixed number
-  p.Deviation = 70e6;               // scientific, wider than 4
-  p.EbNoDb = 12345678901234.5678;  // cut to 16 characters in its decimals only
+  p.Deviation = 70e6;               // scientific, wider than 4: never cut
+  p.EbNoDb = 1234567890123.5678;    // cut to 16 characters in its decimals
   p.BerValid = 0;                   // the placeholder is a text: cut to the column
   p.TunedFreqMhz = 123456789.5;
+  p.AgcTimeConstMsecs = 1234567.0;  // 1234.567 s: its five decimals cut to the 9 characters
   p.BitRateMbps = 12345678.25;
   p.PcmInputCode = "A-VERY-LONG-CODE-NAME";
   EXPECT_EQ(settings::FlightRecordDataLine(table, record, 90061.25),
-            "001:01:01:01.250000, -123.4, 100000000000000000, 7.000E+07, 12345678901234.5, ---, "
-            "123456789.50, 0.000    , 0.00     , A-VERY-LONG-, 12345678.2500, "
+            "001:01:01:01, -123, -12.345, 100000000000000000, 7.000E+07, 1234567890123.56    , ---, "
+            "123456789, 0.000    , 1234.5670, A-VERY-LONG-, 12345678.250, "
             "            ,             , 0.00     , 0.00     , ");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "card/setup_routines.h"
 #include "settings/setup_file.h"
@@ -527,6 +528,45 @@ TEST(SetupFileGolden, NewFileHoldsEverySectionAndKeyInOrder) {
   ASSERT_TRUE(settings::WriteCardSetup(3, file, GoldenSetup(), GoldenDnCvt(2250.5), GoldenDnCvt(1435.0)));
   const std::string written = testsupport::ReadWholeFile(file);
   EXPECT_EQ(written, setupfiletest::Crlf(kGoldenFile));
+}
+
+// The names handed to the INI routines keep their blanks (the store trims them only in headers
+// it writes, and matches names trimmed), in file order.
+TEST(SetupFileGolden, SectionNamesKeepTheirBlanks) {
+  namespace sf = settings::setupfile;
+  const std::vector<std::string> names = {
+      sf::kDesignationSection, sf::kRouteInfoSection, sf::BitsyncSectionName(1, 0), sf::BitsyncSectionName(1, 1),
+      sf::RoutingSectionName(1), sf::ReceiverSectionName(1), sf::RxBertSectionName(1), sf::TxBertSectionName(1),
+      sf::kPreDSection, sf::kPostDSection, sf::PcmEncoderSectionName(0), sf::PcmEncoderSectionName(1),
+      sf::ModProfileSectionName(0), sf::ModProfileSectionName(1), sf::ModProfileSectionName(2),
+      sf::ModProfileSectionName(3), sf::ModProfileSectionName(4), sf::kModSweepSection, sf::kModRestSection,
+      sf::FftSectionName(2), sf::IqSectionName(1), sf::kBasebandSection, sf::DownConverterSectionName(0),
+      sf::DownConverterSectionName(1), sf::kDesignationFallbackPrefix + std::to_string(2)};
+  EXPECT_EQ(names, (std::vector<std::string>{"Stream Designation_CARD_INFO",
+                                             "Stream Route Info",
+                                             "Rx Data1 Bitsync",
+                                             "Rx Data1 Bitsync2",
+                                             "Rx Data1 Routing",
+                                             "Rx Data1",
+                                             "Rx Bert Data 1",
+                                             "Tx Bert Data 1",
+                                             "Pre D Combiner Data ",
+                                             "Post D Combiner Data ",
+                                             " PCM ENCODER 1",
+                                             " PCM ENCODER 2",
+                                             " MOD PROFILE INFO_CarEnableInfo",
+                                             " MOD PROFILE INFO_ModEnabledInfo",
+                                             " MOD PROFILE INFO_NoiseInfo",
+                                             " MOD PROFILE INFO_NoiseEnabledInfo",
+                                             " MOD PROFILE INFO_CarAmpInfo",
+                                             " MOD SWEEP INFO",
+                                             " MOD REST INFO",
+                                             "FFT Data 2",
+                                             "IQ Data 1",
+                                             "Baseband Source Data ",
+                                             "DownConvert Data 1 ",
+                                             "DownConvert Data 2 ",
+                                             "Stream Designation_CARD_2"}));
 }
 
 }  // namespace

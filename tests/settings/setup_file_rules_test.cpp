@@ -52,6 +52,7 @@ class SetupFileRulesTest : public ::testing::Test {
 TEST_F(SetupFileRulesTest, ReceiverValuesAreLimitedRenamedAndForced) {
   const card::BitSyncRecord bitsync2 = setup_.Receiver[1].BitSync[1];
   setup_.Receiver[0].PmLoopDiscriminatorEnabled = 1;
+  card::SetSetupText(setup_.Receiver[1].Routing.Baseband1Output, "I_FIR");
   ASSERT_TRUE(
       Recall("[Rx Data0]\n"
              "PeakDeviationFactorMin=5\nPeakDeviationFactorMax=0.01\nCarrierPeakDeviationRange=0.01\n"
@@ -71,6 +72,8 @@ TEST_F(SetupFileRulesTest, ReceiverValuesAreLimitedRenamedAndForced) {
   EXPECT_EQ(Value(setup_.Receiver[1].CarrierPeakDeviationRange), 0.45);
   EXPECT_EQ(Value(setup_.Receiver[1].PeakDeviationFactorMin), 0.5);
   EXPECT_EQ(Value(setup_.Receiver[1].BitSync[0].Bitrate), 1200);
+  // No routing section: only a value read from the file is renamed.
+  EXPECT_EQ(SetupText(setup_.Receiver[1].Routing.Baseband1Output), "I_FIR");
   // No bit synchroniser 2 section: unchanged.
   EXPECT_EQ(std::memcmp(&setup_.Receiver[1].BitSync[1], &bitsync2, sizeof bitsync2), 0);
 }
@@ -113,12 +116,14 @@ TEST_F(SetupFileRulesTest, SweepIsLimitedAroundTheCarrierReadWithIt) {
   EXPECT_EQ(SetupText(m.Sub1ModulationType), "QPSK");
   EXPECT_EQ(SetupText(m.Sub1InputSource), "PCM_ENCODER2");
 
+  card::SetSetupText(setup_.Modulator.Sub1ModulationType, "SOQPSK_TG");
   ASSERT_TRUE(
       Recall("[ MOD SWEEP INFO]\nSweepRateHz=25000\nNumProfiles=-2\n"
              "[ MOD REST INFO]\nSub1InputSource=PCM INPUT 1\n"));
   EXPECT_EQ(Value(m.SweepRateHz), 20000.0);
   EXPECT_EQ(Value(m.NumProfiles), 1);
   EXPECT_EQ(SetupText(m.Sub1InputSource), "PCM_ENCODER1");
+  EXPECT_EQ(SetupText(m.Sub1ModulationType), "SOQPSK_TG");  // not in the file: not renamed
 }
 
 TEST_F(SetupFileRulesTest, BertUserPatternIsAlwaysHexadecimal) {

@@ -76,7 +76,8 @@ struct ReceiverRecord {
   char PmDebugOutput1MuxSelect[kSetupTextLen]{};
   char PmDebugOutput2MuxSelect[kSetupTextLen]{};
   double PmCarrierLockDecisionPeriod{};
-  // The setup file has no key of its own for this flag: its key name carries MhCpmLoopValue.
+  // In the setup file the key named after this flag carries MhCpmLoopValue; the flag travels
+  // under "PmLoopDiscriminatorFlag".
   std::uint8_t PmLoopDiscriminatorEnabled{};
   double MhCpmSymbolloopbandwidthPct{};
   double MhCpmCarrierloopbandwidthPct{};
