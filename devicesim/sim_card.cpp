@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <tuple>
+#include <utility>
 
 #include "card/device_status.h"
 #include "devicesim/sim_names.h"
@@ -53,38 +55,119 @@ bool FamilyMatches(const Receiver& r, const Emission& e) {
   return true;
 }
 
-// Power of an emission that falls into a spectrum bin of width `rbw` at `freq`.
-double BinPower(const Emission& e, double freq, double rbw) {
+// ---- Spectrum shapes ----------------------------------------------------------------------------
+// An emission's power falling into a spectrum bin of width `rbw` at an offset df from its carrier
+// is the sum of at most two parts: a Gaussian line, part * rbw / (sigma sqrt(2 pi)) *
+// exp(-df^2 / 2 sigma^2) (sigma at least rbw / 2), and the sinc^2 spectrum of rectangular symbols,
+// part / rate * rbw * sinc^2(df / rate); neither ever exceeds the part itself.
+
+struct SpectralPart {
+  bool gaussian = true;
+  double power = 0.0;  // mW
+  double width = 0.0;  // Hz: sigma of a Gaussian, the symbol rate of a sinc^2
+};
+
+struct SpectralParts {
+  std::array<SpectralPart, 2> part{};
+  int count = 0;
+  void Add(bool gaussian, double power, double width) { part[static_cast<std::size_t>(count++)] = {gaussian, power, width}; }
+};
+
+SpectralParts SpectralPartsOf(const Emission& e, double rbw) {
+  SpectralParts parts;
   const double power = Lin(e.powerDbm);
-  const double df = freq - e.carrierHz;
-  const auto gaussian = [&](double part, double sigma) {
-    sigma = std::max(sigma, rbw / 2.0);
-    return std::min(part, part * rbw / (sigma * std::sqrt(2.0 * kPi)) * std::exp(-0.5 * (df / sigma) * (df / sigma)));
-  };
   const auto sincSquared = [&](double part, double symbolRate) {
-    const double x = df / symbolRate;
-    const double sinc = std::fabs(x) < 1e-12 ? 1.0 : std::sin(kPi * x) / (kPi * x);
-    return std::min(part, part / symbolRate * sinc * sinc * rbw);
+    // Without a symbol clock the modulated share stays at the carrier.
+    if (symbolRate > 0.0) parts.Add(false, part, symbolRate);
+    else parts.Add(true, part, rbw / 2.0);
   };
-  if (e.family == Family::None || e.TotalRate() <= 0.0) return gaussian(power, rbw / 2.0);
+  if (e.family == Family::None || e.TotalRate() <= 0.0) {
+    parts.Add(true, power, rbw / 2.0);
+    return parts;
+  }
   switch (e.family) {
     case Family::Psk: {
       const double channelRate = e.TotalRate() * (e.convolutional ? 2.0 : 1.0);
-      return sincSquared(power, channelRate / BitsPerSymbol(e.modulation));
+      sincSquared(power, channelRate / BitsPerSymbol(e.modulation));
+      break;
     }
     case Family::Fm: {
       const double deviation = e.modIndex * e.bitRate / 2.0;
-      return gaussian(power, (2.0 * (deviation + e.bitRate / 2.0)) / 4.0);
+      parts.Add(true, power, (2.0 * (deviation + e.bitRate / 2.0)) / 4.0);
+      break;
     }
     case Family::Pm: {
       const double beta = std::clamp(e.modIndex, 0.0, kPi / 2.0);
       const double carrierPart = power * std::cos(beta) * std::cos(beta);
-      return gaussian(carrierPart, rbw / 2.0) + sincSquared(power - carrierPart, e.bitRate);
+      parts.Add(true, carrierPart, rbw / 2.0);
+      sincSquared(power - carrierPart, e.bitRate);
+      break;
     }
-    case Family::MhCpm: return gaussian(power, 0.35 * e.bitRate);
+    case Family::MhCpm: parts.Add(true, power, 0.35 * e.bitRate); break;
     case Family::None: break;
   }
-  return 0.0;
+  return parts;
+}
+
+// The spectrum's points: frequency start + step * i for i in [0, count).
+struct SpectrumGrid {
+  double start = 0.0;
+  double step = 0.0;
+  int count = 0;
+
+  double Frequency(int i) const { return start + step * i; }
+  // The points within `reach` of `hz`, as [first, last]; first > last when none.
+  std::pair<int, int> Within(double hz, double reach) const {
+    if (step <= 0.0) return std::fabs(start - hz) <= reach ? std::pair{0, count - 1} : std::pair{0, -1};
+    const double last = count - 1;
+    const double first = std::ceil((hz - reach - start) / step);
+    const double beyond = std::floor((hz + reach - start) / step);
+    if (!(first <= last) || !(beyond >= 0.0) || first > beyond) return {0, -1};
+    return {static_cast<int>(std::max(first, 0.0)), static_cast<int>(std::min(beyond, last))};
+  }
+};
+
+// A spectral part at its carrier, with the points where it exceeds the negligible power.
+struct PlacedPart {
+  SpectralPart part;
+  double carrierHz = 0.0;
+  double peak = 0.0;    // power in a bin at the carrier, before the cap at the part's power
+  double factor = 0.0;  // Gaussian: -1 / (2 sigma^2); sinc^2: pi / rate
+  double reachHz = 0.0;
+  int first = 0;
+  int last = -1;
+
+  double PowerAt(double hz) const {
+    const double df = hz - carrierHz;
+    if (!(std::fabs(df) <= reachHz)) return 0.0;
+    if (part.gaussian) return std::min(part.power, peak * std::exp(factor * df * df));
+    const double angle = factor * df;  // pi times the offset in symbols
+    const double sinc = std::fabs(angle) < 1e-12 * kPi ? 1.0 : std::sin(angle) / angle;
+    return std::min(part.power, peak * sinc * sinc);
+  }
+};
+
+// False when the part stays negligible everywhere.
+bool Place(const SpectralPart& p, double carrierHz, double rbw, const SpectrumGrid& grid, double negligible,
+           PlacedPart& placed) {
+  placed.part = p;
+  placed.carrierHz = carrierHz;
+  if (p.gaussian) {
+    const double sigma = std::max(p.width, rbw / 2.0);
+    placed.part.width = sigma;
+    placed.peak = p.power * rbw / (sigma * std::sqrt(2.0 * kPi));
+    placed.factor = -0.5 / (sigma * sigma);
+  } else {
+    placed.peak = p.power / p.width * rbw;
+    placed.factor = kPi / p.width;
+  }
+  if (!(std::min(placed.peak, p.power) > negligible)) return false;
+  // Gaussian: where it falls to the negligible power; sinc^2: where even the envelope of its
+  // sidelobes, peak / (pi x)^2, does.
+  placed.reachHz = p.gaussian ? placed.part.width * std::sqrt(2.0 * std::log(placed.peak / negligible))
+                              : p.width * std::sqrt(placed.peak / negligible) / kPi;
+  std::tie(placed.first, placed.last) = grid.Within(carrierHz, placed.reachHz);
+  return placed.first <= placed.last;
 }
 
 }  // namespace
@@ -96,6 +179,12 @@ double BitErrorProbability(double ebNoDb, const std::string& code, bool randomiz
   if (IsDifferentialCode(code)) p = 2.0 * p * (1.0 - p);
   if (randomized) p = 1.0 - std::pow(1.0 - p, 3.0);  // the 15-stage descrambler's three taps
   return std::min(p, 0.5);
+}
+
+DbSumTable::DbSumTable() {
+  for (std::size_t k = 0; k < values_.size(); ++k) {
+    values_[k] = Db(1.0 + Lin(-static_cast<double>(k) / kStepsPerDb));
+  }
 }
 
 // ---- Sweep engine -------------------------------------------------------------------------------
@@ -711,23 +800,81 @@ int Card::Poke(int fpga, std::uint32_t reg, std::uint32_t value) {
 // ---- Displays -----------------------------------------------------------------------------------
 
 void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
-  out.assign(static_cast<std::size_t>(points), 0.0);
+  out.assign(static_cast<std::size_t>(std::max(points, 0)), 0.0);
+  if (points <= 0) return;
   const IfInput* input = SourceOf(ch, lastInputs_, lastCombined_);
   const Fft& f = fft[static_cast<std::size_t>(ch)];
   const double rbw = f.spanHz / points * WindowNoiseBandwidth(f.window);
   const double noiseBin = Lin(input->noiseDbmHz) * rbw;
+  const double noiseBinDb = Db(noiseBin);
   // Averaged noise power in dB scatters by about 5.6 dB / sqrt(averages).
   const double scatterDb = 5.57 / std::sqrt(static_cast<double>(std::max(f.averages, 1)));
+  SpectrumGrid grid;
+  grid.count = points;
+  grid.start = points == 1 ? f.centerHz : f.centerHz - f.spanHz / 2.0;
+  grid.step = points == 1 ? 0.0 : f.spanHz / (points - 1);
+
+  // The emissions' power, ignored where it could not move a point by a millionth of a dB.
+  const double negligible = noiseBin * 1e-9;
+  std::vector<PlacedPart> parts;
+  for (const Emission& e : input->emissions) {
+    const SpectralParts shape = SpectralPartsOf(e, rbw);
+    for (int k = 0; k < shape.count; ++k) {
+      PlacedPart placed;
+      if (Place(shape.part[static_cast<std::size_t>(k)], e.carrierHz, rbw, grid, negligible, placed)) {
+        parts.push_back(placed);
+      }
+    }
+  }
+  const auto levelAt = [&](int i) {
+    double power = 0.0;
+    for (const PlacedPart& p : parts) power += p.PowerAt(grid.Frequency(i));
+    return power > negligible ? Db(power) : kNoPower;
+  };
+
+  // The emissions' level in dB is smooth on the scale of a few points except near a sinc^2 null
+  // or a narrow line: it is computed at every kNodeSpacing-th point and between them taken on a
+  // straight line, unless a narrow part falls into the interval or the line, added to the noise,
+  // misses the level at the interval's middle; such intervals are computed point by point.
+  constexpr int kNodeSpacing = 32;
+  constexpr double kStraightToleranceDb = 0.01;
+  const double intervalHz = kNodeSpacing * grid.step;
+  const auto narrow = [&](const PlacedPart& p) {
+    // A line that could hide between the checked points, or nulls closer than two intervals.
+    return p.part.width < (p.part.gaussian ? 1.0 : 2.0) * intervalHz;
+  };
+  std::vector<double>& level = spectrumLevel_;
+  level.assign(static_cast<std::size_t>(points), kNoPower);
+  level[0] = levelAt(0);
+  for (int n0 = 0, n1 = 0; n0 < points - 1; n0 = n1) {
+    n1 = std::min(n0 + kNodeSpacing, points - 1);
+    const double startDb = level[static_cast<std::size_t>(n0)];
+    const double endDb = levelAt(n1);
+    level[static_cast<std::size_t>(n1)] = endDb;
+    if (n1 - n0 < 2) continue;
+    const double slope = (endDb - startDb) / (n1 - n0);
+    const auto straight = [&](int i) { return startDb + slope * (i - n0); };
+    bool exact = std::any_of(parts.begin(), parts.end(),
+                             [&](const PlacedPart& p) { return narrow(p) && p.first <= n1 && p.last >= n0; });
+    if (!exact) {
+      const int mid = (n0 + n1) / 2;
+      const double miss = dbSum_.Sum(noiseBinDb, levelAt(mid)) - dbSum_.Sum(noiseBinDb, straight(mid));
+      exact = !(std::fabs(miss) <= kStraightToleranceDb);
+    }
+    for (int i = n0 + 1; i < n1; ++i) level[static_cast<std::size_t>(i)] = exact ? levelAt(i) : straight(i);
+  }
+
+  // The noise, each point with its scatter, under the emissions.
+  std::uint64_t bits = 0;
   for (int i = 0; i < points; ++i) {
-    const double freq = points == 1 ? f.centerHz : f.centerHz - f.spanHz / 2.0 + f.spanHz * i / (points - 1);
-    double power = noiseBin * Lin(scatterDb * display_.Gauss());
-    for (const Emission& e : input->emissions) power += BinPower(e, freq, rbw);
-    out[static_cast<std::size_t>(i)] = Db(power);
+    if (i % 2 == 0) bits = display_.Next();
+    const double scatter = scatterDb * displayNormal_.Sample(i % 2 == 0 ? bits : bits >> 32, display_);
+    out[static_cast<std::size_t>(i)] = dbSum_.Sum(noiseBinDb + scatter, level[static_cast<std::size_t>(i)]);
   }
 }
 
 void Card::FillIq(int ch, int points, std::vector<double>& out) {
-  out.assign(static_cast<std::size_t>(points) * 2, 0.0);
+  out.assign(static_cast<std::size_t>(std::max(points, 0)) * 2, 0.0);
   const Receiver& r = rx[static_cast<std::size_t>(ch)];
   const int group = PskGroup(r.modulation);
   // Rail amplitudes: equal for balanced QPSK, by the streams' power for unbalanced QPSK.
@@ -746,28 +893,49 @@ void Card::FillIq(int ch, int points, std::vector<double>& out) {
   const double esNo = Lin(std::min(r.ebNoDb, kEbNoReadingCap)) * bitsPerSymbol;
   const double sigma = r.hasCandidate ? std::min(std::sqrt(1.0 / (2.0 * esNo)), 1.0) : 0.5;
   // Unlocked, the constellation spins at the frequency error.
+  const bool spinning = !r.carrier.locked && r.hasCandidate;
   double phaseStep = 0.0;
-  if (!r.carrier.locked && r.hasCandidate) {
+  if (spinning) {
     const double symbolRate = std::max(r.bitSync[0].rateBps / bitsPerSymbol, 1.0);
     const double offset = r.candidate.carrierHz - r.centerHz;
     phaseStep = 2.0 * kPi * (std::fabs(offset) > 1.0 ? offset : 0.01 * symbolRate) / symbolRate;
   }
   const double phase0 = 2.0 * kPi * display_.Uniform();
+  // The phase turns by rotation from point to point, restarted from the exact angle now and then.
+  constexpr int kRestart = 256;
+  const double stepCos = std::cos(phaseStep);
+  const double stepSin = std::sin(phaseStep);
+  double phaseCos = 1.0;
+  double phaseSin = 0.0;
+  constexpr int kSignI = 2 * NormalTable::kSampleBits;
+  static_assert(kSignI + 2 <= 64, "one 64-bit draw serves a whole point");
   for (int k = 0; k < points; ++k) {
+    // One draw per point: the two noise samples and the two symbol signs.
+    const std::uint64_t bits = display_.Next();
     double i = 0.0;
     double q = 0.0;
     if (r.hasCandidate) {
-      i = display_.Uniform() < 0.5 ? -railI : railI;
-      q = railQ > 0.0 ? (display_.Uniform() < 0.5 ? -railQ : railQ) : 0.0;
-      if (!r.carrier.locked) {
-        const double phase = phase0 + phaseStep * k;
-        const double ri = i * std::cos(phase) - q * std::sin(phase);
-        q = i * std::sin(phase) + q * std::cos(phase);
+      // Arithmetic signs: a branch on a random bit would be mispredicted half the time.
+      i = railI * (1.0 - 2.0 * static_cast<double>((bits >> kSignI) & 1u));
+      q = railQ * (1.0 - 2.0 * static_cast<double>((bits >> (kSignI + 1)) & 1u));
+      if (spinning) {
+        if (k % kRestart == 0) {
+          const double phase = phase0 + phaseStep * k;
+          phaseCos = std::cos(phase);
+          phaseSin = std::sin(phase);
+        }
+        const double ri = i * phaseCos - q * phaseSin;
+        q = i * phaseSin + q * phaseCos;
         i = ri;
+        const double nextSin = phaseSin * stepCos + phaseCos * stepSin;
+        phaseCos = phaseCos * stepCos - phaseSin * stepSin;
+        phaseSin = nextSin;
       }
     }
-    out[static_cast<std::size_t>(k) * 2] = i + sigma * display_.Gauss();
-    out[static_cast<std::size_t>(k) * 2 + 1] = q + sigma * display_.Gauss();
+    const double noiseI = displayNormal_.Sample(bits, display_);
+    const double noiseQ = displayNormal_.Sample(bits >> NormalTable::kSampleBits, display_);
+    out[static_cast<std::size_t>(k) * 2] = i + sigma * noiseI;
+    out[static_cast<std::size_t>(k) * 2 + 1] = q + sigma * noiseQ;
   }
 }
 

@@ -23,6 +23,8 @@
 //     combiner adds the two channels' Eb/No for the BERT of its output.
 // Not thread-safe by itself: the library holds the card's mutex around every use.
 #include <array>
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -319,6 +321,27 @@ struct BusModule {
   std::int32_t minor = 0;
 };
 
+// The sum in dB of two powers given in dB, from a table of 10 log10(1 + 10^(-d / 10)): a spectrum
+// needs it at every one of its points.
+class DbSumTable {
+ public:
+  DbSumTable();
+  double Sum(double aDb, double bDb) const {
+    const double high = aDb > bDb ? aDb : bDb;
+    const double position = std::fabs(aDb - bDb) * kStepsPerDb;
+    if (!(position < kRangeDb * kStepsPerDb)) return high;  // the lower one adds under 4e-8 dB
+    const int whole = static_cast<int>(position);  // a signed conversion is one instruction
+    const auto k = static_cast<std::size_t>(whole);
+    const double within = position - whole;
+    return high + values_[k] + within * (values_[k + 1] - values_[k]);
+  }
+
+ private:
+  static constexpr int kStepsPerDb = 16;  // straight-line error under 3e-5 dB
+  static constexpr int kRangeDb = 75;
+  std::array<double, kRangeDb * kStepsPerDb + 2> values_{};
+};
+
 class Card {
  public:
   Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t nowNs);
@@ -391,6 +414,9 @@ class Card {
   std::array<SignalConfig, 2> external_{};
   Random physics_;
   Random display_;
+  NormalTable displayNormal_;          // the displays' noise, drawn with display_
+  DbSumTable dbSum_;
+  std::vector<double> spectrumLevel_;  // the emissions' power per spectrum point (dBm), kept between calls
   std::int64_t originNs_;  // the model's times count from the card's power-up
   std::int64_t nowNs_;
   const Personality* personality_ = nullptr;

@@ -1,7 +1,9 @@
 #pragma once
-// A small deterministic random source (splitmix64) with the few distributions the model needs.
-// Written out here instead of <random>'s distributions, whose output is left to the standard
-// library, so that a seed gives the same card behaviour with every build.
+// A small deterministic random source (splitmix64) with the few distributions the model needs,
+// and a table-driven standard normal for the displays, which need tens of thousands of samples
+// per call. Written out here instead of <random>'s distributions, whose output is left to the
+// standard library, so that a seed gives the same card behaviour with every build.
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -47,6 +49,59 @@ class Random {
 
  private:
   std::uint64_t state_;
+};
+
+// Standard normal samples at the cost of a table look-up. The table holds the normal quantiles at
+// k / kCells; a sample picks one of the kCells equally likely cells and a point within it (the
+// quantile function is nearly straight across a cell), and the two outermost cells, which reach
+// to infinity, draw from the exact tails.
+class NormalTable {
+ public:
+  static constexpr int kCellBits = 12;
+  static constexpr int kCells = 1 << kCellBits;
+  static constexpr int kFractionBits = 19;
+  // Bits a sample takes from the caller: the cell and the position within it.
+  static constexpr int kSampleBits = kCellBits + kFractionBits;
+
+  NormalTable() {
+    // The upper half by Newton's method from the previous knot (the distribution function is
+    // concave there, so the steps approach each knot from below); the lower half by symmetry.
+    constexpr double kSqrtHalf = 0.7071067811865476;
+    constexpr double kInvSqrtTwoPi = 0.3989422804014327;
+    double x = 0.0;
+    for (int k = kCells / 2 + 1; k < kCells; ++k) {
+      const double upper = static_cast<double>(kCells - k) / kCells;  // 1 - p, exact
+      for (int iteration = 0; iteration < 100; ++iteration) {
+        const double step = (0.5 * std::erfc(x * kSqrtHalf) - upper) / (kInvSqrtTwoPi * std::exp(-0.5 * x * x));
+        x += step;
+        if (!(step > 1e-15 * (1.0 + x))) break;
+      }
+      knots_[static_cast<std::size_t>(k)] = x;
+      knots_[static_cast<std::size_t>(kCells - k)] = -x;
+    }
+  }
+
+  // A sample from the low kSampleBits of `bits`; `random` serves only the rare tail draws.
+  double Sample(std::uint64_t bits, Random& random) const {
+    const auto cell = static_cast<std::size_t>((bits >> kFractionBits) & (kCells - 1));
+    const double within = static_cast<double>(bits & ((1u << kFractionBits) - 1)) * (1.0 / (1u << kFractionBits));
+    if (cell == 0) return -Tail(random);
+    if (cell == kCells - 1) return Tail(random);
+    return knots_[cell] + within * (knots_[cell + 1] - knots_[cell]);
+  }
+
+ private:
+  // Beyond the outermost inner knot: Marsaglia's exact method for the normal tail.
+  double Tail(Random& random) const {
+    const double a = knots_[kCells - 1];
+    for (;;) {
+      const double x = -std::log(1.0 - random.Uniform()) / a;
+      const double y = -std::log(1.0 - random.Uniform());
+      if (2.0 * y > x * x) return a + x;
+    }
+  }
+
+  std::array<double, kCells + 1> knots_{};  // the two ends stand for minus and plus infinity
 };
 
 }  // namespace quorxsim

@@ -100,6 +100,11 @@ TEST_F(CardRecallTest, AFailedRecallOfANamedFileKeepsThePreviousName) {
 
 TEST_F(CardRecallTest, TheVariantBoardIsGivenItsFirstAvailableImageAndLoaded) {
   ASSERT_TRUE(cards_->ChipVariant(1));
+  // Without a main window nothing is sent, and the mode is still applied.
+  ASSERT_EQ(util::MainWindowHandle.load(), nullptr);
+  Rec(1).RouteInfo.FpgaMasterMode = 0;
+  manager_->ApplyCardMode(1);
+  EXPECT_EQ(card::CardFpgaMode(1), 7);
   for (const int asked : {0, 3, 16}) {
     SCOPED_TRACE(asked);
     Rec(1).RouteInfo.FpgaMasterMode = asked;
@@ -133,17 +138,6 @@ TEST_F(CardRecallTest, ApplyingTheRunningModeLoadsNothingButReappliesTheSetup) {
   EXPECT_EQ(cards_->Card(0)->PskRx_GetReceiverSignalLevelQualificationThreshold(0), -55.0);
   EXPECT_EQ(Value(manager_->StatusRecord(0, 0).Receiver.HighestSignalFreqHz), 70'000'000.0);
 }
-
-TEST_F(CardRecallTest, WithoutAMainWindowNothingIsSentAndTheModeIsStillApplied) {
-  ASSERT_EQ(util::MainWindowHandle.load(), nullptr);
-  Rec(1).RouteInfo.FpgaMasterMode = 0;
-  manager_->ApplyCardMode(1);
-  EXPECT_EQ(card::CardFpgaMode(1), 7);
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(CardRecallTest, ASetupWithoutPersonalityKeepsTheOneTheStandardBoardRuns) {
   Rec(0).RouteInfo.FpgaMasterMode = card::kNoFpgaMode;

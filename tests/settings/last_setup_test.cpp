@@ -36,7 +36,7 @@ class LastSetupTest : public MultiCardTest {
   std::string StateFile(int card) const { return HwCfg("Kr20LastState.last" + std::to_string(card)); }
 };
 
-TEST_F(LastSetupTest, SavingListsEverySetupFileAndTheStateFilesAndKeepsTheOldListAsBak) {
+TEST_F(LastSetupTest, SavingListsEverySetupFileAndStateFileKeepsTheOldListAsBakAndNeedsCards) {
   manager_->SetupFileNames = {SetupFile("ALPHA"), SetupFile("BETA"), ""};
   ASSERT_TRUE(settings::SaveLastSetupFile());
   const std::string threeCards = CardList({SetupFile("ALPHA"), SetupFile("BETA"), ""});
@@ -59,22 +59,17 @@ TEST_F(LastSetupTest, SavingListsEverySetupFileAndTheStateFilesAndKeepsTheOldLis
             "[KR20_CommonArea]\r\nNumKr20Cards=2\r\n[KR20_0]\r\nSetupFileName=" + StateFile(0) +
                 "\r\n[KR20_1]\r\nSetupFileName=" + StateFile(1) + "\r\n[KR20_2]\r\nSetupFileName=" + StateFile(2) +
                 "\r\n");
-}
 
-TEST_F(LastSetupTest, WithoutCardsTheSavedListsStayAsTheyWere) {
-  manager_->SetupFileNames = {SetupFile("ALPHA"), SetupFile("BETA"), SetupFile("DELTA")};
-  ASSERT_TRUE(settings::SaveLastSetupFile());
-  const std::string list = ReadWholeFile(HwCfg("Kr20Last.last"));
-  const std::string states = ReadWholeFile(HwCfg("Kr20LastState.last"));
+  // Without cards nothing is saved: the lists, the ".BAK" copy and the state files stay.
+  const std::string twoCardStates = ReadWholeFile(HwCfg("Kr20LastState.last"));
   const std::string state0 = ReadWholeFile(StateFile(0));
-
   cards_->SetCardCount(0);
   EXPECT_TRUE(settings::SaveLastSetupFile());
   EXPECT_TRUE(settings::SaveLastSetupStateFile());
-  EXPECT_EQ(ReadWholeFile(HwCfg("Kr20Last.last")), list);
-  EXPECT_EQ(ReadWholeFile(HwCfg("Kr20LastState.last")), states);
+  EXPECT_EQ(ReadWholeFile(HwCfg("Kr20Last.last")), CardList({SetupFile("GAMMA"), SetupFile("BETA")}));
+  EXPECT_EQ(ReadWholeFile(HwCfg("Kr20Last.last.BAK")), threeCards);
+  EXPECT_EQ(ReadWholeFile(HwCfg("Kr20LastState.last")), twoCardStates);
   EXPECT_EQ(ReadWholeFile(StateFile(0)), state0);
-  EXPECT_FALSE(std::filesystem::exists(HwCfg("Kr20Last.last.BAK")));
 }
 
 TEST_F(LastSetupTest, AFailedSaveReportsFalseLogsAndLeavesTheOldFiles) {

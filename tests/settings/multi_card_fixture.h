@@ -5,26 +5,20 @@
 
 #include <gtest/gtest.h>
 #include <linux/capability.h>
-#include <stdlib.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "card/card_test_support.h"
-#include "card/dncvt_manager.h"
-#include "card/hwcfg_manager.h"
-#include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "platform/message_bus.h"
-#include "settings/set_manager.h"
-#include "support/log_capture.h"
+#include "settings_test_support.h"
 #include "util/process_globals.h"
 
 namespace settingstest {
@@ -101,12 +95,12 @@ struct SimCard {
   int mode = 0;  // personality at power-up
 };
 
-class MultiCardTest : public ::testing::Test {
+class MultiCardTest : public SimCardTest {
  protected:
   // The cards, each running its personality, with the images of every personality but
   // `missingImage`. Card 0 has converters 0 and 1, the other cards none.
   void StartCards(const std::vector<SimCard>& cards, int missingImage = -1) {
-    sim_ = card::SimFolder();
+    sim_ = SimFolder();
     if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
     setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
     std::string config = "[General]\nCards=" + std::to_string(cards.size()) + "\nSeed=7\n";
@@ -121,11 +115,7 @@ class MultiCardTest : public ::testing::Test {
       std::filesystem::remove(program_ / ("SYSTEM/HARDWARECONFIGURATION/KR20_BIN/" + card::FpgaImageFileName(missingImage)));
     }
     std::filesystem::create_directories(program_ / "USER/SETUPFILES");
-    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      void* handle = card::ResetSimLibrary(sim_, library);
-      ASSERT_NE(handle, nullptr) << library;
-      dlclose(handle);
-    }
+    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) ResetSimLibrary(sim_, library);
     const int count = static_cast<int>(cards.size());
     cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
     ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
@@ -154,12 +144,7 @@ class MultiCardTest : public ::testing::Test {
     manager_.reset();
     config::gApp.Options = nullptr;
     config::gApp.ReconfigurationPending = false;
-    gDnCvtMgr = nullptr;
-    gHwCfgMgr = nullptr;
-    gRtl20Mgr = nullptr;
-    dncvt_.reset();
-    hwcfg_.reset();
-    cards_.reset();
+    SimCardTest::TearDown();
   }
 
   card::CardSetupRecord& Rec(int card) { return cards_->Card(card)->Setup(); }
@@ -172,12 +157,6 @@ class MultiCardTest : public ::testing::Test {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
   }
 
-  testsupport::LoggedProgramFolder program_;
-  std::string sim_;
-  std::unique_ptr<quorxrtl20mgrclass> cards_;
-  std::unique_ptr<quorxhwcfgmgrclass> hwcfg_;
-  std::unique_ptr<quorxdncvtmgrclass> dncvt_;
-  std::unique_ptr<kr20setmgrclass> manager_;
   config::kr20optionclass options_{false};
 };
 

@@ -2,12 +2,13 @@
 // form, pinned byte for byte.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "card/records/dncvt_channel_record.h"
 #include "card/setup_routines.h"
 #include "settings/setup_file.h"
-#include "setup_file_test_support.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -135,7 +136,7 @@ card::DnCvtChannelRecord GoldenDnCvt(double freqMhz) {
 
 // The profile store writes section names trimmed of blanks ("Pre D Combiner Data " becomes
 // "[Pre D Combiner Data]"); readers match names trimmed, so files with either spelling load.
-const char* const kGoldenFile = R"([Stream Designation_CARD_INFO]
+const char* const kHead = R"([Stream Designation_CARD_INFO]
 Designation=NOT USED
 Channel A=NOT USED
 Channel B=NOT USED
@@ -146,7 +147,9 @@ Route Mode=1
 PreDCombinerMode=YES
 PostDCombinerMode=NO
 PskFmCombinerToChA=YES
-[Rx Data0 Bitsync]
+)";
+// Receiver 1 repeats these lines with its own section names, bit rate and input.
+const char* const kReceiver0 = R"([Rx Data0 Bitsync]
 Bitrate=5000000
 PcmInputCode=NRZL
 PcmOutputCode=NRZM
@@ -206,67 +209,8 @@ MhCpmSymbolloopbandwidthPct=0.000000000
 MhCpmCarrierloopbandwidthPct=0.000000000
 MhCpmCarrierFrequencyMhz=-0.000000001
 PmLoopDiscriminatorEnabled=2.750000000
-[Rx Data1 Bitsync]
-Bitrate=5000001
-PcmInputCode=NRZL
-PcmOutputCode=NRZM
-AcqLoopBandwidthPct=0.500000000
-TrkLoopBandwidthPct=0.125000000
-ViterbiRateMode=RATE_1_2
-ViterbiSymbolOrder=G1_FIRST
-ViterbiDecodeEnabled=YES
-ViterbiG1Inverted=NO
-ViterbiG2Inverted=NO
-[Rx Data1 Bitsync2]
-Bitrate=2500000
-PcmInputCode=
-PcmOutputCode=
-AcqLoopBandwidthPct=0.000000000
-TrkLoopBandwidthPct=0.000000000
-ViterbiRateMode=
-ViterbiSymbolOrder=
-ViterbiDecodeEnabled=NO
-ViterbiG1Inverted=NO
-ViterbiG2Inverted=YES
-[Rx Data1 Routing]
-RecombineLocation=NONE
-StreamSwapLocation=
-InvertLocation=
-Baseband1Output=I_FIR_DBG
-Baseband2Output=
-PskSakBbOutSelection=3
-[Rx Data1]
-InputSource=IF_INPUT2
-OutputClockPolarity=NORMAL
-CarrierFreqMhz=70.000000000
-CarrierAcqRangeHz=123456789.50000000
-CarrierSignalBwRatio=1.500000000
-InvertOutput=YES
-DemodMode=SOQPSK_TG
-CarrierAcqLoopBandwidthPct=0.000000000
-CarrierTrkLoopBandwidthPct=0.000000000
-CarrierAcqModeUnaided=YES
-PmModIndex=0.001953125
-CarrierThesholdDbm=-87.250000000
-CarrierDiscriminatorEnabled=NO
-StreamControlS1Only=NO
-CarrierModIndexCompensationMode=
-CarrierPeakDeviation=0.000000000
-CarrierAcqLoopBandwidthHz=0.000000000
-CarrierTrkLoopBandwidthHz=0.000000000
-XmitterIsDigital=NO
-PeakDeviationFactorMin=0.100000000
-PeakDeviationFactorMax=1.000000000
-CarrierPeakDeviationRange=0.450000000
-PmDebugOutput1MuxSelect=
-PmDebugOutput2MuxSelect=
-PmCarrierLockDecisionPeriod=0.000000000
-PmLoopDiscriminatorFlag=YES
-MhCpmSymbolloopbandwidthPct=0.000000000
-MhCpmCarrierloopbandwidthPct=0.000000000
-MhCpmCarrierFrequencyMhz=-0.000000001
-PmLoopDiscriminatorEnabled=2.750000000
-[Rx Bert Data 0]
+)";
+const char* const kBertToFft0 = R"([Rx Bert Data 0]
 InputSourceOn=YES
 PrnPattern=PN15
 ClockPolarity=
@@ -419,7 +363,9 @@ DbPerDiv=10.000000000
 RefLevelPct=90.000000000
 PeakFilterPct=25.000000000
 NumBwAverages=4
-[FFT Data 1]
+)";
+// FFT 2 repeats these lines under its own name.
+const char* const kFft1 = R"([FFT Data 1]
 CenterFreqMhz=0.000000000
 SpanMhz=0.000000000
 DisplayMode=
@@ -430,18 +376,8 @@ DbPerDiv=0.000000000
 RefLevelPct=0.000000000
 PeakFilterPct=0.000000000
 NumBwAverages=0
-[FFT Data 2]
-CenterFreqMhz=0.000000000
-SpanMhz=0.000000000
-DisplayMode=
-WindowType=
-NumFftAverages=0
-UpdateRateHz=0
-DbPerDiv=0.000000000
-RefLevelPct=0.000000000
-PeakFilterPct=0.000000000
-NumBwAverages=0
-[IQ Data 0]
+)";
+const char* const kIqAndBaseband = R"([IQ Data 0]
 NumDataPoints=0
 UpdateRateHz=0
 [IQ Data 1]
@@ -450,7 +386,9 @@ UpdateRateHz=10
 [Baseband Source Data]
 BB1DacSource=1
 BB2DacSource=2
-[DownConvert Data 1]
+)";
+// Converter 2 repeats these lines with its own name and frequency.
+const char* const kDownConvert1 = R"([DownConvert Data 1]
 IntRef=YES
 LimitedOutputMode=NO
 AgcFreezeEnabled=YES
@@ -485,88 +423,30 @@ DeltaRssiMode=YES
 UpdateRateHz=20
 CifTuningMode=1
 AutoInvertSpectrallyInvertedRF=NO
-[DownConvert Data 2]
-IntRef=YES
-LimitedOutputMode=NO
-AgcFreezeEnabled=YES
-AgcZeroEnabled=NO
-AgcOutputSlopeSelected=6
-DigitalAgcMode=0
-TcSelected=3
-CustomTcSettingsMsecsAry0=0.000000000
-CustomTcSettingsMsecsAry1=0.000000000
-CustomTcSettingsMsecsAry2=0.500000000
-UserAgcSlopeMode=YES
-UserAgcSlopeInfo_MinDbm=-100
-UserAgcSlopeInfo_MaxDbm=-10
-UserAgcSlopeInfo_MinVolts=0.250000000
-UserAgcSlopeInfo_MaxVolts=4.500000000
-BwFilterSelected=11
-FreqBandSelected=0
-AmOutputInverted=NO
-AmLoPassFilterSelected=0
-ExtDiscretePin4=NO
-FreqMhz=1435.000000000
-ExtRefFreqMhz=10.000000000
-AmGain=200
-ManGainControl=NO
-BitRate=1000000
-BiPhaseCode=NO
-BitsyncInputCode=0
-ModulationType=4
-ViterbiRate=0
-SignalBwRatioConstant=0.000000000
-DeltaRssiMode=YES
-UpdateRateHz=20
-CifTuningMode=1
-AutoInvertSpectrallyInvertedRF=NO
 )";
+
+// `text` with every `from` replaced by its `to`, and LF line ends made CR LF.
+std::string Edited(std::string text, std::initializer_list<std::pair<std::string, std::string>> edits = {}) {
+  for (const auto& [from, to] : edits) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+  }
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
+  return text;
+}
 
 TEST(SetupFileGolden, NewFileHoldsEverySectionAndKeyInOrder) {
   testsupport::LoggedProgramFolder program;
   const std::string file = program / "GOLDEN.VexA";
   ASSERT_TRUE(settings::WriteCardSetup(3, file, GoldenSetup(), GoldenDnCvt(2250.5), GoldenDnCvt(1435.0)));
-  const std::string written = testsupport::ReadWholeFile(file);
-  EXPECT_EQ(written, setupfiletest::Crlf(kGoldenFile));
-}
-
-// The names handed to the INI routines keep their blanks (the store trims them only in headers
-// it writes, and matches names trimmed), in file order.
-TEST(SetupFileGolden, SectionNamesKeepTheirBlanks) {
-  namespace sf = settings::setupfile;
-  const std::vector<std::string> names = {
-      sf::kDesignationSection, sf::kRouteInfoSection, sf::BitsyncSectionName(1, 0), sf::BitsyncSectionName(1, 1),
-      sf::RoutingSectionName(1), sf::ReceiverSectionName(1), sf::RxBertSectionName(1), sf::TxBertSectionName(1),
-      sf::kPreDSection, sf::kPostDSection, sf::PcmEncoderSectionName(0), sf::PcmEncoderSectionName(1),
-      sf::ModProfileSectionName(0), sf::ModProfileSectionName(1), sf::ModProfileSectionName(2),
-      sf::ModProfileSectionName(3), sf::ModProfileSectionName(4), sf::kModSweepSection, sf::kModRestSection,
-      sf::FftSectionName(2), sf::IqSectionName(1), sf::kBasebandSection, sf::DownConverterSectionName(0),
-      sf::DownConverterSectionName(1), sf::kDesignationFallbackPrefix + std::to_string(2)};
-  EXPECT_EQ(names, (std::vector<std::string>{"Stream Designation_CARD_INFO",
-                                             "Stream Route Info",
-                                             "Rx Data1 Bitsync",
-                                             "Rx Data1 Bitsync2",
-                                             "Rx Data1 Routing",
-                                             "Rx Data1",
-                                             "Rx Bert Data 1",
-                                             "Tx Bert Data 1",
-                                             "Pre D Combiner Data ",
-                                             "Post D Combiner Data ",
-                                             " PCM ENCODER 1",
-                                             " PCM ENCODER 2",
-                                             " MOD PROFILE INFO_CarEnableInfo",
-                                             " MOD PROFILE INFO_ModEnabledInfo",
-                                             " MOD PROFILE INFO_NoiseInfo",
-                                             " MOD PROFILE INFO_NoiseEnabledInfo",
-                                             " MOD PROFILE INFO_CarAmpInfo",
-                                             " MOD SWEEP INFO",
-                                             " MOD REST INFO",
-                                             "FFT Data 2",
-                                             "IQ Data 1",
-                                             "Baseband Source Data ",
-                                             "DownConvert Data 1 ",
-                                             "DownConvert Data 2 ",
-                                             "Stream Designation_CARD_2"}));
+  const std::string golden =
+      Edited(kHead) + Edited(kReceiver0) +
+      Edited(kReceiver0, {{"Rx Data0", "Rx Data1"}, {"Bitrate=5000000", "Bitrate=5000001"}, {"IF_INPUT1", "IF_INPUT2"}}) +
+      Edited(kBertToFft0) + Edited(kFft1) + Edited(kFft1, {{"FFT Data 1", "FFT Data 2"}}) + Edited(kIqAndBaseband) +
+      Edited(kDownConvert1) +
+      Edited(kDownConvert1, {{"Data 1]", "Data 2]"}, {"FreqMhz=2250.500000000", "FreqMhz=1435.000000000"}});
+  EXPECT_EQ(testsupport::ReadWholeFile(file), golden);
 }
 
 }  // namespace

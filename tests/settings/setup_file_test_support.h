@@ -1,5 +1,5 @@
 // Helpers of the card setup file tests: records filled from the key tables with values that
-// survive the file, byte images, and small file helpers.
+// survive the file, and comparing byte images and sections.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -105,7 +105,7 @@ struct Span {
   std::size_t Size;
 };
 
-// The offsets where two images differ outside the excluded spans, as "offset" texts.
+// The offsets where two images differ outside the excluded spans.
 inline std::vector<std::size_t> Differences(std::span<const std::byte> expected, std::span<const std::byte> actual,
                                             const std::vector<Span>& excluded) {
   std::vector<std::size_t> differences;
@@ -124,15 +124,6 @@ inline std::string SectionText(const std::string& file, const std::string& heade
   std::size_t end = file.find("\r\n[", start);
   end = end == std::string::npos ? file.size() : end + 2;
   return file.substr(start, end - start);
-}
-
-inline std::string Crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
 }
 
 }  // namespace setupfiletest
