@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -82,23 +83,24 @@ void TQuorxLMainForm::CloseProgram() {
   util::LogProgramEnd(false);
 }
 
+namespace {
+
+// Clears the global first, so that nothing reaches a manager while it is being deleted.
+template <class Manager>
+void DeleteManager(bool log, const char* line, Manager*& global, std::unique_ptr<Manager>& owner) {
+  if (log) Step(line);
+  global = nullptr;
+  owner.reset();
+}
+
+}  // namespace
+
 void TQuorxLMainForm::DeleteManagers(bool logEach) {
-  const auto step = [logEach](const char* text) {
-    if (logEach) Step(text);
-  };
-  step("----DELETING MANAGERS------");
-  step("   gHwCfgMgr");
-  gHwCfgMgr = nullptr;
-  hwCfgMgr_.reset();
-  step("   gDnCvtMgr");
-  gDnCvtMgr = nullptr;
-  dnCvtMgr_.reset();
-  step("   gRtl20Mgr");
-  gRtl20Mgr = nullptr;
-  rtl20Mgr_.reset();
-  step("   gKr20SetMgr");
-  gKr20SetMgr = nullptr;
-  setMgr_.reset();
+  if (logEach) Step("----DELETING MANAGERS------");
+  DeleteManager(logEach, "   gHwCfgMgr", gHwCfgMgr, hwCfgMgr_);
+  DeleteManager(logEach, "   gDnCvtMgr", gDnCvtMgr, dnCvtMgr_);
+  DeleteManager(logEach, "   gRtl20Mgr", gRtl20Mgr, rtl20Mgr_);
+  DeleteManager(logEach, "   gKr20SetMgr", gKr20SetMgr, setMgr_);
   // The options object was saved; it stays until the window goes.
 }
 
