@@ -59,7 +59,8 @@ chmod +x "$program"/RunQuorxLApp.sh
 cd "$program"
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "run.sh: no display found; running QuorxL on a virtual screen (xvfb-run)." >&2
-  echo "run.sh: its error log is $program/SYSTEM/ERLOGS/QuorxL.log; stop it with Ctrl+C." >&2
+  echo "run.sh: its error log is $program/SYSTEM/ERLOGS/QuorxL.log." >&2
+  echo "run.sh: Ctrl+C ends it as the end of a desktop session does (positions and options not saved)." >&2
   # A restart starts the new copy before the old one ends: the virtual screen stays while a copy
   # of this session runs.
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '

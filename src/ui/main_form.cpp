@@ -35,6 +35,7 @@ struct SendReply {
   std::mutex mutex;
   std::condition_variable done;
   bool finished = false;
+  bool abandoned = false;  // the sender gave up waiting: the message must not run any more
 };
 
 const QEvent::Type kWindowMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -106,6 +107,8 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
   masterTimer_ = new QTimer(this);
   masterTimer_->setObjectName("MasterTimer");
   masterTimer_->setInterval(ui::kMasterTimerIntervalMs);
+  // A coarse timer may fire up to 5% late, which would drop the 0.04 s task below its rate.
+  masterTimer_->setTimerType(Qt::PreciseTimer);
   connect(masterTimer_, &QTimer::timeout, this, &TQuorxLMainForm::MasterTimerTimer);
   masterTimer_->start();
 
@@ -118,6 +121,7 @@ TQuorxLMainForm::~TQuorxLMainForm() {
   platform::MessageTarget* self = this;
   util::MainWindowHandle.compare_exchange_strong(self, nullptr);
   if (config::gApp.QuorxLMainForm == this) config::gApp.QuorxLMainForm = nullptr;
+  if (config::gApp.Options == options_.get()) config::gApp.Options = nullptr;
 }
 
 ui::SingleInstanceResult TQuorxLMainForm::FormCreate(const ui::SingleInstanceSettings& settings) {
@@ -134,6 +138,8 @@ ui::SingleInstanceResult TQuorxLMainForm::FormCreate(const ui::SingleInstanceSet
 }
 
 bool TQuorxLMainForm::Post(std::uint32_t message, platform::WParam wParam, platform::LParam lParam) {
+  // Once the shut-down began nothing new is queued: what was queued before still runs.
+  if (util::ClosingFlag.load()) return false;
   // Qt takes ownership of a posted event.
   QCoreApplication::postEvent(this, std::make_unique<WindowMessageEvent>(message, wParam, lParam, nullptr).release());
   return true;
@@ -152,6 +158,7 @@ platform::LParam TQuorxLMainForm::Send(std::uint32_t message, platform::WParam w
   while (!reply->finished) {
     // Once the program closes the user-interface thread may never come back to the queue.
     if (util::ClosingFlag.load() || std::chrono::steady_clock::now() >= limit) {
+      reply->abandoned = true;
       util::WriteErrorLogLine("Window message " + std::to_string(message) + " not delivered: the main window did not answer", 0);
       return 0;
     }
@@ -163,6 +170,10 @@ platform::LParam TQuorxLMainForm::Send(std::uint32_t message, platform::WParam w
 bool TQuorxLMainForm::event(QEvent* event) {
   if (event->type() == kWindowMessageEvent) {
     const auto* message = static_cast<WindowMessageEvent*>(event);
+    if (message->reply_ != nullptr) {
+      const std::lock_guard lock(message->reply_->mutex);
+      if (message->reply_->abandoned) return true;
+    }
     Dispatch(message->message_, message->wParam_, message->lParam_);
     return true;
   }

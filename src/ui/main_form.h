@@ -110,7 +110,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void SetStartupBegun(bool begun) { schedule_.SetStartupBegun(begun); }
   bool StartupComplete() const { return startupComplete_; }
   bool CardTasksEnabled() const { return schedule_.CardTasksEnabled(); }
-  bool SkipSaves() const { return skipSaves_; }
+  bool SkipSaves() const { return skipSaves_.load(); }
   // Set by the hardware-configuration menu when the operator changed the simulation mode.
   void SetSkipLastSetupSave(bool skip) { skipLastSetupSave_ = skip; }
   const ui::MasterTimerSchedule& Schedule() const { return schedule_; }
@@ -151,9 +151,10 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   ui::MasterTimerSchedule schedule_;
 
   bool startupComplete_ = false;
-  bool skipSaves_ = false;
+  std::atomic<bool> skipSaves_{false};  // also read by the terminate handler's thread
   bool skipLastSetupSave_ = false;
   int fpgaLoadDepth_ = 0;  // inside an FPGA-load message's event processing
   bool startUpRan_ = false;
+  bool deferredStartUpRan_ = false;
   bool closeProgramRan_ = false;
 };

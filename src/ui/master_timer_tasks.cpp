@@ -4,6 +4,7 @@
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "util/hires_clock.h"
 
 namespace {
 
@@ -16,7 +17,11 @@ void WriteFlightRecordAt(int taskRateHz) {
 
 }  // namespace
 
-void TQuorxLMainForm::MasterTimerTimer() { schedule_.Tick(); }
+void TQuorxLMainForm::MasterTimerTimer() {
+  // Without the clock (deleted by the shut-down) there is no time to work by.
+  if (util::gHiresTimer == nullptr) return;
+  schedule_.Tick();
+}
 
 void TQuorxLMainForm::DoOneSecondTasks() {
   if (gKr20SetMgr != nullptr) {

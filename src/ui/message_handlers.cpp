@@ -45,17 +45,20 @@ ChannelFamily FamilyOf(int card, int channel) {
 }
 
 // After a personality change the channel's input source may name a source its new receiver
-// family does not have; it then falls back to the family's first source.
+// family does not have; it then takes the family's source of the channel's own position (the
+// first when the list is shorter). An empty source (none chosen yet) and the multi-h CPM family,
+// which has no input-source choice, are left alone.
 void ResetInputSourceAfterModeChange(int card, int channel) {
   const ChannelFamily family = FamilyOf(card, channel);
-  if (!family.valid || gKr20SetMgr == nullptr) return;
+  if (!family.valid || family.mhCpm || gKr20SetMgr == nullptr) return;
   const std::vector<std::string>& sources = family.pcmFm ? gKr20SetMgr->FmInputSourceList
                                             : family.pm  ? gKr20SetMgr->PmInputSourceList
                                                          : gKr20SetMgr->PskInputSourceList;
   if (sources.empty()) return;
   const std::string current = card::SetupText(family.setup->Receiver[static_cast<std::size_t>(channel)].InputSource);
-  if (std::find(sources.begin(), sources.end(), current) != sources.end()) return;
-  gKr20SetMgr->SetInputSource(card, channel, sources.front());
+  if (current.empty() || std::find(sources.begin(), sources.end(), current) != sources.end()) return;
+  const auto position = static_cast<std::size_t>(channel);
+  gKr20SetMgr->SetInputSource(card, channel, position < sources.size() ? sources[position] : sources.front());
 }
 
 }  // namespace

@@ -161,7 +161,9 @@ void TQuorxLMainForm::WMEndSession() {
 bool TQuorxLMainForm::ShutDownWindows() { return platform::RequestSystemShutdown(); }
 
 void TQuorxLMainForm::AbnormalTermination() {
-  if (skipSaves_) return;
+  if (skipSaves_.load()) return;
+  // Nothing periodic runs on under the message.
+  masterTimer_->stop();
   util::SpeakerDoubleClick();
   util::Dialogs().ShowMessage(ui::kProgramName, "ABNORMAL PROGRAM TERMINATE");
   util::WriteErrorLogLine("QUORXL Abnormal Program Termination", 5000);

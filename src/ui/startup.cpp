@@ -118,7 +118,8 @@ void TQuorxLMainForm::StartUp() {
 
 void TQuorxLMainForm::DeferredStartUp() {
   // A second 32767 (from anyone) must not open everything again.
-  if (schedule_.StartupBegun() || gHwCfgMgr == nullptr) return;
+  if (deferredStartUpRan_ || gHwCfgMgr == nullptr) return;
+  deferredStartUpRan_ = true;
   schedule_.SetStartupBegun(true);
   ShowPanelCaption(ui::kLoadingText);
   Sleep(100);

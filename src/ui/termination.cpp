@@ -6,10 +6,14 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <thread>
 
 #include "config/globals.h"
 #include "ui/main_form.h"
@@ -32,10 +36,31 @@ extern "C" void OnSessionEndSignal(int) {
 }  // namespace
 
 void AbnormalTerminationHandler() {
-  // Only one thread may run the shut-down from here.
   static std::atomic<bool> entered{false};
-  if (!entered.exchange(true) && config::gApp.QuorxLMainForm != nullptr) {
-    config::gApp.QuorxLMainForm->AbnormalTermination();
+  if (entered.exchange(true)) {
+    // Another thread runs the shut-down and ends the process.
+    for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+  }
+  TQuorxLMainForm* form = config::gApp.QuorxLMainForm;
+  if (form != nullptr) {
+    if (QThread::currentThread() == form->thread()) {
+      form->AbnormalTermination();
+    } else {
+      // The windows and the managers belong to the user-interface thread: it runs the shut-down
+      // while this thread waits, for a bounded time.
+      auto done = std::make_shared<std::atomic<bool>>(false);
+      QMetaObject::invokeMethod(
+          form,
+          [form, done] {
+            form->AbnormalTermination();
+            *done = true;
+          },
+          Qt::QueuedConnection);
+      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      while (!done->load() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    }
   }
   std::_Exit(EXIT_FAILURE);
 }

@@ -131,7 +131,7 @@ TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   EXPECT_EQ(LogFileTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
 }
 
-TEST_F(ProgramTest, AKilledCopyLeavesNoLockBehind) {
+TEST_F(ProgramTest, AKilledCopyLeavesNoLockBehindAndAHangUpCloses) {
   platform::ChildProcess& first = Launch();
   ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s));
   ASSERT_EQ(kill(first.Pid(), SIGKILL), 0);
@@ -142,6 +142,12 @@ TEST_F(ProgramTest, AKilledCopyLeavesNoLockBehind) {
   platform::ChildProcess& next = Launch();
   ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
   EXPECT_TRUE(next.IsRunning());
+  // A hang-up closes it in order too.
+  ASSERT_EQ(kill(next.Pid(), SIGHUP), 0);
+  int status = -1;
+  ASSERT_TRUE(next.WaitForExit(30000, &status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(LogFileTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
 }
 
 }  // namespace

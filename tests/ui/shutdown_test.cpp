@@ -11,6 +11,7 @@
 #include "settings/last_setup_files.h"
 #include "support/program_log.h"
 #include "support/scripted_dialogs.h"
+#include "ui/quorxl_application.h"
 #include "settings/window_messages.h"
 
 namespace uitest {
@@ -106,6 +107,26 @@ TEST_F(ShutDownTest, TheTerminateHandlerClosesInOrderUnlessTheSessionEnds) {
   form_->Send(settings::kWmQueryEndSession, 0, 0);
   form_->AbnormalTermination();
   EXPECT_EQ(dialogs->Messages().size(), 1U);
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+TEST(EventExceptions, AreShownAndLoggedAndTheLoopGoesOn) {
+  testsupport::LoggedProgramFolder program;
+  testsupport::ScopedScriptedDialogs dialogs;
+  EXPECT_TRUE(ui::DeliverGuarded([] { return true; }));
+  EXPECT_FALSE(ui::DeliverGuarded([]() -> bool { throw std::runtime_error("Card 2 went away"); }));
+  EXPECT_FALSE(ui::DeliverGuarded([]() -> bool { throw 7; }));
+  ASSERT_EQ(dialogs->Messages().size(), 2U);
+  EXPECT_EQ(dialogs->Messages()[0].title, "ERROR");
+  EXPECT_EQ(dialogs->Messages()[0].text, "Card 2 went away");
+  EXPECT_EQ(dialogs->Messages()[1].text, "Unknown exception");
+  EXPECT_EQ(LinesFrom(program.LogTexts(), "Card 2 went away"),
+            (std::vector<std::string>{"Card 2 went away", "Unknown exception"}));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "card/dncvt_manager.h"
+#include "card/hwcfg_manager.h"
 #include "card/rtl20_manager.h"
 #include "card/setup_routines.h"
 #include "config/options_store.h"
@@ -49,12 +51,15 @@ TEST_F(WindowMessagesTest, CardChangedActsOnlyWhileReconfigurationIsPending) {
 
   // Any other lParam on a simulated card chooses the defaults; an index at or above the card
   // count means card 0.
-  config::gApp.ReconfigurationPending = true;
-  form_->Send(settings::kWmCardChanged, 2, 7);
-  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
-  EXPECT_EQ(Modulation(0, 0), "SOQPSK_TG");
-  EXPECT_EQ(Modulation(0, 1), "SOQPSK_TG");
-  EXPECT_EQ(Modulation(1, 0), "BPSK");
+  for (const platform::WParam card : {platform::WParam{2}, platform::WParam{6}, ~platform::WParam{0}}) {
+    gKr20SetMgr->SetModulationFormat(0, 0, "BPSK", 0);
+    config::gApp.ReconfigurationPending = true;
+    form_->Send(settings::kWmCardChanged, card, 7);
+    EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+    EXPECT_EQ(Modulation(0, 0), "SOQPSK_TG") << card;
+    EXPECT_EQ(Modulation(0, 1), "SOQPSK_TG");
+    EXPECT_EQ(Modulation(1, 0), "BPSK");
+  }
 
   // After the shut-down began nothing is done, and the flag stays for nobody to clear.
   gKr20SetMgr->SetModulationFormat(0, 0, "BPSK", 0);
@@ -106,8 +111,9 @@ TEST_F(WindowMessagesTest, FpgaLoadEndRecordsTheRunningModeForEveryIndex) {
   EXPECT_EQ(form_->PanelMainStatusCaption().toStdString(), ui::kLoadingText);
   EXPECT_EQ(int{state.LoadingNow}, 1);
 
+  // Anything but 1 ends the load.
   std::filesystem::remove(fpgaConfig);
-  form_->Send(settings::kWmFpgaLoad, 0, 0);
+  form_->Send(settings::kWmFpgaLoad, 0, 7);
   EXPECT_EQ(int{state.LoadingNow}, 0);
   EXPECT_EQ(std::int32_t{state.DesiredFpgaMode}, running);
   EXPECT_EQ(std::int32_t{state.DefaultFpgaMode}, running);
@@ -158,9 +164,11 @@ TEST_F(WindowMessagesTest, PostedMessagesRunFromTheQueueAndSendsFromOtherThreads
   late.join();
   util::ClosingFlag = false;
 
-  // Unknown messages are left alone.
+  // Unknown messages are left alone, and the start-up runs once whoever asks again.
+  const std::string log = testsupport::ReadWholeFile(LogPath());
   form_->Send(19763, 0, 0);
-  EXPECT_TRUE(form_->StartupComplete());
+  form_->Send(settings::kWmDeferredStartup, 0, 0);
+  EXPECT_EQ(testsupport::ReadWholeFile(LogPath()), log);
 }
 
 TEST_F(WindowMessagesTest, RestartRunsTheScriptOnlyWithBothParametersZero) {
@@ -237,6 +245,30 @@ TEST_F(WindowMessagesTest, ASetupRecallRunsThroughTheMainWindow) {
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
   const double before = form_->Schedule().CurrentTime();
   ASSERT_TRUE(RunUntil([&] { return form_->Schedule().CurrentTime() > before; }, std::chrono::seconds(5)));
+}
+
+}  // namespace
+}  // namespace uitest
+
+namespace uitest {
+namespace {
+
+// A card's re-synchronisation shows each channel's converter frequency in its status.
+TEST_F(WindowMessagesTest, CardChangedCopiesTheConvertersTunedFrequencies) {
+  PrepareProgramFolder(1, false, true);
+  StartProgram();
+  ASSERT_NE(gDnCvtMgr, nullptr);
+  const double tuned[] = {2250.5, 2210.25};
+  for (int channel = 0; channel < 2; ++channel) {
+    ASSERT_GE(gHwCfgMgr->GetDownConverterIndex(0, channel), 0);
+    gKr20SetMgr->SetTunedFreq(0, channel, tuned[channel]);
+    gKr20SetMgr->StatusRecord(0, channel).DnCvt.TunedFreqMhz = 0.0;
+  }
+  config::gApp.ReconfigurationPending = true;
+  form_->Send(settings::kWmCardChanged, 0, 1);
+  for (int channel = 0; channel < 2; ++channel) {
+    EXPECT_EQ(double{gKr20SetMgr->StatusRecord(0, channel).DnCvt.TunedFreqMhz}, tuned[channel]);
+  }
 }
 
 }  // namespace

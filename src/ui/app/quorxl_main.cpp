@@ -10,19 +10,21 @@
 #include <vector>
 
 #include "ui/main_form.h"
+#include "ui/quorxl_application.h"
 #include "ui/termination.h"
 #include "settings/window_messages.h"
 #include "util/dialog_service.h"
 #include "util/gui/qt_dialog_service.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  ui::QuorxLApplication app(argc, argv);
   util::SetDialogService(std::make_shared<util::QtDialogService>());
+  std::unique_ptr<TQuorxLMainForm> form;
   try {
-    TQuorxLMainForm form;
+    form = std::make_unique<TQuorxLMainForm>();
     ui::SingleInstanceSettings instance;
     instance.commandLine.assign(argv, argv + argc);
-    const ui::SingleInstanceResult conflict = form.FormCreate(instance);
+    const ui::SingleInstanceResult conflict = form->FormCreate(instance);
     if (conflict.conflict != ui::InstanceConflict::None) {
       // Nothing is saved: the other copy owns the files.
       util::Dialogs().ShowMessage(conflict.caption.empty() ? ui::kProgramName : conflict.caption, conflict.text);
@@ -30,15 +32,17 @@ int main(int argc, char** argv) {
     }
     ui::InstallSessionEndSignals();
 #ifndef QT_NO_SESSIONMANAGER
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) {
-      form.Post(settings::kWmQueryEndSession, 0, 0);
-      form.Post(settings::kWmEndSession, 0, 0);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, form.get(), [&form](QSessionManager&) {
+      form->Post(settings::kWmQueryEndSession, 0, 0);
+      form->Post(settings::kWmEndSession, 0, 0);
     });
 #endif
-    form.show();
+    form->show();
     app.exec();
   } catch (const std::exception& error) {
     util::Dialogs().ShowMessage("ERROR", error.what());
+    // What the start-up brought up is still taken down in order.
+    if (form != nullptr && form->StartupBegun()) form->CloseProgram();
   }
   return 0;
 }
