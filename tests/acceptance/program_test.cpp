@@ -105,12 +105,14 @@ TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   platform::ChildProcess& first = Launch();
   ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s));
 
-  // The second copy stops at its message; it never touches the first one's log.
-  platform::ChildProcess& second = Launch();
-  std::this_thread::sleep_for(3s);
-  EXPECT_TRUE(second.IsRunning());
+  // The second copy says why and stops at its message box; it never touches the first one's log.
+  const std::string refusal = folder_ / "refusal.txt";
+  const std::string second = "cd '" + folder_.Path() + "' && timeout -s KILL 5 '" + QUORX_PROGRAM + "' 2>'" + refusal + "'";
+  EXPECT_NE(std::system(second.c_str()), 0);
+  EXPECT_NE(testsupport::ReadWholeFile(refusal).find("QuorxL: ALREADY HAVE THE PROGRAM RUNNING.  KILL IT FIRST!\n"),
+            std::string::npos);
+  EXPECT_TRUE(first.IsRunning());
   EXPECT_TRUE(Holds(LogFileTexts(LogPath()), kStartUpComplete));
-  EXPECT_TRUE(second.Terminate(100));
 
   // A copy started with "restart" while the first still holds its lock waits, then runs.
   ASSERT_EQ(kill(first.Pid(), SIGTERM), 0);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -26,7 +27,9 @@ int main(int argc, char** argv) {
     instance.commandLine.assign(argv, argv + argc);
     const ui::SingleInstanceResult conflict = form->FormCreate(instance);
     if (conflict.conflict != ui::InstanceConflict::None) {
-      // Nothing is saved: the other copy owns the files.
+      // Nothing is saved: the other copy owns the files. On a virtual screen nobody sees the box,
+      // so the terminal or script that started the copy is told as well.
+      std::fprintf(stderr, "QuorxL: %s\n", conflict.text.c_str());
       util::Dialogs().ShowMessage(conflict.caption.empty() ? ui::kProgramName : conflict.caption, conflict.text);
       std::_Exit(EXIT_FAILURE);
     }
