@@ -229,6 +229,15 @@ bool GetChannelRateInfo(int card, int channel, ChannelRateInfo& info) {
   return true;
 }
 
+int SystemCardCount() { return gRtl20Mgr != nullptr ? std::clamp(gRtl20Mgr->CardCount(), 0, kMaxReceiverCards) : 0; }
+
+GroupChannelContext GroupChannelContextOf(int card, int channel) {
+  GroupChannelContext c;
+  c.Valid = GetGroupChannelContext(card, channel, c.DcIndex, c.MultiHCpm, c.Pm, c.PcmFm, c.DcRecord, c.Setup, c.Object) &&
+            c.Setup != nullptr;
+  return c;
+}
+
 bool GetGroupChannelContext(int card, int channel, int& dcIndex, bool& isMultiHCpm, bool& isPm, bool& isPcmFm,
                             DnCvtChannelRecord*& dcRecord, CardSetupRecord*& setup, kr20cardclass*& cardObject) {
   cardObject = CardObject(card);

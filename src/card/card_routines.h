@@ -101,12 +101,28 @@ void SetStreamDesignation(int card, int stream, std::string_view text);
 // false (info left default) without a card or for a channel outside 0 .. 1.
 bool GetChannelRateInfo(int card, int channel, ChannelRateInfo& info);
 
+// Cards in use: the card run-time manager's count, 0 .. 6; 0 without the manager.
+int SystemCardCount();
+
 // The card object from the manager's table (nullptr when missing). With an object: its setup
 // record, the channel's down-converter index (-1 when none) and record (nullptr when none) and the
 // channel's family flags. Without one: setup nullptr and index -1, the other outputs untouched.
 // True when the card object exists.
 bool GetGroupChannelContext(int card, int channel, int& dcIndex, bool& isMultiHCpm, bool& isPm, bool& isPcmFm,
                             DnCvtChannelRecord*& dcRecord, CardSetupRecord*& setup, kr20cardclass*& cardObject);
+
+// The same as one value; `Valid` when the card object and its setup record exist.
+struct GroupChannelContext {
+  bool Valid = false;
+  int DcIndex = -1;
+  bool MultiHCpm = false;
+  bool Pm = false;
+  bool PcmFm = false;
+  DnCvtChannelRecord* DcRecord = nullptr;
+  CardSetupRecord* Setup = nullptr;
+  kr20cardclass* Object = nullptr;
+};
+GroupChannelContext GroupChannelContextOf(int card, int channel);
 
 // ---- FFT span --------------------------------------------------------------------------------------------
 

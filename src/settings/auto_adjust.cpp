@@ -46,8 +46,6 @@ bool SelectsChannelB(double chanAEbNoDb, double chanBEbNoDb) { return chanBEbNoD
 
 namespace {
 
-int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
-
 bool TrackLoopOptionOn() {
   return config::gApp.Options != nullptr && config::gApp.Options->Info().EnableIFCarCFAlg != 0;
 }
@@ -56,7 +54,7 @@ bool TrackLoopOptionOn() {
 
 void kr20setmgrclass::AutoAdjustIfTrackLoopBw() {
   if (!TrackLoopOptionOn()) return;
-  const int cards = CardCount();
+  const int cards = card::SystemCardCount();
   for (int card = 0; card < cards; ++card) {
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Context c;
@@ -83,7 +81,7 @@ void kr20setmgrclass::AutoAdjustIfTrackLoopBw() {
 }
 
 void kr20setmgrclass::UpdateDualPcmFmOutputSelect() {
-  const int cards = CardCount();
+  const int cards = card::SystemCardCount();
   for (int card = 0; card < cards; ++card) {
     card::kr20cardclass* object = card::CardObject(card);
     if (object == nullptr) continue;

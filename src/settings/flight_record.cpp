@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "card/card_routines.h"
 #include "card/rtl20_manager.h"
 #include "config/general_routines.h"
 #include "config/globals.h"
@@ -155,8 +156,6 @@ const FlightRecordColumnTable& CurrentColumns() {
   return config::gApp.Options != nullptr ? config::gApp.Options->Info().FlightRecordParamOptions : kNoColumns;
 }
 
-int CardCount() { return gRtl20Mgr != nullptr ? std::clamp(gRtl20Mgr->CardCount(), 0, kCards) : 0; }
-
 }  // namespace
 
 std::string FlightRecordHeaderLine(const FlightRecordColumnTable& columns, int card, int line) {
@@ -263,7 +262,7 @@ void kr20setmgrclass::StartFlightRecord() {
 
   if (!config::CreateArchiveDir()) return;  // it reports the failure itself
   const std::span<settings::flightrecordinfo> records(FlightRecords.data(),
-                                                      static_cast<std::size_t>(settings::CardCount()));
+                                                      static_cast<std::size_t>(card::SystemCardCount()));
   if (!settings::OpenFlightRecordFiles(records, settings::CurrentColumns(), &config::GetFlightDataFileName)) {
     return;
   }
@@ -273,7 +272,7 @@ void kr20setmgrclass::StartFlightRecord() {
 void kr20setmgrclass::WriteFlightRecordLines() {
   if (!config::gApp.Recording) return;
   const double seconds = config::gApp.MasterTimerCurrentTime;
-  const int cards = settings::CardCount();
+  const int cards = card::SystemCardCount();
   for (int card = 0; card < cards; ++card) {
     settings::flightrecordinfo& record = FlightRecords[static_cast<std::size_t>(card)];
     if (record.File == nullptr) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "card/card_routines.h"
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "platform/path_resolve.h"
@@ -21,8 +22,6 @@ namespace settings {
 
 namespace {
 
-int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
-
 // The setup file of that base name in the setup-files folder, whatever folder the list named.
 std::string SetupFileOfBaseName(const std::string& baseName) {
   return platform::ResolvePath(util::ProgramFolder() + "/USER/SETUPFILES/" + baseName + "." + kSetupFileExtension);
@@ -31,7 +30,7 @@ std::string SetupFileOfBaseName(const std::string& baseName) {
 }  // namespace
 
 bool SaveLastSetupFile() {
-  const int count = CardCount();
+  const int count = card::SystemCardCount();
   if (!IsValidCardCount(count)) {
     util::LogError("At SaveLastSetupFile(), bogus number of kr20cards, not saving", count, false);
     return false;
@@ -55,7 +54,7 @@ bool SaveLastSetupFile() {
 void LoadLastSetupFile() {
   const std::string path = LastSetupFilePath();
   if (!util::FileExists(path)) return;
-  const int count = CardCount();
+  const int count = card::SystemCardCount();
   if (!IsValidCardCount(count)) {
     util::LogError("At LoadLastSetupFile(), rtlmgr says bogus num cards", count, false);
     return;

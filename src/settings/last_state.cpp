@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "card/card_routines.h"
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "config/options_store.h"
@@ -15,12 +16,8 @@
 
 namespace settings {
 
-namespace {
-int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
-}  // namespace
-
 bool SaveLastSetupStateFile() {
-  const int count = CardCount();
+  const int count = card::SystemCardCount();
   if (!IsValidCardCount(count)) {
     util::LogError("At SaveLastSetupStateFile(), bogus number of kr20cards, not saving", count, false);
     return false;
@@ -48,7 +45,7 @@ bool SaveLastSetupStateFile() {
 bool LoadLastSetupStateFile() {
   const std::string common = LastStateFilePath();
   if (!util::FileExists(common)) return false;
-  const int count = CardCount();
+  const int count = card::SystemCardCount();
   if (!IsValidCardCount(count)) {
     util::LogError("At LoadLastSetupStateFile(), rtlmgr says bogus num cards", count, false);
     return false;

@@ -100,8 +100,6 @@ bool ChannelOf(int cardIndex, int channel, Channel& c) {
   return c.Setup != nullptr && c.Object != nullptr;
 }
 
-int CardCount() { return gRtl20Mgr != nullptr ? std::clamp(gRtl20Mgr->CardCount(), 0, settings::kCards) : 0; }
-
 bool DemoMode() { return gHwCfgMgr != nullptr && gHwCfgMgr->Kr20SimulatedFlag != 0; }
 bool AnyTypeSimulated() { return gHwCfgMgr != nullptr && gHwCfgMgr->AnySimulatedFlag != 0; }
 
@@ -366,7 +364,7 @@ settings::flightrecordparaminfo& FlightValues(kr20setmgrclass& manager, int card
 }  // namespace
 
 void kr20setmgrclass::GetPostDStatusInfo(int card) {
-  if (card < 0 || card >= CardCount()) return;
+  if (card < 0 || card >= card::SystemCardCount()) return;
   Channel c;
   if (!ChannelOf(card, 0, c)) return;
   ChannelStatusRecord& record = StatusRecord(card, 0);
@@ -389,7 +387,7 @@ void kr20setmgrclass::GetPostDStatusInfo(int card) {
 }
 
 void kr20setmgrclass::GetPreDStatusInfo(int card) {
-  if (card < 0 || card >= CardCount()) return;
+  if (card < 0 || card >= card::SystemCardCount()) return;
   Channel c;
   if (!ChannelOf(card, 0, c)) return;
   ChannelStatusRecord& record = StatusRecord(card, 0);
@@ -415,7 +413,7 @@ void kr20setmgrclass::GetPreDStatusInfo(int card) {
 }
 
 void kr20setmgrclass::RefreshCombinerAndDownConverterStatus() {
-  const int cards = CardCount();
+  const int cards = card::SystemCardCount();
   const bool readDnCvt = !AnyTypeSimulated();
   for (int card = 0; card < cards; ++card) {
     for (int channel = 0; channel < settings::kChannels; ++channel) {
@@ -435,7 +433,7 @@ void kr20setmgrclass::RefreshCombinerAndDownConverterStatus() {
 }
 
 void kr20setmgrclass::RefreshChannelStatus() {
-  const int cards = CardCount();
+  const int cards = card::SystemCardCount();
   const bool demo = DemoMode();
   for (int card = 0; card < cards; ++card) {
     const bool dualTransmit = card::CardHasDualTransmit(card);
@@ -496,7 +494,7 @@ void kr20setmgrclass::RefreshChannelStatus() {
 }
 
 void kr20setmgrclass::RefreshBertStatusAndFlightValues() {
-  const int cards = CardCount();
+  const int cards = card::SystemCardCount();
   const bool demo = DemoMode();
   const bool readDnCvt = AnyTypeSimulated();
   for (int card = 0; card < cards; ++card) {
@@ -544,7 +542,7 @@ void kr20setmgrclass::RefreshBertStatusAndFlightValues() {
 }
 
 void kr20setmgrclass::CheckFmXmitterIsDigital() {
-  const int cards = CardCount();
+  const int cards = card::SystemCardCount();
   for (int card = 0; card < cards; ++card) {
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;

@@ -23,39 +23,18 @@
 
 namespace {
 
-int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
-
-struct ChannelFamily {
-  bool valid = false;
-  bool mhCpm = false;
-  bool pm = false;
-  bool pcmFm = false;
-  card::CardSetupRecord* setup = nullptr;
-};
-
-ChannelFamily FamilyOf(int card, int channel) {
-  ChannelFamily family;
-  int dcIndex = -1;
-  card::DnCvtChannelRecord* dcRecord = nullptr;
-  card::kr20cardclass* object = nullptr;
-  family.valid = card::GetGroupChannelContext(card, channel, dcIndex, family.mhCpm, family.pm, family.pcmFm,
-                                              dcRecord, family.setup, object) &&
-                 family.setup != nullptr;
-  return family;
-}
-
 // After a personality change the channel's input source may name a source its new receiver
 // family does not have; it then takes the family's source of the channel's own position (the
 // first when the list is shorter). An empty source (none chosen yet) and the multi-h CPM family,
 // which has no input-source choice, are left alone.
 void ResetInputSourceAfterModeChange(int card, int channel) {
-  const ChannelFamily family = FamilyOf(card, channel);
-  if (!family.valid || family.mhCpm || gKr20SetMgr == nullptr) return;
-  const std::vector<std::string>& sources = family.pcmFm ? gKr20SetMgr->FmInputSourceList
-                                            : family.pm  ? gKr20SetMgr->PmInputSourceList
+  const card::GroupChannelContext family = card::GroupChannelContextOf(card, channel);
+  if (!family.Valid || family.MultiHCpm || gKr20SetMgr == nullptr) return;
+  const std::vector<std::string>& sources = family.PcmFm ? gKr20SetMgr->FmInputSourceList
+                                            : family.Pm  ? gKr20SetMgr->PmInputSourceList
                                                          : gKr20SetMgr->PskInputSourceList;
   if (sources.empty()) return;
-  const std::string current = card::SetupText(family.setup->Receiver[static_cast<std::size_t>(channel)].InputSource);
+  const std::string current = card::SetupText(family.Setup->Receiver[static_cast<std::size_t>(channel)].InputSource);
   if (current.empty() || std::find(sources.begin(), sources.end(), current) != sources.end()) return;
   const auto position = static_cast<std::size_t>(channel);
   gKr20SetMgr->SetInputSource(card, channel, position < sources.size() ? sources[position] : sources.front());
@@ -129,7 +108,7 @@ void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lPara
       state.DefaultFpgaMode = state.CurrentFpgaMode;
     }
     if (gRtl20Mgr != nullptr) gRtl20Mgr->SaveFpgaConfigFile();
-    if (card >= 0 && card < CardCount() && gKr20SetMgr != nullptr) gKr20SetMgr->ReapplyCardAndRestart(card);
+    if (card >= 0 && card < card::SystemCardCount() && gKr20SetMgr != nullptr) gKr20SetMgr->ReapplyCardAndRestart(card);
     ShowPanelCaption("");
   }
   PanelMainStatus->repaint();
@@ -141,7 +120,7 @@ void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lPara
 
 void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lParam) {
   if (!config::gApp.ReconfigurationPending.load() || util::ClosingFlag.load()) return;
-  const int card = wParam < static_cast<platform::WParam>(CardCount()) ? static_cast<int>(wParam) : 0;
+  const int card = wParam < static_cast<platform::WParam>(card::SystemCardCount()) ? static_cast<int>(wParam) : 0;
   ResetInputSourceAfterModeChange(card, 0);
   ResetInputSourceAfterModeChange(card, 1);
   if (lParam != 1) SelectDefaultModulations(card);
@@ -155,13 +134,13 @@ void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lP
 void TQuorxLMainForm::SelectDefaultModulations(int card) {
   if (gHwCfgMgr == nullptr || gHwCfgMgr->Kr20SimulatedFlag == 0 || gKr20SetMgr == nullptr) return;
   for (int channel = 0; channel < settings::kChannels; ++channel) {
-    const ChannelFamily family = FamilyOf(card, channel);
+    const card::GroupChannelContext family = card::GroupChannelContextOf(card, channel);
     std::string name;
-    if (family.pcmFm) {
+    if (family.PcmFm) {
       name = "PCM_FM";
-    } else if (family.pm) {
+    } else if (family.Pm) {
       name = "PM";
-    } else if (family.mhCpm) {
+    } else if (family.MultiHCpm) {
       name = "MH_CPM";
     } else {
       std::vector<std::string> candidates{"SOQPSK_TG"};
@@ -171,15 +150,15 @@ void TQuorxLMainForm::SelectDefaultModulations(int card) {
         if (card::IsModulationSupported(card, channel, candidate)) break;
       }
     }
-    gKr20SetMgr->SetModulationFormat(card, channel, name, family.pcmFm ? 1 : 0);
+    gKr20SetMgr->SetModulationFormat(card, channel, name, family.PcmFm ? 1 : 0);
   }
 }
 
 void TQuorxLMainForm::ResetDnCvtDigitalAgcModes(int card) {
   if (gKr20SetMgr == nullptr) return;
-  const ChannelFamily family = FamilyOf(card, 0);
-  if (!family.valid) return;
-  const std::int32_t routeMode = family.setup->RouteInfo.RouteMode;
+  const card::GroupChannelContext family = card::GroupChannelContextOf(card, 0);
+  if (!family.Valid) return;
+  const std::int32_t routeMode = family.Setup->RouteInfo.RouteMode;
   gKr20SetMgr->SetDnCvtDigitalAgcMode(card, 0, 0);
   // With the channels tied the setter repeats it for channel 1 itself.
   if (routeMode == 0) gKr20SetMgr->SetDnCvtDigitalAgcMode(card, 1, 0);

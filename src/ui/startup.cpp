@@ -35,8 +35,6 @@ namespace {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 void Step(const char* text) { util::LogInfoText(text, 0, false); }
 
-int CardCount() { return gRtl20Mgr != nullptr ? gRtl20Mgr->CardCount() : 0; }
-
 }  // namespace
 
 void TQuorxLMainForm::StartUp() {
@@ -132,7 +130,7 @@ void TQuorxLMainForm::DeferredStartUp() {
   } else {
     settings::LoadLastSetupStateFile();
   }
-  for (int card = 0; card < CardCount(); ++card) {
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
     gKr20SetMgr->ApplyCardMode(card);
     gRtl20Mgr->ApplyCardSetup(card);
     Sleep(20);
@@ -143,14 +141,14 @@ void TQuorxLMainForm::DeferredStartUp() {
   // From here the master timer may work.
   config::gApp.ReconfigurationPending = false;
   schedule_.SetCardTasksEnabled(true);
-  for (int card = 0; card < CardCount(); ++card) {
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
     CopyDnCvtFreqToStatus(card);
     RetuneFreqDiversityPair(card);
   }
   ApplyColours();
   UpdateMainCaption();
   startupComplete_ = true;
-  for (int card = 0; card < CardCount(); ++card) {
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
     CopyDnCvtFreqToStatus(card);
     RetuneFreqDiversityPair(card);
   }
@@ -170,16 +168,9 @@ void TQuorxLMainForm::AssignStatusPanelArray() {
 void TQuorxLMainForm::CopyDnCvtFreqToStatus(int card) {
   if (gKr20SetMgr == nullptr || card < 0 || card >= settings::kCards) return;
   for (int channel = 0; channel < settings::kChannels; ++channel) {
-    int dcIndex = -1;
-    bool mhCpm = false;
-    bool pm = false;
-    bool pcmFm = false;
-    card::DnCvtChannelRecord* dcRecord = nullptr;
-    card::CardSetupRecord* setup = nullptr;
-    card::kr20cardclass* object = nullptr;
-    card::GetGroupChannelContext(card, channel, dcIndex, mhCpm, pm, pcmFm, dcRecord, setup, object);
-    if (dcRecord == nullptr) continue;
-    const double freqMhz = dcRecord->Setup.FreqMhz;
+    const card::GroupChannelContext context = card::GroupChannelContextOf(card, channel);
+    if (context.DcRecord == nullptr) continue;
+    const double freqMhz = context.DcRecord->Setup.FreqMhz;
     gKr20SetMgr->StatusRecord(card, channel).DnCvt.TunedFreqMhz = freqMhz;
   }
 }
@@ -201,7 +192,7 @@ void TQuorxLMainForm::UpdateMainCaption() {
   parts.developerMode = config::gApp.DeveloperMode != 0;
   if (gKr20SetMgr != nullptr) parts.projectName = gKr20SetMgr->ProjectName;
   parts.runningSeconds = config::gApp.MasterTimerCurrentTime.load();
-  parts.cardCount = CardCount();
+  parts.cardCount = card::SystemCardCount();
   setWindowTitle(QString::fromStdString(ui::MainCaptionText(parts)));
 }
 
