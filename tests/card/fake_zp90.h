@@ -8,8 +8,11 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,27 +68,18 @@ class FakeZp90 {
   unsigned char bufferFlag = 7;               // the flag handed back
 
   // ---- Looking at the calls ---------------------------------------------------------------------
-  std::size_t Count(Zp90Entry entry) const {
-    return static_cast<std::size_t>(
-        std::count_if(calls.begin(), calls.end(), [&](const FakeCall& c) { return c.entry == entry; }));
-  }
-  // Calls other than the readiness probe (DCM link state).
-  std::size_t WrapperCalls() const {
-    return static_cast<std::size_t>(std::count_if(
-        calls.begin(), calls.end(), [](const FakeCall& c) { return c.entry != Zp90Entry::Card_GetDcmLinkState; }));
-  }
-  const FakeCall* Last(Zp90Entry entry) const {
-    for (auto it = calls.rbegin(); it != calls.rend(); ++it) {
-      if (it->entry == entry) return &*it;
-    }
-    return nullptr;
-  }
   std::vector<FakeCall> CallsOf(Zp90Entry entry) const {
     std::vector<FakeCall> found;
-    for (const FakeCall& c : calls) {
-      if (c.entry == entry) found.push_back(c);
-    }
+    std::copy_if(calls.begin(), calls.end(), std::back_inserter(found), [&](const FakeCall& c) { return c.entry == entry; });
     return found;
+  }
+  std::size_t Count(Zp90Entry entry) const { return CallsOf(entry).size(); }
+  // Calls other than the readiness probe (DCM link state).
+  std::size_t WrapperCalls() const { return calls.size() - Count(Zp90Entry::Card_GetDcmLinkState); }
+  // The last call of the entry; a test that expects one asserts it exists by using it.
+  std::optional<FakeCall> Last(Zp90Entry entry) const {
+    const std::vector<FakeCall> found = CallsOf(entry);
+    return found.empty() ? std::nullopt : std::optional<FakeCall>(found.back());
   }
 
   // ---- Dispatch by argument shape (called by the thunks) ----------------------------------------
@@ -100,10 +94,8 @@ class FakeZp90 {
   int Dispatch(Zp90Entry e, int card, double value) { return Done(e, card, {Num(value)}); }
   int Dispatch(Zp90Entry e, int card, const char* name) { return Done(e, card, {name}); }
   int Dispatch(Zp90Entry e, int card, std::uint32_t value) { return Done(e, card, {std::to_string(value)}); }
-  int Dispatch(Zp90Entry e, int card, int unit, int value) {
-    return Done(e, card, {std::to_string(unit), std::to_string(value)});
-  }
-  int Dispatch(Zp90Entry e, int card, int unit, double value) { return Done(e, card, {std::to_string(unit), Num(value)}); }
+  int Dispatch(Zp90Entry e, int card, int unit, int value) { return Done(e, card, {Unit(unit), std::to_string(value)}); }
+  int Dispatch(Zp90Entry e, int card, int unit, double value) { return Done(e, card, {Unit(unit), Num(value)}); }
   int Dispatch(Zp90Entry e, int card, int unit, const char* name) {
     if (e == Zp90Entry::Card_LoadFpgaImage && !Forced(e)) {
       loadedImages.emplace_back(name);
@@ -133,12 +125,8 @@ class FakeZp90 {
   }
   int Dispatch(Zp90Entry e, int card, std::uint32_t* out) { return Answer(e, card, {}, out, maxDataRate); }
   int Dispatch(Zp90Entry e, int card, char* out, int capacity) { return Text(e, card, {}, out, capacity); }
-  int Dispatch(Zp90Entry e, int card, int unit, char* out, int capacity) {
-    return Text(e, card, {Unit(unit)}, out, capacity);
-  }
-  int Dispatch(Zp90Entry e, int card, DevName* out, int capacity, int* count) {
-    return List(e, card, {}, out, capacity, count);
-  }
+  int Dispatch(Zp90Entry e, int card, int unit, char* out, int capacity) { return Text(e, card, {Unit(unit)}, out, capacity); }
+  int Dispatch(Zp90Entry e, int card, DevName* out, int capacity, int* count) { return List(e, card, {}, out, capacity, count); }
   int Dispatch(Zp90Entry e, int card, int unit, DevName* out, int capacity, int* count) {
     return List(e, card, {Unit(unit)}, out, capacity, count);
   }
@@ -205,11 +193,7 @@ class FakeZp90 {
                double* loopError) {
     Record(e, card, {Unit(unit)});
     if (Forced(e)) return status[e];
-    *lockState = 2;
-    *carrierLocked = 1;
-    *freqMhz = 70.25;
-    *bitRate = 1e6;
-    *loopError = -3.5;
+    std::tie(*lockState, *carrierLocked, *freqMhz, *bitRate, *loopError) = std::tuple(2, 1, 70.25, 1e6, -3.5);
     return kDevOk;
   }
   int Dispatch(Zp90Entry e, int card, int unit, const char* inputCode, int invert, const char* clock, const char* output,
@@ -220,10 +204,7 @@ class FakeZp90 {
   }
 
  private:
-  static std::string Num(double value) {
-    std::string text = std::to_string(value);
-    return text;
-  }
+  static std::string Num(double value) { return std::to_string(value); }
   static std::string Unit(int unit) { return std::to_string(unit); }
   void Record(Zp90Entry e, int card, std::vector<std::string> args) { calls.push_back({e, card, std::move(args)}); }
   bool Forced(Zp90Entry e) const { return status.count(e) != 0 && status.at(e) != kDevOk; }
@@ -286,15 +267,7 @@ inline FakeZp90::FakeZp90() : previous_(current) {
 // A table-of-contents entry.
 inline FpgaDeviceEntry TocEntry(std::uint32_t typeNumber, std::int32_t typeCode, std::uint32_t base,
                                 std::int32_t fpgaInstance) {
-  FpgaDeviceEntry entry;
-  entry.TocEntry = 1;
-  entry.DeviceTypeNumber = typeNumber;
-  entry.MajorVersion = 2;
-  entry.MinorVersion = 1;
-  entry.BaseAddress = base;
-  entry.FpgaInstance = fpgaInstance;
-  entry.DeviceTypeCode = typeCode;
-  return entry;
+  return FpgaDeviceEntry{1, typeNumber, 2, 1, base, fpgaInstance, 0, typeCode};
 }
 
 // The messages sent to the main window, with the number of library calls made before each.

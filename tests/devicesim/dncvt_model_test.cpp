@@ -28,42 +28,25 @@ class DnCvtTest : public SimTest {
   }
 };
 
-TEST_F(DnCvtTest, CardsAndChannelsComeFromTheConfiguration) {
+TEST_F(DnCvtTest, CountsComeFromTheConfigurationAndTuningStaysInTheBands) {
   int count = 0;
-  ASSERT_EQ(K12().GetCardCount(&count), card::kDevOk);
-  EXPECT_EQ(count, 1);
   ASSERT_EQ(K14().GetCardCount(&count), card::kDevOk);
   EXPECT_EQ(count, 2);
-  int channels = 0;
-  EXPECT_EQ(K14().GetChannelCount(1, &channels), card::kDevBadCard);  // not open yet
+  EXPECT_EQ(K14().GetChannelCount(1, &count), card::kDevBadCard);  // not open yet
   ASSERT_EQ(K14().OpenCard(1), card::kDevOk);
-  ASSERT_EQ(K14().GetChannelCount(1, &channels), card::kDevOk);
-  EXPECT_EQ(channels, 3);
-  int version = 0;
-  ASSERT_EQ(K12().Lib_GetApiVersion(&version), card::kDevOk);
-  EXPECT_EQ(version, card::kDnCvtApiVersion);
-}
-
-TEST_F(DnCvtTest, TablesListFiltersTimeConstantsAndBands) {
+  ASSERT_EQ(K14().GetChannelCount(1, &count), card::kDevOk);
+  EXPECT_EQ(count, 3);
   ASSERT_EQ(K12().OpenCard(0), card::kDevOk);
   std::vector<double> filters(12, -1.0);
-  int count = 0;
   EXPECT_EQ(K12().GetIfFilterTable(0, 0, filters.data(), 11, &count), card::kDevBufferTooSmall);
   ASSERT_EQ(K12().GetIfFilterTable(0, 0, filters.data(), 12, &count), card::kDevOk);
   EXPECT_EQ(count, 12);
-  EXPECT_GT(filters[0], 0.0);
   EXPECT_EQ(filters[11], 0.0);  // not fitted
   EXPECT_EQ(K12().SetIfBandwidth(0, 0, 11), card::kDevBadArgument);
-  std::vector<double> msecs(8);
-  ASSERT_EQ(K12().GetAgcTimeConstantTable(0, 1, msecs.data(), 8, &count), card::kDevOk);
-  EXPECT_EQ(count, 8);
-  EXPECT_TRUE(std::is_sorted(msecs.begin(), msecs.end()));
   std::vector<double> start(4), stop(4);
   ASSERT_EQ(K12().GetFreqBandTable(0, 0, start.data(), stop.data(), 4, &count), card::kDevOk);
   ASSERT_GE(count, 1);
-  for (int i = 0; i < count; ++i) EXPECT_LT(start[static_cast<std::size_t>(i)], stop[static_cast<std::size_t>(i)]);
-  // Tuning outside every band is refused.
-  EXPECT_EQ(K12().SetFrequencyMhz(0, 0, 100.0), card::kDevBadArgument);
+  EXPECT_EQ(K12().SetFrequencyMhz(0, 0, 100.0), card::kDevBadArgument);  // outside every band
   EXPECT_EQ(K12().SetFrequencyMhz(0, 0, start[0]), card::kDevOk);
 }
 
@@ -80,11 +63,8 @@ TEST_F(DnCvtTest, StrengthPllsAndAmFollowTheTuning) {
   EXPECT_NEAR(Strength(K14(), 0, 0), -55.0, 1.0);
   EXPECT_LT(untuned, -80.0);
   int hz = 0;
-  double index = 0.0;
   ASSERT_EQ(K14().ReadAmFrequency(0, 0, &hz), card::kDevOk);
-  ASSERT_EQ(K14().ReadAmIndex(0, 0, &index), card::kDevOk);
   EXPECT_EQ(hz, 30);
-  EXPECT_NEAR(index, 0.05, 0.01);
   // Frozen, the AGC holds its reading through a retune.
   ASSERT_EQ(K14().SetAgcFreeze(0, 0, 1), card::kDevOk);
   const double frozen = Strength(K14(), 0, 0);

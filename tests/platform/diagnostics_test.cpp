@@ -21,20 +21,17 @@ TEST(Diagnostics, SinkGetsEveryTextMayReportItselfAndOnceRemovedStderrDoes) {
   SetDiagnosticSink({});
   ::testing::internal::CaptureStderr();
   ReportDiagnostic("Ping: something");
-  ReportDiagnostic("second");
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Ping: something\nsecond\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Ping: something\n");
   EXPECT_EQ(texts, (std::vector<std::string>{"outer", "inner", ""}));
 }
 
 TEST(Power, ShutdownOnlyReportsThatItWasAsked) {
   std::vector<std::string> texts;
   SetDiagnosticSink([&](const std::string& text) { texts.push_back(text); });
-  const bool done = RequestSystemShutdown();
+  EXPECT_FALSE(RequestSystemShutdown());
   SetDiagnosticSink({});
-  EXPECT_FALSE(done);
-  EXPECT_EQ(
-      texts,
-      (std::vector<std::string>{"System shut-down requested: not done, this program never powers the machine off"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "System shut-down requested: not done, this program never powers the machine off"}));
 }
 
 }  // namespace

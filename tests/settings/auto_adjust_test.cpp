@@ -37,10 +37,9 @@ constexpr double kSuggestedHz = 50'000.0;
 class AutoAdjustTest : public settingstest::SimCardTest {
  protected:
   void Start(const std::string& chipVariant, int mode) {
-    options_ = std::make_unique<config::kr20optionclass>(false);
-    options_->Info().EnableIFCarCFAlg = 1;
-    options_->Info().IfCarCfSpanPct = kSpanPct;
-    config::gApp.Options = options_.get();
+    options_.Info().EnableIFCarCFAlg = 1;
+    options_.Info().IfCarCfSpanPct = kSpanPct;
+    config::gApp.Options = &options_;
     config::gApp.DebugMode = 0;
     StartCard(chipVariant, mode, card::HwCfgCardSetRecord{0, 2, {-1, -1}});
   }
@@ -48,7 +47,6 @@ class AutoAdjustTest : public settingstest::SimCardTest {
     SimCardTest::TearDown();
     config::gApp.DebugMode = 0;
     config::gApp.Options = nullptr;
-    options_.reset();
   }
 
   // Both PCM/FM channels at 1 Mbps with a free (measured) tracking loop: channel `channel` holds
@@ -83,14 +81,13 @@ class AutoAdjustTest : public settingstest::SimCardTest {
     manager_->StatusRecord(0, 1).PostD.ChanBEbNoDb = chanB;
   }
 
-  std::unique_ptr<config::kr20optionclass> options_;
+  config::kr20optionclass options_{false};
 };
 
 // ---- Decision rules without a card -----------------------------------------------------------
 
 TEST(AutoAdjustRules, MeasuredSpreadNeedsBothExtremes) {
   settings::ChannelStatusRecord record{};
-  EXPECT_EQ(settings::MeasuredCarrierSpreadMhz(record), 0.0);
   record.Receiver.HighestSignalFreqHz = 70'020'000.0;
   EXPECT_EQ(settings::MeasuredCarrierSpreadMhz(record), 0.0);
   record.Receiver.LowestSignalFreqHz = 69'990'000.0;
@@ -123,11 +120,8 @@ TEST_F(AutoAdjustTest, TrackLoopMovesOnlyFrom1000HzAway) {
     }
   }
   EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 0u);  // not in debug mode
-}
 
-TEST_F(AutoAdjustTest, SuggestionFollowsTheMeasuredCarrierSpread) {
-  Start("NO", 2);
-  Rec().RouteInfo.RouteMode = 0;
+  // A measured carrier spread (30 kHz) is the suggestion.
   PrepareTrackLoops(1, kSuggestedHz);
   manager_->StatusRecord(0, 1).Receiver.HighestSignalFreqHz = 70'020'000.0;
   manager_->StatusRecord(0, 1).Receiver.LowestSignalFreqHz = 69'990'000.0;
@@ -136,20 +130,41 @@ TEST_F(AutoAdjustTest, SuggestionFollowsTheMeasuredCarrierSpread) {
   ExpectTrackLoop(0, kSuggestedHz);
 }
 
-TEST_F(AutoAdjustTest, BitRateBasedChannelsAndRouteMode1CardsAreLeft) {
+TEST_F(AutoAdjustTest, GatesLeaveTheLoopAlone) {
   Start("NO", 2);
-  Rec().RouteInfo.RouteMode = 0;
+  config::gApp.DebugMode = 1;
   PrepareTrackLoops(0, 5'000.0);
-  Rec().Receiver[0].XmitterIsDigital = 1;
+  Rec().RouteInfo.RouteMode = 1;
   manager_->AutoAdjustIfTrackLoopBw();
   ExpectTrackLoop(0, 5'000.0);
-  Rec().RouteInfo.RouteMode = 1;
-  for (int channel = 0; channel < 2; ++channel) {
-    SCOPED_TRACE(channel);
-    PrepareTrackLoops(channel, 5'000.0);
-    manager_->AutoAdjustIfTrackLoopBw();
-    ExpectTrackLoop(channel, 5'000.0);
-  }
+  Rec().RouteInfo.RouteMode = 0;
+  Rec().Receiver[0].XmitterIsDigital = 1;  // bit-rate based
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, 5'000.0);
+  Rec().Receiver[0].XmitterIsDigital = 0;
+  options_.Info().EnableIFCarCFAlg = 0;
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, 5'000.0);
+  config::gApp.Options = nullptr;  // no options at all: off as well
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(0, 5'000.0);
+  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 0u);
+
+  // Every gate open on the same state: it moves, and debug mode logs it once, numbered with the
+  // channel index.
+  config::gApp.Options = &options_;
+  options_.Info().EnableIFCarCFAlg = 1;
+  PrepareTrackLoops(1, 20'000.0);
+  manager_->AutoAdjustIfTrackLoopBw();
+  ExpectTrackLoop(1, kSuggestedHz);
+  manager_->AutoAdjustIfTrackLoopBw();
+  const std::string expected =
+      "Auto IF TRK LBW adjusted for card 1 Channel 2 :  suggested = 0.050000   current = 0.020000   dcurrent = "
+      "0.030000   setting to = 0.050000     (all in MHz)";
+  const std::vector<std::string> lines = program_.LogLines();
+  ASSERT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 1u);
+  EXPECT_EQ(lines.back(), lines.back().substr(0, 29) + expected);
+  EXPECT_EQ(lines.back().substr(0, 8), "000001  ");
 }
 
 TEST_F(AutoAdjustTest, RouteMode2MirrorsTheAdjustment) {
@@ -163,80 +178,29 @@ TEST_F(AutoAdjustTest, RouteMode2MirrorsTheAdjustment) {
   ExpectTrackLoop(1, kSuggestedHz);
 }
 
-TEST_F(AutoAdjustTest, OptionOffDoesNothing) {
-  Start("NO", 2);
-  Rec().RouteInfo.RouteMode = 0;
-  config::gApp.DebugMode = 1;
-  PrepareTrackLoops(0, 5'000.0);
-  Rec().Receiver[1].CarrierTrkLoopBandwidthHz = 9'000.0;
-  Card().FmRx_SetCarrierTrackingLoopBandwidthInHz(1, 9'000.0);
-  options_->Info().EnableIFCarCFAlg = 0;
-  manager_->AutoAdjustIfTrackLoopBw();
-  ExpectTrackLoop(0, 5'000.0);
-  ExpectTrackLoop(1, 9'000.0);
-  config::gApp.Options = nullptr;  // no options at all: off as well
-  manager_->AutoAdjustIfTrackLoopBw();
-  ExpectTrackLoop(0, 5'000.0);
-  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 0u);
-  // The option back on acts on the same state, so the above was the option's doing.
-  config::gApp.Options = options_.get();
-  options_->Info().EnableIFCarCFAlg = 1;
-  manager_->AutoAdjustIfTrackLoopBw();
-  ExpectTrackLoop(0, kSuggestedHz);
-  ExpectTrackLoop(1, kSuggestedHz);
-}
-
-TEST_F(AutoAdjustTest, DebugModeLogsTheAdjustmentExactly) {
-  Start("NO", 2);
-  Rec().RouteInfo.RouteMode = 0;
-  config::gApp.DebugMode = 1;
-  PrepareTrackLoops(1, 20'000.0);
-  manager_->AutoAdjustIfTrackLoopBw();
-  ExpectTrackLoop(1, kSuggestedHz);
-  const std::string expected =
-      "Auto IF TRK LBW adjusted for card 1 Channel 2 :  suggested = 0.050000   current = 0.020000   dcurrent = "
-      "0.030000   setting to = 0.050000     (all in MHz)";
-  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 1u);
-  // The line is there once, numbered with the channel index.
-  const std::vector<std::string> lines = program_.LogLines();
-  const auto line =
-      std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.size() > 29 && l.substr(29) == expected; });
-  ASSERT_NE(line, lines.end());
-  EXPECT_EQ(line->substr(0, 8), "000001  ");
-  // Nothing more once the value sits at the suggestion.
-  manager_->AutoAdjustIfTrackLoopBw();
-  EXPECT_EQ(CountStartingWith(program_.LogTexts(), kLogHead), 1u);
-}
-
 // ---- Output selection of a combined dual PCM/FM card ------------------------------------------
 
 TEST_F(AutoAdjustTest, DualPcmFmOutputFollowsTheBetterEbNo) {
   Start("YES", 12);  // two PCM/FM receivers with a post-D combiner
-  ASSERT_EQ(card::DeriveOperationalMode(Card().CardInfo(), cards_->ChipVariant(0)), 12);
   constexpr std::uint32_t kOther = 1u << 8;  // a bit the selection must keep
   const std::uint32_t select = card::kRoutingSelectEnable | card::kRoutingCombinedOnCh2;
-  // The tracking-loop option does not gate the selection.
-  for (std::uint8_t option : {std::uint8_t{0}, std::uint8_t{1}}) {
-    SCOPED_TRACE(static_cast<int>(option));
-    options_->Info().EnableIFCarCFAlg = option;
-    Rec().RouteInfo.RouteMode = 1;
-    PokeRoutingRegister(kOther);
-    // Equal Eb/No keeps channel A; the bits outside the selection stay.
-    for (const auto& [chanA, chanB, onCh2] : {std::tuple{10.0, 12.0, true}, std::tuple{12.0, 12.0, false},
-                                              std::tuple{12.0, 12.5, true}, std::tuple{12.0, 3.0, false}}) {
-      SetPostDEbNo(chanA, chanB);
-      manager_->UpdateDualPcmFmOutputSelect();
-      EXPECT_EQ(RoutingRegister() & (select | kOther), (onCh2 ? select : card::kRoutingSelectEnable) | kOther)
-          << chanA << " " << chanB;
-    }
-
-    // Another Route Mode: the register is not touched.
-    Rec().RouteInfo.RouteMode = 2;
-    PokeRoutingRegister(kOther);
-    SetPostDEbNo(10.0, 12.0);
+  options_.Info().EnableIFCarCFAlg = 0;  // the tracking-loop option does not gate the selection
+  Rec().RouteInfo.RouteMode = 1;
+  PokeRoutingRegister(kOther);
+  // Equal Eb/No keeps channel A; the bits outside the selection stay.
+  for (const auto& [chanA, chanB, onCh2] : {std::tuple{10.0, 12.0, true}, std::tuple{12.0, 12.0, false},
+                                            std::tuple{12.0, 12.5, true}, std::tuple{12.0, 3.0, false}}) {
+    SetPostDEbNo(chanA, chanB);
     manager_->UpdateDualPcmFmOutputSelect();
-    EXPECT_EQ(RoutingRegister(), kOther);
+    EXPECT_EQ(RoutingRegister() & (select | kOther), (onCh2 ? select : card::kRoutingSelectEnable) | kOther)
+        << chanA << " " << chanB;
   }
+  // Another Route Mode: the register is not touched.
+  Rec().RouteInfo.RouteMode = 2;
+  PokeRoutingRegister(kOther);
+  SetPostDEbNo(10.0, 12.0);
+  manager_->UpdateDualPcmFmOutputSelect();
+  EXPECT_EQ(RoutingRegister(), kOther);
 }
 
 TEST_F(AutoAdjustTest, OtherPersonalitiesAreNotSelected) {

@@ -100,38 +100,21 @@ class MultiCardTest : public SimCardTest {
   // The cards, each running its personality, with the images of every personality but
   // `missingImage`. Card 0 has converters 0 and 1, the other cards none.
   void StartCards(const std::vector<SimCard>& cards, int missingImage = -1) {
-    sim_ = SimFolder();
-    if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
-    setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
-    std::string config = "[General]\nCards=" + std::to_string(cards.size()) + "\nSeed=7\n";
+    std::string sections;
     for (std::size_t i = 0; i < cards.size(); ++i) {
-      config += "[Card_" + std::to_string(i) + "]\nChipVariant=" + (cards[i].chipVariant ? "YES" : "NO") +
-                "\nFpgaMode=" + std::to_string(cards[i].mode) + "\n";
+      sections += "[Card_" + std::to_string(i) + "]\nChipVariant=" + (cards[i].chipVariant ? "YES" : "NO") +
+                  "\nFpgaMode=" + std::to_string(cards[i].mode) + "\n";
     }
-    config += "[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=0\n";
-    ASSERT_TRUE(testsupport::WriteWholeFile(program_ / "VirtualHardware.cfg", config));
-    ASSERT_TRUE(card::MakeFpgaImages(program_, sim_));
-    if (missingImage >= 0) {
-      std::filesystem::remove(program_ / ("SYSTEM/HARDWARECONFIGURATION/KR20_BIN/" + card::FpgaImageFileName(missingImage)));
-    }
-    std::filesystem::create_directories(program_ / "USER/SETUPFILES");
-    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) ResetSimLibrary(sim_, library);
     const int count = static_cast<int>(cards.size());
-    cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
-    ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
-    ASSERT_TRUE(cards_->OpenCards(false, count));
-    ASSERT_EQ(cards_->CardCount(), count);
-    hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
+    WriteSimConfig(count, sections, true, 7);
+    ASSERT_TRUE(card::MakeFpgaImages(program_, sim_));
+    if (missingImage >= 0) std::filesystem::remove(HwCfg("KR20_BIN/" + card::FpgaImageFileName(missingImage)));
+    std::filesystem::create_directories(program_ / "USER/SETUPFILES");
+    OpenSimCards(count, true);
     for (int i = 0; i < config::kMaxCards; ++i) {
       hwcfg_->CardSetRecords[static_cast<std::size_t>(i)] =
           i == 0 ? card::HwCfgCardSetRecord{0, 2, {0, 1}} : card::HwCfgCardSetRecord{i, 0, {-1, -1}};
     }
-    dncvt_ = std::make_unique<quorxdncvtmgrclass>(sim_);
-    dncvt_->Configure(card::HwCfgEnableRecord{1, 0, 1}, card::HwCfgEnableRecord{0, 0, 1});
-    ASSERT_TRUE(dncvt_->OpenAll());
-    gRtl20Mgr = cards_.get();
-    gHwCfgMgr = hwcfg_.get();
-    gDnCvtMgr = dncvt_.get();
     options_.Info().MinLastStateSaves = 0;
     options_.Info().LoadLastSetupState = 0;
     config::gApp.Options = &options_;

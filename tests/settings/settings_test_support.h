@@ -1,5 +1,5 @@
-// One card of the simulated device library behind the set manager, for the settings tests that
-// drive a real card: the library and converter managers, the globals pointing at them, and the
+// Cards of the simulated device library behind the set manager, for the settings tests that
+// drive real cards: the library and converter managers, the globals pointing at them, and the
 // set manager, torn down in reverse.
 #pragma once
 
@@ -27,48 +27,46 @@ T Value(T field) {
   return field;
 }
 
-using testsupport::SimFolder;
-
-// Resets a simulated library (it reads its configuration again).
-inline void ResetSimLibrary(const std::string& sim, const std::string& file) {
-  void* handle = testsupport::ResetSimLibrary(sim, file);
-  ASSERT_NE(handle, nullptr) << sim << "/" << file;
-  dlclose(handle);
-}
-
 class SimCardTest : public ::testing::Test {
  protected:
-  // One card running `mode` with the hardware-configuration record `set`; with `kr12Converters`
-  // a simulated Kr12 card with two channels is opened as converters 0 and 1.
-  void StartCard(const std::string& chipVariant, int mode, const card::HwCfgCardSetRecord& set,
-                 bool kr12Converters = false, int seed = 5) {
-    sim_ = SimFolder();
+  // Writes the simulated hardware (`count` cards described by `cardSections`; with `kr12` a Kr12
+  // card with two channels) and resets the libraries so that they read it.
+  void WriteSimConfig(int count, const std::string& cardSections, bool kr12, int seed = 5) {
+    sim_ = testsupport::SimFolder();
     if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
     setenv("QUORX_SIM_FOLDER", program_.Path().c_str(), 1);
     ASSERT_TRUE(testsupport::WriteWholeFile(
         program_ / "VirtualHardware.cfg",
-        "[General]\nCards=1\nSeed=" + std::to_string(seed) + "\n[Card_0]\nChipVariant=" + chipVariant +
-            "\nFpgaMode=" + std::to_string(mode) + "\n[DownConverters]\n" +
-            (kr12Converters ? "Kr12Cards=1\nKr12Channels=2\n" : "Kr12Cards=0\n") + "Kr14Cards=0\n"));
+        "[General]\nCards=" + std::to_string(count) + "\nSeed=" + std::to_string(seed) + "\n" + cardSections +
+            "[DownConverters]\n" + (kr12 ? "Kr12Cards=1\nKr12Channels=2\n" : "Kr12Cards=0\n") + "Kr14Cards=0\n"));
     for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      ResetSimLibrary(sim_, library);
-      if (!kr12Converters) break;
+      void* handle = testsupport::ResetSimLibrary(sim_, library);
+      ASSERT_NE(handle, nullptr) << library;
+      dlclose(handle);
     }
+  }
+  // Opens the cards (and the Kr12 channels as converters 0 and 1) and points the globals at them.
+  void OpenSimCards(int count, bool kr12) {
     cards_ = std::make_unique<quorxrtl20mgrclass>(sim_);
     ASSERT_TRUE(cards_->DoAfterHwCfgMgrLoaded());
-    ASSERT_TRUE(cards_->OpenCards(false, 1));
-    ASSERT_TRUE(cards_->Card(0)->IsReady());
+    ASSERT_TRUE(cards_->OpenCards(false, count));
+    ASSERT_EQ(cards_->CardCount(), count);
     hwcfg_ = std::make_unique<quorxhwcfgmgrclass>();
-    hwcfg_->CardSetRecords[0] = set;
     gRtl20Mgr = cards_.get();
     gHwCfgMgr = hwcfg_.get();
-    if (kr12Converters) {
-      dncvt_ = std::make_unique<quorxdncvtmgrclass>(sim_);
-      dncvt_->Configure(card::HwCfgEnableRecord{1, 0, 1}, card::HwCfgEnableRecord{0, 0, 1});
-      ASSERT_TRUE(dncvt_->OpenAll());
-      ASSERT_EQ(dncvt_->NumDnCvts, 2);
-      gDnCvtMgr = dncvt_.get();
-    }
+    if (!kr12) return;
+    dncvt_ = std::make_unique<quorxdncvtmgrclass>(sim_);
+    dncvt_->Configure(card::HwCfgEnableRecord{1, 0, 1}, card::HwCfgEnableRecord{0, 0, 1});
+    ASSERT_TRUE(dncvt_->OpenAll());
+    gDnCvtMgr = dncvt_.get();
+  }
+  // One card running `mode` with the hardware-configuration record `set`, and the set manager.
+  void StartCard(const std::string& chipVariant, int mode, const card::HwCfgCardSetRecord& set, bool kr12 = false,
+                 int seed = 5, const std::string& extra = "") {
+    WriteSimConfig(1, "[Card_0]\nChipVariant=" + chipVariant + "\nFpgaMode=" + std::to_string(mode) + "\n" + extra,
+                   kr12, seed);
+    OpenSimCards(1, kr12);
+    hwcfg_->CardSetRecords[0] = set;
     manager_ = std::make_unique<kr20setmgrclass>();
   }
   void TearDown() override {

@@ -26,82 +26,55 @@ card::CardSetupRecord GoldenSetup() {
     card::ReceiverRecord& rx = s.Receiver[n];
     rx.BitSync[0].Bitrate = 5000000 + n;
     SetSetupText(rx.BitSync[0].PcmInputCode, "NRZL");
-    SetSetupText(rx.BitSync[0].PcmOutputCode, "NRZM");
-    rx.BitSync[0].AcqLoopBandwidthPct = 0.5;
     rx.BitSync[0].TrkLoopBandwidthPct = 0.125;
-    SetSetupText(rx.BitSync[0].ViterbiRateMode, "RATE_1_2");
-    SetSetupText(rx.BitSync[0].ViterbiSymbolOrder, "G1_FIRST");
     rx.BitSync[0].ViterbiDecodeEnabled = 1;
     rx.BitSync[1].Bitrate = 2500000;
     rx.BitSync[1].ViterbiG2Inverted = 1;
-    SetSetupText(rx.Routing.RecombineLocation, "NONE");
     SetSetupText(rx.Routing.Baseband1Output, "I_FIR_DBG");
     rx.Routing.PskSakBbOutSelection = 3;
     SetSetupText(rx.InputSource, n == 0 ? "IF_INPUT1" : "IF_INPUT2");
-    SetSetupText(rx.OutputClockPolarity, "NORMAL");
-    rx.CarrierFreqMhz = 70.0;
     rx.CarrierAcqRangeHz = 123456789.5;  // nine integer digits: the decimals are cut, never the integer
-    rx.CarrierSignalBwRatio = 1.5;
     rx.InvertOutput = 1;
-    SetSetupText(rx.DemodMode, "SOQPSK_TG");
     rx.CarrierThesholdDbm = -87.25;
     rx.PmModIndex = 0.001953125;
-    rx.CarrierAcqModeUnaided = 1;
-    rx.PeakDeviationFactorMin = 0.1;
-    rx.PeakDeviationFactorMax = 1.0;
-    rx.CarrierPeakDeviationRange = 0.45;
     rx.PmLoopDiscriminatorEnabled = 1;
     rx.MhCpmCarrierFrequencyMhz = -0.000000001;
     rx.MhCpmLoopValue = 2.75;
   }
   s.RxBert[0].InputSourceOn = 1;
   SetSetupText(s.RxBert[0].PrnPattern, "PN15");
-  s.RxBert[0].UserPatternLength = 16;
-  s.RxBert[0].UserPatternRadix = 2;
   s.RxBert[0].UserPattern = 43981;
   s.RxBert[0].NumSecsToAverage = 10;
+  s.RxBert[1] = s.RxBert[0];
   s.RxBert[1].UserPattern = 0xFFFFFFFFu;
   SetSetupText(s.TxBert[0].ClockPolarity, "INVERTED");
-  s.TxBert[0].BitRate = 10000000.0;
   s.TxBert[0].BitErrorRate = 0.00001;
+  s.TxBert[1] = s.TxBert[0];
   s.TxBert[1].UserPattern = 0x1234abcdu;
-  SetSetupText(s.PreD.NoiseEstimateMode, "AUTO");
   s.PreD.NoiseFilterGainValue = 8.0;
   s.PreD.CombinerModeOff = 1;
   SetSetupText(s.PostD.DiversityOutput, "COMBINING_OUTPUT");
   s.PostD.CombinerModePolarity = 1;
   card::ModulatorRecord& m = s.Modulator;
   SetSetupText(m.PcmEncoder[0].DataSource, "PRN");
+  m.PcmEncoder[1] = m.PcmEncoder[0];
   m.PcmEncoder[1].FallingClockEdge = 1;
-  m.Profiles[0].Rate = 100.0;
-  m.Profiles[4].MinRangeValue = -20.0;
+  for (int p = 0; p < 5; ++p) m.Profiles[p].Rate = 100.0 * p;
   m.HasModSweep = 1;
-  m.SweepRateHz = 50.0;
   m.StartFreqMhz = 69.75;
   m.NumProfiles = 2;
-  m.StopFreqMhzAry[0] = 70.25;
-  m.SnapCtrAtEndCycle = 1;
-  m.CarrierFreqMhz = 70.0;
+  m.StopFreqMhzAry[2] = 70.25;
   m.CarrierAmplitudeDbm = -30.5;
-  SetSetupText(m.TestGenPattern, "PN9");
-  SetSetupText(m.ModulationMode, "NORMAL");
   SetSetupText(m.ModulationType, "BPSK");
   m.CarrierEnabled = 1;
-  m.CarrerToNoiseDbm = 12.0;
   m.IFMaxOutuptCal = -4;
-  SetSetupText(m.Sub1ModulationType, "QPSK");
   SetSetupText(m.Sub1InputSource, "PCM_ENCODER1");
   m.SakIfModOutputToDiversity = 1;
   s.Fft[0].CenterFreqMhz = 70.0;
-  s.Fft[0].SpanMhz = 15.0;
-  SetSetupText(s.Fft[0].DisplayMode, "AVERAGE");
-  SetSetupText(s.Fft[0].WindowType, "HANNING");
   s.Fft[0].NumFftAverages = 8;
-  s.Fft[0].UpdateRateHz = 5;
-  s.Fft[0].DbPerDiv = 10.0;
-  s.Fft[0].NumBwAverages = 4;
   s.Fft[0].PeakFilterPct = 25.0;
   s.Fft[0].RefLevelPct = 90.0;
+  s.Fft[0].NumBwAverages = 4;
   s.Iq[1].NumDataPoints = 1024;
   s.Iq[1].UpdateRateHz = 10;
   s.BasebandSources.BB1DacSource = 1;
@@ -113,23 +86,14 @@ card::DnCvtChannelRecord GoldenDnCvt(double freqMhz) {
   card::DnCvtChannelRecord r{};
   card::DnCvtSetupRecord& d = r.Setup;
   d.IntRef = 1;
-  d.AgcFreezeEnabled = 1;
   d.AgcOutputSlopeSelected = 6;
-  d.TcSelected = 3;
   d.CustomTcSettingsMsecsAry[2] = 0.5;
-  d.UserAgcSlopeMode = 1;
   d.UserAgcSlopeInfo.MaxDbm = -10;
   d.UserAgcSlopeInfo.MinDbm = -100;
-  d.UserAgcSlopeInfo.MaxVolts = 4.5;
   d.UserAgcSlopeInfo.MinVolts = 0.25;
   d.BwFilterSelected = 11;
   d.FreqMhz = freqMhz;
-  d.ExtRefFreqMhz = 10.0;
   d.AmGain = 200;
-  d.DeltaRssiMode = 1;
-  d.BitRate = 1000000;
-  d.ModulationType = 4;
-  d.UpdateRateHz = 20;
   d.CifTuningMode = 1;
   return r;
 }
@@ -152,11 +116,11 @@ PskFmCombinerToChA=YES
 const char* const kReceiver0 = R"([Rx Data0 Bitsync]
 Bitrate=5000000
 PcmInputCode=NRZL
-PcmOutputCode=NRZM
-AcqLoopBandwidthPct=0.500000000
+PcmOutputCode=
+AcqLoopBandwidthPct=0.000000000
 TrkLoopBandwidthPct=0.125000000
-ViterbiRateMode=RATE_1_2
-ViterbiSymbolOrder=G1_FIRST
+ViterbiRateMode=
+ViterbiSymbolOrder=
 ViterbiDecodeEnabled=YES
 ViterbiG1Inverted=NO
 ViterbiG2Inverted=NO
@@ -172,7 +136,7 @@ ViterbiDecodeEnabled=NO
 ViterbiG1Inverted=NO
 ViterbiG2Inverted=YES
 [Rx Data0 Routing]
-RecombineLocation=NONE
+RecombineLocation=
 StreamSwapLocation=
 InvertLocation=
 Baseband1Output=I_FIR_DBG
@@ -180,15 +144,15 @@ Baseband2Output=
 PskSakBbOutSelection=3
 [Rx Data0]
 InputSource=IF_INPUT1
-OutputClockPolarity=NORMAL
-CarrierFreqMhz=70.000000000
+OutputClockPolarity=
+CarrierFreqMhz=0.000000000
 CarrierAcqRangeHz=123456789.50000000
-CarrierSignalBwRatio=1.500000000
+CarrierSignalBwRatio=0.000000000
 InvertOutput=YES
-DemodMode=SOQPSK_TG
+DemodMode=
 CarrierAcqLoopBandwidthPct=0.000000000
 CarrierTrkLoopBandwidthPct=0.000000000
-CarrierAcqModeUnaided=YES
+CarrierAcqModeUnaided=NO
 PmModIndex=0.001953125
 CarrierThesholdDbm=-87.250000000
 CarrierDiscriminatorEnabled=NO
@@ -198,9 +162,9 @@ CarrierPeakDeviation=0.000000000
 CarrierAcqLoopBandwidthHz=0.000000000
 CarrierTrkLoopBandwidthHz=0.000000000
 XmitterIsDigital=NO
-PeakDeviationFactorMin=0.100000000
-PeakDeviationFactorMax=1.000000000
-CarrierPeakDeviationRange=0.450000000
+PeakDeviationFactorMin=0.000000000
+PeakDeviationFactorMax=0.000000000
+CarrierPeakDeviationRange=0.000000000
 PmDebugOutput1MuxSelect=
 PmDebugOutput2MuxSelect=
 PmCarrierLockDecisionPeriod=0.000000000
@@ -210,46 +174,30 @@ MhCpmCarrierloopbandwidthPct=0.000000000
 MhCpmCarrierFrequencyMhz=-0.000000001
 PmLoopDiscriminatorEnabled=2.750000000
 )";
-const char* const kBertToFft0 = R"([Rx Bert Data 0]
+// Bit error rate tester 1 repeats these lines with its own name and user pattern.
+const char* const kRxBert0 = R"([Rx Bert Data 0]
 InputSourceOn=YES
 PrnPattern=PN15
 ClockPolarity=
-UserPatternLength=16
-UserPatternRadix=2
-UserPattern=0000ABCD
-NumSecsToAverage=10
-[Rx Bert Data 1]
-InputSourceOn=NO
-PrnPattern=
-ClockPolarity=
 UserPatternLength=0
 UserPatternRadix=0
-UserPattern=FFFFFFFF
-NumSecsToAverage=0
-[Tx Bert Data 0]
+UserPattern=0000ABCD
+NumSecsToAverage=10
+)";
+const char* const kTxBert0 = R"([Tx Bert Data 0]
 ClockPolarity=INVERTED
 DataPolarity=
 InsertTimeCode=NO
-BitRate=10000000.000000000
+BitRate=0.000000000
 BitErrorRate=0.000010000
 SystemClock=0.000000000
 PrnPattern=
 UserPatternLength=0
 UserPatternRadix=0
 UserPattern=00000000
-[Tx Bert Data 1]
-ClockPolarity=
-DataPolarity=
-InsertTimeCode=NO
-BitRate=0.000000000
-BitErrorRate=0.000000000
-SystemClock=0.000000000
-PrnPattern=
-UserPatternLength=0
-UserPatternRadix=0
-UserPattern=1234ABCD
-[Pre D Combiner Data]
-NoiseEstimateMode=AUTO
+)";
+const char* const kCombiners = R"([Pre D Combiner Data]
+NoiseEstimateMode=
 SignalBandwidthMhz=0.000000000
 TimeConstSecs=0.000000000
 PhaseTimeConstSecs=0.000000000
@@ -265,7 +213,8 @@ CombinerModeOff=YES
 DiversityOutput=COMBINING_OUTPUT
 CombinerModePolarity=YES
 CombinerModeOff=NO
-[PCM ENCODER 1]
+)";
+const char* const kEncoder1 = R"([PCM ENCODER 1]
 DataSource=PRN
 OutputCode=
 ConvolutionEncoding=NO
@@ -273,55 +222,30 @@ SwapG1G2=NO
 InvertG2=NO
 InvertData=NO
 FallingClockEdge=NO
-[PCM ENCODER 2]
-DataSource=
-OutputCode=
-ConvolutionEncoding=NO
-SwapG1G2=NO
-InvertG2=NO
-InvertData=NO
-FallingClockEdge=YES
-[MOD PROFILE INFO_CarEnableInfo]
-Rate=100.000000000
-DurationPct=0.000000000
-MaxRangeValue=0.000000000
-MinRangeValue=0.000000000
-[MOD PROFILE INFO_ModEnabledInfo]
+)";
+// Profile n of the five: "[MOD PROFILE INFO_<name>]" with Rate=100n.
+const char* const kProfile = R"(
 Rate=0.000000000
 DurationPct=0.000000000
 MaxRangeValue=0.000000000
 MinRangeValue=0.000000000
-[MOD PROFILE INFO_NoiseInfo]
-Rate=0.000000000
-DurationPct=0.000000000
-MaxRangeValue=0.000000000
-MinRangeValue=0.000000000
-[MOD PROFILE INFO_NoiseEnabledInfo]
-Rate=0.000000000
-DurationPct=0.000000000
-MaxRangeValue=0.000000000
-MinRangeValue=0.000000000
-[MOD PROFILE INFO_CarAmpInfo]
-Rate=0.000000000
-DurationPct=0.000000000
-MaxRangeValue=0.000000000
-MinRangeValue=-20.000000000
-[MOD SWEEP INFO]
+)";
+const char* const kModulatorToFft0 = R"([MOD SWEEP INFO]
 HasModSweep=YES
 SinglePass=NO
-SnapCtrAtEndCycle=YES
-SweepRateHz=50.000000000
+SnapCtrAtEndCycle=NO
+SweepRateHz=0.000000000
 StartFreqMhz=69.750000000
 NumProfiles=2
-StopFreqMhzAry_0=70.250000000
+StopFreqMhzAry_0=0.000000000
 StopFreqMhzAry_1=0.000000000
-StopFreqMhzAry_2=0.000000000
+StopFreqMhzAry_2=70.250000000
 [MOD REST INFO]
 InputSourceDirect=NO
-CarrierFreqMhz=70.000000000
+CarrierFreqMhz=0.000000000
 CarrierAmplitudeDbm=-30.500000000
-TestGenPattern=PN9
-ModulationMode=NORMAL
+TestGenPattern=
+ModulationMode=
 ModulationType=BPSK
 IDataSource=
 QDataSource=
@@ -331,7 +255,7 @@ SymbolRouting=
 CarrierEnabled=YES
 ModulationEnabled=NO
 NoiseEnabled=NO
-CarrerToNoiseDbm=12.000000000
+CarrerToNoiseDbm=0.000000000
 IFMaxOutuptCal=-4
 FSKPremodBandWidthHz=0.000000000
 FSKFmDeviationHz=0.000000000
@@ -348,18 +272,18 @@ Subcarrier1PmModIndex=0.000000000
 Subcarrier2PmModIndex=0.000000000
 ExtPmModIndex=0.000000000
 Sub1RateHz=0.000000000
-Sub1ModulationType=QPSK
+Sub1ModulationType=
 Sub1InputSource=PCM_ENCODER1
 SakLoopbackMode=NO
 SakIfModOutputToDiversity=YES
 [FFT Data 0]
 CenterFreqMhz=70.000000000
-SpanMhz=15.000000000
-DisplayMode=AVERAGE
-WindowType=HANNING
+SpanMhz=0.000000000
+DisplayMode=
+WindowType=
 NumFftAverages=8
-UpdateRateHz=5
-DbPerDiv=10.000000000
+UpdateRateHz=0
+DbPerDiv=0.000000000
 RefLevelPct=90.000000000
 PeakFilterPct=25.000000000
 NumBwAverages=4
@@ -391,36 +315,36 @@ BB2DacSource=2
 const char* const kDownConvert1 = R"([DownConvert Data 1]
 IntRef=YES
 LimitedOutputMode=NO
-AgcFreezeEnabled=YES
+AgcFreezeEnabled=NO
 AgcZeroEnabled=NO
 AgcOutputSlopeSelected=6
 DigitalAgcMode=0
-TcSelected=3
+TcSelected=0
 CustomTcSettingsMsecsAry0=0.000000000
 CustomTcSettingsMsecsAry1=0.000000000
 CustomTcSettingsMsecsAry2=0.500000000
-UserAgcSlopeMode=YES
+UserAgcSlopeMode=NO
 UserAgcSlopeInfo_MinDbm=-100
 UserAgcSlopeInfo_MaxDbm=-10
 UserAgcSlopeInfo_MinVolts=0.250000000
-UserAgcSlopeInfo_MaxVolts=4.500000000
+UserAgcSlopeInfo_MaxVolts=0.000000000
 BwFilterSelected=11
 FreqBandSelected=0
 AmOutputInverted=NO
 AmLoPassFilterSelected=0
 ExtDiscretePin4=NO
 FreqMhz=2250.500000000
-ExtRefFreqMhz=10.000000000
+ExtRefFreqMhz=0.000000000
 AmGain=200
 ManGainControl=NO
-BitRate=1000000
+BitRate=0
 BiPhaseCode=NO
 BitsyncInputCode=0
-ModulationType=4
+ModulationType=0
 ViterbiRate=0
 SignalBwRatioConstant=0.000000000
-DeltaRssiMode=YES
-UpdateRateHz=20
+DeltaRssiMode=NO
+UpdateRateHz=0
 CifTuningMode=1
 AutoInvertSpectrallyInvertedRF=NO
 )";
@@ -440,12 +364,22 @@ TEST(SetupFileGolden, NewFileHoldsEverySectionAndKeyInOrder) {
   testsupport::LoggedProgramFolder program;
   const std::string file = program / "GOLDEN.VexA";
   ASSERT_TRUE(settings::WriteCardSetup(3, file, GoldenSetup(), GoldenDnCvt(2250.5), GoldenDnCvt(1435.0)));
-  const std::string golden =
+  std::string golden =
       Edited(kHead) + Edited(kReceiver0) +
-      Edited(kReceiver0, {{"Rx Data0", "Rx Data1"}, {"Bitrate=5000000", "Bitrate=5000001"}, {"IF_INPUT1", "IF_INPUT2"}}) +
-      Edited(kBertToFft0) + Edited(kFft1) + Edited(kFft1, {{"FFT Data 1", "FFT Data 2"}}) + Edited(kIqAndBaseband) +
-      Edited(kDownConvert1) +
-      Edited(kDownConvert1, {{"Data 1]", "Data 2]"}, {"FreqMhz=2250.500000000", "FreqMhz=1435.000000000"}});
+      Edited(kReceiver0, {{"Rx Data0", "Rx Data1"}, {"=5000000", "=5000001"}, {"IF_INPUT1", "IF_INPUT2"}}) +
+      Edited(kRxBert0) + Edited(kRxBert0, {{"Data 0", "Data 1"}, {"0000ABCD", "FFFFFFFF"}}) + Edited(kTxBert0) +
+      Edited(kTxBert0, {{"Data 0", "Data 1"}, {"UserPattern=00000000", "UserPattern=1234ABCD"}}) +
+      Edited(kCombiners) + Edited(kEncoder1) +
+      Edited(kEncoder1, {{"ENCODER 1", "ENCODER 2"}, {"FallingClockEdge=NO", "FallingClockEdge=YES"}});
+  int rate = 0;
+  for (const char* name : {"CarEnableInfo", "ModEnabledInfo", "NoiseInfo", "NoiseEnabledInfo", "CarAmpInfo"}) {
+    golden += Edited(std::string("[MOD PROFILE INFO_") + name + "]" + kProfile,
+                     {{"Rate=0.", "Rate=" + std::to_string(rate) + "."}});
+    rate += 100;
+  }
+  golden += Edited(kModulatorToFft0) + Edited(kFft1) + Edited(kFft1, {{"FFT Data 1", "FFT Data 2"}}) +
+            Edited(kIqAndBaseband) + Edited(kDownConvert1) +
+            Edited(kDownConvert1, {{"Data 1]", "Data 2]"}, {"FreqMhz=2250.500000000", "FreqMhz=1435.000000000"}});
   EXPECT_EQ(testsupport::ReadWholeFile(file), golden);
 }
 

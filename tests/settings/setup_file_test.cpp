@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,48 +35,34 @@ std::vector<Span> CardFieldsNotRecalled() {
   std::vector<Span> spans;
   for (std::size_t n = 0; n < card::kSetupChannels; ++n) {
     const std::size_t rx = offsetof(CardSetupRecord, Receiver) + n * sizeof(ReceiverRecord);
-    spans.push_back(FIELD(ReceiverRecord, rx, XmitterIsDigital));           // forced false
-    spans.push_back(FIELD(ReceiverRecord, rx, PeakDeviationFactorMin));     // limited
-    spans.push_back(FIELD(ReceiverRecord, rx, PeakDeviationFactorMax));     // limited
-    spans.push_back(FIELD(ReceiverRecord, rx, CarrierPeakDeviationRange));  // limited
-    spans.push_back(FIELD(ReceiverRecord, rx, Reserved1247));               // not in the file
+    spans.insert(spans.end(), {FIELD(ReceiverRecord, rx, XmitterIsDigital), FIELD(ReceiverRecord, rx, Reserved1247),
+                               FIELD(ReceiverRecord, rx, PeakDeviationFactorMin),
+                               FIELD(ReceiverRecord, rx, PeakDeviationFactorMax),
+                               FIELD(ReceiverRecord, rx, CarrierPeakDeviationRange)});
   }
-  spans.push_back(FIELD(CardSetupRecord, 0, PreD.NoiseFilterGainValue));  // from the options
   const std::size_t mod = offsetof(CardSetupRecord, Modulator);
-  spans.push_back(FIELD(ModulatorRecord, mod, SweepRateHz));        // limited
-  spans.push_back(FIELD(ModulatorRecord, mod, StartFreqMhz));       // limited
-  spans.push_back(FIELD(ModulatorRecord, mod, NumProfiles));        // limited
-  spans.push_back(FIELD(ModulatorRecord, mod, SweepProfileIndex));  // forced 0
-  spans.push_back(FIELD(ModulatorRecord, mod, StopFreqMhzAry));     // limited
-  spans.push_back(FIELD(ModulatorRecord, mod, Reserved51));         // not in the file
   for (std::size_t p = 0; p < card::kModProfiles; ++p) {
     const std::size_t profile = mod + offsetof(ModulatorRecord, Profiles) + p * sizeof(card::ModProfileRecord);
-    spans.push_back(FIELD(card::ModProfileRecord, profile, Reserved16));  // not in the file
+    spans.push_back(FIELD(card::ModProfileRecord, profile, Reserved16));
   }
-  spans.push_back(FIELD(ModulatorRecord, mod, TestGenPattern));     // not read
-  spans.push_back(FIELD(ModulatorRecord, mod, CarrierEnabled));     // option (off: forced false)
-  spans.push_back(FIELD(ModulatorRecord, mod, ModulationEnabled));  // option
-  spans.push_back(FIELD(ModulatorRecord, mod, NoiseEnabled));       // option
-  spans.push_back(FIELD(ModulatorRecord, mod, SakLoopbackMode));    // forced false
+  spans.insert(spans.end(),
+               {FIELD(CardSetupRecord, 0, PreD.NoiseFilterGainValue), FIELD(ModulatorRecord, mod, SweepRateHz),
+                FIELD(ModulatorRecord, mod, StartFreqMhz), FIELD(ModulatorRecord, mod, NumProfiles),
+                FIELD(ModulatorRecord, mod, SweepProfileIndex), FIELD(ModulatorRecord, mod, StopFreqMhzAry),
+                FIELD(ModulatorRecord, mod, Reserved51), FIELD(ModulatorRecord, mod, TestGenPattern),
+                FIELD(ModulatorRecord, mod, CarrierEnabled), FIELD(ModulatorRecord, mod, ModulationEnabled),
+                FIELD(ModulatorRecord, mod, NoiseEnabled), FIELD(ModulatorRecord, mod, SakLoopbackMode)});
   return spans;
 }
 
 std::vector<Span> DnCvtFieldsNotRecalled() {
-  return {
-      FIELD(DnCvtSetupRecord, 0, AgcFreezeEnabled),        // not read
-      FIELD(DnCvtSetupRecord, 0, AgcZeroEnabled),          // not read
-      FIELD(DnCvtSetupRecord, 0, AgcOutputSlopeSelected),  // forced 6
-      FIELD(DnCvtSetupRecord, 0, DigitalAgcMode),          // limited
-      FIELD(DnCvtSetupRecord, 0, TcSelected),              // limited
-      FIELD(DnCvtSetupRecord, 0, BwFilterSelected),        // limited
-      FIELD(DnCvtSetupRecord, 0, FreqBandSelected),        // limited
-      FIELD(DnCvtSetupRecord, 0, AmLoPassFilterSelected),  // limited
-      FIELD(DnCvtSetupRecord, 0, UserAgcSlopeMode),        // forced true
-      FIELD(DnCvtSetupRecord, 0, CifTuningMode),           // from the options
-      FIELD(DnCvtSetupRecord, 0, Reserved70),              // not in the file
-      FIELD(DnCvtSetupRecord, 0, Reserved72),
-      FIELD(DnCvtSetupRecord, 0, Reserved105),
-  };
+  return {FIELD(DnCvtSetupRecord, 0, AgcFreezeEnabled),   FIELD(DnCvtSetupRecord, 0, AgcZeroEnabled),
+          FIELD(DnCvtSetupRecord, 0, AgcOutputSlopeSelected), FIELD(DnCvtSetupRecord, 0, DigitalAgcMode),
+          FIELD(DnCvtSetupRecord, 0, TcSelected),         FIELD(DnCvtSetupRecord, 0, BwFilterSelected),
+          FIELD(DnCvtSetupRecord, 0, FreqBandSelected),   FIELD(DnCvtSetupRecord, 0, AmLoPassFilterSelected),
+          FIELD(DnCvtSetupRecord, 0, UserAgcSlopeMode),   FIELD(DnCvtSetupRecord, 0, CifTuningMode),
+          FIELD(DnCvtSetupRecord, 0, Reserved70),         FIELD(DnCvtSetupRecord, 0, Reserved72),
+          FIELD(DnCvtSetupRecord, 0, Reserved105)};
 }
 
 class SetupFileCardTest : public settingstest::SimCardTest {
@@ -119,17 +106,15 @@ TEST_F(SetupFileCardTest, EveryStoredFieldComesBackFromTheFile) {
   setupfiletest::FillCardSetup(Rec(), 2);
   setupfiletest::FillDnCvtSetup(Dc(0), 2);
   setupfiletest::FillDnCvtSetup(Dc(1), 2);
-  cards_->LoadState(0).DesiredFpgaMode = 16;
   ASSERT_TRUE(settings::LoadCardSetupFile(0));
 
-  EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(savedCard), sf::BytesOf(Rec()), CardFieldsNotRecalled()),
-            std::vector<std::size_t>{});
-  EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(savedA), sf::BytesOf(Dc(0)), DnCvtFieldsNotRecalled()),
-            std::vector<std::size_t>{});
-  EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(savedB), sf::BytesOf(Dc(1)), DnCvtFieldsNotRecalled()),
-            std::vector<std::size_t>{});
+  const std::vector<std::size_t> none;
+  EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(savedCard), sf::BytesOf(Rec()), CardFieldsNotRecalled()), none);
+  EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(savedA), sf::BytesOf(Dc(0)), DnCvtFieldsNotRecalled()), none);
+  EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(savedB), sf::BytesOf(Dc(1)), DnCvtFieldsNotRecalled()), none);
   EXPECT_EQ(card::CardDesignationName(0), "TRACKING STN 4");
   EXPECT_EQ(card::StreamDesignationName(0, 1), "RIGHT HAND");
+  EXPECT_EQ(Value(cards_->LoadState(0).DesiredFpgaMode), 5);  // the file's mode, handed to the load state
 }
 
 TEST_F(SetupFileCardTest, ConvertersAreChosenPerChannel) {
@@ -151,16 +136,11 @@ TEST_F(SetupFileCardTest, ConvertersAreChosenPerChannel) {
     }
     TearDown();
   }
-}
-
-TEST_F(SetupFileCardTest, OneConverterForBothChannelsTakesBothSectionsTheSecondLast) {
+  // One converter for both channels reads both sections, the second last.
   Start(-1, -1, false);
   Dc(0).FreqMhz = 5.0;
-  Dc(0).ExtRefFreqMhz = 6.0;
   Dc(0).BitRate = 7;
-  WriteFile(
-      "[DownConvert Data 1 ]\nFreqMhz=1500.5\nExtRefFreqMhz=10\n"
-      "[DownConvert Data 2 ]\nFreqMhz=2200.25\n");
+  WriteFile("[DownConvert Data 1 ]\nFreqMhz=1500.5\nExtRefFreqMhz=10\n[DownConvert Data 2 ]\nFreqMhz=2200.25\n");
   ASSERT_TRUE(settings::LoadCardSetupFile(0));
   EXPECT_EQ(Value(Dc(0).FreqMhz), 2200.25);
   EXPECT_EQ(Value(Dc(0).ExtRefFreqMhz), 10.0);  // only in the first section
@@ -204,27 +184,13 @@ TEST_F(SetupFileCardTest, NoModeWritesNoModeKeyAndReadingKeepsTheCurrentMode) {
   EXPECT_EQ(Value(Rec().RouteInfo.FpgaMasterMode), 3);
   EXPECT_EQ(Value(Rec().RouteInfo.UserReceiverMode), 3);  // missing: the master mode
   EXPECT_EQ(Value(cards_->LoadState(0).DesiredFpgaMode), 3);
-
-  WriteFile("[Stream Route Info]\nUserReceiverMode=9\n");
-  ASSERT_TRUE(settings::LoadCardSetupFile(0));
-  EXPECT_EQ(Value(Rec().RouteInfo.FpgaMasterMode), 3);
-  EXPECT_EQ(Value(Rec().RouteInfo.UserReceiverMode), 9);
 }
 
 TEST_F(SetupFileCardTest, SavingOverAnOlderFileKeepsItsOtherKeysAndDropsAStaleMode) {
   Start(0, 1);
   WriteFile(
-      "; written by an older version\n"
-      "[stream route info]\n"
-      "fpgamastermode = 4\n"
-      "; operator note\n"
-      "OldKey=kept\n"
-      "UserReceiverMode=\"5\"\n"
-      "[Operator Notes]\n"
-      "Note=keep me\n"
-      "[Rx Data0]\n"
-      "RetiredKey=1\n"
-      "CarrierFreqMhz=1.0\n");
+      "; written by an older version\n[stream route info]\nfpgamastermode = 4\n; operator note\nOldKey=kept\n"
+      "UserReceiverMode=\"5\"\n[Operator Notes]\nNote=keep me\n[Rx Data0]\nRetiredKey=1\nCarrierFreqMhz=1.0\n");
   Rec().RouteInfo.FpgaMasterMode = 16;
   Rec().RouteInfo.UserReceiverMode = 16;
   Rec().Receiver[0].CarrierFreqMhz = 70.5;
@@ -250,29 +216,35 @@ TEST_F(SetupFileCardTest, SavingOverAnOlderFileKeepsItsOtherKeysAndDropsAStaleMo
 TEST_F(SetupFileCardTest, AFileThatIsNoSetupChangesNothing) {
   Start(0, 1);
   setupfiletest::FillCardSetup(Rec(), 1);
-  card::SetCardDesignationText(Rec(), "KEEP");
   setupfiletest::FillDnCvtSetup(Dc(0), 1);
   cards_->LoadState(0).DesiredFpgaMode = 2;
   const CardSetupRecord before = Rec();
   const DnCvtSetupRecord beforeA = Dc(0);
-  for (const std::string& text : {std::string(), std::string("[Window]\nLeft=10\nTop=20\n"),
-                                  std::string("\x7f"
-                                              "ELF\x02\x01\x01\0\0\0",
-                                              10)}) {
+  for (const std::string& text : {std::string("[Window]\nLeft=10\n"), std::string("\x7f" "ELF\x02\x01\0\0", 8)}) {
     WriteFile(text);
     EXPECT_FALSE(settings::LoadCardSetupFile(0));
-    EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(before), sf::BytesOf(Rec()), {}), std::vector<std::size_t>{});
-    EXPECT_EQ(setupfiletest::Differences(sf::BytesOf(beforeA), sf::BytesOf(Dc(0)), {}), std::vector<std::size_t>{});
+    EXPECT_EQ(std::memcmp(&before, &Rec(), sizeof before), 0);
+    EXPECT_EQ(std::memcmp(&beforeA, &Dc(0), sizeof beforeA), 0);
     EXPECT_EQ(Value(cards_->LoadState(0).DesiredFpgaMode), 2);
   }
   EXPECT_EQ(program_.LogTexts().back(), "Setup file " + SetupFile() + " holds no setup; not loaded");
-
   std::filesystem::remove(SetupFile());
   EXPECT_FALSE(settings::LoadCardSetupFile(0));
 }
 
-TEST_F(SetupFileCardTest, FilesAreFoundWhateverTheirLetterCase) {
+TEST_F(SetupFileCardTest, TheFileIsInTheSetupFolderUnderItsBaseNameInAnyLetterCase) {
   Start(0, 1);
+  EXPECT_FALSE(settings::SaveCardSetupFile(1));
+  EXPECT_FALSE(settings::LoadCardSetupFile(-1));
+  const std::string folder = program_ / "USER/SETUPFILES/";
+  for (const auto& [name, file] : std::vector<std::pair<std::string, std::string>>{
+           {"C:\\ELSEWHERE\\SITE_B.vexa", "SITE_B.VexA"}, {"TRACK.V2", "TRACK.V2.VexA"}, {"..", ""}, {"", ""}}) {
+    manager_->SetupFileNames[0] = name;
+    EXPECT_EQ(settings::CardSetupFilePath(0), file.empty() ? "" : folder + file) << name;
+  }
+  EXPECT_FALSE(settings::SaveCardSetupFile(0));
+
+  manager_->SetupFileNames[0] = "TRACK_A";
   std::filesystem::create_directories(program_ / "user/SetupFiles");
   ASSERT_TRUE(
       testsupport::WriteWholeFile(program_ / "user/SetupFiles/track_a.vexa", "[Stream Route Info]\nRoute Mode=2\n"));
@@ -281,23 +253,6 @@ TEST_F(SetupFileCardTest, FilesAreFoundWhateverTheirLetterCase) {
   EXPECT_EQ(Value(Rec().RouteInfo.RouteMode), 2);
   ASSERT_TRUE(settings::SaveCardSetupFile(0));
   EXPECT_FALSE(std::filesystem::exists(program_ / "USER"));
-}
-
-TEST_F(SetupFileCardTest, TheFileIsAlwaysInTheSetupFolderUnderItsBaseNameAndNeedsACardAndAName) {
-  Start(0, 1);
-  EXPECT_FALSE(settings::SaveCardSetupFile(1));
-  EXPECT_FALSE(settings::LoadCardSetupFile(-1));
-  const std::string folder = program_ / "USER/SETUPFILES/";
-  for (const auto& [name, file] :
-       std::vector<std::pair<std::string, std::string>>{{"C:\\ELSEWHERE\\SITE_B.vexa", "SITE_B.VexA"},
-                                                        {"/gone/SITE_C.VexA", "SITE_C.VexA"},
-                                                        {"TRACK.V2", "TRACK.V2.VexA"},
-                                                        {"..", ""},
-                                                        {"", ""}}) {
-    manager_->SetupFileNames[0] = name;
-    EXPECT_EQ(settings::CardSetupFilePath(0), file.empty() ? "" : folder + file) << name;
-  }
-  EXPECT_FALSE(settings::SaveCardSetupFile(0));
 }
 
 }  // namespace

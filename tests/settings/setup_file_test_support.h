@@ -26,6 +26,7 @@ inline void FillFromTable(std::span<std::byte> record, std::span<const sf::KeySp
   int index = 0;
   for (const sf::KeySpec& spec : keys) {
     std::byte* field = record.data() + spec.Offset;
+    const auto put = [field](auto value) { std::memcpy(field, &value, sizeof value); };
     ++index;
     switch (spec.KeyForm) {
       case sf::Form::kText: {
@@ -35,31 +36,11 @@ inline void FillFromTable(std::span<std::byte> record, std::span<const sf::KeySp
         std::memcpy(field, text.data(), text.size());
         break;
       }
-      case sf::Form::kInteger: {
-        const std::int32_t value = seed * 100000 + index * 37 - 5000;
-        std::memcpy(field, &value, sizeof value);
-        break;
-      }
-      case sf::Form::kDecimal: {
-        const double value = seed * 1000.0 + index * 3.125 - 777.5;
-        std::memcpy(field, &value, sizeof value);
-        break;
-      }
-      case sf::Form::kYesNo: {
-        const std::uint8_t value = (seed + index) % 2;
-        std::memcpy(field, &value, sizeof value);
-        break;
-      }
-      case sf::Form::kHex: {
-        const std::uint32_t value = 0xC0DE0000u + static_cast<std::uint32_t>(seed * 256 + index);
-        std::memcpy(field, &value, sizeof value);
-        break;
-      }
-      case sf::Form::kLowByte: {
-        const std::uint8_t value = static_cast<std::uint8_t>(seed * 50 + index);
-        std::memcpy(field, &value, sizeof value);
-        break;
-      }
+      case sf::Form::kInteger: put(std::int32_t{seed * 100000 + index * 37 - 5000}); break;
+      case sf::Form::kDecimal: put(seed * 1000.0 + index * 3.125 - 777.5); break;
+      case sf::Form::kYesNo: put(static_cast<std::uint8_t>((seed + index) % 2)); break;
+      case sf::Form::kHex: put(0xC0DE0000u + static_cast<std::uint32_t>(seed * 256 + index)); break;
+      case sf::Form::kLowByte: put(static_cast<std::uint8_t>(seed * 50 + index)); break;
     }
   }
 }

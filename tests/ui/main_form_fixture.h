@@ -6,7 +6,6 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 
@@ -31,11 +30,7 @@ class MainFormTest : public ::testing::Test {
   static constexpr const char* kLibraries[] = {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"};
 
   void SetUp() override {
-    sim_ = testsupport::SimFolder();
     if (!std::filesystem::exists(sim_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
-    char* cwd = getcwd(nullptr, 0);
-    previous_ = cwd != nullptr ? cwd : "";
-    free(cwd);
   }
 
   void TearDown() override {
@@ -44,7 +39,7 @@ class MainFormTest : public ::testing::Test {
     config::gApp.InstanceMutex.reset();
     config::gApp.SiblingInstanceMutex.reset();
     config::gApp.Options = nullptr;
-    if (!previous_.empty() && chdir(previous_.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previous_;
+    std::filesystem::current_path(previous_);
   }
 
   // The program folder: `cards` virtual cards (0..6); in demo mode the receiver-card marker asks
@@ -52,10 +47,9 @@ class MainFormTest : public ::testing::Test {
   void PrepareProgramFolder(int cards, bool demo = false, bool converters = false) {
     namespace fs = std::filesystem;
     const std::string root = folder_.Path();
-    fs::create_directories(root + "/SYSTEM/ERLOGS");
-    fs::create_directories(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN");
-    fs::create_directories(root + "/USER/SETUPFILES");
-    fs::create_directories(root + "/locks");
+    for (const char* folder : {"/SYSTEM/ERLOGS", "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", "/USER/SETUPFILES", "/locks"}) {
+      fs::create_directories(root + folder);
+    }
     for (const char* library : kLibraries) fs::create_symlink(sim_ + "/" + library, root + "/" + library);
     ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim_));
     ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
@@ -70,7 +64,7 @@ class MainFormTest : public ::testing::Test {
     for (const char* library : kLibraries) {
       if (void* handle = testsupport::ResetSimLibrary(sim_, library); handle != nullptr) dlclose(handle);
     }
-    ASSERT_EQ(chdir(root.c_str()), 0);
+    std::filesystem::current_path(root);
   }
 
   ui::SingleInstanceSettings InstanceSettings() const {
@@ -110,8 +104,8 @@ class MainFormTest : public ::testing::Test {
   std::vector<std::string> LogTexts() const { return testsupport::LogFileTexts(LogPath()); }
 
   testsupport::ScratchFolder folder_;
-  std::string sim_;
-  std::string previous_;
+  std::string sim_ = testsupport::SimFolder();
+  std::filesystem::path previous_ = std::filesystem::current_path();
   std::unique_ptr<TQuorxLMainForm> form_;
 };
 

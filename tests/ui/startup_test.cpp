@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "main_form_fixture.h"
-#include "settings/set_manager.h"
 
 namespace uitest {
 namespace {
@@ -71,37 +72,27 @@ Lines VirtualCardsStartUp(int cards) {
                kComplete});
 }
 
-class StartUpTest : public MainFormTest {
+class StartUpTest : public MainFormTest, public ::testing::WithParamInterface<int> {
  protected:
   Lines StartUpLog() { return Masked(LogTexts(), folder_.Path()); }
-  std::string Caption() const { return form_->windowTitle().toStdString(); }
 };
 
-TEST_F(StartUpTest, NoCards) {
-  PrepareProgramFolder(0);
+TEST_P(StartUpTest, VirtualCards) {
+  const int cards = GetParam();
+  PrepareProgramFolder(cards);
   StartProgram();
-  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(0));
-  EXPECT_EQ(Caption().substr(Caption().size() - 28), "       NO KR-20 CARDS FOUND ");
-  EXPECT_EQ(gRtl20Mgr->CardCount(), 0);
-}
-
-TEST_F(StartUpTest, OneVirtualCard) {
-  PrepareProgramFolder(1);
-  StartProgram();
-  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(1));
-  EXPECT_EQ(Caption().find("NO KR-20"), std::string::npos);
+  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(cards));
+  EXPECT_EQ(gRtl20Mgr->CardCount(), cards);
+  const std::string caption = form_->windowTitle().toStdString();
+  EXPECT_EQ(caption.find("       NO KR-20 CARDS FOUND "), cards == 0 ? caption.size() - 28 : std::string::npos);
+  if (cards == 0) return;
   EXPECT_EQ(std::int32_t{gRtl20Mgr->Card(0)->Setup().RouteInfo.FpgaMasterMode}, 0);
   EXPECT_TRUE(form_->CardTasksEnabled());
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
   EXPECT_EQ(form_->PanelMainStatusCaption().toStdString(), "");
 }
 
-TEST_F(StartUpTest, SixVirtualCards) {
-  PrepareProgramFolder(6);
-  StartProgram();
-  EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(6));
-  EXPECT_EQ(gRtl20Mgr->CardCount(), 6);
-}
+INSTANTIATE_TEST_SUITE_P(NoneOneSix, StartUpTest, ::testing::Values(0, 1, 6));
 
 // Demo mode: the hardware configuration is read three times, the marker each time, and the
 // simulated cards need no image.
@@ -113,22 +104,6 @@ TEST_F(StartUpTest, DemoMode) {
                                  "Receiver cards opened: 2 (simulated)"},
                                 kConverters, kComplete}));
   EXPECT_EQ(gRtl20Mgr->CardCount(), 2);
-}
-
-// A second start finds what the first one saved: the options, positions, hardware and FPGA
-// configuration, and each card's last state.
-TEST_F(StartUpTest, ASecondStartReadsWhatTheFirstSaved) {
-  PrepareProgramFolder(1);
-  StartProgram();
-  gKr20SetMgr->SetSignalThreshold(0, 0, -61.5);
-  form_->close();
-  RestartProgram();
-  const Lines log = StartUpLog();
-  for (const std::string& missing : {std::string("Options file not found: <program>/SYSTEM/OPTIONS/Kr20Options.opt"),
-                                     kHwCfgMissing}) {
-    EXPECT_EQ(std::count(log.begin(), log.end(), missing), 0) << missing;
-  }
-  EXPECT_EQ(double{gRtl20Mgr->Card(0)->Setup().Receiver[0].CarrierThesholdDbm}, -61.5);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -12,10 +13,10 @@
 #include "card/setup_routines.h"
 #include "config/options_store.h"
 #include "main_form_fixture.h"
+#include "settings/last_setup_files.h"
 #include "settings/set_manager.h"
-#include "settings/setup_file.h"
-#include "support/scripted_dialogs.h"
 #include "settings/window_messages.h"
+#include "support/scripted_dialogs.h"
 #include "util/gui/qt_colour.h"
 
 namespace uitest {
@@ -25,63 +26,69 @@ std::string Modulation(int card, int channel) {
   return card::SetupText(gRtl20Mgr->Card(card)->Setup().Receiver[static_cast<std::size_t>(channel)].DemodMode);
 }
 
-long CountOf(const std::vector<std::string>& texts, const std::string& text) {
-  return std::count(texts.begin(), texts.end(), text);
-}
+using WindowMessagesTest = MainFormTest;
 
-class WindowMessagesTest : public MainFormTest {};
-
+// 60001 on simulated cards: dropped unless a reconfiguration is pending; lParam 1 keeps the
+// modulations, any other chooses the defaults; an index at or above the card count means card 0.
 TEST_F(WindowMessagesTest, CardChangedActsOnlyWhileReconfigurationIsPending) {
   PrepareProgramFolder(2, true);
   StartProgram();
-  gKr20SetMgr->SetModulationFormat(0, 0, "BPSK", 0);
-  gKr20SetMgr->SetModulationFormat(0, 1, "BPSK", 0);
-  gKr20SetMgr->SetModulationFormat(1, 0, "BPSK", 0);
-  ASSERT_EQ(Modulation(0, 0), "BPSK");
-
-  // Not pending: dropped.
-  form_->Send(settings::kWmCardChanged, 0, 0);
-  EXPECT_EQ(Modulation(0, 0), "BPSK");
-
-  // lParam 1: re-synchronised, but the modulations stay.
-  config::gApp.ReconfigurationPending = true;
-  form_->Send(settings::kWmCardChanged, 0, 1);
-  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
-  EXPECT_EQ(Modulation(0, 0), "BPSK");
-
-  // Any other lParam on a simulated card chooses the defaults; an index at or above the card
-  // count means card 0.
-  for (const platform::WParam card : {platform::WParam{2}, platform::WParam{6}, ~platform::WParam{0}}) {
-    gKr20SetMgr->SetModulationFormat(0, 0, "BPSK", 0);
-    config::gApp.ReconfigurationPending = true;
-    form_->Send(settings::kWmCardChanged, card, 7);
-    EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
-    EXPECT_EQ(Modulation(0, 0), "SOQPSK_TG") << card;
-    EXPECT_EQ(Modulation(0, 1), "SOQPSK_TG");
+  const auto setBpsk = [] {
+    for (const auto& [card, channel] : {std::pair{0, 0}, {0, 1}, {1, 0}}) {
+      gKr20SetMgr->SetModulationFormat(card, channel, "BPSK", 0);
+    }
+  };
+  const struct {
+    bool pending;
+    bool closing;
+    platform::WParam card;
+    platform::LParam lParam;
+    const char* card0;
+  } rows[] = {
+      {false, false, 0, 0, "BPSK"},      {true, false, 0, 1, "BPSK"},
+      {true, false, 2, 7, "SOQPSK_TG"},  {true, false, ~platform::WParam{0}, 0, "SOQPSK_TG"},
+      {true, true, 0, 0, "BPSK"},  // after the shut-down began nothing is done
+  };
+  for (const auto& row : rows) {
+    setBpsk();
+    config::gApp.ReconfigurationPending = row.pending;
+    util::ClosingFlag = row.closing;
+    form_->Send(settings::kWmCardChanged, row.card, row.lParam);
+    util::ClosingFlag = false;
+    EXPECT_EQ(Modulation(0, 0), row.card0) << row.card << " " << row.lParam;
+    EXPECT_EQ(Modulation(0, 1), row.card0);
     EXPECT_EQ(Modulation(1, 0), "BPSK");
+    EXPECT_EQ(config::gApp.ReconfigurationPending.load(), row.closing);
   }
-
-  // After the shut-down began nothing is done, and the flag stays for nobody to clear.
-  gKr20SetMgr->SetModulationFormat(0, 0, "BPSK", 0);
-  config::gApp.ReconfigurationPending = true;
-  util::ClosingFlag = true;
-  form_->Send(settings::kWmCardChanged, 0, 0);
-  util::ClosingFlag = false;
-  EXPECT_EQ(Modulation(0, 0), "BPSK");
   config::gApp.ReconfigurationPending = false;
 }
 
-TEST_F(WindowMessagesTest, CardChangedKeepsTheModulationsOfRealCards) {
-  PrepareProgramFolder(1);
+// On a real card the modulations stay, and each channel's status shows its converter's frequency.
+TEST_F(WindowMessagesTest, CardChangedOnARealCardCopiesTheConvertersFrequencies) {
+  PrepareProgramFolder(1, false, true);
   StartProgram();
-  const std::string before = Modulation(0, 0);
+  ASSERT_NE(gDnCvtMgr, nullptr);
+  const std::string modulation = Modulation(0, 0);
+  const double tuned[] = {2250.5, 2210.25};
+  for (int channel = 0; channel < 2; ++channel) {
+    ASSERT_GE(gHwCfgMgr->GetDownConverterIndex(0, channel), 0);
+    gKr20SetMgr->SetTunedFreq(0, channel, tuned[channel]);
+    gKr20SetMgr->StatusRecord(0, channel).DnCvt.TunedFreqMhz = 0.0;
+  }
   config::gApp.ReconfigurationPending = true;
   form_->Send(settings::kWmCardChanged, 0, 0);
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
-  EXPECT_EQ(Modulation(0, 0), before);
+  EXPECT_EQ(Modulation(0, 0), modulation);
+  for (int channel = 0; channel < 2; ++channel) {
+    EXPECT_EQ(double{gKr20SetMgr->StatusRecord(0, channel).DnCvt.TunedFreqMhz}, tuned[channel]);
+  }
 }
 
-TEST_F(WindowMessagesTest, FpgaLoadBeforeStartUpCompleteOnlyStopsTheCardTasks) {
+// 50001 before the start-up completed only stops the card tasks (the start-up enables them).
+// Afterwards lParam 1 shows the load; anything else ends it, records the running mode and saves
+// the FPGA configuration, for any index. Letting the queue run inside it must not let a restart
+// waiting there take the system down under the card operation on the stack.
+TEST_F(WindowMessagesTest, FpgaLoad) {
   PrepareProgramFolder(1);
   form_ = std::make_unique<TQuorxLMainForm>();
   ASSERT_EQ(form_->FormCreate(InstanceSettings()).conflict, ui::InstanceConflict::None);
@@ -94,61 +101,46 @@ TEST_F(WindowMessagesTest, FpgaLoadBeforeStartUpCompleteOnlyStopsTheCardTasks) {
   EXPECT_FALSE(std::filesystem::exists(fpgaConfig));
   ASSERT_TRUE(RunUntil([this] { return form_->StartupComplete(); }, std::chrono::seconds(30)));
   EXPECT_TRUE(form_->CardTasksEnabled());
-}
 
-TEST_F(WindowMessagesTest, FpgaLoadEndRecordsTheRunningModeForEveryIndex) {
-  PrepareProgramFolder(1);
-  StartProgram();
   card::FpgaLoadState& state = gRtl20Mgr->LoadState(0);
   const std::int32_t running = state.CurrentFpgaMode;
   state.LoadingNow = 1;
   state.DesiredFpgaMode = 9;
   state.DefaultFpgaMode = 9;
-  const std::string fpgaConfig = folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg";
-
   form_->Send(settings::kWmFpgaLoad, 0, 1);
-  EXPECT_TRUE(form_->CardTasksEnabled());
   EXPECT_EQ(form_->PanelMainStatusCaption().toStdString(), ui::kLoadingText);
   EXPECT_EQ(int{state.LoadingNow}, 1);
-
-  // Anything but 1 ends the load.
-  std::filesystem::remove(fpgaConfig);
   form_->Send(settings::kWmFpgaLoad, 0, 7);
   EXPECT_EQ(int{state.LoadingNow}, 0);
   EXPECT_EQ(std::int32_t{state.DesiredFpgaMode}, running);
   EXPECT_EQ(std::int32_t{state.DefaultFpgaMode}, running);
-  EXPECT_TRUE(std::filesystem::exists(fpgaConfig));
-
-  // At or above the card count, and beyond every table: the file is still saved, nothing breaks.
-  for (platform::WParam card : {platform::WParam{1}, platform::WParam{6}, ~platform::WParam{0}}) {
+  for (platform::WParam card : {platform::WParam{0}, platform::WParam{1}, ~platform::WParam{0}}) {
     std::filesystem::remove(fpgaConfig);
     form_->Send(settings::kWmFpgaLoad, card, 0);
     EXPECT_TRUE(std::filesystem::exists(fpgaConfig)) << card;
   }
+
+  ASSERT_TRUE(form_->Post(settings::kWmRestartProgram, 1, 1));
+  form_->Send(settings::kWmFpgaLoad, 0, 0);
+  EXPECT_NE(gRtl20Mgr, nullptr);
+  ASSERT_TRUE(RunUntil([] { return util::ClosingFlag.load(); }, std::chrono::seconds(10)));
+  EXPECT_EQ(gRtl20Mgr, nullptr);
 }
 
-TEST_F(WindowMessagesTest, RecolourTakesTheOptionColours) {
+// 30000 takes the option colours, posted or sent; a send from another thread waits for the
+// handler, and once the program closes gives up instead. 32767 again and unknown numbers do nothing.
+TEST_F(WindowMessagesTest, RecolourPostedOrSentFromAnotherThread) {
   PrepareProgramFolder(0);
   StartProgram();
   config::ColorBlock& colours = config::gApp.Options->Info().ColorScheme;
-  colours[config::kAppMainBackgroundColor] = 0x00123456;
+  colours[config::kAppMainBackgroundColor] = 0x00010203;
   colours[config::kAppMainLabelColor] = 0x00ABCDEF;
-  form_->Send(settings::kWmRecolour, 0, 0);
-  EXPECT_EQ(form_->palette().color(QPalette::Window), util::ToQColor(0x00123456));
-  EXPECT_EQ(form_->palette().color(QPalette::WindowText), util::ToQColor(0x00ABCDEF));
-}
-
-TEST_F(WindowMessagesTest, PostedMessagesRunFromTheQueueAndSendsFromOtherThreadsWait) {
-  PrepareProgramFolder(0);
-  StartProgram();
-  config::gApp.Options->Info().ColorScheme[config::kAppMainBackgroundColor] = 0x00010203;
   ASSERT_TRUE(form_->Post(settings::kWmRecolour, 0, 0));
   EXPECT_NE(form_->palette().color(QPalette::Window), util::ToQColor(0x00010203));
   QCoreApplication::processEvents();
-  EXPECT_EQ(form_->palette().color(QPalette::Window), util::ToQColor(0x00010203));
+  EXPECT_EQ(form_->palette().color(QPalette::WindowText), util::ToQColor(0x00ABCDEF));
 
-  // A Send from another thread returns only after the handler ran on this thread.
-  config::gApp.Options->Info().ColorScheme[config::kAppMainBackgroundColor] = 0x00040506;
+  colours[config::kAppMainBackgroundColor] = 0x00040506;
   std::atomic<bool> returned{false};
   std::thread sender([&] {
     form_->Send(settings::kWmRecolour, 0, 0);
@@ -158,117 +150,45 @@ TEST_F(WindowMessagesTest, PostedMessagesRunFromTheQueueAndSendsFromOtherThreads
   sender.join();
   EXPECT_EQ(form_->palette().color(QPalette::Window), util::ToQColor(0x00040506));
 
-  // Once the program closes such a Send gives up instead of waiting for a thread that is gone.
   util::ClosingFlag = true;
   std::thread late([&] { form_->Send(settings::kWmRecolour, 0, 0); });
   late.join();
   util::ClosingFlag = false;
 
-  // Unknown messages are left alone, and the start-up runs once whoever asks again.
   const std::string log = testsupport::ReadWholeFile(LogPath());
   form_->Send(19763, 0, 0);
   form_->Send(settings::kWmDeferredStartup, 0, 0);
   EXPECT_EQ(testsupport::ReadWholeFile(LogPath()), log);
 }
 
-TEST_F(WindowMessagesTest, RestartRunsTheScriptOnlyWithBothParametersZero) {
+// 18763 with a non-zero parameter only closes (after a simulation change without writing the last
+// setup); with both zero it closes and starts the restart script, and says so when there is none.
+TEST_F(WindowMessagesTest, RestartProgram) {
   PrepareProgramFolder(0);
   ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / ui::kRestartScript, "#!/bin/sh\necho started > restarted.txt\n"));
   std::filesystem::permissions(folder_ / ui::kRestartScript, std::filesystem::perms::owner_all);
   StartProgram();
+  form_->SetSkipLastSetupSave(true);
   form_->Send(settings::kWmRestartProgram, 1, 0);
   EXPECT_TRUE(util::ClosingFlag.load());
-  EXPECT_EQ(CountOf(LogTexts(), "-----------   Begin CloseProgram()  ---------------"), 1);
+  EXPECT_EQ(testsupport::LinesFrom(LogTexts(), testsupport::CloseSequenceLines().front()),
+            testsupport::CloseSequenceLines(true, false));
+  EXPECT_FALSE(std::filesystem::exists(settings::LastSetupFilePath()));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(std::filesystem::exists(folder_ / "restarted.txt"));
-}
 
-TEST_F(WindowMessagesTest, RestartStartsTheScriptAfterClosing) {
-  PrepareProgramFolder(0);
-  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / ui::kRestartScript, "#!/bin/sh\necho started > restarted.txt\n"));
-  std::filesystem::permissions(folder_ / ui::kRestartScript, std::filesystem::perms::owner_all);
-  StartProgram();
+  RestartProgram();
   form_->Send(settings::kWmRestartProgram, 0, 0);
-  const std::vector<std::string> texts = LogTexts();
-  EXPECT_EQ(texts.back(), "------------------PROGRAM END--------------------");
+  EXPECT_EQ(LogTexts().back(), "------------------PROGRAM END--------------------");
   EXPECT_TRUE(RunUntil([this] { return std::filesystem::exists(folder_ / "restarted.txt"); }, std::chrono::seconds(10)));
-}
 
-TEST_F(WindowMessagesTest, RestartWithoutScriptReportsTheFailure) {
-  PrepareProgramFolder(0);
+  std::filesystem::remove(folder_ / ui::kRestartScript);
   testsupport::ScopedScriptedDialogs dialogs;
-  StartProgram();
+  RestartProgram();
   form_->Send(settings::kWmRestartProgram, 0, 0);
   ASSERT_EQ(dialogs->Messages().size(), 1U);
   EXPECT_EQ(dialogs->Messages()[0].title, "ERROR");
   EXPECT_EQ(dialogs->Messages()[0].text, "FAILED TO EXECUTE RunQuorxLApp.sh");
-}
-
-}  // namespace
-}  // namespace uitest
-
-namespace uitest {
-namespace {
-
-// The end of an FPGA load lets the queue run while the card operation is still on the stack; a
-// restart waiting there must not take the system down under it.
-TEST_F(WindowMessagesTest, NothingTearsTheSystemDownInsideAnFpgaLoadMessage) {
-  PrepareProgramFolder(1);
-  StartProgram();
-  ASSERT_TRUE(form_->Post(settings::kWmRestartProgram, 1, 1));
-  form_->Send(settings::kWmFpgaLoad, 0, 0);
-  EXPECT_FALSE(util::ClosingFlag.load());
-  EXPECT_NE(gRtl20Mgr, nullptr);
-  ASSERT_TRUE(RunUntil([] { return util::ClosingFlag.load(); }, std::chrono::seconds(10)));
-  EXPECT_EQ(gRtl20Mgr, nullptr);
-}
-
-}  // namespace
-}  // namespace uitest
-
-namespace uitest {
-namespace {
-
-// A recall through the running program: the card is re-synchronised by the window's own handler,
-// which leaves the master timer free again.
-TEST_F(WindowMessagesTest, ASetupRecallRunsThroughTheMainWindow) {
-  PrepareProgramFolder(1);
-  StartProgram();
-  gKr20SetMgr->SetupFileNames[0] = folder_ / "USER/SETUPFILES/RANGE.VexA";
-  gKr20SetMgr->SetSignalThreshold(0, 0, -71.25);
-  ASSERT_TRUE(settings::SaveCardSetupFile(0));
-  gKr20SetMgr->SetSignalThreshold(0, 0, -40.0);
-
-  ASSERT_TRUE(gKr20SetMgr->RecallCardSetup(0));
-  EXPECT_EQ(double{gRtl20Mgr->Card(0)->Setup().Receiver[0].CarrierThesholdDbm}, -71.25);
-  EXPECT_EQ(gRtl20Mgr->Card(0)->PskRx_GetReceiverSignalLevelQualificationThreshold(0), -71.25);
-  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
-  const double before = form_->Schedule().CurrentTime();
-  ASSERT_TRUE(RunUntil([&] { return form_->Schedule().CurrentTime() > before; }, std::chrono::seconds(5)));
-}
-
-}  // namespace
-}  // namespace uitest
-
-namespace uitest {
-namespace {
-
-// A card's re-synchronisation shows each channel's converter frequency in its status.
-TEST_F(WindowMessagesTest, CardChangedCopiesTheConvertersTunedFrequencies) {
-  PrepareProgramFolder(1, false, true);
-  StartProgram();
-  ASSERT_NE(gDnCvtMgr, nullptr);
-  const double tuned[] = {2250.5, 2210.25};
-  for (int channel = 0; channel < 2; ++channel) {
-    ASSERT_GE(gHwCfgMgr->GetDownConverterIndex(0, channel), 0);
-    gKr20SetMgr->SetTunedFreq(0, channel, tuned[channel]);
-    gKr20SetMgr->StatusRecord(0, channel).DnCvt.TunedFreqMhz = 0.0;
-  }
-  config::gApp.ReconfigurationPending = true;
-  form_->Send(settings::kWmCardChanged, 0, 1);
-  for (int channel = 0; channel < 2; ++channel) {
-    EXPECT_EQ(double{gKr20SetMgr->StatusRecord(0, channel).DnCvt.TunedFreqMhz}, tuned[channel]);
-  }
 }
 
 }  // namespace

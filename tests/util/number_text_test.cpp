@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace util {
@@ -10,78 +9,50 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = std::numeric_limits<std::int32_t>::min();
 
-TEST(FloatToFixedText, RoundsHalfAwayFromZeroAtTheDecimals) {
-  EXPECT_EQ(FloatToFixedText(20, 2, 1.005), "1.00");  // 1.005 is 1.00499999999999989... in binary
-  EXPECT_EQ(FloatToFixedText(20, 1, 0.25), "0.3");
-  EXPECT_EQ(FloatToFixedText(20, 1, -0.25), "-0.3");
-  EXPECT_EQ(FloatToFixedText(20, 0, 2.5), "3");
-  EXPECT_EQ(FloatToFixedText(20, 0, 9.5), "10");
-  EXPECT_EQ(FloatToFixedText(20, 3, 999.9996), "1000.000");
-  EXPECT_EQ(FloatToFixedText(20, 6, 0.0000015), "0.000002");
-  EXPECT_EQ(FloatToFixedText(20, 2, 0.004), "0.00");
-  EXPECT_EQ(FloatToFixedText(20, 2, -0.004), "0.00");  // no "-0.00"
-  EXPECT_EQ(FloatToFixedText(20, 0, 0.0), "0");
-  EXPECT_EQ(FloatToFixedText(20, 9, 70e6), "70000000.000000000");
-  EXPECT_EQ(FloatToFixedText(20, 9, 0.1), "0.100000000");
-  EXPECT_EQ(FloatToFixedText(20, 4, -12.5), "-12.5000");
-}
+TEST(NumberText, FixedAndExponentForms) {
+  struct Row {
+    int maxLength, decimals;
+    double value;
+    const char* text;
+  };
+  const Row rows[] = {
+      {20, 2, 1.005, "1.00"},  // 1.005 is 1.00499999999999989... in binary
+      {20, 1, -0.25, "-0.3"},  // halves away from zero
+      {20, 0, 9.5, "10"},
+      {20, 3, 999.9996, "1000.000"},
+      {20, 2, -0.004, "0.00"},  // no "-0.00"
+      {20, 9, 70e6, "70000000.000000000"},
+      {40, 9, 123456789012.123456789, "123456789012.123459000"},  // 18 significant digits, then zeros
+      {40, 2, 1e20, "100000000000000000000.00"},
+      {5, 3, 123.4567, "123.4"},  // cut to the length
+      {0, 2, 1.0, ""},
+      {16, 3, kNaN, "NAN"},
+      {2, 3, -kInf, "-I"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(FloatToFixedText(r.maxLength, r.decimals, r.value), r.text) << r.value;
 
-TEST(FloatToFixedText, KeepsEighteenSignificantDigitsOnly) {
-  // Digits past the 18th significant one are zeros, not binary noise.
-  EXPECT_EQ(FloatToFixedText(40, 9, 123456789012.123456789), "123456789012.123459000");
-  EXPECT_EQ(FloatToFixedText(40, 2, 1e20), "100000000000000000000.00");
-  EXPECT_EQ(FloatToFixedText(40, 18, 1.0 / 3.0), "0.333333333333333315");
-}
-
-TEST(FloatToFixedText, CutsToMaximumLength) {
-  EXPECT_EQ(FloatToFixedText(2, 0, 6.0), "6");
-  EXPECT_EQ(FloatToFixedText(5, 3, 123.4567), "123.4");
-  EXPECT_EQ(FloatToFixedText(2, 0, 123.0), "12");
-  EXPECT_EQ(FloatToFixedText(0, 2, 1.0), "");
-  EXPECT_EQ(FloatToFixedText(-4, 2, 1.0), "");
-}
-
-TEST(FloatToFixedText, NonFiniteValuesHaveNames) {
-  EXPECT_EQ(FloatToFixedText(16, 3, kNaN), "NAN");
-  EXPECT_EQ(FloatToFixedText(16, 3, kInf), "INF");
-  EXPECT_EQ(FloatToFixedText(16, 3, -kInf), "-INF");
-  EXPECT_EQ(FloatToFixedText(2, 3, -kInf), "-I");
-}
-
-TEST(FloatToExpText, BitErrorRateForm) {
   EXPECT_EQ(FloatToExpText(2, 9, 1.5e-5), " 1.50E-05");
   EXPECT_EQ(FloatToExpText(2, 9, -1.5e-5), "-1.50E-05");
-  EXPECT_EQ(FloatToExpText(2, 9, 0.0), " 0.00E+00");
-  EXPECT_EQ(FloatToExpText(2, 9, 1.0), " 1.00E+00");
   EXPECT_EQ(FloatToExpText(3, 0, 12346.0), "1.235E+04");
   EXPECT_EQ(FloatToExpText(2, 9, 1e-123), "1.00E-123");  // wider than asked, never cut
   EXPECT_EQ(FloatToExpText(2, 9, kNaN), "      NAN");
-}
 
-TEST(HexAndPadding, Forms) {
   EXPECT_EQ(IntToHexText(0xABCD, 8, false), "0000abcd");
   EXPECT_EQ(IntToHexText(0xABCD, 2, true), "0xabcd");
-  EXPECT_EQ(IntToHexText(0, 0, true), "0x0");
   EXPECT_EQ(PadRightText(5, ' ', "ab"), "ab   ");
   EXPECT_EQ(PadRightText(3, '*', "abcdef"), "abc");
-  EXPECT_EQ(PadRightText(0, ' ', "abc"), "");
-  EXPECT_EQ(ReplaceChar("a.b.c", '.', ','), "a,b,c");
   EXPECT_EQ(ReplaceChar("a.b.c", '.', ',', false), "a,b.c");
   EXPECT_EQ(TextBefore("12.5 MHz", " "), "12.5");
   EXPECT_EQ(TextBefore("none", "::"), "none");
 }
 
-TEST(TextToNumber, AcceptsWholeNumbersOnly) {
+TEST(NumberText, ParsersAcceptWholeNumbersOnly) {
   double d = 7.0;
-  EXPECT_TRUE(TextToDouble(" 12.25 ", d));
-  EXPECT_EQ(d, 12.25);
-  EXPECT_TRUE(TextToDouble("-1e-3", d));
+  EXPECT_TRUE(TextToDouble(" -1e-3 ", d));
   EXPECT_EQ(d, -1e-3);
-  EXPECT_TRUE(TextToDouble("+4", d));
-  EXPECT_EQ(d, 4.0);
-  for (const char* bad : {"", " ", "12.5x", "1,5", "nan", "NAN", "inf", "-Infinity", "1e999", "--1", "+-1", "++1",
-                          "0x10", "12 5"}) {
+  for (const char* bad : {"", "12.5x", "1,5", "nan", "-Infinity", "1e999", "+-1", "0x10", "12 5"}) {
     d = 7.0;
     EXPECT_FALSE(TextToDouble(bad, d)) << bad;
     EXPECT_EQ(d, 7.0) << bad;
@@ -92,72 +63,49 @@ TEST(TextToNumber, AcceptsWholeNumbersOnly) {
   EXPECT_EQ(u, 4294967295u);
   EXPECT_TRUE(TextToUnsigned("0xFFff", u, 16));
   EXPECT_EQ(u, 0xFFFFu);
-  EXPECT_TRUE(TextToUnsigned("1010", u, 2));
-  EXPECT_EQ(u, 10u);
-  for (const char* bad : {"4294967296", "-1", "+1", "12a", "", "0x"}) {
+  for (const char* bad : {"4294967296", "-1", "+1", "12a", "0x"}) {
     u = 9;
     EXPECT_FALSE(TextToUnsigned(bad, u, 10)) << bad;
     EXPECT_EQ(u, 9u);
   }
-  EXPECT_FALSE(TextToUnsigned("10", u, 1));
   EXPECT_FALSE(TextToUnsigned("10", u, 37));
 
   std::int32_t i = 3;
   EXPECT_TRUE(TextToInt("-2147483648", i));
-  EXPECT_EQ(i, std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(i, kMin);
   EXPECT_TRUE(TextToInt("0xFFFFFFFF", i));
   EXPECT_EQ(i, -1);
-  EXPECT_TRUE(TextToInt("+17", i));
-  EXPECT_EQ(i, 17);
-  for (const char* bad : {"2147483648", "-2147483649", "1.5", "+-1", "-", "0x1FFFFFFFF", "abc"}) {
+  for (const char* bad : {"2147483648", "-2147483649", "1.5", "-", "0x1FFFFFFFF"}) {
     i = 3;
     EXPECT_FALSE(TextToInt(bad, i)) << bad;
     EXPECT_EQ(i, 3);
   }
 }
 
-TEST(Rounding, FloorSaturatesAndNaNFallsOutsideEveryTable) {
-  EXPECT_EQ(FloorToInt(2.7), 2);
+TEST(NumberText, RoundingSaturatesAndRangesTakeEitherOrder) {
   EXPECT_EQ(FloorToInt(-2.1), -3);
-  EXPECT_EQ(FloorToInt(1e12), std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(FloorToInt(-1e12), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(FloorToInt(kInf), std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(FloorToInt(kNaN), std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(FloorToInt(1e12), kMax);
+  EXPECT_EQ(FloorToInt(-kInf), kMin);
+  EXPECT_EQ(FloorToInt(kNaN), kMin);  // falls outside every table
   EXPECT_EQ(RoundToInt(2.5), 3);
-  EXPECT_EQ(RoundToInt(2.49), 2);
   EXPECT_EQ(RoundToInt(-2.5), -2);
-  EXPECT_EQ(RoundToInt(-2.51), -3);
   EXPECT_EQ(RoundToInt(-119.6), -120);
-  EXPECT_EQ(RoundToInt(3e10), std::numeric_limits<std::int32_t>::max());
-}
+  EXPECT_EQ(RoundToInt(3e10), kMax);
 
-TEST(Ranges, BoundsInEitherOrder) {
   EXPECT_EQ(ClampDouble(10, 0, 12), 10);
   EXPECT_EQ(ClampDouble(0, 10, -3), 0);
-  EXPECT_EQ(ClampDouble(0, 10, 4), 4);
   EXPECT_EQ(ClampDouble(5, -5, kNaN), -5);
   EXPECT_TRUE(InRangeDouble(10, 10, 0));
-  EXPECT_TRUE(InRangeDouble(0, 10, 0));
   EXPECT_FALSE(InRangeDouble(10.0001, 0, 10));
   EXPECT_FALSE(InRangeDouble(kNaN, -kInf, kInf));
   EXPECT_EQ(SafeLog10(1000), 3.0);
-  EXPECT_EQ(SafeLog10(0), 0.0);
   EXPECT_EQ(SafeLog10(-5), 0.0);
-  EXPECT_EQ(SafeLog10(kNaN), 0.0);
-}
 
-TEST(Bits, OutsideTheWordNothingHappens) {
   EXPECT_TRUE(IsBitSet(0x80000000u, 31));
   EXPECT_FALSE(IsBitSet(0xFFFFFFFFu, 32));
   EXPECT_FALSE(IsBitSet(0xFFFFFFFFu, -1));
-  EXPECT_EQ(SetBit(0, 4), 0x10u);
   EXPECT_EQ(SetBit(0, 32), 0u);
   EXPECT_EQ(ClearBit(0xFFu, 0), 0xFEu);
-  EXPECT_EQ(ClearBit(0xFFu, -3), 0xFFu);
-  double a = 1, b = 2;
-  SwapDoubles(a, b);
-  EXPECT_EQ(a, 2);
-  EXPECT_EQ(b, 1);
 }
 
 }  // namespace

@@ -17,12 +17,14 @@ namespace {
 
 TEST(LaunchedProcess, StartsInItsOwnFolderAndEndsOnRequest) {
   testsupport::ScratchFolder folder;
+  LaunchedProcess handle;
+  EXPECT_FALSE(LaunchProcess(folder / "missing.Exe", "", true, handle));
+  EXPECT_FALSE(handle);
+
   std::filesystem::create_directory(folder / "USERTOOLS");
   const std::string tool = folder / "USERTOOLS/tool.sh";
   ASSERT_TRUE(testsupport::WriteWholeFile(tool, "#!/bin/sh\necho \"$1|$2\" > started.txt\nexec sleep 30\n"));
   std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
-
-  LaunchedProcess handle;
   ASSERT_TRUE(LaunchProcess(tool, "first \"second arg\"", true, handle));
   ASSERT_TRUE(handle);
   const int pid = handle->Pid();
@@ -39,36 +41,22 @@ TEST(LaunchedProcess, StartsInItsOwnFolderAndEndsOnRequest) {
   TerminateLaunchedProcess(handle);  // nothing left to end
 }
 
-TEST(LaunchedProcess, MissingProgramLeavesTheHandle) {
-  testsupport::ScratchFolder folder;
-  LaunchedProcess handle;
-  EXPECT_FALSE(LaunchProcess(folder / "missing.Exe", "", true, handle));
-  EXPECT_FALSE(handle);
-}
-
-TEST(Addresses, ValidIpv4Texts) {
-  for (const char* good : {"255.255.255.255", "192.168.1.20", "0.0.0.0", "10.0.0.255"}) {
-    EXPECT_TRUE(IsValidIpAddress(good)) << good;
-  }
-  for (const char* bad : {"", "256.1.1.1", "1.2.3", "1.2.3.4.5", "1.2.3.4 ", " 1.2.3.4", "a.b.c.d", "1..2.3",
-                          "localhost", "::1"}) {
+TEST(Network, AddressesAndLoopbackPing) {
+  for (const char* good : {"255.255.255.255", "0.0.0.0"}) EXPECT_TRUE(IsValidIpAddress(good)) << good;
+  for (const char* bad : {"", "256.1.1.1", "1.2.3", "1.2.3.4.5", "1.2.3.4 ", "a.b.c.d", "1..2.3", "::1"}) {
     EXPECT_FALSE(IsValidIpAddress(bad)) << bad;
   }
   EXPECT_TRUE(WinsockStartup());
   WinsockCleanup();
-}
 
-TEST(Addresses, LocalAddressAgreesWithItsOctets) {
   std::string host, address;
   std::array<std::uint8_t, 4> octets{};
-  if (!GetLocalIpv4(host, address, octets)) GTEST_SKIP() << "this machine has no IPv4 address";
-  EXPECT_TRUE(IsValidIpAddress(address));
-  EXPECT_EQ(address, std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." + std::to_string(octets[2]) +
-                         "." + std::to_string(octets[3]));
-  EXPECT_FALSE(host.empty());
-}
+  if (GetLocalIpv4(host, address, octets)) {
+    EXPECT_FALSE(host.empty());
+    EXPECT_EQ(address, std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." +
+                           std::to_string(octets[2]) + "." + std::to_string(octets[3]));
+  }
 
-TEST(Ping, LoopbackAnswers) {
   double average = -5;
   ASSERT_TRUE(PingHost("127.0.0.1", 2, 5, 0xAA, average));
   EXPECT_GE(average, 0.0);

@@ -17,11 +17,8 @@ TEST(ModulationMenu, HidesWhatTheChannelDoesNotOffer) {
   for (const char* name : {"BPSK", "PCM_FM", "SOQPSK_TG", "PM", "NOT_A_MODULATION"}) menu.addAction(name);
   const QList<QAction*> items = menu.actions();
   for (int i = 0; i < items.size(); ++i) HideUnsupportedMenuItem(5, items, i, 0, true, items[i]->text());
-  EXPECT_TRUE(items[0]->isVisible());
-  EXPECT_FALSE(items[1]->isVisible());
-  EXPECT_TRUE(items[2]->isVisible());
-  EXPECT_FALSE(items[3]->isVisible());
-  EXPECT_FALSE(items[4]->isVisible());
+  const bool visible[] = {true, false, true, false, false};
+  for (int i = 0; i < items.size(); ++i) EXPECT_EQ(items[i]->isVisible(), visible[i]) << i;
 
   QAction extra(QStringLiteral("PM"));
   const QList<QAction*> one{&extra};
@@ -29,7 +26,6 @@ TEST(ModulationMenu, HidesWhatTheChannelDoesNotOffer) {
   HideUnsupportedMenuItem(5, one, 1, 0, true, QStringLiteral("PM"));   // no such item
   HideUnsupportedMenuItem(5, one, -1, 0, true, QStringLiteral("PM"));
   EXPECT_TRUE(extra.isVisible());
-  EXPECT_FALSE(IsModulationSupported(5, 0, ""));
 }
 
 }  // namespace
