@@ -25,8 +25,6 @@ using namespace std::chrono_literals;
 
 constexpr const char* kStartUpComplete = "---------------START UP COMPLETE------------------";
 
-using testsupport::LogFileTexts;
-
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,14 +33,14 @@ class ProgramTest : public ::testing::Test {
       GTEST_SKIP() << "program or simulated libraries not built";
     }
     const std::string root = folder_.Path();
-    for (const char* folder : {"/SYSTEM/ERLOGS", "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", "/locks"}) {
-      fs::create_directories(root + folder);
-    }
+    const std::string sim = QUORX_SIM_FOLDER;
+    fs::create_directories(root + "/SYSTEM/ERLOGS");
+    fs::create_directories(root + "/locks");
     fs::permissions(root + "/locks", fs::perms::owner_all);
     for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      fs::create_symlink(std::string(QUORX_SIM_FOLDER) + "/" + library, root + "/" + library);
+      fs::create_symlink(sim + "/" + library, root + "/" + library);
     }
-    ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", QUORX_SIM_FOLDER));
+    ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim));
     ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
                                             "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n"));
     // Every copy started here finds its locks and its virtual hardware in this folder, and needs
@@ -67,15 +65,17 @@ class ProgramTest : public ::testing::Test {
   }
 
   std::string LogPath() const { return folder_ / "SYSTEM/ERLOGS/QuorxL.log"; }
+  std::vector<std::string> Log() const { return testsupport::LogFileTexts(LogPath()); }
+  bool LockHeld() const { return platform::InstanceLock::IsHeld("Protect_QuorxL", folder_ / "locks"); }
 
-  bool WaitForLogLine(const std::string& text, std::chrono::seconds limit) const {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-      const std::vector<std::string> texts = LogFileTexts(LogPath());
-      if (std::find(texts.begin(), texts.end(), text) != texts.end()) return true;
-      if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(50ms);
+  bool WaitForStartUp() const {
+    for (const auto end = std::chrono::steady_clock::now() + 60s; std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(50ms)) {
+      const std::vector<std::string> texts = Log();
+      if (std::find(texts.begin(), texts.end(), kStartUpComplete) != texts.end()) return true;
     }
+    ADD_FAILURE() << testsupport::ReadWholeFile(LogPath());
+    return false;
   }
 
   testsupport::ScratchFolder folder_;
@@ -86,29 +86,29 @@ class ProgramTest : public ::testing::Test {
 // SIGTERM, as when the session ends.
 TEST_F(ProgramTest, AfterAKilledCopyTheNextRunsAndClosesInOrderOnSigterm) {
   platform::ChildProcess& first = Launch();
-  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
+  ASSERT_TRUE(WaitForStartUp());
   ASSERT_EQ(kill(first.Pid(), SIGKILL), 0);
   ASSERT_TRUE(first.WaitForExit(10000));
-  EXPECT_FALSE(platform::InstanceLock::IsHeld("Protect_QuorxL", folder_ / "locks"));
+  EXPECT_FALSE(LockHeld());
 
   std::filesystem::remove(LogPath());
   platform::ChildProcess& program = Launch();
-  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
+  ASSERT_TRUE(WaitForStartUp());
   std::this_thread::sleep_for(1500ms);
   ASSERT_TRUE(program.IsRunning());
   ASSERT_EQ(kill(program.Pid(), SIGTERM), 0);
   int status = -1;
   ASSERT_TRUE(program.WaitForExit(30000, &status));
   EXPECT_EQ(status, 0);
-  std::vector<std::string> expected = {"Windows Shutting Down without the User Closing The Application...BAD FORM"};
-  const std::vector<std::string> sequence = testsupport::CloseSequenceLines(false);
-  expected.insert(expected.end(), sequence.begin(), sequence.end());
-  EXPECT_EQ(testsupport::LinesFrom(LogFileTexts(LogPath()), expected.front()), expected);
+  const std::string badForm = "Windows Shutting Down without the User Closing The Application...BAD FORM";
+  std::vector<std::string> expected = testsupport::CloseSequenceLines(false);
+  expected.insert(expected.begin(), badForm);
+  EXPECT_EQ(testsupport::LinesFrom(Log(), badForm), expected);
 }
 
 TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   platform::ChildProcess& first = Launch();
-  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s));
+  ASSERT_TRUE(WaitForStartUp());
 
   // The second copy says why and stops at its message box; it never touches the first one's log.
   const std::string refusal = folder_ / "refusal.txt";
@@ -117,21 +117,36 @@ TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   EXPECT_NE(testsupport::ReadWholeFile(refusal).find("QuorxL: ALREADY HAVE THE PROGRAM RUNNING.  KILL IT FIRST!\n"),
             std::string::npos);
   EXPECT_TRUE(first.IsRunning());
-  const std::vector<std::string> log = LogFileTexts(LogPath());
+  const std::vector<std::string> log = Log();
   EXPECT_EQ(std::count(log.begin(), log.end(), "------------------PROGRAM START--------------------"), 1);
 
   // A copy started with "restart" while the first still holds its lock waits, then runs.
   ASSERT_EQ(kill(first.Pid(), SIGTERM), 0);
-  ASSERT_TRUE(platform::InstanceLock::IsHeld("Protect_QuorxL", folder_ / "locks"));
+  ASSERT_TRUE(LockHeld());
   platform::ChildProcess& restarted = Launch({"restart"});
-  int status = -1;
-  ASSERT_TRUE(first.WaitForExit(30000, &status));
+  ASSERT_TRUE(first.WaitForExit(30000));
   // The restarting copy waits two seconds before each of its two locks, so it has not opened its
   // log yet: the first copy's log goes, and the next one is the new copy's.
-  EXPECT_EQ(LogFileTexts(LogPath()).back(), "------------------PROGRAM END--------------------");
+  EXPECT_EQ(Log().back(), "------------------PROGRAM END--------------------");
   std::filesystem::remove(LogPath());
-  ASSERT_TRUE(WaitForLogLine(kStartUpComplete, 60s)) << testsupport::ReadWholeFile(LogPath());
+  ASSERT_TRUE(WaitForStartUp());
   EXPECT_TRUE(restarted.IsRunning());
+}
+
+}  // namespace
+
+namespace {
+
+// While the sibling data-processing program runs, no copy starts; it says why.
+TEST_F(ProgramTest, NoCopyStartsBesideTheSiblingProgram) {
+  auto sibling = platform::InstanceLock::TryAcquire("Protect_QuorrWixo", folder_ / "locks");
+  ASSERT_NE(sibling, nullptr);
+  const std::string refusal = folder_ / "refusal.txt";
+  const std::string run = "cd '" + folder_.Path() + "' && timeout -s KILL 5 '" + QUORX_PROGRAM + "' 2>'" + refusal + "'";
+  EXPECT_NE(std::system(run.c_str()), 0);
+  EXPECT_NE(testsupport::ReadWholeFile(refusal).find("QuorxL: ALREADY HAVE WIXO/KR14 APP RUNNING.  KILL IT FIRST\n"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(LogPath()));
 }
 
 }  // namespace

@@ -53,14 +53,11 @@ class FakeZp90 {
   std::array<std::vector<FpgaDeviceEntry>, 2> toc;
   std::array<int, 2> tocCount{-1000, -1000};  // reported count; -1000: the size of `toc`
   std::vector<std::string> loadedImages;      // paths given to Card_LoadFpgaImage, in order
-  std::array<std::vector<FpgaDeviceEntry>, 2> tocAfterLoad;  // replaces `toc` at a load when not empty
   double number = 12.5;                       // every number getter
   int integer = 1;                            // every int getter (flags and counts)
-  std::string text = "LOCKED";                // every text getter
-  bool unterminatedText = false;              // fill the whole buffer without a terminator
-  std::vector<std::string> names{"NRZL", "NRZM"};
+  std::string text = "LOCKED";                // every text getter; too long: left unterminated
+  std::vector<std::string> names{"NRZL", "NRZM"};  // every list; too long: left unterminated
   int namesCount = -1000;                     // reported count; -1000: the size of `names`
-  bool unterminatedNames = false;
   std::map<std::pair<int, std::uint32_t>, std::uint32_t> registers;  // (fpga, register) -> value
   std::array<unsigned char, 4> pattern{0xA5, 0x5A, 0xFF, 0x00};
   int patternLength = 16;
@@ -89,25 +86,18 @@ class FakeZp90 {
     *out = e == Zp90Entry::Lib_GetApiVersion ? kZp90ApiVersion : 1;
     return kDevOk;
   }
-  int Dispatch(Zp90Entry e, int card) { return Done(e, card, {}); }
-  int Dispatch(Zp90Entry e, int card, int value) { return Done(e, card, {std::to_string(value)}); }
-  int Dispatch(Zp90Entry e, int card, double value) { return Done(e, card, {Num(value)}); }
-  int Dispatch(Zp90Entry e, int card, const char* name) { return Done(e, card, {name}); }
-  int Dispatch(Zp90Entry e, int card, std::uint32_t value) { return Done(e, card, {std::to_string(value)}); }
-  int Dispatch(Zp90Entry e, int card, int unit, int value) { return Done(e, card, {Unit(unit), std::to_string(value)}); }
-  int Dispatch(Zp90Entry e, int card, int unit, double value) { return Done(e, card, {Unit(unit), Num(value)}); }
+  // Every call that only hands values in: recorded as texts.
+  template <class... A>
+  int Dispatch(Zp90Entry e, int card, A... values) {
+    return Done(e, card, {Str(values)...});
+  }
   int Dispatch(Zp90Entry e, int card, int unit, const char* name) {
-    if (e == Zp90Entry::Card_LoadFpgaImage && !Forced(e)) {
-      loadedImages.emplace_back(name);
-      if (!tocAfterLoad[static_cast<std::size_t>(unit)].empty()) {
-        toc[static_cast<std::size_t>(unit)] = tocAfterLoad[static_cast<std::size_t>(unit)];
-      }
-    }
-    return Done(e, card, {std::to_string(unit), name});
+    if (e == Zp90Entry::Card_LoadFpgaImage && !Forced(e)) loadedImages.emplace_back(name);
+    return Done(e, card, {Str(unit), name});
   }
 
   int Dispatch(Zp90Entry e, int card, double* out) { return Answer(e, card, {}, out, number); }
-  int Dispatch(Zp90Entry e, int card, int unit, double* out) { return Answer(e, card, {Unit(unit)}, out, number); }
+  int Dispatch(Zp90Entry e, int card, int unit, double* out) { return Answer(e, card, {Str(unit)}, out, number); }
   int Dispatch(Zp90Entry e, int card, int* out) {
     int value = integer;
     if (e == Zp90Entry::Card_GetDcmLinkState) value = dcmUp;
@@ -121,17 +111,17 @@ class FakeZp90 {
       const auto f = static_cast<std::size_t>(unit);
       value = tocCount[f] == -1000 ? static_cast<int>(toc[f].size()) : tocCount[f];
     }
-    return Answer(e, card, {Unit(unit)}, out, value);
+    return Answer(e, card, {Str(unit)}, out, value);
   }
   int Dispatch(Zp90Entry e, int card, std::uint32_t* out) { return Answer(e, card, {}, out, maxDataRate); }
   int Dispatch(Zp90Entry e, int card, char* out, int capacity) { return Text(e, card, {}, out, capacity); }
-  int Dispatch(Zp90Entry e, int card, int unit, char* out, int capacity) { return Text(e, card, {Unit(unit)}, out, capacity); }
+  int Dispatch(Zp90Entry e, int card, int unit, char* out, int capacity) { return Text(e, card, {Str(unit)}, out, capacity); }
   int Dispatch(Zp90Entry e, int card, DevName* out, int capacity, int* count) { return List(e, card, {}, out, capacity, count); }
   int Dispatch(Zp90Entry e, int card, int unit, DevName* out, int capacity, int* count) {
-    return List(e, card, {Unit(unit)}, out, capacity, count);
+    return List(e, card, {Str(unit)}, out, capacity, count);
   }
   int Dispatch(Zp90Entry e, int card, void* block, int capacity) {
-    Record(e, card, {std::to_string(capacity)});
+    Record(e, card, {Str(capacity)});
     if (Forced(e)) return status[e];
     if (capacity < static_cast<int>(sizeof info)) return kDevBufferTooSmall;
     std::memcpy(block, &info, sizeof info);
@@ -139,7 +129,7 @@ class FakeZp90 {
   }
   int Dispatch(Zp90Entry e, int card, int fpga, int index, int* tocEntry, std::uint32_t* typeNumber, int* major,
                int* minor, std::uint32_t* base, int* fpgaInstance, int* cardInstance, int* typeCode) {
-    Record(e, card, {std::to_string(fpga), std::to_string(index)});
+    Record(e, card, {Str(fpga), Str(index)});
     if (Forced(e)) return status[e];
     const auto& list = toc[static_cast<std::size_t>(fpga)];
     if (index < 0 || index >= static_cast<int>(list.size())) return kDevBadChannel;
@@ -155,57 +145,42 @@ class FakeZp90 {
     return kDevOk;
   }
   int Dispatch(Zp90Entry e, int card, int fpga, std::uint32_t first, std::uint32_t* values, int count) {
-    Record(e, card, {std::to_string(fpga), std::to_string(first), std::to_string(count)});
+    Record(e, card, {Str(fpga), Str(first), Str(count)});
     if (Forced(e)) return status[e];
     for (int i = 0; i < count; ++i) values[i] = registers[{fpga, first + static_cast<std::uint32_t>(i)}];
     return kDevOk;
   }
   int Dispatch(Zp90Entry e, int card, int fpga, std::uint32_t reg, std::uint32_t value) {
-    Record(e, card, {std::to_string(fpga), std::to_string(reg), std::to_string(value)});
-    if (Forced(e)) return status[e];
-    registers[{fpga, reg}] = value;
-    return kDevOk;
+    if (!Forced(e)) registers[{fpga, reg}] = value;
+    return Done(e, card, {Str(fpga), Str(reg), Str(value)});
   }
   int Dispatch(Zp90Entry e, int card, int unit, unsigned char* out, int capacity, int* lengthBits) {
-    Record(e, card, {Unit(unit), std::to_string(capacity)});
-    if (Forced(e)) return status[e];
     std::memcpy(out, pattern.data(), std::min<std::size_t>(pattern.size(), static_cast<std::size_t>(capacity)));
     *lengthBits = patternLength;
-    return kDevOk;
-  }
-  int Dispatch(Zp90Entry e, int card, int unit, const unsigned char* in, int lengthBits) {
-    std::string bytes;
-    for (int i = 0; i < 4; ++i) bytes += std::to_string(in[i]) + (i < 3 ? "." : "");
-    return Done(e, card, {Unit(unit), bytes, std::to_string(lengthBits)});
+    return Done(e, card, {Str(unit), Str(capacity)});
   }
   int Dispatch(Zp90Entry e, int card, int unit, unsigned char* flag, void* buffer, int capacity, int* count) {
-    Record(e, card, {Unit(unit), std::to_string(*flag), std::to_string(capacity)});
+    Record(e, card, {Str(unit), Str(*flag), Str(capacity)});
     if (Forced(e)) return status[e];
-    const double value = number;
-    for (int i = 0; i < std::min(bufferCount, capacity); ++i) {
-      std::memcpy(static_cast<unsigned char*>(buffer) + i * sizeof value, &value, sizeof value);
-    }
+    for (int i = 0; i < std::min(bufferCount, capacity); ++i) std::memcpy(static_cast<double*>(buffer) + i, &number, sizeof number);
     *flag = bufferFlag;
     *count = bufferCount;
     return kDevOk;
   }
   int Dispatch(Zp90Entry e, int card, int unit, int* lockState, int* carrierLocked, double* freqMhz, double* bitRate,
                double* loopError) {
-    Record(e, card, {Unit(unit)});
-    if (Forced(e)) return status[e];
     std::tie(*lockState, *carrierLocked, *freqMhz, *bitRate, *loopError) = std::tuple(2, 1, 70.25, 1e6, -3.5);
-    return kDevOk;
-  }
-  int Dispatch(Zp90Entry e, int card, int unit, const char* inputCode, int invert, const char* clock, const char* output,
-               double bitRate, double acqRange, double centerMhz, double loopBw, double bitSyncRange) {
-    return Done(e, card,
-                {Unit(unit), inputCode, std::to_string(invert), clock, output, Num(bitRate), Num(acqRange),
-                 Num(centerMhz), Num(loopBw), Num(bitSyncRange)});
+    return Done(e, card, {Str(unit)});
   }
 
  private:
-  static std::string Num(double value) { return std::to_string(value); }
-  static std::string Unit(int unit) { return std::to_string(unit); }
+  static std::string Str(int value) { return std::to_string(value); }
+  static std::string Str(std::uint32_t value) { return std::to_string(value); }
+  static std::string Str(double value) { return std::to_string(value); }
+  static std::string Str(const char* text) { return text; }
+  static std::string Str(const unsigned char* bytes) {  // a user pattern: its four bytes
+    return Str(bytes[0]) + "." + Str(bytes[1]) + "." + Str(bytes[2]) + "." + Str(bytes[3]);
+  }
   void Record(Zp90Entry e, int card, std::vector<std::string> args) { calls.push_back({e, card, std::move(args)}); }
   bool Forced(Zp90Entry e) const { return status.count(e) != 0 && status.at(e) != kDevOk; }
   int Done(Zp90Entry e, int card, std::vector<std::string> args) {
@@ -222,24 +197,15 @@ class FakeZp90 {
   int Text(Zp90Entry e, int card, std::vector<std::string> args, char* out, int capacity) {
     Record(e, card, std::move(args));
     if (Forced(e)) return status[e];
-    if (unterminatedText) {
-      std::memset(out, 'X', static_cast<std::size_t>(capacity));
-      return kDevOk;
-    }
-    if (static_cast<int>(text.size()) >= capacity) return kDevBufferTooSmall;
-    std::memcpy(out, text.c_str(), text.size() + 1);
+    std::memcpy(out, text.c_str(), std::min(text.size() + 1, static_cast<std::size_t>(capacity)));
     return kDevOk;
   }
   int List(Zp90Entry e, int card, std::vector<std::string> args, DevName* out, int capacity, int* count) {
     Record(e, card, std::move(args));
     if (Forced(e)) return status[e];
     const int reported = namesCount == -1000 ? static_cast<int>(names.size()) : namesCount;
-    for (int i = 0; i < std::min(reported, capacity); ++i) {
-      if (unterminatedNames) {
-        std::memset(out[i], 'Y', sizeof out[i]);
-      } else if (static_cast<std::size_t>(i) < names.size()) {
-        std::strncpy(out[i], names[static_cast<std::size_t>(i)].c_str(), sizeof out[i] - 1);
-      }
+    for (std::size_t i = 0; i < names.size() && static_cast<int>(i) < capacity; ++i) {
+      std::memcpy(out[i], names[i].c_str(), std::min(names[i].size() + 1, sizeof out[i]));
     }
     *count = reported;
     return kDevOk;

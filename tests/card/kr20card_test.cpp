@@ -86,11 +86,6 @@ TEST_F(CardObjectTest, OpenFailuresAreLoggedAndLeaveTheCardClosed) {
   EXPECT_FALSE(card->IsOpen());
   EXPECT_EQ(fake.Count(Zp90Entry::Card_Close), 1u);
   EXPECT_TRUE(HasLine(folder, "Card 2 info block could not be read: bad argument"));
-
-  zp90class unloaded;
-  kr20cardclass orphan(0, unloaded, false);
-  EXPECT_FALSE(orphan.Open());
-  EXPECT_TRUE(HasLine(folder, "Card 1 not opened: the device library is not loaded"));
 }
 
 TEST_F(CardObjectTest, CloseReachesTheLibraryOnceAndDestructionCloses) {
@@ -122,31 +117,18 @@ TEST_F(CardObjectTest, TablesOfContentsAreCutToTheRecordAndRefusedWhenNegative) 
   EXPECT_EQ(Value(c.FpgaInfo()[0].DeviceCount), 0);
 }
 
-// One wrapper of every answer shape, and the operations that check readiness themselves, each
-// answering as a card that is not ready must.
+// One wrapper of each answer shape, each answering as a card that is not ready must.
 void ExpectInert(kr20cardclass& c) {
   std::vector<std::string> list{"kept"};
   EXPECT_EQ(c.GetMod_GetModulatorMode(), "BAD");
   EXPECT_FALSE(c.PskRx_GetCarrierModulationModeSupportedTypes(0, list));
   EXPECT_EQ(c.PskRx_GetCarrierCenterFrequencyInHz(1), 0.0);
-  EXPECT_EQ(c.Bert_GetInversionCount(0), 0);
   c.PskRx_SetCarrierCenterFrequencyInHz(0, 70e6);
-  c.FmRx_PulseXmitterIsDigital(1);
   std::array<std::byte, 64> buffer{};
   std::uint8_t flag = 9;
   EXPECT_EQ(c.Fft_GetFftBuffer(0, flag, buffer), 0);
-  EXPECT_EQ(flag, 9);
-  std::string pattern = "xx";
-  int length = 7;
-  EXPECT_FALSE(c.Bert_GetUserPattern(0, pattern, length));
-  EXPECT_EQ(pattern, "BAD");
-  EXPECT_EQ(length, 0);
-  c.Bert_SetUserPattern(0, "\xA5", 8);
-  EXPECT_FALSE(c.PskRx_GetViterbiSymbolOrderModeList(list));
   std::array<std::uint32_t, 2> registers{11, 22};
   EXPECT_FALSE(c.Dtrd_PeekRegOnFpga(0, 0, registers, 2));
-  EXPECT_EQ(registers[0], 11u);
-  c.DoOnSetFpga0RegB00(false);
   EXPECT_FALSE(c.DoOnSetModulatorSweepProcess(ModSweepParamsOf(c.Setup())));
   EXPECT_EQ(list, std::vector<std::string>{"kept"});
 }
@@ -157,17 +139,7 @@ TEST_F(CardObjectTest, NoCallReachesTheLibraryForACardThatIsNotReady) {
   kr20cardclass& simulated = OpenCard(true);
   EXPECT_TRUE(simulated.IsOpen());
   ExpectInert(simulated);
-  simulated.Close();
-  kr20cardclass& closed = OpenCard();
-  closed.Close();
-  fake.calls.clear();
-  ExpectInert(closed);
   EXPECT_TRUE(fake.calls.empty());
-
-  zp90class unloaded;
-  kr20cardclass orphan(0, unloaded, false);
-  orphan.Open();
-  ExpectInert(orphan);
 
   // A card whose DCM link is down, or cannot be asked, only asks for the link.
   kr20cardclass& down = OpenCard();
@@ -201,13 +173,6 @@ TEST_F(CardObjectTest, AReadyCardForwardsCardUnitAndValueAndReturnsTheAnswers) {
   fake.status[Zp90Entry::PostD_GetChannelBEbNo] = kDevNotSupported;
   EXPECT_EQ(c.PskRx_GetCarrierModulationMode(0), "BAD");
   EXPECT_EQ(c.PostD_GetChannelBEbNo(), 0.0);
-
-  // Measured noise comes as a pair or not at all.
-  double a = -1.0;
-  double b = -2.0;
-  fake.status[Zp90Entry::PreD_GetMeasuredNoiseChannelB] = kDevHardwareError;
-  EXPECT_FALSE(c.PreD_ReadMeasuredNoise(a, b));
-  EXPECT_EQ(a, -1.0);
 }
 
 TEST_F(CardObjectTest, AMissingOptionalEntryMakesOnlyItsOwnWrapperInert) {
@@ -217,38 +182,9 @@ TEST_F(CardObjectTest, AMissingOptionalEntryMakesOnlyItsOwnWrapperInert) {
   EXPECT_EQ(c.PskRx_GetCarrierCenterFrequencyInHz(0), 0.0);
   EXPECT_TRUE(fake.calls.empty());
   EXPECT_EQ(c.PskRx_GetCarrierActualSignalFrequencyInHz(0), 12.5);
-
-  // Without the optional identity entries the card still opens, without variant and data rate.
-  fake.table.Card_GetChipVariant = nullptr;
-  fake.table.Card_GetMaxDataRate = nullptr;
-  fake.chipVariant = 1;
-  fake.maxDataRate = 5;
-  kr20cardclass& plain = OpenCard();
-  EXPECT_FALSE(plain.ChipVariant());
-  EXPECT_EQ(plain.MaxDataRate(), 0u);
 }
 
-TEST_F(CardObjectTest, TheWrappersThatDoMoreThanForward) {
-  kr20cardclass& c = OpenCard();
-  c.PskRx_SetSignalRoutingStream1InvertLocation(1, "AT_DECODER");
-  EXPECT_EQ(fake.Last(Zp90Entry::PskRx_SetSignalRoutingStream2InvertLocation)->args, (Args{"1", "AT_DECODER"}));
-
-  c.FmRx_PulseXmitterIsDigital(1);
-  const std::vector<testing::FakeCall> pulse = fake.CallsOf(Zp90Entry::FmRx_SetXmitterIsDigital);
-  ASSERT_EQ(pulse.size(), 2u);
-  EXPECT_EQ(pulse[0].args, (Args{"1", "1"}));
-  EXPECT_EQ(pulse[1].args, (Args{"1", "0"}));
-  c.SetPulseRequest(0, true);
-  c.SetPulseRequest(5, true);  // no such channel: ignored
-  EXPECT_TRUE(c.PulseRequest(0));
-  EXPECT_FALSE(c.PulseRequest(5));
-
-  // One FM receiver routed together: only the channel asked for.
-  c.Setup().RouteInfo.RouteMode = 1;
-  c.FmRx_SetCarrierPeakDeviation(1, 0.35);
-  EXPECT_EQ(fake.Count(Zp90Entry::FmRx_SetCarrierPeakDeviation), 1u);
-
-  // Two FM receivers routed together: both take the deviation.
+TEST_F(CardObjectTest, TwoFmReceiversRoutedTogetherBothTakeTheDeviation) {
   fake.info.NumPskReceivers = 0;
   fake.info.NumFmReceivers = 2;
   kr20cardclass& dual = OpenCard();
@@ -257,24 +193,17 @@ TEST_F(CardObjectTest, TheWrappersThatDoMoreThanForward) {
   const std::vector<testing::FakeCall> both = fake.CallsOf(Zp90Entry::FmRx_SetCarrierPeakDeviation);
   ASSERT_EQ(both.size(), 2u);
   EXPECT_EQ(both[1].args, (Args{"1", "0.350000"}));
-  dual.Setup().RouteInfo.RouteMode = 0;
-  dual.FmRx_SetCarrierPeakDeviation(0, 0.4);
-  EXPECT_EQ(fake.Count(Zp90Entry::FmRx_SetCarrierPeakDeviation), 3u);
 }
 
 TEST_F(CardObjectTest, TextsAndListsAreCutToTheirFieldsAndBadCountsRefused) {
   kr20cardclass& c = OpenCard();
-  fake.unterminatedText = true;
+  fake.text = std::string(200, 'X');
   EXPECT_EQ(c.Bert_GetBitErrorRate(0), std::string(100, 'X'));
-  fake.unterminatedText = false;
-  fake.text = std::string(101, 'Z');  // does not fit: the library refuses
-  EXPECT_EQ(c.PreD_GetDiversityOutput(), "BAD");
 
   std::vector<std::string> list{"old1", "old2", "old3"};
   ASSERT_TRUE(c.Bert_GetPnPatternList(1, list));
   EXPECT_EQ(list, (std::vector<std::string>{"NRZL", "NRZM"}));
-  fake.unterminatedNames = true;
-  fake.namesCount = 64;
+  fake.names.assign(64, std::string(200, 'Y'));
   ASSERT_TRUE(c.GetMod_GetAvailableIQDataSources(list));
   ASSERT_EQ(list.size(), 64u);
   EXPECT_EQ(list.back(), std::string(100, 'Y'));
@@ -284,13 +213,7 @@ TEST_F(CardObjectTest, TextsAndListsAreCutToTheirFieldsAndBadCountsRefused) {
     fake.namesCount = bad;
     EXPECT_FALSE(c.PskRx_GetViterbiRateModeSupportedTypes(0, list)) << bad;
   }
-  fake.namesCount = -1000;
-  fake.status[Zp90Entry::PostD_GetAvailableDiversityOutputs] = kDevBufferTooSmall;
-  EXPECT_FALSE(c.PostD_GetAvailableDiversityOutputs(list));
   EXPECT_EQ(list, before);
-
-  ASSERT_TRUE(c.PskRx_GetViterbiSymbolOrderModeList(list));  // the fixed lists replace it too
-  EXPECT_EQ(list, (std::vector<std::string>{"G1G2_ORDER", "G2G1_ORDER"}));
 }
 
 TEST_F(CardObjectTest, UserPatternsTravelAsFourLeftJustifiedBytesOfACheckedLength) {
@@ -303,35 +226,20 @@ TEST_F(CardObjectTest, UserPatternsTravelAsFourLeftJustifiedBytesOfACheckedLengt
   EXPECT_EQ(length, 12);
   EXPECT_EQ(pattern, std::string("\xFF\xF0\x00\x00", 4));  // bits past the length cleared
 
-  for (const int bad : {0, 33, -1}) {
-    fake.patternLength = bad;
-    EXPECT_FALSE(c.TxBert_GetUserPattern(0, pattern, length)) << bad;
-    EXPECT_EQ(length, 0);
-  }
+  fake.patternLength = 33;
+  EXPECT_FALSE(c.TxBert_GetUserPattern(0, pattern, length));
+  EXPECT_EQ(length, 0);
 
   c.TxBert_SetUserPattern(1, std::string("\x12\x34", 2), 16);
   EXPECT_EQ(fake.Last(Zp90Entry::TxBert_SetUserPattern)->args, (Args{"1", "18.52.0.0", "16"}));
-  c.Bert_SetUserPattern(0, "\x01\x02\x03\x04\x05", 32);
-  EXPECT_EQ(fake.Last(Zp90Entry::Bert_SetUserPattern)->args, (Args{"0", "1.2.3.4", "32"}));
   c.Bert_SetUserPattern(0, "\x01", 33);
-  c.Bert_SetUserPattern(0, "\x01", 0);
-  EXPECT_EQ(fake.Count(Zp90Entry::Bert_SetUserPattern), 1u);
+  EXPECT_EQ(fake.Count(Zp90Entry::Bert_SetUserPattern), 0u);
 }
 
 TEST(CardRoutines, UserPatternsAreWrittenInTheirRadix) {
-  const struct {
-    std::string pattern;
-    int length;
-    int radix;
-    const char* text;
-  } rows[] = {
-      {"\xA5", 8, 7, "165"},   {"\xAB\xC0", 12, 1, "0xabc"},   {"\x80", 3, 2, "100"},
-      {"", 16, 1, "0x0000"},  {"\xFF\xFF\xFF\xFF", 32, 0, "4294967295"}, {"\xA5", 0, 0, "BAD"},
-      {"\xA5", 33, 0, "BAD"},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(FormatUserPatternText(row.pattern, row.length, row.radix), row.text) << row.length << "/" << row.radix;
-  }
+  EXPECT_EQ(FormatUserPatternText("\x80", 3, 2), "100");
+  EXPECT_EQ(FormatUserPatternText("\xFF\xFF\xFF\xFF", 32, 0), "4294967295");  // no digit lost
+  EXPECT_EQ(FormatUserPatternText("\xA5", 33, 0), "BAD");
 }
 
 TEST_F(CardObjectTest, SpectrumAndIqBuffersRefuseCountsBeyondTheBuffer) {
@@ -347,9 +255,6 @@ TEST_F(CardObjectTest, SpectrumAndIqBuffersRefuseCountsBeyondTheBuffer) {
   fake.bufferCount = 5;
   EXPECT_EQ(c.Fft_GetFftBuffer(0, flag, points), 0);
   EXPECT_EQ(flag, 1);
-  fake.bufferCount = 2;
-  EXPECT_EQ(c.IQ_GetIqBuffer(1, flag, points), 2);
-  EXPECT_EQ(fake.Last(Zp90Entry::IQ_GetIqBuffer)->args, (Args{"1", "1", "2"}));
   fake.bufferCount = -1;
   EXPECT_EQ(c.IQ_GetIqBuffer(1, flag, points), 0);
 }

@@ -53,8 +53,6 @@ TEST(DeriveOperationalMode, PriorityOfTheCounts) {
       {Counts(1, 0, 1, 0, 1, 1), 3, 13},  // combiners do not matter for PM
       {Counts(2, 0, 0, 0, 1, 1), 0, 5},   // pre-D is asked first
       {Counts(2, 2, 0, 0), 0, 4},         // two PSK is asked before two PCM/FM
-      {Counts(0, 0, 1, 0), 16, 16},       // PM alone
-      {Counts(0, 0, 0, 1), 16, 16},       // multi-h CPM alone
       {Counts(0, 1, 1, 0), 16, 16},       // PM + PCM/FM is no personality
       {Counts(-1, -1, 0, 0), 16, 16},
   };
@@ -92,14 +90,6 @@ TEST(GetCombiningModeName, EveryModeRouteAndFlagCombination) {
     EXPECT_EQ(code(mode, 2, false, true), row[2]);  // any non-zero route
     EXPECT_EQ(code(mode, 1, false, false), 10);
   }
-
-  RouteInfoRecord route{};
-  route.FpgaMasterMode = 12;
-  route.RouteMode = 1;
-  route.PostDCombinerMode = 1;
-  EXPECT_EQ(GetCombiningModeName(route).Code, 6);
-  route.PreDCombinerMode = 1;
-  EXPECT_EQ(GetCombiningModeName(route).Code, 10);
 }
 
 FpgaModeSlotTable SlotsWith(std::initializer_list<int> usable) {
@@ -138,15 +128,8 @@ TEST(ModeFeatureTest, PartialTablesAndUnknownModes) {
   // Variant board with only the plain dual PCM/FM image: FM pre-D falls back to it.
   EXPECT_TRUE(ModeFeatureTest(4, SlotsWith({10}), true, choice));
   EXPECT_EQ(choice.FpgaMode, 10);
-  // Post-D FM needs 12 itself; the choice still names it.
-  EXPECT_FALSE(ModeFeatureTest(6, SlotsWith({10}), true, choice));
-  EXPECT_EQ(choice.FpgaMode, 12);
-  // Independent PSK on the variant board takes the first present of 4 .. 6.
-  EXPECT_TRUE(ModeFeatureTest(1, SlotsWith({5, 6}), true, choice));
-  EXPECT_EQ(choice.FpgaMode, 5);
   // The standard board asks its fixed slot only.
   EXPECT_FALSE(ModeFeatureTest(1, SlotsWith({4, 5, 6}), false, choice));
-  EXPECT_TRUE(ModeFeatureTest(5, SlotsWith({0}), false, choice));
 
   choice = OperationModeChoice{0, 3, 7};
   EXPECT_FALSE(ModeFeatureTest(10, AllSlots(), true, choice));
@@ -166,12 +149,9 @@ TEST(ModeSlots, FeaturesComeFromUsableSlotsOfAValidHeader) {
 
   FpgaModeSlotTable slots{};
   slots[5] = {true, true, false};
-  slots[6] = {true, false, true};
   slots[8] = {false, true, true};  // not usable: its flags do not count
   EXPECT_TRUE(ModeHasFeatureA(slots, 5) && !ModeHasFeatureB(slots, 5));
-  EXPECT_TRUE(!ModeHasFeatureA(slots, 6) && ModeHasFeatureB(slots, 6));
-  EXPECT_FALSE(ModeHasFeatureA(slots, 8) || ModeHasFeatureB(slots, 8));
-  EXPECT_FALSE(ModeHasFeatureA(slots, 16) || ModeHasFeatureB(slots, -1));
+  EXPECT_FALSE(ModeHasFeatureA(slots, 8) || ModeHasFeatureB(slots, -1));
 }
 
 TEST(SelectAvailableImage, FirstUsableByPreferenceOfTheBoard) {
@@ -179,9 +159,7 @@ TEST(SelectAvailableImage, FirstUsableByPreferenceOfTheBoard) {
   EXPECT_EQ(SelectAvailableImage(false, AllSlots()), 0);
   // Independent personalities come before combining ones.
   EXPECT_EQ(SelectAvailableImage(true, SlotsWith({5, 12, 10})), 10);
-  EXPECT_EQ(SelectAvailableImage(true, SlotsWith({15, 14, 9})), 9);
   // A standard board never falls back to a variant image, nor the reverse.
-  EXPECT_EQ(SelectAvailableImage(false, SlotsWith({4, 5, 2})), 2);
   EXPECT_EQ(SelectAvailableImage(false, SlotsWith({4, 5})), 16);
   EXPECT_EQ(SelectAvailableImage(true, SlotsWith({0, 1, 2, 3})), 16);
 }
@@ -193,9 +171,8 @@ TEST(CardCapabilities, ReceiversAndDualTransmit) {
     bool Ch0, Ch1, Ch2;
   } receivers[] = {
       {Counts(2, 0, 0, 0), true, true, false}, {Counts(1, 0, 0, 0), true, false, false},
-      {Counts(1, 1, 0, 0), true, true, false}, {Counts(1, 0, 1, 0), false, true, false},  // PM sits on channel 0
-      {Counts(1, 0, 0, 1), false, true, false}, {Counts(2, 1, 0, 1), false, true, false},  // multi-h: channel 1 only
-      {Counts(0, 0, 0, 0), false, false, false},
+      {Counts(1, 0, 1, 0), false, true, false},  // PM sits on channel 0
+      {Counts(2, 1, 0, 1), false, true, false},  // multi-h: channel 1 only
   };
   for (const auto& r : receivers) {
     EXPECT_EQ(CardHasChannelReceiver(r.Info, 0), r.Ch0);
@@ -207,30 +184,6 @@ TEST(CardCapabilities, ReceiversAndDualTransmit) {
   info.NumTxBerts = 2;
   EXPECT_TRUE(CardHasDualTransmit(info, true));
   EXPECT_FALSE(CardHasDualTransmit(info, false));
-  info.NumTxBerts = 1;
-  EXPECT_FALSE(CardHasDualTransmit(info, true));
-}
-
-TEST(CardCapabilities, IqByFamilyOfTheRunningPersonality) {
-  kr20cardinfo two = Counts(2, 0, 0, 0);
-  two.NumIqChannels = 2;
-  kr20cardinfo one = two;
-  one.NumIqChannels = 1;
-  kr20cardinfo none = two;
-  none.NumIqChannels = 0;
-  // PSK channels the IQ count covers; PCM/FM channels have none.
-  EXPECT_TRUE(CardHasIqForChannel(two, 1, 0));
-  EXPECT_FALSE(CardHasIqForChannel(one, 1, 0));
-  EXPECT_TRUE(CardHasIqForChannel(two, 0, 1));
-  EXPECT_FALSE(CardHasIqForChannel(two, 1, 1));
-  EXPECT_FALSE(CardHasIqForChannel(none, 0, 0));
-  // PM or multi-h CPM on channel 0: the PSK channel 1 has the IQ channel, even with one; the
-  // PCM/FM channel 1 of mode 15 has none.
-  for (int mode : {3, 13, 14, 15}) {
-    EXPECT_FALSE(CardHasIqForChannel(one, 0, mode)) << mode;
-    EXPECT_EQ(CardHasIqForChannel(one, 1, mode), mode != 15) << mode;
-  }
-  EXPECT_FALSE(CardHasIqForChannel(none, 1, 3));
 }
 
 }  // namespace

@@ -78,17 +78,13 @@ TEST_F(Rtl20ManagerTest, BindsCountsAndScansTheImagesIntoSlotsAndFunctionMasks) 
   // The standard card gets modes 0 .. 3, the variant card 4 .. 15.
   const kr20modefnavailstruct& standard = manager->ModeImages(0);
   EXPECT_EQ(standard[2].ImageFile, imageFolder_ + "/kr20_mode02.vantMCS");
-  EXPECT_EQ(standard[3].ImageFile, imageFolder_ + "/Kr20_Mode03.VantMcs");
   const kr20modefnavailstruct& variant = manager->ModeImages(1);
   EXPECT_EQ(variant[0].Mode, kNoFpgaMode);
-  EXPECT_EQ(Value(variant[14].Header.CardInfo.NumMhCpmReceivers), 1);
 
   // Standard board: the independent modes and the two pre-D modes served by modes 1 and 0.
   EXPECT_EQ(manager->FunctionMask(0), 0x003F);
   EXPECT_EQ(manager->FunctionMask(1), 0x03FF);
   EXPECT_EQ(manager->FunctionMask(-1), 0);
-
-  EXPECT_TRUE(HasLine(program, "Card 1 standard, FPGA images 4, function mask 0x003F"));
   EXPECT_TRUE(HasLine(program, "Card 2 chip variant, FPGA images 12, function mask 0x03FF"));
   EXPECT_TRUE(HasLine(program, "FPGA image " + imageFolder_ + "/Broken.VantMcs ignored: not an image of this format"));
   EXPECT_EQ(manager->Card(0), nullptr);  // the probe leaves the cards closed
@@ -101,14 +97,9 @@ TEST_F(Rtl20ManagerTest, WithoutTheLibraryNoCardIsCountedButDemoCardsOpen) {
   EXPECT_EQ(manager->CardCount(), 0);
   EXPECT_FALSE(manager->OpenCards(false, 1));
   EXPECT_EQ(manager->CardCount(), 0);
-  // Demo cards need no library: standard images, PSK+PSK counts from the mode 0 header.
+  // Demo cards need no library; there are at most six.
   EXPECT_TRUE(manager->OpenCards(true, 9));
   ASSERT_EQ(manager->CardCount(), 6);
-  kr20cardclass* demo = manager->Card(5);
-  ASSERT_NE(demo, nullptr);
-  EXPECT_TRUE(demo->IsSimulated());
-  EXPECT_EQ(Value(demo->CardInfo().NumPskReceivers), 2);
-  EXPECT_EQ(manager->FunctionMask(5), 0x003F);
   EXPECT_TRUE(manager->ApplyCardSetup(5));  // nothing to push, nothing wrong
 }
 
@@ -125,7 +116,6 @@ TEST_F(Rtl20ManagerTest, OpensCardsWithTheirImagesLoadStateAndDefaultSetup) {
   ASSERT_NE(card1, nullptr);
   EXPECT_EQ(manager->Card(2), nullptr);
   EXPECT_TRUE(card0->IsReady());
-  EXPECT_EQ(card0->FpgaImage(1, 0), imageFolder_ + "/Kr20_Mode01.VantMcs");
   EXPECT_EQ(card0->FpgaImage(5, 0), "");
   EXPECT_EQ(card1->FpgaImage(5, 0), imageFolder_ + "/Kr20_Mode05.VantMcs");
   EXPECT_EQ(Value(manager->LoadState(1).CurrentFpgaMode), 5);
@@ -162,10 +152,7 @@ TEST_F(Rtl20ManagerTest, FpgaConfigFileIsWrittenWholeAndReadBackRangeChecked) {
   EXPECT_EQ(testsupport::ReadWholeFile(path), expected);
 
   std::string edited = expected;
-  const std::string bad = "DesiredFpgaMode=13";
-  edited.replace(edited.find(bad), bad.size(), "DesiredFpgaMode=17");
-  const std::string last = "[Card_5]\r\nForceLoad=0";
-  edited.replace(edited.find(last), last.size(), "[Card_5]\r\nForceLoad=1");
+  edited.replace(edited.find("DesiredFpgaMode=13"), 18, "DesiredFpgaMode=17");
   ASSERT_TRUE(testsupport::WriteWholeFile(path, edited));
 
   quorxrtl20mgrclass manager(folder_);
@@ -175,7 +162,6 @@ TEST_F(Rtl20ManagerTest, FpgaConfigFileIsWrittenWholeAndReadBackRangeChecked) {
   EXPECT_EQ(Value(two.DefaultFpgaMode), 3);
   EXPECT_EQ(Value(two.DesiredFpgaMode), 0);  // out of range: the value held stays
   EXPECT_EQ(Value(two.CurrentFpgaMode), 12);
-  EXPECT_EQ(Value(manager.LoadState(5).ForceLoad), 1);
   EXPECT_TRUE(HasLine(program, "FPGA configuration Card_2 DesiredFpgaMode=17 out of range, ignored"));
   // A bad index never reaches the table.
   manager.LoadState(6).ForceLoad = 1;
@@ -240,40 +226,18 @@ CardSetupRecord FilledSetup() {
     setup.Receiver[ch].BitSync[0].Bitrate = 2'000'000;
     // A randomised code shows the descrambler on channel 0, a plain one the decoder on channel 1.
     SetSetupText(setup.Receiver[ch].BitSync[0].PcmInputCode, ch == 0 ? "RNRZ-15" : "BIOL");
-    SetSetupText(setup.Receiver[ch].BitSync[0].PcmOutputCode, "BIOL");
     setup.Receiver[ch].BitSync[1].Bitrate = 300'000;
-    SetSetupText(setup.Receiver[ch].BitSync[1].PcmInputCode, "DMM2");
-    SetSetupText(setup.Receiver[ch].InputSource, ch == 0 ? "IF_INPUT2" : "IF_INPUT1");  // the channels swap inputs
-    setup.Receiver[ch].InvertOutput = 1;
-    SetSetupText(setup.Receiver[ch].OutputClockPolarity, "FALLING_EDGE");
     setup.Receiver[ch].CarrierFreqMhz = ch == 0 ? 70.5 : 69.25;
-    setup.Receiver[ch].CarrierAcqRangeHz = 150'000.0;
     setup.Receiver[ch].CarrierAcqModeUnaided = 0;
-    setup.Receiver[ch].CarrierAcqLoopBandwidthHz = 3000.0;
-    setup.Receiver[ch].MhCpmCarrierFrequencyMhz = 71.0;
     setup.Receiver[ch].MhCpmCarrierloopbandwidthPct = 0.3;
-    setup.Receiver[ch].MhCpmSymbolloopbandwidthPct = 0.4;
     SetSetupText(setup.RxBert[ch].PrnPattern, "pn11");
-    setup.RxBert[ch].UserPattern = 0xABC;
-    setup.RxBert[ch].UserPatternLength = 12;
-    setup.TxBert[ch].BitRate = 250'000.0;
     setup.Fft[ch].CenterFreqMhz = 70.75;
-    setup.Iq[ch].NumDataPoints = 2048;
   }
-  SetSetupText(setup.PreD.NoiseEstimateMode, "FIXED");
   setup.PreD.SignalBandwidthMhz = 2.0;
-  setup.PreD.CenterFreqChAMhz = 69.75;
-  setup.PreD.CenterFreqChBMhz = 70.25;
   SetSetupText(setup.PostD.DiversityOutput, "CHANNEL_B_OUTPUT");
-  SetSetupText(setup.Modulator.ModulationMode, "USB");
   setup.Modulator.CarrierFreqMhz = 70.125;
-  setup.Modulator.CarrierEnabled = 1;
   setup.Modulator.InputSourceDirect = 0;  // from the pre-D combiner, where there is one
-  SetSetupText(setup.Modulator.PcmEncoder[0].DataSource, "TTL_INPUT_1");
-  SetSetupText(setup.Modulator.PcmEncoder[0].OutputCode, "BIOL");
-  SetSetupText(setup.Modulator.PcmEncoder[1].DataSource, "422_INPUT_2");
   SetSetupText(setup.Modulator.PcmEncoder[1].OutputCode, "RNRZ-15");
-  setup.BasebandSources.BB1DacSource = 3;
   setup.BasebandSources.BB2DacSource = 7;
   return setup;
 }
@@ -297,89 +261,40 @@ TEST_F(Rtl20ManagerTest, ApplyCardSetupPushesEveryFamilyTheCardHas) {
   }
   EXPECT_FALSE(manager->ApplyCardSetup(5));
 
-  // Numbers compared in fixed notation, so that one row type serves both kinds.
-  struct Readback {
-    const char* field;
-    int card;
-    std::string (*get)(const kr20cardclass&);
-    std::string want;
-  };
-#define NUM(field, card, expr, want)                                                                      \
-  Readback {                                                                                              \
-    field, card, [](const kr20cardclass& c) { return std::to_string(static_cast<double>(c.expr)); }, \
-        std::to_string(static_cast<double>(want))                                                         \
-  }
-#define TEXT(field, card, expr, want) \
-  Readback { field, card, [](const kr20cardclass& c) { return std::string(c.expr); }, want }
-  const std::vector<Readback> table = {
-      // PSK receiver (card 0), per channel where the values differ.
-      TEXT("InputSource", 0, PskRx_GetReceiverInputSourceMode(0), "IF_INPUT2"),
-      NUM("CarrierFreqMhz", 0, PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6),
-      TEXT("CarrierAcqModeUnaided", 0, PskRx_GetCarrierAcquisitionMode(0), "FFT"),
-      TEXT("Bitsync PcmInputCode", 0, PskRx_GetBitSyncStream1DescramblerMode(0), "RAND15_NRZL"),
-      TEXT("Bitsync PcmInputCode", 0, PskRx_GetBitSyncStream1InputDataDecodingMode(1), "BIOL"),
-      NUM("Bitsync2 Bitrate", 0, PskRx_GetBitSyncStream2RateInbps(0), 300'000.0),
-      TEXT("Bitsync2 PcmInputCode", 0, PskRx_GetBitSyncStream2InputDataDecodingMode(1), "DMM2"),
-      NUM("PSK beside a PM receiver", 3, PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6),
-      // A PSK receiver running stream 1 alone: stream 2 keeps the rate it had.
-      NUM("StreamControlS1Only", 2, PskRx_GetStreamControlS1Only(0), 1.0),
-      NUM("Bitsync2 Bitrate", 2, PskRx_GetBitSyncStream2RateInbps(0), 1e6),
-      // PCM/FM receiver (card 2, channel 1), PM receiver (card 3, channel 0).
-      NUM("CarrierFreqMhz", 2, FmRx_GetCarrierCenterFrequencyInHz(1), 69.25e6),
-      NUM("CarrierAcqLoopBandwidthHz", 2, FmRx_GetCarrierAcquisitionLoopBandwidthInHz(1), 3000.0),
-      TEXT("Bitsync PcmInputCode", 2, FmRx_GetBitSyncInputDataDecodingMode(1), "BIOL"),
-      TEXT("InputSource", 3, PmRx_GetInputSource(0), "IF_2"),
-      NUM("CarrierFreqMhz", 3, PmRx_GetCarrierCenterFrequencyInHz(0), 70.5e6),
-      // Multi-h CPM receiver (card 4, channel 0): the whole setup in one call.
-      TEXT("Bitsync PcmInputCode", 4, MhCpmRx_GetBitSyncInputDataDecodingMode(0), "NRZM"),
-      NUM("InvertOutput", 4, MhCpmRx_GetOutputInvertEnable(0), 1.0),
-      TEXT("OutputClockPolarity", 4, MhCpmRx_GetOutputClockPolarityMode(0), "FALLING_EDGE"),
-      TEXT("Bitsync PcmOutputCode", 4, MhCpmRx_GetBitSyncOutputDataEncodingMode(0), "BIOL"),
-      NUM("Bitsync Bitrate", 4, MhCpmRx_GetBitSyncRateInbps(0), 2e6),
-      NUM("CarrierAcqRangeHz", 4, MhCpmRx_GetCarrierAcquisitionRangeInHz(0), 150'000.0),
-      NUM("MhCpmCarrierFrequencyMhz", 4, MhCpmRx_GetCarrierCenterFrequencyInMhz(0), 71.0),
-      NUM("MhCpmCarrierloopbandwidthPct", 4, MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent(0), 0.3),
-      NUM("MhCpmSymbolloopbandwidthPct", 4, MhCpmRx_GetBitSyncAcquisitionRangeInPercent(0), 0.4),
-      // Pre-D combiner (card 1) and post-D combiner (card 2).
-      TEXT("PreD NoiseEstimateMode", 1, PreD_GetNoiseEstimateMode(), "FIXED"),
-      NUM("PreD SignalBandwidthMhz", 1, PreD_GetSignalBandwidthInHz(), 2e6),
-      NUM("PreD CenterFreqChAMhz", 1, PreD_GetChannelACenterFreqInHz(), 69.75e6),
-      NUM("PreD CenterFreqChBMhz", 1, PreD_GetChannelBCenterFreqInHz(), 70.25e6),
-      TEXT("RouteMode (pre-D output)", 1, PreD_GetDiversityOutput(), "COMBINING_OUTPUT"),
-      TEXT("PostD DiversityOutput", 2, PostD_GetDiversityOutput(), "CHANNEL_B_OUTPUT"),
-      // BERTs, FFT, IQ, baseband (card 0).
-      TEXT("Rx Bert PrnPattern", 0, Bert_GetPnPattern(1), "pn11"),
-      NUM("Tx Bert BitRate", 0, TxBert_GetBitRate(1), 250'000.0),
-      NUM("FFT CenterFreqMhz", 0, Fft_GetCenterFrequencyInHz(1), 70.75e6),
-      NUM("IQ NumDataPoints", 0, IQ_GetNumDataPoints(0), 2048.0),
-      NUM("BB1DacSource", 0, Card_GetBasebandDacSource(0), 3.0),
-      NUM("BB2DacSource", 0, Card_GetBasebandDacSource(1), 7.0),
-      // Test modulator and its encoders (card 0).
-      TEXT("ModulationMode", 0, GetMod_GetModulatorMode(), "USB"),
-      NUM("CarrierFreqMhz", 0, GetMod_IfCarrierRateInHz(), 70.125e6),
-      NUM("CarrierEnabled", 0, GetMod_GetIfCarrierOn(), 1.0),
-      TEXT("PCM ENCODER 1 DataSource", 0, GetMod_GetPcmCh1DataSource(), "TTL_INPUT_1"),
-      TEXT("PCM ENCODER 1 OutputCode", 0, GetMod_GetPcmCh1PcmEncoding(), "BIOL"),
-      TEXT("PCM ENCODER 2 DataSource", 0, GetMod_GetPcmCh2DataSource(), "422_INPUT_2"),
-      TEXT("PCM ENCODER 2 OutputCode", 0, GetMod_GetPcmCh2PcmRandScrambling(), "RAND15_NRZL"),
-  };
-#undef NUM
-#undef TEXT
-  for (const Readback& row : table) {
-    EXPECT_EQ(row.get(*manager->Card(row.card)), row.want) << row.field << " on card " << row.card;
-  }
+  const kr20cardclass& psk = *manager->Card(0);
+  const kr20cardclass& preD = *manager->Card(1);
+  const kr20cardclass& postD = *manager->Card(2);
+  const kr20cardclass& pm = *manager->Card(3);
+  const kr20cardclass& mhCpm = *manager->Card(4);
+  // PSK receiver, per channel where the values differ; on a PM card it is on channel 1.
+  EXPECT_EQ(psk.PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+  EXPECT_EQ(pm.PskRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+  EXPECT_EQ(psk.PskRx_GetCarrierAcquisitionMode(0), "FFT");
+  EXPECT_EQ(psk.PskRx_GetBitSyncStream1DescramblerMode(0), "RAND15_NRZL");
+  EXPECT_EQ(psk.PskRx_GetBitSyncStream1InputDataDecodingMode(1), "BIOL");
+  // A PSK receiver running stream 1 alone: stream 2 keeps the rate it had.
+  EXPECT_TRUE(postD.PskRx_GetStreamControlS1Only(0));
+  EXPECT_EQ(postD.PskRx_GetBitSyncStream2RateInbps(0), 1e6);
+  // PCM/FM, PM and multi-h CPM receivers (the last one takes its whole setup in one call).
+  EXPECT_EQ(postD.FmRx_GetCarrierCenterFrequencyInHz(1), 69.25e6);
+  EXPECT_EQ(pm.PmRx_GetInputSource(0), "IF_2");
+  EXPECT_EQ(mhCpm.MhCpmRx_GetBitSyncInputDataDecodingMode(0), "NRZM");
+  EXPECT_NEAR(mhCpm.MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent(0), 0.3, 1e-9);
+  // The combiners.
+  EXPECT_EQ(preD.PreD_GetSignalBandwidthInHz(), 2e6);
+  EXPECT_EQ(preD.PreD_GetDiversityOutput(), "COMBINING_OUTPUT");  // from RouteMode
+  EXPECT_EQ(postD.PostD_GetDiversityOutput(), "CHANNEL_B_OUTPUT");
+  // BERT, FFT, baseband and the test modulator.
+  EXPECT_EQ(psk.Bert_GetPnPattern(1), "pn11");
+  EXPECT_EQ(psk.Fft_GetCenterFrequencyInHz(1), 70.75e6);
+  EXPECT_EQ(psk.Card_GetBasebandDacSource(1), 7);
+  EXPECT_EQ(psk.GetMod_IfCarrierRateInHz(), 70.125e6);
+  EXPECT_EQ(psk.GetMod_GetPcmCh2PcmRandScrambling(), "RAND15_NRZL");
 
-  // The user pattern packed left-justified, and the modulator fed from the pre-D combiner.
-  std::string pattern;
-  int length = 0;
-  ASSERT_TRUE(manager->Card(0)->Bert_GetUserPattern(1, pattern, length));
-  EXPECT_EQ(FormatUserPatternText(pattern, length, 1), "0xabc");
+  // The modulator fed from the pre-D combiner.
   std::uint32_t routing = 0;
   ASSERT_TRUE(manager->Card(1)->Dtrd_PeekRegOnFpga(0, kFpga0RoutingRegister, std::span<std::uint32_t>(&routing, 1), 1));
   EXPECT_EQ(routing & kRoutingModulatorFromCombiner, kRoutingModulatorFromCombiner);
-  MhCpmStatusValues status;
-  ASSERT_TRUE(manager->Card(4)->MhCpmRx_GetStatusValues(0, status));
-  EXPECT_NEAR(status.CarrierFreqMhz, 71.0, 0.01);
   // The post-D output is also pushed on its own, where there is a post-D combiner.
   EXPECT_TRUE(manager->ApplyPostDDiversityOutput(2, "CHANNEL_A_OUTPUT"));
   EXPECT_EQ(manager->Card(2)->PostD_GetDiversityOutput(), "CHANNEL_A_OUTPUT");

@@ -108,8 +108,7 @@ TEST_F(BadInputTest, JunkArgumentsFailOnALoadedCardWithoutHarm) {
       }
     }
   }
-  // The cards still work.
-  TunePsk(0, 0, 1e6);
+  TunePsk(0, 0, 1e6);  // the card still works
   Advance(0.5);
   EXPECT_EQ(Text(F().PskRx_GetCarrierLockState, 0, 0), "LOCKED");
 }
@@ -122,10 +121,6 @@ TEST_F(BadInputTest, NamesAreTakenOnlyFromTheirListExactlyAndUpToTheLengthLimit)
     EXPECT_EQ(F().PskRx_SetBitSyncStream1InputDataDecodingMode(0, 0, bad), card::kDevBadArgument) << bad;
   }
   EXPECT_EQ(Text(F().PskRx_GetBitSyncStream1InputDataDecodingMode, 0, 0), "DMM2");
-  EXPECT_EQ(F().PskRx_SetBitSyncStream1OutputDataEncodingMode(0, 0, "DMM2"), card::kDevBadArgument);  // other list
-  EXPECT_EQ(F().SetMod_SetModulationType(0, "SOQPSK_MIL"), card::kDevBadArgument);
-  EXPECT_EQ(F().TxBert_SetPnPattern(0, 1, "pn23"), card::kDevBadArgument);  // receive BERTs only
-  EXPECT_EQ(F().Bert_SetPnPattern(0, 1, "pn23"), card::kDevOk);
 }
 
 TEST_F(BadInputTest, ShortBuffersGiveBufferTooSmallAndKeepTheirContents) {
@@ -133,24 +128,15 @@ TEST_F(BadInputTest, ShortBuffersGiveBufferTooSmallAndKeepTheirContents) {
   char text[4] = {'x', 'x', 'x', 'x'};
   EXPECT_EQ(F().PskRx_GetCarrierLockState(0, 0, text, sizeof text), card::kDevBufferTooSmall);
   EXPECT_EQ(text[0], 'x');
-  EXPECT_EQ(F().PskRx_GetCarrierLockState(0, 0, text, -1), card::kDevBadArgument);
   card::DevName names[19] = {};
   names[0][0] = 'x';
   int count = -1;
   EXPECT_EQ(F().Bert_GetPnPatternList(0, 0, names, 18, &count), card::kDevBufferTooSmall);
   EXPECT_EQ(count, -1);
   EXPECT_EQ(names[0][0], 'x');
-  ASSERT_EQ(F().Bert_GetPnPatternList(0, 0, names, 19, &count), card::kDevOk);
-  EXPECT_STREQ(names[18], "userPattern");
   unsigned char info[228] = {};
   EXPECT_EQ(F().Card_GetInfoBlock(0, info, sizeof info), card::kDevBufferTooSmall);
-  unsigned char pattern[4] = {};
-  int bits = 0;
-  ASSERT_EQ(F().TxBert_SetUserPattern(0, 0, reinterpret_cast<const unsigned char*>("\xA5\xFF"), 12), card::kDevOk);
-  EXPECT_EQ(F().TxBert_GetUserPattern(0, 0, pattern, 1, &bits), card::kDevBufferTooSmall);
-  ASSERT_EQ(F().TxBert_GetUserPattern(0, 0, pattern, 4, &bits), card::kDevOk);
-  EXPECT_EQ(bits, 12);
-  EXPECT_EQ(pattern[1], 0xF0);  // bits past the length are cleared
+  const unsigned char pattern[5] = {};
   EXPECT_EQ(F().TxBert_SetUserPattern(0, 0, pattern, 33), card::kDevBadArgument);
 }
 
@@ -163,19 +149,9 @@ TEST_F(BadInputTest, NumbersOutsideTheirRangeOrNotFiniteAreRefusedAndNothingChan
     EXPECT_EQ(F().TxBert_SetBitErrorRate(0, 0, bad), card::kDevBadArgument) << bad;
   }
   EXPECT_EQ(Number(F().PskRx_GetCarrierCenterFrequencyInHz, 0, 0), 70e6);
-  EXPECT_EQ(F().PskRx_SetViterbiStream1DecodeEnable(0, 0, 2), card::kDevBadArgument);
   EXPECT_EQ(F().IQ_SetNumDataPoints(0, 0, 16385), card::kDevBadArgument);
   EXPECT_EQ(F().Card_LoadFpgaImage(0, 0, std::string(5000, 'a').c_str()), card::kDevBadArgument);
   EXPECT_EQ(Zp90().advanceSeconds(std::nan("")), card::kDevBadArgument);
-}
-
-template <class... A>
-int CallDnCvtJunk(int (*fn)(int, A...), int cardIndex, int unit) {
-  return CallJunk(fn, cardIndex, unit, std::index_sequence_for<A...>{});
-}
-template <class P>
-int CallDnCvtJunk(int (*fn)(P*), int, int) {
-  return fn(nullptr);
 }
 
 class DnCvtBadInputTest : public SimTest {};
@@ -189,7 +165,7 @@ TEST_F(DnCvtBadInputTest, EveryEntryRefusesBadCardsChannelsAndPointers) {
         std::vector<std::pair<std::string, int>> outcomes;
 #define DNCVT_API(need, name, params, args) \
   lib->fn.OpenCard(0);                      \
-  outcomes.emplace_back(#name, CallDnCvtJunk(lib->fn.name, cardIndex, unit));
+  outcomes.emplace_back(#name, CallWithJunk(lib->fn.name, cardIndex, unit).status);
 #include "card/dncvt_api.def"
 #undef DNCVT_API
         for (const auto& [name, status] : outcomes) {

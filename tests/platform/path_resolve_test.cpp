@@ -27,8 +27,6 @@ class ResolvePathTest : public ::testing::Test {
 TEST_F(ResolvePathTest, MatchesExistingComponentsIgnoringCaseAndKeepsTheRestAsGiven) {
   const std::pair<const char*, const char*> cases[] = {
       {"\\SYS\\hardwareconfig\\KR20.CFG", "/Sys/HardwareConfig/Kr20.cfg"},
-      {"/sys/", "/Sys/"},
-      {"//Sys\\HardwareConfig\\\\Kr20.cfg", "/Sys/HardwareConfig/Kr20.cfg"},
       {"/sys/./HARDWARECONFIG/../hardwareconfig/kr20.CFG", "/Sys/./HardwareConfig/../HardwareConfig/Kr20.cfg"},
       // An exact name wins, then the first in byte order.
       {"/SYS/aBc", "/Sys/aBc"},
@@ -37,21 +35,10 @@ TEST_F(ResolvePathTest, MatchesExistingComponentsIgnoringCaseAndKeepsTheRestAsGi
       // looked up; letters beyond ASCII are not folded.
       {"\\sys\\hardwareconfig\\New.CFG", "/Sys/HardwareConfig/New.CFG"},
       {"/SYS/Missing/kr20.cfg", "/Sys/Missing/kr20.cfg"},
-      {"/SYS/hardwareconfig/kr20.cfg/x", "/Sys/HardwareConfig/Kr20.cfg/x"},
       {"/sys/\xc3\x84", "/Sys/\xc3\x84"}};
   for (const auto& [path, expected] : cases) EXPECT_EQ(ResolvePath(root_ + path), root_ + expected) << path;
   EXPECT_EQ(ResolvePath("/"), "/");
   EXPECT_EQ(ResolvePath(""), "");
-}
-
-TEST_F(ResolvePathTest, ARelativePathIsResolvedFromTheCurrentFolderAndStaysRelative) {
-  const std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(root_);
-  const std::string plain = ResolvePath("sys\\HARDWARECONFIG\\kr20.cfg");
-  const std::string dotted = ResolvePath(".\\SYS\\new.txt");
-  std::filesystem::current_path(before);
-  EXPECT_EQ(plain, "Sys/HardwareConfig/Kr20.cfg");
-  EXPECT_EQ(dotted, "./Sys/new.txt");
 }
 
 }  // namespace

@@ -66,8 +66,7 @@ void SetColumns(FlightRecordColumnTable& table, std::initializer_list<ColumnSpec
 }
 
 // Channel 1: time, RSSI, IF frequency (scientific), Eb/No, BER, lock and the setup fields;
-// channel 2: RSSI, IF power, BER, lock and the setup fields (its time column off, its
-// include-setup flag still read from that column).
+// channel 2: RSSI, IF power, BER and lock.
 void SetTwoChannelColumns(FlightRecordColumnTable& table) {
   using namespace config;
   SetColumns(table,
@@ -81,7 +80,7 @@ void SetTwoChannelColumns(FlightRecordColumnTable& table) {
               {1, kFltColIfCarrierPower, 10, 1, false, {"Ch2 Pwr", "IF Car 1", "dBm"}},
               {1, kFltColBer, 9, 2, false, {"Ch2", "BER", ""}},
               {1, kFltColBitSyncLock, 6, 0, false, {"Ch2", "B/S Lk", ""}}},
-             true, true);
+             true, false);
 }
 
 // `text` with every `from` replaced by its `to`.
@@ -98,22 +97,19 @@ std::string Replaced(std::string text, std::initializer_list<std::pair<std::stri
 const std::string kHeader1Card1 =
     "Time               , Ch1    , Ch1 Frq   , Ch1    , Ch1      , Ch1   , Tuned    , SAW      , AGC      , "
     "PCM         , Bit         , Demod       , IF          , Peak     , Peak Dec , , "
-    "Ch2    , Ch2 Pwr   , Ch2      , Ch2   , Tuned    , SAW      , AGC      , "
-    "PCM         , Bit         , Demod       , IF          , Peak     , Peak Dec , ";
+    "Ch2    , Ch2 Pwr   , Ch2      , Ch2   ";
 const std::string kHeader1Card2 = Replaced(kHeader1Card1, {{"Ch1", "Ch3"}, {"Ch2", "Ch4"}});
 const std::string kHeader2 =
     "ddd:hh:mm:ss.ssssss, RSSI   , IF Car    , Eb/No  , BER      , B/S Lk, Freq     , IF BW    , TC       , "
     "Input       , Rate        , Type        , Input       , Dev      , Index    , , "
-    "RSSI   , IF Car 1  , BER      , B/S Lk, Freq     , IF BW    , TC       , "
-    "Input       , Rate        , Type        , Input       , Dev      , Index    , ";
+    "RSSI   , IF Car 1  , BER      , B/S Lk";
 const std::string kHeader3 =
     "                   , dBm    , Hz        , dB     ,          ,       , MHz      , kHz      , Secs     , "
     "Code        , MBps        ,             , Source      , Index    , Delta    , , "
-    "dBm    , dBm       ,          ,       , MHz      , kHz      , Secs     , "
-    "Code        , MBps        ,             , Source      , Index    , Delta    , ";
+    "dBm    , dBm       ,          ,       ";
 
-// The first card's values: channel 1 locked with a BER, channel 2 without a converter, its BERT
-// not locked and its setup texts empty or too long.
+// The first card's values: channel 1 locked with a BER and a demodulator name too long for its
+// column, channel 2 without a converter and its BERT not locked.
 void SetFirstCardValues(flightrecordinfo& record) {
   settings::flightrecordparaminfo& a = record.Params[0];
   a.Rssi = -45.26;
@@ -127,21 +123,19 @@ void SetFirstCardValues(flightrecordinfo& record) {
   a.AgcTimeConstMsecs = 0.1;  // written in seconds
   a.PcmInputCode = "NRZ-L";
   a.BitRateMbps = 2.0;
-  a.DemodType = "PCM/FM";
+  a.DemodType = "SOQPSK-TG-LONGNAME";
   a.InputSource = "IF_1";
   a.PeakDeviation = 0.35;
   a.PeakDeviationSpread = 0.05;
   settings::flightrecordparaminfo& b = record.Params[1];
   b.IfCarrierPowerDbm = -60.04;
   b.Ber = 0.5;  // not shown: the BERT is not locked
-  b.DemodType = "SOQPSK-TG-LONGNAME";
 }
 
 const std::string kCard1Line1 =
     "000:01:02:03.500000, -45.3  ,  7.000E+07, 12.3   ,  1.50E-05, 1     , 2250.50  , 10000.000, 0.00010  , "
-    "NRZ-L       , 2.0000      , PCM/FM      , IF_1        , 0.35     , 0.05     , , "
-    "-200.0 , -60.0     , -------  , 0     , 0.00     , 0.000    , 0.00000  , "
-    "            , 0.0000      , SOQPSK-TG-LO,             , 0.00     , 0.00     , ";
+    "NRZ-L       , 2.0000      , SOQPSK-TG-LO, IF_1        , 0.35     , 0.05     , , "
+    "-200.0 , -60.0     , -------  , 0     ";
 // The second tick: channel 2's BERT locked.
 const std::string kCard1Line2 =
     Replaced(kCard1Line1, {{"03.500000", "03.600000"}, {"-60.0     , -------  ", "-60.0     ,  5.00E-01"}});
@@ -150,8 +144,7 @@ std::string Card2Line(const std::string& time) {
   return time +
          ", -200.0 ,  0.000E+00, 0.0    ,  1.23E-06, 0     , 0.00     , 0.000    , 0.00000  , "
          "            , 0.0000      ,             ,             , 0.00     , 0.00     , , "
-         "-200.0 , 0.0       , -------  , 0     , 0.00     , 0.000    , 0.00000  , "
-         "            , 0.0000      ,             ,             , 0.00     , 0.00     , ";
+         "-200.0 , 0.0       , -------  , 0     ";
 }
 
 std::string Lines(const std::vector<std::string>& lines) {
@@ -281,25 +274,6 @@ TEST_F(FlightRecordTest, AFailedWriteIsReportedOnce) {
   ASSERT_EQ(texts.size(), logBefore + 1);
   EXPECT_EQ(texts.back(), "CANNOT WRITE FILE /dev/full");
   EXPECT_EQ(record.File, nullptr);
-}
-
-TEST(FlightRecordLines, DisabledChannelsAndColumnsContributeNothing) {
-  FlightRecordColumnTable table{};
-  flightrecordinfo record;
-  record.Params[1].EbNoDb = 7.25;
-  // Channel 1 all off, no setup; channel 2 only Eb/No. The sixth card numbers its channels 11 and 12.
-  SetColumns(table, {{1, config::kFltColEbNo, 5, 2, false, {"Ch2", "Ch2", "dB"}}}, false, false);
-  EXPECT_EQ(settings::FlightRecordHeaderLine(table, 5, 0), "Ch12 ");
-  EXPECT_EQ(settings::FlightRecordHeaderLine(table, 5, 1), "Ch2  ");  // only the first line names channels
-  EXPECT_EQ(settings::FlightRecordDataLine(table, record, 1.0), "7.25 ");
-  // Nothing on at all: empty lines.
-  SetColumns(table, {}, false, false);
-  EXPECT_EQ(settings::FlightRecordDataLine(table, record, 1.0), "");
-  // Only channel 1's setup: the line ends with its last setup field (only the extra separator goes).
-  SetColumns(table, {}, true, false);
-  EXPECT_EQ(settings::FlightRecordHeaderLine(table, 0, 0),
-            "Tuned    , SAW      , AGC      , PCM         , Bit         , Demod       , IF          , Peak     , "
-            "Peak Dec , ");
 }
 
 TEST(FlightRecordLines, NumbersWiderThanTheirColumnLoseDecimalsOnly) {

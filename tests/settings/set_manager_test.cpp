@@ -45,11 +45,9 @@ TEST(OperationMode, ComparesChannelZeroStatusWithTheAskedModes) {
   manager->StatusRecord(4, 1).RouteInfo = route;  // channel 1's record does not count
 
   EXPECT_TRUE(settings::IsCurrentOperationMode(2, 1, 12));
-  EXPECT_FALSE(settings::IsCurrentOperationMode(2, 0, 12));
   EXPECT_FALSE(settings::IsCurrentOperationMode(2, 1, 11));
   EXPECT_FALSE(settings::IsCurrentOperationMode(4, 1, 12));
-  EXPECT_FALSE(settings::IsCurrentOperationMode(6, 1, 12));
-  EXPECT_FALSE(settings::IsCurrentOperationMode(-1, 1, 12));
+  EXPECT_FALSE(settings::IsCurrentOperationMode(6, 1, 12));  // no such card
   gKr20SetMgr = nullptr;
 }
 

@@ -50,40 +50,6 @@ TEST_F(SettersTest, OrdinarySettersRepeatOnlyOutsideRouteMode0AndViterbiOnesAlwa
   }
 }
 
-TEST_F(SettersTest, TheInputSourceNeverRepeats) {
-  std::vector<std::string> sources;
-  ASSERT_TRUE(Card().PskRx_GetReceiverInputSourceModeSupportedTypes(0, sources));
-  ASSERT_GE(sources.size(), 2u);
-  Rec().RouteInfo.RouteMode = 1;
-  card::SetSetupText(Rec().Receiver[1].InputSource, sources[0]);
-  Card().PskRx_SetReceiverInputSourceMode(1, sources[0]);
-  manager_->SetInputSource(0, 0, sources[1]);
-  EXPECT_EQ(Card().PskRx_GetReceiverInputSourceMode(0), sources[1]);
-  EXPECT_EQ(SetupText(Rec().Receiver[0].InputSource), sources[1]);
-  EXPECT_EQ(Card().PskRx_GetReceiverInputSourceMode(1), sources[0]);
-  EXPECT_EQ(SetupText(Rec().Receiver[1].InputSource), sources[0]);
-  // A channel fed from the diversity combiner stores the source but gets no call.
-  manager_->SetInputSource(0, 0, card::kDiversityCombinerSource);
-  EXPECT_EQ(SetupText(Rec().Receiver[0].InputSource), card::kDiversityCombinerSource);
-  EXPECT_EQ(Card().PskRx_GetReceiverInputSourceMode(0), sources[1]);
-}
-
-TEST_F(SettersTest, CombinerSettingsArePerCard) {
-  Rec().RouteInfo.RouteMode = 1;
-  const double channelA = Value(Rec().PreD.CenterFreqChAMhz);
-  manager_->SetPreDTimeConst(0, 1, 0.75);
-  EXPECT_EQ(Card().PreD_GetTimeConstInSec(), 0.75);
-  EXPECT_EQ(Value(Rec().PreD.TimeConstSecs), 0.75);
-  manager_->SetPreDCenterFreq(0, 0, 1, 70'500'000.0);
-  EXPECT_EQ(Card().PreD_GetChannelBCenterFreqInHz(), 70'500'000.0);
-  EXPECT_DOUBLE_EQ(Value(Rec().PreD.CenterFreqChBMhz), 70.5);
-  EXPECT_EQ(Value(Rec().PreD.CenterFreqChAMhz), channelA);
-  Rec().PreD.CombinerModeOff = 1;
-  manager_->SetPreDCombinerMode(0, 0, 1);
-  EXPECT_EQ(Value(Rec().PreD.CombinerModePolarity), 1);
-  EXPECT_EQ(Value(Rec().PreD.CombinerModeOff), 0);
-}
-
 TEST_F(SettersTest, TuningRepeatsOnlyOutsideFrequencyDiversity) {
   for (bool diversity : {false, true}) {
     for (int routeMode : kRouteModes) {
@@ -100,28 +66,13 @@ TEST_F(SettersTest, TuningRepeatsOnlyOutsideFrequencyDiversity) {
       EXPECT_EQ(Value(Dc(1).FreqMhz), routeMode != 0 && !diversity ? mhz : 2200.0);
     }
   }
-  // Both channels at once: channel 1 only outside Route Mode 0.
-  Rec().RouteInfo.PreDCombinerMode = 0;
-  Rec().RouteInfo.RouteMode = 0;
-  manager_->SetTunedFreqBoth(0, 2240.0, 2241.0);
-  EXPECT_EQ(Value(Dc(0).FreqMhz), 2240.0);
-  EXPECT_EQ(Value(Dc(1).FreqMhz), 2200.0);
-  Rec().RouteInfo.RouteMode = 1;
-  manager_->SetTunedFreqBoth(0, 2242.0, 2243.0);
-  EXPECT_EQ(Value(Dc(1).FreqMhz), 2243.0);
 }
 
 TEST_F(SettersTest, ConverterSettersRepeatOnlyWhereTheOtherChannelHasAConverter) {
-  for (int routeMode : kRouteModes) {
-    SCOPED_TRACE(routeMode);
-    Rec().RouteInfo.RouteMode = routeMode;
-    Dc(0).BwFilterSelected = 0;
-    manager_->SetSawIfFilter(0, 1, 2);
-    EXPECT_EQ(Value(Dc(1).BwFilterSelected), 2);
-    EXPECT_EQ(Value(Dc(0).BwFilterSelected), routeMode != 0 ? 2 : 0);
-  }
-  hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {0, -1}};  // channel 1 without a converter
   Rec().RouteInfo.RouteMode = 1;
+  manager_->SetSawIfFilter(0, 1, 2);
+  EXPECT_EQ(Value(Dc(0).BwFilterSelected), 2);
+  hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {0, -1}};  // channel 1 without a converter
   Dc(0).BwFilterSelected = 0;
   Dc(1).TcSelected = 7;
   manager_->SetAgcTimeConst(0, 0, 3);
@@ -142,7 +93,6 @@ TEST_F(SettersTest, AgcZeroAndRestartFillTheChannelsStatusRecord) {
   EXPECT_EQ(Value(Dc(1).AgcZeroEnabled), 1);
 
   manager_->RestartAcquisition(0, 1);
-  EXPECT_EQ(Value(manager_->StatusRecord(0, 1).Receiver.HighestSignalFreqHz), 70'000'000.0);
   EXPECT_EQ(Value(manager_->StatusRecord(0, 1).Receiver.LowestSignalFreqHz), 70'000'000.0);
   EXPECT_EQ(Value(manager_->StatusRecord(0, 0).Receiver.HighestSignalFreqHz), 0.0);
 }
@@ -154,7 +104,6 @@ TEST_F(SettersTest, PrnCodeIsSplitForTheCardButStoredAsGivenAndTextsAreCut) {
     EXPECT_EQ(SetupText(Rec().Receiver[channel].BitSync[0].PcmInputCode), "RNRZ-15");
     EXPECT_EQ(Card().PskRx_GetBitSyncStream1InputDataDecodingMode(channel), "NRZL");
     EXPECT_EQ(Card().PskRx_GetBitSyncStream1DescramblerMode(channel), "RAND15_NRZL");
-    EXPECT_EQ(Value(Dc(channel).BitsyncInputCode), card::PcmCodeNumber("NRZL"));
   }
   manager_->SetBertPnPattern(0, 0, std::string(100, 'X'));
   manager_->SetPostDDiversityOutput(0, 0, std::string(200, 'Y'));
@@ -179,31 +128,6 @@ TEST_F(SettersTest, OutOfRangeIndicesDoNothing) {
   manager_->SetTunedFreqBoth(3, 2260.0, 2261.0);
   EXPECT_EQ(std::memcmp(&before, &Rec(), sizeof before), 0);
   EXPECT_EQ(std::memcmp(&converters, &dncvt_->Records, sizeof converters), 0);
-}
-
-class PcmFmSettersTest : public SettersTest {
- protected:
-  void SetUp() override { StartCard("NO", 2, card::HwCfgCardSetRecord{0, 2, {0, 1}}, true); }  // PCM/FM x2
-};
-
-TEST_F(PcmFmSettersTest, PeakDeviationFactorsAreLimitedAndTheSignalFilterFixed) {
-  Rec().RouteInfo.RouteMode = 1;
-  Rec().Receiver[0].CarrierPeakDeviation = 0.05;
-  manager_->SetPeakDevCompFactors(0, 0, 0.01);
-  EXPECT_EQ(Value(Rec().Receiver[0].PeakDeviationFactorMin), 0.1);
-  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[0].PeakDeviationFactorMax), 0.101);
-  // The other receiver gets the plain sums.
-  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[1].PeakDeviationFactorMin), 0.04);
-  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[1].PeakDeviationFactorMax), 0.06);
-  manager_->SetPeakDevCompFactors(0, 0, 1.0);
-  EXPECT_EQ(Value(Rec().Receiver[0].CarrierPeakDeviationRange), 0.45);
-  // PCM/FM channels take the signal filter for a 20 MHz IF whatever is asked.
-  Rec().Receiver[1].BitSync[0].Bitrate = 20'000'000;
-  manager_->SetSignalFilterBwRatio(0, 1, 3.0);
-  card::ChannelRateInfo info;
-  ASSERT_TRUE(card::GetChannelRateInfo(0, 1, info));
-  EXPECT_DOUBLE_EQ(Value(Rec().Receiver[1].CarrierSignalBwRatio), card::SignalFilterRatioForBwPcmFm(info, 20e6));
-  EXPECT_DOUBLE_EQ(Card().FmRx_GetCarrierSignalFilterBandwidthRatio(1), card::SignalFilterRatioForBwPcmFm(info, 20e6));
 }
 
 }  // namespace

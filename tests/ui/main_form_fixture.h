@@ -42,22 +42,22 @@ class MainFormTest : public ::testing::Test {
     std::filesystem::current_path(previous_);
   }
 
-  // The program folder: `cards` virtual cards (0..6); in demo mode the receiver-card marker asks
-  // for `cards` simulated cards instead; with `converters` one Kr12 card with two channels.
-  void PrepareProgramFolder(int cards, bool demo = false, bool converters = false) {
+  // The program folder: `cards` virtual cards and no converter; in demo mode the receiver-card marker asks for
+  // `cards` simulated cards instead.
+  void PrepareProgramFolder(int cards, bool demo = false) {
     namespace fs = std::filesystem;
     const std::string root = folder_.Path();
+    const std::string hardware = root + "/SYSTEM/HARDWARECONFIGURATION";
     for (const char* folder : {"/SYSTEM/ERLOGS", "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", "/USER/SETUPFILES", "/locks"}) {
       fs::create_directories(root + folder);
     }
     for (const char* library : kLibraries) fs::create_symlink(sim_ + "/" + library, root + "/" + library);
-    ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim_));
+    ASSERT_TRUE(testsupport::MakeFpgaImages(hardware + "/KR20_BIN", sim_));
     ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
                                             "[General]\nCards=" + std::to_string(demo ? 0 : cards) +
-                                                "\nSeed=3\n[DownConverters]\nKr12Cards=" + (converters ? "1" : "0") +
-                                                "\nKr12Channels=2\nKr14Cards=0\n"));
+                                                "\nSeed=3\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
     if (demo) {
-      ASSERT_TRUE(testsupport::WriteWholeFile(root + "/SYSTEM/HARDWARECONFIGURATION/Kr20_Dll.SIM",
+      ASSERT_TRUE(testsupport::WriteWholeFile(hardware + "/Kr20_Dll.SIM",
                                               "[Simulation]\r\nCount=" + std::to_string(cards) + "\r\n"));
     }
     setenv("QUORX_SIM_FOLDER", root.c_str(), 1);

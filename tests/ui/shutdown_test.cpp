@@ -70,36 +70,6 @@ TEST_F(ShutDownTest, CloseSavesTheFilesAndASessionEndSkipsPositionsAndOptions) {
   EXPECT_TRUE(std::filesystem::exists(quorxhwcfgmgrclass::ConfigFilePath()));
 }
 
-TEST_F(ShutDownTest, AMaximisedWindowKeepsItsPlacement) {
-  PrepareProgramFolder(0);
-  StartProgram();
-  form_->UpdateSizePosInfo();
-  const config::WindowPlacementRecord before = config::gApp.MainWindowPlacement;
-  form_->showMaximized();
-  ASSERT_TRUE(form_->isMaximized());
-  form_->UpdateSizePosInfo();
-  EXPECT_TRUE(config::gApp.MainWindowPlacement == before);
-  form_->showNormal();
-  form_->setGeometry(form_->x(), form_->y(), 500, 300);
-  form_->UpdateSizePosInfo();
-  EXPECT_EQ(std::int32_t{config::gApp.MainWindowPlacement.Width}, 500);
-}
-
-TEST_F(ShutDownTest, TheTerminateHandlerClosesInOrderUnlessTheSessionEnds) {
-  PrepareProgramFolder(0);
-  testsupport::ScopedScriptedDialogs dialogs;
-  StartProgram();
-  form_->AbnormalTermination();
-  ASSERT_EQ(dialogs->Messages().size(), 1U);
-  EXPECT_EQ(dialogs->Messages()[0].text, "ABNORMAL PROGRAM TERMINATE");
-  EXPECT_NE(ReadWholeFile(LogPath()).find("005000  "), std::string::npos);
-  EXPECT_EQ(LinesFrom(LogTexts(), "QUORXL Abnormal Program Termination").size(), CloseSequenceLines().size() + 1);
-  RestartProgram();
-  form_->Send(settings::kWmQueryEndSession, 0, 0);
-  form_->AbnormalTermination();
-  EXPECT_EQ(dialogs->Messages().size(), 1U);
-}
-
 TEST(EventExceptions, AreShownAndLoggedAndTheLoopGoesOn) {
   testsupport::LoggedProgramFolder program;
   testsupport::ScopedScriptedDialogs dialogs;

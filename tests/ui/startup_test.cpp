@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "card/rtl20_manager.h"
-#include "config/globals.h"
 #include "main_form_fixture.h"
 
 namespace uitest {
@@ -83,13 +82,6 @@ TEST_P(StartUpTest, VirtualCards) {
   StartProgram();
   EXPECT_EQ(StartUpLog(), VirtualCardsStartUp(cards));
   EXPECT_EQ(gRtl20Mgr->CardCount(), cards);
-  const std::string caption = form_->windowTitle().toStdString();
-  EXPECT_EQ(caption.find("       NO KR-20 CARDS FOUND "), cards == 0 ? caption.size() - 28 : std::string::npos);
-  if (cards == 0) return;
-  EXPECT_EQ(std::int32_t{gRtl20Mgr->Card(0)->Setup().RouteInfo.FpgaMasterMode}, 0);
-  EXPECT_TRUE(form_->CardTasksEnabled());
-  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
-  EXPECT_EQ(form_->PanelMainStatusCaption().toStdString(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(NoneOneSix, StartUpTest, ::testing::Values(0, 1, 6));

