@@ -32,9 +32,14 @@ std::vector<std::string> LoggedProgramFolder::LogLines() const {
 }
 
 std::vector<std::string> LoggedProgramFolder::LogTexts() const {
+  return LogFileTexts(folder_ / "SYSTEM/ERLOGS/QuorxL.log");
+}
+
+std::vector<std::string> LogFileTexts(const std::string& path) {
+  std::istringstream in(ReadWholeFile(path));
   std::vector<std::string> texts;
   // "nnnnnn  ddd:hh:mm:ss.uuuuuu  text"
-  for (const std::string& line : LogLines()) texts.push_back(line.size() >= 29 ? line.substr(29) : line);
+  for (std::string line; std::getline(in, line);) texts.push_back(line.size() >= 29 ? line.substr(29) : line);
   return texts;
 }
 

@@ -29,6 +29,9 @@ class LoggedProgramFolder {
   std::string previous_;
 };
 
+// The text column of each line of an error log file.
+std::vector<std::string> LogFileTexts(const std::string& path);
+
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);

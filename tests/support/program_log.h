@@ -1,21 +1,12 @@
 #pragma once
-// Reading the program's error log back: its text column, and the lines the shut-down writes.
+// The lines the program's shut-down writes to its error log.
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/log_capture.h"
 
 namespace testsupport {
-
-// The text column of each line of an error log file ("%06d  ddd:hh:mm:ss.uuuuuu  text").
-inline std::vector<std::string> LogFileTexts(const std::string& path) {
-  std::istringstream lines(ReadWholeFile(path));
-  std::vector<std::string> texts;
-  for (std::string line; std::getline(lines, line);) texts.push_back(line.size() > 29 ? line.substr(29) : std::string());
-  return texts;
-}
 
 // The shut-down sequence as the log tells it, from its first line to the log's end.
 inline std::vector<std::string> CloseSequenceLines(bool positionAndOptionSaves = true, bool lastSetupSave = true) {
