@@ -11,6 +11,7 @@
 #include "config/globals.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
+#include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 
@@ -176,6 +177,7 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
   const std::string path = ConfigFilePath();
   const bool found = util::FileExists(path);
   if (found) {
+    const util::IniReadReport report(kHwCfgFileName);
     ReadEnableRecords(path);
     for (std::size_t card = 0; card < kHwCfgCardSets; ++card) {
       HwCfgCardSetRecord record = CardSetRecords[card];
@@ -212,7 +214,10 @@ bool quorxhwcfgmgrclass::LoadConfigFileSimulatedOnly() {
   EnableRecords = DefaultEnableRecords();
   const std::string path = ConfigFilePath();
   const bool found = util::FileExists(path);
-  if (found) ReadEnableRecords(path);
+  if (found) {
+    const util::IniReadReport report(kHwCfgFileName);
+    ReadEnableRecords(path);
+  }
   ReadMarkers();
   UpdateFlags();
   return found;

@@ -1,9 +1,7 @@
 #include "card/mod_index_lock_table.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/path_resolve.h"
+#include "platform/regular_file.h"
 #include "util/error_log.h"
 #include "util/number_text.h"
 
@@ -81,8 +79,13 @@ ModIndexLockTables BuiltInModIndexLockTables() {
   return {table, table};
 }
 
-bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, std::vector<std::string>& problems) {
+bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, ModIndexLockProblems& problems) {
   for (ModIndexLockTable& table : tables) table.clear();
+  problems = {};
+  const auto skipped = [&problems](std::string problem) {
+    if (problems.First.size() < kModIndexLockLoggedLines) problems.First.push_back(std::move(problem));
+    ++problems.Count;
+  };
   bool any = false;
   int lineNumber = 0;
   std::size_t pos = 0;
@@ -98,14 +101,14 @@ bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, 
     ModIndexLockEntry entry;
     std::string problem;
     if (!ParseLine(line, channelMask, entry, problem)) {
-      problems.push_back("line " + std::to_string(lineNumber) + ": " + problem);
+      skipped("line " + std::to_string(lineNumber) + ": " + problem);
       continue;
     }
     for (std::size_t channel = 0; channel < tables.size(); ++channel) {
       if ((channelMask & (1 << channel)) == 0) continue;
       if (tables[channel].size() >= kModIndexLockMaxEntries) {
-        problems.push_back("line " + std::to_string(lineNumber) + ": channel " + std::to_string(channel) +
-                           " already has " + std::to_string(kModIndexLockMaxEntries) + " entries");
+        skipped("line " + std::to_string(lineNumber) + ": channel " + std::to_string(channel) + " already has " +
+                std::to_string(kModIndexLockMaxEntries) + " entries");
         continue;
       }
       tables[channel].push_back(entry);
@@ -119,17 +122,25 @@ ModIndexLockTables LoadModIndexLockTables(const std::string& folder, bool* fromF
   if (fromFile != nullptr) *fromFile = false;
   const std::string path = platform::ResolvePath((folder.empty() ? std::string(".") : folder) + "/" +
                                                  kModIndLockThresholdFileName);
-  std::ifstream stream(path, std::ios::binary);
+  const platform::ReadFileResult file = platform::ReadRegularFile(path, kModIndexLockMaxFileBytes);
   // No file is the normal case: the built-in tables serve every card.
-  if (!stream) return BuiltInModIndexLockTables();
+  if (file.status == platform::ReadFileStatus::kMissing) return BuiltInModIndexLockTables();
+  if (file.status != platform::ReadFileStatus::kOk) {
+    util::WriteErrorLogLine(
+        std::string(kModIndLockThresholdFileName) + " refused: " + file.why + "; built-in table in use", 0);
+    return BuiltInModIndexLockTables();
+  }
 
-  std::ostringstream content;
-  content << stream.rdbuf();
   ModIndexLockTables tables;
-  std::vector<std::string> problems;
-  const bool any = ParseModIndexLockTables(content.str(), tables, problems);
-  for (const std::string& problem : problems) {
+  ModIndexLockProblems problems;
+  const bool any = ParseModIndexLockTables(file.bytes, tables, problems);
+  for (const std::string& problem : problems.First) {
     util::WriteErrorLogLine(std::string(kModIndLockThresholdFileName) + " " + problem + ", line skipped", 0);
+  }
+  if (problems.Count > problems.First.size()) {
+    util::WriteErrorLogLine(std::string(kModIndLockThresholdFileName) + ": " +
+                                std::to_string(problems.Count - problems.First.size()) + " more lines skipped",
+                            0);
   }
   if (!any) {
     util::WriteErrorLogLine(std::string(kModIndLockThresholdFileName) + " has no usable entry, built-in table in use",

@@ -14,8 +14,10 @@
 //   index      the modulation index the entry is for, 0.00 .. 10.00; only its hundredths count
 //   threshold  the lock-detector threshold, an unsigned 32-bit integer (decimal, or hex after "0x")
 //
-// Fields are separated by blanks or tabs. A line that does not parse is skipped and logged; a
-// channel keeps at most kModIndexLockMaxEntries entries. Lookup takes the first entry of the
+// Fields are separated by blanks or tabs. A line that does not parse is skipped and logged (the
+// first kModIndexLockLoggedLines of a file, then one line with the count of the rest); a
+// channel keeps at most kModIndexLockMaxEntries entries. A file above kModIndexLockMaxFileBytes,
+// or one that is not a regular file (a FIFO never blocks the reader), is refused whole. Lookup takes the first entry of the
 // channel whose hundredths equal the whole part of 100 x the index looked up.
 #include <array>
 #include <cstddef>
@@ -29,6 +31,8 @@ namespace card {
 inline constexpr const char* kModIndLockThresholdFileName = "modIndLockThreshold.cfg";
 inline constexpr std::size_t kModIndexLockMaxEntries = 256;
 inline constexpr double kModIndexLockMaxIndex = 10.0;
+inline constexpr std::size_t kModIndexLockMaxFileBytes = 1 << 20;  // a real table is a few KB
+inline constexpr std::size_t kModIndexLockLoggedLines = 5;
 
 struct ModIndexLockEntry {
   std::int32_t IndexHundredths = 0;  // the entry's index x 100: the lookup key
@@ -45,12 +49,18 @@ using ModIndexLockTables = std::array<ModIndexLockTable, 2>;
 // threshold 64 + 960 x index lock-detector counts, rounded.
 ModIndexLockTables BuiltInModIndexLockTables();
 
-// Parses a file's text into `tables` (emptied first). One text per skipped line goes into
-// `problems` ("line <n>: <reason>"). True when at least one entry was taken.
-bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, std::vector<std::string>& problems);
+// The lines a parse skipped: the texts of the first kModIndexLockLoggedLines ("line <n>: <reason>")
+// and the count of all.
+struct ModIndexLockProblems {
+  std::vector<std::string> First;
+  std::size_t Count = 0;
+};
+
+// Parses a file's text into `tables` (emptied first). True when at least one entry was taken.
+bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, ModIndexLockProblems& problems);
 
 // The tables from "<folder>/modIndLockThreshold.cfg" (found case-insensitively), or the built-in
-// ones when the file is missing, unreadable or holds no usable entry. Skipped lines and the
+// ones when the file is missing, refused, unreadable or holds no usable entry. Skipped lines and the
 // fall-back are written to the error log; `fromFile` tells which tables were taken.
 ModIndexLockTables LoadModIndexLockTables(const std::string& folder, bool* fromFile = nullptr);
 

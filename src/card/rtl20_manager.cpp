@@ -18,6 +18,7 @@
 #include "config/globals.h"
 #include "platform/path_resolve.h"
 #include "util/error_log.h"
+#include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 
@@ -382,6 +383,7 @@ bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
     util::WriteErrorLogLine("FPGA configuration file " + path + " not found, defaults kept", 0);
     return false;
   }
+  const util::IniReadReport report(kFpgaConfigFileName);
   for (int card = 0; card < kMaxReceiverCards; ++card) {
     FpgaLoadState state = LoadState(card);
     const std::string section = SectionOf(card);

@@ -45,7 +45,7 @@ bool WriteSimulationMarkerFile(bool simulated, std::int32_t count, const std::st
 bool ReadSimulationMarkerFile(const std::string& fileName, std::int32_t maxCount, std::int32_t& count) {
   const std::string path = HardwareConfigPath(fileName);
   if (!util::FileExists(path)) return false;
-  std::int32_t value = 0;
+  std::int32_t value = count;  // a damaged count is logged with the count kept
   if (!util::IniReadInt(path, kSimMarkerSection, kSimMarkerCountKey, value) || value < 1 || value > maxCount) {
     util::WriteErrorLogLine("Simulation marker " + fileName + " has no count in 1.." + std::to_string(maxCount) +
                                 "; the configured count is kept",

@@ -10,6 +10,7 @@
 #include "config/general_routines.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
+#include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 #include "util/number_text.h"
@@ -413,7 +414,7 @@ Outcome Store(kr20optinfo& record, const FileKey& k, std::string_view text, std:
       const auto length = static_cast<std::size_t>(option.high);
       const std::string_view kept = text.substr(0, length);
       StoreText(AccessorOf<TextField>(option)(record, k.item), kept);
-      used = "\"" + std::string(kept) + "\"";
+      used = util::QuotedIniValue(kept);
       return kept.size() == text.size() ? Outcome::Stored : Outcome::TooLong;
     }
   }
@@ -424,9 +425,8 @@ void LogChange(const FileKey& k, std::string_view text, Outcome outcome, const s
   const char* what = outcome == Outcome::Limited   ? "out of range"
                      : outcome == Outcome::TooLong ? "too long"
                                                    : "not a number";
-  util::LogInfoText(
-      "Options file: [" + k.section + "] " + k.key + " = \"" + std::string(text) + "\" " + what + ", using " + used, 0,
-      false);
+  util::ReportIniProblem("Options file: [" + k.section + "] " + k.key + " = " + util::QuotedIniValue(text) + " " +
+                         what + ", using " + used);
 }
 
 // ---- Writing one value.
@@ -502,6 +502,7 @@ bool kr20optionclass::LoadOptions(kr20optinfo& record) {
   if (!exists) {
     util::LogInfoText("Options file not found: " + file, 0, false);
   } else {
+    const util::IniReadReport report("Options file");
     std::string text;
     std::string used;
     for (const FileKey& k : FileKeys()) {

@@ -5,6 +5,7 @@
 
 #include "config/general_routines.h"
 #include "config/globals.h"
+#include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 #include "util/process_globals.h"
@@ -26,10 +27,14 @@ constexpr WindowPlacementRecord kMainDefault{0, 0, 1280, 200, 1};
 
 void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
   WindowPlacementRecord read = placement;
-  std::int32_t value = 0;
+  // Each key starts from the value held, so that a damaged one is logged with the value kept.
+  std::int32_t value = read.Left;
   if (util::IniReadInt(file, section, "Left", value)) read.Left = value;
+  value = read.Top;
   if (util::IniReadInt(file, section, "Top", value)) read.Top = value;
+  value = read.Width;
   if (util::IniReadInt(file, section, "Width", value)) read.Width = value;
+  value = read.Height;
   if (util::IniReadInt(file, section, "Height", value)) read.Height = value;
   std::uint8_t visible = read.WasVisible;
   if (util::IniReadBool(file, section, "Visible", visible)) read.WasVisible = visible;
@@ -87,6 +92,7 @@ void SetDefaultWindowPositions() {
 
 void LoadGlobalPositionInfo() {
   const std::string file = PositionFilePath();
+  const util::IniReadReport report("Kr20Last.pos");
   ReadPlacement(file, "MainWindow", gApp.MainWindowPlacement);
   for (int card = 0; card < kMaxCards; ++card) {
     for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {

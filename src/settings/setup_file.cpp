@@ -25,6 +25,7 @@
 #include "settings/setup_file_sections.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
+#include "util/ini_read_report.h"
 #include "util/ini_routines.h"
 #include "util/process_globals.h"
 
@@ -137,6 +138,7 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
                    card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB) {
   if (!util::FileExists(fileName)) return false;
+  util::IniReadReport report("Setup file " + fileName);
   SectionReader in(fileName, CurrentReadOptions());
 
   // Everything goes into copies first: a file that turns out not to be a setup file changes
@@ -155,6 +157,8 @@ bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord&
     util::WriteErrorLogLine("Setup file " + fileName + " holds no setup; not loaded", 0);
     return false;
   }
+  // A cut file loads its first part: say how much of it was not there.
+  report.SetMissingKeys(in.KeysMissing());
   setup = readSetup;
   dnCvtA.Setup = readA;
   dnCvtB.Setup = readB;

@@ -1,8 +1,10 @@
 // The table walkers of the card setup file: one key at a time through the INI routines.
+#include <charconv>
 #include <cstring>
 
 #include "settings/setup_file_sections.h"
 #include "util/error_log.h"
+#include "util/ini_read_report.h"
 #include "util/ini_routines.h"
 #include "util/number_text.h"
 
@@ -34,6 +36,26 @@ void StoreText(std::span<std::byte> record, const KeySpec& spec, std::string_vie
   std::byte* field = record.data() + spec.Offset;
   std::memset(field, 0, spec.Size);
   std::memcpy(field, text.data(), length);
+}
+
+// The field's number as a log line shows the value kept.
+std::string NumberText(std::span<const std::byte> record, const KeySpec& spec) {
+  switch (spec.KeyForm) {
+    case Form::kInteger:
+      return std::to_string(Load<std::int32_t>(record, spec));
+    case Form::kDecimal: {
+      char buf[32];
+      return std::string(buf, std::to_chars(buf, buf + sizeof buf, Load<double>(record, spec)).ptr);
+    }
+    case Form::kHex:
+      return util::RadixText(16, Load<std::uint32_t>(record, spec));
+    case Form::kLowByte:
+      return std::to_string(Load<std::uint8_t>(record, spec));
+    case Form::kText:
+    case Form::kYesNo:
+      break;
+  }
+  return FieldText(record, spec);
 }
 
 }  // namespace
@@ -90,13 +112,12 @@ bool SectionReader::ReadText(const std::string& section, std::string_view key, s
   return true;
 }
 
-void SectionReader::LogBadValue(const std::string& section, std::string_view key, const std::string& text,
-                                const char* why) {
+void SectionReader::LogBadValue(const std::string& section, const KeySpec& spec, const std::string& text,
+                                const char* why, std::span<const std::byte> record) {
   // A section read twice (the sweep) reports its bad values once.
-  if (!logged_.insert(section + '\n' + std::string(key)).second) return;
-  util::WriteErrorLogLine(
-      "Setup file " + file_ + ": [" + section + "] " + std::string(key) + " = \"" + text + "\" " + why + ", ignored",
-      0);
+  if (!logged_.insert(section + '\n' + std::string(spec.Key)).second) return;
+  util::ReportIniProblem("Setup file " + file_ + ": [" + section + "] " + std::string(spec.Key) + " = " +
+                         util::QuotedIniValue(text) + " " + why + ", using " + NumberText(record, spec));
 }
 
 void SectionReader::ReadKeys(const std::string& section, std::span<const KeySpec> keys, std::span<std::byte> record,
@@ -104,20 +125,23 @@ void SectionReader::ReadKeys(const std::string& section, std::span<const KeySpec
   for (const KeySpec& spec : keys) {
     const bool wanted = spec.Read == ReadRule::kAlways ||
                         (spec.Read == ReadRule::kWithOutputStateOption && options_.RecallTestModOutputState);
+    bool found = false;
     if (wanted) {
-      ReadKey(section, spec, record, applyLimits, carrierMhz);
+      found = ReadKey(section, spec, record, applyLimits, carrierMhz);
     } else {
       // Not taken, but it still tells a setup file from a foreign one.
       std::string ignored;
-      ReadText(section, spec.Key, ignored);
+      found = ReadText(section, spec.Key, ignored);
     }
+    // A mode key is left out while its mode is "none"; every other key of a table is written.
+    if (!found && !spec.SkipNoMode) missing_.insert(section + '\n' + std::string(spec.Key));
   }
 }
 
-void SectionReader::ReadKey(const std::string& section, const KeySpec& spec, std::span<std::byte> record,
+bool SectionReader::ReadKey(const std::string& section, const KeySpec& spec, std::span<std::byte> record,
                             bool applyLimits, double carrierMhz) {
   std::string text;
-  if (!ReadText(section, spec.Key, text)) return;
+  if (!ReadText(section, spec.Key, text)) return false;
 
   const bool clamp = applyLimits && spec.LimitKind == Limit::kClamp;
   const auto limited = [&](double value) {
@@ -134,47 +158,48 @@ void SectionReader::ReadKey(const std::string& section, const KeySpec& spec, std
   switch (spec.KeyForm) {
     case Form::kText:
       StoreText(record, spec, text);
-      return;
+      return true;
     case Form::kYesNo:
       Store<std::uint8_t>(record, spec, text == "YES" ? 1 : 0);
-      return;
+      return true;
     case Form::kInteger: {
       if (spec.LimitKind == Limit::kClamp) {
         // A limited choice takes any number, limited and then made whole.
         double number = 0.0;
         if (!util::TextToDouble(text, number)) break;
         Store<std::int32_t>(record, spec, util::FloorToInt(limited(number)));
-        return;
+        return true;
       }
       std::int32_t number = 0;
       if (!util::TextToInt(text, number)) break;
       if (outside(number)) {
-        LogBadValue(section, spec.Key, text, "out of range");
-        return;
+        LogBadValue(section, spec, text, "out of range", record);
+        return true;
       }
       Store<std::int32_t>(record, spec, number);
-      return;
+      return true;
     }
     case Form::kDecimal: {
       double number = 0.0;
       if (!util::TextToDouble(text, number)) break;
       Store<double>(record, spec, limited(number));
-      return;
+      return true;
     }
     case Form::kHex: {
       std::uint32_t number = 0;
       if (!util::TextToUnsigned(text, number, 16)) break;
       Store<std::uint32_t>(record, spec, number);
-      return;
+      return true;
     }
     case Form::kLowByte: {
       std::int32_t number = 0;
       if (!util::TextToInt(text, number)) break;
       Store<std::uint8_t>(record, spec, static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) & 0xFFu));
-      return;
+      return true;
     }
   }
-  LogBadValue(section, spec.Key, text, "not a number");
+  LogBadValue(section, spec, text, "not a number", record);
+  return true;
 }
 
 }  // namespace settings::setupfile

@@ -167,7 +167,8 @@ struct ReadOptions {
 };
 
 // Reads keys from one file. Counts the keys of the tables found, taken or not (a file with none
-// is not a setup file), and logs a value that does not parse once per section and key.
+// is not a setup file), and the keys of the tables missing; reports a value that does not parse
+// once per section and key (util/ini_read_report.h).
 class SectionReader {
  public:
   SectionReader(std::string file, const ReadOptions& options) : file_(std::move(file)), options_(options) {}
@@ -181,16 +182,21 @@ class SectionReader {
 
   const ReadOptions& Options() const { return options_; }
   int KeysFound() const { return keysFound_; }
+  // Table keys the file did not hold, each counted once (mode keys left out for "none" are not).
+  int KeysMissing() const { return static_cast<int>(missing_.size()); }
 
  private:
-  void ReadKey(const std::string& section, const KeySpec& spec, std::span<std::byte> record, bool applyLimits,
+  // False when the key is missing.
+  bool ReadKey(const std::string& section, const KeySpec& spec, std::span<std::byte> record, bool applyLimits,
                double carrierMhz);
-  void LogBadValue(const std::string& section, std::string_view key, const std::string& text, const char* why);
+  void LogBadValue(const std::string& section, const KeySpec& spec, const std::string& text, const char* why,
+                   std::span<const std::byte> record);
 
   std::string file_;
   ReadOptions options_;
   int keysFound_ = 0;
   std::set<std::string> logged_;
+  std::set<std::string> missing_;
 };
 
 // ---- Section names ----------------------------------------------------------------------------

@@ -4,12 +4,40 @@
 #include <charconv>
 
 #include "platform/profile_store.h"
+#include "util/ini_read_report.h"
 #include "util/number_text.h"
 
 namespace util {
 
 namespace {
 constexpr std::size_t kDoubleTextLength = 18;
+
+// A key that is there but is no number: the caller keeps `used`, and the log says so.
+void ReportNotANumber(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& text, const std::string& used) {
+  const std::size_t slash = file.find_last_of('/');
+  const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+  ReportIniProblem(name + " [" + section + "] " + key + "=" + QuotedIniValue(text) + " is not a valid number; " +
+                   used + " used");
+}
+
+template <class Number>
+std::string DecimalText(Number value) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
+
+// Read as text, then parsed; a text that does not parse is reported with the value kept.
+template <class Number, class Parse, class Show>
+bool ReadNumber(const std::string& file, const std::string& section, const std::string& key, Number& value,
+                Parse parse, Show show) {
+  std::string text;
+  if (!IniReadString(file, section, key, text)) return false;
+  if (parse(text, value)) return true;
+  ReportNotANumber(file, section, key, text, show(value));
+  return false;
+}
+
 }  // namespace
 
 bool IniReadString(const std::string& file, const std::string& section, const std::string& key, std::string& text) {
@@ -20,19 +48,23 @@ bool IniReadString(const std::string& file, const std::string& section, const st
 }
 
 bool IniReadInt(const std::string& file, const std::string& section, const std::string& key, std::int32_t& value) {
-  std::string text;
-  return IniReadString(file, section, key, text) && TextToInt(text, value);
+  return ReadNumber(
+      file, section, key, value, [](const std::string& text, std::int32_t& v) { return TextToInt(text, v); },
+      [](std::int32_t v) { return DecimalText(v); });
 }
 
 bool IniReadUnsigned(const std::string& file, const std::string& section, const std::string& key, int radix,
                      std::uint32_t& value) {
-  std::string text;
-  return IniReadString(file, section, key, text) && TextToUnsigned(text, value, radix);
+  return ReadNumber(
+      file, section, key, value,
+      [radix](const std::string& text, std::uint32_t& v) { return TextToUnsigned(text, v, radix); },
+      [radix](std::uint32_t v) { return RadixText(radix, v); });
 }
 
 bool IniReadDouble(const std::string& file, const std::string& section, const std::string& key, double& value) {
-  std::string text;
-  return IniReadString(file, section, key, text) && TextToDouble(text, value);
+  return ReadNumber(
+      file, section, key, value, [](const std::string& text, double& v) { return TextToDouble(text, v); },
+      [](double v) { return DecimalText(v); });
 }
 
 bool IniReadBool(const std::string& file, const std::string& section, const std::string& key, std::uint8_t& value) {
@@ -53,9 +85,7 @@ bool IniWriteInt(const std::string& file, const std::string& section, const std:
   return IniWriteString(file, section, key, std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr));
 }
 
-bool IniWriteRadix(const std::string& file, const std::string& section, const std::string& key, int radix,
-                   std::uint32_t value) {
-  char buf[40];
+std::string RadixText(int radix, std::uint32_t value) {
   std::string text;
   if (radix == 2) {
     for (int bit = 31; bit >= 0; --bit) text.push_back(IsBitSet(value, bit) ? '1' : '0');
@@ -63,9 +93,14 @@ bool IniWriteRadix(const std::string& file, const std::string& section, const st
     text = IntToHexText(value, 8, false);
     for (char& c : text) c = static_cast<char>(c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c);
   } else {
-    text.assign(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+    text = DecimalText(value);
   }
-  return IniWriteString(file, section, key, text);
+  return text;
+}
+
+bool IniWriteRadix(const std::string& file, const std::string& section, const std::string& key, int radix,
+                   std::uint32_t value) {
+  return IniWriteString(file, section, key, RadixText(radix, value));
 }
 
 std::string IniDoubleText(double value) {

@@ -1,7 +1,8 @@
 #pragma once
 // Reading and writing one INI key at a time. A read that finds no key, or a value that does not
 // parse, leaves the caller's value unchanged and returns false, so a missing or damaged key keeps
-// the current setting.
+// the current setting. A value that does not parse is reported (util/ini_read_report.h) as
+// "<file name> [<section>] <key>=\"<text>\" is not a valid number; <value kept> used".
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,9 @@ bool IniWriteRadix(const std::string& file, const std::string& section, const st
 // integer digit (a point left last goes too).
 bool IniWriteDouble(const std::string& file, const std::string& section, const std::string& key, double value);
 bool IniWriteBool(const std::string& file, const std::string& section, const std::string& key, bool value);
+
+// The text IniWriteRadix writes for a value.
+std::string RadixText(int radix, std::uint32_t value);
 
 // The text IniWriteDouble writes for a value.
 std::string IniDoubleText(double value);

@@ -4,8 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -30,7 +37,7 @@ TEST(ModIndexLockTable, TheFileGivesEntriesPerChannelOrForBothAndSkipsBadLines) 
       "0 nan 400\n"
       "0 0.35 4294967296\n";
   ModIndexLockTables tables;
-  std::vector<std::string> problems;
+  ModIndexLockProblems problems;
   ASSERT_TRUE(ParseModIndexLockTables(text, tables, problems));
   ASSERT_EQ(tables[0].size(), 3u);
   ASSERT_EQ(tables[1].size(), 2u);
@@ -38,9 +45,11 @@ TEST(ModIndexLockTable, TheFileGivesEntriesPerChannelOrForBothAndSkipsBadLines) 
   EXPECT_EQ(tables[0][0].Threshold, 400u);
   EXPECT_EQ(tables[1][0].Threshold, 500u);
   EXPECT_EQ(tables[1][1].IndexHundredths, 50);
-  EXPECT_EQ(problems, (std::vector<std::string>{"line 8: three fields expected", "line 9: channel must be 0, 1 or *",
-                                                "line 10: index must be a number from 0 to 10",
-                                                "line 11: threshold must be an unsigned 32-bit number"}));
+  EXPECT_EQ(problems.First,
+            (std::vector<std::string>{"line 8: three fields expected", "line 9: channel must be 0, 1 or *",
+                                      "line 10: index must be a number from 0 to 10",
+                                      "line 11: threshold must be an unsigned 32-bit number"}));
+  EXPECT_EQ(problems.Count, 4u);
 
   // The first entry of an index wins.
   EXPECT_EQ(FindModIndexLockEntry(tables[0], 0.359), 0);
@@ -51,10 +60,12 @@ TEST(ModIndexLockTable, AChannelKeepsAtMost256Entries) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "* " + std::to_string(i / 100.0) + " " + std::to_string(i) + "\n";
   ModIndexLockTables tables;
-  std::vector<std::string> problems;
+  ModIndexLockProblems problems;
   ASSERT_TRUE(ParseModIndexLockTables(text, tables, problems));
   EXPECT_EQ(tables[1].size(), kModIndexLockMaxEntries);
-  EXPECT_EQ(problems.front(), "line 257: channel 0 already has 256 entries");
+  EXPECT_EQ(problems.First.front(), "line 257: channel 0 already has 256 entries");
+  EXPECT_EQ(problems.First.size(), kModIndexLockLoggedLines);
+  EXPECT_EQ(problems.Count, 2u * (300 - 256));  // both channels of every line past the 256th
 }
 
 TEST(ModIndexLockTable, TheBuiltInTablesCoverTenthsToOneInHundredths) {
@@ -93,6 +104,76 @@ TEST(ModIndexLockTable, TheCardObjectReadsTheFileOfItsProgramFolderWhenCreated) 
   EXPECT_FALSE(fromFile);
   EXPECT_EQ(tables[1].size(), 91u);
   EXPECT_TRUE(logged("modIndLockThreshold.cfg has no usable entry, built-in table in use"));
+}
+
+// A junk file writes a few lines and a count, once per load; a file too large or not a regular
+// file is refused whole without being read, and a FIFO never blocks the load.
+TEST(ModIndexLockTable, JunkOversizeAndNonRegularFilesCostAFewLogLines) {
+  struct Row {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+    bool fromFile;
+    std::vector<std::string> lines;  // what the load adds to the log, <path> for the file's path
+  };
+  std::string junk;
+  for (int i = 0; i < 20000; ++i) junk += "junk\n";
+  const std::vector<Row> rows = {
+      {"flood of bad lines",
+       [&junk](const std::string& path) { ASSERT_TRUE(testsupport::WriteWholeFile(path, "* 0.5 600\n" + junk)); },
+       true,
+       {"modIndLockThreshold.cfg line 2: three fields expected, line skipped",
+        "modIndLockThreshold.cfg line 3: three fields expected, line skipped",
+        "modIndLockThreshold.cfg line 4: three fields expected, line skipped",
+        "modIndLockThreshold.cfg line 5: three fields expected, line skipped",
+        "modIndLockThreshold.cfg line 6: three fields expected, line skipped",
+        "modIndLockThreshold.cfg: 19995 more lines skipped"}},
+      {"one byte over the limit",
+       [](const std::string& path) {
+         std::string bytes = "* 0.5 600\n";
+         bytes.resize(kModIndexLockMaxFileBytes + 1, '#');
+         ASSERT_TRUE(testsupport::WriteWholeFile(path, bytes));
+       },
+       false,
+       {"modIndLockThreshold.cfg refused: <path> is 1048577 bytes, more than the 1048576 allowed; built-in table "
+        "in use"}},
+      {"at the limit",
+       [](const std::string& path) {
+         std::string bytes = "* 0.5 600\n";
+         bytes.resize(kModIndexLockMaxFileBytes, '#');
+         ASSERT_TRUE(testsupport::WriteWholeFile(path, bytes));
+       },
+       true,
+       {}},
+      {"FIFO", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, false,
+       {"modIndLockThreshold.cfg refused: <path> is not a regular file; built-in table in use"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    testsupport::LoggedProgramFolder folder;
+    const std::string path = folder / kModIndLockThresholdFileName;
+    row.make(path);
+    const std::size_t before = folder.LogTexts().size();
+
+    bool fromFile = !row.fromFile;
+    auto load = std::async(std::launch::async, [&] { return LoadModIndexLockTables(folder.Path(), &fromFile); });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      // Let a reader stuck on the FIFO go before failing.
+      const int writer = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) ::close(writer);
+      ADD_FAILURE() << "the load blocked";
+    }
+    const ModIndexLockTables tables = load.get();
+    EXPECT_EQ(fromFile, row.fromFile);
+    EXPECT_EQ(tables[0].size(), row.fromFile ? 1u : 91u);
+
+    std::vector<std::string> expected;
+    for (std::string line : row.lines) {
+      if (const std::size_t at = line.find("<path>"); at != std::string::npos) line.replace(at, 6, path);
+      expected.push_back(line);
+    }
+    const std::vector<std::string> texts = folder.LogTexts();
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()), expected);
+  }
 }
 
 }  // namespace

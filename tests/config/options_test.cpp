@@ -154,18 +154,20 @@ TEST_F(OptionsStore, DefaultFileBytes) {
   EXPECT_EQ(sections.size(), 5u + kAcfInfoCount + kFlightRecordChannels + 1u);
 }
 
+// One line each for the first few, then one line with the count of the rest.
 TEST_F(OptionsStore, ValuesOutsideTheLimitsAndGarbageAreLoggedOneLineEach) {
   kr20optinfo record = Defaults();
   const CpuUsageSettings cpu = record.CpuUsageInfo;
   if (cpu.ProcessorCount >= kMaxProcessors) GTEST_SKIP() << "no processor bit outside the mask";
   const std::string maskText = Hex8((1u << cpu.ProcessorCount) | 1u);
   const std::string longHeader = "0123456789012345678901234567890123456789";
+  const std::string lastSections = "[FLIGHT RECORD CH1]\r\n"
+                                   "RSSI Header1=\"" + longHeader + "\"\r\nIfCarFrq Header2=   spaced   \r\n"
+                                   "[COLORS]\r\nGridColor=zz\r\n";
   WriteOptionsFile("[OPTIONS]\r\nDataRecordRateHz=40\r\nRxSignalStrengthWarningMax=abc\r\nSingleChannelUsage=yes\r\n"
                    "[CPU USAGE]\r\nCpuUsageInfo_ProcessorAffinityMask=" + maskText + "\r\n"
-                   "[CARD OPTIONS]\r\nDnCvtIfConstantMultiplier=0.5\r\nBitsyncConfidenceWeight=0x00FF0021\r\n"
-                   "[FLIGHT RECORD CH1]\r\n"
-                   "RSSI Header1=\"" + longHeader + "\"\r\nIfCarFrq Header2=   spaced   \r\n"
-                   "[COLORS]\r\nGridColor=zz\r\n");
+                   "[CARD OPTIONS]\r\nDnCvtIfConstantMultiplier=0.5\r\nBitsyncConfidenceWeight=0x00FF0021\r\n" +
+                   lastSections);
   ASSERT_TRUE(kr20optionclass::LoadOptions(record));
 
   EXPECT_EQ(OptionsLogLines(),
@@ -176,14 +178,24 @@ TEST_F(OptionsStore, ValuesOutsideTheLimitsAndGarbageAreLoggedOneLineEach) {
                     "\" out of range, using 00000001",
                 "Options file: [CARD OPTIONS] DnCvtIfConstantMultiplier = \"0.5\" out of range, using 1.00",
                 "Options file: [CARD OPTIONS] BitsyncConfidenceWeight = \"0x00FF0021\" out of range, using 8323105",
-                "Options file: [FLIGHT RECORD CH1] RSSI Header1 = \"" + longHeader + "\" too long, using \"" +
-                    longHeader.substr(0, 29) + "\"",
-                "Options file: [COLORS] GridColor = \"zz\" not a number, using 00606060",
+                "Options file: 2 more values not taken as read",
             }));
   // What was read without a line:
   EXPECT_EQ(record.SingleChannelUsage, 0);                 // only "YES" switches a flag on
   EXPECT_EQ(record.BitsyncConfidenceWeight, 0x007F0021u);  // the lower 16 bits as read
   EXPECT_STREQ(record.FlightRecordParamOptions[0][kFltColIfCarrierFreq].HeaderText[1], "spaced");
+
+  // The two held back, alone in a file.
+  const std::size_t before = OptionsLogLines().size();
+  WriteOptionsFile(lastSections);
+  ASSERT_TRUE(kr20optionclass::LoadOptions(record));
+  const std::vector<std::string> lines = OptionsLogLines();
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end()),
+            (std::vector<std::string>{
+                "Options file: [FLIGHT RECORD CH1] RSSI Header1 = \"" + longHeader + "\" too long, using \"" +
+                    longHeader.substr(0, 29) + "\"",
+                "Options file: [COLORS] GridColor = \"zz\" not a number, using 00606060",
+            }));
 }
 
 TEST_F(OptionsStore, EmptyMaskMeansAllProcessorsAndReversedStrengthLimitsAreSwapped) {

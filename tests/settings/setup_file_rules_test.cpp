@@ -3,6 +3,7 @@
 // failures show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -104,9 +105,17 @@ TEST_F(SetupFileRulesTest, DownConverterChoicesAreLimitedAndOptionsGiveTuningAnd
 }
 
 // Section and key names in any case and spacing, quoted values, user patterns in hexadecimal
-// whatever the radix; a value that is no number (or no mode) is logged and ignored.
+// whatever the radix; a value that is no number (or no mode) is logged with the value kept, and
+// the keys the file lacks are counted in one line.
 TEST_F(SetupFileRulesTest, FilesWrittenByOtherToolsLoad) {
+  setup_.Receiver[0].BitSync[0].AcqLoopBandwidthPct = 2.5;
+  setup_.Fft[1].DbPerDiv = 10.0;
   const card::CardSetupRecord before = setup_;
+  // The keys a whole file holds, counted in one the program writes (minus its three designations).
+  ASSERT_TRUE(settings::WriteCardSetup(4, program_ / "WHOLE.VexA", setup_, dnCvtA_, dnCvtB_));
+  const std::string whole = testsupport::ReadWholeFile(program_ / "WHOLE.VexA");
+  const auto wholeKeys = std::count(whole.begin(), whole.end(), '=') - 3;
+
   ASSERT_TRUE(
       Recall("[STREAM ROUTE INFO]\n  route mode = 2  \nFpgaMasterMode=99\n"
              "[rx data0 bitsync]\nBITRATE=\"2500000\"\npcminputcode = 'NRZM'\nAcqLoopBandwidthPct=0.5x\n"
@@ -118,23 +127,48 @@ TEST_F(SetupFileRulesTest, FilesWrittenByOtherToolsLoad) {
   const card::BitSyncRecord& bs = setup_.Receiver[0].BitSync[0];
   EXPECT_EQ(Value(bs.Bitrate), 2500000);
   EXPECT_EQ(SetupText(bs.PcmInputCode), "NRZM");
-  EXPECT_EQ(Value(bs.AcqLoopBandwidthPct), Value(before.Receiver[0].BitSync[0].AcqLoopBandwidthPct));
+  EXPECT_EQ(Value(bs.AcqLoopBandwidthPct), 2.5);
   EXPECT_EQ(Value(bs.ViterbiDecodeEnabled), 0);  // only "YES" is true
   EXPECT_EQ(Value(setup_.Fft[1].SpanMhz), 12.5);
-  EXPECT_EQ(Value(setup_.Fft[1].DbPerDiv), Value(before.Fft[1].DbPerDiv));
+  EXPECT_EQ(Value(setup_.Fft[1].DbPerDiv), 10.0);
   EXPECT_EQ(SetupText(setup_.Fft[1].DisplayMode), SetupText(before.Fft[1].DisplayMode));  // missing: kept
   EXPECT_EQ(Value(setup_.RxBert[1].UserPattern), 0xABCDEFu);
   EXPECT_EQ(Value(setup_.TxBert[0].UserPattern), 0x1Fu);
 
-  const std::string prefix = "Setup file " + File() + ": [";
+  const std::string prefix = "Setup file " + File() + ": ";
+  // Of the file's keys ten are table keys; its mode key (present or not) is never counted.
+  const auto missing = wholeKeys - 2 - 10;
   const std::vector<std::string> log = program_.LogTexts();
   ASSERT_GE(log.size(), 2u);  // the log's own head lines first
   EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.end()),
             (std::vector<std::string>{
-                prefix + "Stream Route Info] FpgaMasterMode = \"99\" out of range, ignored",
-                prefix + "Rx Data0 Bitsync] AcqLoopBandwidthPct = \"0.5x\" not a number, ignored",
-                prefix + "FFT Data 1] DbPerDiv = \"nan\" not a number, ignored",
+                prefix + "[Stream Route Info] FpgaMasterMode = \"99\" out of range, using 5",
+                prefix + "[Rx Data0 Bitsync] AcqLoopBandwidthPct = \"0.5x\" not a number, using 2.5",
+                prefix + "[FFT Data 1] DbPerDiv = \"nan\" not a number, using 10",
+                prefix + std::to_string(missing) + " keys missing, current values kept",
             }));
+}
+
+// A file cut short (a state file of a run that ended mid-save) loads what it holds; what it lacks
+// keeps the current values, and one line says how many keys that was.
+TEST_F(SetupFileRulesTest, ACutFileLoadsItsFirstPartAndCountsTheRestInOneLine) {
+  ASSERT_TRUE(settings::WriteCardSetup(4, File(), setup_, dnCvtA_, dnCvtB_));
+  const card::CardSetupRecord saved = setup_;
+  const std::string whole = testsupport::ReadWholeFile(File());
+  const std::size_t cut = whole.find("\r\n", whole.size() / 2) + 2;
+  const auto missing = std::count(whole.begin() + static_cast<std::ptrdiff_t>(cut), whole.end(), '=');
+  ASSERT_GT(missing, 100);
+  setupfiletest::FillCardSetup(setup_, 2);
+  const card::CardSetupRecord current = setup_;
+  const std::size_t before = program_.LogTexts().size();
+
+  ASSERT_TRUE(Recall(whole.substr(0, cut)));
+  EXPECT_EQ(Value(setup_.Receiver[0].BitSync[0].Bitrate), Value(saved.Receiver[0].BitSync[0].Bitrate));
+  EXPECT_EQ(Value(setup_.BasebandSources.BB1DacSource), Value(current.BasebandSources.BB1DacSource));
+  const std::vector<std::string> log = program_.LogTexts();
+  EXPECT_EQ(std::vector<std::string>(log.begin() + static_cast<std::ptrdiff_t>(before), log.end()),
+            std::vector<std::string>{"Setup file " + File() + ": " + std::to_string(missing) +
+                                     " keys missing, current values kept"});
 }
 
 TEST_F(SetupFileRulesTest, TextsAreCutToTheirFields) {

@@ -1,10 +1,13 @@
 #include "util/ini_routines.h"
+#include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "support/log_capture.h"
 #include "support/scratch_folder.h"
@@ -45,26 +48,74 @@ TEST_F(IniRoutines, DoublesKeepEveryIntegerDigit) {
   EXPECT_NEAR(back, 99.999999999, 1e-9);
 }
 
-TEST_F(IniRoutines, MissingOrDamagedKeysLeaveTheValue) {
+// A damaged number leaves the value and logs it with the value kept; a missing key says nothing.
+TEST(IniRoutinesRead, MissingOrDamagedKeysLeaveTheValue) {
+  testsupport::LoggedProgramFolder folder;
+  const std::string file = folder / "Kr20Options.opt";
   ASSERT_TRUE(testsupport::WriteWholeFile(
-      file, "[S]\r\nint=12abc\r\ndbl=nan\r\nuns=-1\r\nbogus=BOGUS SECTION or KEY\r\nlower=yes\r\n"
+      file, "[S]\r\nint=12abc\r\ndbl=nan\r\nuns=-1\r\nhex=0x1G\r\nbogus=BOGUS SECTION or KEY\r\nlower=yes\r\n"
             "big=2147483648\r\n  Spaced Key  =  \"quoted value\"  \r\n"));
   std::int32_t i = 5;
   std::uint32_t u = 6;
   double d = 7.5;
   std::string s = "keep";
   std::uint8_t b = 2;
+  const std::size_t before = folder.LogTexts().size();
   for (const char* key : {"int", "big", "missing"}) EXPECT_FALSE(IniReadInt(file, "S", key, i)) << key;
   EXPECT_FALSE(IniReadDouble(file, "S", "dbl", d));
   EXPECT_FALSE(IniReadUnsigned(file, "S", "uns", 10, u));
+  EXPECT_FALSE(IniReadUnsigned(file, "S", "hex", 16, u));
+  EXPECT_FALSE(IniReadDouble(file, "S", "missing", d));
   EXPECT_FALSE(IniReadString(file, "S", "bogus", s));  // the marker of a missing key is no value
   EXPECT_FALSE(IniReadBool(file, "S", "missing", b));
   EXPECT_TRUE(i == 5 && u == 6u && d == 7.5 && s == "keep" && b == 2);
+  const std::vector<std::string> texts = folder.LogTexts();
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()),
+            (std::vector<std::string>{
+                "Kr20Options.opt [S] int=\"12abc\" is not a valid number; 5 used",
+                "Kr20Options.opt [S] big=\"2147483648\" is not a valid number; 5 used",
+                "Kr20Options.opt [S] dbl=\"nan\" is not a valid number; 7.5 used",
+                "Kr20Options.opt [S] uns=\"-1\" is not a valid number; 6 used",
+                "Kr20Options.opt [S] hex=\"0x1G\" is not a valid number; 00000006 used",
+            }));
 
   EXPECT_TRUE(IniReadBool(file, "S", "lower", b));  // found, but only "YES" is true
   EXPECT_EQ(b, 0);
   EXPECT_TRUE(IniReadString(file, "s", "spaced key", s));  // names in any letter case
   EXPECT_EQ(s, "quoted value");
+}
+
+// Inside a report a file's first lines are written as they come, the rest counted in one line at
+// its end, then the missing keys its reader counted; outside one every line is written.
+TEST(IniRoutinesRead, AReportWritesAFewLinesThenTheCounts) {
+  testsupport::LoggedProgramFolder folder;
+  const std::string file = folder / "Kr20HwCfg.cfg";
+  std::string bytes = "[S]\r\n";
+  for (int key = 0; key < kIniReportLines + 3; ++key) bytes += "k" + std::to_string(key) + "=x\r\n";
+  bytes += "long=" + std::string(kIniReportValueLength + 1, '9') + "\x02\r\n";
+  ASSERT_TRUE(testsupport::WriteWholeFile(file, bytes));
+  const std::size_t before = folder.LogTexts().size();
+  std::int32_t value = 3;
+  {
+    IniReadReport report("Kr20HwCfg.cfg");
+    for (int key = 0; key < kIniReportLines + 3; ++key) IniReadInt(file, "S", "k" + std::to_string(key), value);
+    report.SetMissingKeys(212);
+  }
+  IniReadInt(file, "S", "long", value);
+  const std::vector<std::string> texts = folder.LogTexts();
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()),
+            (std::vector<std::string>{
+                "Kr20HwCfg.cfg [S] k0=\"x\" is not a valid number; 3 used",
+                "Kr20HwCfg.cfg [S] k1=\"x\" is not a valid number; 3 used",
+                "Kr20HwCfg.cfg [S] k2=\"x\" is not a valid number; 3 used",
+                "Kr20HwCfg.cfg [S] k3=\"x\" is not a valid number; 3 used",
+                "Kr20HwCfg.cfg [S] k4=\"x\" is not a valid number; 3 used",
+                "Kr20HwCfg.cfg: 3 more values not taken as read",
+                "Kr20HwCfg.cfg: 212 keys missing, current values kept",
+                "Kr20HwCfg.cfg [S] long=\"" + std::string(kIniReportValueLength, '9') +
+                    "\"... is not a valid number; 3 used",
+            }));
+  EXPECT_EQ(QuotedIniValue("a\"b\\c\x7F\xC3\xA9"), "\"a\\x22b\\x5cc\\x7f\\xc3\\xa9\"");
 }
 
 TEST_F(IniRoutines, LongValuesAreCutAndBadWritesRefused) {
