@@ -20,7 +20,8 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
                     const card::DnCvtChannelRecord& dnCvtA, const card::DnCvtChannelRecord& dnCvtB);
 
 // Reads the file into explicit records. False, with nothing changed, when the file does not exist
-// (or is not a setup file); true otherwise.
+// (or is not a setup file); true otherwise. A key the file lacks keeps the record's value; their
+// number is logged in one line ("<n> keys missing, current values kept").
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
                    card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB);
 
