@@ -24,7 +24,7 @@ class KeptFilesTest : public settingstest::MultiCardTest {
 struct KeptFile {
   const char* name;
   std::string path;
-  std::string damage;  // written over the file
+  std::string damage;  // written over the file: a file of this kind lacking what every one holds
   std::string reason;  // as the log gives it
   std::function<void(int)> set;  // one value of the file into memory
   std::function<bool()> save;
@@ -56,20 +56,20 @@ TEST_F(KeptFilesTest, ADamagedFileIsReadFromItsBakWhichItsSaveKeeps) {
          config::kr20optionclass::LoadOptions(options_.Info());
          return static_cast<int>(options_.Info().DataRecordRateHz);
        }},
-      {"FPGA configuration", HwCfg("Kr20FpgaCfg.cfg"), "", "empty",
+      {"FPGA configuration", HwCfg("Kr20FpgaCfg.cfg"), "[Card_1]\r\nForceLoad=0\r\n", "no section Card_0",
        [this](int v) { cards_->LoadState(5).DefaultFpgaMode = v; }, [this] { return cards_->SaveFpgaConfigFile(); },
        [this] {
          cards_->LoadFpgaConfigFile();
          return static_cast<int>(cards_->LoadState(5).DefaultFpgaMode);
        }},
-      {"window positions", HwCfg("Kr20Last.pos"), "[MainWindow]\r\nLeft=1\x04\r\n", "not text",
+      {"window positions", HwCfg("Kr20Last.pos"), "[PeekPoke_0]\r\nLeft=1\r\n", "no section MainWindow",
        [](int v) { config::gApp.MainWindowPlacement.Left = v; }, [] { return config::SaveGlobalPositionInfo(); },
        [] {
          config::LoadGlobalPositionInfo();
          return static_cast<int>(config::gApp.MainWindowPlacement.Left);
        }},
-      {"hardware configuration", HwCfg("Kr20HwCfg.cfg"), std::string("[Kr20]\r\nEnabled=\0YES\r\n", 20),
-       "holds NUL bytes", [this](int v) { hwcfg_->EnableRecords[card::kHwCfgKr14].NumToSimulate = v; },
+      {"hardware configuration", HwCfg("Kr20HwCfg.cfg"), "[Kr12]\r\nEnabled=YES\r\n", "no section Kr20",
+       [this](int v) { hwcfg_->EnableRecords[card::kHwCfgKr14].NumToSimulate = v; },
        [this] { return hwcfg_->SaveConfigFile(); },
        [this] {
          hwcfg_->LoadConfigFile();
