@@ -12,6 +12,7 @@
 #include "util/error_log.h"
 #include "util/file_routines.h"
 #include "util/ini_read_report.h"
+#include "util/ini_file_check.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 
@@ -23,6 +24,9 @@ constexpr std::array<const char*, kHwCfgCardTypes> kMarkerFiles{kKr20SimMarkerFi
                                                                kKr14SimMarkerFile};
 constexpr std::array<std::int32_t, kHwCfgCardTypes> kDefaultSimulated{1, 1, 2};
 constexpr std::int32_t kMaxDnCvtIndex = static_cast<std::int32_t>(kDnCvtRecords) - 1;
+
+// Every hardware-configuration file has the receiver cards' section; any key may be missing.
+constexpr util::IniFileShape kHwCfgFileShape{"Kr20", ""};
 
 std::string CardSetSection(std::size_t card) { return "CardSet_" + std::to_string(card); }
 
@@ -174,9 +178,12 @@ void quorxhwcfgmgrclass::UpdateFlags() {
 bool quorxhwcfgmgrclass::LoadConfigFile() {
   EnableRecords = DefaultEnableRecords();
   AssignDefaultDownConverters(static_cast<int>(kDnCvtRecords), static_cast<int>(kHwCfgCardSets), CardSetRecords);
-  const std::string path = ConfigFilePath();
-  const bool found = util::FileExists(path);
-  if (found) {
+  const std::string file = ConfigFilePath();
+  const bool found = util::FileExists(file);
+  if (!found) util::WriteErrorLogLine(file + " not found, hardware configuration defaults used", 0);
+  // A damaged file is read from its ".BAK"; with neither readable the defaults stay.
+  const std::string path = found ? util::IniFileToRead(file, kHwCfgFileShape) : std::string();
+  if (!path.empty()) {
     const util::IniReadReport report(kHwCfgFileName);
     ReadEnableRecords(path);
     for (std::size_t card = 0; card < kHwCfgCardSets; ++card) {
@@ -202,8 +209,6 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
       CardSetRecords[card] = record;
     }
     NormaliseCardSets(CardSetRecords, true);
-  } else {
-    util::WriteErrorLogLine(path + " not found, hardware configuration defaults used", 0);
   }
   ReadMarkers();
   UpdateFlags();
@@ -212,9 +217,9 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
 
 bool quorxhwcfgmgrclass::LoadConfigFileSimulatedOnly() {
   EnableRecords = DefaultEnableRecords();
-  const std::string path = ConfigFilePath();
-  const bool found = util::FileExists(path);
-  if (found) {
+  const bool found = util::FileExists(ConfigFilePath());
+  const std::string path = found ? util::IniFileToRead(ConfigFilePath(), kHwCfgFileShape) : std::string();
+  if (!path.empty()) {
     const util::IniReadReport report(kHwCfgFileName);
     ReadEnableRecords(path);
   }
@@ -228,7 +233,7 @@ bool quorxhwcfgmgrclass::SaveConfigFile() {
   std::filesystem::create_directories(config::SystemFolder("HARDWARECONFIGURATION"), ignored);
   const HwCfgEnableRecords enables = EnableRecords;
   const HwCfgCardSetRecords sets = CardSetRecords;
-  return util::RewriteIniFile(ConfigFilePath(), [&enables, &sets](const std::string& file) {
+  return util::RewriteIniFile(ConfigFilePath(), kHwCfgFileShape, [&enables, &sets](const std::string& file) {
     bool ok = true;
     for (std::size_t type = 0; type < kHwCfgCardTypes; ++type) {
       const HwCfgEnableRecord record = enables[type];

@@ -19,6 +19,8 @@
 #include "platform/path_resolve.h"
 #include "util/error_log.h"
 #include "util/ini_read_report.h"
+#include "util/file_routines.h"
+#include "util/ini_file_check.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 
@@ -33,6 +35,8 @@ constexpr const char* kImageFolder = "HARDWARECONFIGURATION/KR20_BIN";
 bool ValidCard(int card) { return card >= 0 && card < kMaxReceiverCards; }
 std::size_t At(int card) { return static_cast<std::size_t>(card); }
 std::string SectionOf(int card) { return "Card_" + std::to_string(card); }
+// Every FPGA configuration file has the first card's section; any key may be missing.
+constexpr util::IniFileShape kFpgaConfigFileShape{"Card_0", ""};
 
 bool HasImageExtension(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
@@ -356,7 +360,7 @@ bool quorxrtl20mgrclass::SaveFpgaConfigFile() {
   const std::string path = platform::ResolvePath(FpgaConfigFilePath());
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-  const bool saved = util::RewriteIniFile(path, [&](const std::string& file) {
+  const bool saved = util::RewriteIniFile(path, kFpgaConfigFileShape, [&](const std::string& file) {
     bool ok = true;
     for (int card = 0; card < kMaxReceiverCards; ++card) {
       const FpgaLoadState& state = states[At(card)];  // a local array element, not a packed member
@@ -377,12 +381,14 @@ bool quorxrtl20mgrclass::SaveFpgaConfigFile() {
 }
 
 bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
-  const std::string path = platform::ResolvePath(FpgaConfigFilePath());
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    util::WriteErrorLogLine("FPGA configuration file " + path + " not found, defaults kept", 0);
+  const std::string found = platform::ResolvePath(FpgaConfigFilePath());
+  if (!util::FileExists(found)) {
+    util::WriteErrorLogLine("FPGA configuration file " + found + " not found, defaults kept", 0);
     return false;
   }
+  // A damaged file is read from its ".BAK"; with neither readable the defaults stay.
+  const std::string path = util::IniFileToRead(found, kFpgaConfigFileShape);
+  if (path.empty()) return false;
   const util::IniReadReport report(kFpgaConfigFileName);
   for (int card = 0; card < kMaxReceiverCards; ++card) {
     FpgaLoadState state = LoadState(card);

@@ -11,6 +11,7 @@
 #include "util/error_log.h"
 #include "util/file_routines.h"
 #include "util/ini_read_report.h"
+#include "util/ini_file_check.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 #include "util/number_text.h"
@@ -466,6 +467,9 @@ bool HasProcessorInfo(const CpuUsageSettings& usage) {
 
 }  // namespace
 
+// Every options file has the section of the general options; any key may be missing.
+constexpr util::IniFileShape kOptionsFileShape{"OPTIONS", ""};
+
 std::string OptionsFilePath() { return SystemFolder("OPTIONS/Kr20Options.opt"); }
 
 std::vector<OptionEntry> OptionEntries() {
@@ -497,11 +501,13 @@ bool kr20optionclass::LoadOptions(kr20optinfo& record) {
   CpuUsageSettings& usage = record.CpuUsageInfo;
   if (!HasProcessorInfo(usage)) TakeProcessorInfo(usage);
 
-  const std::string file = OptionsFilePath();
-  const bool exists = util::FileExists(file);
+  const std::string path = OptionsFilePath();
+  const bool exists = util::FileExists(path);
+  // A damaged file is read from its ".BAK"; with neither readable the record keeps its values.
+  const std::string file = exists ? util::IniFileToRead(path, kOptionsFileShape) : std::string();
   if (!exists) {
-    util::LogInfoText("Options file not found: " + file, 0, false);
-  } else {
+    util::LogInfoText("Options file not found: " + path, 0, false);
+  } else if (!file.empty()) {
     const util::IniReadReport report("Options file");
     std::string text;
     std::string used;
@@ -535,7 +541,7 @@ bool kr20optionclass::SaveOptions(const kr20optinfo& record) {
 
   // The accessors are shared with the reader and hand out writable fields.
   kr20optinfo values = record;
-  const bool saved = util::RewriteIniFile(file, [&values](const std::string& fresh) {
+  const bool saved = util::RewriteIniFile(file, kOptionsFileShape, [&values](const std::string& fresh) {
     bool ok = true;
     for (const FileKey& k : FileKeys()) ok = Write(fresh, values, k) && ok;
     return ok;

@@ -6,6 +6,7 @@
 #include "config/general_routines.h"
 #include "config/globals.h"
 #include "util/ini_read_report.h"
+#include "util/ini_file_check.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 #include "util/process_globals.h"
@@ -24,6 +25,9 @@ constexpr int kCardOffset = 30;
 constexpr int kMinimumSide = 50;
 
 constexpr WindowPlacementRecord kMainDefault{0, 0, 1280, 200, 1};
+
+// Every position file has the main window's section; any key may be missing.
+constexpr util::IniFileShape kPositionFileShape{"MainWindow", ""};
 
 void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
   WindowPlacementRecord read = placement;
@@ -91,7 +95,9 @@ void SetDefaultWindowPositions() {
 }
 
 void LoadGlobalPositionInfo() {
-  const std::string file = PositionFilePath();
+  // A damaged file is read from its ".BAK"; with neither readable the windows keep their places.
+  const std::string file = util::IniFileToRead(PositionFilePath(), kPositionFileShape);
+  if (file.empty()) return;
   const util::IniReadReport report("Kr20Last.pos");
   ReadPlacement(file, "MainWindow", gApp.MainWindowPlacement);
   for (int card = 0; card < kMaxCards; ++card) {
@@ -103,7 +109,7 @@ void LoadGlobalPositionInfo() {
 }
 
 bool SaveGlobalPositionInfo() {
-  return util::RewriteIniFile(PositionFilePath(), [](const std::string& file) {
+  return util::RewriteIniFile(PositionFilePath(), kPositionFileShape, [](const std::string& file) {
     bool ok = WritePlacement(file, "MainWindow", gApp.MainWindowPlacement);
     for (int card = 0; card < kMaxCards; ++card) {
       for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {

@@ -15,6 +15,7 @@
 #include "settings/setup_file.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
+#include "util/ini_file_check.h"
 #include "util/ini_rewrite.h"
 #include "util/process_globals.h"
 
@@ -45,7 +46,8 @@ bool SaveLastSetupFile() {
   const std::string path = LastSetupFilePath();
   // Written as a new file (so cards no longer present leave no section behind) that replaces the
   // old one only once complete; the old one stays as ".BAK".
-  const bool saved = util::RewriteIniFile(path, [&files](const std::string& fresh) { return WriteCardList(fresh, files); });
+  const bool saved =
+      util::RewriteIniFile(path, kCardListShape, [&files](const std::string& fresh) { return WriteCardList(fresh, files); });
   if (!saved) util::LogError("Last setup file " + path + " not saved", 0, false);
   const bool stateSaved = SaveLastSetupStateFile();
   return saved && stateSaved;
@@ -60,8 +62,11 @@ void LoadLastSetupFile() {
     return;
   }
   if (gKr20SetMgr == nullptr) return;
+  // A damaged list is read from its ".BAK", so that the setups come back and the next save keeps them.
+  const std::string list = util::IniFileToRead(path, kCardListShape);
+  if (list.empty()) return;
   std::vector<std::optional<std::string>> files;
-  if (!ReadCardList(path, count, files)) return;
+  if (!ReadCardList(list, count, files)) return;
 
   for (std::size_t card = 0; card < files.size(); ++card) {
     if (!files[card]) continue;

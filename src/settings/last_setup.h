@@ -9,10 +9,12 @@ namespace settings {
 bool SaveLastSetupFile();
 // Loads each card's last setup file into its records.
 void LoadLastSetupFile();
-// Rewrites the last-state files. False (logged) when a write failed.
+// Rewrites the last-state files, each card's previous state kept as its ".BAK". False (logged)
+// when a write failed.
 bool SaveLastSetupStateFile();
-// Loads every card's state; true when the common file existed, its card count was valid and
-// the card loop ran.
+// Loads every card's state; true when the common file existed and the system's card count was
+// valid, so that the card loop ran. A card the common file names no usable file for (the file
+// damaged, the key missing, the file gone) takes its own state file by its fixed name.
 bool LoadLastSetupStateFile();
 // The auto-save gate after a setting change: saves the last state when the options ask for it.
 void SaveLastSetupStateIfEnabled();

@@ -17,13 +17,14 @@ constexpr const char* kFolder = "HARDWARECONFIGURATION";
 std::string InFolder(const std::string& name) { return config::SystemFolder(std::string(kFolder) + "/" + name); }
 }  // namespace
 
+std::string LastSetupFolder() { return config::SystemFolder(kFolder); }
 std::string LastSetupFilePath() { return InFolder(kLastSetupFileName); }
 std::string LastStateFilePath() { return InFolder(kLastStateFileName); }
 std::string CardStateFilePath(int card) { return InFolder(kLastStateFileName + std::to_string(card)); }
 
 void MakeLastSetupFolder() {
   std::error_code ignored;  // a folder that cannot be made shows up as a failed write
-  std::filesystem::create_directories(config::SystemFolder(kFolder), ignored);
+  std::filesystem::create_directories(LastSetupFolder(), ignored);
 }
 
 std::string CardListSection(int card) { return "KR20_" + std::to_string(card); }

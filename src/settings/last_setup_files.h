@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "util/ini_file_check.h"
+
 namespace settings {
 
 inline constexpr const char* kLastSetupFileName = "Kr20Last.last";
@@ -15,8 +17,11 @@ inline constexpr const char* kLastStateFileName = "Kr20LastState.last";
 inline constexpr const char* kCardListSection = "KR20_CommonArea";
 inline constexpr const char* kCardCountKey = "NumKr20Cards";
 inline constexpr const char* kCardFileKey = "SetupFileName";
+// Both files are whole only with their card count.
+inline constexpr util::IniFileShape kCardListShape{kCardListSection, kCardCountKey};
 
 // In SYSTEM/HARDWARECONFIGURATION of the program folder.
+std::string LastSetupFolder();
 std::string LastSetupFilePath();
 std::string LastStateFilePath();
 std::string CardStateFilePath(int card);

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <memory>
 
 #include "platform/path_resolve.h"
+#include "platform/regular_file.h"
 #include "util/dialog_service.h"
 #include "util/number_text.h"
 
@@ -46,7 +48,10 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 }
 
 bool CopyWhole(const std::string& from, const std::string& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file is copied: a FIFO put in its place must not stall a save.
+  platform::ReadFileStatus status = platform::ReadFileStatus::kMissing;
+  std::string why;
+  const int in = platform::OpenRegularFile(from, std::numeric_limits<std::size_t>::max(), status, why);
   if (in < 0) return false;
   std::unique_ptr<const int, FdCloser> inGuard(&in);
   struct stat st {};

@@ -11,7 +11,8 @@ namespace util {
 // True when the file (or folder) exists; letter case of the names does not matter.
 bool FileExists(const std::string& file);
 // Copies the file to the same name with ".BAK" appended, replacing an older copy whole (the
-// copy is written beside it and renamed). False when the file cannot be read or the copy written.
+// copy is written beside it and renamed). False when the file is not a regular file, cannot be
+// read or the copy cannot be written.
 bool BackupFile(const std::string& file);
 // The file name without folder ("/" or "\") and extension; the path is cut at 259 characters.
 std::string FileBaseName(const std::string& path);

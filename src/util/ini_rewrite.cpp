@@ -27,9 +27,14 @@ void SyncFolderOf(const std::string& path) {
 }  // namespace
 
 bool RewriteIniFile(const std::string& file, const std::function<bool(const std::string& freshFile)>& writeKeys) {
+  return RewriteIniFile(file, IniFileShape{}, writeKeys);
+}
+
+bool RewriteIniFile(const std::string& file, const IniFileShape& shape,
+                    const std::function<bool(const std::string& freshFile)>& writeKeys) {
   const std::string target = platform::ResolvePath(file);
   const std::string fresh = target + ".new";
-  if (FileExists(target) && !BackupFile(target)) {
+  if (!BackupIniFile(target, shape)) {
     WriteErrorLogLine("Cannot copy " + target + " to its .BAK file; writing it anyway", 0);
   }
   ::unlink(fresh.c_str());  // a leftover of an interrupted save

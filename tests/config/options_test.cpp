@@ -187,7 +187,7 @@ TEST_F(OptionsStore, ValuesOutsideTheLimitsAndGarbageAreLoggedOneLineEach) {
 
   // The two held back, alone in a file.
   const std::size_t before = OptionsLogLines().size();
-  WriteOptionsFile(lastSections);
+  WriteOptionsFile("[OPTIONS]\r\n" + lastSections);
   ASSERT_TRUE(kr20optionclass::LoadOptions(record));
   const std::vector<std::string> lines = OptionsLogLines();
   EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end()),

@@ -84,7 +84,7 @@ const std::vector<Reader>& Readers() {
       {"FPGA configuration",
        [](const testsupport::LoggedProgramFolder& program, const std::string& text) {
          const std::string file = HardwareFolder(program) + "/Kr20FpgaCfg.cfg";
-         EXPECT_TRUE(testsupport::WriteWholeFile(file, "[Card_3]\r\nDesiredFpgaMode=4\r\nCurrentFpgaMode=" + text +
+         EXPECT_TRUE(testsupport::WriteWholeFile(file, "[Card_0]\r\n[Card_3]\r\nDesiredFpgaMode=4\r\nCurrentFpgaMode=" + text +
                                                            "\r\n"));
          return file;
        },

@@ -1,16 +1,20 @@
 // The last-setup file "Kr20Last.last" and the last-state files over simulated cards: their exact
-// contents, the ".BAK" copy, what a save without cards or a failing save leaves behind, loading
-// them back, and the gate that saves the state after a setting change.
+// contents, the ".BAK" copies, what a save without cards or a failing save leaves behind, loading
+// them back (a damaged list or state file, a list naming another folder), and the gate that saves
+// the state after a setting change.
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "card/card_routines.h"
 #include "multi_card_fixture.h"
 #include "settings/last_setup.h"
 #include "settings/setup_file.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -35,6 +39,16 @@ class LastSetupTest : public MultiCardTest {
     return text;
   }
   std::string StateFile(int card) const { return HwCfg("Kr20LastState.last" + std::to_string(card)); }
+  // Saves the state files with card i's second threshold at base - i.
+  void SaveStates(double base) {
+    for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = base - card;
+    ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  }
+  std::vector<double> Thresholds() {
+    std::vector<double> values;
+    for (int card = 0; card < 3; ++card) values.push_back(Threshold(Rec(card), 1));
+    return values;
+  }
 };
 
 TEST_F(LastSetupTest, SavingListsEverySetupFileAndStateFileKeepsTheOldListAsBakAndNeedsCards) {
@@ -105,27 +119,136 @@ TEST_F(LastSetupTest, LoadingTakesEachSetupFileByItsBaseNameFromTheSetupFolder) 
   EXPECT_EQ(Threshold(Rec(1), 0), -20.0);
 }
 
-TEST_F(LastSetupTest, TheStateFilesBringEveryCardsSetupBack) {
+// ---- The last-state files ------------------------------------------------------------------
+
+TEST_F(LastSetupTest, TheStateFilesBringEveryCardsSetupBackAndKeepTheirPreviousStateAsBak) {
   EXPECT_FALSE(settings::LoadLastSetupStateFile());  // no common file yet
-  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = -50.0 - card;
+  SaveStates(-50.0);
+  const std::string previous = ReadWholeFile(StateFile(2));
   card::SetCardDesignation(2, "THIRD CARD");
   ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  EXPECT_TRUE(ReadWholeFile(StateFile(2) + ".BAK") == previous);
   for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
   card::SetCardDesignation(2, "CHANGED");
   std::filesystem::remove(StateFile(1));  // card 1 stays as it is
 
   EXPECT_TRUE(settings::LoadLastSetupStateFile());
-  EXPECT_EQ(Threshold(Rec(0), 1), -50.0);
-  EXPECT_EQ(Threshold(Rec(1), 1), 0.0);
-  EXPECT_EQ(Threshold(Rec(2), 1), -52.0);
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, 0.0, -52.0}));
   EXPECT_EQ(card::CardDesignationName(2), "THIRD CARD");
+}
 
-  // A common file without a readable card count loads nothing.
-  ASSERT_TRUE(WriteWholeFile(HwCfg("Kr20LastState.last"),
-                             "[KR20_CommonArea]\r\nNumKr20Cards=two\r\n[KR20_0]\r\nSetupFileName=" + StateFile(0) + "\r\n"));
-  Rec(0).Receiver[1].CarrierThesholdDbm = 0.0;
-  EXPECT_FALSE(settings::LoadLastSetupStateFile());
-  EXPECT_EQ(Threshold(Rec(0), 1), 0.0);
+TEST_F(LastSetupTest, ADamagedStateFileIsReadFromItsBakAndNeverReplacesIt) {
+  SaveStates(-60.0);
+  SaveStates(-50.0);
+  const std::string bak = ReadWholeFile(StateFile(1) + ".BAK");
+  ASSERT_TRUE(WriteWholeFile(StateFile(1), std::string("\x7F" "ELF\0\0\x01", 7)));
+  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+  EXPECT_TRUE(settings::LoadLastSetupStateFile());
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -61.0, -52.0}));
+  EXPECT_TRUE(Logged(StateFile(1) + " is damaged (holds NUL bytes); read from " + StateFile(1) + ".BAK"));
+
+  // The save writes the file anew, without the junk, and leaves the whole ".BAK" as it was.
+  ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  EXPECT_EQ(ReadWholeFile(StateFile(1) + ".BAK"), bak);
+  EXPECT_EQ(ReadWholeFile(StateFile(1)).rfind("[Stream Designation_CARD_INFO]\r\n", 0), 0u);
+  EXPECT_TRUE(Logged(StateFile(1) + " is damaged (holds NUL bytes); its whole .BAK is kept"));
+}
+
+// A list that cannot be read leaves each card to its own state file; nothing is lost at the next save.
+TEST_F(LastSetupTest, ADamagedStateListIsNamedInTheLogAndEachCardReadsItsOwnFile) {
+  SaveStates(-50.0);
+  const std::string common = HwCfg("Kr20LastState.last");
+  const std::string list = ReadWholeFile(common);
+  struct Row {
+    const char* name;
+    std::string bytes;  // written over the list; "FOLDER" and "FIFO" put such a thing in its place
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"empty", "", "empty"},
+      {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), "holds NUL bytes"},
+      {"control bytes", "[KR20_CommonArea]\r\nNumKr20Cards=3\x1B[0m\r\n", "NumKr20Cards is not a number"},
+      {"no section", "NumKr20Cards=3\r\nSetupFileName=" + StateFile(0) + "\r\n", "no section"},
+      {"another section only", "[KR20_0]\r\nSetupFileName=" + StateFile(0) + "\r\n", "no section KR20_CommonArea"},
+      {"truncated in the count", "[KR20_CommonArea]\r\nNumKr2", "no key NumKr20Cards in section KR20_CommonArea"},
+      {"count not a number", "[KR20_CommonArea]\r\nNumKr20Cards=three\r\n", "NumKr20Cards is not a number"},
+      {"oversized", list + std::string(1 << 20, ' '), "larger than 1048576 bytes"},
+      {"folder", "FOLDER", "not a regular file"},
+      {"fifo", "FIFO", "not a regular file"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::filesystem::remove_all(common);
+    if (row.bytes == "FOLDER") {
+      ASSERT_TRUE(std::filesystem::create_directory(common));
+    } else if (row.bytes == "FIFO") {
+      ASSERT_EQ(::mkfifo(common.c_str(), 0600), 0);
+    } else {
+      ASSERT_TRUE(WriteWholeFile(common, row.bytes));
+    }
+    for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+    EXPECT_TRUE(settings::LoadLastSetupStateFile());
+    EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -51.0, -52.0}));
+    EXPECT_TRUE(Logged(common + " is damaged (" + row.reason + "); each card's state is read from its own file"));
+  }
+  // The next save puts a whole list in place of the damaged one, and the cards' states stay.
+  std::filesystem::remove_all(common);
+  ASSERT_TRUE(WriteWholeFile(common, std::string("\0\0", 2)));
+  ASSERT_TRUE(settings::LoadLastSetupStateFile());
+  ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  EXPECT_EQ(ReadWholeFile(common), list);
+  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+  ASSERT_TRUE(settings::LoadLastSetupStateFile());
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -51.0, -52.0}));
+}
+
+// Card 0's entry in the list in turn; the list otherwise names the cards' own files.
+TEST_F(LastSetupTest, AStateFileListedElsewhereIsTakenFromThisFolderWhenItIsThere) {
+  SaveStates(-50.0);
+  // A copy of the program folder left behind elsewhere, its state of card 0 older.
+  testsupport::ScratchFolder old;
+  const std::string oldFolder = old / "SYSTEM/HARDWARECONFIGURATION";
+  std::filesystem::create_directories(oldFolder);
+  std::string older = ReadWholeFile(StateFile(0));
+  const auto at = older.find("-50.0");
+  ASSERT_NE(at, std::string::npos);
+  older.replace(at, 5, "-99.0");
+  ASSERT_TRUE(WriteWholeFile(oldFolder + "/Kr20LastState.last0", older));
+  ASSERT_TRUE(WriteWholeFile(oldFolder + "/custom.state", older));
+
+  const std::string common = HwCfg("Kr20LastState.last");
+  struct Row {
+    const char* name;
+    std::string entry;  // card 0's lines in the list
+    double threshold;   // card 0's, after the load
+    std::vector<std::string> log;
+  };
+  const std::string moved = " is in another folder; " + StateFile(0) + " used";
+  const std::string ownFile = common + " [KR20_0] names no usable state file; " + StateFile(0) + " used";
+  const Row rows[] = {
+      {"old folder still there", "SetupFileName=" + oldFolder + "/Kr20LastState.last0",
+       -50.0, {oldFolder + "/Kr20LastState.last0" + moved}},
+      {"old folder gone", "SetupFileName=/gone/SYSTEM/HARDWARECONFIGURATION/Kr20LastState.last0", -50.0,
+       {"/gone/SYSTEM/HARDWARECONFIGURATION/Kr20LastState.last0" + moved}},
+      {"written on another machine", "SetupFileName=C:\\Quorx\\SYSTEM\\HARDWARECONFIGURATION\\Kr20LastState.last0",
+       -50.0, {"C:\\Quorx\\SYSTEM\\HARDWARECONFIGURATION\\Kr20LastState.last0" + moved}},
+      {"no such file here", "SetupFileName=" + oldFolder + "/custom.state", -99.0, {}},
+      {"named file gone", "SetupFileName=" + HwCfg("Kr20LastState.gone"), -50.0, {ownFile}},
+      {"no name", "SetupFileName=", -50.0, {ownFile}},
+      {"key missing", "", -50.0, {ownFile}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(WriteWholeFile(common, "[KR20_CommonArea]\r\nNumKr20Cards=3\r\n[KR20_0]\r\n" + row.entry +
+                                           "\r\n[KR20_1]\r\nSetupFileName=" + StateFile(1) +
+                                           "\r\n[KR20_2]\r\nSetupFileName=" + StateFile(2) + "\r\n"));
+    for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+    const std::size_t before = program_.LogTexts().size();
+    EXPECT_TRUE(settings::LoadLastSetupStateFile());
+    EXPECT_EQ(Thresholds(), (std::vector<double>{row.threshold, -51.0, -52.0}));
+    const std::vector<std::string> texts = program_.LogTexts();
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()), row.log);
+  }
 }
 
 TEST_F(LastSetupTest, ASettingChangeSavesTheStateOnlyWhenAskedForAndNotMinimised) {

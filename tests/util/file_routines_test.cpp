@@ -1,6 +1,7 @@
 #include "util/file_routines.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -33,6 +34,10 @@ TEST(Files, BackupCopiesWholeAndLeavesNoTemporary) {
   EXPECT_EQ(ReadWholeFile(file + ".BAK"), ReadWholeFile(file));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), std::filesystem::directory_iterator()),
             2);
+  // A FIFO in a file's place is refused at once rather than waited on.
+  ASSERT_EQ(::mkfifo((folder / "Kr20Last.pos").c_str(), 0600), 0);
+  EXPECT_FALSE(BackupFile(folder / "Kr20Last.pos"));
+  EXPECT_FALSE(FileExists(folder / "Kr20Last.pos.BAK"));
 }
 
 TEST(Files, ListBaseNamesByExtension) {
