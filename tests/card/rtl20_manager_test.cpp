@@ -97,6 +97,16 @@ TEST_F(Rtl20ManagerTest, BindsCountsAndScansTheImagesIntoSlotsAndFunctionMasks) 
 
 TEST_F(Rtl20ManagerTest, WithoutTheLibraryNoCardIsCountedButDemoCardsOpen) {
   Configure({0});
+  // A library cut short counts as none: refused before loading, no card.
+  testsupport::ScratchFolder cut;
+  const std::string library = testsupport::ReadWholeFile(folder_ + "/librtZp903x.so");
+  ASSERT_TRUE(testsupport::WriteWholeFile(cut / "librtZp903x.so", library.substr(0, library.size() / 2)));
+  auto refused = std::make_unique<quorxrtl20mgrclass>(cut.Path());
+  EXPECT_FALSE(refused->DoAfterHwCfgMgrLoaded());
+  EXPECT_EQ(refused->CardCount(), 0);
+  EXPECT_FALSE(refused->OpenCards(false, 1));
+  EXPECT_EQ(refused->CardCount(), 0);
+
   auto manager = std::make_unique<quorxrtl20mgrclass>(program / "nowhere");
   EXPECT_FALSE(manager->DoAfterHwCfgMgrLoaded());
   EXPECT_EQ(manager->CardCount(), 0);
