@@ -453,11 +453,6 @@ SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes)
   return config;
 }
 
-SimConfig ParseSimConfig(std::string_view text) {
-  std::vector<std::string> ignored;
-  return ParseSimConfig(text, ignored);
-}
-
 std::string SimConfigPath() { return SimFolder() + kConfigFileName; }
 
 std::string SimLogPath() { return SimFolder() + kLogFileName; }

@@ -60,7 +60,6 @@ SimConfig DefaultSimConfig();
 // The configuration a file text gives; keys that are missing or do not parse keep the defaults.
 // `notes` gets one report line for each value not taken as written and for lines not understood.
 SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes);
-SimConfig ParseSimConfig(std::string_view text);
 // The file's path: in the folder named by QUORX_SIM_FOLDER, else in the current folder; the log
 // of the reports beside it.
 std::string SimConfigPath();
