@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <tuple>
 #include <utility>
 
 #include "card/device_status.h"
 #include "devicesim/sim_names.h"
+#include "platform/regular_file.h"
 
 namespace quorxsim {
 namespace {
@@ -314,19 +314,20 @@ void Card::ApplyImage(const card::FpgaImageHeader& header, int fpga) {
 }
 
 int Card::LoadImage(int fpga, const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return card::kDevFileError;
-  char bytes[sizeof(card::FpgaImageHeader)];
-  if (!file.read(bytes, sizeof bytes)) return card::kDevFileError;
-  card::FpgaImageHeader header{};
-  std::memcpy(&header, bytes, sizeof header);
-  if (!card::IsValidFpgaImageHeader(header)) return card::kDevFileError;
-  std::vector<char> payload(header.PayloadSize);
-  if (!payload.empty() && !file.read(payload.data(), static_cast<std::streamsize>(payload.size()))) {
+  // Read without blocking and within the largest image's size: a FIFO or a huge file in the
+  // image's place is a file error, not a stalled or exhausted process.
+  const platform::ReadFileResult file =
+      platform::ReadRegularFile(path, sizeof(card::FpgaImageHeader) + card::kFpgaImageMaxPayload);
+  if (file.status != platform::ReadFileStatus::kOk || file.bytes.size() < sizeof(card::FpgaImageHeader)) {
     return card::kDevFileError;
   }
-  std::vector<unsigned char> unsignedPayload(payload.begin(), payload.end());
-  if (card::FpgaImageChecksum(unsignedPayload.data(), unsignedPayload.size()) != header.PayloadChecksum) {
+  card::FpgaImageHeader header{};
+  std::memcpy(&header, file.bytes.data(), sizeof header);
+  if (!card::IsValidFpgaImageHeader(header)) return card::kDevFileError;
+  // Exactly the header and its payload: a cut or padded file is not the image its header names.
+  if (file.bytes.size() != card::FpgaImageFileSize(header)) return card::kDevFileError;
+  const auto* payload = reinterpret_cast<const unsigned char*>(file.bytes.data()) + sizeof header;
+  if (card::FpgaImageChecksum(payload, header.PayloadSize) != header.PayloadChecksum) {
     return card::kDevFileError;
   }
   // A bitstream for the other board never finishes configuring the chip.

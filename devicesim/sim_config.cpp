@@ -5,8 +5,16 @@
 // hold: two cards, each with a PSK signal on both IF inputs.
 //
 // INI text: "[Section]" headers, "Key=Value" lines; section and key names match regardless of
-// case; text after ';' or '#' is a comment; CR LF or LF line ends. Numbers are read without the
-// C locale ("1.5e6", never "1,5e6"). A key that is missing or does not parse keeps its default.
+// case; text after ';' or '#' is a comment; CR LF, LF or a lone CR end a line. Numbers are read
+// without the C locale ("1.5e6", never "1,5e6"). A key that is missing keeps its default; a value
+// that does not parse or lies outside its range keeps the default too and is reported, as are
+// lines that are no section header, key or comment (the first three, then their count). The file
+// is read only when it is a regular file of at most 1 MB; another is reported, the defaults hold.
+//
+// Reports go to "VirtualHardware.log" in the file's folder, one line each, led by the file name
+// of the library that read the configuration:
+//   librtZp903x.so: VirtualHardware.cfg [Card_0] FpgaMode: "NaN" not taken, -1 used
+// The log starts over once it has grown beyond 1 MB.
 //
 //   [General]
 //   Cards=2             receiver cards, 0 .. 6
@@ -38,21 +46,33 @@
 //   AmToneHz=30  AmIndex=0.05             its amplitude modulation (antenna scan)
 #include "devicesim/sim_config.h"
 
-#include <algorithm>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <sstream>
+#include <utility>
 #include <vector>
 
 #include "devicesim/sim_names.h"
+#include "platform/regular_file.h"
 
 namespace quorxsim {
 namespace {
+
+constexpr std::size_t kMaxConfigBytes = std::size_t{1} << 20;
+constexpr std::size_t kMaxLogBytes = std::size_t{1} << 20;
+constexpr const char* kLogFileName = "VirtualHardware.log";
+// Reports of single lines that are not understood; beyond them only their count is reported.
+constexpr int kMaxBadLineNotes = 3;
+// A value is quoted in a report up to this length.
+constexpr std::size_t kMaxQuotedChars = 40;
 
 std::string_view Trim(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -73,38 +93,74 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+// The text as it can stand in a log line: quoted, control and non-ASCII bytes as \xNN, cut when
+// long.
+std::string Quoted(std::string_view text) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size() && i < kMaxQuotedChars; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    }
+  }
+  if (text.size() > kMaxQuotedChars) out += "...";
+  return out + "\"";
+}
+
+// The shortest text that reads back as the value, without an exponent for ordinary sizes.
+std::string DoubleText(double value) {
+  char buffer[64];
+  const auto result = std::fabs(value) < 1e15 ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+                                              : std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
 // Section -> key -> value, names lower-cased; the first occurrence of a name wins.
 using IniMap = std::map<std::string, std::map<std::string, std::string>>;
 
-IniMap ParseIni(std::string_view text) {
+IniMap ParseIni(std::string_view text, std::vector<std::string>& notes) {
   IniMap ini;
   std::string section;
+  int lineNumber = 0;
+  int badLines = 0;
   while (!text.empty()) {
-    const std::size_t end = text.find('\n');
+    // CR LF, LF and a lone CR each end one line.
+    const std::size_t end = text.find_first_of("\r\n");
     std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-    const std::size_t comment = line.find_first_of(";#");
-    line = Trim(line.substr(0, comment));
+    std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+    if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+    text.remove_prefix(next);
+    ++lineNumber;
+    const std::string_view whole = Trim(line);
+    line = Trim(line.substr(0, line.find_first_of(";#")));
     if (line.empty()) continue;
+    bool understood = false;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
       section = close == std::string_view::npos ? std::string{} : Lower(Trim(line.substr(1, close - 1)));
-      continue;
+      understood = !section.empty();
+    } else if (const std::size_t equals = line.find('='); equals != std::string_view::npos && !section.empty()) {
+      const std::string key = Lower(Trim(line.substr(0, equals)));
+      if (!key.empty()) {
+        ini[section].emplace(key, std::string(Trim(line.substr(equals + 1))));
+        understood = true;
+      }
     }
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || section.empty()) continue;
-    const std::string key = Lower(Trim(line.substr(0, equals)));
-    if (key.empty()) continue;
-    ini[section].emplace(key, std::string(Trim(line.substr(equals + 1))));
+    if (!understood && ++badLines <= kMaxBadLineNotes) {
+      notes.push_back(std::string(kConfigFileName) + " line " + std::to_string(lineNumber) +
+                      " not understood: " + Quoted(whole));
+    }
+  }
+  if (badLines > kMaxBadLineNotes) {
+    notes.push_back(std::string(kConfigFileName) + ": " + std::to_string(badLines - kMaxBadLineNotes) +
+                    " more lines not understood");
   }
   return ini;
-}
-
-const std::string* Find(const IniMap& ini, std::string_view section, std::string_view key) {
-  const auto s = ini.find(Lower(section));
-  if (s == ini.end()) return nullptr;
-  const auto k = s->second.find(Lower(key));
-  return k == s->second.end() ? nullptr : &k->second;
 }
 
 bool ParseBool(std::string_view text, bool& value) {
@@ -118,26 +174,6 @@ bool ParseBool(std::string_view text, bool& value) {
     return true;
   }
   return false;
-}
-
-void ReadInt(const IniMap& ini, std::string_view section, std::string_view key, long long low, long long high,
-             int& target) {
-  long long value = 0;
-  const std::string* text = Find(ini, section, key);
-  if (text != nullptr && ParseInt(*text, value) && value >= low && value <= high) target = static_cast<int>(value);
-}
-
-void ReadDouble(const IniMap& ini, std::string_view section, std::string_view key, double low, double high,
-                double& target) {
-  double value = 0.0;
-  const std::string* text = Find(ini, section, key);
-  if (text != nullptr && ParseDouble(*text, value) && value >= low && value <= high) target = value;
-}
-
-void ReadBool(const IniMap& ini, std::string_view section, std::string_view key, bool& target) {
-  bool value = false;
-  const std::string* text = Find(ini, section, key);
-  if (text != nullptr && ParseBool(*text, value)) target = value;
 }
 
 bool ParseModulation(std::string_view text, Family& family, std::string& modulation) {
@@ -222,16 +258,107 @@ bool ParseSignal(std::string_view text, SignalConfig& signal) {
   return true;
 }
 
-void ReadSignal(const IniMap& ini, const std::string& section, const std::string& key, SignalConfig& signal) {
-  const std::string* text = Find(ini, section, key);
-  if (text != nullptr) ParseSignal(*text, signal);
-  if (const std::string* pattern = Find(ini, section, key + "Pattern")) {
-    if (*pattern == "DATA" || InList(kRxPnPatterns, *pattern)) signal.pattern = *pattern;
+// A signal as a value of its key would give it.
+std::string SignalText(const SignalConfig& signal) {
+  if (!signal.present) return "NONE";
+  std::string modulation = signal.modulation;
+  if (modulation.empty()) {
+    switch (signal.family) {
+      case Family::Fm: modulation = "FM"; break;
+      case Family::Pm: modulation = "PM"; break;
+      case Family::MhCpm: modulation = "MHCPM"; break;
+      default: modulation = "PSK"; break;
+    }
   }
-  ReadBool(ini, section, key + "Viterbi", signal.convolutional);
-  ReadDouble(ini, section, key + "Rate2", 0.0, 100e6, signal.bitRate2);
-  ReadDouble(ini, section, key + "ModIndex", 0.0, 10.0, signal.modIndex);
+  return DoubleText(signal.carrierHz) + ", " + DoubleText(signal.powerDbm) + ", " + modulation + ", " +
+         DoubleText(signal.bitRate) + ", " + DoubleText(signal.ebNoDb) + ", " +
+         (signal.randomized ? std::string("RNRZ-15") : signal.code);
 }
+
+// The configuration's values as they are read, with a report of each one that is not taken.
+class Reader {
+ public:
+  Reader(IniMap ini, std::vector<std::string>& notes) : ini_(std::move(ini)), notes_(notes) {}
+
+  const std::string* Find(std::string_view section, std::string_view key) const {
+    const auto s = ini_.find(Lower(section));
+    if (s == ini_.end()) return nullptr;
+    const auto k = s->second.find(Lower(key));
+    return k == s->second.end() ? nullptr : &k->second;
+  }
+
+  void NotTaken(std::string_view section, std::string_view key, std::string_view text, const std::string& used) {
+    notes_.push_back(std::string(kConfigFileName) + " [" + std::string(section) + "] " + std::string(key) + ": " +
+                     Quoted(text) + " not taken, " + used + " used");
+  }
+
+  void Int(std::string_view section, std::string_view key, long long low, long long high, int& target) {
+    long long value = 0;
+    const std::string* text = Find(section, key);
+    if (text == nullptr) return;
+    if (ParseInt(*text, value) && value >= low && value <= high) {
+      target = static_cast<int>(value);
+    } else {
+      NotTaken(section, key, *text, std::to_string(target));
+    }
+  }
+
+  void Double(std::string_view section, std::string_view key, double low, double high, double& target) {
+    double value = 0.0;
+    const std::string* text = Find(section, key);
+    if (text == nullptr) return;
+    if (ParseDouble(*text, value) && value >= low && value <= high) {
+      target = value;
+    } else {
+      NotTaken(section, key, *text, DoubleText(target));
+    }
+  }
+
+  void Bool(std::string_view section, std::string_view key, bool& target) {
+    bool value = false;
+    const std::string* text = Find(section, key);
+    if (text == nullptr) return;
+    if (ParseBool(*text, value)) {
+      target = value;
+    } else {
+      NotTaken(section, key, *text, target ? "YES" : "NO");
+    }
+  }
+
+  void Seed(std::uint64_t& target) {
+    const std::string* text = Find("General", "Seed");
+    if (text == nullptr) return;
+    const std::string_view digits = Trim(*text);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc{} && end == digits.data() + digits.size() && !digits.empty()) {
+      target = value;
+    } else {
+      NotTaken("General", "Seed", *text, std::to_string(target));
+    }
+  }
+
+  void Signal(const std::string& section, const std::string& key, SignalConfig& signal) {
+    if (const std::string* text = Find(section, key); text != nullptr && !ParseSignal(*text, signal)) {
+      NotTaken(section, key, *text, SignalText(signal));
+    }
+    const std::string patternKey = key + "Pattern";
+    if (const std::string* pattern = Find(section, patternKey)) {
+      if (*pattern == "DATA" || InList(kRxPnPatterns, *pattern)) {
+        signal.pattern = *pattern;
+      } else {
+        NotTaken(section, patternKey, *pattern, signal.pattern);
+      }
+    }
+    Bool(section, key + "Viterbi", signal.convolutional);
+    Double(section, key + "Rate2", 0.0, 100e6, signal.bitRate2);
+    Double(section, key + "ModIndex", 0.0, 10.0, signal.modIndex);
+  }
+
+ private:
+  IniMap ini_;
+  std::vector<std::string>& notes_;
+};
 
 SignalConfig DefaultSignal(double powerDbm, double bitRate, double ebNoDb) {
   SignalConfig signal;
@@ -240,6 +367,22 @@ SignalConfig DefaultSignal(double powerDbm, double bitRate, double ebNoDb) {
   signal.bitRate = bitRate;
   signal.ebNoDb = ebNoDb;
   return signal;
+}
+
+// The file name of the library (or program) this code was linked into, to lead its reports.
+std::string ReaderName() {
+  static const char anchor = 0;
+  Dl_info info{};
+  if (dladdr(&anchor, &info) == 0 || info.dli_fname == nullptr) return "simulator";
+  const std::string_view path = info.dli_fname;
+  return std::string(path.substr(path.find_last_of('/') + 1));
+}
+
+std::string SimFolder() {
+  const char* folder = std::getenv("QUORX_SIM_FOLDER");
+  std::string base = folder != nullptr && folder[0] != '\0' ? folder : ".";
+  if (base.back() != '/') base += '/';
+  return base;
 }
 
 }  // namespace
@@ -282,58 +425,80 @@ SimConfig DefaultSimConfig() {
   return config;
 }
 
-SimConfig ParseSimConfig(std::string_view text) {
+SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes) {
   SimConfig config = DefaultSimConfig();
-  const IniMap ini = ParseIni(text);
-  ReadInt(ini, "General", "Cards", 0, kMaxCards, config.cards);
-  if (const std::string* seed = Find(ini, "General", "Seed")) {
-    std::string_view digits = Trim(*seed);
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error == std::errc{} && end == digits.data() + digits.size() && !digits.empty()) config.seed = value;
-  }
+  Reader read(ParseIni(text, notes), notes);
+  read.Int("General", "Cards", 0, kMaxCards, config.cards);
+  read.Seed(config.seed);
   bool variant = false;
-  ReadBool(ini, "General", "ChipVariant", variant);
+  read.Bool("General", "ChipVariant", variant);
   for (int i = 0; i < kMaxCards; ++i) {
     CardConfig& card = config.card[static_cast<std::size_t>(i)];
     const std::string section = "Card_" + std::to_string(i);
     card.chipVariant = variant;
-    ReadBool(ini, section, "ChipVariant", card.chipVariant);
-    ReadInt(ini, section, "FpgaMode", -1, 15, card.fpgaMode);
-    ReadSignal(ini, section, "IfInput1", card.input[0]);
-    ReadSignal(ini, section, "IfInput2", card.input[1]);
+    read.Bool(section, "ChipVariant", card.chipVariant);
+    read.Int(section, "FpgaMode", -1, 15, card.fpgaMode);
+    read.Signal(section, "IfInput1", card.input[0]);
+    read.Signal(section, "IfInput2", card.input[1]);
   }
   DnCvtConfig& dn = config.dncvt;
-  ReadInt(ini, "DownConverters", "Kr12Cards", 0, kMaxCards, dn.kr12Cards);
-  ReadInt(ini, "DownConverters", "Kr12Channels", 1, 4, dn.kr12Channels);
-  ReadInt(ini, "DownConverters", "Kr14Cards", 0, kMaxCards, dn.kr14Cards);
-  ReadInt(ini, "DownConverters", "Kr14Channels", 1, 4, dn.kr14Channels);
-  ReadDouble(ini, "DownConverters", "RfCarrierMhz", 1.0, 100000.0, dn.rfCarrierMhz);
-  ReadDouble(ini, "DownConverters", "RfPowerDbm", -200.0, 30.0, dn.rfPowerDbm);
-  ReadDouble(ini, "DownConverters", "AmToneHz", 0.0, 100000.0, dn.amToneHz);
-  ReadDouble(ini, "DownConverters", "AmIndex", 0.0, 1.0, dn.amIndex);
+  read.Int("DownConverters", "Kr12Cards", 0, kMaxCards, dn.kr12Cards);
+  read.Int("DownConverters", "Kr12Channels", 1, 4, dn.kr12Channels);
+  read.Int("DownConverters", "Kr14Cards", 0, kMaxCards, dn.kr14Cards);
+  read.Int("DownConverters", "Kr14Channels", 1, 4, dn.kr14Channels);
+  read.Double("DownConverters", "RfCarrierMhz", 1.0, 100000.0, dn.rfCarrierMhz);
+  read.Double("DownConverters", "RfPowerDbm", -200.0, 30.0, dn.rfPowerDbm);
+  read.Double("DownConverters", "AmToneHz", 0.0, 100000.0, dn.amToneHz);
+  read.Double("DownConverters", "AmIndex", 0.0, 1.0, dn.amIndex);
   return config;
 }
 
-std::string SimConfigPath() {
-  const char* folder = std::getenv("QUORX_SIM_FOLDER");
-  std::string base = folder != nullptr && folder[0] != '\0' ? folder : ".";
-  if (base.back() != '/') base += '/';
-  return base + kConfigFileName;
+std::string SimConfigPath() { return SimFolder() + kConfigFileName; }
+
+std::string SimLogPath() { return SimFolder() + kLogFileName; }
+
+SimConfig ReadSimConfig(const std::string& path, std::vector<std::string>& notes) {
+  const platform::ReadFileResult file = platform::ReadRegularFile(path, kMaxConfigBytes);
+  if (file.status == platform::ReadFileStatus::kMissing) return DefaultSimConfig();
+  if (file.status != platform::ReadFileStatus::kOk) {
+    notes.push_back(file.why + "; the defaults are used");
+    return DefaultSimConfig();
+  }
+  return ParseSimConfig(file.bytes, notes);
+}
+
+void WriteSimLog(const std::vector<std::string>& notes) {
+  if (notes.empty()) return;
+  const std::string path = SimLogPath();
+  // Never blocks on, or writes into, anything but a regular file.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+  if (fd < 0) return;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::size_t>(st.st_size) > kMaxLogBytes && ::ftruncate(fd, 0) != 0) {
+      ::close(fd);
+      return;
+    }
+    const std::string reader = ReaderName();
+    std::string text;
+    for (const std::string& note : notes) text += reader + ": " + note + "\n";
+    // One write: the libraries that read the file at once do not interleave their lines.
+    std::size_t written = 0;
+    while (written < text.size()) {
+      const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      written += static_cast<std::size_t>(n);
+    }
+  }
+  ::close(fd);
 }
 
 SimConfig LoadSimConfig() {
-  std::ifstream file(SimConfigPath(), std::ios::binary);
-  if (!file) return DefaultSimConfig();
-  // A configuration is a few hundred lines; a huge file is no configuration of ours.
-  constexpr std::size_t kMaxBytes = 1u << 20;
-  std::string text;
-  char buffer[4096];
-  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-    text.append(buffer, static_cast<std::size_t>(file.gcount()));
-    if (text.size() > kMaxBytes) return DefaultSimConfig();
-  }
-  return ParseSimConfig(text);
+  std::vector<std::string> notes;
+  const SimConfig config = ReadSimConfig(SimConfigPath(), notes);
+  WriteSimLog(notes);
+  return config;
 }
 
 }  // namespace quorxsim

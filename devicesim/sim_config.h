@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "devicesim/personality.h"
 
@@ -57,10 +58,18 @@ struct SimConfig {
 // The configuration of a missing file.
 SimConfig DefaultSimConfig();
 // The configuration a file text gives; keys that are missing or do not parse keep the defaults.
-SimConfig ParseSimConfig(std::string_view text);
-// The file's path: in the folder named by QUORX_SIM_FOLDER, else in the current folder.
+// `notes` gets one report line for each value not taken as written and for lines not understood.
+SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes);
+// The file's path: in the folder named by QUORX_SIM_FOLDER, else in the current folder; the log
+// of the reports beside it.
 std::string SimConfigPath();
-// Reads the file; the defaults when it is missing or unreadable.
+std::string SimLogPath();
+// Reads the file at `path` (a regular file of at most 1 MB): the defaults when it is missing, the
+// defaults and a report when it is not such a file.
+SimConfig ReadSimConfig(const std::string& path, std::vector<std::string>& notes);
+// Appends the reports, each led by the reading library's file name, to the log.
+void WriteSimLog(const std::vector<std::string>& notes);
+// ReadSimConfig of SimConfigPath, its reports written with WriteSimLog.
 SimConfig LoadSimConfig();
 
 // Number parsing without the C locale; false for trailing text, NaN and infinities.

@@ -4,9 +4,10 @@
 // card by reading this header; the device library reads it again when it loads an image.
 //
 // File layout: one FpgaImageHeader (packed, little-endian, sizeof(FpgaImageHeader) bytes),
-// then PayloadSize bytes of bitstream. A file is an image when it starts with the magic
-// "QXVANTMC", carries format version kFpgaImageFormatVersion and the header size of this
-// struct, and every field lies in its range (IsValidFpgaImageHeader).
+// then PayloadSize bytes of bitstream, nothing after them. A file is an image when it starts with
+// the magic "QXVANTMC", carries format version kFpgaImageFormatVersion and the header size of
+// this struct, every field lies in its range (IsValidFpgaImageHeader) and its size is exactly
+// FpgaImageFileSize of its header.
 //
 // An image holds the bitstreams of both FPGAs of the card. Loaded into its target FPGA (0 for
 // every personality) it configures the whole card: the target FPGA brings its partner up from
@@ -17,10 +18,13 @@
 // also answers each register r at kFpga0WindowBase + r, the bus window its table of contents
 // uses for the module base addresses; FPGA 1's window starts at 0. A module's register k is
 // therefore read at (BaseAddress + k) of its table-of-contents entry, on its FPGA.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -28,6 +32,7 @@
 
 #include "card/records/card_info_block.h"
 #include "card/records/fpga_info_records.h"
+#include "platform/regular_file.h"
 
 namespace card {
 
@@ -120,16 +125,37 @@ inline bool IsValidFpgaImageHeader(const FpgaImageHeader& header) {
   return header.PayloadSize <= kFpgaImageMaxPayload;
 }
 
-// Reads the header of an image file. False, with `header` untouched, when the file cannot be
-// read, is shorter than a header or is no image of this format.
+// The size of a whole image file: its header and the payload the header gives.
+inline std::uint64_t FpgaImageFileSize(const FpgaImageHeader& header) {
+  const std::uint32_t payload = header.PayloadSize;  // packed: read by value
+  return sizeof(FpgaImageHeader) + std::uint64_t{payload};
+}
+
+// Reads the header of an image file. False, with `header` untouched, when the file is not a
+// regular file (opened without blocking, so a FIFO in its place cannot stall a scan), cannot be
+// read, is no image of this format, or is longer or shorter than its header says: a cut copy
+// misses bitstream, and trailing bytes show a file that is not what its header describes.
 inline bool ReadFpgaImageHeader(const std::string& path, FpgaImageHeader& header) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
+  platform::ReadFileStatus status = platform::ReadFileStatus::kOk;
+  std::string why;
+  const int fd = platform::OpenRegularFile(path, sizeof(FpgaImageHeader) + kFpgaImageMaxPayload, status, why);
+  if (fd < 0) return false;
+  struct stat st {};
+  char bytes[sizeof(FpgaImageHeader)];
+  std::size_t got = 0;
+  const bool sized = ::fstat(fd, &st) == 0;
+  while (sized && got < sizeof bytes) {
+    const ssize_t n = ::read(fd, bytes + got, sizeof bytes - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (!sized || got != sizeof bytes) return false;
   FpgaImageHeader read{};
-  char bytes[sizeof read];
-  if (!file.read(bytes, sizeof bytes)) return false;
   std::memcpy(&read, bytes, sizeof read);
   if (!IsValidFpgaImageHeader(read)) return false;
+  if (static_cast<std::uint64_t>(st.st_size) != FpgaImageFileSize(read)) return false;
   header = read;
   return true;
 }

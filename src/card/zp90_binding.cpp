@@ -3,11 +3,10 @@
 #include <dlfcn.h>
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <type_traits>
 #include <utility>
 
+#include "card/shared_object_check.h"
 #include "platform/path_resolve.h"
 #include "util/error_log.h"
 #include "util/process_globals.h"
@@ -16,8 +15,12 @@ namespace card {
 
 SharedLibraryHandle::~SharedLibraryHandle() { Close(); }
 
-bool SharedLibraryHandle::Open(const std::string& path, std::string& error) {
+LibraryOpenStatus SharedLibraryHandle::Open(const std::string& path, std::string& error) {
   Close();
+  bool missing = false;
+  error = SharedObjectFileFault(path, missing);
+  if (missing) return LibraryOpenStatus::kMissing;
+  if (!error.empty()) return LibraryOpenStatus::kRefused;
   // Bind every symbol now, so that a library with unresolved references of its own fails here
   // and not in the middle of a card call; keep its symbols out of the global scope, so that two
   // libraries never satisfy each other's entries.
@@ -25,9 +28,9 @@ bool SharedLibraryHandle::Open(const std::string& path, std::string& error) {
   if (handle_ == nullptr) {
     const char* message = dlerror();
     error = message != nullptr ? message : "unknown loader error";
-    return false;
+    return LibraryOpenStatus::kLoaderError;
   }
-  return true;
+  return LibraryOpenStatus::kOpened;
 }
 
 void SharedLibraryHandle::Close() {
@@ -65,17 +68,20 @@ bool DeviceLibraryBinding<Api>::Load(const std::string& folder) {
   if (base.empty()) base = ".";
   path_ = platform::ResolvePath(base + "/" + fileName_);
 
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(path_, ignored)) {
-    // Normal on a machine without this kind of card: one plain line, no alarm.
-    util::WriteErrorLogLine("Device library " + path_ + " not found", 0);
-    return false;
-  }
-
   std::string error;
-  if (!library_.Open(path_, error)) {
-    util::LogError("Device library " + path_ + " could not be loaded: " + error, 0, false);
-    return false;
+  switch (library_.Open(path_, error)) {
+    case LibraryOpenStatus::kOpened:
+      break;
+    case LibraryOpenStatus::kMissing:
+      // Normal on a machine without this kind of card: one plain line, no alarm.
+      util::WriteErrorLogLine("Device library " + path_ + " not found", 0);
+      return false;
+    case LibraryOpenStatus::kRefused:
+      util::LogError("Device library " + path_ + " refused: " + error, 0, false);
+      return false;
+    case LibraryOpenStatus::kLoaderError:
+      util::LogError("Device library " + path_ + " could not be loaded: " + error, 0, false);
+      return false;
   }
 
   Functions found{};

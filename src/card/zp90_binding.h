@@ -17,6 +17,13 @@ inline constexpr const char* kZp90LibraryFileName = "librtZp903x.so";
 inline constexpr const char* kKr12LibraryFileName = "libKr12V2_Dll.so";
 inline constexpr const char* kKr14LibraryFileName = "libKr14P3_Dll.so";
 
+enum class LibraryOpenStatus {
+  kOpened,
+  kMissing,      // no such file
+  kRefused,      // not a whole shared object for this machine (shared_object_check.h)
+  kLoaderError,  // the dynamic loader failed
+};
+
 // Owns one handle of the dynamic loader; closes it when destroyed.
 class SharedLibraryHandle {
  public:
@@ -25,9 +32,9 @@ class SharedLibraryHandle {
   SharedLibraryHandle(const SharedLibraryHandle&) = delete;
   SharedLibraryHandle& operator=(const SharedLibraryHandle&) = delete;
 
-  // Opens the file with every symbol bound now and none made global. False, with the loader's
-  // message in `error`, when it cannot be opened.
-  bool Open(const std::string& path, std::string& error);
+  // Checks the file and opens it with every symbol bound now and none made global. Anything but
+  // kOpened leaves `error` saying why: the check's reason or the loader's message.
+  LibraryOpenStatus Open(const std::string& path, std::string& error);
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
   // The address of an exported symbol; null when the library has none of that name.
@@ -81,6 +88,8 @@ class DeviceLibraryBinding {
   // first. True when the library was found, opened and has every required entry. Every failure
   // leaves one log line and the binding unloaded:
   //   "Device library <path> not found"
+  //   "Device library <path> refused: <reason>" (a file that is no whole shared object for this
+  //                                             machine, e.g. "segment 3 outside the file")
   //   "Device library <path> could not be loaded: <loader message>"
   //   "Device library <path> refused: entry point <symbol> missing" (per missing required entry)
   bool Load(const std::string& folder = {});

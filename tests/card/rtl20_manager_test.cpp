@@ -66,6 +66,10 @@ TEST_F(Rtl20ManagerTest, BindsCountsAndScansTheImagesIntoSlotsAndFunctionMasks) 
   // The extension is matched without regard to case; a file that is no image is passed over.
   std::filesystem::rename(imageFolder_ + "/Kr20_Mode02.VantMcs", imageFolder_ + "/kr20_mode02.vantMCS");
   ASSERT_TRUE(testsupport::WriteWholeFile(imageFolder_ + "/Broken.VantMcs", "not an image"));
+  // An image with bytes after its payload is no image either (whole, it would only be reported as
+  // a second image of mode 3).
+  const std::string mode3 = testsupport::ReadWholeFile(imageFolder_ + "/Kr20_Mode03.VantMcs");
+  ASSERT_TRUE(testsupport::WriteWholeFile(imageFolder_ + "/Padded.VantMcs", mode3 + std::string(1u << 20, '\0')));
   ASSERT_TRUE(testsupport::WriteWholeFile(imageFolder_ + "/Readme.txt", "QXVANTMC"));
 
   auto manager = Manager();
@@ -87,11 +91,22 @@ TEST_F(Rtl20ManagerTest, BindsCountsAndScansTheImagesIntoSlotsAndFunctionMasks) 
   EXPECT_EQ(manager->FunctionMask(-1), 0);
   EXPECT_TRUE(HasLine(program, "Card 2 chip variant, FPGA images 12, function mask 0x03FF"));
   EXPECT_TRUE(HasLine(program, "FPGA image " + imageFolder_ + "/Broken.VantMcs ignored: not an image of this format"));
+  EXPECT_TRUE(HasLine(program, "FPGA image " + imageFolder_ + "/Padded.VantMcs ignored: not an image of this format"));
   EXPECT_EQ(manager->Card(0), nullptr);  // the probe leaves the cards closed
 }
 
 TEST_F(Rtl20ManagerTest, WithoutTheLibraryNoCardIsCountedButDemoCardsOpen) {
   Configure({0});
+  // A library cut short counts as none: refused before loading, no card.
+  testsupport::ScratchFolder cut;
+  const std::string library = testsupport::ReadWholeFile(folder_ + "/librtZp903x.so");
+  ASSERT_TRUE(testsupport::WriteWholeFile(cut / "librtZp903x.so", library.substr(0, library.size() / 2)));
+  auto refused = std::make_unique<quorxrtl20mgrclass>(cut.Path());
+  EXPECT_FALSE(refused->DoAfterHwCfgMgrLoaded());
+  EXPECT_EQ(refused->CardCount(), 0);
+  EXPECT_FALSE(refused->OpenCards(false, 1));
+  EXPECT_EQ(refused->CardCount(), 0);
+
   auto manager = std::make_unique<quorxrtl20mgrclass>(program / "nowhere");
   EXPECT_FALSE(manager->DoAfterHwCfgMgrLoaded());
   EXPECT_EQ(manager->CardCount(), 0);

@@ -33,28 +33,53 @@ TEST(FpgaImageHeader, GeneratedFileStartsWithTheDocumentedBytes) {
   EXPECT_EQ(Val(header.ChipVariant), 1);
 }
 
-TEST(FpgaImageHeader, ReaderRefusesDamagedFilesAndLeavesTheHeaderAlone) {
-  testsupport::ScratchFolder folder;
+// Damaged, cut and padded images: the reader refuses each and leaves the header alone, and the
+// library refuses to load each into a card.
+class DamagedImageTest : public SimTest {};
+
+TEST_F(DamagedImageTest, ReaderAndLibraryRefuseEveryDamagedImage) {
   const std::string good = ReadWholeFile(ImagePath(0));
-  const auto refused = [&](std::string bytes) {
-    const std::string path = folder / "bad.VantMcs";
-    EXPECT_TRUE(testsupport::WriteWholeFile(path, bytes));
-    card::FpgaImageHeader header{};
-    header.FpgaMode = 77;
-    const bool read = card::ReadFpgaImageHeader(path, header);
-    return !read && header.FpgaMode == 77;
-  };
-  EXPECT_TRUE(refused(good.substr(0, sizeof(card::FpgaImageHeader) - 1)));  // short
-  // Magic, format version, mode 16, and more table-of-contents entries than the header holds.
-  for (const auto& [offset, value] : {std::pair<std::size_t, char>{0, 'X'}, {8, 2}, {12, 16}, {297, 17}}) {
+  const auto with = [&](std::size_t offset, char value) {
     std::string bytes = good;
     bytes[offset] = value;
-    EXPECT_TRUE(refused(bytes)) << "byte " << offset;
+    return bytes;
+  };
+  std::string unterminated = good;
+  std::memset(unterminated.data() + 20, 'A', card::kFpgaImageNameSize);
+  struct Row {
+    const char* name;
+    std::string bytes;
+  };
+  const Row rows[] = {
+      {"shorter than a header", good.substr(0, sizeof(card::FpgaImageHeader) - 1)},
+      {"payload one byte short", good.substr(0, good.size() - 1)},
+      {"one trailing byte", good + '\0'},
+      {"1 MB of trailing bytes", good + std::string(1u << 20, '\xFF')},
+      {"magic", with(0, 'X')},
+      {"format version", with(8, 2)},
+      {"mode 16", with(12, 16)},
+      {"more table entries than the header holds", with(297, 17)},
+      {"name without terminator", unterminated},
+  };
+  ASSERT_EQ(F().Card_Open(0), card::kDevOk);
+  const std::string path = folder_ / "bad.VantMcs";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(testsupport::WriteWholeFile(path, row.bytes));
+    card::FpgaImageHeader header{};
+    header.FpgaMode = 77;
+    EXPECT_FALSE(card::ReadFpgaImageHeader(path, header));
+    EXPECT_EQ(Val(header.FpgaMode), 77);
+    EXPECT_EQ(F().Card_LoadFpgaImage(0, 0, path.c_str()), card::kDevFileError);
   }
-  std::string name = good;
-  std::memset(name.data() + 20, 'A', card::kFpgaImageNameSize);  // no terminator
-  EXPECT_TRUE(refused(name));
-  EXPECT_FALSE(refused(good));
+  int loaded = -1;
+  ASSERT_EQ(F().Card_GetFpgaLoaded(0, 0, &loaded), card::kDevOk);
+  EXPECT_EQ(loaded, 0);
+
+  ASSERT_TRUE(testsupport::WriteWholeFile(path, good));
+  card::FpgaImageHeader header{};
+  EXPECT_TRUE(card::ReadFpgaImageHeader(path, header));
+  EXPECT_EQ(F().Card_LoadFpgaImage(0, 0, path.c_str()), card::kDevOk);
 }
 
 class PersonalityTest : public SimTest {};
