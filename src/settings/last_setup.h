@@ -14,7 +14,8 @@ bool SaveLastSetupStateFile();
 // Loads every card's state; true when the common file existed, its card count was valid and
 // the card loop ran.
 bool LoadLastSetupStateFile();
-// The auto-save gate after a setting change: saves the last state when the options ask for it.
+// The auto-save gate after a setting change: saves the last state when the options ask for it,
+// merged with the other saves of the same pass of the event loop (merged_saves.h).
 void SaveLastSetupStateIfEnabled();
 
 // One card's complete setup into / from a given file, with the card's two down-converter records.

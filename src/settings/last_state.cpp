@@ -11,6 +11,7 @@
 #include "platform/profile_store.h"
 #include "settings/last_setup.h"
 #include "settings/last_setup_files.h"
+#include "settings/merged_saves.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
 
@@ -43,6 +44,8 @@ bool SaveLastSetupStateFile() {
 }
 
 bool LoadLastSetupStateFile() {
+  // A save still waiting for its pass end is written before the files are read.
+  MakePendingLastStateSave();
   const std::string common = LastStateFilePath();
   if (!util::FileExists(common)) return false;
   const int count = card::SystemCardCount();
@@ -63,7 +66,7 @@ void SaveLastSetupStateIfEnabled() {
   if (options == nullptr) return;
   const config::kr20optinfo& info = options->Info();
   const bool everyChange = info.MinLastStateSaves == 0 && info.LoadLastSetupState != 0;
-  if (everyChange) SaveLastSetupStateFile();
+  if (everyChange) RequestLastStateSave();
 }
 
 }  // namespace settings
