@@ -101,8 +101,8 @@ class MergedSavesTest : public MainFormTest {
 };
 
 // Six cards: every card's mode change asks for the whole last state, yet each of the n + 1 state
-// files is replaced once, and nothing else twice. Saves asked for in one pass later write the last
-// state once, the same bytes as an immediate save.
+// files is replaced once. Saves asked for in one pass later write the last state once, the same
+// bytes as an immediate save.
 TEST_F(MergedSavesTest, StartUpAndOnePassWriteEachStateFileOnce) {
   PrepareProgramFolder(6);
   Replacements replaced(hardware_);
