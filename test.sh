@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
-# under a virtual X display. Exits non-zero on any failure.
+# under a virtual X display of its own. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,8 +10,30 @@ build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_SANITIZE=ON -DQUORX_WERROR=ON
 cmake --build "$build"
 
+# Xvfb chooses a free display number itself and writes it to us once it accepts clients, so two
+# runs on one machine never race for the same display. It is stopped however this script ends.
+xvfb_pid=
+workdir=$(mktemp -d)
+stop_display() {
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$workdir"
+}
+trap stop_display EXIT
+mkfifo "$workdir/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+xvfb_pid=$!
+if ! read -r -t 30 number <"$workdir/display" || [[ -z $number ]]; then
+  echo "test.sh: the virtual X server did not start:" >&2
+  cat "$workdir/xvfb.log" >&2
+  exit 1
+fi
+export DISPLAY=":$number"
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=xcb
 cd "$build"
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$(nproc)" "$@"
+ctest --output-on-failure -j "$(nproc)" "$@"

@@ -3,93 +3,44 @@
 // lock. "AllTasksDue" is the heaviest tick (the 1 s, 0.2 s, 0.1 s, 0.04 s and broadcast tasks at
 // once); "TwentyFiveHzOnly" is the most frequent one.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <QApplication>
 #include <QTimer>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
+#include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "card/rtl20_manager.h"
-#include "config/globals.h"
-#include "support/devicesim_support.h"
-#include "support/scratch_folder.h"
-#include "ui/main_form.h"
+#include "running_program.h"
 
 namespace {
 
-struct RunningProgram {
-  std::unique_ptr<QApplication> app;
-  std::unique_ptr<TQuorxLMainForm> form;
-  testsupport::ScratchFolder scratch;
-  std::string folder;
+std::string SixCards() {
+  std::ostringstream config;
+  config << "[General]\nCards=6\nSeed=3\n";
+  for (int card = 0; card < 6; ++card) {
+    config << "[Card_" << card << "]\nFpgaMode=" << card % 4 << "\nIfInput1=70e6, -40, PSK, 1e6, 14, NRZL\n"
+           << "IfInput2=70e6, -42, FM, 1e6, 12, NRZL\n";
+  }
+  return config.str();
+}
 
-  bool Start() {
-    static int argc = 1;
-    static char name[] = "master_tick_bench";
-    static char* argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    app = std::make_unique<QApplication>(argc, argv);
+// Started by the first benchmark that runs, ended by main() before the statics go.
+std::unique_ptr<benchprogram::RunningProgram> gProgram;
 
-    folder = scratch.Path();
-    if (folder.empty()) return false;
-    const std::string sim = testsupport::SimFolder();
-    namespace fs = std::filesystem;
-    fs::create_directories(folder + "/SYSTEM/ERLOGS");
-    fs::create_directories(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN");
-    fs::create_directories(folder + "/locks");
-    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      fs::create_symlink(sim + "/" + library, folder + "/" + library);
-    }
-    if (!testsupport::MakeFpgaImages(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim)) return false;
-    {
-      std::ofstream config(folder + "/VirtualHardware.cfg");
-      config << "[General]\nCards=6\nSeed=3\n";
-      for (int card = 0; card < 6; ++card) {
-        config << "[Card_" << card << "]\nFpgaMode=" << card % 4 << "\nIfInput1=70e6, -40, PSK, 1e6, 14, NRZL\n"
-               << "IfInput2=70e6, -42, FM, 1e6, 12, NRZL\n";
-      }
-    }
-    ::setenv("QUORX_SIM_FOLDER", folder.c_str(), 1);
-    std::error_code error;
-    fs::current_path(folder, error);
-    if (error) return false;
-
-    form = std::make_unique<TQuorxLMainForm>();
-    ui::SingleInstanceSettings instance;
-    instance.lockFolder = folder + "/locks";
-    if (form->FormCreate(instance).conflict != ui::InstanceConflict::None) return false;
-    form->show();
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!form->StartupComplete()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+benchprogram::RunningProgram& Program() {
+  if (gProgram == nullptr) {
+    gProgram = std::make_unique<benchprogram::RunningProgram>();
+    if (!gProgram->Start(SixCards(), 6)) std::abort();
     // The benchmark runs the ticks itself.
-    form->MasterTimer()->stop();
-    return gRtl20Mgr != nullptr && gRtl20Mgr->CardCount() == 6;
+    gProgram->Form().MasterTimer()->stop();
   }
-
-  ~RunningProgram() {
-    if (form != nullptr) form->close();
-    form.reset();
-  }
-};
-
-RunningProgram& Program() {
-  static RunningProgram program;
-  static const bool started = program.Start();
-  if (!started) std::abort();
-  return program;
+  return *gProgram;
 }
 
 void AllTasksDue(benchmark::State& state) {
-  TQuorxLMainForm& form = *Program().form;
+  TQuorxLMainForm& form = Program().Form();
   for (auto _ : state) {
     if (!gRtl20Mgr->FpgaCmdLock()) state.SkipWithError("no card command lock");
     form.DoOneSecondTasks();
@@ -103,7 +54,7 @@ void AllTasksDue(benchmark::State& state) {
 BENCHMARK(AllTasksDue)->Unit(benchmark::kMicrosecond);
 
 void TwentyFiveHzOnly(benchmark::State& state) {
-  TQuorxLMainForm& form = *Program().form;
+  TQuorxLMainForm& form = Program().Form();
   for (auto _ : state) {
     if (!gRtl20Mgr->FpgaCmdLock()) state.SkipWithError("no card command lock");
     form.DoTwentyFiveHzTasks();
@@ -115,7 +66,7 @@ BENCHMARK(TwentyFiveHzOnly)->Unit(benchmark::kMicrosecond);
 // Each task alone, to see where a heavy tick goes.
 template <void (TQuorxLMainForm::*Task)()>
 void OneTask(benchmark::State& state) {
-  TQuorxLMainForm& form = *Program().form;
+  TQuorxLMainForm& form = Program().Form();
   for (auto _ : state) (form.*Task)();
 }
 BENCHMARK(OneTask<&TQuorxLMainForm::DoOneSecondTasks>)->Unit(benchmark::kMicrosecond);
@@ -123,3 +74,13 @@ BENCHMARK(OneTask<&TQuorxLMainForm::DoFiveHzTasks>)->Unit(benchmark::kMicrosecon
 BENCHMARK(OneTask<&TQuorxLMainForm::DoTenHzTasks>)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // The window and its shut-down saves go while the statics they use still exist.
+  gProgram.reset();
+  return 0;
+}

@@ -16,7 +16,8 @@ bool SaveLastSetupStateFile();
 // valid, so that the card loop ran. A card the common file names no usable file for (the file
 // damaged, the key missing, the file gone) takes its own state file by its fixed name.
 bool LoadLastSetupStateFile();
-// The auto-save gate after a setting change: saves the last state when the options ask for it.
+// The auto-save gate after a setting change: saves the last state when the options ask for it,
+// merged with the other saves of the same pass of the event loop (merged_saves.h).
 void SaveLastSetupStateIfEnabled();
 
 // One card's complete setup into / from a given file, with the card's two down-converter records.

@@ -23,6 +23,7 @@
 #include "settings/last_setup.h"
 #include "settings/last_setup_files.h"
 #include "settings/setup_file_sections.h"
+#include "settings/merged_saves.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
 #include "util/ini_file_check.h"
@@ -113,6 +114,8 @@ bool SaveLastSetupStateFile() {
 }
 
 bool LoadLastSetupStateFile() {
+  // A save still waiting for its pass end is written before the files are read.
+  MakePendingLastStateSave();
   const std::string common = LastStateFilePath();
   if (!util::FileExists(common)) return false;
   const int count = card::SystemCardCount();
@@ -147,7 +150,7 @@ void SaveLastSetupStateIfEnabled() {
   if (options == nullptr) return;
   const config::kr20optinfo& info = options->Info();
   const bool everyChange = info.MinLastStateSaves == 0 && info.LoadLastSetupState != 0;
-  if (everyChange) SaveLastSetupStateFile();
+  if (everyChange) RequestLastStateSave();
 }
 
 }  // namespace settings

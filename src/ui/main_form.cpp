@@ -22,6 +22,7 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
+#include "ui/pass_end_save_queue.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
 #include "util/process_globals.h"
@@ -112,11 +113,14 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
   connect(masterTimer_, &QTimer::timeout, this, &TQuorxLMainForm::MasterTimerTimer);
   masterTimer_->start();
 
+  saveQueue_ = std::make_unique<ui::PassEndSaveQueue>();
   config::gApp.QuorxLMainForm = this;
 }
 
 TQuorxLMainForm::~TQuorxLMainForm() {
   masterTimer_->stop();
+  // A save still waiting for its pass end needs the managers.
+  saveQueue_.reset();
   if (!closeProgramRan_) DeleteManagers(false);
   platform::MessageTarget* self = this;
   util::MainWindowHandle.compare_exchange_strong(self, nullptr);

@@ -29,6 +29,8 @@ class kr20optionclass;
 
 namespace ui {
 
+class PassEndSaveQueue;
+
 inline constexpr const char* kVersionText = "2.01";
 inline constexpr const char* kLoadingText = "Please wait...Loading System Firmware";
 inline constexpr const char* kRestartScript = "RunQuorxLApp.sh";
@@ -139,6 +141,8 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   std::unique_ptr<kr20setmgrclass> setMgr_;
   std::unique_ptr<config::kr20optionclass> options_;
   std::unique_ptr<platform::InstanceLock> mainWindowLock_;
+  // Last-state saves asked for in one pass of the event loop are made once at its end.
+  std::unique_ptr<ui::PassEndSaveQueue> saveQueue_;
 
   ui::SingleInstanceSettings instanceSettings_;
   std::string libraryFolder_;

@@ -18,6 +18,7 @@
 #include "platform/power.h"
 #include "platform/process_launcher.h"
 #include "settings/last_setup.h"
+#include "settings/merged_saves.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
 #include "util/dialog_service.h"
@@ -61,6 +62,8 @@ void TQuorxLMainForm::CloseProgram() {
   UpdateSizePosInfo();
   Step("   CloseStandAloneApps()");
   Step("   CloseStandAloneForms()");
+  // A last-state save still waiting for its pass end comes before the shut-down's own saves.
+  settings::MakePendingLastStateSave();
   Step("   SaveConfigFile");
   if (gHwCfgMgr != nullptr) gHwCfgMgr->SaveConfigFile();
   if (!skipLastSetupSave_) {

@@ -11,8 +11,10 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "config/globals.h"
@@ -41,28 +43,36 @@ void AbnormalTerminationHandler() {
     // Another thread runs the shut-down and ends the process.
     for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
   }
-  TQuorxLMainForm* form = config::gApp.QuorxLMainForm;
-  if (form != nullptr) {
-    if (QThread::currentThread() == form->thread()) {
-      form->AbnormalTermination();
-    } else {
-      // The windows and the managers belong to the user-interface thread: it runs the shut-down
-      // while this thread waits, for a bounded time.
-      auto done = std::make_shared<std::atomic<bool>>(false);
-      QMetaObject::invokeMethod(
-          form,
-          [form, done] {
-            form->AbnormalTermination();
-            *done = true;
-          },
-          Qt::QueuedConnection);
-      const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-      while (!done->load() && std::chrono::steady_clock::now() < limit) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
-    }
-  }
+  RunAbnormalTermination();
   std::_Exit(EXIT_FAILURE);
+}
+
+void RunAbnormalTermination() {
+  TQuorxLMainForm* form = config::gApp.QuorxLMainForm;
+  if (form == nullptr) return;
+  if (QThread::currentThread() == form->thread()) {
+    form->AbnormalTermination();
+    return;
+  }
+  // The windows and the managers belong to the user-interface thread: it runs the shut-down while
+  // this thread waits, for a bounded time.
+  struct Done {
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool done = false;
+  };
+  auto done = std::make_shared<Done>();
+  QMetaObject::invokeMethod(
+      form,
+      [form, done] {
+        form->AbnormalTermination();
+        const std::lock_guard lock(done->mutex);
+        done->done = true;
+        done->signal.notify_all();
+      },
+      Qt::QueuedConnection);
+  std::unique_lock lock(done->mutex);
+  done->signal.wait_for(lock, std::chrono::seconds(60), [&done] { return done->done; });
 }
 
 void InstallSessionEndSignals() {

@@ -1,9 +1,13 @@
 #include "platform/named_mutex.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <future>
+#include <iterator>
+#include <string>
 #include <thread>
 
 namespace platform {
@@ -17,6 +21,20 @@ constexpr milliseconds kNow{0};
 template <typename Work>
 auto OnOtherThread(Work work) {
   return std::async(std::launch::async, work).get();
+}
+
+// Whether thread `tid` of this process is asleep (state S in its stat line) before the deadline.
+bool UntilAsleep(pid_t tid, std::chrono::seconds limit) {
+  const std::string path = "/proc/self/task/" + std::to_string(tid) + "/stat";
+  for (const auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+    std::ifstream stat(path);
+    const std::string line{std::istreambuf_iterator<char>(stat), std::istreambuf_iterator<char>()};
+    // "tid (name) S ...": the name may hold blanks and parentheses; the state follows the last ')'.
+    const std::size_t close = line.rfind(')');
+    if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'S') return true;
+    std::this_thread::yield();
+  }
+  return false;
 }
 
 // What a wait from another thread gets; that thread gives back what it got.
@@ -49,16 +67,16 @@ TEST(NamedMutex, OwnerReentersThroughAnyHandleOfTheNameAndOthersWaitAndCannotRel
 TEST(NamedMutex, AWaiterIsWokenWhenTheOwnerReleases) {
   NamedMutex mutex("NM_Other");
   ASSERT_EQ(mutex.Wait(kNow), Acquired);
-  std::promise<void> waiting;
+  std::promise<pid_t> waiting;
   auto waiter = std::async(std::launch::async, [&] {
     NamedMutex own("NM_Other");
-    waiting.set_value();
+    waiting.set_value(gettid());
     const auto asked = std::chrono::steady_clock::now();
     const bool got = own.Wait(milliseconds(20000)) == Acquired && own.Release();
     return got && std::chrono::steady_clock::now() - asked < std::chrono::seconds(10);  // woken, not timed out
   });
-  waiting.get_future().wait();
-  std::this_thread::sleep_for(milliseconds(30));  // let it block; the result holds either way
+  // Released only once the waiter sleeps in its wait, so that the release has to wake it.
+  EXPECT_TRUE(UntilAsleep(waiting.get_future().get(), std::chrono::seconds(10)));
   EXPECT_TRUE(mutex.Release());
   EXPECT_TRUE(waiter.get());
 }

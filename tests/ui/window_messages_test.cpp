@@ -128,24 +128,31 @@ TEST_F(WindowMessagesTest, RecolourSentFromAnotherThread) {
 }
 
 // 18763 with a non-zero parameter only closes (after a simulation change without writing the last
-// setup); with both zero it closes and starts the restart script.
+// setup); with both zero it closes and starts the restart script. Each phase's script writes its
+// own word: had the first close started its script, its word would come first.
 TEST_F(WindowMessagesTest, RestartProgram) {
   PrepareProgramFolder(0);
-  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / ui::kRestartScript, "#!/bin/sh\necho started > restarted.txt\n"));
-  std::filesystem::permissions(folder_ / ui::kRestartScript, std::filesystem::perms::owner_all);
+  const std::string script = folder_ / ui::kRestartScript;
+  const auto writeScript = [&script](const std::string& word) {
+    ASSERT_TRUE(testsupport::WriteWholeFile(script, "#!/bin/sh\necho " + word + " >> restarted.txt\n"));
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  };
+  writeScript("first");
   StartProgram();
   form_->SetSkipLastSetupSave(true);
   form_->Send(settings::kWmRestartProgram, 1, 0);
   EXPECT_TRUE(util::ClosingFlag.load());
   EXPECT_EQ(testsupport::LinesFrom(LogTexts(), testsupport::CloseSequenceLines().front()),
             testsupport::CloseSequenceLines(true, false));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "restarted.txt"));
 
   RestartProgram();
+  writeScript("second");
   form_->Send(settings::kWmRestartProgram, 0, 0);
   EXPECT_EQ(LogTexts().back(), "------------------PROGRAM END--------------------");
-  EXPECT_TRUE(RunUntil([this] { return std::filesystem::exists(folder_ / "restarted.txt"); }, std::chrono::seconds(10)));
+  const std::string restarted = folder_ / "restarted.txt";
+  EXPECT_TRUE(RunUntil([&] { return testsupport::ReadWholeFile(restarted).find("second\n") != std::string::npos; },
+                       std::chrono::seconds(10)));
+  EXPECT_EQ(testsupport::ReadWholeFile(restarted), "second\n");
 }
 
 }  // namespace

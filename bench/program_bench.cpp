@@ -1,0 +1,194 @@
+// The whole program left running on six virtual cards with PCM/FM personalities (twelve PCM/FM
+// channels), as an operator leaves it: after the start-up, the event loop runs on its own for
+// 60 s (or --run_seconds=N, or QUORX_PROGRAM_BENCH_SECONDS, for a quick check). Counters:
+//   cpu_percent       CPU time of the whole process over wall time, in percent of one core;
+//   late_p50/p99/max  how much later than its 10 ms period each master-timer tick came, in ms;
+//   longest_busy_ms   the longest stretch the interface thread spent away from waiting in its
+//                     event loop (working, or asleep inside a handler), in ms: the time between
+//                     one of its waiting polls returning and the next beginning;
+//   ticks, pcmfm_channels, seconds  what the run was.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "card/card_routines.h"
+#include "running_program.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double gRunSeconds = 60.0;
+
+// The event loop waits in poll() or ppoll() (the Qt and glib dispatchers alike). This program's
+// own definitions stand in front of the C library's and time the interface thread's waits; a poll
+// that does not wait (a nested processEvents) does not end a busy stretch.
+pthread_t gUiThread{};
+std::atomic<bool> gWatching{false};
+Clock::time_point gWaitEnded{};
+double gLongestBusyMs = 0.0;
+
+template <class Call>
+int TimedWait(bool waits, Call call) {
+  if (!waits || !gWatching.load(std::memory_order_relaxed) || !pthread_equal(pthread_self(), gUiThread)) return call();
+  const Clock::time_point begin = Clock::now();
+  if (gWaitEnded != Clock::time_point{}) {
+    gLongestBusyMs = std::max(gLongestBusyMs, std::chrono::duration<double, std::milli>(begin - gWaitEnded).count());
+  }
+  const int result = call();
+  gWaitEnded = Clock::now();
+  return result;
+}
+
+template <class Function>
+Function Next(const char* name) {
+  Function function = nullptr;
+  void* symbol = dlsym(RTLD_NEXT, name);
+  std::memcpy(&function, &symbol, sizeof function);
+  return function;
+}
+
+std::string SixPcmFmCards() {
+  std::ostringstream config;
+  config << "[General]\nCards=6\nSeed=5\n";
+  for (int card = 0; card < 6; ++card) {
+    // Personality 2 runs a PCM/FM receiver on both channels.
+    config << "[Card_" << card << "]\nFpgaMode=2\nIfInput1=70e6, -42, PCM_FM, 2e6, 13, NRZL\n"
+           << "IfInput2=70e6, -42, PCM_FM, 2e6, 13, NRZL\n";
+  }
+  config << "[DownConverters]\nKr12Cards=0\nKr14Cards=0\n";
+  return config.str();
+}
+
+std::unique_ptr<benchprogram::RunningProgram> gProgram;
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec * 1e-6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+  return values[std::min(at, values.size() - 1)];
+}
+
+int PcmFmChannels() {
+  int channels = 0;
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
+    for (int channel = 0; channel < 2; ++channel) channels += card::GroupChannelContextOf(card, channel).PcmFm ? 1 : 0;
+  }
+  return channels;
+}
+
+void LeftRunning(benchmark::State& state) {
+  gProgram = std::make_unique<benchprogram::RunningProgram>();
+  if (!gProgram->Start(SixPcmFmCards(), 6)) {
+    state.SkipWithError("the program did not start on six virtual cards");
+    return;
+  }
+  TQuorxLMainForm& form = gProgram->Form();
+  const int pcmFm = PcmFmChannels();
+
+  for (auto _ : state) {
+    std::vector<double> lateMs;
+    Clock::time_point lastTick{};
+    const QMetaObject::Connection tick = QObject::connect(form.MasterTimer(), &QTimer::timeout, [&] {
+      const Clock::time_point now = Clock::now();
+      if (lastTick != Clock::time_point{}) {
+        const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick).count();
+        lateMs.push_back(std::max(0.0, gapMs - ui::kMasterTimerIntervalMs));
+      }
+      lastTick = now;
+    });
+
+    gUiThread = pthread_self();
+    gWaitEnded = {};
+    gLongestBusyMs = 0.0;
+    gWatching = true;
+    const double cpuBefore = CpuSeconds();
+    const Clock::time_point begin = Clock::now();
+    QEventLoop loop;
+    QTimer::singleShot(std::chrono::milliseconds(static_cast<long long>(gRunSeconds * 1000.0)), &loop, &QEventLoop::quit);
+    loop.exec();
+    const double wallSeconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    const double cpuSeconds = CpuSeconds() - cpuBefore;
+    gWatching = false;
+    QObject::disconnect(tick);
+
+    state.SetIterationTime(wallSeconds);
+    state.counters["cpu_percent"] = 100.0 * cpuSeconds / wallSeconds;
+    state.counters["late_p50_ms"] = Percentile(lateMs, 0.50);
+    state.counters["late_p99_ms"] = Percentile(lateMs, 0.99);
+    state.counters["late_max_ms"] = lateMs.empty() ? 0.0 : *std::max_element(lateMs.begin(), lateMs.end());
+    state.counters["longest_busy_ms"] = gLongestBusyMs;
+    state.counters["ticks"] = static_cast<double>(lateMs.size() + 1);
+    state.counters["pcmfm_channels"] = pcmFm;
+    state.counters["seconds"] = wallSeconds;
+  }
+}
+BENCHMARK(LeftRunning)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// "--run_seconds=N" is ours; everything else goes to the benchmark library.
+void TakeRunSeconds(int& argc, char** argv) {
+  if (const char* seconds = std::getenv("QUORX_PROGRAM_BENCH_SECONDS"); seconds != nullptr) {
+    std::from_chars(seconds, seconds + std::strlen(seconds), gRunSeconds);
+  }
+  constexpr std::string_view kFlag = "--run_seconds=";
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument.substr(0, kFlag.size()) == kFlag) {
+      std::from_chars(argument.data() + kFlag.size(), argument.data() + argument.size(), gRunSeconds);
+    } else {
+      argv[kept++] = argv[i];
+    }
+  }
+  argc = kept;
+  gRunSeconds = std::clamp(gRunSeconds, 1.0, 3600.0);
+}
+
+}  // namespace
+
+extern "C" int poll(pollfd* fds, nfds_t count, int timeoutMs) {
+  static const auto next = Next<int (*)(pollfd*, nfds_t, int)>("poll");
+  return TimedWait(timeoutMs != 0, [&] { return next(fds, count, timeoutMs); });
+}
+
+extern "C" int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
+  static const auto next = Next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
+  const bool waits = timeout == nullptr || timeout->tv_sec != 0 || timeout->tv_nsec != 0;
+  return TimedWait(waits, [&] { return next(fds, count, timeout, mask); });
+}
+
+int main(int argc, char** argv) {
+  TakeRunSeconds(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // The window and its shut-down saves go while the statics they use still exist.
+  gProgram.reset();
+  return 0;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The whole program for a benchmark: a program folder with the simulated device libraries, the
+// FPGA images and a virtual-hardware file, the main window started as the program starts it.
+// The window goes before the process's statics: main() calls EndProgram() after the benchmarks,
+// while the profile store and the error log it closes into still exist.
+#include <stdlib.h>
+
+#include <QApplication>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "settings/merged_saves.h"
+#include "support/devicesim_support.h"
+#include "support/scratch_folder.h"
+#include "ui/main_form.h"
+
+namespace benchprogram {
+
+class RunningProgram {
+ public:
+  // `hardware` is the text of VirtualHardware.cfg.
+  bool Start(const std::string& hardware, int expectedCards) {
+    static int argc = 1;
+    static char name[] = "quorx_bench";
+    static char* argv[] = {name, nullptr};
+    // No display is needed unless the caller chose a platform.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    app_ = std::make_unique<QApplication>(argc, argv);
+
+    const std::string folder = scratch_.Path();
+    if (folder.empty()) return false;
+    const std::string sim = testsupport::SimFolder();
+    namespace fs = std::filesystem;
+    fs::create_directories(folder + "/SYSTEM/ERLOGS");
+    fs::create_directories(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN");
+    fs::create_directories(folder + "/locks");
+    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
+      fs::create_symlink(sim + "/" + library, folder + "/" + library);
+    }
+    if (!testsupport::MakeFpgaImages(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim)) return false;
+    std::ofstream(folder + "/VirtualHardware.cfg") << hardware;
+    ::setenv("QUORX_SIM_FOLDER", folder.c_str(), 1);
+    std::error_code error;
+    fs::current_path(folder, error);
+    if (error) return false;
+
+    form_ = std::make_unique<TQuorxLMainForm>();
+    ui::SingleInstanceSettings instance;
+    instance.lockFolder = folder + "/locks";
+    if (form_->FormCreate(instance).conflict != ui::InstanceConflict::None) return false;
+    form_->show();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!form_->StartupComplete() || settings::LastStateSavePending()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return gRtl20Mgr != nullptr && gRtl20Mgr->CardCount() == expectedCards;
+  }
+
+  // The operator's close: the shut-down sequence, then the window goes.
+  void End() {
+    if (form_ != nullptr) form_->close();
+    form_.reset();
+  }
+
+  ~RunningProgram() { End(); }
+
+  TQuorxLMainForm& Form() { return *form_; }
+  const std::string& Folder() const { return scratch_.Path(); }
+
+ private:
+  // Declared first, removed last: the shut-down writes into it.
+  testsupport::ScratchFolder scratch_;
+  std::unique_ptr<QApplication> app_;
+  std::unique_ptr<TQuorxLMainForm> form_;
+};
+
+}  // namespace benchprogram
