@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -570,6 +571,65 @@ TEST_F(SetterCases, LimitedOutputIsNotForcedWithoutAPostDCombiner) {
   Rc().RouteInfo.RouteMode = 1;
   M().SetDnCvtLimitedOutputMode(0, 0, 0);
   EXPECT_EQ(Value(Dc(0).LimitedOutputMode), 0);
+}
+
+// Restarting acquisition and resetting the BERT show only on a card that receives: both channels
+// lock onto a PN15 BPSK signal on a manual clock, then one channel is restarted or reset. The
+// setup names no input source, so that the routing re-applied in Route Mode 0 (which sends the
+// sources again and so restarts the receivers) leaves the card alone.
+class LiveSetterCases : public SettersTest {
+ protected:
+  void SetUp() override {
+    const std::string signal = "70e6, -40, BPSK, 1e6, 20, NRZL";
+    WriteSimConfig(1, "[Card_0]\nChipVariant=YES\nFpgaMode=4\nIfInput1=" + signal + "\nIfInput1Pattern=pn15\nIfInput2=" +
+                          signal + "\nIfInput2Pattern=pn15\n", true);
+    if (HasFatalFailure() || IsSkipped()) return;
+    clock_ = settingstest::SimHook<void (*)(int)>(sim_ + "/librtZp903x.so", "QuorxSim_UseManualClock");
+    advance_ = settingstest::SimHook<int (*)(double)>(sim_ + "/librtZp903x.so", "QuorxSim_AdvanceSeconds");
+    ASSERT_TRUE(clock_ != nullptr && advance_ != nullptr);
+    clock_(1);
+    OpenSimCards(1, true);
+    hwcfg_->CardSetRecords[0] = card::HwCfgCardSetRecord{0, 2, {0, 1}};
+    manager_ = std::make_unique<kr20setmgrclass>();
+    for (int ch = 0; ch < 2; ++ch) {
+      C().PskRx_SetReceiverInputSourceMode(ch, ch == 0 ? "IF_INPUT1" : "IF_INPUT2");
+      card::SetSetupText(Rx(ch).InputSource, "");
+      C().PskRx_SetCarrierModulationMode(ch, "BPSK");
+      C().PskRx_SetCarrierCenterFrequencyInHz(ch, 70e6);
+      C().PskRx_SetBitSyncStream1RateInbps(ch, 1e6);
+      C().Bert_SetPnPattern(ch, "pn15");
+    }
+  }
+  void TearDown() override {
+    SettersTest::TearDown();
+    if (clock_ != nullptr) clock_(0);
+  }
+  // Both channels locked and counting after a while.
+  void LockBoth() {
+    ASSERT_EQ(advance_(3.0), 0);
+    for (int ch = 0; ch < 2; ++ch) {
+      ASSERT_EQ(C().PskRx_GetCarrierLockState(ch), "LOCKED") << ch;
+      ASSERT_GT(C().Bert_GetTotalBits(ch), 0.0) << ch;
+    }
+  }
+  void (*clock_)(int) = nullptr;
+  int (*advance_)(double) = nullptr;
+};
+
+TEST_F(LiveSetterCases, RestartAndBertResetReachTheOtherChannelOutsideRouteMode0) {
+  for (int routeMode : kRouteModes) {
+    SCOPED_TRACE(routeMode);
+    Rc().RouteInfo.RouteMode = routeMode;
+    LockBoth();
+    M().ResetBertStats(0, 1);
+    EXPECT_EQ(C().Bert_GetTotalBits(1), 0.0);
+    EXPECT_EQ(C().Bert_GetTotalBits(0) == 0.0, routeMode != 0);
+
+    LockBoth();
+    M().RestartAcquisition(0, 0);
+    EXPECT_EQ(C().PskRx_GetCarrierLockState(0), "UNLOCKED");
+    EXPECT_EQ(C().PskRx_GetCarrierLockState(1), routeMode != 0 ? "UNLOCKED" : "LOCKED");
+  }
 }
 
 TEST_F(SetterCases, TuningRepeatsOnlyOutsideFrequencyDiversity) {

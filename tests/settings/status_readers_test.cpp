@@ -19,6 +19,7 @@
 namespace {
 
 using settings::ChannelStatusRecord;
+using settingstest::SimHook;
 using settingstest::Value;
 
 std::string Text(const char (&field)[settings::kStatusTextLen]) { return std::string(field, strnlen(field, sizeof field)); }
@@ -26,15 +27,6 @@ std::string Text(const char (&field)[settings::kStatusTextLen]) { return std::st
 bool AllZero(const ChannelStatusRecord& record, std::size_t from, std::size_t to) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
   return std::all_of(bytes + from, bytes + to, [](unsigned char b) { return b == 0; });
-}
-
-template <class F>
-F SimHook(const std::string& path, const char* name) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  void* symbol = handle != nullptr ? dlsym(handle, name) : nullptr;
-  F function = nullptr;
-  std::memcpy(&function, &symbol, sizeof function);
-  return function;  // the library stays loaded: the card manager holds it as well
 }
 
 TEST(StatusRules, BadBerTextsLongNamesAndTheDemoRangeAreSafe) {
