@@ -632,6 +632,83 @@ TEST_F(LiveSetterCases, RestartAndBertResetReachTheOtherChannelOutsideRouteMode0
   }
 }
 
+// The PM and multi-h CPM receivers of channel 0 (PM + PSK, multi-h CPM + PSK): a multi-h CPM
+// setting goes out as the receiver's whole setup from the stored fields; a repeat from the PSK
+// channel reaches a PM channel's setup only (it is sent as PSK, which a PM receiver does not take).
+class FamilySetterCases : public SettersTest, public ::testing::WithParamInterface<int> {};
+
+struct FamilyCase {
+  const char* Name;
+  int Mode;
+  void (*Call)(kr20setmgrclass&);
+  std::string (*Read)(T&);
+  const char* Want;
+};
+
+const FamilyCase kFamilyCases[] = {
+    {"MhCpmDataRate", 14, [](kr20setmgrclass& m) { m.SetDataRate(0, 0, 2'000'000); },
+     [](T& t) { return J(t.C().MhCpmRx_GetBitSyncRateInbps(0), t.Bs(0).Bitrate); }, "2e+06|2000000"},
+    {"MhCpmCarrierCenterFreq", 14, [](kr20setmgrclass& m) { m.SetCarrierCenterFreq(0, 0, 70.5e6); },
+     [](T& t) { return J(t.C().MhCpmRx_GetCarrierCenterFrequencyInMhz(0), t.Rx(0).MhCpmCarrierFrequencyMhz, t.Rx(0).CarrierFreqMhz); },
+     "70.5|70.5|70.5"},
+    {"MhCpmCarrierAcqRange", 14, [](kr20setmgrclass& m) { m.SetCarrierAcqRange(0, 0, 2e5); },
+     [](T& t) { return J(t.C().MhCpmRx_GetCarrierAcquisitionRangeInHz(0), t.Rx(0).MhCpmLoopValue, t.Rx(0).CarrierAcqRangeHz); },
+     "2e+05|2e+05|2e+05"},
+    {"MhCpmCarrierAcqLoopBw", 14, [](kr20setmgrclass& m) { m.SetCarrierAcqLoopBw(0, 0, 3.5); },
+     [](T& t) { return J(t.C().MhCpmRx_GetCarrierAcquisitionLoopBandwidthInPercent(0), t.Rx(0).MhCpmCarrierloopbandwidthPct); },
+     "3.5|3.5"},
+    {"MhCpmBitsyncAcqRange", 14, [](kr20setmgrclass& m) { m.SetBitsyncAcqRange(0, 0, 2.5); },
+     [](T& t) {
+       return J(t.C().MhCpmRx_GetBitSyncAcquisitionRangeInPercent(0), t.Rx(0).MhCpmSymbolloopbandwidthPct, t.Bs(0).AcqLoopBandwidthPct);
+     },
+     "2.5|2.5|2.5"},
+    {"MhCpmPcmInputCode", 14, [](kr20setmgrclass& m) { m.SetPcmInputCode(0, 0, "NRZM"); },
+     [](T& t) { return J(t.C().MhCpmRx_GetBitSyncInputDataDecodingMode(0), SetupText(t.Bs(0).PcmInputCode)); }, "NRZM|NRZM"},
+    {"MhCpmDataPolarity", 14, [](kr20setmgrclass& m) { m.SetDataPolarity(0, 0, 1); },
+     [](T& t) { return J(t.C().MhCpmRx_GetOutputInvertEnable(0), t.Rx(0).InvertOutput); }, "1|1"},
+    {"MhCpmClockPolarity", 14, [](kr20setmgrclass& m) { m.SetClockPolarity(0, 0, "FALLING_EDGE"); },
+     [](T& t) { return J(t.C().MhCpmRx_GetOutputClockPolarityMode(0), SetupText(t.Rx(0).OutputClockPolarity)); },
+     "FALLING_EDGE|FALLING_EDGE"},
+    {"MhCpmPcmOutputCode", 14, [](kr20setmgrclass& m) { m.SetPcmOutputCode(0, 0, "BIOL"); },
+     [](T& t) { return J(t.C().MhCpmRx_GetBitSyncOutputDataEncodingMode(0), SetupText(t.Bs(0).PcmOutputCode)); }, "BIOL|BIOL"},
+    {"PmCarrierCenterFreq", 13, [](kr20setmgrclass& m) { m.SetCarrierCenterFreq(0, 0, 70.5e6); },
+     [](T& t) { return J(t.C().PmRx_GetCarrierCenterFrequencyInHz(0), t.Rx(0).CarrierFreqMhz); }, "70500000|70.5"},
+    {"PmCarrierAcqRange", 13, [](kr20setmgrclass& m) { m.SetCarrierAcqRange(0, 0, 2e5); },
+     [](T& t) { return J(t.C().PmRx_GetCarrierAcquisitionRangeInHz(0), t.Rx(0).CarrierAcqRangeHz); }, "2e+05|2e+05"},
+    {"PmCarrierAcqMode", 13, [](kr20setmgrclass& m) { m.SetCarrierAcqMode(0, 0, "UNAIDED"); },
+     [](T& t) { return J(t.C().PmRx_GetCarrierAcquisitionMode(0), t.Rx(0).CarrierAcqModeUnaided); }, "UNAIDED|1"},
+    {"PmCarrierAcqLoopBw", 13, [](kr20setmgrclass& m) { m.SetCarrierAcqLoopBw(0, 0, 3500.0); },
+     [](T& t) { return J(t.C().PmRx_GetCarrierAcquisitionLoopBandwidthInHz(0), t.Rx(0).CarrierAcqLoopBandwidthHz); }, "3500|3500"},
+    {"PmCarrierTrackLoopBw", 13, [](kr20setmgrclass& m) { m.SetCarrierTrackLoopBw(0, 0, 350.0); },
+     [](T& t) { return J(t.C().PmRx_GetCarrierTrackLoopBandwidthInHz(0), t.Rx(0).CarrierTrkLoopBandwidthHz); }, "350|350"},
+    {"PmSignalThreshold", 13, [](kr20setmgrclass& m) { m.SetSignalThreshold(0, 0, -75.0); },
+     [](T& t) { return J(t.C().PmRx_GetCarrierSignalThresholdIndBm(0), t.Rx(0).CarrierThesholdDbm); }, "-75|-75"},
+    {"PmInputSource", 13, [](kr20setmgrclass& m) { m.SetInputSource(0, 0, "IF_2"); },
+     [](T& t) { return J(t.C().PmRx_GetInputSource(0), SetupText(t.Rx(0).InputSource)); }, "IF_2|IF_2"},
+    {"PmThresholdRepeatedFromPsk", 13,
+     [](kr20setmgrclass& m) {
+       m.SetSignalThreshold(0, 0, -75.0);
+       gRtl20Mgr->Card(0)->Setup().RouteInfo.RouteMode = 1;
+       m.SetSignalThreshold(0, 1, -65.0);
+     },
+     [](T& t) {
+       return J(t.C().PmRx_GetCarrierSignalThresholdIndBm(0), t.Rx(0).CarrierThesholdDbm,
+                t.C().PskRx_GetReceiverSignalLevelQualificationThreshold(1));
+     },
+     "-75|-65|-65"},
+};
+
+TEST_P(FamilySetterCases, ReachTheReceiverOfTheChannelsFamily) {
+  const FamilyCase& c = kFamilyCases[GetParam()];
+  StartCard("YES", c.Mode, card::HwCfgCardSetRecord{0, 2, {0, 1}}, true);
+  if (HasFatalFailure() || IsSkipped()) return;
+  c.Call(M());
+  EXPECT_EQ(c.Read(*this), c.Want);
+}
+
+INSTANTIATE_TEST_SUITE_P(PmAndMultiHCpm, FamilySetterCases, ::testing::Range(0, static_cast<int>(std::size(kFamilyCases))),
+                         [](const auto& param) { return std::string(kFamilyCases[param.param].Name); });
+
 TEST_F(SetterCases, TuningRepeatsOnlyOutsideFrequencyDiversity) {
   for (bool diversity : {false, true}) {
     for (int routeMode : kRouteModes) {
