@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <type_traits>
-#include <vector>
 
 #include "card/card_routines.h"
 #include "card/setup_routines.h"
@@ -115,13 +114,30 @@ struct Row {
 Shown Same(const std::string& text) { return {text, text}; }
 Shown StoreOnly(const std::string& text) { return {"", text}; }
 
-std::string PatternText(const T& t, int ch) {
+// The card's user pattern as hexadecimal bytes and its length in bits.
+std::string PatternText(T& t, int ch) {
   std::string pattern;
   int bits = 0;
-  const_cast<T&>(t).C().Bert_GetUserPattern(ch, pattern, bits);
+  t.C().Bert_GetUserPattern(ch, pattern, bits);
   std::string hex;
   for (unsigned char b : pattern) hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15];
   return J(hex, bits);
+}
+
+// Both Viterbi symbol inversions; both pre-D channels' centre frequencies and fixed noises.
+Shown ViterbiInverts(T& t, int ch) {
+  card::kr20cardclass& c = t.C();
+  return Shown{t.Fm() ? J(c.FmRx_GetViterbiG1SymbolInvert(ch), c.FmRx_GetViterbiG2SymbolInvert(ch))
+                      : J(c.PskRx_GetViterbiStream1G1SymbolInvert(ch), c.PskRx_GetViterbiStream1G2SymbolInvert(ch)),
+               J(t.Bs(ch).ViterbiG1Inverted, t.Bs(ch).ViterbiG2Inverted)};
+}
+Shown PreDCentres(T& t, int) {
+  return Shown{J(t.C().PreD_GetChannelACenterFreqInHz(), t.C().PreD_GetChannelBCenterFreqInHz()),
+               J(t.Rc().PreD.CenterFreqChAMhz, t.Rc().PreD.CenterFreqChBMhz)};
+}
+Shown PreDFixedNoises(T& t, int) {
+  return Shown{J(t.C().PreD_GetFixedNoChannelA(), t.C().PreD_GetFixedNoChannelB()),
+               J(t.Rc().PreD.FixedNoiseChADbm, t.Rc().PreD.FixedNoiseChBDbm)};
 }
 
 const Row kRows[] = {
@@ -265,35 +281,23 @@ const Row kRows[] = {
      [](T&, int s) { return Same(s ? "FIXED" : "AUTOMATIC"); }},
     // Each channel flag reaches its own combiner channel, in MHz in the setup.
     {"SetPreDCenterFreqA", Rep::PerCard, kPreD, [](T& t, int ch, int s) { t.M().SetPreDCenterFreq(0, ch, 0, s ? 70.5e6 : 70e6); },
-     [](T& t, int) {
-       return Shown{J(t.C().PreD_GetChannelACenterFreqInHz(), t.C().PreD_GetChannelBCenterFreqInHz()),
-                    J(t.Rc().PreD.CenterFreqChAMhz, t.Rc().PreD.CenterFreqChBMhz)};
-     },
+     PreDCentres,
      [](T& t, int s) {
        return Shown{J(s ? 70.5e6 : 70e6, t.C().PreD_GetChannelBCenterFreqInHz()), J(s ? 70.5 : 70.0, t.Rc().PreD.CenterFreqChBMhz)};
      }},
     {"SetPreDCenterFreqB", Rep::PerCard, kPreD, [](T& t, int ch, int s) { t.M().SetPreDCenterFreq(0, ch, 1, s ? 70.5e6 : 70e6); },
-     [](T& t, int) {
-       return Shown{J(t.C().PreD_GetChannelACenterFreqInHz(), t.C().PreD_GetChannelBCenterFreqInHz()),
-                    J(t.Rc().PreD.CenterFreqChAMhz, t.Rc().PreD.CenterFreqChBMhz)};
-     },
+     PreDCentres,
      [](T& t, int s) {
        return Shown{J(t.C().PreD_GetChannelACenterFreqInHz(), s ? 70.5e6 : 70e6), J(t.Rc().PreD.CenterFreqChAMhz, s ? 70.5 : 70.0)};
      }},
     // The fixed noise is stored as the value x 0.000001.
     {"SetPreDFixedNoiseA", Rep::PerCard, kPreD, [](T& t, int ch, int s) { t.M().SetPreDFixedNoise(0, ch, 0, s ? -150.0 : -160.0); },
-     [](T& t, int) {
-       return Shown{J(t.C().PreD_GetFixedNoChannelA(), t.C().PreD_GetFixedNoChannelB()),
-                    J(t.Rc().PreD.FixedNoiseChADbm, t.Rc().PreD.FixedNoiseChBDbm)};
-     },
+     PreDFixedNoises,
      [](T& t, int s) {
        return Shown{J(s ? -150.0 : -160.0, t.C().PreD_GetFixedNoChannelB()), J(s ? -150.0 * 0.000001 : -160.0 * 0.000001, t.Rc().PreD.FixedNoiseChBDbm)};
      }},
     {"SetPreDFixedNoiseB", Rep::PerCard, kPreD, [](T& t, int ch, int s) { t.M().SetPreDFixedNoise(0, ch, 1, s ? -150.0 : -160.0); },
-     [](T& t, int) {
-       return Shown{J(t.C().PreD_GetFixedNoChannelA(), t.C().PreD_GetFixedNoChannelB()),
-                    J(t.Rc().PreD.FixedNoiseChADbm, t.Rc().PreD.FixedNoiseChBDbm)};
-     },
+     PreDFixedNoises,
      [](T& t, int s) {
        return Shown{J(t.C().PreD_GetFixedNoChannelA(), s ? -150.0 : -160.0), J(t.Rc().PreD.FixedNoiseChADbm, s ? -150.0 * 0.000001 : -160.0 * 0.000001)};
      }},
@@ -324,20 +328,10 @@ const Row kRows[] = {
      [](T&, int s) { return Same(J(s)); }},
     // The G1 flag chooses the symbol: the other one stays as it was.
     {"SetViterbiSymbolInvertG1", Rep::Always, kAny, [](T& t, int ch, int s) { t.M().SetViterbiSymbolInvert(0, ch, 1, s); },
-     [](T& t, int ch) {
-       card::kr20cardclass& c = t.C();
-       return Shown{t.Fm() ? J(c.FmRx_GetViterbiG1SymbolInvert(ch), c.FmRx_GetViterbiG2SymbolInvert(ch))
-                           : J(c.PskRx_GetViterbiStream1G1SymbolInvert(ch), c.PskRx_GetViterbiStream1G2SymbolInvert(ch)),
-                    J(t.Bs(ch).ViterbiG1Inverted, t.Bs(ch).ViterbiG2Inverted)};
-     },
+     ViterbiInverts,
      [](T&, int s) { return Same(J(s, 0)); }},
     {"SetViterbiSymbolInvertG2", Rep::Always, kAny, [](T& t, int ch, int s) { t.M().SetViterbiSymbolInvert(0, ch, 0, s); },
-     [](T& t, int ch) {
-       card::kr20cardclass& c = t.C();
-       return Shown{t.Fm() ? J(c.FmRx_GetViterbiG1SymbolInvert(ch), c.FmRx_GetViterbiG2SymbolInvert(ch))
-                           : J(c.PskRx_GetViterbiStream1G1SymbolInvert(ch), c.PskRx_GetViterbiStream1G2SymbolInvert(ch)),
-                    J(t.Bs(ch).ViterbiG1Inverted, t.Bs(ch).ViterbiG2Inverted)};
-     },
+     ViterbiInverts,
      [](T&, int s) { return Same(J(0, s)); }},
     {"SetViterbiRateMode", Rep::Always, kAny,
      [](T& t, int ch, int s) { t.M().SetViterbiRateMode(0, ch, s ? "RATE_ONE_THIRD" : "RATE_ONE_HALF"); },
