@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,6 +21,17 @@
 #include "support/log_capture.h"
 
 namespace settingstest {
+
+// An entry of a loaded simulated library (its test hooks); null when absent. The library stays
+// loaded: the card managers hold it as well.
+template <class F>
+F SimHook(const std::string& path, const char* name) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* symbol = handle != nullptr ? dlsym(handle, name) : nullptr;
+  F function = nullptr;
+  std::memcpy(&function, &symbol, sizeof function);
+  return function;
+}
 
 // Reads a packed field by value.
 template <class T>

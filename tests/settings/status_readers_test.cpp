@@ -19,6 +19,7 @@
 namespace {
 
 using settings::ChannelStatusRecord;
+using settingstest::SimHook;
 using settingstest::Value;
 
 std::string Text(const char (&field)[settings::kStatusTextLen]) { return std::string(field, strnlen(field, sizeof field)); }
@@ -26,15 +27,6 @@ std::string Text(const char (&field)[settings::kStatusTextLen]) { return std::st
 bool AllZero(const ChannelStatusRecord& record, std::size_t from, std::size_t to) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
   return std::all_of(bytes + from, bytes + to, [](unsigned char b) { return b == 0; });
-}
-
-template <class F>
-F SimHook(const std::string& path, const char* name) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  void* symbol = handle != nullptr ? dlsym(handle, name) : nullptr;
-  F function = nullptr;
-  std::memcpy(&function, &symbol, sizeof function);
-  return function;  // the library stays loaded: the card manager holds it as well
 }
 
 TEST(StatusRules, BadBerTextsLongNamesAndTheDemoRangeAreSafe) {
@@ -134,6 +126,42 @@ TEST_F(StatusReadersTest, PskChannelFieldsComeFromTheCard) {
   manager_->RefreshChannelStatus();
   EXPECT_EQ(Value(Status(0).BitSync1.Locked), 0);
   EXPECT_EQ(Flight(0).BitSyncLock, 0);
+}
+
+// Demo values are exact (Eb/No 0.5 r + 15 dB from a seeded generator): the rule is seen at its
+// boundary. A locked bit sync is unlocked only when its Eb/No lies below the minimum.
+TEST_F(StatusReadersTest, EbNoRuleUnlocksOnlyBelowTheMinimum) {
+  Start("YES", 5, kPskSignal, kPskSignal);
+  hwcfg_->Kr20SimulatedFlag = 1;
+  Opt().EnableBsEbNoAlg = 0;
+  unsigned seed = 0;
+  for (; seed < 100; ++seed) {  // a start of the sequence that locks channel 0's bit sync
+    settings::DemoRandomEngine().seed(seed);
+    manager_->RefreshChannelStatus();
+    if (Status(0).BitSync1.Locked != 0) break;
+  }
+  ASSERT_EQ(Value(Status(0).BitSync1.Locked), 1);
+  const double ebNo = Status(0).BitSync1.EbNoDb;
+  struct Case {
+    const char* Name;
+    bool Rule;
+    double MinEbNo;
+    bool Locked;
+  };
+  const Case cases[] = {{"Eb/No at the minimum", true, ebNo, true},
+                        {"Eb/No 0.01 dB below", true, ebNo + 0.01, false},
+                        {"Eb/No 0.01 dB above", true, ebNo - 0.01, true},
+                        {"below with the rule off", false, ebNo + 0.01, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Opt().EnableBsEbNoAlg = c.Rule ? 1 : 0;
+    Opt().MinEbNoBsLock = c.MinEbNo;
+    settings::DemoRandomEngine().seed(seed);
+    manager_->RefreshChannelStatus();
+    ASSERT_EQ(Value(Status(0).BitSync1.EbNoDb), ebNo);
+    EXPECT_EQ(Value(Status(0).BitSync1.Locked), c.Locked ? 1 : 0);
+    EXPECT_EQ(Flight(0).BitSyncLock, c.Locked ? 1 : 0);
+  }
 }
 
 TEST_F(StatusReadersTest, DownConverterFieldsAndRssi) {
