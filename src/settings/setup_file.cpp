@@ -137,6 +137,7 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
                    card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB) {
   if (!util::FileExists(fileName)) return false;
+  const platform::ProfileReadScope scope(fileName);
   SectionReader in(fileName, CurrentReadOptions());
 
   // Everything goes into copies first: a file that turns out not to be a setup file changes
