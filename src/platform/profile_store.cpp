@@ -1,5 +1,6 @@
 #include "platform/profile_store.h"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -40,9 +41,15 @@ struct ScopeState {
 // Whether an access may trust a cache that was checked inside the open scope.
 enum class Check { kAlways, kOncePerScope };
 
-bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+// Plain loops: find_first_of and find_first_not_of search their set once per byte, and every
+// key written passes here.
+bool HasLineBreak(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
 
-bool IsBlankOnly(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
+bool IsBlankOnly(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
 
 bool AcceptableEntry(std::string_view section, std::string_view key, std::string_view value) {
   return !IsBlankOnly(section) && !IsBlankOnly(key) && !HasLineBreak(section) && !HasLineBreak(key) &&
@@ -59,8 +66,15 @@ class ProfileStore {
     const std::size_t limit = capacity == 0 ? 0 : capacity - 1;
     std::unique_lock lock(mutex_);
     std::string result;
-    std::string resolved;
-    const CachedFile* file = Access(KeyFor(given, resolved), Check::kOncePerScope);
+    const CachedFile* file = recent_.file;
+    if (file == nullptr || recent_.given != given) {
+      std::string resolved;
+      const std::string& path = KeyFor(given, resolved);
+      file = Access(path, Check::kOncePerScope);
+      if (const ScopeState* scope = ScopeOf(path); file != nullptr && scope != nullptr && scope->checked) {
+        recent_ = Recent{given, file};
+      }
+    }
     const std::optional<std::string_view> value = file != nullptr ? file->doc.Find(section, key) : std::nullopt;
     result = value ? value->substr(0, limit) : fallback.substr(0, limit);
     ReportUnlocked(lock);
@@ -83,6 +97,7 @@ class ProfileStore {
     ScopeState& scope = scopes_[path];
     ++(kind == ScopeKind::kBatch ? scope.batches : scope.reads);
     scope.checked = false;
+    recent_ = {};
     std::string spelling = NormalizeSeparators(given);
     scope.spellings.push_back(spelling);
     aliases_.try_emplace(std::move(spelling), path);
@@ -131,6 +146,7 @@ class ProfileStore {
       }
     }
     scopes_.erase(found);
+    recent_ = {};
     return done;
   }
 
@@ -190,6 +206,7 @@ class ProfileStore {
         // Pending writes cannot reach this file any more; the batch must report it.
         if (!cached->second.pending.empty()) MarkBatchFailed(path);
         files_.erase(cached);
+        recent_ = {};
       }
       Refuse(path, std::move(loaded.why));
       return nullptr;
@@ -230,12 +247,22 @@ class ProfileStore {
     }
     // The disk still holds the old file; forget what did not reach it so the cache agrees.
     files_.erase(path);
+    recent_ = {};
     MarkBatchFailed(path);
     reports_.push_back("Profile file " + path + " not written: " + why);
     return false;
   }
 
+  // The file a read inside a checked scope found last under the spelling `given`: a whole-file
+  // reader then finds it without resolving the path and looking it up for every key. Cleared
+  // whenever a scope opens or ends or a cached file is dropped.
+  struct Recent {
+    std::string given;
+    const CachedFile* file = nullptr;
+  };
+
   std::mutex mutex_;
+  Recent recent_;
   std::unordered_map<std::string, CachedFile> files_;
   std::unordered_map<std::string, ScopeState> scopes_;
   std::unordered_map<std::string, std::string> aliases_;  // spelling -> key, while a scope is open
