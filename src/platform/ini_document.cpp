@@ -96,8 +96,8 @@ void IniDocument::AddSection(std::string header, std::string_view name) {
 
 const IniDocument::Section* IniDocument::FindSection(std::string_view trimmed_name) const {
   if (trimmed_name.empty()) return nullptr;
-  const std::uint32_t found =
-      section_index_.Find(trimmed_name, [this](std::uint32_t index) -> std::string_view { return sections_[index].name; });
+  const auto name_of = [this](std::uint32_t index) -> std::string_view { return sections_[index].name; };
+  const std::uint32_t found = section_index_.Find(trimmed_name, name_of);
   return found == NameIndex::kNone ? nullptr : &sections_[found];
 }
 
