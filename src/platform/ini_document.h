@@ -16,17 +16,20 @@
 // Names match ASCII-case-insensitively after trimming blanks; the first matching section and the
 // first matching key in it win.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/name_index.h"
+
 namespace platform {
 
 class IniDocument {
  public:
-  // Splits at LF; one CR in front of each LF (and at the very end of the bytes) is dropped. Never
-  // fails: whatever cannot be classified is kept as an unknown line.
+  // Splits into lines at CR LF, LF or a lone CR. Never fails: whatever cannot be classified is
+  // kept as an unknown line.
   static IniDocument Parse(std::string_view bytes);
 
   // The value of the key as a reader sees it: the text after the first '=', trimmed of blanks,
@@ -52,20 +55,25 @@ class IniDocument {
   struct Line {
     std::string text;
     LineKind kind = LineKind::kOther;
-    std::string key;  // lower-case trimmed name of a key line, else empty
   };
 
   struct Section {
     bool has_header = false;  // false only for the lines in front of the first header
     std::string header;       // the header line as read or written
-    std::string name;         // lower-case trimmed name; empty: not addressable
+    std::string name;         // trimmed; empty: not addressable
     std::vector<Line> lines;
+    // The key lines by name. Set inserts a new key behind every key line, so indexes stay valid.
+    NameIndex keys;
   };
 
-  const Section* FindSection(std::string_view lower_name) const;
-  Section* FindSection(std::string_view lower_name);
+  // A new header; an empty name starts a section nobody can address.
+  void AddSection(std::string header, std::string_view name);
+  Section* FindSection(std::string_view trimmed_name);
+  const Section* FindSection(std::string_view trimmed_name) const;
+  static std::uint32_t FindKey(const Section& section, std::string_view trimmed_name);
 
   std::vector<Section> sections_;
+  NameIndex section_index_;
 };
 
 }  // namespace platform

@@ -63,6 +63,8 @@ void Append(std::string& path, const std::string& part) {
 }  // namespace
 
 std::string NormalizeSeparators(const std::string& path) {
+  // The common case, checked first: the profile store normalizes the path of every key it reads.
+  if (path.find('\\') == std::string::npos && path.find("//") == std::string::npos) return path;
   std::string result;
   result.reserve(path.size());
   for (char c : path) {

@@ -3,12 +3,18 @@
 // section and key names match case-insensitively after trimming blanks, values are trimmed and
 // one pair of surrounding quotes is stripped on read, comments and unknown lines are kept, a new
 // key goes to the end of its section and a new section to the end of the file. Files are read
-// with CRLF or LF line ends and written with CRLF, as bytes.
+// with CRLF, LF or lone CR line ends and written with CRLF, as bytes. Only regular files up to
+// kProfileFileLimit (8 MiB, profile_file.h) are read; any other file is refused with one log line
+// (through ReportDiagnostic) naming it and the reason, reads then give the fallback and writes
+// fail, so nothing replaces a file that could not be read.
 //
-// Parsed files are cached per path and reloaded when the file changes on disk. Every write
-// reaches the disk as a whole new file (temporary file, fsync, rename), so the file on disk is at
-// every moment either the old or the new whole file. A ProfileBatch defers the disk write of one
-// file to the end of its scope; the bytes written are the same as key-by-key writing gives.
+// Parsed files are cached per path. Outside any scope every access compares the file on disk
+// with the parsed one and reloads it when it changed. Every write reaches the disk as a whole
+// new file (temporary file, fsync, rename), so the file on disk is at every moment either the old
+// or the new whole file. A ProfileBatch defers the disk write of one file to the end of its
+// scope; the bytes written are the same as key-by-key writing gives. Inside a ProfileBatch or a
+// ProfileReadScope the file is compared with the disk once, at the first access, and the batch's
+// write compares it again: a file read or written key by key is not looked up for every key.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -51,6 +57,22 @@ class ProfileBatch {
   std::string file_;
   bool open_ = true;
   bool committed_ = true;
+};
+
+// Reads of `file` inside the scope trust the parsed file after its first access: the file on disk
+// is checked once for the scope instead of once per key. Use it around reading a whole file.
+// Scopes nest (with each other and with ProfileBatch) and are per file, not per thread: other
+// threads' reads of the file inside the scope are not checked either. Writes outside a batch
+// still check the disk first.
+class ProfileReadScope {
+ public:
+  explicit ProfileReadScope(const std::string& file);
+  ~ProfileReadScope();
+  ProfileReadScope(const ProfileReadScope&) = delete;
+  ProfileReadScope& operator=(const ProfileReadScope&) = delete;
+
+ private:
+  std::string file_;
 };
 
 }  // namespace platform

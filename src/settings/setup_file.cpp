@@ -138,6 +138,7 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
                    card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB) {
   if (!util::FileExists(fileName)) return false;
+  const platform::ProfileReadScope scope(fileName);
   util::IniReadReport report("Setup file " + fileName);
   SectionReader in(fileName, CurrentReadOptions());
 

@@ -20,6 +20,8 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "config/window_positions.h"
+#include "platform/path_resolve.h"
+#include "platform/stale_temp_files.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
@@ -51,6 +53,15 @@ void TQuorxLMainForm::StartUp() {
   std::error_code error;
   std::filesystem::current_path(util::ProgramFolder(), error);
   std::set_terminate(ui::AbnormalTerminationHandler);
+  // Saves killed mid-way leave temporary files; this single instance is not saving yet.
+  for (const char* sub : {"/SYSTEM/HARDWARECONFIGURATION", "/SYSTEM/OPTIONS", "/USER/SETUPFILES"}) {
+    const std::string folder = platform::ResolvePath(util::ProgramFolder() + sub);
+    const std::size_t removed = platform::RemoveStaleTemporaryFiles(folder).size();
+    if (removed > 0) {
+      util::WriteErrorLogLine("Removed " + std::to_string(removed) + " temporary files left by interrupted saves in " +
+                                  folder, 0);
+    }
+  }
 
   Step("Startup - DoWsaStartUp()");
   util::WinsockStartup();

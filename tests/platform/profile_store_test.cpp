@@ -8,12 +8,14 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/diagnostics.h"
+#include "platform/profile_file.h"
 #include "support/log_capture.h"
 #include "support/scratch_folder.h"
 
@@ -211,6 +213,120 @@ TEST_F(ProfileStoreTest, NestedBatchesWriteOnceAtTheOutermostEndTheBytesOfKeyByK
   }
   EXPECT_EQ(ReadWholeFile(ini_), ReadWholeFile(dir_ / "single.ini"));
   EXPECT_EQ(LineCount(ReadWholeFile(ini_)), 2 + 10 + 60);
+}
+
+TEST_F(ProfileStoreTest, LoneCrEndsALineAndRewritesGiveCrlfWithoutDuplicates) {
+  // CR only, then CR LF, LF and CR mixed; "\r\r\n" is a line and an empty line.
+  const struct {
+    const char* name;
+    std::string before;
+    std::string after;
+  } cases[] = {
+      {"cr only", "[A]\rk=1\r; note\r[B]\rx=y\r", "[A]\r\nk=9\r\nnew=n\r\n; note\r\n[B]\r\nx=y\r\n"},
+      {"mixed", "[A]\r\nk=1\n; note\r\r\n[B]\rx=y", "[A]\r\nk=9\r\nnew=n\r\n; note\r\n\r\n[B]\r\nx=y\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteWholeFile(ini_, c.before);
+    EXPECT_EQ(Read("A", "k"), "1");
+    EXPECT_EQ(Read("B", "x"), "y");
+    EXPECT_EQ(Read("A", "x"), "<none>");
+    ASSERT_TRUE(WriteProfileString(ini_, "A", "k", "9"));
+    ASSERT_TRUE(WriteProfileString(ini_, "A", "new", "n"));
+    EXPECT_EQ(ReadWholeFile(ini_), c.after);
+    ASSERT_TRUE(WriteProfileString(ini_, "A", "k", "9"));
+    EXPECT_EQ(ReadWholeFile(ini_), c.after);
+  }
+}
+
+class DiagnosticCapture {
+ public:
+  DiagnosticCapture() {
+    SetDiagnosticSink([this](const std::string& text) { texts_.push_back(text); });
+  }
+  ~DiagnosticCapture() { SetDiagnosticSink(nullptr); }
+  DiagnosticCapture(const DiagnosticCapture&) = delete;
+  DiagnosticCapture& operator=(const DiagnosticCapture&) = delete;
+  const std::vector<std::string>& Texts() const { return texts_; }
+
+ private:
+  std::vector<std::string> texts_;
+};
+
+TEST_F(ProfileStoreTest, FifosFoldersAndOversizeFilesAreRefusedOnceWithoutBlockingOrReplacing) {
+  const std::string limit = std::to_string(kProfileFileLimit);
+  // Exactly the limit is read; one byte more is refused.
+  const std::string fits = "[A]\r\nk=1\r\n;" + std::string(kProfileFileLimit - 11, 'x');
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    std::string logged;  // after the path
+  } cases[] = {
+      {"fifo", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }, " is not a regular file"},
+      {"folder", [](const std::string& path) { fs::create_directory(path); }, " is not a regular file"},
+      {"oversize", [&](const std::string& path) { WriteWholeFile(path, fits + "x"); },
+       " is " + std::to_string(kProfileFileLimit + 1) + " bytes, more than the " + limit + " allowed"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir_ / (std::string(c.name) + ".ini");
+    c.make(path);
+    const fs::file_type type = fs::symlink_status(path).type();
+    DiagnosticCapture capture;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadProfileString(path, "A", "k", "fb"), "fb");
+    {
+      const ProfileReadScope scope(path);
+      EXPECT_EQ(ReadProfileString(path, "A", "k", "fb"), "fb");
+    }
+    EXPECT_FALSE(WriteProfileString(path, "A", "k", "2"));
+    {
+      ProfileBatch batch(path);
+      EXPECT_FALSE(WriteProfileString(path, "A", "k", "2"));
+      EXPECT_TRUE(batch.Commit());  // nothing was taken into the batch
+    }
+    EXPECT_THAT(capture.Texts(), ::testing::ElementsAre("Profile file not read: " + path + c.logged));
+    EXPECT_EQ(fs::symlink_status(path).type(), type);
+    if (std::string_view(c.name) == "oversize") {
+      EXPECT_EQ(fs::file_size(path), kProfileFileLimit + 1);
+      fs::resize_file(path, kProfileFileLimit);
+      EXPECT_EQ(ReadProfileString(path, "A", "k", "fb"), "1");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), &c - cases + 1);
+  }
+}
+
+TEST_F(ProfileStoreTest, BatchWritesAreReappliedWhenTheFileChangesOnDiskDuringTheBatch) {
+  WriteWholeFile(ini_, "[A]\r\nk=old\r\n");
+  ProfileBatch batch(ini_);
+  ASSERT_TRUE(WriteProfileString(ini_, "A", "k", "mine"));
+  ASSERT_TRUE(WriteProfileString(ini_, "B", "b", "1"));
+  // Another program replaces the file while the batch is open.
+  WriteWholeFile(dir_ / "other.ini", "; theirs\r\n[A]\r\nk=theirs\r\nt=2\r\n");
+  fs::rename(dir_ / "other.ini", ini_);
+  ASSERT_TRUE(WriteProfileString(ini_, "A", "z", "3"));
+  EXPECT_TRUE(batch.Commit());
+  EXPECT_EQ(ReadWholeFile(ini_), "; theirs\r\n[A]\r\nk=mine\r\nt=2\r\nz=3\r\n[B]\r\nb=1\r\n");
+}
+
+TEST_F(ProfileStoreTest, ScopesLookAtTheDiskOnceButUnbatchedWritesAlwaysDo) {
+  WriteWholeFile(ini_, "[A]\r\nk=1\r\n");
+  {
+    const ProfileReadScope scope(dir_.Path() + "//TEST.INI");
+    EXPECT_EQ(Read("A", "k"), "1");
+    WriteWholeFile(ini_, "[A]\r\nk=2\r\nextra=e\r\n");
+    EXPECT_EQ(Read("A", "k"), "1");  // the scope trusts what it read first
+    {
+      const ProfileReadScope inner(ini_);  // a new scope looks again
+      EXPECT_EQ(Read("A", "k"), "2");
+    }
+    WriteWholeFile(ini_, "[A]\r\nk=3\r\nextra=e\r\nmore=m\r\n");
+    // A write that goes out at once never replaces what it has not seen.
+    ASSERT_TRUE(WriteProfileString(ini_, "A", "w", "x"));
+    EXPECT_EQ(ReadWholeFile(ini_), "[A]\r\nk=3\r\nextra=e\r\nmore=m\r\nw=x\r\n");
+    WriteWholeFile(ini_, "[A]\r\nk=4\r\n");
+    EXPECT_EQ(Read("A", "k"), "3");
+  }
+  EXPECT_EQ(Read("A", "k"), "4");
 }
 
 }  // namespace
