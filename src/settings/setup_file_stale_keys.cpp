@@ -59,8 +59,13 @@ std::string WithoutKey(std::string_view bytes, std::string_view section, std::st
   bool firstLine = true;
   std::size_t start = 0;
   while (start < bytes.size()) {
-    const std::size_t lf = bytes.find('\n', start);
-    const std::size_t end = lf == std::string_view::npos ? bytes.size() : lf + 1;
+    // CRLF, LF or a lone CR ends a line, as when the file is read.
+    const std::size_t brk = bytes.find_first_of("\r\n", start);
+    std::size_t end = bytes.size();
+    if (brk != std::string_view::npos) {
+      end = brk + 1;
+      if (bytes[brk] == '\r' && end < bytes.size() && bytes[end] == '\n') ++end;
+    }
     const std::string_view raw = bytes.substr(start, end - start);
     std::string_view line = raw;
     if (firstLine && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());

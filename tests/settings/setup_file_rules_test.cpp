@@ -201,6 +201,10 @@ TEST(SetupFileKeyFilter, DropsTheKeyInEverySectionOfThatNameOnly) {
   EXPECT_EQ(settings::setupfile::WithoutKey(bytes, "Stream Route Info", "FpgaMasterMode"),
             "\xEF\xBB\xBF[Stream Route Info]\r\n; FpgaMasterMode=2\r\nFpgaMasterModeX=4\r\n[Other]\r\n"
             "FpgaMasterMode=5\r\n[ stream ROUTE info ]\nRoute Mode=1");
+  // Lone CR line ends: the key's line goes, its neighbours stay.
+  EXPECT_EQ(settings::setupfile::WithoutKey("[Stream Route Info]\rFpgaMasterMode=1\rRoute Mode=1\r", "Stream Route Info",
+                                            "FpgaMasterMode"),
+            "[Stream Route Info]\rRoute Mode=1\r");
 }
 
 }  // namespace
