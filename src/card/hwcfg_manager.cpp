@@ -9,6 +9,7 @@
 #include "card/sim_markers.h"
 #include "config/general_routines.h"
 #include "config/globals.h"
+#include "platform/profile_store.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
 #include "util/ini_read_report.h"
@@ -184,6 +185,7 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
   // A damaged file is read from its ".BAK"; with neither readable the defaults stay.
   const std::string path = found ? util::IniFileToRead(file, kHwCfgFileShape) : std::string();
   if (!path.empty()) {
+    const platform::ProfileReadScope scope(path);
     const util::IniReadReport report(kHwCfgFileName);
     ReadEnableRecords(path);
     for (std::size_t card = 0; card < kHwCfgCardSets; ++card) {
@@ -220,6 +222,7 @@ bool quorxhwcfgmgrclass::LoadConfigFileSimulatedOnly() {
   const bool found = util::FileExists(ConfigFilePath());
   const std::string path = found ? util::IniFileToRead(ConfigFilePath(), kHwCfgFileShape) : std::string();
   if (!path.empty()) {
+    const platform::ProfileReadScope scope(path);
     const util::IniReadReport report(kHwCfgFileName);
     ReadEnableRecords(path);
   }

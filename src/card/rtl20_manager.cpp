@@ -17,6 +17,7 @@
 #include "config/general_routines.h"
 #include "config/globals.h"
 #include "platform/path_resolve.h"
+#include "platform/profile_store.h"
 #include "util/error_log.h"
 #include "util/ini_read_report.h"
 #include "util/file_routines.h"
@@ -389,6 +390,7 @@ bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
   // A damaged file is read from its ".BAK"; with neither readable the defaults stay.
   const std::string path = util::IniFileToRead(found, kFpgaConfigFileShape);
   if (path.empty()) return false;
+  const platform::ProfileReadScope scope(path);
   const util::IniReadReport report(kFpgaConfigFileName);
   for (int card = 0; card < kMaxReceiverCards; ++card) {
     FpgaLoadState state = LoadState(card);

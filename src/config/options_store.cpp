@@ -8,6 +8,7 @@
 
 #include "config/cpu_usage.h"
 #include "config/general_routines.h"
+#include "platform/profile_store.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
 #include "util/ini_read_report.h"
@@ -508,6 +509,7 @@ bool kr20optionclass::LoadOptions(kr20optinfo& record) {
   if (!exists) {
     util::LogInfoText("Options file not found: " + path, 0, false);
   } else if (!file.empty()) {
+    const platform::ProfileReadScope scope(file);
     const util::IniReadReport report("Options file");
     std::string text;
     std::string used;

@@ -5,8 +5,9 @@
 
 #include "config/general_routines.h"
 #include "config/globals.h"
-#include "util/ini_read_report.h"
+#include "platform/profile_store.h"
 #include "util/ini_file_check.h"
+#include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 #include "util/process_globals.h"
@@ -98,6 +99,7 @@ void LoadGlobalPositionInfo() {
   // A damaged file is read from its ".BAK"; with neither readable the windows keep their places.
   const std::string file = util::IniFileToRead(PositionFilePath(), kPositionFileShape);
   if (file.empty()) return;
+  const platform::ProfileReadScope scope(file);
   const util::IniReadReport report("Kr20Last.pos");
   ReadPlacement(file, "MainWindow", gApp.MainWindowPlacement);
   for (int card = 0; card < kMaxCards; ++card) {
