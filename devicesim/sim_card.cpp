@@ -240,6 +240,16 @@ Card::Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t 
       display_(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 2),
       originNs_(nowNs),
       nowNs_(nowNs) {
+  // Atom j is the display normal's quantile at the middle of the j-th of kScatterAtoms equally
+  // likely cells; the atoms in its two outermost cells are never read (tails are drawn instead).
+  constexpr int kAtomsPerCell = kScatterAtoms / NormalTable::kCells;
+  normalAtoms_.resize(kScatterAtoms);
+  for (int j = kScatterTailAtoms; j < kScatterAtoms - kScatterTailAtoms; ++j) {
+    const auto cell = static_cast<std::uint64_t>(j / kAtomsPerCell);
+    const auto within = static_cast<std::uint64_t>(2 * (j % kAtomsPerCell) + 1) << NormalTable::kFractionBits;
+    const std::uint64_t bits = cell << NormalTable::kFractionBits | within / (2 * kAtomsPerCell);
+    normalAtoms_[static_cast<std::size_t>(j)] = displayNormal_.Sample(bits, display_);
+  }
   ResetBlocks();
   if (setup.fpgaMode >= 0) LoadBuiltInPersonality(setup.fpgaMode);
 }
@@ -832,19 +842,27 @@ void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
   }
   const double* level = shape.level.data();
 
-  // The noise, each point with its scatter, under the emissions.
-  double* values = out.data();
-  int i = 0;
-  for (; i + 1 < points; i += 2) {
-    const std::uint64_t bits = display_.Next();
-    const double scatter0 = scatterDb * displayNormal_.Sample(bits, display_);
-    const double scatter1 = scatterDb * displayNormal_.Sample(bits >> 32, display_);
-    values[i] = dbSum_.Sum(noiseBinDb + scatter0, level[i]);
-    values[i + 1] = dbSum_.Sum(noiseBinDb + scatter1, level[i + 1]);
+  // The noise, each point with its scatter, under the emissions: one atom of the display normal
+  // per point, four points per draw, the atoms scaled once for the channel's scatter and noise.
+  if (shape.noise.empty() || shape.noiseScatterDb != scatterDb || shape.noiseBinDb != noiseBinDb) {
+    shape.noise.resize(normalAtoms_.size());
+    for (std::size_t j = 0; j < normalAtoms_.size(); ++j) shape.noise[j] = noiseBinDb + scatterDb * normalAtoms_[j];
+    shape.noiseScatterDb = scatterDb;
+    shape.noiseBinDb = noiseBinDb;
   }
-  if (i < points) {
-    const double scatter = scatterDb * displayNormal_.Sample(display_.Next(), display_);
-    values[i] = dbSum_.Sum(noiseBinDb + scatter, level[i]);
+  const double* noise = shape.noise.data();
+  const auto pointNoise = [&](std::uint64_t atom) {
+    if (atom - kScatterTailAtoms < kScatterAtoms - 2 * kScatterTailAtoms) return noise[atom];
+    // The outermost atoms stand for the display normal's tails, drawn exactly.
+    return noiseBinDb + scatterDb * displayNormal_.Sample(atom < kScatterTailAtoms ? 0 : ~0ull, display_);
+  };
+  double* values = out.data();
+  for (int i = 0; i < points; i += kAtomsPerDraw) {
+    std::uint64_t bits = display_.Next();
+    const int last = std::min(i + kAtomsPerDraw, points);
+    for (int k = i; k < last; ++k, bits >>= kScatterAtomBits) {
+      values[k] = dbSum_.Sum(pointNoise(bits & (kScatterAtoms - 1)), level[k]);
+    }
   }
 }
 
