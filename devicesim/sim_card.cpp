@@ -240,15 +240,13 @@ Card::Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t 
       display_(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 2),
       originNs_(nowNs),
       nowNs_(nowNs) {
-  // Atom j is the display normal's quantile at the middle of the j-th of kScatterAtoms equally
-  // likely cells; the atoms in its two outermost cells are never read (tails are drawn instead).
-  constexpr int kAtomsPerCell = kScatterAtoms / NormalTable::kCells;
-  normalAtoms_.resize(kScatterAtoms);
-  for (int j = kScatterTailAtoms; j < kScatterAtoms - kScatterTailAtoms; ++j) {
-    const auto cell = static_cast<std::uint64_t>(j / kAtomsPerCell);
-    const auto within = static_cast<std::uint64_t>(2 * (j % kAtomsPerCell) + 1) << NormalTable::kFractionBits;
-    const std::uint64_t bits = cell << NormalTable::kFractionBits | within / (2 * kAtomsPerCell);
-    normalAtoms_[static_cast<std::size_t>(j)] = displayNormal_.Sample(bits, display_);
+  // Atom j is the display normal's value at the middle of its cell j; the two outermost cells
+  // reach to infinity and are drawn from the exact tails instead.
+  normalAtoms_.resize(NormalTable::kCells);
+  for (int j = 1; j < NormalTable::kCells - 1; ++j) {
+    const std::uint64_t middle = static_cast<std::uint64_t>(j) << NormalTable::kFractionBits |
+                                 std::uint64_t{1} << (NormalTable::kFractionBits - 1);
+    normalAtoms_[static_cast<std::size_t>(j)] = displayNormal_.Sample(middle, display_);
   }
   ResetBlocks();
   if (setup.fpgaMode >= 0) LoadBuiltInPersonality(setup.fpgaMode);
@@ -842,26 +840,19 @@ void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
   }
   const double* level = shape.level.data();
 
-  // The noise, each point with its scatter, under the emissions: one atom of the display normal
-  // per point, four points per draw, the atoms scaled once for the channel's scatter and noise.
-  if (shape.noise.empty() || shape.noiseScatterDb != scatterDb || shape.noiseBinDb != noiseBinDb) {
-    shape.noise.resize(normalAtoms_.size());
-    for (std::size_t j = 0; j < normalAtoms_.size(); ++j) shape.noise[j] = noiseBinDb + scatterDb * normalAtoms_[j];
-    shape.noiseScatterDb = scatterDb;
-    shape.noiseBinDb = noiseBinDb;
-  }
-  const double* noise = shape.noise.data();
-  const auto pointNoise = [&](std::uint64_t atom) {
-    if (atom - kScatterTailAtoms < kScatterAtoms - 2 * kScatterTailAtoms) return noise[atom];
-    // The outermost atoms stand for the display normal's tails, drawn exactly.
-    return noiseBinDb + scatterDb * displayNormal_.Sample(atom < kScatterTailAtoms ? 0 : ~0ull, display_);
+  // The noise, each point with its scatter, under the emissions: one of the display normal's
+  // equally likely atoms per point, kAtomsPerDraw points to a draw.
+  const double* atoms = normalAtoms_.data();
+  const auto pointNoise = [&](std::uint64_t cell) {
+    if (cell - 1 < NormalTable::kCells - 2) return noiseBinDb + scatterDb * atoms[cell];
+    return noiseBinDb + scatterDb * displayNormal_.Sample(cell == 0 ? 0 : ~std::uint64_t{0}, display_);
   };
   double* values = out.data();
   for (int i = 0; i < points; i += kAtomsPerDraw) {
     std::uint64_t bits = display_.Next();
     const int last = std::min(i + kAtomsPerDraw, points);
-    for (int k = i; k < last; ++k, bits >>= kScatterAtomBits) {
-      values[k] = dbSum_.Sum(pointNoise(bits & (kScatterAtoms - 1)), level[k]);
+    for (int k = i; k < last; ++k, bits >>= NormalTable::kCellBits) {
+      values[k] = dbSum_.Sum(pointNoise(bits & (NormalTable::kCells - 1)), level[k]);
     }
   }
 }

@@ -425,23 +425,14 @@ class Card {
   struct SpectrumShape {
     std::vector<double> key;
     std::vector<double> level;
-    // The noise atoms in dB for the scatter and noise per bin they were scaled for.
-    std::vector<double> noise;
-    double noiseScatterDb = 0.0;
-    double noiseBinDb = 0.0;
   };
   static constexpr std::size_t kSpectrumKeyHead = 5;
   static constexpr std::size_t kSpectrumKeyPerPart = 4;
   std::array<SpectrumShape, 2> spectrumShape_{};
-  // The spectrum's scatter: each point takes one of kScatterAtoms equally likely atoms of the
-  // display normal, kAtomsPerDraw points to a 64-bit draw; the kScatterTailAtoms outermost atoms
-  // at either end stand for the normal's tails.
-  static constexpr int kScatterAtomBits = 14;
-  static constexpr int kScatterAtoms = 1 << kScatterAtomBits;
-  static constexpr int kScatterTailAtoms = kScatterAtoms / NormalTable::kCells;
-  static constexpr int kAtomsPerDraw = 64 / kScatterAtomBits;
-  static_assert(kScatterAtoms % NormalTable::kCells == 0, "whole cells of atoms");
-  std::vector<double> normalAtoms_;  // standard normal
+  // The spectrum's scatter: per point one of the display normal's kCells equally likely cells,
+  // taken at its middle (a table small enough to stay in cache), kAtomsPerDraw points to a draw.
+  static constexpr int kAtomsPerDraw = 64 / NormalTable::kCellBits;
+  std::vector<double> normalAtoms_;
   std::vector<double> spectrumKey_;  // the key of the current call, kept for its storage
   std::int64_t originNs_;  // the model's times count from the card's power-up
   std::int64_t nowNs_;
