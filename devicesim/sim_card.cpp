@@ -240,6 +240,14 @@ Card::Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t 
       display_(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 2),
       originNs_(nowNs),
       nowNs_(nowNs) {
+  // Atom j is the display normal's value at the middle of its cell j; the two outermost cells
+  // reach to infinity and are drawn from the exact tails instead.
+  normalAtoms_.resize(NormalTable::kCells);
+  for (int j = 1; j < NormalTable::kCells - 1; ++j) {
+    const std::uint64_t middle = static_cast<std::uint64_t>(j) << NormalTable::kFractionBits |
+                                 std::uint64_t{1} << (NormalTable::kFractionBits - 1);
+    normalAtoms_[static_cast<std::size_t>(j)] = displayNormal_.Sample(middle, display_);
+  }
   ResetBlocks();
   if (setup.fpgaMode >= 0) LoadBuiltInPersonality(setup.fpgaMode);
 }
@@ -801,7 +809,7 @@ int Card::Poke(int fpga, std::uint32_t reg, std::uint32_t value) {
 // ---- Displays -----------------------------------------------------------------------------------
 
 void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
-  out.assign(static_cast<std::size_t>(std::max(points, 0)), 0.0);
+  out.resize(static_cast<std::size_t>(std::max(points, 0)));
   if (points <= 0) return;
   const IfInput* input = SourceOf(ch, lastInputs_, lastCombined_);
   const Fft& f = fft[static_cast<std::size_t>(ch)];
@@ -815,17 +823,58 @@ void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
   grid.start = points == 1 ? f.centerHz : f.centerHz - f.spanHz / 2.0;
   grid.step = points == 1 ? 0.0 : f.spanHz / (points - 1);
 
+  // The emissions' shape changes only with the settings that determine it: the grid, the bin
+  // width, the noise it is measured against and each spectral part. Only the noise is new.
+  SpectrumShape& shape = spectrumShape_[static_cast<std::size_t>(ch)];
+  std::vector<double>& key = spectrumKey_;
+  key.assign({static_cast<double>(points), grid.start, grid.step, rbw, noiseBin});
+  for (const Emission& e : input->emissions) {
+    const SpectralParts parts = SpectralPartsOf(e, rbw);
+    for (int k = 0; k < parts.count; ++k) {
+      const SpectralPart& p = parts.part[static_cast<std::size_t>(k)];
+      key.insert(key.end(), {p.gaussian ? 1.0 : 0.0, p.power, p.width, e.carrierHz});
+    }
+  }
+  if (key != shape.key) {
+    ComputeSpectrumLevel(key, shape.level);
+    shape.key.swap(key);
+  }
+  const double* level = shape.level.data();
+
+  // The noise, each point with its scatter, under the emissions: one of the display normal's
+  // equally likely atoms per point, kAtomsPerDraw points to a draw.
+  const double* atoms = normalAtoms_.data();
+  const auto pointNoise = [&](std::uint64_t cell) {
+    if (cell - 1 < NormalTable::kCells - 2) return noiseBinDb + scatterDb * atoms[cell];
+    return noiseBinDb + scatterDb * displayNormal_.Sample(cell == 0 ? 0 : ~std::uint64_t{0}, display_);
+  };
+  double* values = out.data();
+  for (int i = 0; i < points; i += kAtomsPerDraw) {
+    std::uint64_t bits = display_.Next();
+    const int last = std::min(i + kAtomsPerDraw, points);
+    for (int k = i; k < last; ++k, bits >>= NormalTable::kCellBits) {
+      values[k] = dbSum_.Sum(pointNoise(bits & (NormalTable::kCells - 1)), level[k]);
+    }
+  }
+}
+
+void Card::ComputeSpectrumLevel(const std::vector<double>& key, std::vector<double>& level) const {
+  SpectrumGrid grid;
+  grid.count = static_cast<int>(key[0]);
+  grid.start = key[1];
+  grid.step = key[2];
+  const double rbw = key[3];
+  const double noiseBin = key[4];
+  const double noiseBinDb = Db(noiseBin);
+  const int points = grid.count;
+
   // The emissions' power, ignored where it could not move a point by a millionth of a dB.
   const double negligible = noiseBin * 1e-9;
   std::vector<PlacedPart> parts;
-  for (const Emission& e : input->emissions) {
-    const SpectralParts shape = SpectralPartsOf(e, rbw);
-    for (int k = 0; k < shape.count; ++k) {
-      PlacedPart placed;
-      if (Place(shape.part[static_cast<std::size_t>(k)], e.carrierHz, rbw, grid, negligible, placed)) {
-        parts.push_back(placed);
-      }
-    }
+  for (std::size_t k = kSpectrumKeyHead; k + kSpectrumKeyPerPart <= key.size(); k += kSpectrumKeyPerPart) {
+    const SpectralPart part{key[k] != 0.0, key[k + 1], key[k + 2]};
+    PlacedPart placed;
+    if (Place(part, key[k + 3], rbw, grid, negligible, placed)) parts.push_back(placed);
   }
   const auto levelAt = [&](int i) {
     double power = 0.0;
@@ -844,7 +893,6 @@ void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
     // A line that could hide between the checked points, or nulls closer than two intervals.
     return p.part.width < (p.part.gaussian ? 1.0 : 2.0) * intervalHz;
   };
-  std::vector<double>& level = spectrumLevel_;
   level.assign(static_cast<std::size_t>(points), kNoPower);
   level[0] = levelAt(0);
   for (int n0 = 0, n1 = 0; n0 < points - 1; n0 = n1) {
@@ -863,14 +911,6 @@ void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
       exact = !(std::fabs(miss) <= kStraightToleranceDb);
     }
     for (int i = n0 + 1; i < n1; ++i) level[static_cast<std::size_t>(i)] = exact ? levelAt(i) : straight(i);
-  }
-
-  // The noise, each point with its scatter, under the emissions.
-  std::uint64_t bits = 0;
-  for (int i = 0; i < points; ++i) {
-    if (i % 2 == 0) bits = display_.Next();
-    const double scatter = scatterDb * displayNormal_.Sample(i % 2 == 0 ? bits : bits >> 32, display_);
-    out[static_cast<std::size_t>(i)] = dbSum_.Sum(noiseBinDb + scatter, level[static_cast<std::size_t>(i)]);
   }
 }
 

@@ -371,7 +371,8 @@ class Card {
   int Peek(int fpga, std::uint32_t first, std::uint32_t* values, int count);
   int Poke(int fpga, std::uint32_t reg, std::uint32_t value);
 
-  // Displays: `points` values (dB) of channel `ch`, or `points` I/Q pairs.
+  // Displays: `points` values (dB) of channel `ch`, or `points` I/Q pairs. The spectrum's shape
+  // is computed again only when what determines it changes; its noise is new at every call.
   void FillSpectrum(int ch, int points, std::vector<double>& out);
   void FillIq(int ch, int points, std::vector<double>& out);
 
@@ -405,6 +406,10 @@ class Card {
   DataView ReceiverData(int ch) const;
   DataView BertInput(int b) const;
   void EvaluateBert(int b, double t, double h);
+  // The emissions' level per spectrum point (dBm, kNoPower where negligible) for a shape key:
+  // points, grid start and step (Hz), bin width (Hz), noise per bin (mW), then per spectral part
+  // Gaussian (1 or 0), power (mW), width (Hz) and carrier (Hz).
+  void ComputeSpectrumLevel(const std::vector<double>& key, std::vector<double>& level) const;
   std::uint32_t* Register(int fpga, std::uint32_t reg);
   bool LiveRead(int fpga, std::uint32_t reg, std::uint32_t& value) const;
   void OnWrite(int fpga, std::uint32_t reg, std::uint32_t value);
@@ -416,7 +421,19 @@ class Card {
   Random display_;
   NormalTable displayNormal_;          // the displays' noise, drawn with display_
   DbSumTable dbSum_;
-  std::vector<double> spectrumLevel_;  // the emissions' power per spectrum point (dBm), kept between calls
+  // Per channel: the last spectrum shape and the key it was computed for.
+  struct SpectrumShape {
+    std::vector<double> key;
+    std::vector<double> level;
+  };
+  static constexpr std::size_t kSpectrumKeyHead = 5;
+  static constexpr std::size_t kSpectrumKeyPerPart = 4;
+  std::array<SpectrumShape, 2> spectrumShape_{};
+  // The spectrum's scatter: per point one of the display normal's kCells equally likely cells,
+  // taken at its middle (a table small enough to stay in cache), kAtomsPerDraw points to a draw.
+  static constexpr int kAtomsPerDraw = 64 / NormalTable::kCellBits;
+  std::vector<double> normalAtoms_;
+  std::vector<double> spectrumKey_;  // the key of the current call, kept for its storage
   std::int64_t originNs_;  // the model's times count from the card's power-up
   std::int64_t nowNs_;
   const Personality* personality_ = nullptr;

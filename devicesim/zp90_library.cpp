@@ -4,6 +4,7 @@
 // the unit (kDevNotSupported), then its arguments (kDevBadArgument, kDevBufferTooSmall). A
 // failed call writes nothing; nothing escapes the C boundary.
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -231,11 +232,16 @@ int TakePattern(const unsigned char* in, int bits, std::array<unsigned char, 4>&
 
 // Little-endian IEEE doubles at any alignment.
 void StoreDoubles(const std::vector<double>& values, void* out) {
-  unsigned char* bytes = static_cast<unsigned char*>(out);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &values[i], sizeof bits);
-    for (std::size_t k = 0; k < 8; ++k) bytes[i * 8 + k] = static_cast<unsigned char>(bits >> (8 * k));
+  // The buffers are little-endian; on such a host the bytes are the values' own.
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!values.empty()) std::memcpy(out, values.data(), values.size() * sizeof(double));
+  } else {
+    unsigned char* bytes = static_cast<unsigned char*>(out);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      std::uint64_t bits = 0;
+      std::memcpy(&bits, &values[i], sizeof bits);
+      for (std::size_t k = 0; k < 8; ++k) bytes[i * 8 + k] = static_cast<unsigned char>(bits >> (8 * k));
+    }
   }
 }
 

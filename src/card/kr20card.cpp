@@ -247,6 +247,7 @@ int kr20cardclass::ReadCardInfo() {
 
 void kr20cardclass::Close() {
   if (!open_) return;
+  FinishXmitterPulses();
   open_ = false;
   if (simulated_ || !LibraryLoaded()) return;
   const int status = CallDevice(&Zp::Card_Close);
@@ -385,6 +386,7 @@ bool kr20cardclass::LoadFpgaPersonality(int mode) {
     return false;
   }
 
+  FinishXmitterPulses();
   loadState_.LoadingNow = 1;
   SendFpgaLoadMessage(true);
   bool loaded = true;
@@ -644,9 +646,41 @@ bool kr20cardclass::PskRx_GetViterbiSymbolOrderModeList(std::vector<std::string>
 }
 
 void kr20cardclass::FmRx_PulseXmitterIsDigital(int channel) {
+  if (!ValidChannel(channel)) return;
+  auto& end = pulseEnds_[static_cast<std::size_t>(channel)];
+  if (end.has_value()) return;
   if (Call(&Zp::FmRx_SetXmitterIsDigital, channel, 1) != kDevOk) return;
-  std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  Call(&Zp::FmRx_SetXmitterIsDigital, channel, 0);
+  // Taken once the control is 1: the pulse lasts at least its length from here.
+  end = std::chrono::steady_clock::now() + kXmitterPulseLength;
+}
+
+void kr20cardclass::EndXmitterPulses() {
+  const auto now = std::chrono::steady_clock::now();
+  for (std::size_t channel = 0; channel < pulseEnds_.size(); ++channel) {
+    auto& end = pulseEnds_[channel];
+    if (!end.has_value() || now < *end) continue;
+    end.reset();
+    const int status = Call(&Zp::FmRx_SetXmitterIsDigital, static_cast<int>(channel), 0);
+    if (status != kDevOk) {
+      util::LogError(CardText(card_) + " channel " + std::to_string(channel + 1) +
+                         " transmitter-is-digital control not reset: " + DeviceStatusText(status),
+                     card_ + 1, false);
+    }
+  }
+}
+
+bool kr20cardclass::XmitterPulsePending() const {
+  return std::any_of(pulseEnds_.begin(), pulseEnds_.end(), [](const auto& end) { return end.has_value(); });
+}
+
+void kr20cardclass::FinishXmitterPulses() {
+  std::optional<std::chrono::steady_clock::time_point> latest;
+  for (const auto& end : pulseEnds_) {
+    if (end.has_value() && (!latest.has_value() || *end > *latest)) latest = end;
+  }
+  if (!latest.has_value()) return;
+  std::this_thread::sleep_until(*latest);
+  EndXmitterPulses();
 }
 
 // ---- Shape helpers ------------------------------------------------------------------------------------

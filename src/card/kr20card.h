@@ -15,8 +15,10 @@
 // Nothing here throws. Single-threaded by design: the program never touches a card object from
 // two threads at once.
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <type_traits>
@@ -43,6 +45,8 @@ inline constexpr int kFpgaModeCount = 16;
 inline constexpr std::size_t kFpgaImagePathMax = 4095;
 // The library's logging mask uses bits 15 .. 4.
 inline constexpr std::uint32_t kLoggingMaskBits = 0xFFF0;
+// The shortest transmitter-is-digital pulse the FM receiver takes.
+inline constexpr std::chrono::microseconds kXmitterPulseLength{1000};
 
 using FpgaInfoArray = std::array<FpgaInfoRecord, kFpgasPerCard>;
 
@@ -113,7 +117,8 @@ class kr20cardclass {
   // "Card <n> ...", when the library is not loaded, the card does not open or its info block
   // cannot be read (the card is closed again then).
   bool Open();
-  // Closes the card (a failure is logged); the object keeps what it read.
+  // Closes the card (a failure is logged); the object keeps what it read. A pending
+  // transmitter-is-digital pulse is ended first, after what is left of its length.
   void Close();
 
   // ---- What the program reads -----------------------------------------------------------------
@@ -237,8 +242,15 @@ class kr20cardclass {
   bool GetCarrierAcquisitionModeList(std::vector<std::string>& list) const;
   // "G1G2_ORDER", "G2G1_ORDER".
   bool PskRx_GetViterbiSymbolOrderModeList(std::vector<std::string>& list) const;
-  // The FM receiver's transmitter-is-digital control := 1, 1 ms, := 0.
+  // The FM receiver's transmitter-is-digital control := 1 now, := 0 by EndXmitterPulses once
+  // kXmitterPulseLength has passed: nothing waits here. A channel whose pulse is still high keeps
+  // it; that pulse serves the new request.
   void FmRx_PulseXmitterIsDigital(int channel);
+  // Sets the control of every channel whose pulse has lasted kXmitterPulseLength back to 0; a
+  // failed reset is logged and not tried again. Meant for every master-timer tick.
+  void EndXmitterPulses();
+  // Some channel's pulse is still high.
+  bool XmitterPulsePending() const;
 
   // ---- Device operations with their own shapes ------------------------------------------------
 
@@ -722,6 +734,10 @@ class kr20cardclass {
   bool SweepControl(std::uint32_t value);
   bool UpdateRegB00(std::uint32_t clearBits, std::uint32_t setBits);
   bool RunsDualPcmFmPostD() const;
+  // Ends every pending transmitter-is-digital pulse now, waiting out what is left of the latest
+  // (at most kXmitterPulseLength): before the card closes or its personality is replaced, a
+  // control must neither be left at 1 nor cut short.
+  void FinishXmitterPulses();
 
   int card_;
   const zp90class* library_ = nullptr;
@@ -736,6 +752,8 @@ class kr20cardclass {
   FpgaLoadState loadState_{};
   CardSetupRecord setup_{};
   std::array<bool, kSetupChannels> pulseRequest_{};
+  // Per channel: while its transmitter-is-digital pulse is high, the time it may end.
+  std::array<std::optional<std::chrono::steady_clock::time_point>, kSetupChannels> pulseEnds_{};
   ModIndexLockTables lockTables_;
   bool lockTablesFromFile_ = false;
   std::array<std::array<std::string, kFpgasPerCard>, kFpgaModeCount> fpgaImages_{};

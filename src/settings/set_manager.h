@@ -219,6 +219,9 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
   void RefreshBertStatusAndFlightValues();
   // Every 1 s: the transmitter-is-digital pulse of PCM/FM channels whose bit sync is not locked.
   void CheckFmXmitterIsDigital();
+  // Every master-timer tick: ends, under the card command lock, the pulses that have lasted long
+  // enough, on every card whatever its channels now run.
+  void EndXmitterPulses();
   // The card's combiner block of its channel-0 record; nothing for a bad card index.
   void GetPostDStatusInfo(int card);
   void GetPreDStatusInfo(int card);

@@ -558,3 +558,18 @@ void kr20setmgrclass::CheckFmXmitterIsDigital() {
     }
   }
 }
+
+void kr20setmgrclass::EndXmitterPulses() {
+  const int cards = card::SystemCardCount();
+  bool pending = false;
+  for (int card = 0; card < cards && !pending; ++card) {
+    const card::kr20cardclass* object = card::CardObject(card);
+    pending = object != nullptr && object->XmitterPulsePending();
+  }
+  // The lock is only asked for when there is something to end (a tick or two a second).
+  if (!pending || !gRtl20Mgr->FpgaCmdLock()) return;
+  for (int card = 0; card < cards; ++card) {
+    if (card::kr20cardclass* object = card::CardObject(card)) object->EndXmitterPulses();
+  }
+  gRtl20Mgr->FpgaCmdUnlock();
+}

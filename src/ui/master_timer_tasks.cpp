@@ -21,6 +21,7 @@ void TQuorxLMainForm::MasterTimerTimer() {
   // Without the clock (deleted by the shut-down) there is no time to work by.
   if (util::gHiresTimer == nullptr) return;
   schedule_.Tick();
+  if (gKr20SetMgr != nullptr) gKr20SetMgr->EndXmitterPulses();
 }
 
 void TQuorxLMainForm::DoOneSecondTasks() {

@@ -5,6 +5,7 @@
 // time; the thunks reach it through `FakeZp90::current`.
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -28,6 +29,7 @@ struct FakeCall {
   Zp90Entry entry;
   int card = -1;
   std::vector<std::string> args;  // the arguments after the card that are values (not outputs)
+  std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();  // when it came in
 };
 
 class FakeZp90 {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -97,6 +98,63 @@ TEST_F(CardObjectTest, CloseReachesTheLibraryOnceAndDestructionCloses) {
   OpenCard();
   card.reset();
   EXPECT_EQ(fake.Count(Zp90Entry::Card_Close), 1u);
+}
+
+// A transmitter-is-digital pulse still high is ended, after its whole length, before the card
+// closes or takes another personality: a control left at 1 or cut short is a fault.
+TEST_F(CardObjectTest, APendingXmitterPulseEndsWholeBeforeCloseAndPersonalityLoad) {
+  constexpr Zp90Entry kControl = Zp90Entry::FmRx_SetXmitterIsDigital;
+  struct Row {
+    const char* name;
+    void (*act)(kr20cardclass&);
+    Zp90Entry then;
+  };
+  const Row rows[] = {
+      {"close", [](kr20cardclass& c) { c.Close(); }, Zp90Entry::Card_Close},
+      {"personality load",
+       [](kr20cardclass& c) {
+         c.SetFpgaImage(3, 0, "/images/Kr20_Mode3.VantMcs");
+         c.LoadFpgaPersonality(3);
+       },
+       Zp90Entry::Card_LoadFpgaImage},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    kr20cardclass& c = OpenCard();
+    c.FmRx_PulseXmitterIsDigital(0);
+    c.FmRx_PulseXmitterIsDigital(0);  // still high: the pulse under way serves this one too
+    row.act(c);
+    std::vector<Zp90Entry> order;
+    for (const testing::FakeCall& call : fake.calls) {
+      if (call.entry == kControl || call.entry == row.then) order.push_back(call.entry);
+    }
+    EXPECT_EQ(order, (std::vector<Zp90Entry>{kControl, kControl, row.then}));
+    const std::vector<testing::FakeCall> writes = fake.CallsOf(kControl);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].args, (Args{"0", "1"}));
+    EXPECT_EQ(writes[1].args, (Args{"0", "0"}));
+    EXPECT_GE(writes[1].at - writes[0].at, kXmitterPulseLength);
+    EXPECT_FALSE(c.XmitterPulsePending());
+  }
+}
+
+// A control that did not go to 1 leaves no pulse behind; a reset that fails is logged and not
+// sent again at every tick.
+TEST_F(CardObjectTest, FailedXmitterPulseWritesLeaveNothingPending) {
+  constexpr Zp90Entry kControl = Zp90Entry::FmRx_SetXmitterIsDigital;
+  kr20cardclass& c = OpenCard();
+  fake.status[kControl] = kDevHardwareError;
+  c.FmRx_PulseXmitterIsDigital(1);
+  EXPECT_FALSE(c.XmitterPulsePending());
+  fake.status.erase(kControl);
+  c.FmRx_PulseXmitterIsDigital(1);
+  fake.status[kControl] = kDevHardwareError;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (c.XmitterPulsePending() && std::chrono::steady_clock::now() < deadline) c.EndXmitterPulses();
+  c.EndXmitterPulses();
+  EXPECT_EQ(fake.Count(kControl), 3u);
+  EXPECT_TRUE(HasLine(folder, std::string("Card 2 channel 2 transmitter-is-digital control not reset: ") +
+                                  DeviceStatusText(kDevHardwareError)));
 }
 
 TEST_F(CardObjectTest, TablesOfContentsAreCutToTheRecordAndRefusedWhenNegative) {

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -214,8 +215,8 @@ TEST_F(StatusReadersTest, BertIsReadOnlyWithItsInputSourceOn) {
   EXPECT_EQ(Flight(0).PcmInputCode, "RNRZ-15");  // the setup's value for the record line
 }
 
-// The pulse drops the transmitter-is-digital flag back to off: a flag set beforehand shows whether
-// a pulse was given.
+// The pulse raises the transmitter-is-digital control and returns with it high; the per-tick
+// routine brings it back down.
 TEST_F(StatusReadersTest, XmitterIsDigitalPulseOnAWeakOrUnlockedPcmFmBitSync) {
   Start("NO", 1, kPskSignal, kFmSignal);  // PSK + PCM/FM
   auto pulsed = [&](std::uint8_t locked, double ebNo) {
@@ -223,9 +224,12 @@ TEST_F(StatusReadersTest, XmitterIsDigitalPulseOnAWeakOrUnlockedPcmFmBitSync) {
     bs.Locked = locked;
     bs.EbNoDb = ebNo;
     Status(1).BitSync1 = bs;
-    Card().FmRx_SetXmitterIsDigital(1, true);
     manager_->CheckFmXmitterIsDigital();
-    return !Card().FmRx_GetXmitterIsDigital(1);
+    const bool raised = Card().FmRx_GetXmitterIsDigital(1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (Card().XmitterPulsePending() && std::chrono::steady_clock::now() < deadline) manager_->EndXmitterPulses();
+    EXPECT_FALSE(Card().FmRx_GetXmitterIsDigital(1));
+    return raised;
   };
   EXPECT_TRUE(pulsed(0, 20.0));   // not locked
   EXPECT_TRUE(pulsed(1, 6.0));    // Eb/No at most 6 dB
