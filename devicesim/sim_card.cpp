@@ -356,22 +356,25 @@ void Card::AdvanceTo(std::int64_t nowNs) {
   if (nowNs < nowNs_) nowNs = nowNs_;
   const std::int64_t span = nowNs - nowNs_;
   if (!changed_ && span < kSettleNs) return;
+  bool rebuildInputs = changed_;
   changed_ = false;
   const std::int64_t stepNs = static_cast<std::int64_t>(kStepSec * 1e9);
   const std::int64_t steps = span > 0 ? std::clamp<std::int64_t>((span + stepNs - 1) / stepNs, 1, kMaxSteps) : 1;
   std::int64_t at = nowNs_;
   for (std::int64_t i = 1; i <= steps; ++i) {
     const std::int64_t next = i == steps ? nowNs : nowNs_ + span / steps * i;
-    Step(static_cast<double>(next - originNs_) * 1e-9, static_cast<double>(next - at) * 1e-9);
+    Step(static_cast<double>(next - originNs_) * 1e-9, static_cast<double>(next - at) * 1e-9,
+         rebuildInputs || sweep.running);
+    rebuildInputs = false;
     at = next;
   }
   nowNs_ = nowNs;
 }
 
-void Card::Step(double t, double h) {
+void Card::Step(double t, double h, bool rebuildInputs) {
   if (personality_ == nullptr) return;
   sweep.Advance(h);
-  lastInputs_ = BuildInputs();
+  if (rebuildInputs) lastInputs_ = BuildInputs();
   lastCombined_ = personality_->preD ? BuildPreDOutput(lastInputs_) : IfInput{};
   for (int ch = 0; ch < 2; ++ch) EvaluateReceiver(ch, SourceOf(ch, lastInputs_, lastCombined_), t);
   for (int b = 0; b < 2; ++b) EvaluateBert(b, t, h);

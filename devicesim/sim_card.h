@@ -409,7 +409,9 @@ class Card {
  private:
   void ResetBlocks();
   void ApplyImage(const card::FpgaImageHeader& header, int fpga);
-  void Step(double t, double h);
+  // `rebuildInputs`: the signals at the inputs may differ from the last step's (a change, or the
+  // sweep engine moving the modulator's carrier); otherwise they are the last step's.
+  void Step(double t, double h, bool rebuildInputs);
   std::array<IfInput, 2> BuildInputs() const;
   bool ModulatorEmission(Emission& emission) const;
   IfInput BuildPreDOutput(const std::array<IfInput, 2>& inputs);
