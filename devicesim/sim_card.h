@@ -5,7 +5,8 @@
 //
 // The model advances in simulated time: every call first brings the card up to the clock
 // (AdvanceTo), in steps of at most 10 ms, so that locks are gained after an acquisition time,
-// BERT counters grow at the bit rate and the sweep engine moves the modulator's carrier.
+// BERT counters grow at the bit rate and the sweep engine moves the modulator's carrier (a read
+// within a millisecond of the last step, with nothing changed since, is answered from that step).
 // Physics in short:
 //   - each IF input carries emissions (carrier, power, family, bit rate, code, pattern) over a
 //     noise density: the receiver floor plus the noise every emission brings along; an

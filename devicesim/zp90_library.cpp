@@ -248,7 +248,7 @@ constexpr Family kPm = Family::Pm;
 // Receiver entries of one shape, spelled once.
 #define QX_RX_NUMBER_GET(fn, family, expr)                                                              \
   extern "C" int Zp90_##fn(int card, int rx, double* out) {                                            \
-    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) {        \
+    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) { \
       return PutNumber(out, (expr));                                                                   \
     });                                                                                                \
   }
@@ -261,7 +261,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_RX_TEXT_GET(fn, family, expr)                                                                \
   extern "C" int Zp90_##fn(int card, int rx, char* text, int capacity) {                               \
-    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) {        \
+    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) { \
       return PutText(text, capacity, (expr));                                                          \
     });                                                                                                \
   }
@@ -285,7 +285,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_RX_LIST_GET(fn, family, listExpr)                                                            \
   extern "C" int Zp90_##fn(int card, int rx, card::DevName* names, int capacity, int* count) {         \
-    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, Receiver&) {                           \
+    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, Receiver&) {             \
       return PutList(names, capacity, count, (listExpr));                                              \
     });                                                                                                \
   }
@@ -308,7 +308,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_CARD_TEXT_GET(fn, on, Unit, field)                                                           \
   extern "C" int Zp90_##fn(int card, char* text, int capacity) {                                       \
-    return on<Access::kRead>(card, [&](Card&, Unit& u) { return PutText(text, capacity, u.field); });                 \
+    return on<Access::kRead>(card, [&](Card&, Unit& u) { return PutText(text, capacity, u.field); });   \
   }
 #define QX_CARD_NAME_SET(fn, on, Unit, list, field)                                                     \
   extern "C" int Zp90_##fn(int card, const char* name) {                                               \
@@ -316,7 +316,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_CARD_FLAG_GET(fn, on, Unit, field)                                                           \
   extern "C" int Zp90_##fn(int card, int* out) {                                                       \
-    return on<Access::kRead>(card, [&](Card&, Unit& u) { return PutFlag(out, u.field); });                            \
+    return on<Access::kRead>(card, [&](Card&, Unit& u) { return PutFlag(out, u.field); });              \
   }
 #define QX_CARD_FLAG_SET(fn, on, Unit, field)                                                           \
   extern "C" int Zp90_##fn(int card, int value) {                                                      \
@@ -324,20 +324,20 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_CARD_LIST_GET(fn, on, Unit, list)                                                            \
   extern "C" int Zp90_##fn(int card, card::DevName* names, int capacity, int* count) {                 \
-    return on<Access::kRead>(card, [&](Card&, Unit&) { return PutList(names, capacity, count, list); });              \
+    return on<Access::kRead>(card, [&](Card&, Unit&) { return PutList(names, capacity, count, list); }); \
   }
 
 // PCM encoder entries, once per encoder.
 #define QX_ENCODER_TEXT(getFn, setFn, index, list, field)                                               \
   extern "C" int Zp90_##getFn(int card, char* text, int capacity) {                                    \
-    return OnEncoder<Access::kRead>(card, index, [&](PcmEncoder& e) { return PutText(text, capacity, e.field); });    \
+    return OnEncoder<Access::kRead>(card, index, [&](PcmEncoder& e) { return PutText(text, capacity, e.field); }); \
   }                                                                                                    \
   extern "C" int Zp90_##setFn(int card, const char* name) {                                            \
     return OnEncoder(card, index, [&](PcmEncoder& e) { return TakeName(name, list, e.field); });       \
   }
 #define QX_ENCODER_FLAG(getFn, setFn, index, field)                                                     \
   extern "C" int Zp90_##getFn(int card, int* on) {                                                     \
-    return OnEncoder<Access::kRead>(card, index, [&](PcmEncoder& e) { return PutFlag(on, e.field); });                \
+    return OnEncoder<Access::kRead>(card, index, [&](PcmEncoder& e) { return PutFlag(on, e.field); });  \
   }                                                                                                    \
   extern "C" int Zp90_##setFn(int card, int on) {                                                      \
     return OnEncoder(card, index, [&](PcmEncoder& e) { return TakeFlag(on, e.field); });               \
