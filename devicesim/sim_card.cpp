@@ -355,21 +355,26 @@ void Card::LoadBuiltInPersonality(int mode) {
 void Card::AdvanceTo(std::int64_t nowNs) {
   if (nowNs < nowNs_) nowNs = nowNs_;
   const std::int64_t span = nowNs - nowNs_;
+  if (!changed_ && span < kSettleNs) return;
+  bool rebuildInputs = changed_;
+  changed_ = false;
   const std::int64_t stepNs = static_cast<std::int64_t>(kStepSec * 1e9);
   const std::int64_t steps = span > 0 ? std::clamp<std::int64_t>((span + stepNs - 1) / stepNs, 1, kMaxSteps) : 1;
   std::int64_t at = nowNs_;
   for (std::int64_t i = 1; i <= steps; ++i) {
     const std::int64_t next = i == steps ? nowNs : nowNs_ + span / steps * i;
-    Step(static_cast<double>(next - originNs_) * 1e-9, static_cast<double>(next - at) * 1e-9);
+    Step(static_cast<double>(next - originNs_) * 1e-9, static_cast<double>(next - at) * 1e-9,
+         rebuildInputs || sweep.running);
+    rebuildInputs = false;
     at = next;
   }
   nowNs_ = nowNs;
 }
 
-void Card::Step(double t, double h) {
+void Card::Step(double t, double h, bool rebuildInputs) {
   if (personality_ == nullptr) return;
   sweep.Advance(h);
-  lastInputs_ = BuildInputs();
+  if (rebuildInputs) lastInputs_ = BuildInputs();
   lastCombined_ = personality_->preD ? BuildPreDOutput(lastInputs_) : IfInput{};
   for (int ch = 0; ch < 2; ++ch) EvaluateReceiver(ch, SourceOf(ch, lastInputs_, lastCombined_), t);
   for (int b = 0; b < 2; ++b) EvaluateBert(b, t, h);
@@ -765,9 +770,11 @@ bool Card::LiveRead(int fpga, std::uint32_t reg, std::uint32_t& value) const {
   return false;
 }
 
-void Card::OnWrite(int fpga, std::uint32_t reg, std::uint32_t value) {
+bool Card::OnWrite(int fpga, std::uint32_t reg, std::uint32_t value) {
+  bool acted = false;
   for (const BusModule& m : modules_[static_cast<std::size_t>(fpga)]) {
     if (m.type != card::kDevTypeModSweep || reg < m.offset || reg >= m.offset + kModuleSpan) continue;
+    acted = true;
     const std::uint32_t at = reg - m.offset;
     if (at == card::modsweep_reg::kControl) {
       sweep.Control(value);
@@ -781,6 +788,7 @@ void Card::OnWrite(int fpga, std::uint32_t reg, std::uint32_t value) {
       sweep.armed = true;
     }
   }
+  return acted;
 }
 
 int Card::Peek(int fpga, std::uint32_t first, std::uint32_t* values, int count) {
@@ -801,15 +809,17 @@ int Card::Poke(int fpga, std::uint32_t reg, std::uint32_t value) {
   if (!fpgaLoaded_[static_cast<std::size_t>(fpga)]) return card::kDevNotReady;
   std::uint32_t* target = Register(fpga, reg);
   if (target == nullptr) return card::kDevBadArgument;
+  if (*target != value) changed_ = true;
   *target = value;
-  OnWrite(fpga, static_cast<std::uint32_t>(target - registers_[static_cast<std::size_t>(fpga)].data()), value);
+  if (OnWrite(fpga, static_cast<std::uint32_t>(target - registers_[static_cast<std::size_t>(fpga)].data()), value)) {
+    changed_ = true;
+  }
   return card::kDevOk;
 }
 
 // ---- Displays -----------------------------------------------------------------------------------
 
-void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
-  out.resize(static_cast<std::size_t>(std::max(points, 0)));
+void Card::FillSpectrum(int ch, int points, void* out) {
   if (points <= 0) return;
   const IfInput* input = SourceOf(ch, lastInputs_, lastCombined_);
   const Fft& f = fft[static_cast<std::size_t>(ch)];
@@ -842,18 +852,28 @@ void Card::FillSpectrum(int ch, int points, std::vector<double>& out) {
   const double* level = shape.level.data();
 
   // The noise, each point with its scatter, under the emissions: one of the display normal's
-  // equally likely atoms per point, kAtomsPerDraw points to a draw.
+  // equally likely atoms per point, kAtomsPerDraw points to a draw (the two outermost cells draw
+  // from the exact tails). The atoms' noise levels are worked out once per call; where the
+  // emissions lie so far under the lowest of them that they add nothing (most of a span), a
+  // point is its noise level as it stands.
   const double* atoms = normalAtoms_.data();
-  const auto pointNoise = [&](std::uint64_t cell) {
-    if (cell - 1 < NormalTable::kCells - 2) return noiseBinDb + scatterDb * atoms[cell];
-    return noiseBinDb + scatterDb * displayNormal_.Sample(cell == 0 ? 0 : ~std::uint64_t{0}, display_);
-  };
-  double* values = out.data();
+  noiseLevels_.resize(normalAtoms_.size());
+  double* noise = noiseLevels_.data();
+  for (std::size_t j = 1; j + 1 < noiseLevels_.size(); ++j) noise[j] = noiseBinDb + scatterDb * atoms[j];
+  const double silentDb = noise[1] - DbSumTable::kRangeDb;
   for (int i = 0; i < points; i += kAtomsPerDraw) {
     std::uint64_t bits = display_.Next();
     const int last = std::min(i + kAtomsPerDraw, points);
     for (int k = i; k < last; ++k, bits >>= NormalTable::kCellBits) {
-      values[k] = dbSum_.Sum(pointNoise(bits & (NormalTable::kCells - 1)), level[k]);
+      const std::uint64_t cell = bits & (NormalTable::kCells - 1);
+      double value = 0.0;
+      if (cell - 1 < NormalTable::kCells - 2) {
+        value = level[k] < silentDb ? noise[cell] : dbSum_.Sum(noise[cell], level[k]);
+      } else {
+        const double tail = displayNormal_.Sample(cell == 0 ? 0 : ~std::uint64_t{0}, display_);
+        value = dbSum_.Sum(noiseBinDb + scatterDb * tail, level[k]);
+      }
+      StoreDouble(out, static_cast<std::size_t>(k), value);
     }
   }
 }
@@ -914,8 +934,7 @@ void Card::ComputeSpectrumLevel(const std::vector<double>& key, std::vector<doub
   }
 }
 
-void Card::FillIq(int ch, int points, std::vector<double>& out) {
-  out.assign(static_cast<std::size_t>(std::max(points, 0)) * 2, 0.0);
+void Card::FillIq(int ch, int points, void* out) {
   const Receiver& r = rx[static_cast<std::size_t>(ch)];
   const int group = PskGroup(r.modulation);
   // Rail amplitudes: equal for balanced QPSK, by the streams' power for unbalanced QPSK.
@@ -975,8 +994,8 @@ void Card::FillIq(int ch, int points, std::vector<double>& out) {
     }
     const double noiseI = displayNormal_.Sample(bits, display_);
     const double noiseQ = displayNormal_.Sample(bits >> NormalTable::kSampleBits, display_);
-    out[static_cast<std::size_t>(k) * 2] = i + sigma * noiseI;
-    out[static_cast<std::size_t>(k) * 2 + 1] = q + sigma * noiseQ;
+    StoreDouble(out, static_cast<std::size_t>(k) * 2, i + sigma * noiseI);
+    StoreDouble(out, static_cast<std::size_t>(k) * 2 + 1, q + sigma * noiseQ);
   }
 }
 

@@ -5,7 +5,8 @@
 //
 // The model advances in simulated time: every call first brings the card up to the clock
 // (AdvanceTo), in steps of at most 10 ms, so that locks are gained after an acquisition time,
-// BERT counters grow at the bit rate and the sweep engine moves the modulator's carrier.
+// BERT counters grow at the bit rate and the sweep engine moves the modulator's carrier (a read
+// within a millisecond of the last step, with nothing changed since, is answered from that step).
 // Physics in short:
 //   - each IF input carries emissions (carrier, power, family, bit rate, code, pattern) over a
 //     noise density: the receiver floor plus the noise every emission brings along; an
@@ -23,9 +24,11 @@
 //     combiner adds the two channels' Eb/No for the BERT of its output.
 // Not thread-safe by itself: the library holds the card's mutex around every use.
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -326,6 +329,9 @@ struct BusModule {
 class DbSumTable {
  public:
   DbSumTable();
+  // Where the lower of two powers stops counting: Sum(a, b) is exactly a when b <= a - kRangeDb.
+  static constexpr int kRangeDb = 75;
+
   double Sum(double aDb, double bDb) const {
     const double high = aDb > bDb ? aDb : bDb;
     const double position = std::fabs(aDb - bDb) * kStepsPerDb;
@@ -338,7 +344,6 @@ class DbSumTable {
 
  private:
   static constexpr int kStepsPerDb = 16;  // straight-line error under 3e-5 dB
-  static constexpr int kRangeDb = 75;
   std::array<double, kRangeDb * kStepsPerDb + 2> values_{};
 };
 
@@ -359,22 +364,30 @@ class Card {
   int TocCount(int fpga) const { return fpgaLoaded_[static_cast<std::size_t>(fpga)] ? image_.TocCount[fpga] : 0; }
   const card::FpgaDeviceEntry& TocEntry(int fpga, int index) const { return image_.Toc[fpga][index]; }
 
-  // Brings the model up to the simulated clock's time (nanoseconds).
+  // Brings the model up to the simulated clock's time (nanoseconds). Less than kSettleNs after
+  // the last step, with nothing changed since, the last step's readings still stand and the time
+  // is taken along by the next step: a status pass reads tens of values within a millisecond.
   void AdvanceTo(std::int64_t nowNs);
+  // A setting, register or image may have changed: the next AdvanceTo steps whatever the time.
+  void MarkChanged() { changed_ = true; }
+  static constexpr std::int64_t kSettleNs = 1'000'000;
 
   // Loads an image file into an FPGA; a status of card/device_status.h.
   int LoadImage(int fpga, const std::string& path);
   // Loads a personality straight from the built-in table (power-up personality).
   void LoadBuiltInPersonality(int mode);
 
-  // Register bus; `reg` is relative to the window or the window base plus that.
+  // Register bus; `reg` is relative to the window or the window base plus that. Poke marks the
+  // card changed itself, unless it writes a plain register with the value it already holds.
   int Peek(int fpga, std::uint32_t first, std::uint32_t* values, int count);
   int Poke(int fpga, std::uint32_t reg, std::uint32_t value);
 
-  // Displays: `points` values (dB) of channel `ch`, or `points` I/Q pairs. The spectrum's shape
-  // is computed again only when what determines it changes; its noise is new at every call.
-  void FillSpectrum(int ch, int points, std::vector<double>& out);
-  void FillIq(int ch, int points, std::vector<double>& out);
+  // Displays: `points` values (dB) of channel `ch`, or `points` I/Q pairs, written to `out` as
+  // little-endian IEEE doubles at any alignment, straight where the caller wants them. The
+  // spectrum's shape is computed again only when what determines it changes; its noise is new
+  // at every call.
+  void FillSpectrum(int ch, int points, void* out);
+  void FillIq(int ch, int points, void* out);
 
   // The two channels' combination as the post-D combiner reports it.
   double PostDChannelEbNo(int ch) const;
@@ -397,7 +410,9 @@ class Card {
  private:
   void ResetBlocks();
   void ApplyImage(const card::FpgaImageHeader& header, int fpga);
-  void Step(double t, double h);
+  // `rebuildInputs`: the signals at the inputs may differ from the last step's (a change, or the
+  // sweep engine moving the modulator's carrier); otherwise they are the last step's.
+  void Step(double t, double h, bool rebuildInputs);
   std::array<IfInput, 2> BuildInputs() const;
   bool ModulatorEmission(Emission& emission) const;
   IfInput BuildPreDOutput(const std::array<IfInput, 2>& inputs);
@@ -412,7 +427,8 @@ class Card {
   void ComputeSpectrumLevel(const std::vector<double>& key, std::vector<double>& level) const;
   std::uint32_t* Register(int fpga, std::uint32_t reg);
   bool LiveRead(int fpga, std::uint32_t reg, std::uint32_t& value) const;
-  void OnWrite(int fpga, std::uint32_t reg, std::uint32_t value);
+  // True when the register belongs to a unit that acts on writes (the sweep engine).
+  bool OnWrite(int fpga, std::uint32_t reg, std::uint32_t value);
 
   int index_;
   bool chipVariant_;
@@ -433,9 +449,11 @@ class Card {
   // taken at its middle (a table small enough to stay in cache), kAtomsPerDraw points to a draw.
   static constexpr int kAtomsPerDraw = 64 / NormalTable::kCellBits;
   std::vector<double> normalAtoms_;
+  std::vector<double> noiseLevels_;  // per atom, the noise of the current call (dB)
   std::vector<double> spectrumKey_;  // the key of the current call, kept for its storage
   std::int64_t originNs_;  // the model's times count from the card's power-up
   std::int64_t nowNs_;
+  bool changed_ = true;  // since the last step
   const Personality* personality_ = nullptr;
   card::FpgaImageHeader image_{};
   std::array<bool, 2> fpgaLoaded_{};
@@ -444,6 +462,18 @@ class Card {
   std::array<IfInput, 2> lastInputs_{};
   IfInput lastCombined_{};
 };
+
+// Stores `value` as the little-endian IEEE double number `index` of `out` (any alignment).
+inline void StoreDouble(void* out, std::size_t index, double value) {
+  unsigned char* bytes = static_cast<unsigned char*>(out) + index * sizeof(double);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(bytes, &value, sizeof value);
+  } else {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (std::size_t k = 0; k < sizeof bits; ++k) bytes[k] = static_cast<unsigned char>(bits >> (8 * k));
+  }
+}
 
 // Bit error probability of a data stream at an Eb/No.
 double BitErrorProbability(double ebNoDb, const std::string& code, bool randomized, bool decoded);

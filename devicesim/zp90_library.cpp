@@ -4,7 +4,6 @@
 // the unit (kDevNotSupported), then its arguments (kDevBadArgument, kDevBufferTooSmall). A
 // failed call writes nothing; nothing escapes the C boundary.
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -40,16 +39,17 @@ int Guard(Body&& body) noexcept {
   }
 }
 
-template <class Body>
+// Entry points that only read pass Access::kRead; any other counts as a change of the card.
+template <Access kAccess = Access::kWrite, class Body>
 int OnCard(int cardIndex, Body&& body) noexcept {
-  return Guard([&] { return Simulator::Instance().WithCard(cardIndex, true, body); });
+  return Guard([&] { return Simulator::Instance().WithCard(cardIndex, true, body, kAccess); });
 }
 
 bool ValidUnit(int unit) { return unit == 0 || unit == 1; }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnRx(int cardIndex, int unit, Family family, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!ValidUnit(unit)) return kDevBadChannel;
     if (!c.HasPersonality()) return kDevNotReady;
     Receiver& r = c.rx[static_cast<std::size_t>(unit)];
@@ -58,67 +58,67 @@ int OnRx(int cardIndex, int unit, Family family, Body&& body) noexcept {
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnModulator(int cardIndex, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!c.HasPersonality()) return kDevNotReady;
     return body(c, c.mod);
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnEncoder(int cardIndex, int encoder, Body&& body) noexcept {
-  return OnModulator(cardIndex, [&](Card&, Modulator& m) { return body(m.encoder[static_cast<std::size_t>(encoder)]); });
+  return OnModulator<kAccess>(cardIndex, [&](Card&, Modulator& m) { return body(m.encoder[static_cast<std::size_t>(encoder)]); });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnPreD(int cardIndex, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!c.HasPersonality()) return kDevNotReady;
     if (!c.PersonalityInfo()->preD) return kDevNotSupported;
     return body(c, c.preD);
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnPostD(int cardIndex, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!c.HasPersonality()) return kDevNotReady;
     if (!c.PersonalityInfo()->postD) return kDevNotSupported;
     return body(c, c.postD);
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnBert(int cardIndex, int unit, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!ValidUnit(unit)) return kDevBadChannel;
     if (!c.HasPersonality()) return kDevNotReady;
     return body(c, c.bert[static_cast<std::size_t>(unit)]);
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnTxBert(int cardIndex, int unit, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!ValidUnit(unit)) return kDevBadChannel;
     if (!c.HasPersonality()) return kDevNotReady;
     return body(c.txBert[static_cast<std::size_t>(unit)]);
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnFft(int cardIndex, int unit, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!ValidUnit(unit)) return kDevBadChannel;
     if (!c.HasPersonality()) return kDevNotReady;
     return body(c, c.fft[static_cast<std::size_t>(unit)]);
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnIq(int cardIndex, int unit, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!ValidUnit(unit)) return kDevBadChannel;
     if (!c.HasPersonality()) return kDevNotReady;
     if (!c.PersonalityInfo()->iq[unit]) return kDevNotSupported;
@@ -126,9 +126,9 @@ int OnIq(int cardIndex, int unit, Body&& body) noexcept {
   });
 }
 
-template <class Body>
+template <Access kAccess = Access::kWrite, class Body>
 int OnFpga(int cardIndex, int fpga, Body&& body) noexcept {
-  return OnCard(cardIndex, [&](Card& c) -> int {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
     if (!ValidUnit(fpga)) return kDevBadChannel;
     return body(c);
   });
@@ -230,21 +230,6 @@ int TakePattern(const unsigned char* in, int bits, std::array<unsigned char, 4>&
   return kDevOk;
 }
 
-// Little-endian IEEE doubles at any alignment.
-void StoreDoubles(const std::vector<double>& values, void* out) {
-  // The buffers are little-endian; on such a host the bytes are the values' own.
-  if constexpr (std::endian::native == std::endian::little) {
-    if (!values.empty()) std::memcpy(out, values.data(), values.size() * sizeof(double));
-  } else {
-    unsigned char* bytes = static_cast<unsigned char*>(out);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      std::uint64_t bits = 0;
-      std::memcpy(&bits, &values[i], sizeof bits);
-      for (std::size_t k = 0; k < 8; ++k) bytes[i * 8 + k] = static_cast<unsigned char>(bits >> (8 * k));
-    }
-  }
-}
-
 NameList InputSourcesOf(const Card& c) {
   return c.PersonalityInfo()->preD ? NameList(kIfInputsWithCombiner) : NameList(kIfInputsOnly);
 }
@@ -263,7 +248,7 @@ constexpr Family kPm = Family::Pm;
 // Receiver entries of one shape, spelled once.
 #define QX_RX_NUMBER_GET(fn, family, expr)                                                              \
   extern "C" int Zp90_##fn(int card, int rx, double* out) {                                            \
-    return OnRx(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) {        \
+    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) { \
       return PutNumber(out, (expr));                                                                   \
     });                                                                                                \
   }
@@ -276,7 +261,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_RX_TEXT_GET(fn, family, expr)                                                                \
   extern "C" int Zp90_##fn(int card, int rx, char* text, int capacity) {                               \
-    return OnRx(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) {        \
+    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Receiver& r) { \
       return PutText(text, capacity, (expr));                                                          \
     });                                                                                                \
   }
@@ -289,7 +274,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_RX_FLAG_GET(fn, family, expr)                                                                \
   extern "C" int Zp90_##fn(int card, int rx, int* on) {                                                \
-    return OnRx(card, rx, family, [&](Card&, [[maybe_unused]] Receiver& r) { return PutFlag(on, (expr)); }); \
+    return OnRx<Access::kRead>(card, rx, family, [&](Card&, [[maybe_unused]] Receiver& r) { return PutFlag(on, (expr)); }); \
   }
 #define QX_RX_FLAG_SET(fn, family, field, reacquire)                                                     \
   extern "C" int Zp90_##fn(int card, int rx, int on) {                                                 \
@@ -300,7 +285,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_RX_LIST_GET(fn, family, listExpr)                                                            \
   extern "C" int Zp90_##fn(int card, int rx, card::DevName* names, int capacity, int* count) {         \
-    return OnRx(card, rx, family, [&]([[maybe_unused]] Card& c, Receiver&) {                           \
+    return OnRx<Access::kRead>(card, rx, family, [&]([[maybe_unused]] Card& c, Receiver&) {             \
       return PutList(names, capacity, count, (listExpr));                                              \
     });                                                                                                \
   }
@@ -315,7 +300,7 @@ constexpr Family kPm = Family::Pm;
 // Card-wide units (test modulator, combiners) of one shape.
 #define QX_CARD_NUMBER_GET(fn, on, Unit, expr)                                                          \
   extern "C" int Zp90_##fn(int card, double* out) {                                                    \
-    return on(card, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Unit& u) { return PutNumber(out, (expr)); }); \
+    return on<Access::kRead>(card, [&]([[maybe_unused]] Card& c, [[maybe_unused]] Unit& u) { return PutNumber(out, (expr)); }); \
   }
 #define QX_CARD_NUMBER_SET(fn, on, Unit, low, high, field)                                              \
   extern "C" int Zp90_##fn(int card, double value) {                                                   \
@@ -323,7 +308,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_CARD_TEXT_GET(fn, on, Unit, field)                                                           \
   extern "C" int Zp90_##fn(int card, char* text, int capacity) {                                       \
-    return on(card, [&](Card&, Unit& u) { return PutText(text, capacity, u.field); });                 \
+    return on<Access::kRead>(card, [&](Card&, Unit& u) { return PutText(text, capacity, u.field); });   \
   }
 #define QX_CARD_NAME_SET(fn, on, Unit, list, field)                                                     \
   extern "C" int Zp90_##fn(int card, const char* name) {                                               \
@@ -331,7 +316,7 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_CARD_FLAG_GET(fn, on, Unit, field)                                                           \
   extern "C" int Zp90_##fn(int card, int* out) {                                                       \
-    return on(card, [&](Card&, Unit& u) { return PutFlag(out, u.field); });                            \
+    return on<Access::kRead>(card, [&](Card&, Unit& u) { return PutFlag(out, u.field); });              \
   }
 #define QX_CARD_FLAG_SET(fn, on, Unit, field)                                                           \
   extern "C" int Zp90_##fn(int card, int value) {                                                      \
@@ -339,27 +324,27 @@ constexpr Family kPm = Family::Pm;
   }
 #define QX_CARD_LIST_GET(fn, on, Unit, list)                                                            \
   extern "C" int Zp90_##fn(int card, card::DevName* names, int capacity, int* count) {                 \
-    return on(card, [&](Card&, Unit&) { return PutList(names, capacity, count, list); });              \
+    return on<Access::kRead>(card, [&](Card&, Unit&) { return PutList(names, capacity, count, list); }); \
   }
 
 // PCM encoder entries, once per encoder.
 #define QX_ENCODER_TEXT(getFn, setFn, index, list, field)                                               \
   extern "C" int Zp90_##getFn(int card, char* text, int capacity) {                                    \
-    return OnEncoder(card, index, [&](PcmEncoder& e) { return PutText(text, capacity, e.field); });    \
+    return OnEncoder<Access::kRead>(card, index, [&](PcmEncoder& e) { return PutText(text, capacity, e.field); }); \
   }                                                                                                    \
   extern "C" int Zp90_##setFn(int card, const char* name) {                                            \
     return OnEncoder(card, index, [&](PcmEncoder& e) { return TakeName(name, list, e.field); });       \
   }
 #define QX_ENCODER_FLAG(getFn, setFn, index, field)                                                     \
   extern "C" int Zp90_##getFn(int card, int* on) {                                                     \
-    return OnEncoder(card, index, [&](PcmEncoder& e) { return PutFlag(on, e.field); });                \
+    return OnEncoder<Access::kRead>(card, index, [&](PcmEncoder& e) { return PutFlag(on, e.field); });  \
   }                                                                                                    \
   extern "C" int Zp90_##setFn(int card, int on) {                                                      \
     return OnEncoder(card, index, [&](PcmEncoder& e) { return TakeFlag(on, e.field); });               \
   }
 #define QX_ENCODER_LIST(fn, list)                                                                       \
   extern "C" int Zp90_##fn(int card, card::DevName* names, int capacity, int* count) {                 \
-    return OnModulator(card, [&](Card&, Modulator&) { return PutList(names, capacity, count, list); }); \
+    return OnModulator<Access::kRead>(card, [&](Card&, Modulator&) { return PutList(names, capacity, count, list); }); \
   }
 
 // ---- Library and card -------------------------------------------------------------------------------
@@ -395,7 +380,7 @@ extern "C" int Zp90_Card_Close(int card) {
 }
 
 extern "C" int Zp90_Card_GetInfoBlock(int card, void* block, int capacity) {
-  return OnCard(card, [&](Card& c) {
+  return OnCard<Access::kRead>(card, [&](Card& c) {
     if (block == nullptr || capacity < 0) return kDevBadArgument;
     if (capacity < static_cast<int>(sizeof(card::kr20cardinfo))) return kDevBufferTooSmall;
     std::memcpy(block, &c.Info(), sizeof(card::kr20cardinfo));
@@ -404,11 +389,11 @@ extern "C" int Zp90_Card_GetInfoBlock(int card, void* block, int capacity) {
 }
 
 extern "C" int Zp90_Card_GetChipVariant(int card, int* variant) {
-  return OnCard(card, [&](Card& c) { return PutFlag(variant, c.ChipVariant()); });
+  return OnCard<Access::kRead>(card, [&](Card& c) { return PutFlag(variant, c.ChipVariant()); });
 }
 
 extern "C" int Zp90_Card_GetMaxDataRate(int card, std::uint32_t* bitsPerSecond) {
-  return OnCard(card, [&](Card&) {
+  return OnCard<Access::kRead>(card, [&](Card&) {
     if (bitsPerSecond == nullptr) return kDevBadArgument;
     *bitsPerSecond = static_cast<std::uint32_t>(kMaxDataRate);
     return kDevOk;
@@ -417,7 +402,7 @@ extern "C" int Zp90_Card_GetMaxDataRate(int card, std::uint32_t* bitsPerSecond) 
 
 extern "C" int Zp90_Card_GetDcmLinkState(int card, int* up) {
   // The clock manager runs while the card is open.
-  return OnCard(card, [&](Card& c) { return PutFlag(up, c.open); });
+  return OnCard<Access::kRead>(card, [&](Card& c) { return PutFlag(up, c.open); });
 }
 
 extern "C" int Zp90_Card_LoadFpgaImage(int card, int fpga, const char* path) {
@@ -430,17 +415,17 @@ extern "C" int Zp90_Card_LoadFpgaImage(int card, int fpga, const char* path) {
 }
 
 extern "C" int Zp90_Card_GetFpgaLoaded(int card, int fpga, int* loaded) {
-  return OnFpga(card, fpga, [&](Card& c) { return PutFlag(loaded, c.FpgaLoaded(fpga)); });
+  return OnFpga<Access::kRead>(card, fpga, [&](Card& c) { return PutFlag(loaded, c.FpgaLoaded(fpga)); });
 }
 
 extern "C" int Zp90_Card_GetFpgaTocCount(int card, int fpga, int* count) {
-  return OnFpga(card, fpga, [&](Card& c) { return PutInt(count, c.TocCount(fpga)); });
+  return OnFpga<Access::kRead>(card, fpga, [&](Card& c) { return PutInt(count, c.TocCount(fpga)); });
 }
 
 extern "C" int Zp90_Card_GetFpgaTocEntry(int card, int fpga, int index, int* tocEntry, std::uint32_t* deviceTypeNumber,
                                          int* majorVersion, int* minorVersion, std::uint32_t* baseAddress,
                                          int* fpgaInstance, int* cardInstance, int* deviceTypeCode) {
-  return OnFpga(card, fpga, [&](Card& c) {
+  return OnFpga<Access::kRead>(card, fpga, [&](Card& c) {
     if (tocEntry == nullptr || deviceTypeNumber == nullptr || majorVersion == nullptr || minorVersion == nullptr ||
         baseAddress == nullptr || fpgaInstance == nullptr || cardInstance == nullptr || deviceTypeCode == nullptr) {
       return kDevBadArgument;
@@ -469,20 +454,21 @@ extern "C" int Zp90_Card_SetAllLoggingMasks(int card, std::uint32_t mask) {
 
 extern "C" int Zp90_Dtrd_PeekRegOnFpga(int card, int fpga, std::uint32_t firstRegister, std::uint32_t* values,
                                        int count) {
-  return OnFpga(card, fpga, [&](Card& c) {
+  return OnFpga<Access::kRead>(card, fpga, [&](Card& c) {
     if (values == nullptr || count < 1 || count > static_cast<int>(card::kFpgaRegisterCount)) return kDevBadArgument;
     return c.Peek(fpga, firstRegister, values, count);
   });
 }
 
 extern "C" int Zp90_Dtrd_PokeRegOnFpga(int card, int fpga, std::uint32_t reg, std::uint32_t value) {
-  return OnFpga(card, fpga, [&](Card& c) { return c.Poke(fpga, reg, value); });
+  // The card tells a change from a register written with the value it holds (Card::Poke).
+  return OnFpga<Access::kRead>(card, fpga, [&](Card& c) { return c.Poke(fpga, reg, value); });
 }
 
 constexpr int kMaxDacSource = 15;
 
 extern "C" int Zp90_Card_GetBasebandDacSource(int card, int dac, int* source) {
-  return OnFpga(card, dac, [&](Card& c) { return PutInt(source, c.basebandDacSource[static_cast<std::size_t>(dac)]); });
+  return OnFpga<Access::kRead>(card, dac, [&](Card& c) { return PutInt(source, c.basebandDacSource[static_cast<std::size_t>(dac)]); });
 }
 extern "C" int Zp90_Card_SetBasebandDacSource(int card, int dac, int source) {
   return OnFpga(card, dac, [&](Card& c) {
@@ -672,7 +658,7 @@ QX_RX_NAME_SET(PskRx_SetSignalRoutingBaseband1Output, kPsk, kBasebandOutputs, ba
 QX_RX_TEXT_GET(PskRx_GetSignalRoutingBaseband2Output, kPsk, r.baseband2Output)
 QX_RX_NAME_SET(PskRx_SetSignalRoutingBaseband2Output, kPsk, kBasebandOutputs, baseband2Output, false)
 extern "C" int Zp90_PskRx_GetSakBbOutSelection(int card, int rx, int* selection) {
-  return OnRx(card, rx, kPsk, [&](Card&, Receiver& r) { return PutInt(selection, r.sakBbOutSelection); });
+  return OnRx<Access::kRead>(card, rx, kPsk, [&](Card&, Receiver& r) { return PutInt(selection, r.sakBbOutSelection); });
 }
 extern "C" int Zp90_PskRx_SetSakBbOutSelection(int card, int rx, int selection) {
   return OnRx(card, rx, kPsk, [&](Card&, Receiver& r) { return TakeInt(selection, 0, 3, r.sakBbOutSelection); });
@@ -845,7 +831,7 @@ QX_RX_NUMBER_GET(MhCpmRx_GetBitSyncAcquisitionRangeInPercent, Family::MhCpm, r.m
 
 extern "C" int Zp90_MhCpmRx_GetStatusValues(int card, int rx, int* lockState, int* carrierLocked,
                                            double* carrierFreqMhz, double* bitRate, double* loopErrorHz) {
-  return OnRx(card, rx, Family::MhCpm, [&](Card& c, Receiver& r) {
+  return OnRx<Access::kRead>(card, rx, Family::MhCpm, [&](Card& c, Receiver& r) {
     if (lockState == nullptr || carrierLocked == nullptr || carrierFreqMhz == nullptr || bitRate == nullptr ||
         loopErrorHz == nullptr) {
       return kDevBadArgument;
@@ -862,13 +848,13 @@ extern "C" int Zp90_MhCpmRx_GetStatusValues(int card, int rx, int* lockState, in
 // ---- FFT --------------------------------------------------------------------------------------------
 
 extern "C" int Zp90_Fft_GetEnableFFT(int card, int ch, int* on) {
-  return OnFft(card, ch, [&](Card&, Fft& f) { return PutFlag(on, f.enabled); });
+  return OnFft<Access::kRead>(card, ch, [&](Card&, Fft& f) { return PutFlag(on, f.enabled); });
 }
 extern "C" int Zp90_Fft_SetEnableFFT(int card, int ch, int on) {
   return OnFft(card, ch, [&](Card&, Fft& f) { return TakeFlag(on, f.enabled); });
 }
 extern "C" int Zp90_Fft_GetFrequencySpanInHz(int card, int ch, double* hz) {
-  return OnFft(card, ch, [&](Card&, Fft& f) { return PutNumber(hz, f.spanHz); });
+  return OnFft<Access::kRead>(card, ch, [&](Card&, Fft& f) { return PutNumber(hz, f.spanHz); });
 }
 extern "C" int Zp90_Fft_SetFrequencySpanInHz(int card, int ch, double hz) {
   return OnFft(card, ch, [&](Card&, Fft& f) { return TakeNumber(hz, 1e3, 120e6, f.spanHz); });
@@ -886,28 +872,26 @@ extern "C" int Zp90_Fft_SetUpdateRateInHz(int card, int ch, int hz) {
   return OnFft(card, ch, [&](Card&, Fft& f) { return TakeInt(hz, 1, 100, f.updateRateHz); });
 }
 extern "C" int Zp90_Fft_GetCenterFrequencyInHz(int card, int ch, double* hz) {
-  return OnFft(card, ch, [&](Card&, Fft& f) { return PutNumber(hz, f.centerHz); });
+  return OnFft<Access::kRead>(card, ch, [&](Card&, Fft& f) { return PutNumber(hz, f.centerHz); });
 }
 extern "C" int Zp90_Fft_GetWindowType(int card, int ch, char* text, int capacity) {
-  return OnFft(card, ch, [&](Card&, Fft& f) { return PutText(text, capacity, f.window); });
+  return OnFft<Access::kRead>(card, ch, [&](Card&, Fft& f) { return PutText(text, capacity, f.window); });
 }
 extern "C" int Zp90_Fft_GetNumberOfAverages(int card, int ch, int* averages) {
-  return OnFft(card, ch, [&](Card&, Fft& f) { return PutInt(averages, f.averages); });
+  return OnFft<Access::kRead>(card, ch, [&](Card&, Fft& f) { return PutInt(averages, f.averages); });
 }
 extern "C" int Zp90_Fft_GetUpdateRateInHz(int card, int ch, int* hz) {
-  return OnFft(card, ch, [&](Card&, Fft& f) { return PutInt(hz, f.updateRateHz); });
+  return OnFft<Access::kRead>(card, ch, [&](Card&, Fft& f) { return PutInt(hz, f.updateRateHz); });
 }
 extern "C" int Zp90_Fft_GetFftBuffer(int card, int ch, unsigned char* flag, void* points, int capacity, int* count) {
-  return OnFft(card, ch, [&](Card& c, Fft& f) {
+  return OnFft<Access::kRead>(card, ch, [&](Card& c, Fft& f) {
     if (flag == nullptr || points == nullptr || count == nullptr || capacity < 0) return kDevBadArgument;
     if (!f.enabled) return kDevNotReady;
     // The flag belongs to the caller's display block; it goes back as it came.
     // As many points as the caller has room for, up to the display's size.
     if (capacity < 2) return kDevBufferTooSmall;
     const int n = std::min(capacity, kMaxDisplayPoints);
-    std::vector<double> values;
-    c.FillSpectrum(ch, n, values);
-    StoreDoubles(values, points);
+    c.FillSpectrum(ch, n, points);
     *count = n;
     return kDevOk;
   });
@@ -916,7 +900,7 @@ extern "C" int Zp90_Fft_GetFftBuffer(int card, int ch, unsigned char* flag, void
 // ---- IQ ---------------------------------------------------------------------------------------------
 
 extern "C" int Zp90_IQ_GetRunIQData(int card, int ch, int* on) {
-  return OnIq(card, ch, [&](Card&, IqCapture& q) { return PutFlag(on, q.running); });
+  return OnIq<Access::kRead>(card, ch, [&](Card&, IqCapture& q) { return PutFlag(on, q.running); });
 }
 extern "C" int Zp90_IQ_SetRunIQData(int card, int ch, int on) {
   return OnIq(card, ch, [&](Card&, IqCapture& q) { return TakeFlag(on, q.running); });
@@ -928,19 +912,17 @@ extern "C" int Zp90_IQ_SetUpdateRateInHz(int card, int ch, int hz) {
   return OnIq(card, ch, [&](Card&, IqCapture& q) { return TakeInt(hz, 1, 100, q.updateRateHz); });
 }
 extern "C" int Zp90_IQ_GetNumDataPoints(int card, int ch, int* points) {
-  return OnIq(card, ch, [&](Card&, IqCapture& q) { return PutInt(points, q.points); });
+  return OnIq<Access::kRead>(card, ch, [&](Card&, IqCapture& q) { return PutInt(points, q.points); });
 }
 extern "C" int Zp90_IQ_GetUpdateRateInHz(int card, int ch, int* hz) {
-  return OnIq(card, ch, [&](Card&, IqCapture& q) { return PutInt(hz, q.updateRateHz); });
+  return OnIq<Access::kRead>(card, ch, [&](Card&, IqCapture& q) { return PutInt(hz, q.updateRateHz); });
 }
 extern "C" int Zp90_IQ_GetIqBuffer(int card, int ch, unsigned char* flag, void* pairs, int capacity, int* count) {
-  return OnIq(card, ch, [&](Card& c, IqCapture& q) {
+  return OnIq<Access::kRead>(card, ch, [&](Card& c, IqCapture& q) {
     if (flag == nullptr || pairs == nullptr || count == nullptr || capacity < 0) return kDevBadArgument;
     if (!q.running) return kDevNotReady;
     if (capacity < q.points) return kDevBufferTooSmall;
-    std::vector<double> values;
-    c.FillIq(ch, q.points, values);
-    StoreDoubles(values, pairs);
+    c.FillIq(ch, q.points, pairs);
     *count = q.points;
     return kDevOk;
   });
@@ -986,10 +968,10 @@ QX_CARD_NUMBER_GET(PostD_GetChannelBScaleInPercent, OnPostD, PostDCombiner, c.Po
 // ---- Receive BERT -----------------------------------------------------------------------------------
 
 extern "C" int Zp90_Bert_GetPnPatternList(int card, int bert, card::DevName* names, int capacity, int* count) {
-  return OnBert(card, bert, [&](Card&, Bert&) { return PutList(names, capacity, count, kRxPnPatterns); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert&) { return PutList(names, capacity, count, kRxPnPatterns); });
 }
 extern "C" int Zp90_Bert_GetPnPattern(int card, int bert, char* text, int capacity) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutText(text, capacity, b.pattern); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutText(text, capacity, b.pattern); });
 }
 extern "C" int Zp90_Bert_SetPnPattern(int card, int bert, const char* name) {
   return OnBert(card, bert, [&](Card&, Bert& b) {
@@ -999,16 +981,16 @@ extern "C" int Zp90_Bert_SetPnPattern(int card, int bert, const char* name) {
   });
 }
 extern "C" int Zp90_Bert_GetClockPolarityList(int card, int bert, card::DevName* names, int capacity, int* count) {
-  return OnBert(card, bert, [&](Card&, Bert&) { return PutList(names, capacity, count, kClockPolarities); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert&) { return PutList(names, capacity, count, kClockPolarities); });
 }
 extern "C" int Zp90_Bert_GetClockPolarity(int card, int bert, char* text, int capacity) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutText(text, capacity, b.clockPolarity); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutText(text, capacity, b.clockPolarity); });
 }
 extern "C" int Zp90_Bert_SetClockPolarity(int card, int bert, const char* name) {
   return OnBert(card, bert, [&](Card&, Bert& b) { return TakeName(name, kClockPolarities, b.clockPolarity); });
 }
 extern "C" int Zp90_Bert_GetUserPattern(int card, int bert, unsigned char* pattern, int capacity, int* lengthBits) {
-  return OnBert(card, bert, [&](Card&, Bert& b) {
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) {
     return PutPattern(b.userPattern, b.userPatternBits, pattern, capacity, lengthBits);
   });
 }
@@ -1029,30 +1011,30 @@ extern "C" int Zp90_Bert_ResetMeasures(int card, int bert) {
   });
 }
 extern "C" int Zp90_Bert_GetLockState(int card, int bert, char* text, int capacity) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutText(text, capacity, LockText(b.lock.locked)); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutText(text, capacity, LockText(b.lock.locked)); });
 }
 extern "C" int Zp90_Bert_GetInvertState(int card, int bert, char* text, int capacity) {
-  return OnBert(card, bert, [&](Card&, Bert& b) {
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) {
     return PutText(text, capacity, b.lock.locked && b.inverted ? "INVERT" : "NORMAL");
   });
 }
 extern "C" int Zp90_Bert_GetLockLossCount(int card, int bert, int* count) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutInt(count, b.lockLossCount); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutInt(count, b.lockLossCount); });
 }
 extern "C" int Zp90_Bert_GetInversionCount(int card, int bert, int* count) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutInt(count, b.inversionCount); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutInt(count, b.inversionCount); });
 }
 extern "C" int Zp90_Bert_GetBitRate(int card, int bert, double* rate) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutNumber(rate, b.measuredRate); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutNumber(rate, b.measuredRate); });
 }
 extern "C" int Zp90_Bert_GetTotalBits(int card, int bert, double* bits) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutNumber(bits, b.totalBits); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutNumber(bits, b.totalBits); });
 }
 extern "C" int Zp90_Bert_GetErrorBits(int card, int bert, double* bits) {
-  return OnBert(card, bert, [&](Card&, Bert& b) { return PutNumber(bits, b.errorBits); });
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) { return PutNumber(bits, b.errorBits); });
 }
 extern "C" int Zp90_Bert_GetBitErrorRate(int card, int bert, char* text, int capacity) {
-  return OnBert(card, bert, [&](Card&, Bert& b) {
+  return OnBert<Access::kRead>(card, bert, [&](Card&, Bert& b) {
     const double rate = b.totalBits > 0.0 ? b.errorBits / b.totalBits : 0.0;
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, rate, std::chars_format::scientific, 3);
@@ -1063,16 +1045,16 @@ extern "C" int Zp90_Bert_GetBitErrorRate(int card, int bert, char* text, int cap
 // ---- Transmit BERT ----------------------------------------------------------------------------------
 
 extern "C" int Zp90_TxBert_GetPnPatternList(int card, int bert, card::DevName* names, int capacity, int* count) {
-  return OnTxBert(card, bert, [&](TxBert&) { return PutList(names, capacity, count, kTxPnPatterns); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert&) { return PutList(names, capacity, count, kTxPnPatterns); });
 }
 extern "C" int Zp90_TxBert_GetPnPattern(int card, int bert, char* text, int capacity) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.pattern); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.pattern); });
 }
 extern "C" int Zp90_TxBert_SetPnPattern(int card, int bert, const char* name) {
   return OnTxBert(card, bert, [&](TxBert& t) { return TakeName(name, kTxPnPatterns, t.pattern); });
 }
 extern "C" int Zp90_TxBert_GetUserPattern(int card, int bert, unsigned char* pattern, int capacity, int* lengthBits) {
-  return OnTxBert(card, bert, [&](TxBert& t) {
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) {
     return PutPattern(t.userPattern, t.userPatternBits, pattern, capacity, lengthBits);
   });
 }
@@ -1092,25 +1074,25 @@ extern "C" int Zp90_TxBert_SetDataPolarity(int card, int bert, const char* name)
   return OnTxBert(card, bert, [&](TxBert& t) { return TakeName(name, kTxPolarities, t.dataPolarity); });
 }
 extern "C" int Zp90_TxBert_GetBitRate(int card, int bert, double* bps) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutNumber(bps, t.bitRate); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutNumber(bps, t.bitRate); });
 }
 extern "C" int Zp90_TxBert_GetBitErrorRate(int card, int bert, double* rate) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutNumber(rate, t.bitErrorRate); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutNumber(rate, t.bitErrorRate); });
 }
 extern "C" int Zp90_TxBert_GetClockPolarity(int card, int bert, char* text, int capacity) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.clockPolarity); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.clockPolarity); });
 }
 extern "C" int Zp90_TxBert_GetDataPolarity(int card, int bert, char* text, int capacity) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.dataPolarity); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutText(text, capacity, t.dataPolarity); });
 }
 extern "C" int Zp90_TxBert_GetInsertTimeCode(int card, int bert, int* on) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutFlag(on, t.insertTimeCode); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutFlag(on, t.insertTimeCode); });
 }
 extern "C" int Zp90_TxBert_SetInsertTimeCode(int card, int bert, int on) {
   return OnTxBert(card, bert, [&](TxBert& t) { return TakeFlag(on, t.insertTimeCode); });
 }
 extern "C" int Zp90_TxBert_GetSystemClock(int card, int bert, double* hz) {
-  return OnTxBert(card, bert, [&](TxBert& t) { return PutNumber(hz, t.systemClockHz); });
+  return OnTxBert<Access::kRead>(card, bert, [&](TxBert& t) { return PutNumber(hz, t.systemClockHz); });
 }
 extern "C" int Zp90_TxBert_SetSystemClock(int card, int bert, double hz) {
   return OnTxBert(card, bert, [&](TxBert& t) { return TakeNumber(hz, 0.0, kMaxIfHz, t.systemClockHz); });

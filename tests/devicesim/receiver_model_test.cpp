@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -104,6 +105,45 @@ TEST_F(ReceiverTest, BertCountersAdvanceOnlyWithSimulatedTimeAndStopOnLockLoss) 
   int losses = 0;
   ASSERT_EQ(F().Bert_GetLockLossCount(0, 0, &losses), card::kDevOk);
   EXPECT_EQ(losses, 1);
+}
+
+// A read right after a setting changed, at the same simulated instant, sees the change: the card
+// steps again after any write, however little time passed.
+TEST_F(ReceiverTest, ASettingShowsItsEffectAtTheInstantItIsWritten) {
+  struct Row {
+    const char* name;
+    std::function<int()> write;
+    std::function<void()> check;
+  };
+  const std::vector<Row> rows = {
+      // In band, the signal (-40 dBm) tops the noise of the 2.4 MHz pass band (-48.2 dBm).
+      {"tuned away from the signal: the total power is the pass band's noise",
+       [&] { return F().PskRx_SetCarrierCenterFrequencyInHz(0, 0, 100e6); },
+       [&] { EXPECT_NEAR(Number(F().PskRx_GetReceiverTotalPowerIndBm, 0, 0), -48.2, 0.3); }},
+      {"qualification threshold above the signal: the bit synchroniser lets go",
+       [&] { return F().PskRx_SetReceiverSignalLevelQualificationThreshold(0, 0, -30.0); },
+       [&] { EXPECT_EQ(BitSyncLock(0, 0), "UNLOCKED"); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    UsePsk(12.0);
+    ASSERT_EQ(BitSyncLock(0, 0), "LOCKED");
+    ASSERT_GT(Number(F().PskRx_GetReceiverTotalPowerIndBm, 0, 0), -40.5);
+    ASSERT_EQ(row.write(), card::kDevOk);
+    row.check();
+  }
+}
+
+// Reads closer together than a step is worth do not lose the time between them.
+TEST_F(ReceiverTest, TimeInSlicesShorterThanAMillisecondAddsUpInTheBertCounters) {
+  UsePsk(12.0);
+  ASSERT_EQ(BertLock(), "LOCKED");
+  ASSERT_EQ(F().Bert_ResetMeasures(0, 0), card::kDevOk);
+  for (int i = 0; i < 1000; ++i) {
+    Advance(0.0004);
+    ASSERT_GE(Number(F().Bert_GetTotalBits, 0, 0), 0.0);
+  }
+  EXPECT_NEAR(Number(F().Bert_GetTotalBits, 0, 0), 0.4e6, 1.0);
 }
 
 TEST_F(ReceiverTest, CallsFromManyThreadsWhileTheCardsAreResetStayWellFormed) {
