@@ -240,13 +240,12 @@ Card::Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t 
       display_(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 2),
       originNs_(nowNs),
       nowNs_(nowNs) {
-  // Atom j is the display normal's value at the middle of its cell j; the two outermost cells
-  // reach to infinity and are drawn from the exact tails instead.
-  normalAtoms_.resize(NormalTable::kCells);
-  for (int j = 1; j < NormalTable::kCells - 1; ++j) {
-    const std::uint64_t middle = static_cast<std::uint64_t>(j) << NormalTable::kFractionBits |
-                                 std::uint64_t{1} << (NormalTable::kFractionBits - 1);
-    normalAtoms_[static_cast<std::size_t>(j)] = displayNormal_.Sample(middle, display_);
+  // The ring has a generator of its own, so that the displays' other draws stay as they were.
+  Random ring(seed * 0x100000001B3ull + static_cast<std::uint64_t>(index) * 2 + 0x5EED);
+  noiseRing_.resize(std::size_t{1} << kNoiseRingBits);
+  for (float& z : noiseRing_) {
+    z = static_cast<float>(displayNormal_.Sample(ring.Next(), ring));
+    noiseRingLowest_ = std::min(noiseRingLowest_, static_cast<double>(z));
   }
   ResetBlocks();
   if (setup.fpgaMode >= 0) LoadBuiltInPersonality(setup.fpgaMode);
@@ -851,30 +850,17 @@ void Card::FillSpectrum(int ch, int points, void* out) {
   }
   const double* level = shape.level.data();
 
-  // The noise, each point with its scatter, under the emissions: one of the display normal's
-  // equally likely atoms per point, kAtomsPerDraw points to a draw (the two outermost cells draw
-  // from the exact tails). The atoms' noise levels are worked out once per call; where the
-  // emissions lie so far under the lowest of them that they add nothing (most of a span), a
-  // point is its noise level as it stands.
-  const double* atoms = normalAtoms_.data();
-  noiseLevels_.resize(normalAtoms_.size());
-  double* noise = noiseLevels_.data();
-  for (std::size_t j = 1; j + 1 < noiseLevels_.size(); ++j) noise[j] = noiseBinDb + scatterDb * atoms[j];
-  const double silentDb = noise[1] - DbSumTable::kRangeDb;
-  for (int i = 0; i < points; i += kAtomsPerDraw) {
-    std::uint64_t bits = display_.Next();
-    const int last = std::min(i + kAtomsPerDraw, points);
-    for (int k = i; k < last; ++k, bits >>= NormalTable::kCellBits) {
-      const std::uint64_t cell = bits & (NormalTable::kCells - 1);
-      double value = 0.0;
-      if (cell - 1 < NormalTable::kCells - 2) {
-        value = level[k] < silentDb ? noise[cell] : dbSum_.Sum(noise[cell], level[k]);
-      } else {
-        const double tail = displayNormal_.Sample(cell == 0 ? 0 : ~std::uint64_t{0}, display_);
-        value = dbSum_.Sum(noiseBinDb + scatterDb * tail, level[k]);
-      }
-      StoreDouble(out, static_cast<std::size_t>(k), value);
-    }
+  // The noise, each point with its scatter, under the emissions: the ring's samples from a random
+  // place on. Where the emissions lie so far under the lowest noise that they add nothing (most of
+  // a span), a point is its noise level as it stands.
+  const float* ring = noiseRing_.data();
+  constexpr std::uint64_t kRingMask = (std::uint64_t{1} << kNoiseRingBits) - 1;
+  std::uint64_t at = display_.Next() & kRingMask;
+  const double silentDb = noiseBinDb + scatterDb * noiseRingLowest_ - DbSumTable::kRangeDb;
+  for (int k = 0; k < points; ++k, at = (at + 1) & kRingMask) {
+    const double noise = noiseBinDb + scatterDb * static_cast<double>(ring[at]);
+    const double emissions = level[k];
+    StoreDouble(out, static_cast<std::size_t>(k), emissions < silentDb ? noise : dbSum_.Sum(noise, emissions));
   }
 }
 

@@ -445,11 +445,11 @@ class Card {
   static constexpr std::size_t kSpectrumKeyHead = 5;
   static constexpr std::size_t kSpectrumKeyPerPart = 4;
   std::array<SpectrumShape, 2> spectrumShape_{};
-  // The spectrum's scatter: per point one of the display normal's kCells equally likely cells,
-  // taken at its middle (a table small enough to stay in cache), kAtomsPerDraw points to a draw.
-  static constexpr int kAtomsPerDraw = 64 / NormalTable::kCellBits;
-  std::vector<double> normalAtoms_;
-  std::vector<double> noiseLevels_;  // per atom, the noise of the current call (dB)
+  // The spectrum's scatter: independent samples of the display normal drawn once, read by each
+  // call from a random place of the ring, so that a point costs no draw of its own.
+  static constexpr int kNoiseRingBits = 16;
+  std::vector<float> noiseRing_;
+  double noiseRingLowest_ = 0.0;
   std::vector<double> spectrumKey_;  // the key of the current call, kept for its storage
   std::int64_t originNs_;  // the model's times count from the card's power-up
   std::int64_t nowNs_;
