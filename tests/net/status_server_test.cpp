@@ -1,0 +1,187 @@
+// The status server: where it aims, what it refuses to send, and one real datagram over loopback.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "net/status_datagram_builder.h"
+#include "net/status_server.h"
+#include "status_test_source.h"
+#include "support/log_capture.h"
+#include "support/sound_recorder.h"
+
+namespace {
+
+// Records what the server asks of its socket.
+class RecordingTransport final : public net::StatusTransport {
+ public:
+  struct Shared {
+    std::optional<net::Ipv4Address> address;
+    std::uint16_t port = 0;
+    bool open = false;
+    bool openResult = true;
+    std::vector<std::size_t> sent;
+  };
+  explicit RecordingTransport(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+  bool Open(const net::Ipv4Address& address, std::uint16_t port) override {
+    shared_->address = address;
+    shared_->port = port;
+    shared_->open = shared_->openResult;
+    return shared_->open;
+  }
+  void Close() override { shared_->open = false; }
+  bool IsOpen() const override { return shared_->open; }
+  std::int32_t Send(std::span<const std::uint8_t> bytes) override {
+    shared_->sent.push_back(bytes.size());
+    return static_cast<std::int32_t>(bytes.size());
+  }
+
+ private:
+  std::shared_ptr<Shared> shared_;
+};
+
+TEST(StatusServerTest, Destination) {
+  struct Row {
+    const char* name;
+    std::string client;
+    std::optional<net::Ipv4Address> own;
+    net::Ipv4Address expected;
+    bool fallback;
+  };
+  const Row rows[] = {
+      {"limited broadcast", "255.255.255.255", net::Ipv4Address{192, 168, 7, 9}, {255, 255, 255, 255}, false},
+      {"dotted address", "10.1.2.3", net::Ipv4Address{192, 168, 7, 9}, {10, 1, 2, 3}, false},
+      {"subnet broadcast as given", "10.1.2.255", std::nullopt, {10, 1, 2, 255}, false},
+      {"not an address, own known", "bogus", net::Ipv4Address{192, 168, 7, 9}, {192, 168, 7, 255}, true},
+      {"three octets, own known", "10.1.2", net::Ipv4Address{172, 16, 0, 4}, {172, 16, 0, 255}, true},
+      {"octet over 255, own unknown", "10.1.2.256", std::nullopt, {255, 255, 255, 255}, true},
+      {"empty, own unknown", "", std::nullopt, {255, 255, 255, 255}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    bool fallback = !row.fallback;
+    EXPECT_EQ(net::StatusDestination(row.client, row.own ? &*row.own : nullptr, fallback), row.expected);
+    EXPECT_EQ(fallback, row.fallback);
+  }
+}
+
+TEST(StatusServerTest, InvalidClientAddressFallsBackWithToneAndLogLine) {
+  testsupport::LoggedProgramFolder log;
+  testsupport::SoundRecorder sound;
+  auto shared = std::make_shared<RecordingTransport::Shared>();
+  vexaserverstatusudpclass server(33171, "bogus", 0, std::make_unique<RecordingTransport>(shared));
+
+  ASSERT_TRUE(server.Open());
+  ASSERT_TRUE(shared->address.has_value());
+  EXPECT_EQ(shared->port, 33171);
+  EXPECT_EQ((*shared->address)[3], 255);
+  EXPECT_EQ(sound.Take(), testsupport::kWarningTones);
+  const std::vector<std::string> texts = log.LogTexts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.back(), "Invalid ClientIpAddr Mask bogus Setting to " + net::AddressText(*shared->address));
+}
+
+TEST(StatusServerTest, SendRules) {
+  testsupport::LoggedProgramFolder log;
+  struct Row {
+    const char* name;
+    bool openResult;
+    bool closeUnderneath;  // the socket went away after opening
+    std::size_t length;
+    std::int32_t result;
+    bool reachesSocket;
+  };
+  const Row rows[] = {
+      {"open failed", false, false, 100, -1, false},
+      {"socket closed underneath", true, true, 100, -1, false},
+      {"largest datagram", true, false, 32768, 32768, true},
+      {"one byte too long", true, false, 32769, -2, false},
+      {"spectrum datagram", true, false, 32105, 32105, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto shared = std::make_shared<RecordingTransport::Shared>();
+    shared->openResult = row.openResult;
+    vexaserverstatusudpclass server(33177, "127.0.0.1", 0, std::make_unique<RecordingTransport>(shared));
+    EXPECT_EQ(server.Open(), row.openResult);
+    if (row.closeUnderneath) shared->open = false;
+    const std::vector<std::uint8_t> bytes(row.length, 0x5A);
+    EXPECT_EQ(server.Send(bytes), row.result);
+    EXPECT_EQ(shared->sent.size(), row.reachesSocket ? 1u : 0u);
+    if (row.result == -1) {
+      EXPECT_FALSE(server.IsOpen());
+    }
+  }
+}
+
+// A UDP socket bound to an ephemeral port on loopback.
+class LoopbackReceiver {
+ public:
+  LoopbackReceiver() : socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ >= 0 && ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      port_ = ntohs(address.sin_port);
+    }
+  }
+  ~LoopbackReceiver() {
+    if (socket_ >= 0) ::close(socket_);
+  }
+  LoopbackReceiver(const LoopbackReceiver&) = delete;
+  LoopbackReceiver& operator=(const LoopbackReceiver&) = delete;
+
+  std::uint16_t Port() const { return port_; }
+  // The next datagram, waiting at most 5 s; empty when none came.
+  std::vector<std::uint8_t> Receive() {
+    pollfd readable{socket_, POLLIN, 0};
+    if (::poll(&readable, 1, 5000) != 1) return {};
+    std::vector<std::uint8_t> buffer(65536);
+    const ssize_t got = ::recv(socket_, buffer.data(), buffer.size(), 0);
+    buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return buffer;
+  }
+
+ private:
+  int socket_;
+  std::uint16_t port_ = 0;
+};
+
+TEST(StatusServerTest, DatagramsReachALoopbackClientWhole) {
+  testsupport::LoggedProgramFolder log;
+  LoopbackReceiver client;
+  ASSERT_NE(client.Port(), 0);
+  nettest::TestStatusSource source;
+  source.Card(3).HasObject = true;
+  nettest::FillPattern(source.Status(3, 0), 5, 3);
+  nettest::FillPattern(source.Card(3).Setup, 9, 5);
+  source.Display(3, 1).IqCount = 4010;
+
+  vexaserverstatusudpclass server(client.Port(), "127.0.0.1", 3);
+  ASSERT_TRUE(server.Open());
+  EXPECT_EQ(log.LogLines().size(), 2u) << "a clean open logs nothing after the log's banner";
+
+  std::vector<std::uint8_t> group(net::kGroupStatusBytes);
+  ASSERT_TRUE(net::BuildGroupStatusPacket(source, 3, std::span<std::uint8_t, net::kGroupStatusBytes>(group)));
+  std::vector<std::uint8_t> iq(net::kDisplayPacketBytes);
+  ASSERT_TRUE(net::BuildIqPacket(source, 3, 1, std::span<std::uint8_t, net::kDisplayPacketBytes>(iq)));
+
+  EXPECT_EQ(server.Send(group), 12412);
+  EXPECT_EQ(client.Receive(), group);
+  EXPECT_EQ(server.Send(iq), 32105);
+  EXPECT_EQ(client.Receive(), iq);
+
+  server.Close();
+  EXPECT_EQ(server.Send(group), -1);
+}
+
+}  // namespace
