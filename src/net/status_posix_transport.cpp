@@ -12,7 +12,6 @@
 
 #include "net/status_transport.h"
 #include "util/error_log.h"
-#include "util/speaker.h"
 
 namespace net {
 
