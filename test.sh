@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
-# under a virtual X display of its own. Exits non-zero on any failure.
+# under a virtual X display of its own, then builds the threaded network tests with
+# ThreadSanitizer and runs them again. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -35,5 +36,11 @@ export DISPLAY=":$number"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=xcb
-cd "$build"
-ctest --output-on-failure -j "$(nproc)" "$@"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+
+# ThreadSanitizer cannot share a build with AddressSanitizer: a second build of just the network
+# tests' program (the receive thread and its callers), run with any report failing the test.
+tsan=build/tsan
+cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_TSAN=ON -DQUORX_WERROR=ON -DQUORX_BENCH=OFF
+cmake --build "$tsan" --target net_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" -R '^net\.' --output-on-failure -j "$(nproc)"

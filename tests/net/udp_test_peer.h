@@ -1,0 +1,81 @@
+#pragma once
+// The far end of a loopback UDP exchange, and a recorder for the receive thread's callback.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "net/unique_fd.h"
+
+namespace nettest {
+
+inline sockaddr_in Loopback(std::uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  return address;
+}
+
+// A UDP socket bound to a loopback port of the kernel's choosing (no address re-use).
+class LoopbackPeer {
+ public:
+  LoopbackPeer() : socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address = Loopback(0);
+    socklen_t length = sizeof address;
+    if (::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      port_ = ntohs(address.sin_port);
+    }
+  }
+  std::uint16_t Port() const { return port_; }
+  bool SendTo(std::uint16_t port, const std::string& bytes) const {
+    const sockaddr_in to = Loopback(port);
+    return ::sendto(socket_.Get(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
+           static_cast<ssize_t>(bytes.size());
+  }
+
+ private:
+  net::UniqueFd socket_;
+  std::uint16_t port_ = 0;
+};
+
+// A port no socket holds now: the kernel's choice, given back at once.
+inline std::uint16_t FreePort() { return LoopbackPeer().Port(); }
+
+struct Datagram {
+  std::string sender;
+  std::uint16_t port;
+  std::string bytes;
+};
+
+// Collects what the callback is handed; waits for it with a deadline.
+class DatagramRecorder {
+ public:
+  void Record(const std::string& sender, std::uint16_t port, const std::uint8_t* data, std::int32_t length) {
+    {
+      std::lock_guard lock(mutex_);
+      datagrams_.push_back({sender, port, std::string(reinterpret_cast<const char*>(data), length)});
+    }
+    arrived_.notify_all();
+  }
+  // The datagrams recorded once there are at least `count` of them, or all of them at the deadline.
+  std::vector<Datagram> WaitFor(std::size_t count, std::chrono::seconds deadline = std::chrono::seconds(10)) {
+    std::unique_lock lock(mutex_);
+    arrived_.wait_for(lock, deadline, [&] { return datagrams_.size() >= count; });
+    return datagrams_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<Datagram> datagrams_;
+};
+
+}  // namespace nettest
