@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
@@ -24,8 +25,10 @@ namespace benchprogram {
 
 class RunningProgram {
  public:
-  // `hardware` is the text of VirtualHardware.cfg.
-  bool Start(const std::string& hardware, int expectedCards) {
+  // `hardware` is the text of VirtualHardware.cfg; a non-empty `network` is the network
+  // configuration file's text, and `netHooks` what the network manager reaches.
+  bool Start(const std::string& hardware, int expectedCards, const std::string& network = {},
+             net::NetManagerHooks netHooks = {}) {
     static int argc = 1;
     static char name[] = "quorx_bench";
     static char* argv[] = {name, nullptr};
@@ -45,12 +48,14 @@ class RunningProgram {
     }
     if (!testsupport::MakeFpgaImages(folder + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim)) return false;
     std::ofstream(folder + "/VirtualHardware.cfg") << hardware;
+    if (!network.empty()) std::ofstream(folder + "/SYSTEM/HARDWARECONFIGURATION/Kr20NetCfg.cfg") << network;
     ::setenv("QUORX_SIM_FOLDER", folder.c_str(), 1);
     std::error_code error;
     fs::current_path(folder, error);
     if (error) return false;
 
     form_ = std::make_unique<TQuorxLMainForm>();
+    form_->SetNetManagerHooks(std::move(netHooks));
     ui::SingleInstanceSettings instance;
     instance.lockFolder = folder + "/locks";
     if (form_->FormCreate(instance).conflict != ui::InstanceConflict::None) return false;

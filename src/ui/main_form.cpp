@@ -77,7 +77,7 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
           [] {
             if (gRtl20Mgr != nullptr) gRtl20Mgr->FpgaCmdUnlock();
           },
-          {},  // the broadcast rate comes with the network manager; until then the lowest rate
+          [] { return gNetMgr != nullptr ? gNetMgr->BcRateHz() : net::kMinBcRateHz; },
           [this] { DoOneSecondTasks(); },
           [this] { DoFiveHzTasks(); },
           [this] { DoTenHzTasks(); },

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "net/net_manager.h"
 #include "platform/instance_lock.h"
 #include "platform/message_bus.h"
 #include "ui/master_timer_schedule.h"
@@ -121,6 +122,9 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   QTimer* MasterTimer() const { return masterTimer_; }
   // The folder the device libraries are loaded from; empty (the default) means the program folder.
   void SetLibraryFolder(std::string folder) { libraryFolder_ = std::move(folder); }
+  // What the network manager reaches outside itself (its clock, ping, sockets); set before the
+  // start-up, the program's own by default.
+  void SetNetManagerHooks(net::NetManagerHooks hooks) { netMgrHooks_ = std::move(hooks); }
 
  protected:
   // OnShow: the first stage of the start-up, once.
@@ -138,6 +142,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   std::unique_ptr<quorxhwcfgmgrclass> hwCfgMgr_;
   std::unique_ptr<quorxdncvtmgrclass> dnCvtMgr_;
   std::unique_ptr<quorxrtl20mgrclass> rtl20Mgr_;
+  std::unique_ptr<quorxnetmgrclass> netMgr_;
   std::unique_ptr<kr20setmgrclass> setMgr_;
   std::unique_ptr<config::kr20optionclass> options_;
   std::unique_ptr<platform::InstanceLock> mainWindowLock_;
@@ -146,6 +151,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
 
   ui::SingleInstanceSettings instanceSettings_;
   std::string libraryFolder_;
+  net::NetManagerHooks netMgrHooks_;
 
   QFrame* PanelMainStatus = nullptr;
   QLabel* panelMainStatusLabel_ = nullptr;

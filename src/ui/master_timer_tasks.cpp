@@ -2,6 +2,8 @@
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "config/options_store.h"
+#include "card/card_routines.h"
+#include "net/net_manager.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
 #include "util/hires_clock.h"
@@ -25,6 +27,7 @@ void TQuorxLMainForm::MasterTimerTimer() {
 }
 
 void TQuorxLMainForm::DoOneSecondTasks() {
+  if (gNetMgr != nullptr && gNetMgr->Enabled()) gNetMgr->SendSystemStatus();
   if (gKr20SetMgr != nullptr) {
     gKr20SetMgr->RefreshBertStatusAndFlightValues();
     gKr20SetMgr->CheckFmXmitterIsDigital();
@@ -40,6 +43,14 @@ void TQuorxLMainForm::DoFiveHzTasks() {
   }
   UpdateMainCaption();
   WriteFlightRecordAt(5);
+  if (gNetMgr != nullptr && gNetMgr->Enabled()) {
+    for (int card = 0; card < card::SystemCardCount(); ++card) {
+      for (int channel = 0; channel < config::kChannelsPerCard; ++channel) {
+        gNetMgr->SendSpectrumPacket(card, channel);
+        gNetMgr->SendIqPacket(card, channel);
+      }
+    }
+  }
 }
 
 void TQuorxLMainForm::DoTenHzTasks() {
@@ -55,6 +66,8 @@ void TQuorxLMainForm::DoTwentyFiveHzTasks() {
   WriteFlightRecordAt(25);
 }
 
-// The schedule recomputes the broadcast period; the status datagrams go out with the network
-// servers.
-void TQuorxLMainForm::DoBroadcastTasks() {}
+// The schedule recomputes the broadcast period from the manager's rate at every run.
+void TQuorxLMainForm::DoBroadcastTasks() {
+  if (gNetMgr == nullptr || !gNetMgr->Enabled()) return;
+  for (int card = 0; card < card::SystemCardCount(); ++card) gNetMgr->SendCardStatus(card);
+}

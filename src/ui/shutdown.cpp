@@ -103,6 +103,8 @@ void TQuorxLMainForm::DeleteManagers(bool logEach) {
   DeleteManager(logEach, "   gHwCfgMgr", gHwCfgMgr, hwCfgMgr_);
   DeleteManager(logEach, "   gDnCvtMgr", gDnCvtMgr, dnCvtMgr_);
   DeleteManager(logEach, "   gRtl20Mgr", gRtl20Mgr, rtl20Mgr_);
+  // Its destructor saves the network configuration file.
+  DeleteManager(logEach, "   gNetMgr", gNetMgr, netMgr_);
   DeleteManager(logEach, "   gKr20SetMgr", gKr20SetMgr, setMgr_);
   // The options object was saved; it stays until the window goes.
 }

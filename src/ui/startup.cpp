@@ -108,9 +108,14 @@ void TQuorxLMainForm::StartUp() {
   // The hardware configuration opens and closes the cards through these two.
   gHwCfgMgr->AttachReceiverCards(gRtl20Mgr);
   gHwCfgMgr->AttachDownConverters(gDnCvtMgr);
+  Step("Startup - Get gNetMgr");
+  netMgr_ = std::make_unique<quorxnetmgrclass>(netMgrHooks_);
+  gNetMgr = netMgr_.get();
   Step("Startup - Get gKr20SetMgr");
   setMgr_ = std::make_unique<kr20setmgrclass>();
   gKr20SetMgr = setMgr_.get();
+  // The status datagrams read the card, hardware and set managers.
+  gNetMgr->AttachManagers(gRtl20Mgr, gHwCfgMgr, gKr20SetMgr);
 
   Step("Startup 1 - LoadConfigFile() for simulated");
   gHwCfgMgr->LoadConfigFileSimulatedOnly();
@@ -135,6 +140,7 @@ void TQuorxLMainForm::DeferredStartUp() {
 
   gHwCfgMgr->ApplyHardwareConfiguration();
   gHwCfgMgr->OpenAllCards();
+  if (gNetMgr != nullptr) gNetMgr->StartNetworkServers();
 
   if (options_->Info().LoadLastSetupFile != 0) {
     settings::LoadLastSetupFile();

@@ -26,7 +26,7 @@ inline std::vector<std::string> CloseSequenceLines(bool positionAndOptionSaves =
     lines.push_back("   SaveOptionsToFile");
   }
   for (const char* line : {"   CloseHwCfgStuff", "----DELETING MANAGERS------", "   gHwCfgMgr", "   gDnCvtMgr",
-                           "   gRtl20Mgr", "   gKr20SetMgr", "   WsaCleanUp",
+                           "   gRtl20Mgr", "   gNetMgr", "   gKr20SetMgr", "   WsaCleanUp",
                            "------------------PROGRAM END--------------------"}) {
     lines.push_back(line);
   }

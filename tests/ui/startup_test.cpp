@@ -48,7 +48,7 @@ const Lines kBanner = {
     "Options file not found: <program>/SYSTEM/OPTIONS/Kr20Options.opt", "Startup - AssignStatusPanelArray",
     "Startup - Get gHwCfgMgr", "Startup - LoadConfigFile()", kHwCfgMissing,
 };
-const Lines kManagers = {"Startup - Get gDnCvtMgr", "Startup - Get gRtl20Mgr", "Startup - Get gKr20SetMgr",
+const Lines kManagers = {"Startup - Get gDnCvtMgr", "Startup - Get gRtl20Mgr", "Startup - Get gNetMgr", "Startup - Get gKr20SetMgr",
                          "Startup 1 - LoadConfigFile() for simulated"};
 const Lines kLibrary = {
     "Startup - gRtl20Mgr->DoAfterHwCfgMgrLoaded()",
