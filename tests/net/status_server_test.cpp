@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -182,6 +183,27 @@ TEST(StatusServerTest, DatagramsReachALoopbackClientWhole) {
 
   server.Close();
   EXPECT_EQ(server.Send(group), -1);
+}
+
+// A client that is not listening: loopback answers with "port unreachable", and a later send
+// fails with Winsock's "connection refused", negated.
+TEST(StatusServerTest, AFailedSendAnswersTheNegatedWinsockCode) {
+  testsupport::LoggedProgramFolder log;
+  std::uint16_t port = 0;
+  {
+    LoopbackReceiver closed;  // a free port, closed again at once
+    port = closed.Port();
+  }
+  ASSERT_NE(port, 0);
+  vexaserverstatusudpclass server(port, "127.0.0.1", 0);
+  ASSERT_TRUE(server.Open());
+  const std::vector<std::uint8_t> bytes(100, 7);
+  std::int32_t result = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while ((result = server.Send(bytes)) > 0 && std::chrono::steady_clock::now() < deadline) {
+    ::poll(nullptr, 0, 1);  // the refusal comes back asynchronously
+  }
+  EXPECT_EQ(result, -10061);
 }
 
 }  // namespace
