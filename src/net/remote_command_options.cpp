@@ -1,7 +1,6 @@
 #include "net/remote_command_options.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "util/number_text.h"
@@ -12,7 +11,7 @@ bool ResolveOptionArgument(std::string& text, double value, OptionTable table, s
   if (text.empty()) {
     // FloorToInt saturates and sends NaN below 0, so no value reaches past the table.
     const std::int32_t index = util::FloorToInt(value);
-    if (!std::isnan(value) && index >= 0 && static_cast<std::size_t>(index) < table.size()) {
+    if (index >= 0 && static_cast<std::size_t>(index) < table.size()) {
       text = table[static_cast<std::size_t>(index)];
       return true;
     }

@@ -71,42 +71,4 @@ TEST(ResolveOptionArgument, TextWithoutTerminatorIsReadOnlyWithinItsField) {
   EXPECT_EQ(text, args->OptionText);
 }
 
-TEST(ResolveOptionArgument, EveryEntryOfEveryTableResolvesByTextAndByIndex) {
-  struct Row {
-    const char* name;
-    net::OptionTable table;
-    std::size_t count;
-  };
-  const Row rows[] = {
-      {"routing locations", net::OptRoutingLocations, 4},
-      {"viterbi rates", net::OptViterbiRates, 3},
-      {"viterbi symbol orders", net::OptViterbiSymbolOrders, 2},
-      {"modulator modes", net::OptModulatorModes, 3},
-      {"modulation types", net::OptModulationTypes, 12},
-      {"pcm encoder data sources", net::OptPcmEncoderDataSources, 8},
-      {"pcm encoder codes", net::OptPcmEncoderCodes, 11},
-      {"prn patterns", net::OptPrnPatterns, 19},
-      {"iq data sources", net::OptIqDataSources, 3},
-      {"iq output routings", net::OptIqOutputRoutings, 2},
-      {"symbol routings", net::OptSymbolRoutings, 3},
-      {"input preprocesses", net::OptInputPreprocesses, 2},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    ASSERT_EQ(row.table.size(), row.count);
-    for (std::size_t i = 0; i < row.count; ++i) {
-      std::string byIndex;
-      std::string error;
-      ASSERT_TRUE(net::ResolveOptionArgument(byIndex, static_cast<double>(i) + 0.5, row.table, error));
-      EXPECT_EQ(byIndex, row.table[i]);
-      std::string byText(row.table[i]);
-      EXPECT_TRUE(net::ResolveOptionArgument(byText, -1.0, row.table, error));
-      EXPECT_EQ(error, "");
-    }
-    std::string past;
-    std::string error;
-    EXPECT_FALSE(net::ResolveOptionArgument(past, static_cast<double>(row.count), row.table, error));
-  }
-}
-
 }  // namespace
