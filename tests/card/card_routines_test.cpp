@@ -90,17 +90,16 @@ TEST_F(DemoCardsTest, ASimulatedCardTakesTheNewPersonalityWithoutALoad) {
   EXPECT_EQ(window.messages[0].message, kWmCardReconfigured);
 }
 
-TEST_F(DemoCardsTest, TheCombinerIsUsableOnlyInRouteMode1) {
+// The combiner is usable only with a post-D combiner and Route Mode 1; polarization combining is
+// no frequency diversity.
+TEST_F(DemoCardsTest, CombinerUseAndFrequencyDiversity) {
   EXPECT_EQ(GetCardRouteMode(-1), 1);
-  // The combiner is usable only with a post-D combiner and Route Mode 1.
   Run(1, 12);
   Setup(1).RouteInfo.RouteMode = 1;
   EXPECT_TRUE(IsCombinerUsable(1));
   Setup(1).RouteInfo.RouteMode = 2;
   EXPECT_FALSE(IsCombinerUsable(1));
-}
 
-TEST_F(DemoCardsTest, PolarizationCombiningIsNoFrequencyDiversity) {
   Setup(0).RouteInfo.RouteMode = 1;
   Setup(0).RouteInfo.PreDCombinerMode = 1;
   EXPECT_TRUE(IsFreqDiversityCombining(0));

@@ -96,14 +96,22 @@ TEST_F(DnCvtManagerSimTest, SettersReachTheConverterAndStoreIntoTheRecord) {
   EXPECT_EQ(Value(mgr.Records[1].Setup.FreqMhz), 2250.5);
 }
 
-TEST(DnCvtManager, InvalidIndicesAreRefusedAndChangeNothing) {
+// Simulated converters (no library) store what is set; indices outside the table change nothing.
+TEST(DnCvtManager, SimulatedConvertersStoreAndInvalidIndicesChangeNothing) {
   testsupport::LoggedProgramFolder program;
   quorxdncvtmgrclass mgr(program.Path());
-  mgr.Configure(HwCfgEnableRecord{1, 1, 2}, Off());
+  mgr.Configure(Off(), HwCfgEnableRecord{1, 1, 3});
   ASSERT_TRUE(mgr.OpenAll());
-  ASSERT_EQ(mgr.NumDnCvts, 2);
+  ASSERT_EQ(mgr.NumDnCvts, 3);
+  EXPECT_EQ(mgr.NumKr14Cards, 2);
+  EXPECT_TRUE(mgr.DnCvtSetTimeConstant(2, 4));
+  EXPECT_EQ(Value(mgr.Records[2].Setup.TcSelected), 4);
+  EXPECT_TRUE(mgr.AssignKeepFreqInSpecs(2, 1500.0));
+  double strength = 3.0;  // nothing to read from a simulated converter
+  EXPECT_FALSE(mgr.DnCvtReadStrength(2, strength));
+  EXPECT_EQ(strength, 3.0);
   const card::DnCvtChannelRecords before = mgr.Records;
-  for (int index : {-1, 2, 12}) {
+  for (int index : {-1, 3, 12}) {
     EXPECT_FALSE(mgr.DnCvtSetAgcZero(index, 1)) << index;
     EXPECT_FALSE(mgr.DnCvtSetIfBandwidth(index, 1)) << index;
     EXPECT_FALSE(mgr.DnCvtApplySetup(index)) << index;
@@ -113,21 +121,6 @@ TEST(DnCvtManager, InvalidIndicesAreRefusedAndChangeNothing) {
     EXPECT_EQ(dbm, 3.0);
   }
   EXPECT_EQ(std::memcmp(&before, &mgr.Records, sizeof before), 0);
-}
-
-TEST(DnCvtManager, SimulatedConvertersStoreWithoutALibrary) {
-  testsupport::LoggedProgramFolder program;
-  quorxdncvtmgrclass mgr(program.Path());
-  mgr.Configure(Off(), HwCfgEnableRecord{1, 1, 3});
-  ASSERT_TRUE(mgr.OpenAll());
-  EXPECT_EQ(mgr.NumDnCvts, 3);
-  EXPECT_EQ(mgr.NumKr14Cards, 2);
-  EXPECT_TRUE(mgr.DnCvtSetTimeConstant(2, 4));
-  EXPECT_EQ(Value(mgr.Records[2].Setup.TcSelected), 4);
-  EXPECT_TRUE(mgr.AssignKeepFreqInSpecs(2, 1500.0));
-  double dbm = 3.0;
-  EXPECT_FALSE(mgr.DnCvtReadStrength(2, dbm));
-  EXPECT_EQ(dbm, 3.0);
 }
 
 TEST(DnCvtManager, BuildListClampsAndKeepsKnownChannels) {
