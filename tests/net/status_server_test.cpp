@@ -1,9 +1,5 @@
 // The status server: where it aims, what it refuses to send, and one real datagram over loopback.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +11,7 @@
 #include "net/status_datagram_builder.h"
 #include "net/status_server.h"
 #include "status_test_source.h"
+#include "udp_test_peer.h"
 #include "support/log_capture.h"
 #include "support/sound_recorder.h"
 
@@ -120,44 +117,9 @@ TEST(StatusServerTest, SendRules) {
   }
 }
 
-// A UDP socket bound to an ephemeral port on loopback.
-class LoopbackReceiver {
- public:
-  LoopbackReceiver() : socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (socket_ >= 0 && ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-      port_ = ntohs(address.sin_port);
-    }
-  }
-  ~LoopbackReceiver() {
-    if (socket_ >= 0) ::close(socket_);
-  }
-  LoopbackReceiver(const LoopbackReceiver&) = delete;
-  LoopbackReceiver& operator=(const LoopbackReceiver&) = delete;
-
-  std::uint16_t Port() const { return port_; }
-  // The next datagram, waiting at most 5 s; empty when none came.
-  std::vector<std::uint8_t> Receive() {
-    pollfd readable{socket_, POLLIN, 0};
-    if (::poll(&readable, 1, 5000) != 1) return {};
-    std::vector<std::uint8_t> buffer(65536);
-    const ssize_t got = ::recv(socket_, buffer.data(), buffer.size(), 0);
-    buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return buffer;
-  }
-
- private:
-  int socket_;
-  std::uint16_t port_ = 0;
-};
-
 TEST(StatusServerTest, DatagramsReachALoopbackClientWhole) {
   testsupport::LoggedProgramFolder log;
-  LoopbackReceiver client;
+  nettest::LoopbackPeer client;
   ASSERT_NE(client.Port(), 0);
   nettest::TestStatusSource source;
   source.Card(3).HasObject = true;
@@ -187,11 +149,7 @@ TEST(StatusServerTest, DatagramsReachALoopbackClientWhole) {
 // fails with Winsock's "connection refused", negated.
 TEST(StatusServerTest, AFailedSendAnswersTheNegatedWinsockCode) {
   testsupport::LoggedProgramFolder log;
-  std::uint16_t port = 0;
-  {
-    LoopbackReceiver closed;  // a free port, closed again at once
-    port = closed.Port();
-  }
+  const std::uint16_t port = nettest::FreePort();
   ASSERT_NE(port, 0);
   vexaserverstatusudpclass server(port, "127.0.0.1", 0);
   ASSERT_TRUE(server.Open());
