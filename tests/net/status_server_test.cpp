@@ -10,40 +10,13 @@
 
 #include "net/status_datagram_builder.h"
 #include "net/status_server.h"
+#include "recording_transport.h"
 #include "status_test_source.h"
 #include "udp_test_peer.h"
 #include "support/log_capture.h"
 #include "support/sound_recorder.h"
 
 namespace {
-
-// Records what the server asks of its socket.
-class RecordingTransport final : public net::StatusTransport {
- public:
-  struct Shared {
-    std::optional<net::Ipv4Address> address;
-    std::uint16_t port = 0;
-    bool open = false;
-    bool openResult = true;
-    std::vector<std::size_t> sent;
-  };
-  explicit RecordingTransport(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
-  bool Open(const net::Ipv4Address& address, std::uint16_t port) override {
-    shared_->address = address;
-    shared_->port = port;
-    shared_->open = shared_->openResult;
-    return shared_->open;
-  }
-  void Close() override { shared_->open = false; }
-  bool IsOpen() const override { return shared_->open; }
-  std::int32_t Send(std::span<const std::uint8_t> bytes) override {
-    shared_->sent.push_back(bytes.size());
-    return static_cast<std::int32_t>(bytes.size());
-  }
-
- private:
-  std::shared_ptr<Shared> shared_;
-};
 
 TEST(StatusServerTest, Destination) {
   struct Row {
@@ -72,8 +45,8 @@ TEST(StatusServerTest, Destination) {
 TEST(StatusServerTest, InvalidClientAddressFallsBackWithToneAndLogLine) {
   testsupport::LoggedProgramFolder log;
   testsupport::SoundRecorder sound;
-  auto shared = std::make_shared<RecordingTransport::Shared>();
-  vexaserverstatusudpclass server(33171, "bogus", 0, std::make_unique<RecordingTransport>(shared));
+  auto shared = std::make_shared<nettest::TransportLog>();
+  vexaserverstatusudpclass server(33171, "bogus", 0, std::make_unique<nettest::RecordingTransport>(shared));
 
   ASSERT_TRUE(server.Open());
   ASSERT_TRUE(shared->address.has_value());
@@ -103,14 +76,14 @@ TEST(StatusServerTest, SendRules) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    auto shared = std::make_shared<RecordingTransport::Shared>();
+    auto shared = std::make_shared<nettest::TransportLog>();
     shared->openResult = row.openResult;
-    vexaserverstatusudpclass server(33177, "127.0.0.1", 0, std::make_unique<RecordingTransport>(shared));
+    vexaserverstatusudpclass server(33177, "127.0.0.1", 0, std::make_unique<nettest::RecordingTransport>(shared));
     EXPECT_EQ(server.Open(), row.openResult);
-    if (row.closeUnderneath) shared->open = false;
+    if (row.closeUnderneath) shared->closedUnderneath = true;
     const std::vector<std::uint8_t> bytes(row.length, 0x5A);
     EXPECT_EQ(server.Send(bytes), row.result);
-    EXPECT_EQ(shared->sent.size(), row.reachesSocket ? 1u : 0u);
+    EXPECT_EQ(shared->Total(), row.reachesSocket ? 1u : 0u);
     if (row.result == -1) {
       EXPECT_FALSE(server.IsOpen());
     }
