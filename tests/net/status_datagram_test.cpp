@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "net/status_datagram_builder.h"
@@ -20,23 +21,13 @@ using testsupport::PutText;
 
 constexpr const char* kLimitLine = "Contact Software... iq elements needs enlarged to";
 
-Bytes ImageOfBytes(const void* data, std::size_t size) {
-  Bytes image(size);
-  std::memcpy(image.data(), data, size);
-  return image;
-}
-
 void PutImage(Bytes& image, std::size_t offset, const Bytes& bytes) {
   ASSERT_LE(offset + bytes.size(), image.size());
   std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
 // The log lines written since `from`: number column and text.
-struct LogLine {
-  std::string Number;
-  std::string Text;
-  bool operator==(const LogLine&) const = default;
-};
+using LogLine = std::pair<std::string, std::string>;
 std::vector<LogLine> LinesSince(const testsupport::LoggedProgramFolder& log, std::size_t from) {
   std::vector<LogLine> lines;
   const std::vector<std::string> all = log.LogLines();
@@ -81,8 +72,8 @@ TEST_F(StatusDatagramTest, SystemStatusCarriesCardsBelowTheCountThatHaveAnObject
   Bytes expected(5604, 0);
   Put(expected, 0, {3, 0, 0, 0});
   Put(expected, 4, {1});
-  PutImage(expected, 5 + 229 * 0, ImageOfBytes(&source_.Card(0).Info, 229));
-  PutImage(expected, 5 + 229 * 2, ImageOfBytes(&source_.Card(2).Info, 229));
+  PutImage(expected, 5 + 229 * 0, testsupport::ImageOf(source_.Card(0).Info));
+  PutImage(expected, 5 + 229 * 2, testsupport::ImageOf(source_.Card(2).Info));
   for (int card : {0, 2}) {
     const std::size_t names = 1639 + 624 * static_cast<std::size_t>(card);
     PutText(expected, names, "ANT-A");
