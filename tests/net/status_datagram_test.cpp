@@ -99,7 +99,6 @@ TEST_F(StatusDatagramTest, SystemStatusRemoteControlFlagAndClientAddress) {
     std::string text;  // empty: the field stays zero
   };
   const Row rows[] = {
-      {"enabled and allowed", true, true, "10.1.2.3", 1, "10.1.2.3"},
       {"not allowed", true, false, "10.1.2.3", 0, "10.1.2.3"},
       {"not enabled", false, true, "10.1.2.3", 0, "10.1.2.3"},
       {"subnet broadcast", true, true, "192.168.1.255", 0, ""},
