@@ -5,54 +5,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "net/net_manager.h"
+#include "recording_transport.h"
 #include "status_test_source.h"
 #include "support/log_capture.h"
 
 namespace {
-
-// Datagram sizes sent, per destination port.
-struct Wire {
-  std::mutex mutex;
-  std::map<std::uint16_t, std::vector<std::size_t>> sent;
-  std::size_t Count(std::uint16_t port) {
-    std::lock_guard lock(mutex);
-    return sent[port].size();
-  }
-  std::size_t Total() {
-    std::lock_guard lock(mutex);
-    std::size_t total = 0;
-    for (const auto& [port, sizes] : sent) total += sizes.size();
-    return total;
-  }
-};
-
-class WireTransport final : public net::StatusTransport {
- public:
-  explicit WireTransport(std::shared_ptr<Wire> wire) : wire_(std::move(wire)) {}
-  bool Open(const net::Ipv4Address&, std::uint16_t port) override {
-    port_ = port;
-    open_ = true;
-    return true;
-  }
-  void Close() override { open_ = false; }
-  bool IsOpen() const override { return open_; }
-  std::int32_t Send(std::span<const std::uint8_t> bytes) override {
-    std::lock_guard lock(wire_->mutex);
-    wire_->sent[port_].push_back(bytes.size());
-    return static_cast<std::int32_t>(bytes.size());
-  }
-
- private:
-  std::shared_ptr<Wire> wire_;
-  std::uint16_t port_ = 0;
-  bool open_ = false;
-};
 
 // A ping the test answers: it counts the requests and answers with `answer` once released.
 struct TestPing {
@@ -76,7 +37,7 @@ class NetManagerTest : public ::testing::Test {
     net::NetManagerHooks hooks;
     hooks.clock = [this] { return now_.load(); };
     hooks.ping = [this](const std::string& address) { return ping_(address); };
-    hooks.transport = [this] { return std::make_unique<WireTransport>(wire_); };
+    hooks.transport = [this] { return std::make_unique<nettest::RecordingTransport>(wire_); };
     hooks.configPath = folder_ / "Kr20NetCfg.cfg";
     hooks.defaultAddress = "10.1.2.3";
     auto manager = std::make_unique<quorxnetmgrclass>(hooks);
@@ -104,7 +65,7 @@ class NetManagerTest : public ::testing::Test {
   testsupport::LoggedProgramFolder folder_;
   std::atomic<double> now_{0.0};
   TestPing ping_;
-  std::shared_ptr<Wire> wire_ = std::make_shared<Wire>();
+  std::shared_ptr<nettest::TransportLog> wire_ = std::make_shared<nettest::TransportLog>();
   nettest::TestStatusSource source_;
 };
 

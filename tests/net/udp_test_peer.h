@@ -2,6 +2,7 @@
 // The far end of a loopback UDP exchange, and a recorder for the receive thread's callback.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <chrono>
@@ -39,6 +40,15 @@ class LoopbackPeer {
     const sockaddr_in to = Loopback(port);
     return ::sendto(socket_.Get(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
            static_cast<ssize_t>(bytes.size());
+  }
+  // The next datagram, waiting at most 5 s; empty when none came.
+  std::vector<std::uint8_t> Receive() const {
+    pollfd readable{socket_.Get(), POLLIN, 0};
+    if (::poll(&readable, 1, 5000) != 1) return {};
+    std::vector<std::uint8_t> buffer(65536);
+    const ssize_t got = ::recv(socket_.Get(), buffer.data(), buffer.size(), 0);
+    buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return buffer;
   }
 
  private:
