@@ -120,6 +120,8 @@ TEST_F(OptionsStore, SaveThenLoadGivesTheSavedRecordAndKeepsWhatTheFileLacks) {
 }
 
 // Every key of a file written from the defaults, in file order (lines end in CRLF in the file).
+// @ACF@ stands for the twelve empty AcfInfo_i sections, @CH2@ for channel 1's section with "Ch2"
+// headers and the time column off.
 constexpr const char* kDefaultOptionsFile = R"([OPTIONS]
 SingleChannelUsage=NO
 DataRecordRateHz=1
@@ -152,42 +154,7 @@ EnableIFCarAcqRgAlg=NO
 EnableIFCarFilterAlg=NO
 EnableIFCarCFAlg=YES
 IfCarCfSpanPct=5.000000000
-[AcfInfo_0]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_1]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_2]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_3]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_4]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_5]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_6]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_7]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_8]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_9]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_10]
-LoadValue=0.000000000
-Enabled=NO
-[AcfInfo_11]
-LoadValue=0.000000000
-Enabled=NO
+@ACF@
 [FLIGHT RECORD CH1]
 IncludeSetup=NO
 Time Enabled=YES
@@ -246,64 +213,7 @@ BsLock Header2="B/S Lk"
 BsLock Header3=""
 BsLock Decimals=0
 BsLock Scientific=NO
-[FLIGHT RECORD CH2]
-IncludeSetup=NO
-Time Enabled=NO
-Time Width=19
-Time Header1="Ch2"
-Time Header2="Elapsed Time"
-Time Header3="ddd:hh:mm:ss.ssssss"
-Time Decimals=6
-Time Scientific=NO
-RSSI Enabled=YES
-RSSI Width=7
-RSSI Header1="Ch2"
-RSSI Header2="RSSI"
-RSSI Header3="dBm"
-RSSI Decimals=1
-RSSI Scientific=NO
-IfCarPwr Enabled=YES
-IfCarPwr Width=10
-IfCarPwr Header1="Ch2"
-IfCarPwr Header2="IF Car Pwr"
-IfCarPwr Header3="dBm"
-IfCarPwr Decimals=1
-IfCarPwr Scientific=NO
-IfCarFrq Enabled=YES
-IfCarFrq Width=12
-IfCarFrq Header1="Ch2"
-IfCarFrq Header2="IF Car Frq"
-IfCarFrq Header3="Hz"
-IfCarFrq Decimals=1
-IfCarFrq Scientific=NO
-PeakDev Enabled=YES
-PeakDev Width=8
-PeakDev Header1="Ch2"
-PeakDev Header2="Peak Dev"
-PeakDev Header3="Index"
-PeakDev Decimals=3
-PeakDev Scientific=NO
-EbNo Enabled=YES
-EbNo Width=7
-EbNo Header1="Ch2"
-EbNo Header2="Eb / No"
-EbNo Header3="dB"
-EbNo Decimals=1
-EbNo Scientific=NO
-BER Enabled=YES
-BER Width=9
-BER Header1="Ch2"
-BER Header2="BER"
-BER Header3=""
-BER Decimals=2
-BER Scientific=YES
-BsLock Enabled=YES
-BsLock Width=6
-BsLock Header1="Ch2"
-BsLock Header2="B/S Lk"
-BsLock Header3=""
-BsLock Decimals=0
-BsLock Scientific=NO
+@CH2@
 [COLORS]
 AppMain BackgroundColor=00C0C0C0
 AppMain LabelColor=00000000
@@ -340,6 +250,15 @@ TEST_F(OptionsStore, DefaultFileBytes) {
   std::string expected;
   for (const char* c = kDefaultOptionsFile; *c != '\0'; ++c) expected += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
   expected.replace(expected.find("@MASK@"), 6, Hex8(record.CpuUsageInfo.AllProcessorsMask));
+  std::string acf;
+  for (int i = 0; i < 12; ++i) acf += "[AcfInfo_" + std::to_string(i) + "]\r\nLoadValue=0.000000000\r\nEnabled=NO\r\n";
+  expected.replace(expected.find("@ACF@\r\n"), 7, acf);
+  const std::size_t ch1 = expected.find("[FLIGHT RECORD CH1]"), ch2 = expected.find("@CH2@\r\n");
+  std::string second = expected.substr(ch1, ch2 - ch1);
+  for (std::size_t at; (at = second.find("Ch1")) != std::string::npos;) second.replace(at, 3, "Ch2");
+  second.replace(second.find("CH1"), 3, "CH2");
+  second.replace(second.find("Time Enabled=YES"), 16, "Time Enabled=NO");
+  expected.replace(ch2, 7, second);
   EXPECT_EQ(testsupport::ReadWholeFile(File()), expected);
 }
 

@@ -239,20 +239,6 @@ TEST_F(ProfileStoreTest, LoneCrEndsALineAndRewritesGiveCrlfWithoutDuplicates) {
   }
 }
 
-class DiagnosticCapture {
- public:
-  DiagnosticCapture() {
-    SetDiagnosticSink([this](const std::string& text) { texts_.push_back(text); });
-  }
-  ~DiagnosticCapture() { SetDiagnosticSink(nullptr); }
-  DiagnosticCapture(const DiagnosticCapture&) = delete;
-  DiagnosticCapture& operator=(const DiagnosticCapture&) = delete;
-  const std::vector<std::string>& Texts() const { return texts_; }
-
- private:
-  std::vector<std::string> texts_;
-};
-
 TEST_F(ProfileStoreTest, FifosFoldersAndOversizeFilesAreRefusedOnceWithoutBlockingOrReplacing) {
   const std::string limit = std::to_string(kProfileFileLimit);
   // Exactly the limit is read; one byte more is refused.
@@ -272,7 +258,8 @@ TEST_F(ProfileStoreTest, FifosFoldersAndOversizeFilesAreRefusedOnceWithoutBlocki
     const std::string path = dir_ / (std::string(c.name) + ".ini");
     c.make(path);
     const fs::file_type type = fs::symlink_status(path).type();
-    DiagnosticCapture capture;
+    std::vector<std::string> reports;
+    SetDiagnosticSink([&](const std::string& text) { reports.push_back(text); });
     for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadProfileString(path, "A", "k", "fb"), "fb");
     {
       const ProfileReadScope scope(path);
@@ -284,7 +271,8 @@ TEST_F(ProfileStoreTest, FifosFoldersAndOversizeFilesAreRefusedOnceWithoutBlocki
       EXPECT_FALSE(WriteProfileString(path, "A", "k", "2"));
       EXPECT_TRUE(batch.Commit());  // nothing was taken into the batch
     }
-    EXPECT_THAT(capture.Texts(), ::testing::ElementsAre("Profile file not read: " + path + c.logged));
+    SetDiagnosticSink(nullptr);
+    EXPECT_THAT(reports, ::testing::ElementsAre("Profile file not read: " + path + c.logged));
     EXPECT_EQ(fs::symlink_status(path).type(), type);
     if (std::string_view(c.name) == "oversize") {
       EXPECT_EQ(fs::file_size(path), kProfileFileLimit + 1);
