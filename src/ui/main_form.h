@@ -18,6 +18,7 @@
 
 class QFrame;
 class QLabel;
+class TSM_MainStatusBarForm;
 class QTimer;
 class quorxhwcfgmgrclass;
 class quorxdncvtmgrclass;
@@ -84,6 +85,10 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void StartUp();
   void DeferredStartUp();
   void AssignStatusPanelArray();
+  void ReopenCardWindows();
+  // One strip per card in its host panel; the window's height follows the strips.
+  void CreateStatusBars();
+  void CloseStatusBars();
   void CopyDnCvtFreqToStatus(int card);
   void RetuneFreqDiversityPair(int card);
   void UpdateMainCaption();
@@ -118,6 +123,8 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void SetSkipLastSetupSave(bool skip) { skipLastSetupSave_ = skip; }
   const ui::MasterTimerSchedule& Schedule() const { return schedule_; }
   QString PanelMainStatusCaption() const;
+  // The card's strip in the main window, nullptr while there is none.
+  TSM_MainStatusBarForm* StatusBar(int card) const;
   // The program counts the tasks it ran (for the tests and the benchmark of a tick).
   QTimer* MasterTimer() const { return masterTimer_; }
   // The folder the device libraries are loaded from; empty (the default) means the program folder.
@@ -131,6 +138,8 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void showEvent(QShowEvent* event) override;
   // OnCloseQuery: the shut-down sequence; the close then proceeds.
   void closeEvent(QCloseEvent* event) override;
+  // The strips' host panels follow the window's width.
+  void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -157,6 +166,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   QLabel* panelMainStatusLabel_ = nullptr;
   std::array<QFrame*, ui::kStatusPanelCount> PanelDg{};
   std::array<QFrame*, ui::kStatusPanelCount> statusPanels_{};
+  std::array<TSM_MainStatusBarForm*, ui::kStatusPanelCount> statusBars_{};
   QTimer* masterTimer_ = nullptr;
   ui::MasterTimerSchedule schedule_;
 

@@ -5,6 +5,7 @@
 #include "card/card_routines.h"
 #include "net/net_manager.h"
 #include "settings/set_manager.h"
+#include "ui/cards/main_status_bar_form.h"
 #include "ui/main_form.h"
 #include "util/hires_clock.h"
 
@@ -57,6 +58,9 @@ void TQuorxLMainForm::DoTenHzTasks() {
   if (gKr20SetMgr != nullptr) {
     gKr20SetMgr->RefreshChannelStatus();
     gKr20SetMgr->UpdateDualPcmFmOutputSelect();
+  }
+  for (TSM_MainStatusBarForm* strip : statusBars_) {
+    if (strip != nullptr) strip->UpdateDisplay();
   }
   WriteFlightRecordAt(10);
 }

@@ -16,6 +16,7 @@
 #include "config/options_store.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
+#include "ui/cards/main_status_bar_form.h"
 #include "ui/main_form.h"
 #include "settings/window_messages.h"
 #include "util/gui/qt_colour.h"
@@ -87,6 +88,9 @@ void TQuorxLMainForm::ApplyColours() {
   setPalette(palette);
   PanelMainStatus->setPalette(palette);
   for (QFrame* panel : PanelDg) panel->setPalette(palette);
+  for (TSM_MainStatusBarForm* strip : statusBars_) {
+    if (strip != nullptr) strip->UpdateColors();
+  }
 }
 
 void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lParam) {
@@ -112,6 +116,9 @@ void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lPara
     ShowPanelCaption("");
   }
   PanelMainStatus->repaint();
+  for (int i = 0; i < card::SystemCardCount(); ++i) {
+    if (TSM_MainStatusBarForm* strip = StatusBar(i); strip != nullptr) strip->UpdateWarning();
+  }
   // The window stays responsive during long loads.
   ++fpgaLoadDepth_;
   QCoreApplication::processEvents();
@@ -127,6 +134,7 @@ void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lP
   ResetDnCvtDigitalAgcModes(card);
   CopyDnCvtFreqToStatus(card);
   RetuneFreqDiversityPair(card);
+  if (TSM_MainStatusBarForm* strip = StatusBar(card); strip != nullptr) strip->ArrangePanels();
   config::gApp.ReconfigurationPending = false;
   ReapplyPostDDiversityOutput(card);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "card/card_state_source.h"
+#include "config/card_state_view.h"
 #include "card/dncvt_manager.h"
 #include "card/hwcfg_manager.h"
 #include "card/rtl20_manager.h"
@@ -100,6 +102,7 @@ void DeleteManager(bool log, const char* line, Manager*& global, std::unique_ptr
 
 void TQuorxLMainForm::DeleteManagers(bool logEach) {
   if (logEach) Step("----DELETING MANAGERS------");
+  config::SetCardStateView(nullptr);
   DeleteManager(logEach, "   gHwCfgMgr", gHwCfgMgr, hwCfgMgr_);
   DeleteManager(logEach, "   gDnCvtMgr", gDnCvtMgr, dnCvtMgr_);
   DeleteManager(logEach, "   gRtl20Mgr", gRtl20Mgr, rtl20Mgr_);
@@ -122,6 +125,7 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
 void TQuorxLMainForm::CloseHwCfgStuff() {
   schedule_.SetCardTasksEnabled(false);
   Sleep(100);
+  CloseStatusBars();
   if (gHwCfgMgr != nullptr) gHwCfgMgr->CloseAllCards();
 }
 

@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "card/card_routines.h"
+#include "card/card_state_source.h"
+#include "config/card_state_view.h"
 #include "card/dncvt_manager.h"
 #include "card/hwcfg_manager.h"
 #include "card/records/dncvt_channel_record.h"
@@ -114,6 +116,8 @@ void TQuorxLMainForm::StartUp() {
   Step("Startup - Get gKr20SetMgr");
   setMgr_ = std::make_unique<kr20setmgrclass>();
   gKr20SetMgr = setMgr_.get();
+  // The card texts and menus of the configuration core ask the managers about the cards.
+  config::SetCardStateView(&card::ManagerCardStateView());
   // The status datagrams read the card, hardware and set managers.
   gNetMgr->AttachManagers(gRtl20Mgr, gHwCfgMgr, gKr20SetMgr);
 
@@ -155,6 +159,9 @@ void TQuorxLMainForm::DeferredStartUp() {
   }
 
   Sleep(100);
+  // The master timer skips its passes while the windows come back.
+  config::gApp.ReconfigurationPending = true;
+  ReopenCardWindows();
   // From here the master timer may work.
   config::gApp.ReconfigurationPending = false;
   schedule_.SetCardTasksEnabled(true);

@@ -1,0 +1,226 @@
+// The main window's per-card status strips on virtual and simulated cards.
+#include <gtest/gtest.h>
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+
+#include <string>
+
+#include "card/card_routines.h"
+#include "card/dncvt_manager.h"
+#include "card/rtl20_manager.h"
+#include "config/options_store.h"
+#include "settings/set_manager.h"
+#include "settings/window_messages.h"
+#include "ui/cards/main_status_bar_form.h"
+#include "ui/cards/status_combiner_form.h"
+#include "ui/cards/status_independent_form.h"
+#include "ui/main_form_fixture.h"
+#include "util/gui/qt_colour.h"
+#include "util/gui/status_lamp.h"
+
+namespace uitest {
+namespace {
+
+class StatusStripTest : public MainFormTest {
+ protected:
+  TSM_MainStatusBarForm* Strip(int card) const { return form_->StatusBar(card); }
+  static card::CardSetupRecord& CardSetup(int card) { return gRtl20Mgr->Card(card)->Setup(); }
+  static settings::ChannelStatusRecord& Status(int card, int channel) {
+    return gKr20SetMgr->StatusRecord(card, channel);
+  }
+  QFrame* Host(int i) const { return form_->findChild<QFrame*>(QStringLiteral("PanelDg%1").arg(i + 1)); }
+};
+
+QColor FontColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
+QColor Background(const QWidget* widget) { return widget->palette().color(QPalette::Window); }
+
+TEST_F(StatusStripTest, OneStripPerCardInItsHostAndTheWindowFitsThem) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  for (int card = 0; card < 2; ++card) {
+    SCOPED_TRACE(card);
+    TSM_MainStatusBarForm* strip = Strip(card);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->objectName().toStdString(), "MAIN_SM_STATUS_" + std::to_string(card));
+    EXPECT_EQ(strip->parentWidget(), Host(card));
+    EXPECT_TRUE(Host(card)->isVisible());
+    EXPECT_EQ(Host(card)->y(), 5 + 22 * card);
+    EXPECT_EQ(Host(card)->height(), 22);
+    // The panels exist once the strip was shown.
+    EXPECT_NE(strip->findChild<TSM_Status_IndependentForm*>("MAIN_SM_STATUS_IND_0"), nullptr);
+    EXPECT_NE(strip->findChild<TSM_Status_IndependentForm*>("MAIN_SM_STATUS_IND_1"), nullptr);
+    EXPECT_NE(strip->findChild<TSM_Status_CombinerForm*>("MAIN_SM_STATUS_COMB"), nullptr);
+  }
+  for (int card = 2; card < 6; ++card) {
+    EXPECT_EQ(Strip(card), nullptr);
+    EXPECT_FALSE(Host(card)->isVisible());
+  }
+  QFrame* mainStatus = form_->findChild<QFrame*>("PanelMainStatus");
+  EXPECT_EQ(mainStatus->height(), 10 + 2 * 22);
+  EXPECT_GE(form_->width(), 678);
+}
+
+// Widths by route mode, and which compact panel each route mode shows.
+TEST_F(StatusStripTest, PanelsFollowTheRouteMode) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(0);
+  ASSERT_NE(strip, nullptr);
+  const struct {
+    int routeMode;
+    bool single;
+    int width1;
+    bool status2;
+    int width2;
+    bool independent0, independent1, combiner;
+  } rows[] = {
+      {0, false, 104, true, 104, true, true, false},
+      {1, false, 187, false, 104, false, false, true},
+      {2, false, 282, false, 104, false, false, false},
+      {0, true, 104, true, 104, true, false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "route mode " << row.routeMode << " single " << row.single);
+    config::gApp.Options->Info().SingleChannelUsage = row.single ? 1 : 0;
+    CardSetup(0).RouteInfo.RouteMode = row.routeMode;
+    strip->ArrangePanels();
+    strip->UpdateDisplay();
+    EXPECT_EQ(strip->PanelStatus1->width(), row.width1);
+    EXPECT_TRUE(strip->PanelStatus1->isVisible());
+    EXPECT_EQ(strip->PanelStatus2->isVisible(), row.status2);
+    EXPECT_EQ(strip->PanelStatus2->width(), row.width2);
+    EXPECT_EQ(strip->IndependentPanel(0)->isVisible(), row.independent0);
+    EXPECT_EQ(strip->IndependentPanel(1)->isVisibleTo(strip), row.independent1);
+    EXPECT_EQ(strip->CombinerPanel()->isVisible(), row.combiner);
+    // The designation shows in every route mode.
+    EXPECT_EQ(strip->PanelDesignation->text().toStdString(), card::CardDesignationName(0) + "  ");
+  }
+  // Another route mode leaves the widths alone.
+  CardSetup(0).RouteInfo.RouteMode = 7;
+  strip->ArrangePanels();
+  EXPECT_EQ(strip->PanelStatus1->width(), 104);
+  config::gApp.Options->Info().SingleChannelUsage = 0;
+}
+
+// The 60001 handler re-arranges the strip of the card that changed.
+TEST_F(StatusStripTest, CardChangedMessageArrangesTheStrip) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  CardSetup(1).RouteInfo.RouteMode = 2;
+  config::gApp.ReconfigurationPending = true;
+  form_->Send(settings::kWmCardChanged, 1, 1);
+  EXPECT_EQ(Strip(1)->PanelStatus1->width(), 282);
+  EXPECT_FALSE(Strip(1)->PanelStatus2->isVisible());
+  EXPECT_TRUE(Strip(0)->PanelStatus2->isVisible());
+}
+
+TEST_F(StatusStripTest, IndependentPanelLampsStrengthAndHint) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(1);
+  CardSetup(1).RouteInfo.RouteMode = 0;
+  strip->ArrangePanels();
+  TSM_Status_IndependentForm* panel = strip->IndependentPanel(0);
+  ASSERT_NE(panel, nullptr);
+
+  card::SetStreamDesignation(1, 0, "");
+  Status(1, 0).Receiver.CarrierLocked = 1;
+  Status(1, 0).BitSync1.Locked = 0;
+  Status(1, 0).DnCvt.SignalStrength = -53.4;
+  panel->UpdateDisplay();
+  EXPECT_EQ(panel->LabelStrength->text().toStdString(), "-53");
+  EXPECT_EQ(panel->toolTip().toStdString(), "Group 2 Ch 1");
+  EXPECT_EQ(panel->ShapeCarrierLock->Colour(), 0x00FF00u);
+  EXPECT_EQ(panel->ShapeBsLock->Colour(), 0x00FFFFu);
+  EXPECT_TRUE(panel->ShapeBsLock->isVisibleTo(panel));
+  EXPECT_FALSE(panel->ShapeBsLock2->isVisibleTo(panel));
+  EXPECT_EQ(panel->ShapeBsLock->y(), panel->ShapeCarrierLock->y());
+  // The strength shows where the hardware configuration ties a down-converter to the channel.
+  EXPECT_EQ(panel->LabelStrength->isVisibleTo(panel), card::GetDownConverterIndex(1, 0) >= 0);
+  EXPECT_EQ(FontColour(panel), util::ToQColor(config::gApp.Options->Info().ColorScheme[config::kAppStatusDataColor]));
+
+  card::SetStreamDesignation(1, 0, "TLM A");
+  Status(1, 0).Receiver.CarrierLocked = 0;
+  Status(1, 0).BitSync1.Locked = 1;
+  panel->UpdateDisplay();
+  EXPECT_EQ(panel->toolTip().toStdString(), "TLM A");
+  EXPECT_EQ(panel->ShapeCarrierLock->Colour(), 0x00FFFFu);
+  EXPECT_EQ(panel->ShapeBsLock->Colour(), 0x00FF00u);
+}
+
+TEST_F(StatusStripTest, CombinerPanelHintAndLamps) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 1;
+  strip->ArrangePanels();
+  TSM_Status_CombinerForm* panel = strip->CombinerPanel();
+  ASSERT_NE(panel, nullptr);
+  card::SetCardDesignation(0, "");
+  Status(0, 0).Receiver.CarrierLocked = 0;
+  Status(0, 1).Receiver.CarrierLocked = 1;
+  Status(0, 0).BitSync1.Locked = 1;
+  Status(0, 1).BitSync1.Locked = 0;
+  panel->UpdateCombinerStatus();
+  EXPECT_EQ(panel->toolTip().toStdString(), "Group 1 Ch 1");
+  const bool usable = card::IsCombinerUsable(0);
+  const bool combined = card::IsCardCombining(0);
+  EXPECT_EQ(panel->ShapeCarrierLockA->isVisibleTo(panel), combined);
+  EXPECT_EQ(panel->ShapeCarrierLockB->isVisibleTo(panel), !combined);
+  // Channel 1's own lamps, or both channels' together when the combiner is usable.
+  EXPECT_EQ(panel->ShapeCarrierLockA->Colour(), usable ? 0x00FF00u : 0x00FFFFu);
+  EXPECT_EQ(panel->ShapeBsLockChA->Colour(), 0x00FF00u);
+  EXPECT_EQ(panel->ShapeCarrierLockB->Colour(), 0x00FF00u);
+  EXPECT_EQ(panel->ShapeBsLockChB->Colour(), usable ? 0x00FF00u : 0x00FFFFu);
+  EXPECT_EQ(panel->ShapeCarrierLockA->toolTip().toStdString(), usable ? "IF Detect" : "IF Detect Ch 1");
+  EXPECT_EQ(panel->ShapeBsLockChB->toolTip().toStdString(), usable ? "Bitsync Lock" : "Bitsync Lock Ch 2");
+
+  card::SetCardDesignation(0, "RX ONE");
+  panel->UpdateCombinerStatus();
+  EXPECT_EQ(panel->toolTip().toStdString(), "RX ONE");
+}
+
+TEST_F(StatusStripTest, WarningShowsOnlyWithATextInItsColour) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  Strip(0)->UpdateWarning();
+  EXPECT_FALSE(Strip(0)->PanelStatusWarning->isVisibleTo(Strip(0)));
+}
+
+TEST_F(StatusStripTest, SimulatedCardsShowTheirNotice) {
+  PrepareProgramFolder(2, true);
+  StartProgram();
+  ASSERT_TRUE(RunUntil([this] { return Strip(1) != nullptr && !Strip(1)->LabelWarning->text().isEmpty(); },
+                       std::chrono::seconds(5)));
+  EXPECT_EQ(Strip(1)->LabelWarning->text().toStdString(), "Notice:: HW Simulated ");
+  EXPECT_TRUE(Strip(1)->PanelStatusWarning->isVisibleTo(Strip(1)));
+  EXPECT_EQ(Background(Strip(1)->PanelStatusWarning), util::ToQColor(0x00FFFF));
+}
+
+// The re-colour message reaches the strips.
+TEST_F(StatusStripTest, RecolourMessageColoursTheStrips) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  config::ColorBlock& colours = config::gApp.Options->Info().ColorScheme;
+  colours[config::kAppMainBackgroundColor] = 0x00123456;
+  colours[config::kAppStatusLabelColor] = 0x00ABCDEF;
+  form_->Send(settings::kWmRecolour, 0, 0);
+  EXPECT_EQ(Background(Strip(0)), util::ToQColor(0x00123456));
+  EXPECT_EQ(Background(Strip(0)->PanelStatus1), util::ToQColor(0x00123456));
+  EXPECT_EQ(FontColour(Strip(0)->PanelDesignation), util::ToQColor(0x00ABCDEF));
+}
+
+TEST_F(StatusStripTest, ClosingTheProgramFreesTheStrips) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  form_->CloseProgram();
+  for (int card = 0; card < 6; ++card) {
+    EXPECT_EQ(Strip(card), nullptr);
+    EXPECT_FALSE(Host(card)->isVisible());
+  }
+}
+
+}  // namespace
+}  // namespace uitest
