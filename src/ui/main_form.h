@@ -105,6 +105,8 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void CloseProgram();
   void UpdateSizePosInfo();
   void CloseHwCfgStuff();
+  // Every per-card window closes its panels and is deleted.
+  void CloseStandAloneForms();
   void WMRestartProgram(platform::WParam wParam, platform::LParam lParam);
   bool RestartThroughBatchFile();
   void WMQueryEndSession();

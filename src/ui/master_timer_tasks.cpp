@@ -6,6 +6,8 @@
 #include "net/net_manager.h"
 #include "settings/set_manager.h"
 #include "ui/cards/main_status_bar_form.h"
+#include "ui/cards/card_window.h"
+#include "ui/cards/card_windows.h"
 #include "ui/main_form.h"
 #include "util/hires_clock.h"
 
@@ -33,6 +35,7 @@ void TQuorxLMainForm::DoOneSecondTasks() {
     gKr20SetMgr->RefreshBertStatusAndFlightValues();
     gKr20SetMgr->CheckFmXmitterIsDigital();
   }
+  ui::ForEachCardWindow([](ui::CardWindow& window) { window.Refresh1Hz(); });
   UpdateSizePosInfo();
   WriteFlightRecordAt(1);
 }
@@ -42,6 +45,8 @@ void TQuorxLMainForm::DoFiveHzTasks() {
     gKr20SetMgr->RefreshFftIqData();
     gKr20SetMgr->AutoAdjustIfTrackLoopBw();
   }
+  // The card windows' status panels, displays and setup pages.
+  ui::ForEachCardWindow([](ui::CardWindow& window) { window.Refresh5Hz(); });
   UpdateMainCaption();
   WriteFlightRecordAt(5);
   if (gNetMgr != nullptr && gNetMgr->Enabled()) {
@@ -59,6 +64,9 @@ void TQuorxLMainForm::DoTenHzTasks() {
     gKr20SetMgr->RefreshChannelStatus();
     gKr20SetMgr->UpdateDualPcmFmOutputSelect();
   }
+  ui::ForEachCardWindow([](ui::CardWindow& window) {
+    if (window.isVisible()) window.Refresh10Hz();
+  });
   for (TSM_MainStatusBarForm* strip : statusBars_) {
     if (strip != nullptr) strip->UpdateDisplay();
   }

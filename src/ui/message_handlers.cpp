@@ -17,6 +17,8 @@
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/cards/main_status_bar_form.h"
+#include "ui/cards/card_window.h"
+#include "ui/cards/card_windows.h"
 #include "ui/main_form.h"
 #include "settings/window_messages.h"
 #include "util/gui/qt_colour.h"
@@ -88,6 +90,9 @@ void TQuorxLMainForm::ApplyColours() {
   setPalette(palette);
   PanelMainStatus->setPalette(palette);
   for (QFrame* panel : PanelDg) panel->setPalette(palette);
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
+    ui::ForEachCardWindowOf(card, [](ui::CardWindow& window) { window.ApplyCardColours(); });
+  }
   for (TSM_MainStatusBarForm* strip : statusBars_) {
     if (strip != nullptr) strip->UpdateColors();
   }
@@ -118,6 +123,7 @@ void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lPara
   PanelMainStatus->repaint();
   for (int i = 0; i < card::SystemCardCount(); ++i) {
     if (TSM_MainStatusBarForm* strip = StatusBar(i); strip != nullptr) strip->UpdateWarning();
+    ui::ForEachCardWindowOf(i, [](ui::CardWindow& window) { window.FpgaLoadNotify(); });
   }
   // The window stays responsive during long loads.
   ++fpgaLoadDepth_;
@@ -134,6 +140,10 @@ void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lP
   ResetDnCvtDigitalAgcModes(card);
   CopyDnCvtFreqToStatus(card);
   RetuneFreqDiversityPair(card);
+  ui::ForEachCardWindowOf(card, [](ui::CardWindow& window) {
+    config::gApp.ReconfigurationPending = true;
+    window.Reload();
+  });
   if (TSM_MainStatusBarForm* strip = StatusBar(card); strip != nullptr) strip->ArrangePanels();
   config::gApp.ReconfigurationPending = false;
   ReapplyPostDDiversityOutput(card);

@@ -23,6 +23,8 @@
 #include "settings/merged_saves.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/cards/card_window.h"
+#include "ui/cards/card_windows.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -64,6 +66,7 @@ void TQuorxLMainForm::CloseProgram() {
   UpdateSizePosInfo();
   Step("   CloseStandAloneApps()");
   Step("   CloseStandAloneForms()");
+  CloseStandAloneForms();
   // A last-state save still waiting for its pass end comes before the shut-down's own saves.
   settings::MakePendingLastStateSave();
   Step("   SaveConfigFile");
@@ -120,7 +123,10 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
   placement.Top = frame.top();
   placement.Width = frame.width();
   placement.Height = frame.height();
+  ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
 }
+
+void TQuorxLMainForm::CloseStandAloneForms() { ui::DeleteCardWindows(); }
 
 void TQuorxLMainForm::CloseHwCfgStuff() {
   schedule_.SetCardTasksEnabled(false);

@@ -10,6 +10,9 @@
 #include <thread>
 
 #include "card/card_routines.h"
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "ui/cards/card_windows.h"
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/main_form.h"
 #include "util/gui/delete_widget.h"
@@ -19,7 +22,15 @@ constexpr int kStripWidth = 678;
 }  // namespace
 
 void TQuorxLMainForm::ReopenCardWindows() {
-  // The card windows that were open at the last close come back here as they are built.
+  const bool single = options_ != nullptr && options_->Info().SingleChannelUsage != 0;
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
+    if (!single && config::gApp.Placement(card, config::CardWindowKind::CardSetup).WasVisible != 0) {
+      ui::ShowSetupMainGuiForm(card, this);
+    }
+    if (single && config::gApp.Placement(card, config::CardWindowKind::SingleChannelSetup).WasVisible != 0) {
+      ui::ShowSetupSingleMainGuiForm(card, this);
+    }
+  }
   CreateStatusBars();
 }
 
@@ -49,6 +60,7 @@ void TQuorxLMainForm::CreateStatusBars() {
 }
 
 void TQuorxLMainForm::CloseStatusBars() {
+  CloseStandAloneForms();
   for (std::size_t slot = 0; slot < statusBars_.size(); ++slot) {
     if (statusBars_[slot] == nullptr) continue;
     statusBars_[slot]->FreeStatusPanels();
