@@ -14,6 +14,7 @@ class NonInteractiveDialogs final : public DialogService {
   bool OpenFile(const FileDialogRequest&, std::string&) override { return false; }
   bool SaveFile(const FileDialogRequest&, std::string&) override { return false; }
   bool PickColour(TColor&) override { return false; }
+  int ChooseMenuItem(const MenuChoiceRequest&) override { return -1; }
 };
 
 std::mutex gServiceMutex;

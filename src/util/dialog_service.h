@@ -4,6 +4,7 @@
 // are not shown and every dialog is cancelled.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "util/colour.h"
 
@@ -14,6 +15,16 @@ struct FileDialogRequest {
   std::string initialFolder;
   std::string filter;         // "File Type (*.VexA)|*.VexA"
   std::string proposedName;   // base name offered in the name field
+};
+
+// A popup menu at the mouse cursor: the menu's component name and its items in order.
+struct MenuChoiceRequest {
+  struct Item {
+    std::string caption;
+    bool visible = true;
+  };
+  std::string menuName;
+  std::vector<Item> items;
 };
 
 class DialogService {
@@ -27,6 +38,9 @@ class DialogService {
   virtual bool OpenFile(const FileDialogRequest& request, std::string& path) = 0;
   virtual bool SaveFile(const FileDialogRequest& request, std::string& path) = 0;
   virtual bool PickColour(TColor& colour) = 0;
+  // Shows the menu's visible items; the position of the chosen item in `items`, or -1 when the
+  // menu was dismissed.
+  virtual int ChooseMenuItem(const MenuChoiceRequest& request) = 0;
 };
 
 // Installs the process's dialog service; nullptr restores the non-interactive default.

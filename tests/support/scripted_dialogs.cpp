@@ -7,6 +7,7 @@ namespace testsupport {
 void ScriptedDialogs::AnswerInput(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
 void ScriptedDialogs::AnswerFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 void ScriptedDialogs::AnswerColour(std::optional<util::TColor> colour) { colours_.push_back(colour); }
+void ScriptedDialogs::AnswerMenu(std::optional<std::string> caption) { menus_.push_back(std::move(caption)); }
 
 void ScriptedDialogs::ShowMessage(const std::string& title, const std::string& text) {
   messages_.push_back({title, text});
@@ -56,6 +57,22 @@ bool ScriptedDialogs::PickColour(util::TColor& colour) {
   if (!answer) return false;
   colour = *answer;
   return true;
+}
+
+int ScriptedDialogs::ChooseMenuItem(const util::MenuChoiceRequest& request) {
+  menuRequests_.push_back(request);
+  if (menus_.empty()) {
+    ADD_FAILURE() << "unscripted popup menu: " << request.menuName;
+    return -1;
+  }
+  auto answer = std::move(menus_.front());
+  menus_.pop_front();
+  if (!answer) return -1;
+  for (std::size_t i = 0; i < request.items.size(); ++i) {
+    if (request.items[i].visible && request.items[i].caption == *answer) return static_cast<int>(i);
+  }
+  ADD_FAILURE() << "popup menu " << request.menuName << " shows no item " << *answer;
+  return -1;
 }
 
 ScopedScriptedDialogs::ScopedScriptedDialogs() : dialogs_(std::make_shared<ScriptedDialogs>()) {

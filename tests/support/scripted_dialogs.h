@@ -29,18 +29,23 @@ class ScriptedDialogs final : public util::DialogService {
   void AnswerFile(std::optional<std::string> path);
   // The next colour dialog confirms `colour`; std::nullopt cancels it.
   void AnswerColour(std::optional<util::TColor> colour);
+  // The next popup menu chooses its visible item captioned `caption`; std::nullopt dismisses it.
+  // A caption the menu does not show fails the test and dismisses the menu.
+  void AnswerMenu(std::optional<std::string> caption);
 
   const std::vector<Message>& Messages() const { return messages_; }
   const std::vector<Query>& Queries() const { return queries_; }
   const std::vector<util::FileDialogRequest>& FileRequests() const { return fileRequests_; }
+  const std::vector<util::MenuChoiceRequest>& MenuRequests() const { return menuRequests_; }
   // True when every scripted answer was used.
-  bool AllAnswered() const { return inputs_.empty() && files_.empty() && colours_.empty(); }
+  bool AllAnswered() const { return inputs_.empty() && files_.empty() && colours_.empty() && menus_.empty(); }
 
   void ShowMessage(const std::string& title, const std::string& text) override;
   bool InputQuery(const std::string& title, const std::string& prompt, std::string& text) override;
   bool OpenFile(const util::FileDialogRequest& request, std::string& path) override;
   bool SaveFile(const util::FileDialogRequest& request, std::string& path) override;
   bool PickColour(util::TColor& colour) override;
+  int ChooseMenuItem(const util::MenuChoiceRequest& request) override;
 
  private:
   bool NextFile(const util::FileDialogRequest& request, std::string& path);
@@ -48,9 +53,11 @@ class ScriptedDialogs final : public util::DialogService {
   std::deque<std::optional<std::string>> inputs_;
   std::deque<std::optional<std::string>> files_;
   std::deque<std::optional<util::TColor>> colours_;
+  std::deque<std::optional<std::string>> menus_;
   std::vector<Message> messages_;
   std::vector<Query> queries_;
   std::vector<util::FileDialogRequest> fileRequests_;
+  std::vector<util::MenuChoiceRequest> menuRequests_;
 };
 
 // Installs a fresh scripted service for the scope of a test and removes it at the end.

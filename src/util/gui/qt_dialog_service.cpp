@@ -1,9 +1,12 @@
 #include "util/gui/qt_dialog_service.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QColorDialog>
+#include <QCursor>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMenu>
 #include <QStringList>
 
 #include "util/gui/qt_colour.h"
@@ -87,6 +90,22 @@ bool QtDialogService::PickColour(TColor& colour) {
   if (!chosen.isValid()) return false;
   colour = FromQColor(chosen);
   return true;
+}
+
+int QtDialogService::ChooseMenuItem(const MenuChoiceRequest& request) {
+  QMenu menu(QApplication::activeWindow());
+  menu.setObjectName(FromStd(request.menuName));
+  for (std::size_t i = 0; i < request.items.size(); ++i) {
+    if (!request.items[i].visible) continue;
+    QAction* item = menu.addAction(FromStd(request.items[i].caption));
+    item->setData(static_cast<int>(i));
+  }
+  if (menu.isEmpty()) return -1;
+  const QAction* chosen = menu.exec(QCursor::pos());
+  if (chosen == nullptr) return -1;
+  bool ok = false;
+  const int index = chosen->data().toInt(&ok);
+  return ok ? index : -1;
 }
 
 }  // namespace util

@@ -17,6 +17,7 @@ class QtDialogService final : public DialogService {
   bool OpenFile(const FileDialogRequest& request, std::string& path) override;
   bool SaveFile(const FileDialogRequest& request, std::string& path) override;
   bool PickColour(TColor& colour) override;
+  int ChooseMenuItem(const MenuChoiceRequest& request) override;
 };
 
 // The box icon for a message title: "INFO", "WARNING" and "ERROR" get their icons, others none.

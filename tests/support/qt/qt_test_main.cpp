@@ -51,8 +51,9 @@ int main(int argc, char** argv) {
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 #ifdef QUORX_TEST_OFFSCREEN
   // These tests draw nothing the X server must do; off screen they are spared its turning
-  // clients away under load.
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // clients away under load. A run that takes screenshots (QUORX_SCREENSHOT_FOLDER set) keeps
+  // the platform it was given, so that the pictures show the X server's fonts.
+  if (std::getenv("QUORX_SCREENSHOT_FOLDER") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 #endif
   WaitForDisplay();
   QApplication app(argc, argv);

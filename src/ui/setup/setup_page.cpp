@@ -1,0 +1,501 @@
+#include "ui/setup/setup_page.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "config/globals.h"
+#include "config/gui/menu_routines.h"
+#include "config/options_record.h"
+#include "config/options_store.h"
+#include "settings/last_setup.h"
+#include "settings/set_manager.h"
+#include "util/dialog_service.h"
+#include "util/error_log.h"
+#include "util/gui/qt_colour.h"
+#include "util/number_text.h"
+#include "ui/setup/value_label.h"
+#include "util/prompts.h"
+
+namespace setup {
+
+namespace {
+
+constexpr util::TColor kValueText = 0x00FFFF;  // yellow
+constexpr util::TColor kValueBackground = 0x000000;
+constexpr int kValueWidth = 112;
+constexpr int kColumnWidth = 84;
+constexpr int kLampSize = 14;
+
+void SetColours(QWidget* widget, util::TColor background, util::TColor text, bool fill) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, util::ToQColor(background));
+  palette.setColor(QPalette::WindowText, util::ToQColor(text));
+  palette.setColor(QPalette::Text, util::ToQColor(text));
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(fill);
+}
+
+void SetTextColour(QWidget* widget, util::TColor text) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, util::ToQColor(text));
+  palette.setColor(QPalette::Text, util::ToQColor(text));
+  widget->setPalette(palette);
+}
+
+// Whether the card's value stands for the value sent: equal up to the last digits a double keeps.
+bool SameValue(double held, double sent) {
+  return std::fabs(held - sent) <= 1e-9 * std::max(1.0, std::fabs(sent));
+}
+
+}  // namespace
+
+SetupPage::SetupPage(QWidget* host, int card, int channel, const PageSpec& spec, const char* formName)
+    : QWidget(host), spec_(spec), context_(ResolveChannelContext(card, channel)) {
+  setObjectName(QString::fromLatin1(formName));
+  if (host != nullptr) {
+    auto* hostLayout = qobject_cast<QVBoxLayout*>(host->layout());
+    if (hostLayout == nullptr && host->layout() == nullptr) {
+      hostLayout = new QVBoxLayout(host);
+      hostLayout->setContentsMargins(0, 0, 0, 0);
+    }
+    if (hostLayout != nullptr) hostLayout->addWidget(this);
+  }
+  BuildLayout();
+  UpdateColors();
+}
+
+SetupPage::~SetupPage() = default;
+
+// ---- Layout -----------------------------------------------------------------------------------
+
+void SetupPage::BuildLayout() {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(4, 4, 4, 4);
+  outer->setSpacing(6);
+  panels_.reserve(spec_.Panels.size());
+  for (const PanelSpec& panel : spec_.Panels) {
+    PanelWidgets made;
+    made.Spec = &panel;
+    QWidget* parent = this;
+    QVBoxLayout* into = outer;
+    if (panel.Parent != nullptr) {
+      for (PanelWidgets& p : panels_) {
+        if (QString::fromLatin1(p.Spec->Name) == QString::fromLatin1(panel.Parent)) {
+          parent = p.Frame;
+          into = qobject_cast<QVBoxLayout*>(p.Frame->layout());
+        }
+      }
+    }
+    made.Frame = new QFrame(parent);
+    made.Frame->setObjectName(QString::fromLatin1(panel.Name));
+    config::RemovePanelBevels(made.Frame);
+    auto* column = new QVBoxLayout(made.Frame);
+    column->setContentsMargins(6, 4, 6, 4);
+    column->setSpacing(3);
+    if (panel.Title != nullptr) {
+      made.Title = new QLabel(QString::fromLatin1(panel.Title), made.Frame);
+      made.Title->setObjectName(QString::fromLatin1(panel.Name) + QStringLiteral("Title"));
+      QFont bold = made.Title->font();
+      bold.setBold(true);
+      made.Title->setFont(bold);
+      column->addWidget(made.Title);
+    }
+    auto* grid = new QGridLayout();
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(0, 1);
+    int row = 0;
+    if (panel.Columns) {
+      for (int c = 0; c < 2; ++c) {
+        auto* heading = new QLabel(QStringLiteral("Ch %1").arg(c + 1), made.Frame);
+        heading->setObjectName(QString::fromLatin1(panel.Name) + QStringLiteral("Ch%1").arg(c + 1));
+        heading->setAlignment(Qt::AlignCenter);
+        grid->addWidget(heading, row, c + 1);
+        made.Headings.push_back(heading);
+      }
+      ++row;
+    }
+    for (const RowSpec& rowSpec : panel.Rows) {
+      RowWidgets r;
+      r.Spec = &rowSpec;
+      r.Caption = new QLabel(QString::fromLatin1(rowSpec.Caption), made.Frame);
+      r.Caption->setObjectName(QString::fromLatin1(rowSpec.CaptionName));
+      grid->addWidget(r.Caption, row, 0);
+      const int used = rowSpec.Values[1] != nullptr ? 2 : 1;
+      for (int v = 0; v < used; ++v) {
+        const FieldSpec* field = FindField(rowSpec.Values[static_cast<std::size_t>(v)]);
+        if (field == nullptr) continue;
+        QWidget* widget = MakeField(*field, made.Frame);
+        if (used == 1 && !panel.Columns) {
+          grid->addWidget(widget, row, 1, 1, 2);
+        } else {
+          grid->addWidget(widget, row, v + 1);
+        }
+        r.Values.push_back(widget);
+      }
+      rows_.push_back(std::move(r));
+      ++row;
+    }
+    column->addLayout(grid);
+    into->addWidget(made.Frame);
+    panels_.push_back(std::move(made));
+  }
+  outer->addStretch(1);
+}
+
+QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
+  QWidget* widget = nullptr;
+  const QString name = QString::fromLatin1(field.Component);
+  if (field.Kind == FieldKind::Check) {
+    auto* box = new QCheckBox(QString::fromLatin1(field.Caption != nullptr ? field.Caption : ""), parent);
+    connect(box, &QCheckBox::clicked, this, [this, &field](bool checked) { OnChecked(field, checked); });
+    widget = box;
+  } else if (field.Kind == FieldKind::Lamp) {
+    auto* lamp = new QFrame(parent);
+    lamp->setFixedSize(kLampSize, kLampSize);
+    lamp->setFrameShape(QFrame::Box);
+    lamp->setAutoFillBackground(true);
+    widget = lamp;
+  } else {
+    auto* label = new ValueLabel(parent);
+    label->setAlignment(Qt::AlignCenter);
+    if (field.Caption != nullptr) label->setText(QString::fromLatin1(field.Caption));
+    if (field.Style != FieldStyle::Plain) label->setMinimumWidth(kColumnWidth);
+    if (field.Kind != FieldKind::Display) {
+      label->setCursor(Qt::PointingHandCursor);
+      connect(label, &ValueLabel::clicked, this, [this, &field] { OnClicked(field); });
+    }
+    widget = label;
+  }
+  widget->setObjectName(name);
+  fields_.push_back({&field, widget});
+  return widget;
+}
+
+const FieldSpec* SetupPage::FindField(const char* component) const {
+  if (component == nullptr) return nullptr;
+  const QString name = QString::fromLatin1(component);
+  for (const FieldSpec& field : spec_.Fields) {
+    if (name == QString::fromLatin1(field.Component)) return &field;
+  }
+  return nullptr;
+}
+
+const MenuSpec* SetupPage::FindMenu(const QString& name) const {
+  for (const MenuSpec& menu : spec_.Menus) {
+    if (name == QString::fromLatin1(menu.Name)) return &menu;
+  }
+  return nullptr;
+}
+
+QWidget* SetupPage::Part(const char* component) const { return findChild<QWidget*>(QString::fromLatin1(component)); }
+
+// ---- Life cycle ---------------------------------------------------------------------------------
+
+void SetupPage::FormShow() {
+  BuildMenus();
+  built_ = true;
+  UpdateVisibility();
+  UpdateColors();
+}
+
+void SetupPage::FreeLists() { lists_.clear(); }
+
+void SetupPage::BuildMenus() {
+  FreeLists();
+  for (const MenuSpec& menu : spec_.Menus) {
+    QMenu*& popup = menus_[menu.Name];
+    if (popup == nullptr) {
+      popup = new QMenu(this);
+      popup->setObjectName(QString::fromLatin1(menu.Name));
+    }
+    config::ClearMenu(popup);
+    std::vector<std::string>& list = lists_[menu.Name];
+    const std::vector<MenuItemSpec> items = menu.Fill(*this);
+    const QString menuName = QString::fromLatin1(menu.Name);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      const int tag = static_cast<int>(i);
+      // An item triggered from the menu itself is handled after the menu has finished with it:
+      // the setting may rebuild this very menu.
+      config::AddMenuItemVisible(
+          popup, QString::fromLatin1(menu.ItemPrefix) + QString::number(tag), QString::fromStdString(items[i].Caption),
+          items[i].Visible,
+          [this, menuName, tag](QAction*) {
+            QMetaObject::invokeMethod(this, [this, menuName, tag] { MenuItemChosen(menuName, tag); }, Qt::QueuedConnection);
+          },
+          this, tag);
+      list.push_back(items[i].Device);
+    }
+  }
+}
+
+void SetupPage::UpdateVisibility() {
+  for (PanelWidgets& panel : panels_) {
+    if (panel.Spec->Visible != nullptr) panel.Frame->setVisible(panel.Spec->Visible(*this));
+    if (panel.Spec->Enabled != nullptr) panel.Frame->setEnabled(panel.Spec->Enabled(*this));
+  }
+  for (RowWidgets& row : rows_) {
+    const bool shown = row.Spec->Visible == nullptr || row.Spec->Visible(*this);
+    row.Caption->setVisible(shown);
+    if (row.Spec->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Spec->CaptionOf(*this)));
+    for (QWidget* widget : row.Values) widget->setVisible(shown);
+  }
+  for (FieldWidgets& field : fields_) {
+    if (field.Spec->Visible != nullptr && !field.Spec->Visible(*this)) field.Widget->setVisible(false);
+    if (field.Spec->Enabled != nullptr) field.Widget->setEnabled(field.Spec->Enabled(*this));
+  }
+}
+
+void SetupPage::RefreshValues() {
+  context_ = ResolveChannelContext(context_.Card, context_.Channel);
+  SetupPage::UpdateVisibility();
+  updating_ = true;
+  for (FieldWidgets& field : fields_) {
+    if (field.Spec->Text != nullptr) {
+      const std::optional<std::string> text = field.Spec->Text(*this);
+      if (text) {
+        if (auto* box = qobject_cast<QCheckBox*>(field.Widget)) {
+          box->setChecked(*text == "1");
+        } else if (auto* label = qobject_cast<QLabel*>(field.Widget)) {
+          label->setText(QString::fromStdString(*text));
+        }
+      }
+    }
+    ColourValue(*field.Spec, field.Widget);
+  }
+  AfterRefresh();
+  // Panels that follow a value just shown (a check box) follow it at once.
+  SetupPage::UpdateVisibility();
+  updating_ = false;
+}
+
+void SetupPage::RefreshIfBuilt() {
+  if (built_) RefreshValues();
+}
+
+void SetupPage::Reload() { BuildMenus(); }
+
+util::TColor SetupPage::SchemeColour(int index) const {
+  if (config::gApp.Options != nullptr) return config::gApp.Options->Info().ColorScheme[static_cast<std::size_t>(index)];
+  config::ColorBlock fallback{};
+  config::kr20optionclass::SelectDefaultColorScheme(0, fallback);
+  return fallback[static_cast<std::size_t>(index)];
+}
+
+void SetupPage::ColourValue(const FieldSpec& field, QWidget* widget) const {
+  std::optional<util::TColor> colour = field.TextColour != nullptr ? field.TextColour(*this) : std::nullopt;
+  if (field.Kind == FieldKind::Lamp) {
+    SetColours(widget, colour.value_or(0xC0C0C0), 0x000000, true);
+    return;
+  }
+  switch (field.Style) {
+    case FieldStyle::Setting:
+      SetColours(widget, kValueBackground, colour.value_or(kValueText), true);
+      break;
+    case FieldStyle::Status:
+      SetTextColour(widget, colour.value_or(SchemeColour(config::kAppStatusDataColor)));
+      break;
+    case FieldStyle::Plain:
+      if (colour) SetTextColour(widget, *colour);
+      break;
+  }
+}
+
+void SetupPage::UpdateColors() {
+  SetColours(this, SchemeColour(config::kAppSetupBackgroundColor), SchemeColour(config::kAppMainLabelColor), true);
+  for (PanelWidgets& panel : panels_) {
+    switch (panel.Spec->Scheme) {
+      case PanelScheme::Page:
+        SetColours(panel.Frame, SchemeColour(config::kAppSetupBackgroundColor), SchemeColour(config::kAppMainLabelColor),
+                   true);
+        break;
+      case PanelScheme::SetupLabels:
+        SetColours(panel.Frame, SchemeColour(config::kAppSetupBackgroundColor),
+                   SchemeColour(config::kAppSetupLabelColor), true);
+        break;
+      case PanelScheme::Status:
+        SetColours(panel.Frame, SchemeColour(config::kAppStatusBackgroundColor),
+                   SchemeColour(config::kAppStatusLabelColor), true);
+        break;
+    }
+  }
+  for (FieldWidgets& field : fields_) ColourValue(*field.Spec, field.Widget);
+  if (built_) RefreshValues();
+}
+
+// ---- What the tables read ---------------------------------------------------------------------------
+
+const settings::ChannelStatusRecord& SetupPage::Status() const {
+  static const settings::ChannelStatusRecord none{};
+  return gKr20SetMgr != nullptr ? gKr20SetMgr->StatusRecord(context_.Card, context_.Channel) : none;
+}
+
+const settings::ChannelStatusRecord& SetupPage::Status0() const {
+  static const settings::ChannelStatusRecord none{};
+  return gKr20SetMgr != nullptr ? gKr20SetMgr->StatusRecord(context_.Card, 0) : none;
+}
+
+bool SetupPage::BothChannels() { return config::gApp.gControlBothChannels.load() != 0; }
+
+const std::vector<std::string>& SetupPage::List(const char* menuName) const {
+  static const std::vector<std::string> none;
+  const auto found = lists_.find(menuName);
+  return found != lists_.end() ? found->second : none;
+}
+
+bool SetupPage::IsChecked(const char* component) const {
+  const auto* box = findChild<QCheckBox*>(QString::fromLatin1(component));
+  return box != nullptr && box->isChecked();
+}
+
+// ---- The setting-handler pattern --------------------------------------------------------------------
+
+void SetupPage::ClickField(const QString& component) {
+  const FieldSpec* field = FindField(component.toLatin1().constData());
+  if (field == nullptr) return;
+  if (field->Kind == FieldKind::Check) {
+    if (auto* box = findChild<QCheckBox*>(component)) box->click();
+    return;
+  }
+  OnClicked(*field);
+}
+
+void SetupPage::OnClicked(const FieldSpec& field) {
+  if (!built_ || updating_) return;
+  if (field.Acts != nullptr && !field.Acts(*this)) return;
+  switch (field.Kind) {
+    case FieldKind::Menu:
+      if (const MenuSpec* menu = FindMenu(QString::fromLatin1(field.Menu))) ShowMenu(*menu);
+      break;
+    case FieldKind::Prompt:
+      AskPrompt(field);
+      break;
+    case FieldKind::Toggle: {
+      SettingValue value;
+      value.Number = field.Flag != nullptr && field.Flag(*this) ? 0.0 : 1.0;
+      ApplySetting(field, value, true);
+      break;
+    }
+    case FieldKind::Custom:
+      if (field.Handler != nullptr) field.Handler(*this);
+      break;
+    case FieldKind::Display:
+    case FieldKind::Check:
+    case FieldKind::Lamp:
+      break;
+  }
+}
+
+void SetupPage::OnChecked(const FieldSpec& field, bool checked) {
+  if (!built_ || updating_) return;
+  if (field.Acts != nullptr && !field.Acts(*this)) return;
+  SettingValue value;
+  value.Number = checked ? 1.0 : 0.0;
+  ApplySetting(field, value, true);
+}
+
+void SetupPage::ShowMenu(const MenuSpec& menu) {
+  const auto found = menus_.find(menu.Name);
+  if (found == menus_.end() || found->second == nullptr) return;
+  const QList<QAction*> actions = found->second->actions();
+  util::MenuChoiceRequest request;
+  request.menuName = menu.Name;
+  for (const QAction* action : actions) request.items.push_back({action->text().toStdString(), action->isVisible()});
+  const int chosen = util::Dialogs().ChooseMenuItem(request);
+  if (chosen < 0 || chosen >= actions.size()) return;
+  MenuItemChosen(QString::fromLatin1(menu.Name), config::MenuItemTag(actions[chosen]));
+}
+
+void SetupPage::MenuItemChosen(const QString& menuName, int tag) {
+  if (!built_) return;
+  const MenuSpec* menu = FindMenu(menuName);
+  if (menu == nullptr || tag < 0) return;
+  const FieldSpec* field = FindField(menu->Field);
+  if (field == nullptr) return;
+  if (field->Acts != nullptr && !field->Acts(*this)) return;
+  SettingValue value;
+  if (menu->TagIsValue) {
+    const auto popup = menus_.find(menu->Name);
+    if (popup == menus_.end() || tag >= popup->second->actions().size()) return;
+    value.Number = tag;
+  } else {
+    const std::vector<std::string>& list = List(menu->Name);
+    if (static_cast<std::size_t>(tag) >= list.size()) return;
+    value.Text = list[static_cast<std::size_t>(tag)];  // a copy: the setter may rebuild the list
+  }
+  ApplySetting(*field, value, true);
+}
+
+void SetupPage::AskPrompt(const FieldSpec& field) {
+  if (field.Prompt == nullptr) return;
+  const PromptSpec prompt = field.Prompt(*this);
+  if (!prompt.Acts) return;
+  SettingValue value;
+  bool answered = false;
+  if (prompt.Integer) {
+    std::int32_t number = util::RoundToInt(prompt.Current);
+    answered = util::PromptIntInRange(prompt.Title, number, util::RoundToInt(prompt.Upper), 10,
+                                      util::RoundToInt(prompt.Lower));
+    value.Number = number;
+  } else {
+    double number = prompt.Current;
+    answered = util::PromptDoubleInRange(prompt.Title, number, prompt.Decimals, prompt.Lower, prompt.Upper);
+    value.Number = number;
+  }
+  ApplySetting(field, value, answered);
+}
+
+void SetupPage::ApplySetting(const FieldSpec& field, const SettingValue& value, bool answered) {
+  if (!answered && !field.Always) return;
+  if (answered && field.Apply != nullptr) {
+    field.Apply(*this, {context_.Channel, false}, value);
+    if (BothChannels() && (field.Repeats == nullptr || field.Repeats(*this))) {
+      field.Apply(*this, {context_.OtherChannel, true}, value);
+    }
+    if (field.Finish != nullptr) field.Finish(*this);
+  }
+  if (field.RefreshFirst) RefreshValues();
+  MarkEditedAndSave();
+  RefreshValues();
+  if (answered && field.Held != nullptr) {
+    if (const std::optional<double> held = field.Held(*this); held && !SameValue(*held, value.Number)) {
+      ReportRefusal(field, value.Number, *held);
+    }
+  }
+  if (field.Restart) RestartAcquisition();
+}
+
+void SetupPage::MarkEditedAndSave() {
+  config::gApp.SetupEdited = 1;
+  settings::SaveLastSetupStateIfEnabled();
+}
+
+void SetupPage::RestartAcquisition() const {
+  if (gKr20SetMgr == nullptr) return;
+  gKr20SetMgr->RestartAcquisition(context_.Card, context_.Channel);
+  if (BothChannels()) gKr20SetMgr->RestartAcquisition(context_.Card, context_.OtherChannel);
+}
+
+void SetupPage::ReportRefusal(const FieldSpec& field, double sent, double held) const {
+  std::string what = field.Component;
+  for (const RowWidgets& row : rows_) {
+    for (QWidget* widget : row.Values) {
+      if (widget->objectName() == QString::fromLatin1(field.Component)) what = row.Caption->text().toStdString();
+    }
+  }
+  util::LogWarning("Card " + std::to_string(context_.Card + 1) + " CH " + std::to_string(context_.Channel + 1) + " " +
+                       what + ": the card refused " + util::FloatToFixedText(24, 6, sent) + " and holds " +
+                       util::FloatToFixedText(24, 6, held),
+                   context_.Card + 1, false);
+}
+
+}  // namespace setup

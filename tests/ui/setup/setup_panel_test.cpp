@@ -1,0 +1,108 @@
+// The setup panel as a card window drives it: its tool strip and tabs, the pages it makes at its
+// first showing, the refresh, reload, colours and destruction, and "Restart Acq".
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "setup_panel_fixture.h"
+#include "ui/setup/combiner_setup_form.h"
+#include "ui/setup/fine_setup_form.h"
+#include "ui/setup/outputs_setup_form.h"
+#include "ui/setup/std_setup_form.h"
+#include "util/gui/qt_colour.h"
+
+namespace setuptest {
+namespace {
+
+class PanelTest : public SetupPanelTest {};
+
+TEST_F(PanelTest, ToolStripTabsAndPagesOfChannelTwo) {
+  Start(false, 0, 1);
+  if (IsSkipped() || HasFatalFailure()) return;
+  EXPECT_EQ(Text("LabelChannelCaption"), "CH 2");
+  const auto* restart = Find<QToolButton>("ButtonRxRestartAquisition1");
+  ASSERT_NE(restart, nullptr);
+  EXPECT_EQ(restart->text().toStdString(), "Restart Acq");
+  const auto* tabs = Find<QTabWidget>("PageControl1");
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_EQ(tabs->count(), 4);
+  const char* captions[] = {"Rcvr", "Signal", "Output", "Combiner"};
+  const char* panels[] = {"PanelStandard", "PanelFine", "PanelOutput", "PanelCombiner"};
+  const char* forms[] = {"TSM_StdSetupForm", "TSM_FineSetupForm", "TSM_OutputsSetupForm", "TSM_CombinerSetupForm"};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(captions[i]);
+    EXPECT_EQ(tabs->tabText(i).toStdString(), captions[i]);
+    EXPECT_EQ(tabs->widget(i)->objectName().toStdString(), panels[i]);
+    const auto* page = tabs->widget(i)->findChild<setup::SetupPage*>(QString::fromLatin1(forms[i]));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->Built());
+    EXPECT_EQ(page->Channel(), 1);
+  }
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  EXPECT_TRUE(panel_->Built());
+}
+
+TEST_F(PanelTest, RestartAcquisitionReachesTheOtherChannelOnlyWhileBothAreControlled) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  for (const bool both : {false, true}) {
+    SCOPED_TRACE(both ? "both channels" : "one channel");
+    config::gApp.gControlBothChannels = both ? 1 : 0;
+    for (int ch = 0; ch < 2; ++ch) StatusOf(ch).Receiver.HighestSignalFreqHz = StatusOf(ch).Receiver.LowestSignalFreqHz = 0.0;
+    Find<QToolButton>("ButtonRxRestartAquisition1")->click();
+    EXPECT_EQ(Value(StatusOf(0).Receiver.HighestSignalFreqHz), 70'000'000.0);
+    EXPECT_EQ(Value(StatusOf(0).Receiver.LowestSignalFreqHz), 70'000'000.0);
+    EXPECT_EQ(Value(StatusOf(1).Receiver.HighestSignalFreqHz), both ? 70'000'000.0 : 0.0);
+  }
+}
+
+TEST_F(PanelTest, ColoursFollowTheSchemeAndValuesStayYellowOnBlack) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  config::ColorBlock& scheme = options_.Info().ColorScheme;
+  scheme[config::kAppSetupBackgroundColor] = 0x00102030;
+  scheme[config::kAppMainLabelColor] = 0x00405060;
+  scheme[config::kAppStatusLabelColor] = 0x00708090;
+  panel_->UpdateColors();
+  const QWidget& page = Page("TSM_StdSetupForm");
+  EXPECT_EQ(page.palette().color(QPalette::Window), util::ToQColor(0x00102030));
+  EXPECT_EQ(page.palette().color(QPalette::WindowText), util::ToQColor(0x00405060));
+  EXPECT_EQ(Find("LabelDataPolarityCaption")->palette().color(QPalette::WindowText), util::ToQColor(0x00405060));
+  EXPECT_EQ(Find("LabelChannelCaption")->palette().color(QPalette::WindowText), util::ToQColor(0x00708090));
+  const QPalette value = Find("LabelDataRate1")->palette();
+  EXPECT_EQ(value.color(QPalette::WindowText), QColor(255, 255, 0));
+  EXPECT_EQ(value.color(QPalette::Window), QColor(0, 0, 0));
+}
+
+TEST_F(PanelTest, RefreshShowsNewStatusAndReloadRebuildsMenusInPlace) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  StatusOf(0).BitSync1.BitRate = 2'500'000.0;
+  StatusOf(0).DnCvt.TunedFreqMhz = 2250.5;
+  panel_->RefreshPages();
+  EXPECT_EQ(Text("LabelDataRate1"), "2.500");
+  EXPECT_EQ(Text("LabelTunedFreqMhz1"), "2250.50");
+  const auto* menu = Find<QMenu>("PopupMenuInputCode");
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->actions().size(), 13);
+  EXPECT_EQ(menu->actions()[12]->objectName().toStdString(), "MenuInputCode_12_Single");
+  panel_->ReloadPages();
+  EXPECT_EQ(Find<QMenu>("PopupMenuInputCode"), menu);
+  EXPECT_EQ(menu->actions().size(), 13);
+  EXPECT_EQ(Page("TSM_StdSetupForm").List("PopupMenuInputCode").size(), 13u);
+}
+
+TEST_F(PanelTest, DestroyedPagesLeaveThePanelAndIgnoreNothingElse) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  panel_->DestroyPages();
+  EXPECT_EQ(panel_->StdPage(), nullptr);
+  EXPECT_EQ(panel_->CombinerPage(), nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(host_->findChild<setup::SetupPage*>(), nullptr);
+  panel_->RefreshPages();
+  panel_->ReloadPages();
+  panel_->UpdateColors();
+}
+
+}  // namespace
+}  // namespace setuptest
