@@ -15,6 +15,7 @@ class NonInteractiveDialogs final : public DialogService {
   bool SaveFile(const FileDialogRequest&, std::string&) override { return false; }
   bool PickColour(TColor&) override { return false; }
   int ChooseMenuItem(const MenuChoiceRequest&) override { return -1; }
+  Answer AskYesNoCancel(const std::string&, const std::string&) override { return Answer::Cancel; }
 };
 
 std::mutex gServiceMutex;

@@ -27,6 +27,9 @@ struct MenuChoiceRequest {
   std::vector<Item> items;
 };
 
+// The answer of a Yes / No / Cancel box.
+enum class Answer { Yes, No, Cancel };
+
 class DialogService {
  public:
   virtual ~DialogService() = default;
@@ -41,6 +44,8 @@ class DialogService {
   // Shows the menu's visible items; the position of the chosen item in `items`, or -1 when the
   // menu was dismissed.
   virtual int ChooseMenuItem(const MenuChoiceRequest& request) = 0;
+  // A question with Yes, No and Cancel; closing the box cancels.
+  virtual Answer AskYesNoCancel(const std::string& title, const std::string& text) = 0;
 };
 
 // Installs the process's dialog service; nullptr restores the non-interactive default.

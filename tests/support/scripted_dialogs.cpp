@@ -59,6 +59,19 @@ bool ScriptedDialogs::PickColour(util::TColor& colour) {
   return true;
 }
 
+void ScriptedDialogs::AnswerQuestion(util::Answer answer) { answers_.push_back(answer); }
+
+util::Answer ScriptedDialogs::AskYesNoCancel(const std::string& title, const std::string& text) {
+  questions_.push_back({title, text});
+  if (answers_.empty()) {
+    ADD_FAILURE() << "unscripted question: " << title << " / " << text;
+    return util::Answer::Cancel;
+  }
+  const util::Answer answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
 int ScriptedDialogs::ChooseMenuItem(const util::MenuChoiceRequest& request) {
   menuRequests_.push_back(request);
   if (menus_.empty()) {

@@ -32,13 +32,15 @@ class ScriptedDialogs final : public util::DialogService {
   // The next popup menu chooses its visible item captioned `caption`; std::nullopt dismisses it.
   // A caption the menu does not show fails the test and dismisses the menu.
   void AnswerMenu(std::optional<std::string> caption);
+  // The next Yes / No / Cancel box answers `answer`.
+  void AnswerQuestion(util::Answer answer);
 
   const std::vector<Message>& Messages() const { return messages_; }
   const std::vector<Query>& Queries() const { return queries_; }
   const std::vector<util::FileDialogRequest>& FileRequests() const { return fileRequests_; }
   const std::vector<util::MenuChoiceRequest>& MenuRequests() const { return menuRequests_; }
   // True when every scripted answer was used.
-  bool AllAnswered() const { return inputs_.empty() && files_.empty() && colours_.empty() && menus_.empty(); }
+  bool AllAnswered() const { return inputs_.empty() && files_.empty() && colours_.empty() && menus_.empty() && answers_.empty(); }
 
   void ShowMessage(const std::string& title, const std::string& text) override;
   bool InputQuery(const std::string& title, const std::string& prompt, std::string& text) override;
@@ -46,6 +48,8 @@ class ScriptedDialogs final : public util::DialogService {
   bool SaveFile(const util::FileDialogRequest& request, std::string& path) override;
   bool PickColour(util::TColor& colour) override;
   int ChooseMenuItem(const util::MenuChoiceRequest& request) override;
+  util::Answer AskYesNoCancel(const std::string& title, const std::string& text) override;
+  const std::vector<Message>& Questions() const { return questions_; }
 
  private:
   bool NextFile(const util::FileDialogRequest& request, std::string& path);
@@ -55,6 +59,8 @@ class ScriptedDialogs final : public util::DialogService {
   std::deque<std::optional<util::TColor>> colours_;
   std::deque<std::optional<std::string>> menus_;
   std::vector<Message> messages_;
+  std::deque<util::Answer> answers_;
+  std::vector<Message> questions_;
   std::vector<Query> queries_;
   std::vector<util::FileDialogRequest> fileRequests_;
   std::vector<util::MenuChoiceRequest> menuRequests_;

@@ -43,8 +43,8 @@ class MainFormTest : public ::testing::Test {
   }
 
   // The program folder: `cards` virtual cards and no converter; in demo mode the receiver-card marker asks for
-  // `cards` simulated cards instead.
-  void PrepareProgramFolder(int cards, bool demo = false) {
+  // `cards` simulated cards instead. A non-empty `virtualHardware` is the whole virtual-hardware file.
+  void PrepareProgramFolder(int cards, bool demo = false, const std::string& virtualHardware = {}) {
     namespace fs = std::filesystem;
     const std::string root = folder_.Path();
     const std::string hardware = root + "/SYSTEM/HARDWARECONFIGURATION";
@@ -53,9 +53,11 @@ class MainFormTest : public ::testing::Test {
     }
     for (const char* library : kLibraries) fs::create_symlink(sim_ + "/" + library, root + "/" + library);
     ASSERT_TRUE(testsupport::MakeFpgaImages(hardware + "/KR20_BIN", sim_));
-    ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
-                                            "[General]\nCards=" + std::to_string(demo ? 0 : cards) +
-                                                "\nSeed=3\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
+    ASSERT_TRUE(testsupport::WriteWholeFile(
+        root + "/VirtualHardware.cfg",
+        !virtualHardware.empty() ? virtualHardware
+                                 : "[General]\nCards=" + std::to_string(demo ? 0 : cards) +
+                                       "\nSeed=3\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n"));
     if (demo) {
       ASSERT_TRUE(testsupport::WriteWholeFile(hardware + "/Kr20_Dll.SIM",
                                               "[Simulation]\r\nCount=" + std::to_string(cards) + "\r\n"));

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -29,6 +30,7 @@
 #include "settings/set_manager.h"
 #include "settings/setup_file.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/displays/display_colours.h"
 #include "ui/displays/setup_main_status_form.h"
 #include "ui/setup/setup_main_setup_form.h"
 #include "util/dialog_service.h"
@@ -111,6 +113,8 @@ CardWindow::CardWindow(QWidget* owner, int card, Variant variant)
   const bool two = variant == Variant::TwoChannels;
   client->setFixedSize(525, two ? 588 : 447);
   setCentralWidget(client);
+  // The window keeps the size of its client area and menu, whatever size a placement record holds.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
 
   PanelChStatus[0] = MakePanel(client, "PanelChStatus1", 4, 1, 515, 150);
   if (two) PanelChStatus[1] = MakePanel(client, "PanelChStatus2", 4, 151, 515, 150);
@@ -122,8 +126,8 @@ CardWindow::CardWindow(QWidget* owner, int card, Variant variant)
   LabelOperationalMode->setObjectName("LabelOperationalMode");
   LabelOperationalMode->setGeometry(108, 6, 150, 14);
   LabelOperationalMode->setCursor(Qt::PointingHandCursor);
-  SetBackgroundColour(LabelOperationalMode, kModeLabelBackground);
-  SetFontColour(LabelOperationalMode, kModeLabelText);
+  PaintPanel(LabelOperationalMode, kModeLabelBackground);
+  SetTextColour(LabelOperationalMode, kModeLabelText);
   LabelOperationalMode->installEventFilter(this);
   if (two) {
     PanelBothChControl = MakePanel(PanelUtility, "PanelBothChControl", 266, 2, 83, 22);
@@ -133,6 +137,10 @@ CardWindow::CardWindow(QWidget* owner, int card, Variant variant)
     SpeedButtonControlBothChannels->setText(QStringLiteral("Both Ch Control"));
     SpeedButtonControlBothChannels->setCheckable(true);
     SpeedButtonControlBothChannels->setGeometry(4, 2, 74, 17);
+    QFont small = StripFont();
+    small.setPixelSize(9);
+    SpeedButtonControlBothChannels->setFont(small);
+    SpeedButtonControlBothChannels->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
     connect(SpeedButtonControlBothChannels, &QToolButton::clicked, this,
             &CardWindow::SpeedButtonControlBothChannelsClick);
   }
@@ -168,7 +176,6 @@ bool CardWindow::SingleChannelUsage() const {
 
 void CardWindow::BindCardContext() {
   chipVariant_ = gRtl20Mgr != nullptr && gRtl20Mgr->ChipVariant(card_);
-  cardObject_ = card::CardObject(card_);
 }
 
 TSetupMainStatusForm* CardWindow::StatusPanel(int channel) const {
@@ -205,11 +212,8 @@ void CardWindow::closeEvent(QCloseEvent* event) {
 void CardWindow::RestoreWindowPlacement() {
   updating_ = true;
   const config::WindowPlacementRecord placement = config::gApp.Placement(card_, PlacementKind());
-  // A window never placed before keeps its own size.
-  if (placement.Width > 0 && placement.Height > 0) {
-    move(placement.Left, placement.Top);
-    resize(placement.Width, placement.Height);
-  }
+  move(placement.Left, placement.Top);
+  resize(placement.Width, placement.Height);
   CreateChannelPanels();
   BuildOperationModeMenu();
   lastModeCode_ = 0;
@@ -282,14 +286,14 @@ void CardWindow::OperationModeItemClick(QAction* item) {
 
 void CardWindow::SetOperationalMode(int routeMode, int fpgaMode, bool combinerFlag) {
   if (fpgaMode == card::kNoFpgaMode || settings::IsCurrentOperationMode(card_, routeMode, fpgaMode)) return;
-  kr20cardclass* object = card::CardObject(card_);
+  card::kr20cardclass* object = card::CardObject(card_);
   if (object == nullptr || gRtl20Mgr == nullptr) return;
   card::CardSetupRecord& setup = object->Setup();
   // The single-channel window never combines.
   const bool combine = combinerFlag && variant_ == Variant::TwoChannels;
-  const card::FpgaModeSlotTable slots = gRtl20Mgr->ModeSlots(card_);
-  setup.RouteInfo.PreDCombinerMode = combine && card::ModeHasFeatureA(slots, fpgaMode) ? 1 : 0;
-  setup.RouteInfo.PostDCombinerMode = combine && card::ModeHasFeatureB(slots, fpgaMode) ? 1 : 0;
+  const card::FpgaModeSlotTable modeSlots = gRtl20Mgr->ModeSlots(card_);
+  setup.RouteInfo.PreDCombinerMode = combine && card::ModeHasFeatureA(modeSlots, fpgaMode) ? 1 : 0;
+  setup.RouteInfo.PostDCombinerMode = combine && card::ModeHasFeatureB(modeSlots, fpgaMode) ? 1 : 0;
   setup.RouteInfo.UserReceiverMode = fpgaMode;
   const int masterMode = card::ChooseFpgaMode(card_);
   bool reloaded = false;
@@ -308,7 +312,7 @@ void CardWindow::UpdateDisplay() {
   const QString name = QString::fromStdString(StatusCombiningMode(card_).Name);
   if (LabelOperationalMode->text() != name) LabelOperationalMode->setText(name);
   if (PanelBothChControl != nullptr) {
-    SetBackgroundColour(PanelBothChControl, SpeedButtonControlBothChannels->isChecked() ? kBothChannelsOnColour
+    PaintPanel(PanelBothChControl, SpeedButtonControlBothChannels->isChecked() ? kBothChannelsOnColour
                                                                                        : kBothChannelsOffColour);
   }
   updating_ = false;
@@ -371,9 +375,9 @@ void CardWindow::ApplyCardColours() {
     if (TSetupMainStatusForm* status = StatusPanel(channel); status != nullptr) status->ApplyStatusColours();
     if (TSetupMainSetupForm* command = CommandPanel(channel); command != nullptr) command->UpdateColors();
   }
-  SetBackgroundColour(centralWidget(), SchemeColour(config::kAppSetupBackgroundColor));
-  SetBackgroundColour(this, SchemeColour(config::kAppSetupBackgroundColor));
-  SetFontColour(LabelOpModeLabel, SchemeColour(config::kAppSetupLabelColor));
+  PaintPanel(centralWidget(), SchemeColour(config::kAppSetupBackgroundColor));
+  PaintPanel(this, SchemeColour(config::kAppSetupBackgroundColor));
+  SetTextColour(LabelOpModeLabel, SchemeColour(config::kAppSetupLabelColor));
   if (shown_) UpdateDisplay();
 }
 
@@ -403,7 +407,7 @@ void CardWindow::SpeedButtonControlBothChannelsClick() {
 }
 
 void CardWindow::ButtonReloadClick() {
-  if (kr20cardclass* object = card::CardObject(card_); object != nullptr) {
+  if (card::kr20cardclass* object = card::CardObject(card_); object != nullptr) {
     bool reloaded = false;
     card::ApplyPersonalityChange(card_, object->Setup().RouteInfo.FpgaMasterMode, true, reloaded);
   }

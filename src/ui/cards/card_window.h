@@ -19,11 +19,6 @@ class QToolButton;
 class TSetupMainStatusForm;
 class TSetupMainSetupForm;
 
-namespace card {
-struct CardSetupRecord;
-}
-class kr20cardclass;
-
 namespace ui {
 
 class CardWindow : public QMainWindow {
@@ -94,8 +89,7 @@ class CardWindow : public QMainWindow {
 
   int card_;
   Variant variant_;
-  bool chipVariant_ = false;
-  kr20cardclass* cardObject_ = nullptr;
+  bool chipVariant_ = false;  // the card object itself is looked up at each use: cards are reopened
   bool shown_ = false;
   int lastModeCode_ = 0;
   bool updating_ = false;

@@ -14,6 +14,7 @@
 #include "ui/cards/status_combiner_form.h"
 #include "ui/cards/status_independent_form.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/displays/display_colours.h"
 #include "util/gui/delete_widget.h"
 
 namespace {
@@ -65,8 +66,8 @@ TSM_MainStatusBarForm::TSM_MainStatusBarForm(QWidget* host, int card) : QWidget(
   warningFont.setBold(true);
   LabelWarning->setFont(warningFont);
   FillHost(LabelWarning, PanelStatusWarning);
-  ui::SetBackgroundColour(PanelStatusWarning, kWarningDefaultColour);
-  ui::SetFontColour(PanelStatusWarning, 0x000000);
+  ui::PaintPanel(PanelStatusWarning, kWarningDefaultColour);
+  ui::SetTextColour(PanelStatusWarning, 0x000000);
 
   auto* row = new QHBoxLayout(PanelMainStatus);
   row->setContentsMargins(0, 0, 0, 0);
@@ -177,7 +178,7 @@ void TSM_MainStatusBarForm::UpdateWarning() {
   config::GetCardStatusText(card_, text, colour);
   const QString shown = QString::fromStdString(text);
   if (LabelWarning->text() != shown) LabelWarning->setText(shown);
-  ui::SetBackgroundColour(PanelStatusWarning, colour);
+  ui::PaintPanel(PanelStatusWarning, colour);
   PanelStatusWarning->setVisible(!text.empty());
 }
 
@@ -186,9 +187,9 @@ void TSM_MainStatusBarForm::UpdateColors() {
   for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(PanelMainStatus),
                           static_cast<QWidget*>(PanelDesignation), static_cast<QWidget*>(PanelStatus1),
                           static_cast<QWidget*>(PanelStatus2)}) {
-    ui::SetBackgroundColour(widget, background);
+    ui::PaintPanel(widget, background);
   }
-  ui::SetFontColour(PanelDesignation, ui::SchemeColour(config::kAppStatusLabelColor));
+  ui::SetTextColour(PanelDesignation, ui::SchemeColour(config::kAppStatusLabelColor));
 }
 
 void TSM_MainStatusBarForm::FreeStatusPanels() {

@@ -8,6 +8,7 @@
 #include "config/globals.h"
 #include "settings/set_manager.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/displays/display_colours.h"
 #include "util/gui/status_lamp.h"
 #include "util/number_text.h"
 
@@ -30,7 +31,7 @@ TSM_Status_CombinerForm::TSM_Status_CombinerForm(QWidget* host, int card) : QWid
 
 void TSM_Status_CombinerForm::UpdateCombinerStatus() {
   if (card_ < 0 || card_ >= card::SystemCardCount() || gKr20SetMgr == nullptr) return;
-  ui::SetFontColour(this, ui::SchemeColour(config::kAppStatusDataColor));
+  ui::SetTextColour(this, ui::SchemeColour(config::kAppStatusDataColor));
   const bool pskFm = card::IsPskPcmFmMode(card::CardFpgaMode(card_)) && card::GetCardRouteMode(card_) == 1;
 
   const QString hint = ui::StreamHint(card::CardDesignationName(card_), card_, 0);

@@ -9,6 +9,7 @@
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/displays/display_colours.h"
 #include "util/gui/status_lamp.h"
 #include "util/number_text.h"
 
@@ -31,7 +32,7 @@ TSM_Status_IndependentForm::TSM_Status_IndependentForm(QWidget* host, int channe
 void TSM_Status_IndependentForm::UpdateDisplay() {
   if (card_ < 0 || card_ >= card::SystemCardCount() || gKr20SetMgr == nullptr) return;
   const settings::ChannelStatusRecord& status = gKr20SetMgr->StatusRecord(card_, channel_);
-  ui::SetFontColour(this, ui::SchemeColour(config::kAppStatusDataColor));
+  ui::SetTextColour(this, ui::SchemeColour(config::kAppStatusDataColor));
 
   const QString hint = ui::StreamHint(card::StreamDesignationName(card_, channel_), card_, channel_);
   if (toolTip() != hint) setToolTip(hint);

@@ -3,8 +3,6 @@
 #include <QLabel>
 #include <QPalette>
 
-#include "config/globals.h"
-#include "config/options_store.h"
 #include "util/gui/qt_colour.h"
 #include "util/gui/status_lamp.h"
 
@@ -32,28 +30,6 @@ util::StatusLamp* MakeStripLamp(QWidget* parent, const char* name, const char* h
   lamp->setGeometry(left, top, 25, height);
   lamp->SetColour(util::kLampOffColour);
   return lamp;
-}
-
-util::TColor SchemeColour(config::ColorIndex index) {
-  if (config::gApp.Options != nullptr) return config::gApp.Options->Info().ColorScheme[index];
-  config::ColorBlock colours{};
-  config::kr20optionclass::SelectDefaultColorScheme(0, colours);
-  return colours[index];
-}
-
-void SetBackgroundColour(QWidget* widget, util::TColor colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, util::ToQColor(colour));
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
-
-void SetFontColour(QWidget* widget, util::TColor colour) {
-  const QColor wanted = util::ToQColor(colour);
-  if (widget->palette().color(QPalette::WindowText) == wanted) return;
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::WindowText, wanted);
-  widget->setPalette(palette);
 }
 
 QString StreamHint(const std::string& designation, int card, int channel) {

@@ -26,11 +26,6 @@ QLabel* MakeStripLabel(QWidget* parent, const char* name, const char* hint, int 
 // A lamp of 25 x `height` at (left, top) with its hint, yellow until the first refresh.
 util::StatusLamp* MakeStripLamp(QWidget* parent, const char* name, const char* hint, int left, int top, int height);
 
-// The colour of the scheme in the option record; the first built-in scheme without options.
-util::TColor SchemeColour(config::ColorIndex index);
-void SetBackgroundColour(QWidget* widget, util::TColor colour);
-void SetFontColour(QWidget* widget, util::TColor colour);
-
 // The designation, or "Group <card> Ch <channel>" (both from 1) when it is empty.
 QString StreamHint(const std::string& designation, int card, int channel);
 

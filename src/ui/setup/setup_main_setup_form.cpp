@@ -162,6 +162,10 @@ void TSetupMainSetupForm::DestroyPages() {
   combiner_ = nullptr;
 }
 
+void TSetupMainSetupForm::SetCombinerTabVisible(bool visible) {
+  tabs_->setTabVisible(tabs_->indexOf(panelCombiner_), visible);
+}
+
 void TSetupMainSetupForm::ButtonRxRestartAquisition1Click() {
   if (gKr20SetMgr == nullptr) return;
   gKr20SetMgr->RestartAcquisition(card_, channel_);

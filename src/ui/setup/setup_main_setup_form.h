@@ -44,6 +44,8 @@ class TSetupMainSetupForm final : public QWidget {
   void UpdateColors();
   void DestroyPages();
   void ButtonRxRestartAquisition1Click();
+  // The card window shows the "Combiner" tab only where the channel carries the combined data.
+  void SetCombinerTabVisible(bool visible);
 
   TSM_StdSetupForm* StdPage() const { return std_; }
   TSM_FineSetupForm* FinePage() const { return fine_; }

@@ -108,4 +108,18 @@ int QtDialogService::ChooseMenuItem(const MenuChoiceRequest& request) {
   return ok ? index : -1;
 }
 
+Answer QtDialogService::AskYesNoCancel(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, FromStd(title), FromStd(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
 }  // namespace util

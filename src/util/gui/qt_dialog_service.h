@@ -18,6 +18,7 @@ class QtDialogService final : public DialogService {
   bool SaveFile(const FileDialogRequest& request, std::string& path) override;
   bool PickColour(TColor& colour) override;
   int ChooseMenuItem(const MenuChoiceRequest& request) override;
+  Answer AskYesNoCancel(const std::string& title, const std::string& text) override;
 };
 
 // The box icon for a message title: "INFO", "WARNING" and "ERROR" get their icons, others none.

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/globals.h"
+#include "ui/cards/card_windows.h"
+#include "ui/cards/setup_main_gui_form.h"
 #include "ui/main_form_fixture.h"
 
 namespace uitest {
@@ -23,8 +26,7 @@ constexpr const char* kTwoSignalCards =
 class ScreenshotTest : public MainFormTest {
  protected:
   void StartOnSignalCards() {
-    PrepareProgramFolder(2);
-    ASSERT_TRUE(testsupport::WriteWholeFile(folder_.Path() + "/VirtualHardware.cfg", kTwoSignalCards));
+    PrepareProgramFolder(2, false, kTwoSignalCards);
     StartProgram();
     // A few timer passes: status read, strips refreshed.
     RunUntil([] { return false; }, std::chrono::milliseconds(1500));
@@ -52,6 +54,25 @@ TEST_F(ScreenshotTest, MainWindowWithItsStrips) {
   Keep(image, "main_window.png");
   // Both strips' lamps are lit: each channel shows at least one lime (locked) lamp of 25 x 10.
   EXPECT_GE(CountColour(image, qRgb(0, 255, 0)), 4 * 23 * 8);
+}
+
+// The card window of each card: the PSK card and the PCM/FM card, each with its status panels
+// (spectrum, constellation, values) and its setup panels.
+TEST_F(ScreenshotTest, CardWindowsOfAPskAndAPcmFmCard) {
+  StartOnSignalCards();
+  for (const auto& [card, name] : {std::pair{0, "card_window_psk.png"}, std::pair{1, "card_window_pcmfm.png"}}) {
+    SCOPED_TRACE(name);
+    ui::ShowSetupMainGuiForm(card, form_.get());
+    TSetupMainGuiForm* window = config::gApp.CardSetupForms[static_cast<std::size_t>(card)];
+    ASSERT_NE(window, nullptr);
+    RunUntil([] { return false; }, std::chrono::milliseconds(1500));
+    const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    Keep(image, name);
+    EXPECT_EQ(image.size(), window->size());
+    // The operation-mode label and the setup values: yellow text on black.
+    EXPECT_GT(CountColour(image, qRgb(255, 255, 0)), 200);
+    EXPECT_GT(CountColour(image, qRgb(0, 0, 0)), 2000);
+  }
 }
 
 }  // namespace

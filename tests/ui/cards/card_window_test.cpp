@@ -1,0 +1,303 @@
+// The card windows on virtual cards in the running program: layout, the operation-mode menu and
+// a mode change, the both-channels control, the File menu, and their life with the main window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "card/card_routines.h"
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "config/name_tables.h"
+#include "config/options_store.h"
+#include "settings/set_manager.h"
+#include "settings/window_messages.h"
+#include "support/scripted_dialogs.h"
+#include "ui/cards/card_windows.h"
+#include "ui/cards/setup_main_gui_form.h"
+#include "ui/cards/setup_single_main_gui_form.h"
+#include "ui/displays/setup_main_status_form.h"
+#include "ui/main_form_fixture.h"
+#include "ui/setup/setup_main_setup_form.h"
+
+namespace uitest {
+namespace {
+
+// Two virtual cards on the chip-variant board, so that every personality has an image: card 0
+// runs PSK-PSK (personality 4), card 1 FM-FM (10).
+constexpr const char* kVariantCards =
+    "[General]\nCards=2\nSeed=5\nChipVariant=YES\n"
+    "[Card_0]\nFpgaMode=4\nIfInput1=70e6, -40, SOQPSK_TG, 5e6, 14, NRZL\nIfInput2=70e6, -45, SOQPSK_TG, 5e6, 12, NRZL\n"
+    "[Card_1]\nFpgaMode=10\nIfInput1=70e6, -42, PCM_FM, 2e6, 13, NRZL\nIfInput2=70e6, -42, PCM_FM, 2e6, 13, NRZL\n"
+    "[DownConverters]\nKr12Cards=0\nKr14Cards=0\n";
+
+class CardWindowTest : public MainFormTest {
+ protected:
+  void Start(int cards = 2) {
+    PrepareProgramFolder(cards, false, kVariantCards);
+    StartProgram();
+  }
+  void TearDown() override {
+    config::gApp.gControlBothChannels = 0;
+    MainFormTest::TearDown();
+  }
+
+  TSetupMainGuiForm* Open(int card) {
+    ui::ShowSetupMainGuiForm(card, form_.get());
+    QCoreApplication::processEvents();
+    return config::gApp.CardSetupForms[static_cast<std::size_t>(card)];
+  }
+  static std::vector<std::string> MenuItemNames(QMenu* menu) {
+    std::vector<std::string> names;
+    for (const QAction* action : menu->actions()) names.push_back(action->objectName().toStdString());
+    return names;
+  }
+  static QRect Rect(const QWidget* widget) { return widget->geometry(); }
+};
+
+TEST_F(CardWindowTest, LayoutAndPanelsOfTheTwoChannelWindow) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(Rect(window->PanelChStatus[0]), QRect(4, 1, 515, 150));
+  EXPECT_EQ(Rect(window->PanelChStatus[1]), QRect(4, 151, 515, 150));
+  EXPECT_EQ(Rect(window->PanelUtility), QRect(20, 304, 483, 25));
+  EXPECT_EQ(Rect(window->PanelBothChControl), QRect(266, 2, 83, 22));
+  EXPECT_EQ(Rect(window->ButtonReload), QRect(394, 5, 87, 19));
+  EXPECT_EQ(Rect(window->PanelCommand[0]), QRect(4, 335, 255, 248));
+  EXPECT_EQ(Rect(window->PanelCommand[1]), QRect(264, 335, 255, 248));
+  EXPECT_EQ(window->centralWidget()->size(), QSize(525, 588));
+  EXPECT_EQ(window->LabelOpModeLabel->text().toStdString(), "OPERATION MODE");
+  EXPECT_EQ(window->ButtonReload->text().toStdString(), "Load Firmware");
+  EXPECT_EQ(window->PanelBothChControl->toolTip().toStdString(), "Control Both Channels");
+  for (int channel = 0; channel < 2; ++channel) {
+    SCOPED_TRACE(channel);
+    ASSERT_NE(window->StatusPanel(channel), nullptr);
+    ASSERT_NE(window->CommandPanel(channel), nullptr);
+    EXPECT_EQ(window->StatusPanel(channel)->parentWidget(), window->PanelChStatus[static_cast<std::size_t>(channel)]);
+    EXPECT_EQ(window->CommandPanel(channel)->parentWidget(), window->PanelCommand[static_cast<std::size_t>(channel)]);
+    EXPECT_EQ(window->CommandPanel(channel)->Channel(), channel);
+  }
+  // The running clock follows the card number in the caption; the mode label shows the status's mode.
+  EXPECT_EQ(window->windowTitle().left(16).toStdString(), "QuorxL Card 1  0");
+  RunUntil([] { return false; }, std::chrono::milliseconds(500));
+  EXPECT_EQ(window->LabelOperationalMode->text().toStdString(), "PSK-PSK INDEPENDENT");
+  EXPECT_TRUE(config::gApp.CardSetupForms[1] == nullptr);
+}
+
+TEST_F(CardWindowTest, ModeMenuFollowsTheFunctionMaskAndTheSingleChannelOption) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  const std::uint16_t mask = gRtl20Mgr->FunctionMask(0);
+  std::vector<std::string> expected;
+  for (int i = 0; i < 10; ++i) {
+    if ((mask >> i) & 1u) expected.push_back("SubMenuMenuOperationalMode" + std::to_string(i) + "_Single");
+  }
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(MenuItemNames(window->PopupMenuOperationalMode), expected);
+  EXPECT_EQ(window->PopupMenuOperationalMode->actions().front()->text().toStdString(),
+            std::string(config::CombiningModeNames[static_cast<std::size_t>(
+                std::stoi(expected.front().substr(26, 1)))]));
+
+  // One channel per card: the two-channel window stops at the fourth mode, the single one at the third.
+  config::gApp.Options->Info().SingleChannelUsage = 1;
+  window->BuildOperationModeMenu();
+  for (const std::string& name : MenuItemNames(window->PopupMenuOperationalMode)) EXPECT_LT(name[26], '4') << name;
+  ui::ShowSetupSingleMainGuiForm(0, form_.get());
+  TSetupSingleMainGuiForm* single = config::gApp.SingleChannelForms[0];
+  ASSERT_NE(single, nullptr);
+  for (const std::string& name : MenuItemNames(single->PopupMenuOperationalMode)) EXPECT_LT(name[26], '3') << name;
+  config::gApp.Options->Info().SingleChannelUsage = 0;
+}
+
+// The both-channels control sets the global flag and shows it; a combining mode releases it.
+TEST_F(CardWindowTest, BothChannelsControl) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  window->SpeedButtonControlBothChannels->click();
+  EXPECT_EQ(config::gApp.gControlBothChannels.load(), 1);
+  window->UpdateDisplay();
+  EXPECT_EQ(window->PanelBothChControl->palette().color(QPalette::Window), QColor(0, 128, 0));
+  window->SpeedButtonControlBothChannels->click();
+  EXPECT_EQ(config::gApp.gControlBothChannels.load(), 0);
+  window->UpdateDisplay();
+  EXPECT_EQ(window->PanelBothChControl->palette().color(QPalette::Window), QColor(192, 192, 192));
+}
+
+// A mode chosen from the menu loads the personality that serves it while the window stays open;
+// a pre-D combining mode then shows only channel 2's setup panel, with its "Combiner" tab.
+TEST_F(CardWindowTest, ModeChangeThroughTheMenuReloadsThePersonality) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  ASSERT_EQ((gRtl20Mgr->FunctionMask(0) >> 5) & 1u, 1u) << "function mask " << gRtl20Mgr->FunctionMask(0);
+  testsupport::ScopedScriptedDialogs dialogs;
+  window->SpeedButtonControlBothChannels->click();
+  dialogs->AnswerMenu("PSK PRE-D COMBINER");
+  window->LabelOperationalModeClick();
+  ASSERT_TRUE(RunUntil([&] { return window->LabelOperationalMode->text() == "PSK PRE-D COMBINER"; },
+                       std::chrono::seconds(10)))
+      << window->LabelOperationalMode->text().toStdString();
+  EXPECT_EQ(card::CardFpgaMode(0), 5);
+  EXPECT_EQ(gRtl20Mgr->Card(0)->Setup().RouteInfo.PreDCombinerMode, 1);
+  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+  ASSERT_NE(window->CommandPanel(1), nullptr);
+  EXPECT_FALSE(window->CommandPanel(0)->isVisible());
+  EXPECT_TRUE(window->CommandPanel(1)->isVisible());
+  EXPECT_TRUE(window->StatusPanel(0)->isVisible());
+  EXPECT_TRUE(window->StatusPanel(1)->isVisible());
+  const auto* tabs = window->CommandPanel(1)->findChild<QTabWidget*>("PageControl1");
+  ASSERT_NE(tabs, nullptr);
+  EXPECT_TRUE(tabs->isTabVisible(3));
+  // Combining releases the both-channels control and hides it.
+  EXPECT_EQ(config::gApp.gControlBothChannels.load(), 0);
+  EXPECT_FALSE(window->PanelBothChControl->isVisible());
+
+  // Back to independent channels: both setup panels, no "Combiner" tab.
+  dialogs->AnswerMenu("PSK-PSK INDEPENDENT");
+  window->LabelOperationalModeClick();
+  ASSERT_TRUE(RunUntil([&] { return window->LabelOperationalMode->text() == "PSK-PSK INDEPENDENT"; },
+                       std::chrono::seconds(10)));
+  EXPECT_TRUE(window->CommandPanel(0)->isVisible());
+  EXPECT_FALSE(window->CommandPanel(1)->findChild<QTabWidget*>("PageControl1")->isTabVisible(3));
+  EXPECT_TRUE(window->PanelBothChControl->isVisible());
+}
+
+// Choosing the running mode changes nothing but the display.
+TEST_F(CardWindowTest, ChoosingTheRunningModeChangesNothing) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  RunUntil([] { return false; }, std::chrono::milliseconds(300));
+  const int current = gRtl20Mgr->LoadState(0).CurrentFpgaMode;
+  const int last = gRtl20Mgr->LoadState(0).LastFpgaMode;
+  testsupport::ScopedScriptedDialogs dialogs;
+  dialogs->AnswerMenu("PSK-PSK INDEPENDENT");
+  window->LabelOperationalModeClick();
+  const int currentAfter = gRtl20Mgr->LoadState(0).CurrentFpgaMode;
+  const int lastAfter = gRtl20Mgr->LoadState(0).LastFpgaMode;
+  EXPECT_EQ(currentAfter, current);
+  EXPECT_EQ(lastAfter, last);
+  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+}
+
+TEST_F(CardWindowTest, SaveWithoutANameAsksOrWritesTheDefaultFile) {
+  Start();
+  TSetupMainGuiForm* window = Open(1);
+  gKr20SetMgr->SetupFileNames[1].clear();
+  testsupport::ScopedScriptedDialogs dialogs;
+  config::gApp.Options->Info().AlwaysSaveSetups = 0;
+  dialogs->AnswerFile(std::nullopt);
+  window->MenuFileSaveClick();
+  ASSERT_EQ(dialogs->FileRequests().size(), 1u);
+  EXPECT_EQ(dialogs->FileRequests()[0].initialFolder, folder_.Path() + "/USER/SETUPFILES/");
+  EXPECT_EQ(dialogs->FileRequests()[0].filter, "File Type (*.VexA)|*.VexA");
+  EXPECT_TRUE(gKr20SetMgr->SetupFileNames[1].empty());
+
+  config::gApp.Options->Info().AlwaysSaveSetups = 1;
+  config::gApp.SetupEdited = 1;
+  window->MenuFileSaveClick();
+  EXPECT_TRUE(std::filesystem::exists(folder_.Path() + "/USER/SETUPFILES/A_DEFAULT.VexA"));
+  EXPECT_EQ(config::gApp.SetupEdited.load(), 0);
+  EXPECT_NE(window->windowTitle().toStdString().find("  A_DEFAULT "), std::string::npos);
+  config::gApp.Options->Info().AlwaysSaveSetups = 0;
+}
+
+TEST_F(CardWindowTest, SaveAsStoresTheNameInUpperCaseAndRecallAsksFirst) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  testsupport::ScopedScriptedDialogs dialogs;
+  config::gApp.Options->Info().AlwaysSaveSetups = 0;
+  const std::string folder = folder_.Path() + "/USER/SETUPFILES/";
+  dialogs->AnswerFile(folder + "range_day.VexA");
+  window->MenuFileSaveAsClick();
+  EXPECT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "RANGE_DAY.VEXA");
+  EXPECT_TRUE(std::filesystem::exists(folder + "RANGE_DAY.VexA"));
+
+  // An edited setup: Cancel ends the recall before any file dialog.
+  config::gApp.SetupEdited = 1;
+  dialogs->AnswerQuestion(util::Answer::Cancel);
+  window->MenuFileRecallClick();
+  ASSERT_EQ(dialogs->Questions().size(), 1u);
+  EXPECT_EQ(dialogs->Questions()[0].title, "SAVE");
+  EXPECT_EQ(dialogs->Questions()[0].text, "Setup gEdited Without Saving.  Save First?");
+  EXPECT_EQ(dialogs->FileRequests().size(), 1u);
+
+  // A file that is no setup: the previous name stays, the failure is logged and shown.
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder + "NOT_A_SETUP.VexA", "garbage\n"));
+  dialogs->AnswerQuestion(util::Answer::No);
+  dialogs->AnswerFile(folder + "not_a_setup.VexA");
+  window->MenuFileRecallClick();
+  EXPECT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "RANGE_DAY.VEXA");
+  ASSERT_FALSE(dialogs->Messages().empty());
+  EXPECT_EQ(dialogs->Messages().back().title, "ERROR");
+  EXPECT_NE(dialogs->Messages().back().text.find("INVALID SETUP FILE..ABORT LOAD"), std::string::npos);
+  EXPECT_TRUE(window->Shown());
+
+  // The saved file recalls.
+  dialogs->AnswerQuestion(util::Answer::No);
+  dialogs->AnswerFile(folder + "RANGE_DAY.VexA");
+  window->MenuFileRecallClick();
+  EXPECT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "RANGE_DAY.VEXA");
+  EXPECT_EQ(config::gApp.SetupEdited.load(), 0);
+  EXPECT_TRUE(dialogs->AllAnswered());
+}
+
+// Closing hides the window; it is the same window the next time.
+TEST_F(CardWindowTest, ClosingHidesAndTheNextOpeningReusesTheWindow) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(config::gApp.Placement(0, config::CardWindowKind::CardSetup).WasVisible, 1);
+  EXPECT_EQ(Open(0), window);
+  EXPECT_TRUE(window->isVisible());
+}
+
+// Windows open at the close come back at the next start, where they were. (The single-channel
+// window: the two-channel one is taller than the off-screen test screen.)
+TEST_F(CardWindowTest, OpenWindowsReturnAfterARestart) {
+  Start();
+  config::gApp.Options->Info().SingleChannelUsage = 1;
+  ui::ShowSetupSingleMainGuiForm(1, form_.get());
+  TSetupSingleMainGuiForm* window = config::gApp.SingleChannelForms[1];
+  ASSERT_NE(window, nullptr);
+  window->move(140, 90);
+  QCoreApplication::processEvents();
+  const QPoint where = window->pos();
+  const QSize size = window->size();
+  EXPECT_EQ(window->centralWidget()->size(), QSize(525, 447));
+  form_->close();
+  EXPECT_EQ(config::gApp.SingleChannelForms[1], nullptr);
+  RestartProgram();
+  TSetupSingleMainGuiForm* again = config::gApp.SingleChannelForms[1];
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(again->isVisible());
+  EXPECT_EQ(again->pos(), where);
+  EXPECT_EQ(again->size(), size);
+  EXPECT_EQ(config::gApp.SingleChannelForms[0], nullptr);
+  EXPECT_EQ(config::gApp.CardSetupForms[1], nullptr);
+  config::gApp.Options->Info().SingleChannelUsage = 0;
+}
+
+// The 60001 handler reloads the card's window; the timer refreshes it while it is shown.
+TEST_F(CardWindowTest, CardChangedMessageReloadsTheWindow) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  config::gApp.gControlBothChannels = 0;
+  config::gApp.ReconfigurationPending = true;
+  form_->Send(settings::kWmCardChanged, 0, 1);
+  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+  EXPECT_TRUE(window->StatusPanel(0)->isVisible());
+}
+
+}  // namespace
+}  // namespace uitest
