@@ -239,3 +239,45 @@ TEST_F(HandlerCasesTest, PostDDiversityOutputMenuOffersChannelOneWhileCombiningO
 
 }  // namespace
 }  // namespace setuptest
+
+namespace setuptest {
+namespace {
+
+TEST_F(HandlerCasesTest, ClockShownNormalIsSwitchedWithTheRisingEdge) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  manager_->SetClockPolarity(0, 0, "FALLING_EDGE");
+  Refresh();
+  EXPECT_EQ(Text("LabelClkPolarity"), "Normal");
+  Click("TSM_StdSetupForm", "LabelClkPolarity");
+  EXPECT_EQ(Card().PskRx_GetStream1OutputClockPolarityMode(0), "RISING_EDGE");
+  Refresh();
+  EXPECT_EQ(Text("LabelClkPolarity"), "Invert");
+}
+
+TEST_F(HandlerCasesTest, DataRatePromptStopsAtTheCardsHighestRate) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  dialogs_->AnswerInput("99000000");
+  Click("TSM_StdSetupForm", "LabelDataRate1");
+  EXPECT_EQ(LastQuery().title, "Enter the Data Rate in Bps");
+  const auto upper = std::min<std::uint32_t>(Card().MaxDataRate(), 30'000'000u);
+  EXPECT_EQ(LastQuery().prompt, "Input Range 10 - " + std::to_string(upper));
+  EXPECT_EQ(Card().PskRx_GetBitSyncStream1RateInbps(0), static_cast<double>(upper));
+}
+
+TEST_F(HandlerCasesTest, PeakDeviationTurnsRedAboveTheWarningRange) {
+  Start(false, 2, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  options_.Info().WarnCarrierPeakDeviationRange = 1;
+  for (const auto& [range, colour] : {std::pair{"0.05", QColor(255, 255, 0)}, std::pair{"0.06", QColor(255, 0, 0)}}) {
+    SCOPED_TRACE(range);
+    dialogs_->AnswerInput(range);
+    Click("TSM_FineSetupForm", "PeakDeviationDeltaLabel");
+    EXPECT_EQ(Text("PeakDeviationDeltaLabel"), range);
+    EXPECT_EQ(Find("PeakDeviationLabel")->palette().color(QPalette::WindowText), colour);
+  }
+}
+
+}  // namespace
+}  // namespace setuptest
