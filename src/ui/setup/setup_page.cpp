@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -31,8 +32,10 @@ namespace {
 
 constexpr util::TColor kValueText = 0x00FFFF;  // yellow
 constexpr util::TColor kValueBackground = 0x000000;
-constexpr int kValueWidth = 112;
-constexpr int kColumnWidth = 84;
+constexpr int kValueWidth = 176;       // the value column of a panel
+constexpr int kColumnWidth = 84;       // each of the "Ch 1" / "Ch 2" columns
+constexpr int kColumnSpacing = 8;
+constexpr int kSecondValueWidth = 64;
 constexpr int kLampSize = 14;
 
 void SetColours(QWidget* widget, util::TColor background, util::TColor text, bool fill) {
@@ -99,7 +102,9 @@ void SetupPage::BuildLayout() {
     made.Frame->setObjectName(QString::fromLatin1(panel.Name));
     config::RemovePanelBevels(made.Frame);
     auto* column = new QVBoxLayout(made.Frame);
-    column->setContentsMargins(6, 4, 6, 4);
+    // Nested panels keep their parent's edges, so that every value column ends at one line.
+    const int side = panel.Parent != nullptr ? 0 : 6;
+    column->setContentsMargins(side, 4, side, 4);
     column->setSpacing(3);
     if (panel.Title != nullptr) {
       made.Title = new QLabel(QString::fromLatin1(panel.Title), made.Frame);
@@ -110,7 +115,7 @@ void SetupPage::BuildLayout() {
       column->addWidget(made.Title);
     }
     auto* grid = new QGridLayout();
-    grid->setHorizontalSpacing(8);
+    grid->setHorizontalSpacing(kColumnSpacing);
     grid->setVerticalSpacing(3);
     grid->setColumnStretch(0, 1);
     int row = 0;
@@ -120,9 +125,12 @@ void SetupPage::BuildLayout() {
         heading->setObjectName(QString::fromLatin1(panel.Name) + QStringLiteral("Ch%1").arg(c + 1));
         heading->setAlignment(Qt::AlignCenter);
         grid->addWidget(heading, row, c + 1);
+        grid->setColumnMinimumWidth(c + 1, kColumnWidth);
         made.Headings.push_back(heading);
       }
       ++row;
+    } else {
+      grid->setColumnMinimumWidth(1, kValueWidth);
     }
     for (const RowSpec& rowSpec : panel.Rows) {
       RowWidgets r;
@@ -131,14 +139,25 @@ void SetupPage::BuildLayout() {
       r.Caption->setObjectName(QString::fromLatin1(rowSpec.CaptionName));
       grid->addWidget(r.Caption, row, 0);
       const int used = rowSpec.Values[1] != nullptr ? 2 : 1;
+      QHBoxLayout* values = nullptr;
+      if (!panel.Columns) {
+        values = new QHBoxLayout();
+        values->setContentsMargins(0, 0, 0, 0);
+        values->setSpacing(4);
+        grid->addLayout(values, row, 1);
+      }
       for (int v = 0; v < used; ++v) {
         const FieldSpec* field = FindField(rowSpec.Values[static_cast<std::size_t>(v)]);
         if (field == nullptr) continue;
         QWidget* widget = MakeField(*field, made.Frame);
-        if (used == 1 && !panel.Columns) {
-          grid->addWidget(widget, row, 1, 1, 2);
-        } else {
+        if (values == nullptr) {
           grid->addWidget(widget, row, v + 1);
+        } else if (field->Kind == FieldKind::Lamp) {
+          values->addWidget(widget, 0, Qt::AlignLeft);
+        } else {
+          // A second value beside the first is the narrower one; the first takes what is left.
+          if (v == 1 && used == 2 && field->Kind != FieldKind::Check) widget->setFixedWidth(kSecondValueWidth);
+          values->addWidget(widget, v == 0 ? 1 : 0);
         }
         r.Values.push_back(widget);
       }
@@ -169,7 +188,6 @@ QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
     auto* label = new ValueLabel(parent);
     label->setAlignment(Qt::AlignCenter);
     if (field.Caption != nullptr) label->setText(QString::fromLatin1(field.Caption));
-    if (field.Style != FieldStyle::Plain) label->setMinimumWidth(kColumnWidth);
     if (field.Kind != FieldKind::Display) {
       label->setCursor(Qt::PointingHandCursor);
       connect(label, &ValueLabel::clicked, this, [this, &field] { OnClicked(field); });
@@ -297,6 +315,7 @@ void SetupPage::ColourValue(const FieldSpec& field, QWidget* widget) const {
     SetColours(widget, colour.value_or(0xC0C0C0), 0x000000, true);
     return;
   }
+  if (field.Kind == FieldKind::Check) return;  // check boxes take their panel's colours
   switch (field.Style) {
     case FieldStyle::Setting:
       SetColours(widget, kValueBackground, colour.value_or(kValueText), true);

@@ -42,8 +42,9 @@ class SetupPanelTest : public settingstest::SimCardTest {
   // The card running `mode`, converters 0 and 1 tied to its channels, its setup the default one
   // with `routeMode`; the status read once; the panel of `channel` shown.
   void Start(bool chipVariant, int mode, int channel, int routeMode = 0,
-             card::HwCfgCardSetRecord converters = card::HwCfgCardSetRecord{0, 2, {0, 1}}) {
-    StartCard(chipVariant ? "YES" : "NO", mode, converters, true);
+             card::HwCfgCardSetRecord converters = card::HwCfgCardSetRecord{0, 2, {0, 1}},
+             const std::string& inputs = "") {
+    StartCard(chipVariant ? "YES" : "NO", mode, converters, true, 5, inputs);
     if (HasFatalFailure() || IsSkipped()) return;
     gKr20SetMgr = manager_.get();
     config::kr20optionclass::SelectDefaultColorScheme(0, options_.Info().ColorScheme);
