@@ -61,8 +61,8 @@ bool SameValue(double held, double sent) {
 
 }  // namespace
 
-SetupPage::SetupPage(QWidget* host, int card, int channel, const PageSpec& spec, const char* formName)
-    : QWidget(host), spec_(spec), context_(ResolveChannelContext(card, channel)) {
+SetupPage::SetupPage(QWidget* host, int card, int channel, const PageTables& tables, const char* formName)
+    : QWidget(host), tables_(tables), context_(ResolveChannelContext(card, channel)) {
   setObjectName(QString::fromLatin1(formName));
   if (host != nullptr) {
     auto* hostLayout = qobject_cast<QVBoxLayout*>(host->layout());
@@ -84,15 +84,15 @@ void SetupPage::BuildLayout() {
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(4, 4, 4, 4);
   outer->setSpacing(6);
-  panels_.reserve(spec_.Panels.size());
-  for (const PanelSpec& panel : spec_.Panels) {
+  panels_.reserve(tables_.Panels.size());
+  for (const PanelLayout& panel : tables_.Panels) {
     PanelWidgets made;
-    made.Spec = &panel;
+    made.Table = &panel;
     QWidget* parent = this;
     QVBoxLayout* into = outer;
     if (panel.Parent != nullptr) {
       for (PanelWidgets& p : panels_) {
-        if (QString::fromLatin1(p.Spec->Name) == QString::fromLatin1(panel.Parent)) {
+        if (QString::fromLatin1(p.Table->Name) == QString::fromLatin1(panel.Parent)) {
           parent = p.Frame;
           into = qobject_cast<QVBoxLayout*>(p.Frame->layout());
         }
@@ -132,13 +132,13 @@ void SetupPage::BuildLayout() {
     } else {
       grid->setColumnMinimumWidth(1, kValueWidth);
     }
-    for (const RowSpec& rowSpec : panel.Rows) {
+    for (const RowLayout& rowLayout : panel.Rows) {
       RowWidgets r;
-      r.Spec = &rowSpec;
-      r.Caption = new QLabel(QString::fromLatin1(rowSpec.Caption), made.Frame);
-      r.Caption->setObjectName(QString::fromLatin1(rowSpec.CaptionName));
+      r.Table = &rowLayout;
+      r.Caption = new QLabel(QString::fromLatin1(rowLayout.Caption), made.Frame);
+      r.Caption->setObjectName(QString::fromLatin1(rowLayout.CaptionName));
       grid->addWidget(r.Caption, row, 0);
-      const int used = rowSpec.Values[1] != nullptr ? 2 : 1;
+      const int used = rowLayout.Values[1] != nullptr ? 2 : 1;
       QHBoxLayout* values = nullptr;
       if (!panel.Columns) {
         values = new QHBoxLayout();
@@ -147,7 +147,7 @@ void SetupPage::BuildLayout() {
         grid->addLayout(values, row, 1);
       }
       for (int v = 0; v < used; ++v) {
-        const FieldSpec* field = FindField(rowSpec.Values[static_cast<std::size_t>(v)]);
+        const SettingField* field = FindField(rowLayout.Values[static_cast<std::size_t>(v)]);
         if (field == nullptr) continue;
         QWidget* widget = MakeField(*field, made.Frame);
         if (values == nullptr) {
@@ -171,7 +171,7 @@ void SetupPage::BuildLayout() {
   outer->addStretch(1);
 }
 
-QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
+QWidget* SetupPage::MakeField(const SettingField& field, QWidget* parent) {
   QWidget* widget = nullptr;
   const QString name = QString::fromLatin1(field.Component);
   if (field.Kind == FieldKind::Check) {
@@ -199,17 +199,17 @@ QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
   return widget;
 }
 
-const FieldSpec* SetupPage::FindField(const char* component) const {
+const SettingField* SetupPage::FindField(const char* component) const {
   if (component == nullptr) return nullptr;
   const QString name = QString::fromLatin1(component);
-  for (const FieldSpec& field : spec_.Fields) {
+  for (const SettingField& field : tables_.Fields) {
     if (name == QString::fromLatin1(field.Component)) return &field;
   }
   return nullptr;
 }
 
-const MenuSpec* SetupPage::FindMenu(const QString& name) const {
-  for (const MenuSpec& menu : spec_.Menus) {
+const PopupMenuTable* SetupPage::FindMenu(const QString& name) const {
+  for (const PopupMenuTable& menu : tables_.Menus) {
     if (name == QString::fromLatin1(menu.Name)) return &menu;
   }
   return nullptr;
@@ -230,7 +230,7 @@ void SetupPage::FreeLists() { lists_.clear(); }
 
 void SetupPage::BuildMenus() {
   FreeLists();
-  for (const MenuSpec& menu : spec_.Menus) {
+  for (const PopupMenuTable& menu : tables_.Menus) {
     QMenu*& popup = menus_[menu.Name];
     if (popup == nullptr) {
       popup = new QMenu(this);
@@ -238,7 +238,7 @@ void SetupPage::BuildMenus() {
     }
     config::ClearMenu(popup);
     std::vector<std::string>& list = lists_[menu.Name];
-    const std::vector<MenuItemSpec> items = menu.Fill(*this);
+    const std::vector<MenuEntry> items = menu.Fill(*this);
     const QString menuName = QString::fromLatin1(menu.Name);
     for (std::size_t i = 0; i < items.size(); ++i) {
       const int tag = static_cast<int>(i);
@@ -258,18 +258,18 @@ void SetupPage::BuildMenus() {
 
 void SetupPage::UpdateVisibility() {
   for (PanelWidgets& panel : panels_) {
-    if (panel.Spec->Visible != nullptr) panel.Frame->setVisible(panel.Spec->Visible(*this));
-    if (panel.Spec->Enabled != nullptr) panel.Frame->setEnabled(panel.Spec->Enabled(*this));
+    if (panel.Table->Visible != nullptr) panel.Frame->setVisible(panel.Table->Visible(*this));
+    if (panel.Table->Enabled != nullptr) panel.Frame->setEnabled(panel.Table->Enabled(*this));
   }
   for (RowWidgets& row : rows_) {
-    const bool shown = row.Spec->Visible == nullptr || row.Spec->Visible(*this);
+    const bool shown = row.Table->Visible == nullptr || row.Table->Visible(*this);
     row.Caption->setVisible(shown);
-    if (row.Spec->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Spec->CaptionOf(*this)));
+    if (row.Table->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Table->CaptionOf(*this)));
     for (QWidget* widget : row.Values) widget->setVisible(shown);
   }
   for (FieldWidgets& field : fields_) {
-    if (field.Spec->Visible != nullptr && !field.Spec->Visible(*this)) field.Widget->setVisible(false);
-    if (field.Spec->Enabled != nullptr) field.Widget->setEnabled(field.Spec->Enabled(*this));
+    if (field.Table->Visible != nullptr && !field.Table->Visible(*this)) field.Widget->setVisible(false);
+    if (field.Table->Enabled != nullptr) field.Widget->setEnabled(field.Table->Enabled(*this));
   }
 }
 
@@ -278,8 +278,8 @@ void SetupPage::RefreshValues() {
   SetupPage::UpdateVisibility();
   updating_ = true;
   for (FieldWidgets& field : fields_) {
-    if (field.Spec->Text != nullptr) {
-      const std::optional<std::string> text = field.Spec->Text(*this);
+    if (field.Table->Text != nullptr) {
+      const std::optional<std::string> text = field.Table->Text(*this);
       if (text) {
         if (auto* box = qobject_cast<QCheckBox*>(field.Widget)) {
           box->setChecked(*text == "1");
@@ -288,7 +288,7 @@ void SetupPage::RefreshValues() {
         }
       }
     }
-    ColourValue(*field.Spec, field.Widget);
+    ColourValue(*field.Table, field.Widget);
   }
   AfterRefresh();
   // Panels that follow a value just shown (a check box) follow it at once.
@@ -309,7 +309,7 @@ util::TColor SetupPage::SchemeColour(int index) const {
   return fallback[static_cast<std::size_t>(index)];
 }
 
-void SetupPage::ColourValue(const FieldSpec& field, QWidget* widget) const {
+void SetupPage::ColourValue(const SettingField& field, QWidget* widget) const {
   std::optional<util::TColor> colour = field.TextColour != nullptr ? field.TextColour(*this) : std::nullopt;
   if (field.Kind == FieldKind::Lamp) {
     SetColours(widget, colour.value_or(0xC0C0C0), 0x000000, true);
@@ -332,7 +332,7 @@ void SetupPage::ColourValue(const FieldSpec& field, QWidget* widget) const {
 void SetupPage::UpdateColors() {
   SetColours(this, SchemeColour(config::kAppSetupBackgroundColor), SchemeColour(config::kAppMainLabelColor), true);
   for (PanelWidgets& panel : panels_) {
-    switch (panel.Spec->Scheme) {
+    switch (panel.Table->Scheme) {
       case PanelScheme::Page:
         SetColours(panel.Frame, SchemeColour(config::kAppSetupBackgroundColor), SchemeColour(config::kAppMainLabelColor),
                    true);
@@ -347,7 +347,7 @@ void SetupPage::UpdateColors() {
         break;
     }
   }
-  for (FieldWidgets& field : fields_) ColourValue(*field.Spec, field.Widget);
+  for (FieldWidgets& field : fields_) ColourValue(*field.Table, field.Widget);
   if (built_) RefreshValues();
 }
 
@@ -379,7 +379,7 @@ bool SetupPage::IsChecked(const char* component) const {
 // ---- The setting-handler pattern --------------------------------------------------------------------
 
 void SetupPage::ClickField(const QString& component) {
-  const FieldSpec* field = FindField(component.toLatin1().constData());
+  const SettingField* field = FindField(component.toLatin1().constData());
   if (field == nullptr) return;
   if (field->Kind == FieldKind::Check) {
     if (auto* box = findChild<QCheckBox*>(component)) box->click();
@@ -388,12 +388,12 @@ void SetupPage::ClickField(const QString& component) {
   OnClicked(*field);
 }
 
-void SetupPage::OnClicked(const FieldSpec& field) {
+void SetupPage::OnClicked(const SettingField& field) {
   if (!built_ || updating_) return;
   if (field.Acts != nullptr && !field.Acts(*this)) return;
   switch (field.Kind) {
     case FieldKind::Menu:
-      if (const MenuSpec* menu = FindMenu(QString::fromLatin1(field.Menu))) ShowMenu(*menu);
+      if (const PopupMenuTable* menu = FindMenu(QString::fromLatin1(field.Menu))) ShowMenu(*menu);
       break;
     case FieldKind::Prompt:
       AskPrompt(field);
@@ -414,7 +414,7 @@ void SetupPage::OnClicked(const FieldSpec& field) {
   }
 }
 
-void SetupPage::OnChecked(const FieldSpec& field, bool checked) {
+void SetupPage::OnChecked(const SettingField& field, bool checked) {
   if (!built_ || updating_) return;
   if (field.Acts != nullptr && !field.Acts(*this)) return;
   SettingValue value;
@@ -422,7 +422,7 @@ void SetupPage::OnChecked(const FieldSpec& field, bool checked) {
   ApplySetting(field, value, true);
 }
 
-void SetupPage::ShowMenu(const MenuSpec& menu) {
+void SetupPage::ShowMenu(const PopupMenuTable& menu) {
   const auto found = menus_.find(menu.Name);
   if (found == menus_.end() || found->second == nullptr) return;
   const QList<QAction*> actions = found->second->actions();
@@ -436,9 +436,9 @@ void SetupPage::ShowMenu(const MenuSpec& menu) {
 
 void SetupPage::MenuItemChosen(const QString& menuName, int tag) {
   if (!built_) return;
-  const MenuSpec* menu = FindMenu(menuName);
+  const PopupMenuTable* menu = FindMenu(menuName);
   if (menu == nullptr || tag < 0) return;
-  const FieldSpec* field = FindField(menu->Field);
+  const SettingField* field = FindField(menu->Field);
   if (field == nullptr) return;
   if (field->Acts != nullptr && !field->Acts(*this)) return;
   SettingValue value;
@@ -454,9 +454,9 @@ void SetupPage::MenuItemChosen(const QString& menuName, int tag) {
   ApplySetting(*field, value, true);
 }
 
-void SetupPage::AskPrompt(const FieldSpec& field) {
+void SetupPage::AskPrompt(const SettingField& field) {
   if (field.Prompt == nullptr) return;
-  const PromptSpec prompt = field.Prompt(*this);
+  const PromptRequest prompt = field.Prompt(*this);
   if (!prompt.Acts) return;
   SettingValue value;
   bool answered = false;
@@ -473,7 +473,7 @@ void SetupPage::AskPrompt(const FieldSpec& field) {
   ApplySetting(field, value, answered);
 }
 
-void SetupPage::ApplySetting(const FieldSpec& field, const SettingValue& value, bool answered) {
+void SetupPage::ApplySetting(const SettingField& field, const SettingValue& value, bool answered) {
   if (!answered && !field.Always) return;
   if (answered && field.Apply != nullptr) {
     field.Apply(*this, {context_.Channel, false}, value);
@@ -504,7 +504,7 @@ void SetupPage::RestartAcquisition() const {
   if (BothChannels()) gKr20SetMgr->RestartAcquisition(context_.Card, context_.OtherChannel);
 }
 
-void SetupPage::ReportRefusal(const FieldSpec& field, double sent, double held) const {
+void SetupPage::ReportRefusal(const SettingField& field, double sent, double held) const {
   std::string what = field.Component;
   for (const RowWidgets& row : rows_) {
     for (QWidget* widget : row.Values) {

@@ -25,6 +25,8 @@ const Shot kShots[] = {
      "IfInput1=70e6, -40, FM, 2e6, 16, NRZL\nIfInput2=70e6, -42, FM, 2e6, 15, NRZL\n", "PCM_FM"},
 };
 
+void PrintTo(const Shot& shot, std::ostream* os) { *os << shot.Family; }
+
 class ScreenshotTest : public SetupPanelTest, public ::testing::WithParamInterface<Shot> {};
 
 TEST_P(ScreenshotTest, SetupPages) {
