@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 
+#include "card/kr20card.h"
 #include "config/globals.h"
 #include "config/gui/menu_routines.h"
 #include "config/options_record.h"
@@ -485,7 +486,9 @@ void SetupPage::ApplySetting(const SettingField& field, const SettingValue& valu
   if (field.RefreshFirst) RefreshValues();
   MarkEditedAndSave();
   RefreshValues();
-  if (answered && field.Held != nullptr) {
+  // Only a card that answers can refuse: a simulated or absent card reads 0 for everything.
+  const bool cardAnswers = context_.Object != nullptr && context_.Object->IsReady();
+  if (answered && field.Held != nullptr && cardAnswers) {
     if (const std::optional<double> held = field.Held(*this); held && !SameValue(*held, value.Number)) {
       ReportRefusal(field, value.Number, *held);
     }
