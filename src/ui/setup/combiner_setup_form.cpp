@@ -127,7 +127,7 @@ std::vector<MenuEntry> DiversityItems(const SetupPage& p) {
 
 // ---- Fields -------------------------------------------------------------------------------------
 
-using Obj_ = card::kr20cardclass;
+using CardObject = card::kr20cardclass;
 
 const std::array<SettingField, 22> kFields{{
     {.Component = "LabelCombinerMode", .Kind = FieldKind::Toggle,
@@ -141,9 +141,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never},
     {.Component = "LabelSignalBw", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetSignalBandwidthInHz>(p, 7, 4, 0.000001); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetSignalBandwidthInHz>(p, 7, 4, 0.000001); },
      .Prompt = [](const SetupPage& p) {
-       return WholeHz("Enter the Signal Bandwidth", PreD<&Obj_::PreD_GetSignalBandwidthInHz>(p), 10, 100'000'000);
+       return WholeHz("Enter the Signal Bandwidth", PreD<&CardObject::PreD_GetSignalBandwidthInHz>(p), 10, 100'000'000);
      },
      .Acts = CanSet,
      .Apply = [](const SetupPage& p, const SettingTarget& t, const SettingValue& v) {
@@ -151,9 +151,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelTimeConst", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetTimeConstInSec>(p, 12, 4, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetTimeConstInSec>(p, 12, 4, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Time Constant (in seconds)", PreD<&Obj_::PreD_GetTimeConstInSec>(p), 2, 0.0, 1.0);
+       return Decimal("Enter the Time Constant (in seconds)", PreD<&CardObject::PreD_GetTimeConstInSec>(p), 2, 0.0, 1.0);
      },
      .Acts = CanSet,
      .Apply = [](const SetupPage& p, const SettingTarget& t, const SettingValue& v) {
@@ -161,9 +161,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelPhaseTimeConst", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetPhaseTimeConstInSec>(p, 12, 4, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetPhaseTimeConstInSec>(p, 12, 4, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Phase Time Constant (in seconds)", PreD<&Obj_::PreD_GetPhaseTimeConstInSec>(p), 4,
+       return Decimal("Enter the Phase Time Constant (in seconds)", PreD<&CardObject::PreD_GetPhaseTimeConstInSec>(p), 4,
                       0.0, 1.0);
      },
      .Acts = CanSet,
@@ -182,9 +182,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelCntrFreqChA", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetChannelACenterFreqInHz>(p, 7, 4, 0.000001); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetChannelACenterFreqInHz>(p, 7, 4, 0.000001); },
      .Prompt = [](const SetupPage& p) {
-       return WholeHz("Enter the Center Frequency for Ch 1 (Hz)", PreD<&Obj_::PreD_GetChannelACenterFreqInHz>(p), 0,
+       return WholeHz("Enter the Center Frequency for Ch 1 (Hz)", PreD<&CardObject::PreD_GetChannelACenterFreqInHz>(p), 0,
                       100'000'000);
      },
      .Acts = CanSet,
@@ -193,9 +193,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelCntrFreqChB", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetChannelBCenterFreqInHz>(p, 7, 4, 0.000001); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetChannelBCenterFreqInHz>(p, 7, 4, 0.000001); },
      .Prompt = [](const SetupPage& p) {
-       return WholeHz("Enter the Center Frequency for Ch 2 (Hz)", PreD<&Obj_::PreD_GetChannelBCenterFreqInHz>(p), 0,
+       return WholeHz("Enter the Center Frequency for Ch 2 (Hz)", PreD<&CardObject::PreD_GetChannelBCenterFreqInHz>(p), 0,
                       100'000'000);
      },
      .Acts = CanSet,
@@ -204,9 +204,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelFixedNoiseChA", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetFixedNoChannelA>(p, 12, 2, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetFixedNoChannelA>(p, 12, 2, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Fixed Noise for Ch 1 (dBm/Hz)", PreD<&Obj_::PreD_GetFixedNoChannelA>(p), 2, -100.0,
+       return Decimal("Enter the Fixed Noise for Ch 1 (dBm/Hz)", PreD<&CardObject::PreD_GetFixedNoChannelA>(p), 2, -100.0,
                       10.0);
      },
      .Acts = CanSet,
@@ -215,9 +215,9 @@ const std::array<SettingField, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelFixedNoiseChB", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetFixedNoChannelB>(p, 12, 2, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetFixedNoChannelB>(p, 12, 2, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Fixed Noise for Ch 2 (dBm/Hz)", PreD<&Obj_::PreD_GetFixedNoChannelB>(p), 2, -100.0,
+       return Decimal("Enter the Fixed Noise for Ch 2 (dBm/Hz)", PreD<&CardObject::PreD_GetFixedNoChannelB>(p), 2, -100.0,
                       10.0);
      },
      .Acts = CanSet,

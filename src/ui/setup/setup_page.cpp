@@ -216,8 +216,6 @@ const PopupMenuTable* SetupPage::FindMenu(const QString& name) const {
   return nullptr;
 }
 
-QWidget* SetupPage::Part(const char* component) const { return findChild<QWidget*>(QString::fromLatin1(component)); }
-
 // ---- Life cycle ---------------------------------------------------------------------------------
 
 void SetupPage::FormShow() {
@@ -291,7 +289,6 @@ void SetupPage::RefreshValues() {
     }
     ColourValue(*field.Table, field.Widget);
   }
-  AfterRefresh();
   // Panels that follow a value just shown (a check box) follow it at once.
   SetupPage::UpdateVisibility();
   updating_ = false;

@@ -82,12 +82,6 @@ class SetupPage : public QWidget {
   const std::vector<std::string>& List(const char* menuName) const;
   // The state of a check box of the page; false for an unknown name.
   bool IsChecked(const char* component) const;
-  // The widget of a field or caption, for the page's own layout touches.
-  QWidget* Part(const char* component) const;
-
- protected:
-  // Runs after every refresh of the values (the page's own touches).
-  virtual void AfterRefresh() {}
 
  private:
   struct FieldWidgets {

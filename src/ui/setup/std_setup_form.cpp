@@ -247,7 +247,6 @@ void ApplyDataRate2(const SetupPage& p, const SettingTarget& t, const SettingVal
   o->PskRx_SetBitSyncStream2RateInbps(t.Channel, rate);
 }
 
-constexpr card::ReceiverRecord* kNoRx = nullptr;
 
 const std::array<SettingField, 12> kFields{{
     {.Component = "LabelTunedFreqMhz1", .Kind = FieldKind::Custom,
@@ -288,7 +287,7 @@ const std::array<SettingField, 12> kFields{{
      }},
     {.Component = "LabelBsAcqLbw", .Kind = FieldKind::Prompt,
      .Text = [](const SetupPage& p) -> std::optional<std::string> {
-       if (p.IsMhCpm()) return Rx(p) != kNoRx ? Fixed(12, 3, Rx(p)->MhCpmSymbolloopbandwidthPct) : std::nullopt;
+       if (p.IsMhCpm()) return Rx(p) != nullptr ? Fixed(12, 3, Rx(p)->MhCpmSymbolloopbandwidthPct) : std::nullopt;
        const std::optional<double> held = AcqRangeHeld(p);
        return held ? Fixed(12, 3, *held) : std::nullopt;
      },
