@@ -94,31 +94,31 @@ std::optional<std::string> PreDNotAvailable(const SetupPage& p) {
 
 // ---- Prompts ------------------------------------------------------------------------------------
 
-PromptSpec WholeHz(const char* title, std::optional<double> current, double lower, double upper) {
+PromptRequest WholeHz(const char* title, std::optional<double> current, double lower, double upper) {
   return {.Integer = true, .Title = title, .Current = std::round(current.value_or(0.0)), .Lower = lower, .Upper = upper};
 }
 
-PromptSpec Decimal(const char* title, std::optional<double> current, int decimals, double lower, double upper) {
+PromptRequest Decimal(const char* title, std::optional<double> current, int decimals, double lower, double upper) {
   return {.Title = title, .Current = current.value_or(0.0), .Decimals = decimals, .Lower = lower, .Upper = upper};
 }
 
 // ---- Menus --------------------------------------------------------------------------------------
 
-std::vector<MenuItemSpec> NoiseModeItems(const SetupPage& p) {
+std::vector<MenuEntry> NoiseModeItems(const SetupPage& p) {
   std::vector<std::string> names;
   if (HasObject(p)) Obj(p)->PreD_GetAvailableNoiseEstimateModes(names);
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuEntry> items;
   for (const std::string& name : names) items.push_back({name, name});
   return items;
 }
 
-std::vector<MenuItemSpec> DiversityItems(const SetupPage& p) {
+std::vector<MenuEntry> DiversityItems(const SetupPage& p) {
   std::vector<std::string> names;
   if (HasObject(p)) Obj(p)->PostD_GetAvailableDiversityOutputs(names);
   const bool onCh2 = card::IsCombinedOutputOnCh2Active(p.Card());
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuEntry> items;
   for (const std::string& name : names) {
-    MenuItemSpec item{name, PostDOutputCaption(p, name)};
+    MenuEntry item{name, PostDOutputCaption(p, name)};
     item.Visible = item.Caption != (onCh2 ? "Ch 1" : "Ch 2");
     items.push_back(std::move(item));
   }
@@ -127,9 +127,9 @@ std::vector<MenuItemSpec> DiversityItems(const SetupPage& p) {
 
 // ---- Fields -------------------------------------------------------------------------------------
 
-using Obj_ = card::kr20cardclass;
+using CardObject = card::kr20cardclass;
 
-const std::array<FieldSpec, 22> kFields{{
+const std::array<SettingField, 22> kFields{{
     {.Component = "LabelCombinerMode", .Kind = FieldKind::Toggle,
      .Text = [](const SetupPage& p) -> std::optional<std::string> {
        if (!HasPreD(p)) return std::nullopt;
@@ -141,9 +141,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never},
     {.Component = "LabelSignalBw", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetSignalBandwidthInHz>(p, 7, 4, 0.000001); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetSignalBandwidthInHz>(p, 7, 4, 0.000001); },
      .Prompt = [](const SetupPage& p) {
-       return WholeHz("Enter the Signal Bandwidth", PreD<&Obj_::PreD_GetSignalBandwidthInHz>(p), 10, 100'000'000);
+       return WholeHz("Enter the Signal Bandwidth", PreD<&CardObject::PreD_GetSignalBandwidthInHz>(p), 10, 100'000'000);
      },
      .Acts = CanSet,
      .Apply = [](const SetupPage& p, const SettingTarget& t, const SettingValue& v) {
@@ -151,9 +151,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelTimeConst", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetTimeConstInSec>(p, 12, 4, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetTimeConstInSec>(p, 12, 4, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Time Constant (in seconds)", PreD<&Obj_::PreD_GetTimeConstInSec>(p), 2, 0.0, 1.0);
+       return Decimal("Enter the Time Constant (in seconds)", PreD<&CardObject::PreD_GetTimeConstInSec>(p), 2, 0.0, 1.0);
      },
      .Acts = CanSet,
      .Apply = [](const SetupPage& p, const SettingTarget& t, const SettingValue& v) {
@@ -161,9 +161,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelPhaseTimeConst", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetPhaseTimeConstInSec>(p, 12, 4, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetPhaseTimeConstInSec>(p, 12, 4, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Phase Time Constant (in seconds)", PreD<&Obj_::PreD_GetPhaseTimeConstInSec>(p), 4,
+       return Decimal("Enter the Phase Time Constant (in seconds)", PreD<&CardObject::PreD_GetPhaseTimeConstInSec>(p), 4,
                       0.0, 1.0);
      },
      .Acts = CanSet,
@@ -182,9 +182,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelCntrFreqChA", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetChannelACenterFreqInHz>(p, 7, 4, 0.000001); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetChannelACenterFreqInHz>(p, 7, 4, 0.000001); },
      .Prompt = [](const SetupPage& p) {
-       return WholeHz("Enter the Center Frequency for Ch 1 (Hz)", PreD<&Obj_::PreD_GetChannelACenterFreqInHz>(p), 0,
+       return WholeHz("Enter the Center Frequency for Ch 1 (Hz)", PreD<&CardObject::PreD_GetChannelACenterFreqInHz>(p), 0,
                       100'000'000);
      },
      .Acts = CanSet,
@@ -193,9 +193,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelCntrFreqChB", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetChannelBCenterFreqInHz>(p, 7, 4, 0.000001); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetChannelBCenterFreqInHz>(p, 7, 4, 0.000001); },
      .Prompt = [](const SetupPage& p) {
-       return WholeHz("Enter the Center Frequency for Ch 2 (Hz)", PreD<&Obj_::PreD_GetChannelBCenterFreqInHz>(p), 0,
+       return WholeHz("Enter the Center Frequency for Ch 2 (Hz)", PreD<&CardObject::PreD_GetChannelBCenterFreqInHz>(p), 0,
                       100'000'000);
      },
      .Acts = CanSet,
@@ -204,9 +204,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelFixedNoiseChA", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetFixedNoChannelA>(p, 12, 2, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetFixedNoChannelA>(p, 12, 2, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Fixed Noise for Ch 1 (dBm/Hz)", PreD<&Obj_::PreD_GetFixedNoChannelA>(p), 2, -100.0,
+       return Decimal("Enter the Fixed Noise for Ch 1 (dBm/Hz)", PreD<&CardObject::PreD_GetFixedNoChannelA>(p), 2, -100.0,
                       10.0);
      },
      .Acts = CanSet,
@@ -215,9 +215,9 @@ const std::array<FieldSpec, 22> kFields{{
      },
      .Repeats = Never, .Always = true},
     {.Component = "LabelFixedNoiseChB", .Kind = FieldKind::Prompt,
-     .Text = [](const SetupPage& p) { return PreDText<&Obj_::PreD_GetFixedNoChannelB>(p, 12, 2, 1.0); },
+     .Text = [](const SetupPage& p) { return PreDText<&CardObject::PreD_GetFixedNoChannelB>(p, 12, 2, 1.0); },
      .Prompt = [](const SetupPage& p) {
-       return Decimal("Enter the Fixed Noise for Ch 2 (dBm/Hz)", PreD<&Obj_::PreD_GetFixedNoChannelB>(p), 2, -100.0,
+       return Decimal("Enter the Fixed Noise for Ch 2 (dBm/Hz)", PreD<&CardObject::PreD_GetFixedNoChannelB>(p), 2, -100.0,
                       10.0);
      },
      .Acts = CanSet,
@@ -261,39 +261,39 @@ const std::array<FieldSpec, 22> kFields{{
      .Text = [](const SetupPage& p) { return PostDStatus(p, p.Status0().PostD.CombiningGainDb, 1); }},
 }};
 
-const std::array<RowSpec, 4> kPreDRows{{
+const std::array<RowLayout, 4> kPreDRows{{
     {"LabelCombinerModeCaption", "Combiner Mode", {"LabelCombinerMode"}},
     {"LabelSignalBwCaption", "Signal BW (MHz)", {"LabelSignalBw"}},
     {"LabelTimeConstCaption", "Time Constant (Sec)", {"LabelTimeConst"}},
     {"LabelPhaseTimeConstLabel", "Phase Time Constant (Sec)", {"LabelPhaseTimeConst"}, PreDShown},
 }};
 
-const std::array<RowSpec, 1> kNoiseModeRows{{{"LabelNoiseEstModeCaption", "Noise Estimate Mode", {"LabelNoiseEstMode"}}}};
+const std::array<RowLayout, 1> kNoiseModeRows{{{"LabelNoiseEstModeCaption", "Noise Estimate Mode", {"LabelNoiseEstMode"}}}};
 
-const std::array<RowSpec, 2> kPreDChannelRows{{
+const std::array<RowLayout, 2> kPreDChannelRows{{
     {"LabelCntrFreqCaption", "Center Freq (MHz)", {"LabelCntrFreqChA", "LabelCntrFreqChB"}},
     {"LabelFixedNoiseCaption", "Fixed Noise (dBm)", {"LabelFixedNoiseChA", "LabelFixedNoiseChB"}},
 }};
 
-const std::array<RowSpec, 3> kPreDStatusRows{{
+const std::array<RowLayout, 3> kPreDStatusRows{{
     {"LabelSnrCaption", "SNR (dB)", {"LabelSnrChA", "LabelSnrChB"}},
     {"LabelMeasuredNoiseCaption", "Meas Noise", {"LabelMeasuredNoiseChA", "LabelMeasuredNoiseChB"}},
     {"LabelScalePreDCaption", "Scale (%)", {"LabelScaleChAPreD", "LabelScaleChBPreD"}},
 }};
 
-const std::array<RowSpec, 2> kPostDRows{{
+const std::array<RowLayout, 2> kPostDRows{{
     {"LabelDiversityModeCaption", "Diversity Output Mode", {"LabelDiversityMode"}},
     {"LabelPostDCombinerModeCaption", "Combiner Mode", {"LabelPostDCombinerMode"}},
 }};
 
-const std::array<RowSpec, 2> kPostDStatusRows{{
+const std::array<RowLayout, 2> kPostDStatusRows{{
     {"LabelScaleCaption", "Scale (%)", {"LabelScaleChA", "LabelScaleChB"}},
     {"LabelEbNoCaption", "Eb/No (dB)", {"LabelEbNoChA", "LabelEbNoChB"}},
 }};
 
-const std::array<RowSpec, 1> kGainRows{{{"LabelCombinedGainCaption", "Combined Gain (dB)", {"LabelCombinedGain"}}}};
+const std::array<RowLayout, 1> kGainRows{{{"LabelCombinedGainCaption", "Combined Gain (dB)", {"LabelCombinedGain"}}}};
 
-const std::array<PanelSpec, 8> kPanels{{
+const std::array<PanelLayout, 8> kPanels{{
     {.Name = "PanelPreD", .Rows = kPreDRows, .Visible = PreDShown, .Scheme = PanelScheme::SetupLabels},
     {.Name = "PanelPreDInner", .Parent = "PanelPreD", .Rows = kNoiseModeRows, .Scheme = PanelScheme::SetupLabels},
     {.Name = "PanelPreDChannels", .Parent = "PanelPreDInner", .Rows = kPreDChannelRows,
@@ -309,7 +309,7 @@ const std::array<PanelSpec, 8> kPanels{{
     {.Name = "PanelCombinerSpacer"},
 }};
 
-const std::array<MenuSpec, 2> kMenus{{
+const std::array<PopupMenuTable, 2> kMenus{{
     {"PopupMenuNoiseEstimateMode", "PopupMenuNoiseEstimateMode", NoiseModeItems, "LabelNoiseEstMode"},
     {"PopupMenuMenuDiversityOutputMode", "MenuDiversityOutputMode", DiversityItems, "LabelDiversityMode"},
 }};
@@ -317,4 +317,4 @@ const std::array<MenuSpec, 2> kMenus{{
 }  // namespace
 
 TSM_CombinerSetupForm::TSM_CombinerSetupForm(QWidget* host, int card, int channel)
-    : SetupPage(host, card, channel, setup::PageSpec{kPanels, kFields, kMenus}, "TSM_CombinerSetupForm") {}
+    : SetupPage(host, card, channel, setup::PageTables{kPanels, kFields, kMenus}, "TSM_CombinerSetupForm") {}

@@ -123,8 +123,8 @@ std::optional<util::TColor> PeakDeviationColour(const SetupPage& p) {
 
 // ---- Prompts ------------------------------------------------------------------------------------
 
-PromptSpec FilterPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest FilterPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Acts = !p.IsMhCpm();
   s.Title = "Enter the Carrier Signal (IF) Filter Bandwidth in MHz";
   s.Decimals = 6;
@@ -137,8 +137,8 @@ PromptSpec FilterPrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec CarrierFreqPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest CarrierFreqPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Integer = true;
   s.Title = "Enter the Carrier Center Freq in Hz";
   // Cut, not rounded, to a whole number of hertz.
@@ -148,8 +148,8 @@ PromptSpec CarrierFreqPrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec AcqRangePrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest AcqRangePrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Integer = true;
   if (p.IsMhCpm()) {
     s.Title = "Enter the Carrier Offset in Hz";
@@ -168,8 +168,8 @@ PromptSpec AcqRangePrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec AcqLoopPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest AcqLoopPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Current = AcqLoopBw(p).value_or(0.0);
   s.Decimals = 2;
   const double rate = p.Status().BitSync1.BitRate;
@@ -201,8 +201,8 @@ PromptSpec AcqLoopPrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec TrackLoopPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest TrackLoopPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Acts = !p.IsMhCpm();
   s.Current = TrackLoopBw(p).value_or(0.0);
   s.Decimals = 2;
@@ -226,8 +226,8 @@ PromptSpec TrackLoopPrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec ThresholdPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest ThresholdPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Acts = !p.IsMhCpm();
   s.Integer = true;
   s.Title = "Enter the Receiver Signal Threshold in dBm";
@@ -237,12 +237,12 @@ PromptSpec ThresholdPrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec PeakDeviationPrompt(const SetupPage& p) {
+PromptRequest PeakDeviationPrompt(const SetupPage& p) {
   return {.Title = "Enter the Peak Deviation", .Current = Rx(p) != nullptr ? Rx(p)->CarrierPeakDeviation : 0.0,
           .Decimals = 2, .Lower = 0.1, .Upper = 1.0};
 }
 
-PromptSpec PeakDeviationRangePrompt(const SetupPage& p) {
+PromptRequest PeakDeviationRangePrompt(const SetupPage& p) {
   return {.Title = "Enter the Peak Deviation Range",
           .Current = Rx(p) != nullptr ? Rx(p)->CarrierPeakDeviationRange : 0.0, .Decimals = 2, .Lower = 0.01,
           .Upper = 0.45};
@@ -250,7 +250,7 @@ PromptSpec PeakDeviationRangePrompt(const SetupPage& p) {
 
 // ---- Menus --------------------------------------------------------------------------------------
 
-std::vector<MenuItemSpec> InputSourceItems(const SetupPage& p) {
+std::vector<MenuEntry> InputSourceItems(const SetupPage& p) {
   std::vector<std::string> names;
   card::kr20cardclass* o = Obj(p);
   if (o == nullptr) return {};
@@ -265,9 +265,9 @@ std::vector<MenuItemSpec> InputSourceItems(const SetupPage& p) {
   }
   const int routeMode = card::GetCardRouteMode(p.Card());
   const bool combinerUsable = card::IsCombinerUsable(p.Card());
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuEntry> items;
   for (const std::string& name : names) {
-    MenuItemSpec item{name, SourceCaption(name)};
+    MenuEntry item{name, SourceCaption(name)};
     if (item.Caption == "COMB" && (combinerUsable || routeMode == 0)) {
       item.Visible = false;
     } else if (routeMode == 1 && !combinerUsable && item.Caption == "Ch 1") {
@@ -295,7 +295,7 @@ std::vector<MenuItemSpec> InputSourceItems(const SetupPage& p) {
   return items;
 }
 
-std::vector<MenuItemSpec> AcqModeItems(const SetupPage& p) {
+std::vector<MenuEntry> AcqModeItems(const SetupPage& p) {
   std::vector<std::string> names;
   card::kr20cardclass* o = Obj(p);
   if (o == nullptr || p.IsPcmFm()) return {};
@@ -304,7 +304,7 @@ std::vector<MenuItemSpec> AcqModeItems(const SetupPage& p) {
   } else {
     o->PskRx_GetCarrierAcquisitionModeSupportedTypes(p.Channel(), names);
   }
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuEntry> items;
   for (const std::string& name : names) items.push_back({name, name});
   return items;
 }
@@ -336,7 +336,7 @@ void ApplyPeakDeviationRange(const SetupPage& p, const SettingTarget& t, const S
 
 bool Never(const SetupPage&) { return false; }
 
-const std::array<FieldSpec, 10> kFields{{
+const std::array<SettingField, 10> kFields{{
     {.Component = "LabelRxCarSigFilterBwRatio", .Kind = FieldKind::Prompt,
      .Text = [](const SetupPage& p) -> std::optional<std::string> {
        if (p.IsMhCpm()) return std::string("xxxx");
@@ -421,7 +421,7 @@ const std::array<FieldSpec, 10> kFields{{
     .Always = true},
 }};
 
-const std::array<RowSpec, 7> kControlRows{{
+const std::array<RowLayout, 7> kControlRows{{
     {"LabelRxCarSigFilterBwCaption", "FIR IF Filter BW (MHz)", {"LabelRxCarSigFilterBwRatio"}, NotPm},
     {"LabelRxCarCntrFreqCaption", "Carrier Freq (MHz)", {"LabelRxCarCntrFreq"}},
     {"LabelRxCarAcqRangeCaption", "Carrier Acq Range (kHz)", {"LabelRxCarAcqRange"}, NotPm},
@@ -434,21 +434,21 @@ const std::array<RowSpec, 7> kControlRows{{
      [](const SetupPage& p) { return !p.IsPcmFm() && !p.IsMhCpm(); }},
 }};
 
-const std::array<RowSpec, 1> kInputRows{{{"LabelRxInputSourceCaption", "Input Source", {"LabelRxInputSource"}}}};
+const std::array<RowLayout, 1> kInputRows{{{"LabelRxInputSourceCaption", "Input Source", {"LabelRxInputSource"}}}};
 
-const std::array<RowSpec, 2> kPcmFmRows{{
+const std::array<RowLayout, 2> kPcmFmRows{{
     {"PeakDeviationCaption", "Peak Deviation Index", {"PeakDeviationLabel"}},
     {"PeakDeviationDeltaCaption", "Peak Deviation Index Delta (+/-)", {"PeakDeviationDeltaLabel"}},
 }};
 
-const std::array<PanelSpec, 3> kPanels{{
+const std::array<PanelLayout, 3> kPanels{{
     {.Name = "PanelControl", .Rows = kControlRows},
     {.Name = "PanelInputSource", .Rows = kInputRows,
      .Visible = [](const SetupPage& p) { return !p.IsPm() && !p.IsMhCpm() && IsInputSourceSelectable(p); }},
     {.Name = "PanelPcmFm", .Rows = kPcmFmRows, .Visible = [](const SetupPage& p) { return p.IsPcmFm(); }},
 }};
 
-const std::array<MenuSpec, 2> kMenus{{
+const std::array<PopupMenuTable, 2> kMenus{{
     {"PopupMenuInputSource", "MenuRxInputSource", InputSourceItems, "LabelRxInputSource"},
     {"PopupMenuCarAcqMode", "MenuCarrierAcquisionMode", AcqModeItems, "LabelRxCarAcqMode"},
 }};
@@ -456,7 +456,7 @@ const std::array<MenuSpec, 2> kMenus{{
 }  // namespace
 
 TSM_FineSetupForm::TSM_FineSetupForm(QWidget* host, int card, int channel)
-    : SetupPage(host, card, channel, setup::PageSpec{kPanels, kFields, kMenus}, "TSM_FineSetupForm") {}
+    : SetupPage(host, card, channel, setup::PageTables{kPanels, kFields, kMenus}, "TSM_FineSetupForm") {}
 
 void TSM_FineSetupForm::UpdateVisibility() {
   BuildMenus();

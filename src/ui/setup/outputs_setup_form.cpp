@@ -68,19 +68,19 @@ std::optional<std::string> ErrorRate(std::optional<double> rate) {
 
 // ---- Menus --------------------------------------------------------------------------------------
 
-std::vector<MenuItemSpec> Names(const std::vector<std::string>& names, bool hidePostViterbi) {
-  std::vector<MenuItemSpec> items;
+std::vector<MenuEntry> Names(const std::vector<std::string>& names, bool hidePostViterbi) {
+  std::vector<MenuEntry> items;
   for (const std::string& name : names) items.push_back({name, name, !(hidePostViterbi && name == kPostViterbi)});
   return items;
 }
 
-std::vector<MenuItemSpec> RoutingItems(const SetupPage& p, bool hidePostViterbi) {
+std::vector<MenuEntry> RoutingItems(const SetupPage& p, bool hidePostViterbi) {
   std::vector<std::string> names;
   if (HasObject(p)) Obj(p)->PskRx_GetSignalRoutingSupportedTypes(p.Channel(), names);
   return Names(names, hidePostViterbi);
 }
 
-std::vector<MenuItemSpec> RateModeItems(const SetupPage& p) {
+std::vector<MenuEntry> RateModeItems(const SetupPage& p) {
   std::vector<std::string> names;
   if (card::kr20cardclass* o = Obj(p)) {
     if (p.IsPcmFm()) {
@@ -92,7 +92,7 @@ std::vector<MenuItemSpec> RateModeItems(const SetupPage& p) {
   return Names(names, false);
 }
 
-std::vector<MenuItemSpec> SymbolOrderItems(const SetupPage& p) {
+std::vector<MenuEntry> SymbolOrderItems(const SetupPage& p) {
   std::vector<std::string> names;
   if (HasObject(p)) Obj(p)->PskRx_GetViterbiSymbolOrderModeList(names);
   return Names(names, false);
@@ -109,7 +109,7 @@ void ApplyLocation(const SetupPage& p, const SettingTarget& t, const SettingValu
 
 bool Never(const SetupPage&) { return false; }
 
-const std::array<FieldSpec, 13> kFields{{
+const std::array<SettingField, 13> kFields{{
     {.Component = "LabelStreamControl", .Kind = FieldKind::Toggle,
      .Text = [](const SetupPage& p) { return OnOff(StreamOneOnly(p), "Stream 1 Only", "Stream 1 = Stream 2"); },
      .Enabled = RoutingEnabled, .Flag = StreamOneOnly, .Acts = CanRoute,
@@ -199,7 +199,7 @@ const std::array<FieldSpec, 13> kFields{{
      .Caption = "Invert G2"},
 }};
 
-const std::array<RowSpec, 5> kRoutingRows{{
+const std::array<RowLayout, 5> kRoutingRows{{
     {"LabelStreamControlCaption", "Stream Control", {"LabelStreamControl"}},
     {"LabelRouteStreamSwapLocCaption", "Stream Swap Location", {"LabelRouteStreamSwapLoc"}},
     {"LabelRouteInvertLocStream1Caption", "Invert Location", {"LabelRouteInvertLocStream1"}},
@@ -207,9 +207,9 @@ const std::array<RowSpec, 5> kRoutingRows{{
     {"LabelMismatchCaption", "", {"LabelMismatch"}},
 }};
 
-const std::array<RowSpec, 1> kDecodeRows{{{"LabelViterbiDecodeCaption", "", {"CheckBoxViterbiDecodeEnable"}}}};
+const std::array<RowLayout, 1> kDecodeRows{{{"LabelViterbiDecodeCaption", "", {"CheckBoxViterbiDecodeEnable"}}}};
 
-const std::array<RowSpec, 6> kViterbiRows{{
+const std::array<RowLayout, 6> kViterbiRows{{
     {"LabelViterbiRateModeCaption", "Rate Mode", {"LabelViterbiRateMode"}},
     {"LabelViterbiSymbolOrderCaption", "Symbol Order", {"LabelViterbiSymbolOrder"}},
     {"LabelViterbiLockCaption", "", {"ShapeViterbiLockStateS1"}},
@@ -218,7 +218,7 @@ const std::array<RowSpec, 6> kViterbiRows{{
     {"LabelViterbiInvertCaption", "", {"CheckBoxInvertG1", "CheckBoxInvertG2"}},
 }};
 
-const std::array<PanelSpec, 4> kPanels{{
+const std::array<PanelLayout, 4> kPanels{{
     {.Name = "PanelOutputsOuter", .Enabled = [](const SetupPage& p) { return !p.IsPm(); }},
     {.Name = "PanelRouting", .Title = "Routing", .Parent = "PanelOutputsOuter", .Rows = kRoutingRows},
     {.Name = "GroupBoxViterbi", .Title = "Viterbi", .Parent = "PanelOutputsOuter", .Rows = kDecodeRows,
@@ -227,7 +227,7 @@ const std::array<PanelSpec, 4> kPanels{{
      .Visible = [](const SetupPage& p) { return p.IsChecked("CheckBoxViterbiDecodeEnable"); }},
 }};
 
-const std::array<MenuSpec, 5> kMenus{{
+const std::array<PopupMenuTable, 5> kMenus{{
     {"PopupMenuViterbiRateMode", "MenuMenuViterbiRateMode", RateModeItems, "LabelViterbiRateMode"},
     {"PopupMenuViterbiSymbolOrder", "MenuViterbiSymbolOrderTypeInfoMode", SymbolOrderItems, "LabelViterbiSymbolOrder"},
     {"PopupMenuRecombineLocation", "MenuRecombineLocation", [](const SetupPage& p) { return RoutingItems(p, false); },
@@ -241,4 +241,4 @@ const std::array<MenuSpec, 5> kMenus{{
 }  // namespace
 
 TSM_OutputsSetupForm::TSM_OutputsSetupForm(QWidget* host, int card, int channel)
-    : SetupPage(host, card, channel, setup::PageSpec{kPanels, kFields, kMenus}, "TSM_OutputsSetupForm") {}
+    : SetupPage(host, card, channel, setup::PageTables{kPanels, kFields, kMenus}, "TSM_OutputsSetupForm") {}

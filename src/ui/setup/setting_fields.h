@@ -1,6 +1,6 @@
 #pragma once
 // The tables that describe a setup page: its panels with their rows, its popup menus and its
-// fields. Every editable value of the four pages is a field of such a table; SetupPage (one piece
+// fields. Every editable value of the four pages is a field of such a table; SetupPage (one body
 // of code) builds the widgets from the tables, shows the values and runs the one setting-handler
 // pattern for a click: a popup menu or a numeric prompt (or a toggle), then the setter, its
 // repeat for the other channel while both channels are controlled together, the setup-edited
@@ -33,7 +33,7 @@ struct SettingTarget {
 };
 
 // A numeric prompt as a field asks it. `Acts` false: the handler does nothing at all.
-struct PromptSpec {
+struct PromptRequest {
   bool Acts = true;
   bool Integer = false;
   std::string Title;
@@ -59,13 +59,13 @@ enum class FieldStyle : std::uint8_t { Setting, Status, Plain };
 
 using PageTest = bool (*)(const SetupPage&);
 using PageText = std::optional<std::string> (*)(const SetupPage&);  // std::nullopt keeps the text shown
-using PagePrompt = PromptSpec (*)(const SetupPage&);
+using PagePrompt = PromptRequest (*)(const SetupPage&);
 using PageApply = void (*)(const SetupPage&, const SettingTarget&, const SettingValue&);
 using PageAction = void (*)(SetupPage&);
 using PageHeld = std::optional<double> (*)(const SetupPage&);
 using PageColour = std::optional<util::TColor> (*)(const SetupPage&);
 
-struct FieldSpec {
+struct SettingField {
   const char* Component;  // the value widget's component name
   FieldKind Kind = FieldKind::Display;
   FieldStyle Style = FieldStyle::Setting;
@@ -93,7 +93,7 @@ struct FieldSpec {
 };
 
 // One row of a panel: a caption and up to two value widgets (field component names).
-struct RowSpec {
+struct RowLayout {
   const char* CaptionName;  // the caption label's component name
   const char* Caption;
   std::array<const char*, 2> Values{};
@@ -108,11 +108,11 @@ enum class PanelScheme : std::uint8_t {
   Status,       // "AppStatus BackgroundColor" with "AppStatus LabelColor"
 };
 
-struct PanelSpec {
+struct PanelLayout {
   const char* Name;
   const char* Title = nullptr;   // a title line above the rows
   const char* Parent = nullptr;  // nested in this panel (after its rows); nullptr: in the page
-  std::span<const RowSpec> Rows{};
+  std::span<const RowLayout> Rows{};
   PageTest Visible = nullptr;
   PageTest Enabled = nullptr;
   PanelScheme Scheme = PanelScheme::Page;
@@ -121,26 +121,26 @@ struct PanelSpec {
 
 // One popup menu item: the device name kept in the page's list, the caption shown and whether
 // the item is visible.
-struct MenuItemSpec {
+struct MenuEntry {
   std::string Device;
   std::string Caption;
   bool Visible = true;
 };
 
-struct MenuSpec {
+struct PopupMenuTable {
   const char* Name;        // the popup menu's component name
   const char* ItemPrefix;  // item i is named ItemPrefix + i (+ "_Single")
-  std::vector<MenuItemSpec> (*Fill)(const SetupPage&);
+  std::vector<MenuEntry> (*Fill)(const SetupPage&);
   const char* Field;  // the field whose setting a chosen item applies
   // The item's Tag is the value (table positions); otherwise the Tag indexes the page's list of
   // device names.
   bool TagIsValue = false;
 };
 
-struct PageSpec {
-  std::span<const PanelSpec> Panels;
-  std::span<const FieldSpec> Fields;
-  std::span<const MenuSpec> Menus;
+struct PageTables {
+  std::span<const PanelLayout> Panels;
+  std::span<const SettingField> Fields;
+  std::span<const PopupMenuTable> Menus;
 };
 
 }  // namespace setup

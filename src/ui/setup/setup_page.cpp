@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <limits>
 
+#include "card/kr20card.h"
 #include "config/globals.h"
 #include "config/gui/menu_routines.h"
 #include "config/options_record.h"
@@ -31,8 +33,10 @@ namespace {
 
 constexpr util::TColor kValueText = 0x00FFFF;  // yellow
 constexpr util::TColor kValueBackground = 0x000000;
-constexpr int kValueWidth = 112;
-constexpr int kColumnWidth = 84;
+constexpr int kValueWidth = 176;       // the value column of a panel
+constexpr int kColumnWidth = 84;       // each of the "Ch 1" / "Ch 2" columns
+constexpr int kColumnSpacing = 8;
+constexpr int kSecondValueWidth = 64;
 constexpr int kLampSize = 14;
 
 void SetColours(QWidget* widget, util::TColor background, util::TColor text, bool fill) {
@@ -58,8 +62,8 @@ bool SameValue(double held, double sent) {
 
 }  // namespace
 
-SetupPage::SetupPage(QWidget* host, int card, int channel, const PageSpec& spec, const char* formName)
-    : QWidget(host), spec_(spec), context_(ResolveChannelContext(card, channel)) {
+SetupPage::SetupPage(QWidget* host, int card, int channel, const PageTables& tables, const char* formName)
+    : QWidget(host), tables_(tables), context_(ResolveChannelContext(card, channel)) {
   setObjectName(QString::fromLatin1(formName));
   if (host != nullptr) {
     auto* hostLayout = qobject_cast<QVBoxLayout*>(host->layout());
@@ -81,15 +85,15 @@ void SetupPage::BuildLayout() {
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(4, 4, 4, 4);
   outer->setSpacing(6);
-  panels_.reserve(spec_.Panels.size());
-  for (const PanelSpec& panel : spec_.Panels) {
+  panels_.reserve(tables_.Panels.size());
+  for (const PanelLayout& panel : tables_.Panels) {
     PanelWidgets made;
-    made.Spec = &panel;
+    made.Table = &panel;
     QWidget* parent = this;
     QVBoxLayout* into = outer;
     if (panel.Parent != nullptr) {
       for (PanelWidgets& p : panels_) {
-        if (QString::fromLatin1(p.Spec->Name) == QString::fromLatin1(panel.Parent)) {
+        if (QString::fromLatin1(p.Table->Name) == QString::fromLatin1(panel.Parent)) {
           parent = p.Frame;
           into = qobject_cast<QVBoxLayout*>(p.Frame->layout());
         }
@@ -99,7 +103,9 @@ void SetupPage::BuildLayout() {
     made.Frame->setObjectName(QString::fromLatin1(panel.Name));
     config::RemovePanelBevels(made.Frame);
     auto* column = new QVBoxLayout(made.Frame);
-    column->setContentsMargins(6, 4, 6, 4);
+    // Nested panels keep their parent's edges, so that every value column ends at one line.
+    const int side = panel.Parent != nullptr ? 0 : 6;
+    column->setContentsMargins(side, 4, side, 4);
     column->setSpacing(3);
     if (panel.Title != nullptr) {
       made.Title = new QLabel(QString::fromLatin1(panel.Title), made.Frame);
@@ -110,7 +116,7 @@ void SetupPage::BuildLayout() {
       column->addWidget(made.Title);
     }
     auto* grid = new QGridLayout();
-    grid->setHorizontalSpacing(8);
+    grid->setHorizontalSpacing(kColumnSpacing);
     grid->setVerticalSpacing(3);
     grid->setColumnStretch(0, 1);
     int row = 0;
@@ -120,25 +126,39 @@ void SetupPage::BuildLayout() {
         heading->setObjectName(QString::fromLatin1(panel.Name) + QStringLiteral("Ch%1").arg(c + 1));
         heading->setAlignment(Qt::AlignCenter);
         grid->addWidget(heading, row, c + 1);
+        grid->setColumnMinimumWidth(c + 1, kColumnWidth);
         made.Headings.push_back(heading);
       }
       ++row;
+    } else {
+      grid->setColumnMinimumWidth(1, kValueWidth);
     }
-    for (const RowSpec& rowSpec : panel.Rows) {
+    for (const RowLayout& rowLayout : panel.Rows) {
       RowWidgets r;
-      r.Spec = &rowSpec;
-      r.Caption = new QLabel(QString::fromLatin1(rowSpec.Caption), made.Frame);
-      r.Caption->setObjectName(QString::fromLatin1(rowSpec.CaptionName));
+      r.Table = &rowLayout;
+      r.Caption = new QLabel(QString::fromLatin1(rowLayout.Caption), made.Frame);
+      r.Caption->setObjectName(QString::fromLatin1(rowLayout.CaptionName));
       grid->addWidget(r.Caption, row, 0);
-      const int used = rowSpec.Values[1] != nullptr ? 2 : 1;
+      const int used = rowLayout.Values[1] != nullptr ? 2 : 1;
+      QHBoxLayout* values = nullptr;
+      if (!panel.Columns) {
+        values = new QHBoxLayout();
+        values->setContentsMargins(0, 0, 0, 0);
+        values->setSpacing(4);
+        grid->addLayout(values, row, 1);
+      }
       for (int v = 0; v < used; ++v) {
-        const FieldSpec* field = FindField(rowSpec.Values[static_cast<std::size_t>(v)]);
+        const SettingField* field = FindField(rowLayout.Values[static_cast<std::size_t>(v)]);
         if (field == nullptr) continue;
         QWidget* widget = MakeField(*field, made.Frame);
-        if (used == 1 && !panel.Columns) {
-          grid->addWidget(widget, row, 1, 1, 2);
-        } else {
+        if (values == nullptr) {
           grid->addWidget(widget, row, v + 1);
+        } else if (field->Kind == FieldKind::Lamp) {
+          values->addWidget(widget, 0, Qt::AlignLeft);
+        } else {
+          // A second value beside the first is the narrower one; the first takes what is left.
+          if (v == 1 && used == 2 && field->Kind != FieldKind::Check) widget->setFixedWidth(kSecondValueWidth);
+          values->addWidget(widget, v == 0 ? 1 : 0);
         }
         r.Values.push_back(widget);
       }
@@ -152,7 +172,7 @@ void SetupPage::BuildLayout() {
   outer->addStretch(1);
 }
 
-QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
+QWidget* SetupPage::MakeField(const SettingField& field, QWidget* parent) {
   QWidget* widget = nullptr;
   const QString name = QString::fromLatin1(field.Component);
   if (field.Kind == FieldKind::Check) {
@@ -169,7 +189,6 @@ QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
     auto* label = new ValueLabel(parent);
     label->setAlignment(Qt::AlignCenter);
     if (field.Caption != nullptr) label->setText(QString::fromLatin1(field.Caption));
-    if (field.Style != FieldStyle::Plain) label->setMinimumWidth(kColumnWidth);
     if (field.Kind != FieldKind::Display) {
       label->setCursor(Qt::PointingHandCursor);
       connect(label, &ValueLabel::clicked, this, [this, &field] { OnClicked(field); });
@@ -181,23 +200,21 @@ QWidget* SetupPage::MakeField(const FieldSpec& field, QWidget* parent) {
   return widget;
 }
 
-const FieldSpec* SetupPage::FindField(const char* component) const {
+const SettingField* SetupPage::FindField(const char* component) const {
   if (component == nullptr) return nullptr;
   const QString name = QString::fromLatin1(component);
-  for (const FieldSpec& field : spec_.Fields) {
+  for (const SettingField& field : tables_.Fields) {
     if (name == QString::fromLatin1(field.Component)) return &field;
   }
   return nullptr;
 }
 
-const MenuSpec* SetupPage::FindMenu(const QString& name) const {
-  for (const MenuSpec& menu : spec_.Menus) {
+const PopupMenuTable* SetupPage::FindMenu(const QString& name) const {
+  for (const PopupMenuTable& menu : tables_.Menus) {
     if (name == QString::fromLatin1(menu.Name)) return &menu;
   }
   return nullptr;
 }
-
-QWidget* SetupPage::Part(const char* component) const { return findChild<QWidget*>(QString::fromLatin1(component)); }
 
 // ---- Life cycle ---------------------------------------------------------------------------------
 
@@ -212,7 +229,7 @@ void SetupPage::FreeLists() { lists_.clear(); }
 
 void SetupPage::BuildMenus() {
   FreeLists();
-  for (const MenuSpec& menu : spec_.Menus) {
+  for (const PopupMenuTable& menu : tables_.Menus) {
     QMenu*& popup = menus_[menu.Name];
     if (popup == nullptr) {
       popup = new QMenu(this);
@@ -220,7 +237,7 @@ void SetupPage::BuildMenus() {
     }
     config::ClearMenu(popup);
     std::vector<std::string>& list = lists_[menu.Name];
-    const std::vector<MenuItemSpec> items = menu.Fill(*this);
+    const std::vector<MenuEntry> items = menu.Fill(*this);
     const QString menuName = QString::fromLatin1(menu.Name);
     for (std::size_t i = 0; i < items.size(); ++i) {
       const int tag = static_cast<int>(i);
@@ -240,18 +257,18 @@ void SetupPage::BuildMenus() {
 
 void SetupPage::UpdateVisibility() {
   for (PanelWidgets& panel : panels_) {
-    if (panel.Spec->Visible != nullptr) panel.Frame->setVisible(panel.Spec->Visible(*this));
-    if (panel.Spec->Enabled != nullptr) panel.Frame->setEnabled(panel.Spec->Enabled(*this));
+    if (panel.Table->Visible != nullptr) panel.Frame->setVisible(panel.Table->Visible(*this));
+    if (panel.Table->Enabled != nullptr) panel.Frame->setEnabled(panel.Table->Enabled(*this));
   }
   for (RowWidgets& row : rows_) {
-    const bool shown = row.Spec->Visible == nullptr || row.Spec->Visible(*this);
+    const bool shown = row.Table->Visible == nullptr || row.Table->Visible(*this);
     row.Caption->setVisible(shown);
-    if (row.Spec->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Spec->CaptionOf(*this)));
+    if (row.Table->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Table->CaptionOf(*this)));
     for (QWidget* widget : row.Values) widget->setVisible(shown);
   }
   for (FieldWidgets& field : fields_) {
-    if (field.Spec->Visible != nullptr && !field.Spec->Visible(*this)) field.Widget->setVisible(false);
-    if (field.Spec->Enabled != nullptr) field.Widget->setEnabled(field.Spec->Enabled(*this));
+    if (field.Table->Visible != nullptr && !field.Table->Visible(*this)) field.Widget->setVisible(false);
+    if (field.Table->Enabled != nullptr) field.Widget->setEnabled(field.Table->Enabled(*this));
   }
 }
 
@@ -260,8 +277,8 @@ void SetupPage::RefreshValues() {
   SetupPage::UpdateVisibility();
   updating_ = true;
   for (FieldWidgets& field : fields_) {
-    if (field.Spec->Text != nullptr) {
-      const std::optional<std::string> text = field.Spec->Text(*this);
+    if (field.Table->Text != nullptr) {
+      const std::optional<std::string> text = field.Table->Text(*this);
       if (text) {
         if (auto* box = qobject_cast<QCheckBox*>(field.Widget)) {
           box->setChecked(*text == "1");
@@ -270,9 +287,8 @@ void SetupPage::RefreshValues() {
         }
       }
     }
-    ColourValue(*field.Spec, field.Widget);
+    ColourValue(*field.Table, field.Widget);
   }
-  AfterRefresh();
   // Panels that follow a value just shown (a check box) follow it at once.
   SetupPage::UpdateVisibility();
   updating_ = false;
@@ -291,12 +307,13 @@ util::TColor SetupPage::SchemeColour(int index) const {
   return fallback[static_cast<std::size_t>(index)];
 }
 
-void SetupPage::ColourValue(const FieldSpec& field, QWidget* widget) const {
+void SetupPage::ColourValue(const SettingField& field, QWidget* widget) const {
   std::optional<util::TColor> colour = field.TextColour != nullptr ? field.TextColour(*this) : std::nullopt;
   if (field.Kind == FieldKind::Lamp) {
     SetColours(widget, colour.value_or(0xC0C0C0), 0x000000, true);
     return;
   }
+  if (field.Kind == FieldKind::Check) return;  // check boxes take their panel's colours
   switch (field.Style) {
     case FieldStyle::Setting:
       SetColours(widget, kValueBackground, colour.value_or(kValueText), true);
@@ -313,7 +330,7 @@ void SetupPage::ColourValue(const FieldSpec& field, QWidget* widget) const {
 void SetupPage::UpdateColors() {
   SetColours(this, SchemeColour(config::kAppSetupBackgroundColor), SchemeColour(config::kAppMainLabelColor), true);
   for (PanelWidgets& panel : panels_) {
-    switch (panel.Spec->Scheme) {
+    switch (panel.Table->Scheme) {
       case PanelScheme::Page:
         SetColours(panel.Frame, SchemeColour(config::kAppSetupBackgroundColor), SchemeColour(config::kAppMainLabelColor),
                    true);
@@ -328,7 +345,7 @@ void SetupPage::UpdateColors() {
         break;
     }
   }
-  for (FieldWidgets& field : fields_) ColourValue(*field.Spec, field.Widget);
+  for (FieldWidgets& field : fields_) ColourValue(*field.Table, field.Widget);
   if (built_) RefreshValues();
 }
 
@@ -360,7 +377,7 @@ bool SetupPage::IsChecked(const char* component) const {
 // ---- The setting-handler pattern --------------------------------------------------------------------
 
 void SetupPage::ClickField(const QString& component) {
-  const FieldSpec* field = FindField(component.toLatin1().constData());
+  const SettingField* field = FindField(component.toLatin1().constData());
   if (field == nullptr) return;
   if (field->Kind == FieldKind::Check) {
     if (auto* box = findChild<QCheckBox*>(component)) box->click();
@@ -369,12 +386,12 @@ void SetupPage::ClickField(const QString& component) {
   OnClicked(*field);
 }
 
-void SetupPage::OnClicked(const FieldSpec& field) {
+void SetupPage::OnClicked(const SettingField& field) {
   if (!built_ || updating_) return;
   if (field.Acts != nullptr && !field.Acts(*this)) return;
   switch (field.Kind) {
     case FieldKind::Menu:
-      if (const MenuSpec* menu = FindMenu(QString::fromLatin1(field.Menu))) ShowMenu(*menu);
+      if (const PopupMenuTable* menu = FindMenu(QString::fromLatin1(field.Menu))) ShowMenu(*menu);
       break;
     case FieldKind::Prompt:
       AskPrompt(field);
@@ -395,7 +412,7 @@ void SetupPage::OnClicked(const FieldSpec& field) {
   }
 }
 
-void SetupPage::OnChecked(const FieldSpec& field, bool checked) {
+void SetupPage::OnChecked(const SettingField& field, bool checked) {
   if (!built_ || updating_) return;
   if (field.Acts != nullptr && !field.Acts(*this)) return;
   SettingValue value;
@@ -403,7 +420,7 @@ void SetupPage::OnChecked(const FieldSpec& field, bool checked) {
   ApplySetting(field, value, true);
 }
 
-void SetupPage::ShowMenu(const MenuSpec& menu) {
+void SetupPage::ShowMenu(const PopupMenuTable& menu) {
   const auto found = menus_.find(menu.Name);
   if (found == menus_.end() || found->second == nullptr) return;
   const QList<QAction*> actions = found->second->actions();
@@ -417,9 +434,9 @@ void SetupPage::ShowMenu(const MenuSpec& menu) {
 
 void SetupPage::MenuItemChosen(const QString& menuName, int tag) {
   if (!built_) return;
-  const MenuSpec* menu = FindMenu(menuName);
+  const PopupMenuTable* menu = FindMenu(menuName);
   if (menu == nullptr || tag < 0) return;
-  const FieldSpec* field = FindField(menu->Field);
+  const SettingField* field = FindField(menu->Field);
   if (field == nullptr) return;
   if (field->Acts != nullptr && !field->Acts(*this)) return;
   SettingValue value;
@@ -435,9 +452,9 @@ void SetupPage::MenuItemChosen(const QString& menuName, int tag) {
   ApplySetting(*field, value, true);
 }
 
-void SetupPage::AskPrompt(const FieldSpec& field) {
+void SetupPage::AskPrompt(const SettingField& field) {
   if (field.Prompt == nullptr) return;
-  const PromptSpec prompt = field.Prompt(*this);
+  const PromptRequest prompt = field.Prompt(*this);
   if (!prompt.Acts) return;
   SettingValue value;
   bool answered = false;
@@ -454,7 +471,7 @@ void SetupPage::AskPrompt(const FieldSpec& field) {
   ApplySetting(field, value, answered);
 }
 
-void SetupPage::ApplySetting(const FieldSpec& field, const SettingValue& value, bool answered) {
+void SetupPage::ApplySetting(const SettingField& field, const SettingValue& value, bool answered) {
   if (!answered && !field.Always) return;
   if (answered && field.Apply != nullptr) {
     field.Apply(*this, {context_.Channel, false}, value);
@@ -466,7 +483,9 @@ void SetupPage::ApplySetting(const FieldSpec& field, const SettingValue& value, 
   if (field.RefreshFirst) RefreshValues();
   MarkEditedAndSave();
   RefreshValues();
-  if (answered && field.Held != nullptr) {
+  // Only a card that answers can refuse: a simulated or absent card reads 0 for everything.
+  const bool cardAnswers = context_.Object != nullptr && context_.Object->IsReady();
+  if (answered && field.Held != nullptr && cardAnswers) {
     if (const std::optional<double> held = field.Held(*this); held && !SameValue(*held, value.Number)) {
       ReportRefusal(field, value.Number, *held);
     }
@@ -485,7 +504,7 @@ void SetupPage::RestartAcquisition() const {
   if (BothChannels()) gKr20SetMgr->RestartAcquisition(context_.Card, context_.OtherChannel);
 }
 
-void SetupPage::ReportRefusal(const FieldSpec& field, double sent, double held) const {
+void SetupPage::ReportRefusal(const SettingField& field, double sent, double held) const {
   std::string what = field.Component;
   for (const RowWidgets& row : rows_) {
     for (QWidget* widget : row.Values) {

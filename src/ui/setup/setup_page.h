@@ -32,7 +32,7 @@ class SetupPage : public QWidget {
 
  public:
   // Fills `host` (a panel of the setup panel); the page's component name is `formName`.
-  SetupPage(QWidget* host, int card, int channel, const PageSpec& spec, const char* formName);
+  SetupPage(QWidget* host, int card, int channel, const PageTables& tables, const char* formName);
   ~SetupPage() override;
   SetupPage(const SetupPage&) = delete;
   SetupPage& operator=(const SetupPage&) = delete;
@@ -58,7 +58,7 @@ class SetupPage : public QWidget {
   void MenuItemChosen(const QString& menuName, int tag);
   // Steps 4 to 8 of the pattern for the field: the setter (unless `answered` is false), its
   // repeat, the edited flag, the last-state save, the refresh and the restart.
-  void ApplySetting(const FieldSpec& field, const SettingValue& value, bool answered);
+  void ApplySetting(const SettingField& field, const SettingValue& value, bool answered);
   // The setup edited and the last state saved (step 6).
   static void MarkEditedAndSave();
   // Acquisition restarted on the channel and, while both channels are controlled, on the other.
@@ -82,43 +82,37 @@ class SetupPage : public QWidget {
   const std::vector<std::string>& List(const char* menuName) const;
   // The state of a check box of the page; false for an unknown name.
   bool IsChecked(const char* component) const;
-  // The widget of a field or caption, for the page's own layout touches.
-  QWidget* Part(const char* component) const;
-
- protected:
-  // Runs after every refresh of the values (the page's own touches).
-  virtual void AfterRefresh() {}
 
  private:
   struct FieldWidgets {
-    const FieldSpec* Spec = nullptr;
+    const SettingField* Table = nullptr;
     QWidget* Widget = nullptr;
   };
   struct RowWidgets {
-    const RowSpec* Spec = nullptr;
+    const RowLayout* Table = nullptr;
     QLabel* Caption = nullptr;
     std::vector<QWidget*> Values;
   };
   struct PanelWidgets {
-    const PanelSpec* Spec = nullptr;
+    const PanelLayout* Table = nullptr;
     QFrame* Frame = nullptr;
     QLabel* Title = nullptr;
     std::vector<QLabel*> Headings;
   };
 
   void BuildLayout();
-  QWidget* MakeField(const FieldSpec& field, QWidget* parent);
-  const FieldSpec* FindField(const char* component) const;
-  const MenuSpec* FindMenu(const QString& name) const;
-  void OnClicked(const FieldSpec& field);
-  void OnChecked(const FieldSpec& field, bool checked);
-  void AskPrompt(const FieldSpec& field);
-  void ShowMenu(const MenuSpec& menu);
-  void ReportRefusal(const FieldSpec& field, double sent, double held) const;
-  void ColourValue(const FieldSpec& field, QWidget* widget) const;
+  QWidget* MakeField(const SettingField& field, QWidget* parent);
+  const SettingField* FindField(const char* component) const;
+  const PopupMenuTable* FindMenu(const QString& name) const;
+  void OnClicked(const SettingField& field);
+  void OnChecked(const SettingField& field, bool checked);
+  void AskPrompt(const SettingField& field);
+  void ShowMenu(const PopupMenuTable& menu);
+  void ReportRefusal(const SettingField& field, double sent, double held) const;
+  void ColourValue(const SettingField& field, QWidget* widget) const;
   util::TColor SchemeColour(int index) const;
 
-  PageSpec spec_;
+  PageTables tables_;
   ChannelContext context_;
   bool built_ = false;
   bool updating_ = false;

@@ -122,8 +122,8 @@ double DataRateUpper(const SetupPage& p) {
 
 // ---- Prompts ------------------------------------------------------------------------------------
 
-PromptSpec DataRatePrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest DataRatePrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Integer = true;
   s.Title = "Enter the Data Rate in Bps";
   if (p.IsPcmFm() || p.IsPsk()) {
@@ -137,8 +137,8 @@ PromptSpec DataRatePrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec DataRate2Prompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest DataRate2Prompt(const SetupPage& p) {
+  PromptRequest s;
   s.Integer = true;
   s.Title = "Enter the Data Rate in Bps for 2nd bit sync";
   s.Current = Obj(p) != nullptr ? util::RoundToInt(Obj(p)->PskRx_GetBitSyncStream2RateInbps(p.Channel())) : 0;
@@ -147,8 +147,8 @@ PromptSpec DataRate2Prompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec AcqLbwPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest AcqLbwPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Decimals = 3;
   if (p.IsMhCpm()) {
     s.Title = "Enter the Symbol Loop Bandwidth in % of Data Rate";
@@ -164,8 +164,8 @@ PromptSpec AcqLbwPrompt(const SetupPage& p) {
   return s;
 }
 
-PromptSpec TrkLbwPrompt(const SetupPage& p) {
-  PromptSpec s;
+PromptRequest TrkLbwPrompt(const SetupPage& p) {
+  PromptRequest s;
   s.Decimals = 3;
   s.Title = "Enter the Loop BW in % of Data Rate";
   s.Current = LoopWidthHeld(p).value_or(0.0);
@@ -176,7 +176,7 @@ PromptSpec TrkLbwPrompt(const SetupPage& p) {
 
 // ---- Menus --------------------------------------------------------------------------------------
 
-std::vector<MenuItemSpec> ModulationItems(const SetupPage& p) {
+std::vector<MenuEntry> ModulationItems(const SetupPage& p) {
   std::vector<std::string> names;
   card::kr20cardclass* o = Obj(p);
   if (p.IsPsk() && o != nullptr && !o->IsSimulated()) {
@@ -184,9 +184,9 @@ std::vector<MenuItemSpec> ModulationItems(const SetupPage& p) {
   } else if (HasManager()) {
     names = gKr20SetMgr->ModulationList;
   }
-  std::vector<MenuItemSpec> items;
+  std::vector<MenuEntry> items;
   for (const std::string& name : names) {
-    MenuItemSpec item{name, name, name != "UQPSK"};
+    MenuEntry item{name, name, name != "UQPSK"};
     if (name == "SQPSK") item.Caption = "OQPSK";
     if (name == "SOQPSK") item.Caption = "SOQPSK_SX";
     if (p.IsPm()) item.Visible = name == "PM";
@@ -198,20 +198,20 @@ std::vector<MenuItemSpec> ModulationItems(const SetupPage& p) {
   return items;
 }
 
-std::vector<MenuItemSpec> InputCodeItems(const SetupPage&) {
-  std::vector<MenuItemSpec> items;
+std::vector<MenuEntry> InputCodeItems(const SetupPage&) {
+  std::vector<MenuEntry> items;
   for (int i = 0; i < kInputCodes; ++i) items.push_back({card::PcmDecoderCodeName(i), card::PcmDecoderCodeName(i)});
   return items;
 }
 
-std::vector<MenuItemSpec> OutputCodeItems(const SetupPage&) {
-  std::vector<MenuItemSpec> items;
+std::vector<MenuEntry> OutputCodeItems(const SetupPage&) {
+  std::vector<MenuEntry> items;
   for (int i = 0; i < kOutputCodes; ++i) items.push_back({card::PcmEncoderCodeName(i), card::PcmEncoderCodeName(i)});
   return items;
 }
 
-std::vector<MenuItemSpec> SawItems(const SetupPage& p) {
-  std::vector<MenuItemSpec> items;
+std::vector<MenuEntry> SawItems(const SetupPage& p) {
+  std::vector<MenuEntry> items;
   const ChannelContext& c = p.Context();
   for (std::size_t i = 0; i < c.SawKhz.size(); ++i) {
     const std::string caption = c.HasDcTables ? util::FloatToFixedText(6, 2, c.SawKhz[i] * 0.001)
@@ -221,8 +221,8 @@ std::vector<MenuItemSpec> SawItems(const SetupPage& p) {
   return items;
 }
 
-std::vector<MenuItemSpec> AgcItems(const SetupPage& p) {
-  std::vector<MenuItemSpec> items;
+std::vector<MenuEntry> AgcItems(const SetupPage& p) {
+  std::vector<MenuEntry> items;
   const ChannelContext& c = p.Context();
   for (std::size_t i = 0; i < c.AgcMs.size(); ++i) {
     const std::string caption = c.HasDcTables ? util::FloatToFixedText(6, 1, c.AgcMs[i]) : "Index " + std::to_string(i);
@@ -247,9 +247,8 @@ void ApplyDataRate2(const SetupPage& p, const SettingTarget& t, const SettingVal
   o->PskRx_SetBitSyncStream2RateInbps(t.Channel, rate);
 }
 
-constexpr card::ReceiverRecord* kNoRx = nullptr;
 
-const std::array<FieldSpec, 12> kFields{{
+const std::array<SettingField, 12> kFields{{
     {.Component = "LabelTunedFreqMhz1", .Kind = FieldKind::Custom,
      .Text = [](const SetupPage& p) { return Fixed(9, 2, p.Status().DnCvt.TunedFreqMhz); },
      .Handler = TuneHandler},
@@ -288,7 +287,7 @@ const std::array<FieldSpec, 12> kFields{{
      }},
     {.Component = "LabelBsAcqLbw", .Kind = FieldKind::Prompt,
      .Text = [](const SetupPage& p) -> std::optional<std::string> {
-       if (p.IsMhCpm()) return Rx(p) != kNoRx ? Fixed(12, 3, Rx(p)->MhCpmSymbolloopbandwidthPct) : std::nullopt;
+       if (p.IsMhCpm()) return Rx(p) != nullptr ? Fixed(12, 3, Rx(p)->MhCpmSymbolloopbandwidthPct) : std::nullopt;
        const std::optional<double> held = AcqRangeHeld(p);
        return held ? Fixed(12, 3, *held) : std::nullopt;
      },
@@ -335,7 +334,7 @@ const std::array<FieldSpec, 12> kFields{{
      }},
 }};
 
-const std::array<RowSpec, 7> kGroup1Rows{{
+const std::array<RowLayout, 7> kGroup1Rows{{
     {"LabelTunedFreqCaption", "Frequency (MHz)", {"LabelTunedFreqMhz1"}, DcPresent},
     {"LabelModulationCaption", "Modulation", {"LabelModulation1"},
      [](const SetupPage& p) { return !p.IsPm() && !p.IsPcmFm(); }},
@@ -346,20 +345,20 @@ const std::array<RowSpec, 7> kGroup1Rows{{
     {"LabelBsTrkLbwCaption", "Bit Sync Trk LBW (%)", {"LabelBsTrkLbw"}},
 }};
 
-const std::array<RowSpec, 4> kGroup2Rows{{
+const std::array<RowLayout, 4> kGroup2Rows{{
     {"LabelIfBwCaption", "SAW IF BW (MHz)", {"LabelIfBw11"}},
     {"LabelAgcTcCaption", "AGC TC (msec)", {"LabelAgcTc1"}},
     {"LabelDataPolarityCaption", "Data Polarity", {"LabelDataPolarity"}},
     {"LabelClkPolarityCaption", "Clock Polarity", {"LabelClkPolarity"}},
 }};
 
-const std::array<PanelSpec, 3> kPanels{{
+const std::array<PanelLayout, 3> kPanels{{
     {.Name = "PanelRcvrOuter"},
     {.Name = "PanelRcvrGroup1", .Parent = "PanelRcvrOuter", .Rows = kGroup1Rows},
     {.Name = "PanelRcvrGroup2", .Parent = "PanelRcvrOuter", .Rows = kGroup2Rows, .Visible = DcPresent},
 }};
 
-const std::array<MenuSpec, 5> kMenus{{
+const std::array<PopupMenuTable, 5> kMenus{{
     {"PopupMenuModulation", "MenuModulationMode", ModulationItems, "LabelModulation1"},
     {"PopupMenuInputCode", "MenuInputCode_", InputCodeItems, "LabelInputCode1"},
     {"PopupMenuOutputCode", "MenuOutputCode_", OutputCodeItems, "LabelOutputCode1"},
@@ -370,4 +369,4 @@ const std::array<MenuSpec, 5> kMenus{{
 }  // namespace
 
 TSM_StdSetupForm::TSM_StdSetupForm(QWidget* host, int card, int channel)
-    : SetupPage(host, card, channel, setup::PageSpec{kPanels, kFields, kMenus}, "TSM_StdSetupForm") {}
+    : SetupPage(host, card, channel, setup::PageTables{kPanels, kFields, kMenus}, "TSM_StdSetupForm") {}

@@ -1,6 +1,7 @@
 // Per receiver family on a virtual card: which rows the four pages show, their captions, which
 // values are enabled, and the titles and limits of the prompts (answered by cancelling, which
 // sends the current value again).
+#include "card/setup_routines.h"
 #include "setup_panel_fixture.h"
 
 namespace setuptest {
@@ -131,6 +132,76 @@ TEST_P(FamilyRowsTest, PromptTitlesAndLimits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, FamilyRowsTest, ::testing::ValuesIn(kFamilies),
+                         [](const auto& row) { return std::string(row.param.Where.Name); });
+
+}  // namespace
+}  // namespace setuptest
+
+namespace setuptest {
+namespace {
+
+// What the pages show comes from the status record, the card setup record or the card, by family.
+struct ShownValue {
+  const char* Component;
+  const char* Text;
+};
+
+struct FamilyValues {
+  Channel Where;
+  void (*Prepare)(settings::ChannelStatusRecord& status, card::ReceiverRecord& rx);
+  std::vector<ShownValue> Expected;
+};
+
+void PrintTo(const FamilyValues& row, std::ostream* os) { *os << row.Where.Name; }
+
+void CommonStatus(settings::ChannelStatusRecord& s) {
+  s.Receiver.CarrierFreqMhz = 70.25;
+  s.Receiver.SignalBw = 1'500'000.0;
+  s.BitSync1.BitRate = 1'250'000.0;
+  s.BitSync1.PcmOutputCode = 4;
+  card::SetSetupText(s.BitSync1.PcmInputCode, "BIOL");
+  card::SetSetupText(s.Receiver.ReceiverName, "MH_CPM");
+}
+
+const FamilyValues kValues[] = {
+    {{"Psk", false, 0, 0},
+     [](settings::ChannelStatusRecord& s, card::ReceiverRecord&) { CommonStatus(s); },
+     {{"LabelRxCarCntrFreq", "70.25"}, {"LabelRxCarSigFilterBwRatio", "1.50"}, {"LabelDataRate1", "1.250"},
+      {"LabelOutputCode1", "BIOM"}}},
+    {{"PcmFm", false, 2, 0},
+     [](settings::ChannelStatusRecord& s, card::ReceiverRecord& rx) {
+       CommonStatus(s);
+       rx.CarrierPeakDeviation = 0.45;
+       rx.CarrierPeakDeviationRange = 0.07;
+     },
+     {{"LabelRxCarCntrFreq", "70.25"}, {"PeakDeviationLabel", "0.45"}, {"PeakDeviationDeltaLabel", "0.07"}}},
+    {{"Pm", false, 3, 0},
+     [](settings::ChannelStatusRecord& s, card::ReceiverRecord&) { CommonStatus(s); },
+     {{"LabelRxCarCntrFreq", "70.25"}, {"LabelInputCode1", "BIOL"}, {"LabelDataRate1", "1.250"}}},
+    {{"MhCpm", true, 14, 0},
+     [](settings::ChannelStatusRecord& s, card::ReceiverRecord& rx) {
+       CommonStatus(s);
+       rx.MhCpmCarrierFrequencyMhz = 70.3;
+       rx.MhCpmCarrierloopbandwidthPct = 0.05;
+       rx.MhCpmSymbolloopbandwidthPct = 0.02;
+       rx.MhCpmLoopValue = 12'000.0;
+     },
+     {{"LabelRxCarCntrFreq", "70.30"}, {"LabelRxAcqLoopBw", "0.05"}, {"LabelBsAcqLbw", "0.020"},
+      {"LabelRxCarAcqRange", "12.00"}, {"LabelInputCode1", "BIOL"}, {"LabelModulation1", "MH_CPM"}}},
+};
+
+class FamilyValuesTest : public SetupPanelTest, public ::testing::WithParamInterface<FamilyValues> {};
+
+TEST_P(FamilyValuesTest, ShownFromTheRecordsOfTheFamily) {
+  const FamilyValues& row = GetParam();
+  Start(row.Where.ChipVariant, row.Where.Mode, row.Where.Ch);
+  if (IsSkipped() || HasFatalFailure()) return;
+  row.Prepare(StatusOf(row.Where.Ch), Receiver(row.Where.Ch));
+  panel_->RefreshPages();
+  for (const ShownValue& value : row.Expected) EXPECT_EQ(Text(value.Component), value.Text) << value.Component;
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, FamilyValuesTest, ::testing::ValuesIn(kValues),
                          [](const auto& row) { return std::string(row.param.Where.Name); });
 
 }  // namespace

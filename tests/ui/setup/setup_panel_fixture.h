@@ -41,8 +41,10 @@ class SetupPanelTest : public settingstest::SimCardTest {
  protected:
   // The card running `mode`, converters 0 and 1 tied to its channels, its setup the default one
   // with `routeMode`; the status read once; the panel of `channel` shown.
-  void Start(bool chipVariant, int mode, int channel, int routeMode = 0) {
-    StartCard(chipVariant ? "YES" : "NO", mode, card::HwCfgCardSetRecord{0, 2, {0, 1}}, true);
+  void Start(bool chipVariant, int mode, int channel, int routeMode = 0,
+             card::HwCfgCardSetRecord converters = card::HwCfgCardSetRecord{0, 2, {0, 1}},
+             const std::string& inputs = "") {
+    StartCard(chipVariant ? "YES" : "NO", mode, converters, true, 5, inputs);
     if (HasFatalFailure() || IsSkipped()) return;
     gKr20SetMgr = manager_.get();
     config::kr20optionclass::SelectDefaultColorScheme(0, options_.Info().ColorScheme);

@@ -106,3 +106,27 @@ TEST_F(PanelTest, DestroyedPagesLeaveThePanelAndIgnoreNothingElse) {
 
 }  // namespace
 }  // namespace setuptest
+
+namespace setuptest {
+namespace {
+
+TEST_F(PanelTest, APanelOfACardThatIsNotThereShowsNoMenusAndChangesNothing) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  QWidget host;
+  auto* missing = new TSetupMainSetupForm(&host, 3, 0);
+  host.show();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(missing->Built());
+  auto& page = *missing->StdPage();
+  for (const char* component : {"LabelModulation1", "LabelInputCode1"}) page.ClickField(QString::fromLatin1(component));
+  for (const char* component : {"LabelRouteRecombineLoc", "LabelStreamControl"}) {
+    missing->OutputsPage()->ClickField(QString::fromLatin1(component));
+  }
+  EXPECT_TRUE(dialogs_->MenuRequests().empty());
+  EXPECT_EQ(config::gApp.SetupEdited.load(), 0);
+  missing->RefreshPages();
+}
+
+}  // namespace
+}  // namespace setuptest

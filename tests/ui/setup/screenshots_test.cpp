@@ -1,0 +1,74 @@
+// Pictures of the four pages for a PSK and a PCM/FM channel of virtual cards with locked signals,
+// taken only when QUORX_SCREENSHOT_FOLDER names the folder to write them to (scripts/
+// setup_screenshots.sh runs this under a virtual X server).
+#include <QTabWidget>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "setup_panel_fixture.h"
+
+namespace setuptest {
+namespace {
+
+struct Shot {
+  const char* Family;
+  int Mode;
+  const char* Signals;
+  const char* Modulation;
+};
+
+const Shot kShots[] = {
+    {"psk", 5,
+     "IfInput1=70e6, -40, QPSK, 2e6, 16, NRZL\nIfInput2=70e6, -43, QPSK, 2e6, 15, NRZL\n", "QPSK"},
+    {"pcmfm", 12,
+     "IfInput1=70e6, -40, FM, 2e6, 16, NRZL\nIfInput2=70e6, -42, FM, 2e6, 15, NRZL\n", "PCM_FM"},
+};
+
+void PrintTo(const Shot& shot, std::ostream* os) { *os << shot.Family; }
+
+class ScreenshotTest : public SetupPanelTest, public ::testing::WithParamInterface<Shot> {};
+
+TEST_P(ScreenshotTest, SetupPages) {
+  const char* folder = std::getenv("QUORX_SCREENSHOT_FOLDER");
+  if (folder == nullptr) GTEST_SKIP() << "QUORX_SCREENSHOT_FOLDER not set";
+  const Shot& shot = GetParam();
+  Start(true, shot.Mode, 0, 1, card::HwCfgCardSetRecord{0, 2, {0, 1}}, shot.Signals);
+  if (IsSkipped() || HasFatalFailure()) return;
+  auto manualClock = settingstest::SimHook<void (*)(int)>(sim_ + "/librtZp903x.so", "QuorxSim_UseManualClock");
+  auto advance = settingstest::SimHook<int (*)(double)>(sim_ + "/librtZp903x.so", "QuorxSim_AdvanceSeconds");
+  ASSERT_NE(manualClock, nullptr);
+  ASSERT_NE(advance, nullptr);
+  manualClock(1);
+  for (int ch = 0; ch < 2; ++ch) {
+    if (shot.Modulation != nullptr) manager_->SetModulationFormat(0, ch, shot.Modulation, 0);
+    manager_->SetDataRate(0, ch, 2'000'000);
+    manager_->SetCarrierCenterFreq(0, ch, 70'000'000.0);
+    manager_->SetViterbiDecodeEnable(0, ch, 1);
+    manager_->SetTunedFreq(0, ch, 2250.5);
+  }
+  for (int step = 0; step < 20; ++step) {
+    advance(0.25);
+    ReadStatus();
+  }
+  manualClock(0);
+  panel_->UpdatePagesVisibility();
+  panel_->RefreshPages();
+  host_->resize(430, 600);
+  auto* tabs = Find<QTabWidget>("PageControl1");
+  ASSERT_NE(tabs, nullptr);
+  const char* pages[] = {"std", "fine", "outputs", "combiner"};
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < 4; ++i) {
+    tabs->setCurrentIndex(i);
+    QCoreApplication::processEvents();
+    const std::string path = std::string(folder) + "/setup_" + pages[i] + "_" + shot.Family + ".png";
+    EXPECT_TRUE(host_->grab().save(QString::fromStdString(path))) << path;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ScreenshotTest, ::testing::ValuesIn(kShots),
+                         [](const auto& row) { return std::string(row.param.Family); });
+
+}  // namespace
+}  // namespace setuptest
