@@ -3,7 +3,9 @@
 // 60 s (or --run_seconds=N, or QUORX_PROGRAM_BENCH_SECONDS, for a quick check). With
 // --broadcast_hz=N (1..20) the network service is on and sends every status datagram to sockets
 // of this process on 127.0.0.1 that never read them (the kernel drops what overflows), group
-// status at N Hz; compare with a run without it for the cost of the sends. Counters:
+// status at N Hz; compare with a run without it for the cost of the sends. With --card_windows
+// every card's card window is open (status panels with spectrum and IQ displays, setup pages).
+// Counters:
 //   cpu_percent       CPU time of the whole process over wall time, in percent of one core;
 //   late_p50/p99/max  how much later than its 10 ms period each master-timer tick came, in ms
 //                     (stamped as the timer's event arrives, before the window's handler runs);
@@ -44,6 +46,7 @@
 #include "card/card_routines.h"
 #include "net/net_manager.h"
 #include "running_program.h"
+#include "ui/cards/card_windows.h"
 #include "util/error_log.h"
 
 namespace {
@@ -52,6 +55,7 @@ using Clock = std::chrono::steady_clock;
 
 double gRunSeconds = 60.0;
 int gBroadcastHz = 0;  // 0: the network service off
+bool gCardWindows = false;
 
 // The event loop waits in poll() or ppoll() (the Qt and glib dispatchers alike). This program's
 // own definitions stand in front of the C library's and time the interface thread's waits; a poll
@@ -193,6 +197,9 @@ void LeftRunning(benchmark::State& state) {
   }
   TQuorxLMainForm& form = gProgram->Form();
   const int pcmFm = PcmFmChannels();
+  if (gCardWindows) {
+    for (int card = 0; card < card::SystemCardCount(); ++card) ui::ShowSetupMainGuiForm(card, &form);
+  }
 
   for (auto _ : state) {
     std::vector<double> lateMs;
@@ -231,17 +238,20 @@ void LeftRunning(benchmark::State& state) {
     state.counters["pcmfm_channels"] = pcmFm;
     state.counters["seconds"] = wallSeconds;
     state.counters["broadcast_hz"] = gBroadcastHz;
+    state.counters["card_windows"] = gCardWindows ? card::SystemCardCount() : 0;
   }
 }
 BENCHMARK(LeftRunning)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
-// "--run_seconds=N" is ours; everything else goes to the benchmark library.
+// "--run_seconds=N", "--broadcast_hz=N" and "--card_windows" are ours; everything else goes to the
+// benchmark library.
 void TakeRunSeconds(int& argc, char** argv) {
   if (const char* seconds = std::getenv("QUORX_PROGRAM_BENCH_SECONDS"); seconds != nullptr) {
     std::from_chars(seconds, seconds + std::strlen(seconds), gRunSeconds);
   }
   constexpr std::string_view kFlag = "--run_seconds=";
   constexpr std::string_view kBroadcastFlag = "--broadcast_hz=";
+  constexpr std::string_view kCardWindowsFlag = "--card_windows";
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -250,6 +260,8 @@ void TakeRunSeconds(int& argc, char** argv) {
     } else if (argument.substr(0, kBroadcastFlag.size()) == kBroadcastFlag) {
       std::from_chars(argument.data() + kBroadcastFlag.size(), argument.data() + argument.size(), gBroadcastHz);
       gBroadcastHz = std::clamp(gBroadcastHz, 0, net::kMaxBcRateHz);
+    } else if (argument == kCardWindowsFlag) {
+      gCardWindows = true;
     } else {
       argv[kept++] = argv[i];
     }

@@ -1,5 +1,5 @@
 // Pictures of the card windows on virtual cards, as the operator sees them. Each picture is checked
-// for what must be in it; with QUORX_SCREENSHOT_DIR set it is also kept there (docs/screenshots/).
+// for what must be in it; with QUORX_SCREENSHOT_FOLDER set it is also kept there (docs/screenshots/).
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -34,7 +34,7 @@ class ScreenshotTest : public MainFormTest {
 
   // Keeps the picture where the caller asked for it.
   static void Keep(const QImage& image, const char* name) {
-    const char* folder = std::getenv("QUORX_SCREENSHOT_DIR");
+    const char* folder = std::getenv("QUORX_SCREENSHOT_FOLDER");
     if (folder == nullptr || *folder == '\0') return;
     EXPECT_TRUE(image.save(QString::fromStdString(std::string(folder) + "/" + name)));
   }
