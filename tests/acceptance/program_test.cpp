@@ -110,6 +110,41 @@ TEST_F(ProgramTest, AfterAKilledCopyTheNextRunsAndClosesInOrderOnSigterm) {
   EXPECT_EQ(testsupport::LinesFrom(Log(), badForm), expected);
 }
 
+// Six virtual cards with every card window open, left running for 30 s under the sanitizers: the
+// windows come back from the last close, nothing is reported, and the program still answers the
+// end of the session by closing in order.
+TEST_F(ProgramTest, SixCardsWithEveryCardWindowOpenKeepRunning) {
+  std::string hardware = "[General]\nCards=6\nSeed=9\n";
+  std::string positions = "[MainWindow]\r\nLeft=0\r\nTop=0\r\nWidth=700\r\nHeight=200\r\nVisible=YES\r\n";
+  for (int card = 0; card < 6; ++card) {
+    const std::string n = std::to_string(card);
+    hardware += "[Card_" + n + "]\nFpgaMode=" + std::to_string(card % 3) + "\n" +
+                "IfInput1=70e6, -42, " + (card % 3 == 0 ? "SOQPSK_TG" : "PCM_FM") + ", 2e6, 13, NRZL\n";
+    positions += "[CardSetup_" + n + "]\r\nLeft=" + std::to_string(20 * card) + "\r\nTop=" + std::to_string(20 * card) +
+                 "\r\nWidth=525\r\nHeight=600\r\nVisible=YES\r\n";
+  }
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_.Path() + "/VirtualHardware.cfg", hardware));
+  std::filesystem::create_directories(folder_.Path() + "/SYSTEM/HARDWARECONFIGURATION");
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_.Path() + "/SYSTEM/HARDWARECONFIGURATION/Kr20Last.pos", positions));
+
+  platform::ChildProcess& program = Launch();
+  ASSERT_TRUE(WaitForStartUp());
+  // The card windows were reopened: their spectrum displays said how they draw.
+  const std::vector<std::string> started = Log();
+  EXPECT_NE(std::find_if(started.begin(), started.end(),
+                         [](const std::string& line) { return line.rfind("Spectrum displays draw with", 0) == 0; }),
+            started.end());
+  std::this_thread::sleep_for(30s);
+  ASSERT_TRUE(program.IsRunning());
+  ASSERT_EQ(kill(program.Pid(), SIGTERM), 0);
+  int status = -1;
+  ASSERT_TRUE(program.WaitForExit(60000, &status));
+  EXPECT_EQ(status, 0);
+  const std::vector<std::string> texts = Log();
+  EXPECT_EQ(texts.back(), kProgramEnd);
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), std::string(kStartUpComplete)), 1);
+}
+
 TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   platform::ChildProcess& first = Launch();
   ASSERT_TRUE(WaitForStartUp());
