@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-dejavu-core libgl1-mesa-dri procps
+  xvfb xauth fonts-dejavu-core fonts-liberation libgl1-mesa-dri procps
 )
 
 missing=()

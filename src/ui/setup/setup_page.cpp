@@ -33,10 +33,12 @@ namespace {
 
 constexpr util::TColor kValueText = 0x00FFFF;  // yellow
 constexpr util::TColor kValueBackground = 0x000000;
-constexpr int kValueWidth = 176;       // the value column of a panel
-constexpr int kColumnWidth = 84;       // each of the "Ch 1" / "Ch 2" columns
-constexpr int kColumnSpacing = 8;
-constexpr int kSecondValueWidth = 64;
+// A card window gives each channel's panel 255 pixels: caption and value columns share them.
+constexpr int kValueWidth = 100;       // the value column of a panel
+constexpr int kColumnWidth = 54;       // each of the "Ch 1" / "Ch 2" columns
+constexpr int kColumnSpacing = 4;
+constexpr int kRowHeight = 15;         // one text line of the panel's font and a pixel each side
+constexpr int kSecondValueWidth = 44;
 constexpr int kLampSize = 14;
 
 void SetColours(QWidget* widget, util::TColor background, util::TColor text, bool fill) {
@@ -83,8 +85,8 @@ SetupPage::~SetupPage() = default;
 
 void SetupPage::BuildLayout() {
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(4, 4, 4, 4);
-  outer->setSpacing(6);
+  outer->setContentsMargins(2, 2, 2, 2);
+  outer->setSpacing(3);
   panels_.reserve(tables_.Panels.size());
   for (const PanelLayout& panel : tables_.Panels) {
     PanelWidgets made;
@@ -104,9 +106,9 @@ void SetupPage::BuildLayout() {
     config::RemovePanelBevels(made.Frame);
     auto* column = new QVBoxLayout(made.Frame);
     // Nested panels keep their parent's edges, so that every value column ends at one line.
-    const int side = panel.Parent != nullptr ? 0 : 6;
-    column->setContentsMargins(side, 4, side, 4);
-    column->setSpacing(3);
+    const int side = panel.Parent != nullptr ? 0 : 4;
+    column->setContentsMargins(side, 1, side, 1);
+    column->setSpacing(1);
     if (panel.Title != nullptr) {
       made.Title = new QLabel(QString::fromLatin1(panel.Title), made.Frame);
       made.Title->setObjectName(QString::fromLatin1(panel.Name) + QStringLiteral("Title"));
@@ -117,7 +119,7 @@ void SetupPage::BuildLayout() {
     }
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(kColumnSpacing);
-    grid->setVerticalSpacing(3);
+    grid->setVerticalSpacing(1);
     grid->setColumnStretch(0, 1);
     int row = 0;
     if (panel.Columns) {
@@ -138,6 +140,7 @@ void SetupPage::BuildLayout() {
       r.Table = &rowLayout;
       r.Caption = new QLabel(QString::fromLatin1(rowLayout.Caption), made.Frame);
       r.Caption->setObjectName(QString::fromLatin1(rowLayout.CaptionName));
+      r.Caption->setFixedHeight(kRowHeight);
       grid->addWidget(r.Caption, row, 0);
       const int used = rowLayout.Values[1] != nullptr ? 2 : 1;
       QHBoxLayout* values = nullptr;
@@ -196,6 +199,7 @@ QWidget* SetupPage::MakeField(const SettingField& field, QWidget* parent) {
     widget = label;
   }
   widget->setObjectName(name);
+  if (field.Kind != FieldKind::Lamp) widget->setFixedHeight(kRowHeight);
   fields_.push_back({&field, widget});
   return widget;
 }

@@ -251,6 +251,40 @@ TEST_F(CardWindowTest, SaveAsStoresTheNameInUpperCaseAndRecallAsksFirst) {
   EXPECT_TRUE(dialogs->AllAnswered());
 }
 
+// Every page of both setup panels fits its place in the card window: no row below the page's
+// bottom, no caption or value wider than its label.
+TEST_F(CardWindowTest, SetupPagesFitTheCardWindow) {
+  Start();
+  for (int card = 0; card < 2; ++card) {
+    TSetupMainGuiForm* window = Open(card);
+    RunUntil([] { return false; }, std::chrono::milliseconds(300));
+    for (int channel = 0; channel < 2; ++channel) {
+      auto* tabs = window->CommandPanel(channel)->findChild<QTabWidget*>("PageControl1");
+      ASSERT_NE(tabs, nullptr);
+      // The "Combiner" tab too, as a combining mode shows it.
+      window->CommandPanel(channel)->SetCombinerTabVisible(true);
+      for (int page = 0; page < tabs->count(); ++page) {
+        tabs->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        QWidget* shown = tabs->currentWidget();
+        for (const QLabel* label : shown->findChildren<QLabel*>()) {
+          if (!label->isVisibleTo(shown) || label->text().isEmpty()) continue;
+          SCOPED_TRACE(testing::Message() << "card " << card << " channel " << channel << " page "
+                                          << tabs->tabText(page).toStdString() << " "
+                                          << label->objectName().toStdString() << " \"" << label->text().toStdString()
+                                          << "\"");
+          const QRect where(label->mapTo(shown, QPoint(0, 0)), label->size());
+          EXPECT_TRUE(shown->rect().contains(where)) << where.x() << "," << where.y() << " " << where.width() << "x"
+                                                     << where.height();
+          EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+        }
+      }
+      tabs->setCurrentIndex(0);
+      window->CommandPanel(channel)->SetCombinerTabVisible(false);
+    }
+  }
+}
+
 // Closing hides the window; it is the same window the next time.
 TEST_F(CardWindowTest, ClosingHidesAndTheNextOpeningReusesTheWindow) {
   Start();
