@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include "display_test_support.h"
+#include "support/log_capture.h"
 #include "ui/displays/display_colours.h"
 #include "ui/displays/fft_widget_form.h"
 #include "ui/displays/fill_parent.h"
@@ -245,6 +246,15 @@ TEST(SpectrumFallback, PainterShowsTheSamePictureAsOpenGl) {
   EXPECT_NEAR(traceA, traceB, traceA / 10);
   // Lines of one pixel may end a pixel apart; everything else matches.
   EXPECT_LE(differing, a.width() * a.height() / 50) << differing << " pixels differ";
+}
+
+TEST(SpectrumDrawingChoice, TheVirtualXServerOffersOpenGlAndTheChoiceIsLoggedOnce) {
+  testsupport::LoggedProgramFolder folder;
+  ui::ScopeDrawingPolicy policy;
+  EXPECT_EQ(policy.Choose(), ScopeDrawing::OpenGl);
+  EXPECT_EQ(policy.Choose(), ScopeDrawing::OpenGl);
+  EXPECT_EQ(folder.LogTexts(), (std::vector<std::string>{"------------------PROGRAM START--------------------",
+                                                         "Program Version 2.01", "Spectrum displays draw with OpenGL"}));
 }
 
 TEST(SpectrumMenu, EightSpansOfferedAndTheOneMegahertzEntryHidden) {
