@@ -52,6 +52,8 @@ class StatusPanelTest : public uitest::MainFormTest {
     panels_.clear();
     hosts_.clear();
     uitest::MainFormTest::TearDown();
+    // The program's close set the closing flag; the displays of later tests draw again.
+    util::ClosingFlag = false;
   }
 
   // A panel for (card, channel) on a shown 515 x 150 host, as a card window holds it.
