@@ -9,8 +9,12 @@
 #include <memory>
 
 #include <QFrame>
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 
+#include "card/card_routines.h"
+#include "card/setup_routines.h"
 #include "config/options_store.h"
 #include "display_test_support.h"
 #include "settings/set_manager.h"
@@ -177,6 +181,79 @@ TEST_F(StatusPanelTest, StrengthColoursLampsAndValuesFromTheRecord) {
   panel.UpdateStatusLabels();
   EXPECT_EQ(panel.LabelRefLock1->text(), "Unlock");
   EXPECT_EQ(util::FromQColor(panel.ShapeRefLock1->palette().color(QPalette::Window)), 0x00FFFFu);
+}
+
+TEST_F(StatusPanelTest, LayoutFollowsTheOperationMode) {
+  TSetupMainStatusForm& first = Panel(0, 0);
+  TSetupMainStatusForm& second = Panel(0, 1);
+  card::CardSetupRecord& setup = card::CardObject(0)->Setup();
+  const card::RouteInfoRecord kept = setup.RouteInfo;
+  struct Row {
+    const char* name;
+    std::uint32_t mode;
+    std::uint32_t route;
+    std::uint8_t preD;
+    std::uint8_t postD;
+    bool iqShown[2];
+    int spectrumWidth[2];
+    bool deviation;
+  };
+  for (const Row& row : {
+           Row{"FM-FM INDEPENDENT", 2, 0, 0, 0, {false, false}, {304, 304}, true},
+           Row{"PSK-PSK INDEPENDENT", 0, 0, 0, 0, {true, true}, {152, 152}, false},
+           Row{"PSKFM INDEPENDENT", 1, 0, 0, 0, {false, true}, {304, 152}, false},
+           Row{"PM-PSK INDEPENDENT", 3, 0, 0, 0, {true, true}, {152, 152}, false},
+           Row{"FM PRE-D COMBINER", 1, 1, 1, 0, {false, false}, {304, 304}, true},
+           Row{"FM POST-D COMBINER", 12, 1, 0, 1, {false, false}, {304, 304}, true},
+           Row{"PSK POST-D COMBINER", 6, 1, 0, 1, {true, true}, {152, 152}, false},
+           // Personality 1 routed without a combiner names no mode; its spectrum is wide all the same.
+           Row{"UNKNOWN on personality 1", 1, 1, 0, 0, {true, true}, {304, 304}, false},
+       }) {
+    SCOPED_TRACE(row.name);
+    settings::RouteInfoCopy& route = gKr20SetMgr->StatusRecord(0, 0).RouteInfo;
+    route.ModeFunction = row.mode;
+    route.RouteMode = row.route;
+    route.RouteBytes[0] = row.preD;
+    route.RouteBytes[1] = row.postD;
+    setup.RouteInfo.FpgaMasterMode = static_cast<std::int32_t>(row.mode);
+    setup.RouteInfo.RouteMode = static_cast<std::int32_t>(row.route);
+    for (TSetupMainStatusForm* panel : {&first, &second}) {
+      const auto channel = static_cast<std::size_t>(panel->Channel());
+      panel->ArrangeStatusPanel();
+      EXPECT_EQ(panel->PanelIqBackground1->isVisible(), row.iqShown[channel]) << channel;
+      EXPECT_EQ(panel->IqDisplay()->isVisible(), row.iqShown[channel]) << channel;
+      EXPECT_EQ(panel->PanelFftBackground1->width(), row.spectrumWidth[channel]) << channel;
+      EXPECT_EQ(panel->LabelPeakDeviation1->isVisible(), row.deviation) << channel;
+    }
+  }
+  setup.RouteInfo = kept;
+}
+
+TEST_F(StatusPanelTest, SpanMenuSetsTheCardsSpanOrLetsTheAutomaticSpanChooseIt) {
+  TSetupMainStatusForm& panel = Panel(0, 1);
+  TFft_WidgetForm& spectrum = *panel.SpectrumDisplay();
+  card::kr20cardclass& object = *card::CardObject(0);
+  config::gApp.SetupEdited = 0;
+  QAction* tenMhz = spectrum.PopupMenuSpan->findChild<QAction*>("MenuFftSpan3_Single");
+  ASSERT_NE(tenMhz, nullptr);
+  tenMhz->trigger();
+  // The record is packed: its fields are read by value.
+  const auto spanMhz = [&object] { return double{object.Setup().Fft[1].SpanMhz}; };
+  EXPECT_EQ(spanMhz(), 10.0);
+  EXPECT_EQ(object.Fft_GetFrequencySpanInHz(1), 10e6);
+  EXPECT_EQ(config::gApp.SetupEdited.load(), 1);
+  QAction* autoSet = spectrum.PopupMenuSpan->findChild<QAction*>("MenuFftSpan8_Single");
+  ASSERT_NE(autoSet, nullptr);
+  autoSet->trigger();
+  const std::int32_t bitRate = object.Setup().Receiver[1].BitSync[0].Bitrate;
+  const double automatic = card::AutoFftSpanHz(bitRate);
+  EXPECT_NE(automatic, 10e6);
+  EXPECT_DOUBLE_EQ(spanMhz() * 1e6, automatic);
+  EXPECT_EQ(object.Fft_GetFrequencySpanInHz(1), automatic);
+  // The next refresh writes the span into the display's text.
+  Run(std::chrono::milliseconds(400), {&panel});
+  EXPECT_EQ(ui::ScopeText(spectrum.View().Texts[1][0].Value),
+            util::FloatToFixedText(6, 1, spanMhz()) + " MHz");
 }
 
 TEST_F(StatusPanelTest, ClosedDisplaysLeaveThePanelRefreshingNothingAndComeBackOnCreate) {
