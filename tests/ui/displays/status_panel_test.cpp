@@ -5,6 +5,7 @@
 // there as status_panel_psk.png and status_panel_pcmfm.png.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -40,13 +41,22 @@ constexpr const char* kHardware =
     "[Card_1]\nChipVariant=NO\nFpgaMode=2\nIfInput1=70e6, -40, FM, 1e6, 16, NRZL\nIfInput2=70e6, -40, FM, 1e6, 16, NRZL\n"
     "[DownConverters]\nKr12Cards=0\nKr14Cards=0\n";
 
+// The same cards with one Kr14 converter card: its two channels serve card 1's two channels.
+constexpr const char* kHardwareWithConverter =
+    "[General]\nCards=2\nSeed=3\n"
+    "[Card_0]\nChipVariant=NO\nFpgaMode=0\nIfInput1=70e6, -40, QPSK, 1e6, 16, NRZL\nIfInput2=70e6, -40, QPSK, 1e6, 16, NRZL\n"
+    "[Card_1]\nChipVariant=NO\nFpgaMode=2\nIfInput1=70e6, -40, FM, 1e6, 16, NRZL\nIfInput2=70e6, -40, FM, 1e6, 16, NRZL\n"
+    "[DownConverters]\nKr12Cards=0\nKr14Cards=1\nKr14Channels=2\nRfCarrierMhz=2250.5\nRfPowerDbm=-60\n";
+
 class StatusPanelTest : public uitest::MainFormTest {
  protected:
+  virtual const char* Hardware() const { return kHardware; }
+
   void SetUp() override {
     uitest::MainFormTest::SetUp();
     if (IsSkipped()) return;
     PrepareProgramFolder(2);
-    ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / "VirtualHardware.cfg", kHardware));
+    ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / "VirtualHardware.cfg", Hardware()));
     for (const char* library : kLibraries) {
       if (void* handle = testsupport::ResetSimLibrary(sim_, library); handle != nullptr) dlclose(handle);
     }
@@ -254,6 +264,31 @@ TEST_F(StatusPanelTest, SpanMenuSetsTheCardsSpanOrLetsTheAutomaticSpanChooseIt) 
   Run(std::chrono::milliseconds(400), {&panel});
   EXPECT_EQ(ui::ScopeText(spectrum.View().Texts[1][0].Value),
             util::FloatToFixedText(6, 1, spanMhz()) + " MHz");
+}
+
+class StatusPanelWithConverterTest : public StatusPanelTest {
+ protected:
+  const char* Hardware() const override { return kHardwareWithConverter; }
+};
+
+TEST_F(StatusPanelWithConverterTest, ChannelWithADownConverterShowsTheRssiBarAndTheReferenceLamp) {
+  TSetupMainStatusForm& panel = Panel(0, 0);
+  EXPECT_TRUE(panel.DownConverterPresent());
+  EXPECT_TRUE(panel.PanelRssi->isVisible());
+  EXPECT_TRUE(panel.LabelRefLock1->isVisible());
+  EXPECT_TRUE(panel.ShapeRefLock1->isVisible());
+  EXPECT_FALSE(panel.PanelAgcZeroRssiPos1->isVisible());
+  // Tuned to the RF carrier the converters see, the receiver gets the QPSK signal through it.
+  gKr20SetMgr->SetTunedFreq(0, 0, 2250.5);
+  gKr20SetMgr->SetModulationFormat(0, 0, "QPSK", 0);
+  Run(std::chrono::milliseconds(2500), {&panel});
+  const settings::ChannelStatusRecord& record = gKr20SetMgr->StatusRecord(0, 0);
+  panel.UpdateStatusLabels();
+  const double strength = record.DnCvt.SignalStrength;
+  EXPECT_EQ(panel.LabelStrength1->text().toStdString(), util::FloatToFixedText(5, 0, strength));
+  EXPECT_EQ(panel.CGaugeCh1->Progress(), std::clamp(100 - util::RoundToInt(-strength), -20, 120));
+  EXPECT_EQ(panel.LabelRefLock1->text(), record.DnCvt.PllStatus1 == 0 ? "Lock" : "Unlock");
+  SaveScreenshot(panel, "status_panel_psk_dncvt.png");
 }
 
 TEST_F(StatusPanelTest, ClosedDisplaysLeaveThePanelRefreshingNothingAndComeBackOnCreate) {
