@@ -1,0 +1,18 @@
+#pragma once
+// The colour scheme the displays and status panels take their colours from: the options' scheme,
+// or the first built-in scheme while there are no options.
+#include <QColor>
+#include <QWidget>
+
+#include "config/options_record.h"
+#include "util/colour.h"
+
+namespace ui {
+
+util::TColor SchemeColour(config::ColorIndex index);
+
+// Fills the widget's background with `background` (and, with `text`, sets its text colour).
+void PaintPanel(QWidget* widget, util::TColor background);
+void SetTextColour(QWidget* widget, util::TColor text);
+
+}  // namespace ui
