@@ -57,7 +57,6 @@ QFrame* MakePanel(QWidget* parent, const char* name) {
 
 TFft_WidgetForm::TFft_WidgetForm(QWidget* hostPanel, int channel, int card, ui::ScopeDrawing drawing)
     : QWidget(hostPanel),
-      host_(hostPanel),
       card_(card),
       channel_(channel),
       drawing_(drawing),

@@ -85,7 +85,6 @@ class TFft_WidgetForm final : public QWidget {
   void PlaceMaster();
   card::CardSetupRecord* Setup() const;
 
-  QWidget* host_;
   int card_;
   int channel_;
   ui::ScopeDrawing drawing_;

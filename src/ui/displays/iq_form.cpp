@@ -52,7 +52,6 @@ void IqScreen::resizeEvent(QResizeEvent* event) {
 
 TSC_IQForm::TSC_IQForm(QWidget* hostPanel, int channel, int card)
     : QWidget(hostPanel),
-      host_(hostPanel),
       card_(card),
       channel_(channel),
       pairs_(std::make_unique<std::array<ui::IqPoint, ui::kIqPairs>>()) {

@@ -76,7 +76,6 @@ class TSC_IQForm final : public QWidget {
   int GraphWidth() const;
   int GraphHeight() const;
 
-  QWidget* host_;
   bool initialised_ = false;
   bool busy_ = false;
   int card_;

@@ -174,27 +174,60 @@ void ScopeRenderer::FlushLines(util::TColor colour) {
   lineCount_ = 0;
 }
 
+void ScopeRenderer::AddTraceVertex(util::GlVertex vertex, util::TColor colour) {
+  auto& buffer = *lineBuffer_;
+  if (lineCount_ == buffer.size()) {
+    // A full buffer is drawn; the next batch goes on from its last vertex.
+    const util::GlVertex last = buffer[lineCount_ - 1];
+    FlushLines(colour);
+    buffer[lineCount_++] = last;
+  }
+  buffer[lineCount_++] = vertex;
+}
+
+void ScopeRenderer::FlushColumn(util::TColor colour) {
+  if (column_.Points == 0) return;
+  const int x = column_.X;
+  AddTraceVertex({x, column_.First}, colour);
+  if (column_.Points > 2) {
+    // The segments inside one pixel column light the rows between their lowest and highest
+    // point, whatever their order: the column's range draws the same pixels.
+    AddTraceVertex({x, column_.Lowest}, colour);
+    AddTraceVertex({x, column_.Highest}, colour);
+  }
+  if (column_.Points > 1) AddTraceVertex({x, column_.Last}, colour);
+  column_.Points = 0;
+}
+
 void ScopeRenderer::DrawTrace() {
   if (count_ == 0 || vertices_.empty()) return;
   const util::TColor colour = dataFlag_ ? view_.TraceColour : kScopeSilver;
-  auto& buffer = *lineBuffer_;
   lineCount_ = 0;
-  // Point 0 starts no segment: the segments run from point 1 to the last point.
+  column_.Points = 0;
+  // Point 0 starts no segment: the segments run from point 1 to the last point. Up to 16384
+  // points fall on a few hundred pixel columns; consecutive points in one column are drawn as
+  // that column's range.
   for (int i = 1; i < count_; ++i) {
     const ScopeVertex& v = vertices_[static_cast<std::size_t>(i)];
     if (!std::isfinite(v[0]) || !std::isfinite(v[1])) {
       // A value that is no number leaves a gap.
+      FlushColumn(colour);
       FlushLines(colour);
       continue;
     }
-    if (lineCount_ == buffer.size()) {
-      // A full buffer is drawn; the next batch goes on from its last vertex.
-      const util::GlVertex last = buffer[lineCount_ - 1];
-      FlushLines(colour);
-      buffer[lineCount_++] = last;
+    const int x = ColumnOf(v[0]);
+    const int y = RowOf(v[1]);
+    if (column_.Points > 0 && x != column_.X) FlushColumn(colour);
+    if (column_.Points == 0) {
+      column_ = {x, y, y, y, y, 0};
+    } else {
+      column_.Lowest = std::min(column_.Lowest, y);
+      column_.Highest = std::max(column_.Highest, y);
+      column_.Last = y;
     }
-    buffer[lineCount_++] = {ColumnOf(v[0]), RowOf(v[1])};
+    ++column_.Points;
   }
+  FlushColumn(colour);
   FlushLines(colour);
 }
 

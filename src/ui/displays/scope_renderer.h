@@ -6,6 +6,9 @@
 // so both show the same picture.
 //
 // Nothing is allocated per frame: the trace goes through a fixed line buffer of 16384 vertices.
+// Consecutive points that fall into one pixel column are drawn as that column's range (first,
+// lowest, highest, last point): the same pixels as every segment between them, with a few
+// hundred vertices instead of 16384.
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -91,6 +94,17 @@ class ScopeRenderer {
   void DrawTrace();
   // Draws the collected strip and starts a new one.
   void FlushLines(util::TColor colour);
+  void AddTraceVertex(util::GlVertex vertex, util::TColor colour);
+  // The points of the trace gathered in the current pixel column.
+  struct TraceColumn {
+    int X = 0;
+    int First = 0;
+    int Lowest = 0;
+    int Highest = 0;
+    int Last = 0;
+    int Points = 0;
+  };
+  void FlushColumn(util::TColor colour);
 
   ScopeViewRecord view_{};
   bool dataFlag_ = false;
@@ -110,6 +124,7 @@ class ScopeRenderer {
   double bottom_ = -90.0;
   std::unique_ptr<std::array<util::GlVertex, kScopePoints>> lineBuffer_;
   std::size_t lineCount_ = 0;
+  TraceColumn column_{};
 };
 
 }  // namespace ui

@@ -36,9 +36,11 @@ constexpr util::TColor kLampUnlocked = 0x00FFFFu;
 constexpr int kRowTop = 20;
 constexpr int kRowStep = 18;
 constexpr int kRowHeight = 16;
+// Captions and values share the row: a caption may reach under the value's free left part.
 constexpr int kCaptionX = 4;
-constexpr int kValueX = 92;
-constexpr int kValueWidth = 68;
+constexpr int kCaptionWidth = 116;
+constexpr int kValueX = 96;
+constexpr int kValueWidth = 64;
 constexpr int kLampX = 60;
 constexpr int kStrengthHeight = 16;
 
@@ -80,7 +82,7 @@ TSetupMainStatusForm::TSetupMainStatusForm(QWidget* owner, int channel, int card
     : QWidget(owner), card_(card), channel_(channel) {
   setObjectName(QStringLiteral("SetupMainStatusForm"));
   QFont font = this->font();
-  font.setPixelSize(11);
+  font.setPixelSize(10);
   setFont(font);
   ui::FillParent(this);
 
@@ -120,7 +122,7 @@ void TSetupMainStatusForm::BuildStatusColumn() {
 
   const Qt::Alignment left = Qt::AlignLeft;
   const Qt::Alignment right = Qt::AlignRight;
-  const int captionWidth = kValueX - kCaptionX;
+  const int captionWidth = kCaptionWidth;
   CaptionIfLevel = MakeLabel(column, nullptr, QStringLiteral("IF Level (dBm)"), Row(0, kCaptionX, captionWidth), left);
   LabelIfLevel1 = MakeLabel(column, "LabelIfLevel1", QString(), Row(0, kValueX, kValueWidth), right);
   CaptionEbNo = MakeLabel(column, nullptr, QStringLiteral("EbNo (dB)"), Row(1, kCaptionX, captionWidth), left);
@@ -129,11 +131,11 @@ void TSetupMainStatusForm::BuildStatusColumn() {
       MakeLabel(column, nullptr, QStringLiteral("Peak Deviation"), Row(2, kCaptionX, captionWidth), left);
   LabelPeakDeviation1 = MakeLabel(column, "LabelPeakDeviation1", QString(), Row(2, kValueX, kValueWidth), right);
   CaptionCarPwr =
-      MakeLabel(column, nullptr, QStringLiteral("Carrier Power (dBm)"), Row(3, kCaptionX, captionWidth + 8), left);
-  LabelCarPwr1 = MakeLabel(column, "LabelCarPwr1", QString(), Row(3, kValueX + 8, kValueWidth - 8), right);
+      MakeLabel(column, nullptr, QStringLiteral("Carrier Power (dBm)"), Row(3, kCaptionX, captionWidth), left);
+  LabelCarPwr1 = MakeLabel(column, "LabelCarPwr1", QString(), Row(3, kValueX, kValueWidth), right);
   CaptionCarFreq =
-      MakeLabel(column, nullptr, QStringLiteral("Carrier Freq (MHz)"), Row(4, kCaptionX, captionWidth + 8), left);
-  LabelCarFreq1 = MakeLabel(column, "LabelCarFreq1", QString(), Row(4, kValueX + 8, kValueWidth - 8), right);
+      MakeLabel(column, nullptr, QStringLiteral("Carrier Freq (MHz)"), Row(4, kCaptionX, captionWidth), left);
+  LabelCarFreq1 = MakeLabel(column, "LabelCarFreq1", QString(), Row(4, kValueX, kValueWidth), right);
   CaptionBsLock = MakeLabel(column, nullptr, QStringLiteral("Bit Sync"), Row(5, kCaptionX, kLampX - kCaptionX), left);
   ShapeBsLock1 = MakePanel(column, "ShapeBsLock1", 0);
   ShapeBsLock1->setGeometry(kLampX, kRowTop + 5 * kRowStep + 3, 20, 10);

@@ -10,9 +10,11 @@
 #include <QAction>
 #include <QFrame>
 #include <QMenu>
+#include <QPainter>
 #include <QScrollBar>
 
 #include "display_test_support.h"
+#include "support/log_capture.h"
 #include "ui/displays/display_colours.h"
 #include "ui/displays/fft_widget_form.h"
 #include "ui/displays/fill_parent.h"
@@ -245,6 +247,59 @@ TEST(SpectrumFallback, PainterShowsTheSamePictureAsOpenGl) {
   EXPECT_NEAR(traceA, traceB, traceA / 10);
   // Lines of one pixel may end a pixel apart; everything else matches.
   EXPECT_LE(differing, a.width() * a.height() / 50) << differing << " pixels differ";
+}
+
+TEST(SpectrumDrawingChoice, TheVirtualXServerOffersOpenGlAndTheChoiceIsLoggedOnce) {
+  testsupport::LoggedProgramFolder folder;
+  ui::ScopeDrawingPolicy policy;
+  EXPECT_EQ(policy.Choose(), ScopeDrawing::OpenGl);
+  EXPECT_EQ(policy.Choose(), ScopeDrawing::OpenGl);
+  EXPECT_EQ(folder.LogTexts(), (std::vector<std::string>{"------------------PROGRAM START--------------------",
+                                                         "Program Version 2.01", "Spectrum displays draw with OpenGL"}));
+}
+
+// Up to 16384 points on a few hundred pixel columns: the renderer draws each column's range, and
+// the picture must be the one every segment between consecutive points gives.
+TEST(SpectrumTrace, ColumnRangesLightTheSamePixelsAsEverySegment) {
+  displaytest::InstalledSetManager manager;
+  std::vector<double> values(16384);
+  std::uint32_t noise = 12345;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    noise = noise * 1664525u + 1013904223u;  // a ragged floor, as a real spectrum has
+    const double offset = (static_cast<double>(i) - 5000.0) / 300.0;
+    values[i] = -80.0 + 12.0 * (noise >> 8) / 16777216.0 + 45.0 * std::exp(-offset * offset);
+  }
+  manager.SetSpectrum(values, 16384);
+  SpectrumDisplay display(ScopeDrawing::Painter);
+  display.Form().UpdateSpectrum();
+  const QImage screen = display.Screen();
+
+  // Every segment from point 1 to the last, drawn one by one.
+  QImage reference(screen.size(), QImage::Format_RGB32);
+  reference.fill(Qt::black);
+  {
+    QPainter painter(&reference);
+    painter.setPen(QPen(Qt::white, 0));
+    const ui::ScopeRenderer& renderer = *display.Form().Renderer();
+    const int h = display.Height();
+    for (std::size_t i = 1; i + 1 < values.size(); ++i) {
+      painter.drawLine(renderer.ColumnOf(static_cast<double>(i)), h - 1 - renderer.RowOf(values[i]),
+                       renderer.ColumnOf(static_cast<double>(i + 1)), h - 1 - renderer.RowOf(values[i + 1]));
+    }
+  }
+  const QRgb trace = Rgb(ui::SchemeColour(config::kTraceColor));
+  int both = 0;
+  int onlyOne = 0;
+  for (int y = 0; y < screen.height(); ++y) {
+    for (int x = 0; x < screen.width(); ++x) {
+      const bool drawn = At(screen, x, y) == trace;
+      const bool expected = At(reference, x, y) == 0xFFFFFFu;
+      both += drawn && expected ? 1 : 0;
+      onlyOne += drawn != expected ? 1 : 0;
+    }
+  }
+  EXPECT_GT(both, 2000);
+  EXPECT_LE(onlyOne, both / 100) << onlyOne << " pixels differ of " << both;
 }
 
 TEST(SpectrumMenu, EightSpansOfferedAndTheOneMegahertzEntryHidden) {
