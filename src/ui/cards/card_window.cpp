@@ -30,7 +30,7 @@
 #include "settings/set_manager.h"
 #include "settings/setup_file.h"
 #include "ui/cards/strip_routines.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "ui/displays/setup_main_status_form.h"
 #include "ui/setup/setup_main_setup_form.h"
 #include "util/dialog_service.h"

@@ -14,7 +14,7 @@
 #include "ui/cards/status_combiner_form.h"
 #include "ui/cards/status_independent_form.h"
 #include "ui/cards/strip_routines.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "util/gui/delete_widget.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "config/globals.h"
 #include "settings/set_manager.h"
 #include "ui/cards/strip_routines.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "util/gui/status_lamp.h"
 #include "util/number_text.h"
 

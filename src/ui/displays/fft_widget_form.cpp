@@ -22,7 +22,7 @@
 #include "config/gui/menu_routines.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "util/number_text.h"
 #include "util/process_globals.h"
 

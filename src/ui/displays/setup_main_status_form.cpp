@@ -15,7 +15,7 @@
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "ui/displays/bar_gauge.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "ui/displays/fft_widget_form.h"
 #include "ui/displays/fill_parent.h"
 #include "ui/displays/iq_form.h"

@@ -11,6 +11,7 @@
 #include "config/options_record.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
+#include "ui/scheme_colours.h"
 #include "ui/setup/combiner_setup_form.h"
 #include "ui/setup/fine_setup_form.h"
 #include "ui/setup/outputs_setup_form.h"
@@ -19,13 +20,6 @@
 #include "util/number_text.h"
 
 namespace {
-
-util::TColor SchemeColour(int index) {
-  if (config::gApp.Options != nullptr) return config::gApp.Options->Info().ColorScheme[static_cast<std::size_t>(index)];
-  config::ColorBlock fallback{};
-  config::kr20optionclass::SelectDefaultColorScheme(0, fallback);
-  return fallback[static_cast<std::size_t>(index)];
-}
 
 QWidget* MakeTabPanel(QTabWidget* tabs, const char* name, const char* caption) {
   auto* panel = new QWidget(tabs);
@@ -128,7 +122,7 @@ void TSetupMainSetupForm::ReloadPages() {
 }
 
 void TSetupMainSetupForm::UpdateColors() {
-  const QColor background = util::ToQColor(SchemeColour(config::kAppSetupBackgroundColor));
+  const QColor background = util::ToQColor(ui::SchemeColour(config::kAppSetupBackgroundColor));
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, background);
   setPalette(palette);
@@ -139,7 +133,7 @@ void TSetupMainSetupForm::UpdateColors() {
   toolStrip_->setPalette(strip);
   toolStrip_->setAutoFillBackground(true);
   ForEachPage([](setup::SetupPage& page) { page.UpdateColors(); });
-  const QColor labels = util::ToQColor(SchemeColour(config::kAppStatusLabelColor));
+  const QColor labels = util::ToQColor(ui::SchemeColour(config::kAppStatusLabelColor));
   QPalette text = caption_->palette();
   text.setColor(QPalette::WindowText, labels);
   caption_->setPalette(text);

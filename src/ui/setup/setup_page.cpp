@@ -20,8 +20,10 @@
 #include "config/options_store.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
+#include "ui/scheme_colours.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
+#include "util/gui/popup_choice.h"
 #include "util/gui/qt_colour.h"
 #include "util/number_text.h"
 #include "ui/setup/value_label.h"
@@ -50,12 +52,6 @@ void SetColours(QWidget* widget, util::TColor background, util::TColor text, boo
   widget->setAutoFillBackground(fill);
 }
 
-void SetTextColour(QWidget* widget, util::TColor text) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::WindowText, util::ToQColor(text));
-  palette.setColor(QPalette::Text, util::ToQColor(text));
-  widget->setPalette(palette);
-}
 
 // Whether the card's value stands for the value sent: equal up to the last digits a double keeps.
 bool SameValue(double held, double sent) {
@@ -304,12 +300,7 @@ void SetupPage::RefreshIfBuilt() {
 
 void SetupPage::Reload() { BuildMenus(); }
 
-util::TColor SetupPage::SchemeColour(int index) const {
-  if (config::gApp.Options != nullptr) return config::gApp.Options->Info().ColorScheme[static_cast<std::size_t>(index)];
-  config::ColorBlock fallback{};
-  config::kr20optionclass::SelectDefaultColorScheme(0, fallback);
-  return fallback[static_cast<std::size_t>(index)];
-}
+util::TColor SetupPage::SchemeColour(int index) const { return ui::SchemeColour(static_cast<config::ColorIndex>(index)); }
 
 void SetupPage::ColourValue(const SettingField& field, QWidget* widget) const {
   std::optional<util::TColor> colour = field.TextColour != nullptr ? field.TextColour(*this) : std::nullopt;
@@ -323,10 +314,10 @@ void SetupPage::ColourValue(const SettingField& field, QWidget* widget) const {
       SetColours(widget, kValueBackground, colour.value_or(kValueText), true);
       break;
     case FieldStyle::Status:
-      SetTextColour(widget, colour.value_or(SchemeColour(config::kAppStatusDataColor)));
+      ui::SetTextColour(widget, colour.value_or(SchemeColour(config::kAppStatusDataColor)));
       break;
     case FieldStyle::Plain:
-      if (colour) SetTextColour(widget, *colour);
+      if (colour) ui::SetTextColour(widget, *colour);
       break;
   }
 }
@@ -427,13 +418,9 @@ void SetupPage::OnChecked(const SettingField& field, bool checked) {
 void SetupPage::ShowMenu(const PopupMenuTable& menu) {
   const auto found = menus_.find(menu.Name);
   if (found == menus_.end() || found->second == nullptr) return;
-  const QList<QAction*> actions = found->second->actions();
-  util::MenuChoiceRequest request;
-  request.menuName = menu.Name;
-  for (const QAction* action : actions) request.items.push_back({action->text().toStdString(), action->isVisible()});
-  const int chosen = util::Dialogs().ChooseMenuItem(request);
-  if (chosen < 0 || chosen >= actions.size()) return;
-  MenuItemChosen(QString::fromLatin1(menu.Name), config::MenuItemTag(actions[chosen]));
+  const QAction* chosen = util::PopupMenuChoice(found->second);
+  if (chosen == nullptr) return;
+  MenuItemChosen(QString::fromLatin1(menu.Name), config::MenuItemTag(chosen));
 }
 
 void SetupPage::MenuItemChosen(const QString& menuName, int tag) {

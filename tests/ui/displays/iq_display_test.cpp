@@ -8,7 +8,7 @@
 #include <QFrame>
 
 #include "display_test_support.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "ui/displays/fill_parent.h"
 #include "ui/displays/iq_form.h"
 #include "util/process_globals.h"

@@ -15,7 +15,7 @@
 
 #include "display_test_support.h"
 #include "support/log_capture.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "ui/displays/fft_widget_form.h"
 #include "ui/displays/fill_parent.h"
 #include "ui/displays/scope_gl.h"

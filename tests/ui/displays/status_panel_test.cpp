@@ -1,7 +1,7 @@
 // The channel status panel on virtual cards: the layout per operation mode, the values and lamps
 // from the status record, the strength colours, and the displays fed by the running program.
 //
-// With QUORX_SCREENSHOT_DIR naming a folder, the panels of a PSK and a PCM/FM channel are saved
+// With QUORX_SCREENSHOT_FOLDER naming a folder, the panels of a PSK and a PCM/FM channel are saved
 // there as status_panel_psk.png and status_panel_pcmfm.png.
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@
 #include "display_test_support.h"
 #include "settings/set_manager.h"
 #include "ui/displays/bar_gauge.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "ui/displays/fft_widget_form.h"
 #include "ui/displays/iq_form.h"
 #include "ui/displays/setup_main_status_form.h"
@@ -96,7 +96,7 @@ class StatusPanelTest : public uitest::MainFormTest {
   }
 
   static void SaveScreenshot(QWidget& panel, const char* name) {
-    const char* folder = std::getenv("QUORX_SCREENSHOT_DIR");
+    const char* folder = std::getenv("QUORX_SCREENSHOT_FOLDER");
     if (folder == nullptr || *folder == '\0') return;
     EXPECT_TRUE(displaytest::Screen(panel.window()).save(QString::fromUtf8(folder) + "/" + name));
   }

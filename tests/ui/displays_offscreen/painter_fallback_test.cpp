@@ -16,7 +16,7 @@
 
 #include "settings/set_manager.h"
 #include "support/log_capture.h"
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 #include "ui/displays/fft_widget_form.h"
 #include "ui/displays/iq_form.h"
 #include "ui/displays/scope_drawing.h"

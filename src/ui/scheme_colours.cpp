@@ -1,4 +1,4 @@
-#include "ui/displays/display_colours.h"
+#include "ui/scheme_colours.h"
 
 #include <QPalette>
 
@@ -26,6 +26,7 @@ void PaintPanel(QWidget* widget, util::TColor background) {
 void SetTextColour(QWidget* widget, util::TColor text) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::WindowText, util::ToQColor(text));
+  palette.setColor(QPalette::Text, util::ToQColor(text));
   widget->setPalette(palette);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The colour scheme the displays and status panels take their colours from: the options' scheme,
+// The colour scheme every operator window takes its colours from: the options' scheme,
 // or the first built-in scheme while there are no options.
 #include <QColor>
 #include <QWidget>
