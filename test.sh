@@ -13,6 +13,9 @@ cmake --build "$build"
 
 # Xvfb chooses a free display number itself and writes it to us once it accepts clients, so two
 # runs on one machine never race for the same display. It is stopped however this script ends.
+# -noreset: by default the server resets whenever its last client leaves, and drops every
+# connection made while it resets; the GUI test programs take turns, so each would find the
+# server resetting after the one before and now and then abort with "could not connect to display".
 xvfb_pid=
 workdir=$(mktemp -d)
 stop_display() {
@@ -24,7 +27,7 @@ stop_display() {
 }
 trap stop_display EXIT
 mkfifo "$workdir/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$workdir/display" 2>"$workdir/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$workdir/display" 2>"$workdir/xvfb.log" &
 xvfb_pid=$!
 if ! read -r -t 30 number <"$workdir/display" || [[ -z $number ]]; then
   echo "test.sh: the virtual X server did not start:" >&2

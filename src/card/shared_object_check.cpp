@@ -83,11 +83,17 @@ std::string SharedObjectFault(int fd, std::uint64_t size) {
   if (header.e_machine != kNativeMachine) {
     return "built for ELF machine " + Number(header.e_machine) + ", this machine is " + Number(kNativeMachine);
   }
-  if (header.e_ehsize != sizeof(Ehdr) || header.e_phentsize != sizeof(Phdr)) return "unexpected ELF header sizes";
+  if (header.e_ehsize != sizeof(Ehdr)) {
+    return "ELF header size " + Number(header.e_ehsize) + ", expected " + Number(sizeof(Ehdr));
+  }
+  if (header.e_phentsize != sizeof(Phdr)) {
+    return "program header entry size " + Number(header.e_phentsize) + ", expected " + Number(sizeof(Phdr));
+  }
 
-  // PN_XNUM (a count kept in section 0) never occurs in a library the loader takes.
   const std::uint64_t programHeaders = header.e_phnum;
-  if (programHeaders == 0 || programHeaders == PN_XNUM) return "no usable program header table";
+  if (programHeaders == 0) return "no program headers";
+  // PN_XNUM (a count kept in section 0) never occurs in a library the loader takes.
+  if (programHeaders == PN_XNUM) return "no usable program header table";
   if (!Inside(header.e_phoff, programHeaders * sizeof(Phdr), size)) return "program header table outside the file";
 
   bool loadable = false;
@@ -105,7 +111,9 @@ std::string SharedObjectFault(int fd, std::uint64_t size) {
   if (!loadable) return "no loadable segment";
 
   if (header.e_shoff != 0) {
-    if (header.e_shentsize != sizeof(Shdr)) return "unexpected ELF header sizes";
+    if (header.e_shentsize != sizeof(Shdr)) {
+      return "section header entry size " + Number(header.e_shentsize) + ", expected " + Number(sizeof(Shdr));
+    }
     std::uint64_t sections = header.e_shnum;
     if (sections == 0) {
       // Many sections: the count is in the first section header.

@@ -218,10 +218,11 @@ void vexaudpdrdythreadclass::Receive(int socket) {
   message.msg_iov = &buffer;
   message.msg_iovlen = 1;
   // MSG_TRUNC makes the call return the datagram's whole length, so a longer one is seen and
-  // dropped rather than handed on cut.
+  // dropped rather than handed on cut. Linux does not fail that call where Winsock does; the
+  // error reported for it is the one a too-long message has, EMSGSIZE, in Winsock's numbering.
   const ssize_t received = ::recvmsg(socket, &message, MSG_TRUNC | MSG_DONTWAIT);
   const bool wouldBlock = received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR);
-  const int code = received < 0 ? TakeSocketError() : kErrorMessageTooLong;
+  const int code = received < 0 ? TakeSocketError() : WinsockErrorCode(EMSGSIZE);
   const bool failed = !wouldBlock && (received < 0 || static_cast<std::size_t>(received) > kBufferSize);
   const bool deliver = !wouldBlock && !failed;
   bool open = false;

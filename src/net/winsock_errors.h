@@ -16,7 +16,4 @@ int TakeSocketError();
 // The text for a Winsock code; a code without its own text gives " Error Code = <code>".
 std::string WinsockErrorText(int code);
 
-// Winsock's "message too long": a datagram larger than the receive buffer.
-inline constexpr int kErrorMessageTooLong = 10040;
-
 }  // namespace net

@@ -96,6 +96,25 @@ TEST_F(DnCvtManagerSimTest, SettersReachTheConverterAndStoreIntoTheRecord) {
   EXPECT_EQ(Value(mgr.Records[1].Setup.FreqMhz), 2250.5);
 }
 
+TEST(DnCvtManager, InvalidIndicesAreRefusedAndChangeNothing) {
+  testsupport::LoggedProgramFolder program;
+  quorxdncvtmgrclass mgr(program.Path());
+  mgr.Configure(HwCfgEnableRecord{1, 1, 2}, Off());
+  ASSERT_TRUE(mgr.OpenAll());
+  ASSERT_EQ(mgr.NumDnCvts, 2);
+  const card::DnCvtChannelRecords before = mgr.Records;
+  for (int index : {-1, 2, 12}) {
+    EXPECT_FALSE(mgr.DnCvtSetAgcZero(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtSetIfBandwidth(index, 1)) << index;
+    EXPECT_FALSE(mgr.DnCvtApplySetup(index)) << index;
+    EXPECT_FALSE(mgr.AssignKeepFreqInSpecs(index, 1500.0)) << index;
+    double dbm = 3.0;
+    EXPECT_FALSE(mgr.DnCvtReadStrength(index, dbm));
+    EXPECT_EQ(dbm, 3.0);
+  }
+  EXPECT_EQ(std::memcmp(&before, &mgr.Records, sizeof before), 0);
+}
+
 // Simulated converters (no library) store what is set; indices outside the table change nothing.
 TEST(DnCvtManager, SimulatedConvertersStoreAndInvalidIndicesChangeNothing) {
   testsupport::LoggedProgramFolder program;

@@ -106,10 +106,19 @@ TEST_F(Rtl20ManagerTest, WithoutTheLibraryNoCardIsCountedButDemoCardsOpen) {
   EXPECT_EQ(refused->CardCount(), 0);
   EXPECT_FALSE(refused->OpenCards(false, 1));
   EXPECT_EQ(refused->CardCount(), 0);
-  // Demo cards need no library; there are at most six.
   EXPECT_TRUE(refused->OpenCards(true, 9));
-  ASSERT_EQ(refused->CardCount(), 6);
-  EXPECT_TRUE(refused->ApplyCardSetup(5));  // nothing to push, nothing wrong
+  EXPECT_EQ(refused->CardCount(), 6);
+
+  // No library at all: the same.
+  auto manager = std::make_unique<quorxrtl20mgrclass>(program / "nowhere");
+  EXPECT_FALSE(manager->DoAfterHwCfgMgrLoaded());
+  EXPECT_EQ(manager->CardCount(), 0);
+  EXPECT_FALSE(manager->OpenCards(false, 1));
+  EXPECT_EQ(manager->CardCount(), 0);
+  // Demo cards need no library; there are at most six.
+  EXPECT_TRUE(manager->OpenCards(true, 9));
+  ASSERT_EQ(manager->CardCount(), 6);
+  EXPECT_TRUE(manager->ApplyCardSetup(5));  // nothing to push, nothing wrong
 }
 
 TEST_F(Rtl20ManagerTest, OpensCardsWithTheirImagesLoadStateAndDefaultSetup) {

@@ -142,6 +142,10 @@ TEST_F(Zp90Binding, AFileThatIsNoWholeLibraryForThisMachineIsRefusedBeforeLoadin
   const std::uint16_t executable = ET_EXEC;
   const unsigned char class32 = ELFCLASS32;
   const unsigned char bigEndian = ELFDATA2MSB;
+  const std::uint16_t none = 0;
+  const std::uint16_t shortEntry = sizeof(Elf64_Phdr) - 1;
+  const std::uint16_t longHeader = sizeof(Elf64_Ehdr) + 1;
+  const std::uint16_t longSectionEntry = sizeof(Elf64_Shdr) + 8;
   struct Row {
     const char* name;
     std::string bytes;
@@ -150,6 +154,7 @@ TEST_F(Zp90Binding, AFileThatIsNoWholeLibraryForThisMachineIsRefusedBeforeLoadin
   const Row rows[] = {
       {"empty", "", "0 bytes, too short for an ELF header"},
       {"text", std::string(100, 'x'), "not an ELF file"},
+      {"header only", good.substr(0, sizeof(Elf64_Ehdr)), "program header table outside the file"},
       {"inside the program headers", good.substr(0, layout.programHeadersEnd - 3),
        "program header table outside the file"},
       {"inside a segment", good.substr(0, layout.lastSegmentOffset + layout.lastSegmentBytes / 2),
@@ -160,6 +165,12 @@ TEST_F(Zp90Binding, AFileThatIsNoWholeLibraryForThisMachineIsRefusedBeforeLoadin
       {"executable", Patched(good, offsetof(Elf64_Ehdr, e_type), &executable, 2), "not a shared object"},
       {"other machine", Patched(good, offsetof(Elf64_Ehdr, e_machine), &otherMachine, 2),
        "built for ELF machine 48879, this machine is " + std::to_string(layout.machine)},
+      {"no program headers", Patched(good, offsetof(Elf64_Ehdr, e_phnum), &none, 2), "no program headers"},
+      {"program header entry size", Patched(good, offsetof(Elf64_Ehdr, e_phentsize), &shortEntry, 2),
+       "program header entry size 55, expected 56"},
+      {"ELF header size", Patched(good, offsetof(Elf64_Ehdr, e_ehsize), &longHeader, 2), "ELF header size 65, expected 64"},
+      {"section header entry size", Patched(good, offsetof(Elf64_Ehdr, e_shentsize), &longSectionEntry, 2),
+       "section header entry size 72, expected 64"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -194,6 +205,16 @@ TEST_F(Zp90Binding, AFifoOrAFolderInTheLibrarysPlaceIsRefusedWithoutWaiting) {
   EXPECT_FALSE(library.Load(scratch.Path()));
   EXPECT_EQ(CountLines(folder.LogTexts(), "Device library " + (scratch / "librtZp903x.so") + " refused: not a regular file"),
             1u);
+}
+
+// A library path that runs through a regular file names no library: not found, as on a machine
+// without the card, not refused as unreadable.
+TEST_F(Zp90Binding, ALibraryPathThroughARegularFileIsNotFound) {
+  testsupport::ScratchFolder scratch;
+  ASSERT_TRUE(testsupport::WriteWholeFile(scratch / "file", "x"));
+  EXPECT_FALSE(library.Load(scratch / "file"));
+  EXPECT_EQ(CountLines(folder.LogTexts(), "Device library " + (scratch / "file/librtZp903x.so") + " not found"), 1u);
+  EXPECT_EQ(CountLines(folder.LogTexts(), "refused"), 0u);
 }
 
 TEST_F(Zp90Binding, FindsTheLibraryInTheProgramFolderWhateverItsLetterCase) {

@@ -87,7 +87,7 @@ TEST_F(BadInputTest, EveryListedEntryIsExported) {
 
 TEST_F(BadInputTest, CardsOutsideTheCardsFoundAreRefusedByEveryEntry) {
   Load(0, 0);
-  for (int cardIndex : {-1, 2, std::numeric_limits<int>::min()}) {
+  for (int cardIndex : {-1, 2, 6, std::numeric_limits<int>::min()}) {
     for (const auto& [name, outcome] : SweepZp90(cardIndex, 0)) {
       if (name == "Lib_GetApiVersion" || name == "Card_GetCount") {
         EXPECT_EQ(outcome.status, card::kDevBadArgument) << name;
@@ -298,7 +298,8 @@ TEST_F(BadInputTest, AShortInfoBlockOrAnOverlongPatternIsRefused) {
 
 TEST_F(BadInputTest, NumbersOutsideTheirRangeOrNotFiniteAreRefusedAndNothingChanges) {
   Load(0, 0);
-  for (double bad : {std::nan(""), -1.0, 1e12}) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  for (double bad : {std::nan(""), infinity, -infinity, -1.0, 1e12}) {
     EXPECT_EQ(F().PskRx_SetCarrierCenterFrequencyInHz(0, 0, bad), card::kDevBadArgument) << bad;
     EXPECT_EQ(F().PskRx_SetBitSyncStream1RateInbps(0, 0, bad), card::kDevBadArgument) << bad;
     EXPECT_EQ(F().TxBert_SetBitErrorRate(0, 0, bad), card::kDevBadArgument) << bad;

@@ -38,6 +38,7 @@ TEST_F(DnCvtTest, CountsComeFromTheConfigurationAndTuningStaysInTheBands) {
   EXPECT_EQ(count, 3);
   ASSERT_EQ(K12().OpenCard(0), card::kDevOk);
   std::vector<double> filters(12, -1.0);
+  EXPECT_EQ(K12().GetIfFilterTable(0, 0, filters.data(), 11, &count), card::kDevBufferTooSmall);
   ASSERT_EQ(K12().GetIfFilterTable(0, 0, filters.data(), 12, &count), card::kDevOk);
   EXPECT_EQ(count, 12);
   EXPECT_EQ(K12().SetIfBandwidth(0, 0, 11), card::kDevBadArgument);

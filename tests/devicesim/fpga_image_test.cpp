@@ -54,6 +54,7 @@ TEST_F(DamagedImageTest, ReaderAndLibraryRefuseEveryDamagedImage) {
       {"shorter than a header", good.substr(0, sizeof(card::FpgaImageHeader) - 1)},
       {"payload one byte short", good.substr(0, good.size() - 1)},
       {"one trailing byte", good + '\0'},
+      {"1 MB of trailing bytes", good + std::string(1u << 20, '\xFF')},
       {"magic", with(0, 'X')},
       {"format version", with(8, 2)},
       {"mode 16", with(12, 16)},

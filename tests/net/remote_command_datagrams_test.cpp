@@ -40,6 +40,8 @@ TEST(RemoteCommandRequest, FieldsAreReadAtTheirOffsets) {
   Bytes afterNul = RequestImage("POST_VITERBI");
   PutText(afterNul, 20 + 13, "TAIL");  // bytes after the terminator are not part of the text
   const Row rows[] = {
+      {"empty text", RequestImage(""), ""},
+      {"text with terminator", RequestImage("POST_VITERBI"), "POST_VITERBI"},
       {"bytes after the terminator", afterNul, "POST_VITERBI"},
       {"text filling the field without terminator", RequestImage(std::string(2384, 'x')), std::string(2384, 'x')},
   };
@@ -62,7 +64,7 @@ TEST(RemoteCommandRequest, FieldsAreReadAtTheirOffsets) {
 }
 
 TEST(RemoteCommandRequest, OnlyTheExactSizeIsARequest) {
-  for (std::size_t size : {std::size_t{2403}, std::size_t{2405}, std::size_t{2921}}) {
+  for (std::size_t size : {std::size_t{0}, std::size_t{12}, std::size_t{2403}, std::size_t{2405}, std::size_t{2921}}) {
     SCOPED_TRACE(size);
     Bytes image = RequestImage("OFF");
     image.resize(size, 0);
@@ -122,7 +124,7 @@ TEST_F(RemoteCommandReplyTest, TextsAreCutAndTerminatedWithinTheirFields) {
     std::size_t kept;
   };
   // Each row writes over a field filled by a longer text first: what the shorter one leaves must be zero.
-  const Row messages[] = {{"message that fits", 259, 259}, {"message too long", 300, 259}};
+  const Row messages[] = {{"message that fits", 259, 259}, {"message too long", 300, 259}, {"short message", 5, 5}};
   for (const Row& row : messages) {
     SCOPED_TRACE(row.name);
     Start();
@@ -132,7 +134,7 @@ TEST_F(RemoteCommandReplyTest, TextsAreCutAndTerminatedWithinTheirFields) {
     PutText(expected, 13, std::string(row.kept, 'm'));
     testsupport::ExpectSameImage(expected, reply_);
   }
-  const Row texts[] = {{"text that fits", 2127, 2127}, {"text too long", 3000, 2127}};
+  const Row texts[] = {{"text that fits", 2127, 2127}, {"text too long", 3000, 2127}, {"short text", 3, 3}};
   for (const Row& row : texts) {
     SCOPED_TRACE(row.name);
     Start();
@@ -151,7 +153,7 @@ TEST_F(RemoteCommandReplyTest, ValuesFillFromTheFirstEntryAndAreCutTo64) {
     std::size_t count;
     std::uint8_t written;
   };
-  const Row rows[] = {{"none", 0, 0}, {"one", 1, 1}, {"all 64", 64, 64}, {"70 cut to 64", 70, 64}};
+  const Row rows[] = {{"none", 0, 0}, {"one", 1, 1}, {"eight", 8, 8}, {"all 64", 64, 64}, {"70 cut to 64", 70, 64}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Start();

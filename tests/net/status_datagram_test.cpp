@@ -99,9 +99,11 @@ TEST_F(StatusDatagramTest, SystemStatusRemoteControlFlagAndClientAddress) {
     std::string text;  // empty: the field stays zero
   };
   const Row rows[] = {
+      {"enabled and allowed", true, true, "10.1.2.3", 1, "10.1.2.3"},
       {"not allowed", true, false, "10.1.2.3", 0, "10.1.2.3"},
       {"not enabled", false, true, "10.1.2.3", 0, "10.1.2.3"},
       {"subnet broadcast", true, true, "192.168.1.255", 0, ""},
+      {"limited broadcast", true, true, "255.255.255.255", 0, ""},
       {"255 inside the address", true, true, "10.255.0.1", 0, ""},
       {"70 characters cut to 63", true, true, std::string(70, 'x'), 1, std::string(63, 'x')},
   };
@@ -221,7 +223,7 @@ TEST_F(StatusDatagramTest, WindowCodes) {
   };
   const Row rows[] = {
       {"NONE", 0},     {"HANNING", 1}, {"HAMMING", 2}, {"BARLETT", 3}, {"BLACKMAN", 4},
-      {"KAISER", 5},   {"BARTLETT", 1}, {"blackman", 1}, {" KAISER", 1},
+      {"KAISER", 5},   {"BARTLETT", 1}, {"blackman", 1}, {" KAISER", 1}, {"", 1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);
@@ -239,9 +241,11 @@ TEST_F(StatusDatagramTest, CountsAreHeldToWhatTheDatagramCarriesAndLogged) {
   };
   const Row rows[] = {
       {"IQ 4096 pairs", true, 4096, 4010, true},
+      {"IQ 2048 pairs", true, 2048, 2048, false},
       {"IQ 4010 pairs", true, 4010, 4010, false},
       {"IQ negative count", true, -5, 0, true},
       {"spectrum 8192 points", false, 8192, 8000, true},
+      {"spectrum 4096 points", false, 4096, 4096, false},
       {"spectrum 8000 points", false, 8000, 8000, false},
   };
   settings::DisplayDataBlock& block = source_.Display(0, 0);

@@ -33,6 +33,7 @@ TEST(StatusServerTest, Destination) {
       {"not an address, own known", "bogus", net::Ipv4Address{192, 168, 7, 9}, {192, 168, 7, 255}, true},
       {"three octets, own known", "10.1.2", net::Ipv4Address{172, 16, 0, 4}, {172, 16, 0, 255}, true},
       {"octet over 255, own unknown", "10.1.2.256", std::nullopt, {255, 255, 255, 255}, true},
+      {"empty, own unknown", "", std::nullopt, {255, 255, 255, 255}, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -65,6 +65,7 @@ TEST_F(ReceiveThread, HandsOnWholeDatagramsWithTheSenderAndDropsLongerOnesWithAL
       {"one byte", 1, true},
       {"fills the buffer", 32768, true},
       {"one byte over", 32769, false},
+      {"far over", 40000, false},
   };
   ASSERT_TRUE(thread_.OpenSocket());
   ASSERT_TRUE(thread_.IsOpen());
@@ -87,7 +88,8 @@ TEST_F(ReceiveThread, HandsOnWholeDatagramsWithTheSenderAndDropsLongerOnesWithAL
     }
   }
   using Line = std::pair<std::string, std::string>;
-  EXPECT_EQ(LoggedLines(folder_), (std::vector<Line>{{"010040", "Socket recvfrom failed, error is  Error Code = 10040"}}));
+  EXPECT_EQ(LoggedLines(folder_), (std::vector<Line>{{"010040", "Socket recvfrom failed, error is  Error Code = 10040"},
+                                                     {"010040", "Socket recvfrom failed, error is  Error Code = 10040"}}));
 }
 
 TEST_F(ReceiveThread, PortInUseIsReportedAndAnOpenLaterSucceeds) {

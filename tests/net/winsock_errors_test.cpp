@@ -17,6 +17,13 @@ TEST(WinsockErrors, SocketErrnoValuesGetWinsockCodesAndTexts) {
   const Row rows[] = {
       {"EACCES", EACCES, 10013,
        "The requested address is a broadcast address, but the appropriate flag was not set."},
+      {"EINVAL", EINVAL, 10022, "An invalid argument was supplied."},
+      {"ENOTSOCK", ENOTSOCK, 10038, "The descriptor is not a socket."},
+      {"EMSGSIZE", EMSGSIZE, 10040, " Error Code = 10040"},
+      {"EADDRINUSE", EADDRINUSE, 10048, " Error Code = 10048"},
+      {"EADDRNOTAVAIL", EADDRNOTAVAIL, 10049, "The specified address is not available from the local machine."},
+      {"ENETRESET", ENETRESET, 10052, "The connection has been broken due to the remote host resetting."},
+      {"ENOBUFS", ENOBUFS, 10055, "No buffer space is available."},
       {"EPIPE", EPIPE, 10058,
        "The socket has been shut down; it is not possible to sendto on a socket after shutdown has been invoked "
        "with how set to SD_SEND or SD_BOTH."},
@@ -31,6 +38,8 @@ TEST(WinsockErrors, SocketErrnoValuesGetWinsockCodesAndTexts) {
     EXPECT_EQ(errno, 0);
     EXPECT_EQ(WinsockErrorText(row.code), row.text);
   }
+  EXPECT_EQ(WinsockErrorText(10093), "Either the application has not called WSAStartup, or WSAStartup failed.");
+  EXPECT_EQ(WinsockErrorText(-5), " Error Code = -5");
 }
 
 }  // namespace

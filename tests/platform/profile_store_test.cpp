@@ -140,6 +140,25 @@ TEST_F(ProfileStoreTest, UnwritablePlacesFailAndReport) {
   EXPECT_EQ(ReadProfileString(vanishing, "A", "k", "none"), "none");
 }
 
+// A path through a missing folder or through a regular file names no file: the reader gets its
+// fallback, as for a missing file, and nothing is reported as unreadable.
+TEST_F(ProfileStoreTest, APathThroughARegularFileReadsAsMissing) {
+  WriteWholeFile(ini_, "[A]\nk=1\n");
+  std::vector<std::string> reports;
+  SetDiagnosticSink([&](const std::string& text) { reports.push_back(text); });
+  for (const std::string& path : {dir_ / "missing/x.ini", ini_ + "/x.ini"}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(ReadProfileString(path, "A", "k", "fb"), "fb");
+    {
+      const ProfileReadScope scope(path);
+      EXPECT_EQ(ReadProfileString(path, "A", "k", "fb"), "fb");
+    }
+  }
+  SetDiagnosticSink(nullptr);
+  EXPECT_THAT(reports, ::testing::IsEmpty());
+  EXPECT_EQ(Read("A", "k"), "1");
+}
+
 TEST_F(ProfileStoreTest, WritesKeepModeAndLinksAndLeaveNoTemporaryFiles) {
   const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   WriteWholeFile(ini_, "[A]\n");

@@ -24,6 +24,12 @@ TEST(ReadRegularFile, ReadsWholeFilesAndRefusesFifosFoldersAndOversizeWithoutBlo
   EXPECT_EQ(ok.bytes, "A=1\r\nB=2");
   EXPECT_EQ(ReadRegularFile(root + "/missing.cfg", 10).status, ReadFileStatus::kMissing);
   EXPECT_EQ(ReadRegularFile(root + "/nofolder/x.cfg", 10).status, ReadFileStatus::kMissing);
+  // A path that runs through a regular file (ENOTDIR) names no file either: missing, not unreadable.
+  EXPECT_EQ(ReadRegularFile(root + "/ok.cfg/x.cfg", 10).status, ReadFileStatus::kMissing);
+  ReadFileStatus status = ReadFileStatus::kOk;
+  std::string why;
+  EXPECT_EQ(OpenRegularFile(root + "/ok.cfg/x.cfg", 10, status, why), -1);
+  EXPECT_EQ(status, ReadFileStatus::kMissing);
   // A FIFO with no writer would block a plain open for ever.
   const ReadFileResult fifo = ReadRegularFile(root + "/fifo.cfg", 10);
   EXPECT_EQ(fifo.status, ReadFileStatus::kNotRegular);

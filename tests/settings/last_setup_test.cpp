@@ -171,6 +171,7 @@ TEST_F(LastSetupTest, ADamagedStateListIsNamedInTheLogAndEachCardReadsItsOwnFile
       {"no section", "NumKr20Cards=3\r\nSetupFileName=" + StateFile(0) + "\r\n", "no section"},
       {"another section only", "[KR20_0]\r\nSetupFileName=" + StateFile(0) + "\r\n", "no section KR20_CommonArea"},
       {"truncated in the count", "[KR20_CommonArea]\r\nNumKr2", "no key NumKr20Cards in section KR20_CommonArea"},
+      {"count not a number", "[KR20_CommonArea]\r\nNumKr20Cards=three\r\n", "NumKr20Cards is not a number"},
       {"oversized", list + std::string(1 << 20, ' '), "larger than 1048576 bytes"},
       {"folder", "FOLDER", "not a regular file"},
       {"fifo", "FIFO", "not a regular file"},
@@ -227,6 +228,8 @@ TEST_F(LastSetupTest, AStateFileListedElsewhereIsTakenFromThisFolderWhenItIsTher
   const Row rows[] = {
       {"old folder still there", "SetupFileName=" + oldFolder + "/Kr20LastState.last0",
        -50.0, {oldFolder + "/Kr20LastState.last0" + moved}},
+      {"old folder gone", "SetupFileName=/gone/SYSTEM/HARDWARECONFIGURATION/Kr20LastState.last0", -50.0,
+       {"/gone/SYSTEM/HARDWARECONFIGURATION/Kr20LastState.last0" + moved}},
       {"written on another machine", "SetupFileName=C:\\Quorx\\SYSTEM\\HARDWARECONFIGURATION\\Kr20LastState.last0",
        -50.0, {"C:\\Quorx\\SYSTEM\\HARDWARECONFIGURATION\\Kr20LastState.last0" + moved}},
       {"no such file here", "SetupFileName=" + oldFolder + "/custom.state", -99.0, {}},

@@ -527,7 +527,10 @@ TEST_F(SetterCases, RateCodeModulationAndViterbiSettersRunTheAutomaticIfLogic) {
       {"SetViterbiSymbolInvert", true, [](kr20setmgrclass& m) { m.SetViterbiSymbolInvert(0, 0, 1, 0); }},
       {"SetViterbiRateMode", true, [](kr20setmgrclass& m) { m.SetViterbiRateMode(0, 0, "RATE_ONE_HALF"); }},
       {"SetViterbiSymbolOrder", true, [](kr20setmgrclass& m) { m.SetViterbiSymbolOrder(0, 0, "G1G2_ORDER"); }},
+      {"SetSignalThreshold", false, [](kr20setmgrclass& m) { m.SetSignalThreshold(0, 0, -60.0); }},
       {"SetPcmOutputCode", false, [](kr20setmgrclass& m) { m.SetPcmOutputCode(0, 0, "NRZL"); }},
+      {"SetBitsyncLoopWidth", false, [](kr20setmgrclass& m) { m.SetBitsyncLoopWidth(0, 0, 0.25); }},
+      {"SetClockPolarity", false, [](kr20setmgrclass& m) { m.SetClockPolarity(0, 0, "RISING_EDGE"); }},
   };
   Opt().EnableIFCarAcqRgAlg = 1;
   for (const Case& c : cases) {

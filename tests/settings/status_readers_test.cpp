@@ -151,6 +151,7 @@ TEST_F(StatusReadersTest, EbNoRuleUnlocksOnlyBelowTheMinimum) {
   };
   const Case cases[] = {{"Eb/No at the minimum", true, ebNo, true},
                         {"Eb/No 0.01 dB below", true, ebNo + 0.01, false},
+                        {"Eb/No 0.01 dB above", true, ebNo - 0.01, true},
                         {"below with the rule off", false, ebNo + 0.01, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

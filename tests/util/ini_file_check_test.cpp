@@ -75,6 +75,21 @@ TEST_F(IniFileCheckTest, WholeMeansTheFirstSectionOfTheNameHoldsTheKey) {
   EXPECT_EQ(CheckIniFile(file, kShape).state, IniFileState::kMissing);
 }
 
+// A path that runs through a regular file names no file: missing (the first start), neither
+// damaged nor "cannot be read", so nothing is logged and no .BAK is taken.
+TEST_F(IniFileCheckTest, APathThroughARegularFileIsMissing) {
+  Put(file, kWhole);
+  const std::string through = file + "/x.cfg";
+  NewLines();
+  const IniFileCheck check = CheckIniFile(through, kShape);
+  EXPECT_EQ(check.state, IniFileState::kMissing);
+  EXPECT_EQ(check.reason, "");
+  EXPECT_EQ(IniFileToRead(through, kShape), through);
+  EXPECT_TRUE(BackupIniFile(through, kShape));
+  EXPECT_EQ(NewLines(), std::vector<std::string>{});
+  EXPECT_EQ(ReadWholeFile(file), kWhole);
+}
+
 TEST_F(IniFileCheckTest, AReaderTakesTheBakOnlyForADamagedFile) {
   struct Row {
     const char* name;

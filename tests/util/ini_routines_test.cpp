@@ -118,6 +118,19 @@ TEST(IniRoutinesRead, AReportWritesAFewLinesThenTheCounts) {
   EXPECT_EQ(QuotedIniValue("a\"b\\c\x7F\xC3\xA9"), "\"a\\x22b\\x5cc\\x7f\\xc3\\xa9\"");
 }
 
+TEST_F(IniRoutines, LongValuesAreCutAndBadWritesRefused) {
+  ASSERT_TRUE(IniWriteString(file, "S", "long", std::string(1500, 'x')));
+  std::string s;
+  ASSERT_TRUE(IniReadString(file, "S", "long", s));
+  EXPECT_EQ(s, std::string(1023, 'x'));
+  const std::string before = testsupport::ReadWholeFile(file);
+  EXPECT_TRUE(IniFlush(file));
+  EXPECT_FALSE(IniWriteInt(folder / "no/such/folder.ini", "S", "k", 1));
+  EXPECT_FALSE(IniWriteString(file, "S", "bad\nkey", "v"));
+  EXPECT_FALSE(IniWriteString(file, "S", "k", "two\r\nlines"));
+  EXPECT_EQ(testsupport::ReadWholeFile(file), before);
+}
+
 TEST(IniRewrite, ReplacesTheWholeFileAndKeepsTheOldAsBak) {
   testsupport::ScratchFolder folder;
   const std::string file = folder / "Kr20Last.pos";
