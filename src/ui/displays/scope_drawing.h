@@ -21,11 +21,14 @@ struct ScopeDrawingChoice {
 };
 
 // The choice for a platform: QPainter on the platforms without GL windows ("offscreen",
-// "minimal"), or when no GL context can be made current (`glWorks` false); OpenGL otherwise.
-ScopeDrawingChoice DecideScopeDrawing(std::string_view platformName, bool glWorks);
+// "minimal"), when no GL context can be made current (`glWorks` false), or when the GL renderer
+// is a software rasterizer (Mesa's llvmpipe, softpipe, swrast): there QPainter draws the same
+// picture at about a quarter of the processor time. OpenGL otherwise.
+ScopeDrawingChoice DecideScopeDrawing(std::string_view platformName, bool glWorks, std::string_view glRenderer = {});
 
-// True when a GL context can be created and made current on this display.
-bool ProbeOpenGl();
+// True when a GL context can be created and made current on this display; `renderer` gets the
+// GL renderer's name.
+bool ProbeOpenGl(std::string& renderer);
 
 // The choice made once and logged once:
 //   "Spectrum displays draw with OpenGL"

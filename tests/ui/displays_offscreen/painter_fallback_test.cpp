@@ -34,17 +34,21 @@ TEST(ScopeDrawingChoice, PlatformsWithoutGlWindowsAndDisplaysWithoutGlDrawWithQP
   struct Row {
     const char* platform;
     bool glWorks;
+    const char* renderer;
     ui::ScopeDrawing drawing;
     std::string reason;
   };
-  for (const Row& row : {Row{"xcb", true, ui::ScopeDrawing::OpenGl, ""},
-                         Row{"xcb", false, ui::ScopeDrawing::Painter, "no OpenGL context on this display"},
-                         Row{"wayland", true, ui::ScopeDrawing::OpenGl, ""},
-                         Row{"offscreen", true, ui::ScopeDrawing::Painter,
-                             "the \"offscreen\" platform has no OpenGL windows"},
-                         Row{"minimal", true, ui::ScopeDrawing::Painter, "the \"minimal\" platform has no OpenGL windows"}}) {
-    SCOPED_TRACE(row.platform);
-    const ui::ScopeDrawingChoice choice = ui::DecideScopeDrawing(row.platform, row.glWorks);
+  for (const Row& row :
+       {Row{"xcb", true, "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", ui::ScopeDrawing::OpenGl, ""},
+        Row{"xcb", false, "", ui::ScopeDrawing::Painter, "no OpenGL context on this display"},
+        Row{"wayland", true, "AMD Radeon RX 6600", ui::ScopeDrawing::OpenGl, ""},
+        Row{"xcb", true, "llvmpipe (LLVM 15.0.6, 256 bits)", ui::ScopeDrawing::Painter,
+            "OpenGL is rendered in software (llvmpipe (LLVM 15.0.6, 256 bits))"},
+        Row{"xcb", true, "softpipe", ui::ScopeDrawing::Painter, "OpenGL is rendered in software (softpipe)"},
+        Row{"offscreen", true, "", ui::ScopeDrawing::Painter, "the \"offscreen\" platform has no OpenGL windows"},
+        Row{"minimal", true, "", ui::ScopeDrawing::Painter, "the \"minimal\" platform has no OpenGL windows"}}) {
+    SCOPED_TRACE(row.platform + std::string(" ") + row.renderer);
+    const ui::ScopeDrawingChoice choice = ui::DecideScopeDrawing(row.platform, row.glWorks, row.renderer);
     EXPECT_EQ(choice.Drawing, row.drawing);
     EXPECT_EQ(choice.Reason, row.reason);
   }
