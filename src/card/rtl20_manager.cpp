@@ -37,7 +37,19 @@ bool ValidCard(int card) { return card >= 0 && card < kMaxReceiverCards; }
 std::size_t At(int card) { return static_cast<std::size_t>(card); }
 std::string SectionOf(int card) { return "Card_" + std::to_string(card); }
 // Every FPGA configuration file has the first card's section; any key may be missing.
-constexpr util::IniFileShape kFpgaConfigFileShape{"Card_0", ""};
+constexpr std::array<const char*, 5> kFpgaConfigKeys{"ForceLoad", "DefaultFpgaMode", "DesiredFpgaMode",
+                                                      "LastFpgaMode", "CurrentFpgaMode"};
+
+// Every configuration file this program wrote holds every key of every card's section.
+util::IniFileCheck CheckFpgaConfigKeys(const std::string& file) {
+  std::vector<util::IniKeyName> keys;
+  for (int card = 0; card < kMaxReceiverCards; ++card) {
+    for (const char* key : kFpgaConfigKeys) keys.push_back({SectionOf(card), key});
+  }
+  return util::FirstMissingKey(file, keys);
+}
+
+constexpr util::IniFileShape kFpgaConfigFileShape{"Card_0", "", CheckFpgaConfigKeys};
 
 bool HasImageExtension(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
@@ -383,7 +395,7 @@ bool quorxrtl20mgrclass::SaveFpgaConfigFile() {
 
 bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
   const std::string found = platform::ResolvePath(FpgaConfigFilePath());
-  if (!util::FileExists(found)) {
+  if (!util::IniFileOrBakPresent(found)) {
     util::WriteErrorLogLine("FPGA configuration file " + found + " not found, defaults kept", 0);
     return false;
   }

@@ -75,7 +75,7 @@ TEST_F(IniFileCheckTest, WholeMeansTheFirstSectionOfTheNameHoldsTheKey) {
   EXPECT_EQ(CheckIniFile(file, kShape).state, IniFileState::kMissing);
 }
 
-TEST_F(IniFileCheckTest, AReaderTakesTheBakOnlyForADamagedFile) {
+TEST_F(IniFileCheckTest, AReaderTakesTheBakForADamagedOrMissingFile) {
   struct Row {
     const char* name;
     std::optional<std::string> fileBytes;
@@ -87,7 +87,9 @@ TEST_F(IniFileCheckTest, AReaderTakesTheBakOnlyForADamagedFile) {
   const std::string damaged = file + " is damaged (no section Main); ";
   const Row rows[] = {
       {"whole file, damaged .BAK", kWhole, "junk", false, true, {}},
-      {"missing file, whole .BAK", std::nullopt, kWhole, false, true, {}},
+      {"missing file, whole .BAK", std::nullopt, kWhole, true, false, {file + " is missing; read from " + bak}},
+      {"missing file, damaged .BAK", std::nullopt, "junk", false, false, {}},
+      {"missing file, no .BAK", std::nullopt, std::nullopt, false, false, {}},
       {"damaged file, whole .BAK", "[Other]\r\n", kWhole, true, false, {damaged + "read from " + bak}},
       {"damaged file, no .BAK", "[Other]\r\n", std::nullopt, false, false, {damaged + bak + " is missing, nothing read"}},
       {"damaged file, damaged .BAK", "[Other]\r\n", "", false, false,
