@@ -12,7 +12,9 @@
 namespace util {
 
 // Opens the log emptied as <program folder>/<logFolder>/<logName>.log (in the program folder
-// itself when that folder does not exist), starts its clock and writes the start banner. A
+// itself when that folder does not exist), starts its clock and writes the start banner. Only a
+// regular file is taken, and opening it never waits; otherwise the lines go to standard error,
+// the first "Error log cannot be opened: <path> (<why>)". A
 // program (not a library) also records the current directory as the program folder, the main
 // window and clears ClosingFlag; a library leaves those process-wide values to its host.
 void LogProgramStart(bool isLibrary, const std::string& version, platform::MessageTarget* mainWindow,
