@@ -12,6 +12,7 @@
 #include "config/globals.h"
 #include "platform/profile_store.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 #include "util/file_routines.h"
 #include "util/ini_read_report.h"
 #include "util/ini_file_check.h"
@@ -47,9 +48,10 @@ util::IniFileCheck CheckHwCfgKeys(const std::string& file) {
 constexpr util::IniFileShape kHwCfgFileShape{"Kr20", "", CheckHwCfgKeys};
 
 void LogBadValue(const std::string& section, const std::string& key, std::int32_t value, const std::string& action) {
-  util::WriteErrorLogLine(std::string(kHwCfgFileName) + " [" + section + "] " + key + "=" + std::to_string(value) +
-                              " out of range, " + action,
-                          value);
+  // The file is read at several start-up steps; each value is reported once.
+  util::WriteErrorLogLineOnce(std::string(kHwCfgFileName) + " [" + section + "] " + key + "=" +
+                                  std::to_string(value) + " out of range, " + action,
+                              value);
 }
 
 // Reads an integer key; a value outside min..max is logged and leaves `value` as it was.

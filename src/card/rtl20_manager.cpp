@@ -19,6 +19,7 @@
 #include "platform/path_resolve.h"
 #include "platform/profile_store.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 #include "util/ini_read_report.h"
 #include "util/file_routines.h"
 #include "util/ini_file_check.h"
@@ -208,7 +209,14 @@ void quorxrtl20mgrclass::ScanFpgaImages() {
   std::error_code error;
   std::vector<std::filesystem::path> files;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (it->is_regular_file(error) && HasImageExtension(it->path())) files.push_back(it->path());
+    if (!HasImageExtension(it->path())) continue;
+    std::error_code kind;
+    if (it->is_regular_file(kind)) {
+      files.push_back(it->path());
+    } else {
+      // A FIFO, folder or device under an image's name is never opened, but named.
+      util::WriteErrorLogLine("FPGA image " + it->path().string() + " ignored: not a regular file", 0);
+    }
   }
   if (error && files.empty()) {
     util::WriteErrorLogLine("FPGA image folder " + folder + " not readable: " + error.message(), 0);
@@ -411,9 +419,9 @@ bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
       std::int32_t value = current;
       if (!util::IniReadInt(path, section, key, value)) return current;
       if (value < low || value > high) {
-        util::WriteErrorLogLine("FPGA configuration " + section + " " + key + "=" + std::to_string(value) +
-                                    " out of range, ignored",
-                                card + 1);
+        util::WriteErrorLogLineOnce("FPGA configuration " + section + " " + key + "=" + std::to_string(value) +
+                                        " out of range, ignored",
+                                    card + 1);
         return current;
       }
       return value;

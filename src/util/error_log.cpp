@@ -19,6 +19,7 @@
 #include "util/dialog_service.h"
 #include "util/number_text.h"
 #include "util/process_globals.h"
+#include "util/repeated_log_lines.h"
 #include "util/speaker.h"
 
 namespace util {
@@ -156,6 +157,7 @@ void LogProgramStart(bool isLibrary, const std::string& version, platform::Messa
     log.path = log.file ? path : std::string();
     log.start = Clock::now();
   }
+  ForgetRepeatedLines();
   platform::SetDiagnosticSink([](const std::string& text) { WriteErrorLogLine(text, 0); });
   WriteErrorLogLine("------------------PROGRAM START--------------------", 0);
   WriteErrorLogLine("Program Version " + version, 0);
@@ -165,6 +167,7 @@ void LogProgramStart(bool isLibrary, const std::string& version, platform::Messa
 }
 
 void LogProgramEnd(bool /*isLibrary*/) {
+  WriteRepeatedLineCounts();
   WriteErrorLogLine("------------------PROGRAM END--------------------", 0);
   platform::SetDiagnosticSink(nullptr);
   ErrorLog& log = Log();

@@ -19,7 +19,8 @@ namespace util {
 // window and clears ClosingFlag; a library leaves those process-wide values to its host.
 void LogProgramStart(bool isLibrary, const std::string& version, platform::MessageTarget* mainWindow,
                      const std::string& programName, const std::string& logFolder, const std::string& logName);
-// Writes the end banner and closes the log.
+// Writes the counts of repeated lines not logged (util/repeated_log_lines.h), the end banner, and
+// closes the log.
 void LogProgramEnd(bool isLibrary);
 
 void LogInfoText(const std::string& text, int number, bool showBox);

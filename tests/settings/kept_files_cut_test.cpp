@@ -224,4 +224,39 @@ TEST_F(KeptFilesCutTest, AMissingFileADanglingLinkOrALinkLoopIsReadFromItsWholeB
   }
 }
 
+// A card count in "Kr20Last.last" that is no count of cards is named; the ".BAK" gives the setups.
+TEST_F(KeptFilesCutTest, ALastSetupCardCountOutsideOneToSixOrNoNumberIsLoggedAndTheBakRead) {
+  SetUpSetupFiles();
+  const KeptFile file = Files().front();
+  const std::string bak = file.path + ".BAK";
+  for (const bool withBak : {true, false}) {
+    for (const auto& [count, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"0", "NumKr20Cards 0 is outside 1..6"},
+             {"-1", "NumKr20Cards -1 is outside 1..6"},
+             {"7", "NumKr20Cards 7 is outside 1..6"},
+             {"2x", "NumKr20Cards is not a number"}}) {
+      SCOPED_TRACE(count + (withBak ? " with .BAK" : " without .BAK"));
+      const std::string whole = SaveTwice(file);
+      if (!withBak) std::filesystem::remove(bak);
+      std::string bad = ReadWholeFile(file.path);
+      const auto at = bad.find("NumKr20Cards=2\r\n");
+      ASSERT_NE(at, std::string::npos);
+      bad.replace(at, 14, "NumKr20Cards=" + count);
+      ASSERT_TRUE(WriteWholeFile(file.path, bad));
+      NewLines();
+      file.set(3);
+      EXPECT_EQ(file.load(), withBak ? 1 : 3);
+      const std::string damaged = file.path + " is damaged (" + reason + "); ";
+      EXPECT_EQ(NewLines(), std::vector<std::string>{damaged + (withBak ? "read from " + bak
+                                                                         : bak + " is missing, nothing read")});
+      if (withBak) {
+        ASSERT_TRUE(file.save());
+        EXPECT_EQ(ReadWholeFile(bak), whole);
+      }
+      std::filesystem::remove(file.path);
+      std::filesystem::remove(bak);
+    }
+  }
+}
+
 }  // namespace
