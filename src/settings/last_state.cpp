@@ -14,8 +14,8 @@
 // its own state.
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -24,7 +24,6 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "platform/path_resolve.h"
-#include "platform/profile_store.h"
 #include "settings/last_setup.h"
 #include "settings/last_setup_files.h"
 #include "settings/setup_file_sections.h"
@@ -134,11 +133,12 @@ bool SaveLastSetupStateFile() {
   MakeLastSetupFolder();
   const std::string common = LastStateFilePath();
   bool saved = util::UpdateKeptIniFile(common, kCardListShape, false,
-                              [&files](const std::string& file) { return WriteCardList(file, files); });
+                                       [&files](const std::string& file) { return WriteCardList(file, files); });
   if (!saved) util::LogError("Last state file " + common + " not saved", 0, false);
   for (int card = 0; card < count; ++card) {
-    const bool written = util::UpdateKeptIniFile(files[static_cast<std::size_t>(card)], kCardStateShape, true,
-                                        [card](const std::string& file) { return WriteCardSetupSections(card, file); });
+    const bool written =
+        util::UpdateKeptIniFile(files[static_cast<std::size_t>(card)], kCardStateShape, true,
+                                [card](const std::string& file) { return WriteCardSetupSections(card, file); });
     saved = written && saved;
   }
   return saved;
