@@ -1,6 +1,7 @@
 // The QuorxL program in its own processes with every file it keeps cut short at a line end, above
 // the operator's values: started and closed twice, it keeps every value the operator set, in the
-// files and in their ".BAK" copies.
+// files and in their ".BAK" copies. The options and window positions, which a close at the
+// session's end does not save, are read from their ".BAK", which keeps the values.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -13,9 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "config/globals.h"
+#include "config/options_store.h"
+#include "config/window_positions.h"
 #include "platform/process_launcher.h"
 #include "support/log_capture.h"
 #include "support/scratch_folder.h"
+#include "util/process_globals.h"
 
 namespace {
 
@@ -51,7 +56,9 @@ class KeptFilesProgramTest : public ::testing::Test {
     setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
   }
 
-  std::string HwCfg(const std::string& name) const { return folder_ / ("SYSTEM/HARDWARECONFIGURATION/" + name); }
+  std::string HwCfg(const std::string& name) const {
+    return std::filesystem::path(folder_ / ("SYSTEM/HARDWARECONFIGURATION/" + name)).lexically_normal().string();
+  }
   std::vector<std::string> Log() const { return testsupport::LogFileTexts(folder_ / "SYSTEM/ERLOGS/QuorxL.log"); }
 
   // Starts the program, waits for its start-up and closes it as the session's end does.
@@ -118,6 +125,20 @@ TEST_F(KeptFilesProgramTest, EveryFileCutAboveTheOperatorsValuesKeepsThemOverTwo
     ASSERT_TRUE(ReplaceInSection(text, value.section, value.written, value.set)) << text;
     ASSERT_TRUE(WriteWholeFile(HwCfg(value.file), text));
   }
+  // The options and window positions as a close that saves them leaves them, twice.
+  util::SetProgramFolder(folder_.Path());
+  config::kr20optionclass options(false);
+  options.Info().DataRecordRateHz = 7;
+  config::SetDefaultWindowPositions();
+  config::gApp.MainWindowPlacement.Left = 123;
+  for (int save = 0; save < 2; ++save) {
+    ASSERT_TRUE(config::kr20optionclass::SaveOptions(options.Info()));
+    ASSERT_TRUE(config::SaveGlobalPositionInfo());
+  }
+  const OperatorValue readOnly[] = {
+      {"../OPTIONS/Kr20Options.opt", "[OPTIONS]\r\n", "DataRecordRateHz=1\r\n", "DataRecordRateHz=7\r\n"},
+      {"Kr20Last.pos", "[MainWindow]\r\n", "Left=0\r\n", "Left=123\r\n"},
+  };
   StartAndClose();
   for (const OperatorValue& value : values) {
     SCOPED_TRACE(value.file);
@@ -127,7 +148,9 @@ TEST_F(KeptFilesProgramTest, EveryFileCutAboveTheOperatorsValuesKeepsThemOverTwo
 
   // Every file cut at the line end above the operator's value; the lists at the line end above
   // their last line.
-  for (const OperatorValue& value : values) {
+  std::vector<OperatorValue> all(std::begin(values), std::end(values));
+  all.insert(all.end(), std::begin(readOnly), std::end(readOnly));
+  for (const OperatorValue& value : all) {
     const std::string text = ReadWholeFile(HwCfg(value.file));
     const auto at = text.find(value.set, text.find(value.section));
     ASSERT_TRUE(WriteWholeFile(HwCfg(value.file), text.substr(0, at)));
@@ -140,7 +163,7 @@ TEST_F(KeptFilesProgramTest, EveryFileCutAboveTheOperatorsValuesKeepsThemOverTwo
   StartAndClose();
   const std::vector<std::string> firstLog = Log();
   StartAndClose();
-  for (const OperatorValue& value : values) {
+  for (const OperatorValue& value : all) {
     SCOPED_TRACE(value.file);
     const std::string path = HwCfg(value.file);
     const bool named = std::any_of(firstLog.begin(), firstLog.end(), [&path](const std::string& line) {
@@ -148,10 +171,15 @@ TEST_F(KeptFilesProgramTest, EveryFileCutAboveTheOperatorsValuesKeepsThemOverTwo
     });
     std::string mentions;
     for (const std::string& line : firstLog) {
-      if (line.find(value.file) != std::string::npos) mentions += line + "\n";
+      if (line.find(path) != std::string::npos) mentions += line + "\n";
     }
     EXPECT_TRUE(named) << "no line names the cut file; lines naming it:\n" << mentions;
-    for (const std::string& file : {path, path + ".BAK"}) {
+    const bool saved = std::find_if(std::begin(readOnly), std::end(readOnly), [&value](const OperatorValue& other) {
+                         return std::string(other.file) == value.file;
+                       }) == std::end(readOnly);
+    std::vector<std::string> copies{path + ".BAK"};
+    if (saved) copies.push_back(path);
+    for (const std::string& file : copies) {
       const std::string text = ReadWholeFile(file);
       const auto section = text.find(value.section);
       ASSERT_NE(section, std::string::npos) << file;
