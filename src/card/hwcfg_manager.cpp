@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "card/dncvt_manager.h"
 #include "card/records/dncvt_channel_record.h"
@@ -11,6 +12,7 @@
 #include "config/globals.h"
 #include "platform/profile_store.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 #include "util/file_routines.h"
 #include "util/ini_read_report.h"
 #include "util/ini_file_check.h"
@@ -27,14 +29,29 @@ constexpr std::array<std::int32_t, kHwCfgCardTypes> kDefaultSimulated{1, 1, 2};
 constexpr std::int32_t kMaxDnCvtIndex = static_cast<std::int32_t>(kDnCvtRecords) - 1;
 
 // Every hardware-configuration file has the receiver cards' section; any key may be missing.
-constexpr util::IniFileShape kHwCfgFileShape{"Kr20", ""};
-
 std::string CardSetSection(std::size_t card) { return "CardSet_" + std::to_string(card); }
 
+// Every configuration file this program wrote holds every key of every section.
+util::IniFileCheck CheckHwCfgKeys(const std::string& file) {
+  std::vector<util::IniKeyName> keys;
+  for (const char* section : kTypeSections) {
+    for (const char* key : {"Enabled", "Simulated", "NumToSimulate"}) keys.push_back({section, key});
+  }
+  for (std::size_t card = 0; card < kHwCfgCardSets; ++card) {
+    for (const char* key : {"CardIndex", "NumDnCvts", "DnCvtIndex0", "DnCvtIndex1"}) {
+      keys.push_back({CardSetSection(card), key});
+    }
+  }
+  return util::FirstMissingKey(file, keys);
+}
+
+constexpr util::IniFileShape kHwCfgFileShape{"Kr20", "", CheckHwCfgKeys};
+
 void LogBadValue(const std::string& section, const std::string& key, std::int32_t value, const std::string& action) {
-  util::WriteErrorLogLine(std::string(kHwCfgFileName) + " [" + section + "] " + key + "=" + std::to_string(value) +
-                              " out of range, " + action,
-                          value);
+  // The file is read at several start-up steps; each value is reported once.
+  util::WriteErrorLogLineOnce(std::string(kHwCfgFileName) + " [" + section + "] " + key + "=" +
+                                  std::to_string(value) + " out of range, " + action,
+                              value);
 }
 
 // Reads an integer key; a value outside min..max is logged and leaves `value` as it was.
@@ -180,7 +197,7 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
   EnableRecords = DefaultEnableRecords();
   AssignDefaultDownConverters(static_cast<int>(kDnCvtRecords), static_cast<int>(kHwCfgCardSets), CardSetRecords);
   const std::string file = ConfigFilePath();
-  const bool found = util::FileExists(file);
+  const bool found = util::IniFileOrBakPresent(file);
   if (!found) util::WriteErrorLogLine(file + " not found, hardware configuration defaults used", 0);
   // A damaged file is read from its ".BAK"; with neither readable the defaults stay.
   const std::string path = found ? util::IniFileToRead(file, kHwCfgFileShape) : std::string();
@@ -219,7 +236,7 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
 
 bool quorxhwcfgmgrclass::LoadConfigFileSimulatedOnly() {
   EnableRecords = DefaultEnableRecords();
-  const bool found = util::FileExists(ConfigFilePath());
+  const bool found = util::IniFileOrBakPresent(ConfigFilePath());
   const std::string path = found ? util::IniFileToRead(ConfigFilePath(), kHwCfgFileShape) : std::string();
   if (!path.empty()) {
     const platform::ProfileReadScope scope(path);

@@ -3,6 +3,7 @@
 #include "platform/path_resolve.h"
 #include "platform/regular_file.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 #include "util/number_text.h"
 
 namespace card {
@@ -90,10 +91,11 @@ bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, 
   int lineNumber = 0;
   std::size_t pos = 0;
   while (pos <= text.size()) {
-    std::size_t end = text.find('\n', pos);
+    // Lines end with LF, CR LF or a lone CR.
+    std::size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
     const std::string line = util::TrimText(text.substr(pos, end - pos));
-    pos = end + 1;
+    pos = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     ++lineNumber;
     if (line.empty() || line[0] == '#' || line[0] == ';') continue;
 
@@ -123,10 +125,11 @@ ModIndexLockTables LoadModIndexLockTables(const std::string& folder, bool* fromF
   const std::string path = platform::ResolvePath((folder.empty() ? std::string(".") : folder) + "/" +
                                                  kModIndLockThresholdFileName);
   const platform::ReadFileResult file = platform::ReadRegularFile(path, kModIndexLockMaxFileBytes);
-  // No file is the normal case: the built-in tables serve every card.
+  // No file is the normal case: the built-in tables serve every card. Every card reads the file;
+  // what is wrong with it is reported once.
   if (file.status == platform::ReadFileStatus::kMissing) return BuiltInModIndexLockTables();
   if (file.status != platform::ReadFileStatus::kOk) {
-    util::WriteErrorLogLine(
+    util::WriteErrorLogLineOnce(
         std::string(kModIndLockThresholdFileName) + " refused: " + file.why + "; built-in table in use", 0);
     return BuiltInModIndexLockTables();
   }
@@ -135,15 +138,15 @@ ModIndexLockTables LoadModIndexLockTables(const std::string& folder, bool* fromF
   ModIndexLockProblems problems;
   const bool any = ParseModIndexLockTables(file.bytes, tables, problems);
   for (const std::string& problem : problems.First) {
-    util::WriteErrorLogLine(std::string(kModIndLockThresholdFileName) + " " + problem + ", line skipped", 0);
+    util::WriteErrorLogLineOnce(std::string(kModIndLockThresholdFileName) + " " + problem + ", line skipped", 0);
   }
   if (problems.Count > problems.First.size()) {
-    util::WriteErrorLogLine(std::string(kModIndLockThresholdFileName) + ": " +
+    util::WriteErrorLogLineOnce(std::string(kModIndLockThresholdFileName) + ": " +
                                 std::to_string(problems.Count - problems.First.size()) + " more lines skipped",
                             0);
   }
   if (!any) {
-    util::WriteErrorLogLine(std::string(kModIndLockThresholdFileName) + " has no usable entry, built-in table in use",
+    util::WriteErrorLogLineOnce(std::string(kModIndLockThresholdFileName) + " has no usable entry, built-in table in use",
                             0);
     return BuiltInModIndexLockTables();
   }

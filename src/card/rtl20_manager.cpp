@@ -19,6 +19,7 @@
 #include "platform/path_resolve.h"
 #include "platform/profile_store.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 #include "util/ini_read_report.h"
 #include "util/file_routines.h"
 #include "util/ini_file_check.h"
@@ -37,7 +38,19 @@ bool ValidCard(int card) { return card >= 0 && card < kMaxReceiverCards; }
 std::size_t At(int card) { return static_cast<std::size_t>(card); }
 std::string SectionOf(int card) { return "Card_" + std::to_string(card); }
 // Every FPGA configuration file has the first card's section; any key may be missing.
-constexpr util::IniFileShape kFpgaConfigFileShape{"Card_0", ""};
+constexpr std::array<const char*, 5> kFpgaConfigKeys{"ForceLoad", "DefaultFpgaMode", "DesiredFpgaMode",
+                                                      "LastFpgaMode", "CurrentFpgaMode"};
+
+// Every configuration file this program wrote holds every key of every card's section.
+util::IniFileCheck CheckFpgaConfigKeys(const std::string& file) {
+  std::vector<util::IniKeyName> keys;
+  for (int card = 0; card < kMaxReceiverCards; ++card) {
+    for (const char* key : kFpgaConfigKeys) keys.push_back({SectionOf(card), key});
+  }
+  return util::FirstMissingKey(file, keys);
+}
+
+constexpr util::IniFileShape kFpgaConfigFileShape{"Card_0", "", CheckFpgaConfigKeys};
 
 bool HasImageExtension(const std::filesystem::path& path) {
   const std::string extension = path.extension().string();
@@ -196,7 +209,14 @@ void quorxrtl20mgrclass::ScanFpgaImages() {
   std::error_code error;
   std::vector<std::filesystem::path> files;
   for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (it->is_regular_file(error) && HasImageExtension(it->path())) files.push_back(it->path());
+    if (!HasImageExtension(it->path())) continue;
+    std::error_code kind;
+    if (it->is_regular_file(kind)) {
+      files.push_back(it->path());
+    } else {
+      // A FIFO, folder or device under an image's name is never opened, but named.
+      util::WriteErrorLogLine("FPGA image " + it->path().string() + " ignored: not a regular file", 0);
+    }
   }
   if (error && files.empty()) {
     util::WriteErrorLogLine("FPGA image folder " + folder + " not readable: " + error.message(), 0);
@@ -383,7 +403,7 @@ bool quorxrtl20mgrclass::SaveFpgaConfigFile() {
 
 bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
   const std::string found = platform::ResolvePath(FpgaConfigFilePath());
-  if (!util::FileExists(found)) {
+  if (!util::IniFileOrBakPresent(found)) {
     util::WriteErrorLogLine("FPGA configuration file " + found + " not found, defaults kept", 0);
     return false;
   }
@@ -399,9 +419,9 @@ bool quorxrtl20mgrclass::LoadFpgaConfigFile() {
       std::int32_t value = current;
       if (!util::IniReadInt(path, section, key, value)) return current;
       if (value < low || value > high) {
-        util::WriteErrorLogLine("FPGA configuration " + section + " " + key + "=" + std::to_string(value) +
-                                    " out of range, ignored",
-                                card + 1);
+        util::WriteErrorLogLineOnce("FPGA configuration " + section + " " + key + "=" + std::to_string(value) +
+                                        " out of range, ignored",
+                                    card + 1);
         return current;
       }
       return value;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 #include <variant>
+#include <vector>
 
 #include "config/cpu_usage.h"
 #include "config/general_routines.h"
@@ -468,8 +469,19 @@ bool HasProcessorInfo(const CpuUsageSettings& usage) {
 
 }  // namespace
 
-// Every options file has the section of the general options; any key may be missing.
-constexpr util::IniFileShape kOptionsFileShape{"OPTIONS", ""};
+namespace {
+
+// Every options file this program wrote holds every option key.
+util::IniFileCheck CheckOptionKeys(const std::string& file) {
+  std::vector<util::IniKeyName> keys;
+  for (FileKey& k : FileKeys()) keys.push_back({std::move(k.section), std::move(k.key)});
+  return util::FirstMissingKey(file, keys);
+}
+
+}  // namespace
+
+// Every options file has the section of the general options; one of an older program may lack keys.
+constexpr util::IniFileShape kOptionsFileShape{"OPTIONS", "", CheckOptionKeys};
 
 std::string OptionsFilePath() { return SystemFolder("OPTIONS/Kr20Options.opt"); }
 
@@ -503,8 +515,9 @@ bool kr20optionclass::LoadOptions(kr20optinfo& record) {
   if (!HasProcessorInfo(usage)) TakeProcessorInfo(usage);
 
   const std::string path = OptionsFilePath();
-  const bool exists = util::FileExists(path);
-  // A damaged file is read from its ".BAK"; with neither readable the record keeps its values.
+  const bool exists = util::IniFileOrBakPresent(path);
+  // A damaged, cut or missing file is read from its ".BAK"; with neither readable the record keeps
+  // its values.
   const std::string file = exists ? util::IniFileToRead(path, kOptionsFileShape) : std::string();
   if (!exists) {
     util::LogInfoText("Options file not found: " + path, 0, false);

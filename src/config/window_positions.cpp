@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 #include "config/general_routines.h"
 #include "config/globals.h"
@@ -27,8 +29,13 @@ constexpr int kMinimumSide = 50;
 
 constexpr WindowPlacementRecord kMainDefault{0, 0, 1280, 200, 1};
 
-// Every position file has the main window's section; any key may be missing.
-constexpr util::IniFileShape kPositionFileShape{"MainWindow", ""};
+constexpr std::array<const char*, 5> kPlacementKeys{"Left", "Top", "Width", "Height", "Visible"};
+
+// Every position file this program wrote holds every window's place.
+util::IniFileCheck CheckPlacementKeys(const std::string& file);
+
+// Every position file has the main window's section; one of an older program may lack keys.
+constexpr util::IniFileShape kPositionFileShape{"MainWindow", "", CheckPlacementKeys};
 
 void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
   WindowPlacementRecord read = placement;
@@ -58,6 +65,20 @@ bool WritePlacement(const std::string& file, const std::string& section, const W
          util::IniWriteInt(file, section, "Width", placement.Width) &&
          util::IniWriteInt(file, section, "Height", placement.Height) &&
          util::IniWriteBool(file, section, "Visible", placement.WasVisible != 0);
+}
+
+util::IniFileCheck CheckPlacementKeys(const std::string& file) {
+  std::vector<std::string> sections{"MainWindow"};
+  for (int card = 0; card < kMaxCards; ++card) {
+    for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
+      sections.push_back(PlacementSectionName(card, static_cast<CardWindowKind>(kind)));
+    }
+  }
+  std::vector<util::IniKeyName> keys;
+  for (const std::string& section : sections) {
+    for (const char* key : kPlacementKeys) keys.push_back({section, key});
+  }
+  return util::FirstMissingKey(file, keys);
 }
 
 }  // namespace

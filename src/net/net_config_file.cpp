@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "platform/path_resolve.h"
 #include "util/error_log.h"
+#include "util/ini_file_check.h"
+#include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
 #include "util/process_globals.h"
 #include "util/socket_routines.h"
@@ -32,6 +34,17 @@ void Limit(std::string_view key, std::int32_t min, std::int32_t max, std::int32_
   value = limited;
 }
 
+// Every file this program wrote holds the five keys.
+util::IniFileCheck CheckNetConfigKeys(const std::string& file) {
+  std::vector<util::IniKeyName> keys;
+  for (const char* key : {kEnabledKey, kAllowKey, kRateKey, kStartPortKey, kClientKey}) {
+    keys.push_back({kNetConfigSection, key});
+  }
+  return util::FirstMissingKey(file, keys);
+}
+
+constexpr util::IniFileShape kNetConfigShape{kNetConfigSection, "", CheckNetConfigKeys};
+
 }  // namespace
 
 std::string NetConfigPath() {
@@ -48,35 +61,51 @@ std::string DefaultClientAddressText() {
 }
 
 void LoadNetConfig(const std::string& path, const std::string& defaultAddress, NetConfig& config) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return;
+  if (!util::IniFileOrBakPresent(path)) return;
+  // A damaged, cut or missing file is read from its ".BAK"; with neither readable nothing changes.
+  const std::string file = util::IniFileToRead(path, kNetConfigShape);
+  if (file.empty()) return;
   std::uint8_t flag = config.Enabled ? 1 : 0;
-  if (util::IniReadBool(path, kNetConfigSection, kEnabledKey, flag)) config.Enabled = flag != 0;
+  if (util::IniReadBool(file, kNetConfigSection, kEnabledKey, flag)) config.Enabled = flag != 0;
   flag = config.AllowRemoteControl ? 1 : 0;
-  if (util::IniReadBool(path, kNetConfigSection, kAllowKey, flag)) config.AllowRemoteControl = flag != 0;
-  util::IniReadInt(path, kNetConfigSection, kRateKey, config.BcRateHz);
-  util::IniReadInt(path, kNetConfigSection, kStartPortKey, config.StartPort);
-  util::IniReadString(path, kNetConfigSection, kClientKey, config.ClientIpAddr);
+  if (util::IniReadBool(file, kNetConfigSection, kAllowKey, flag)) config.AllowRemoteControl = flag != 0;
+  util::IniReadInt(file, kNetConfigSection, kRateKey, config.BcRateHz);
+  util::IniReadInt(file, kNetConfigSection, kStartPortKey, config.StartPort);
+  const bool read = util::IniReadString(file, kNetConfigSection, kClientKey, config.ClientIpAddr);
 
+  // The own address stands in only for a client that may not control the program: a typo or a
+  // lost key never lets this machine's own datagrams command it.
+  const std::string prefix = std::string(kNetConfigFileName) + " " + kClientKey;
+  const std::string off = config.AllowRemoteControl ? "remote control off, " : "";
   if (config.ClientIpAddr.empty()) {
+    if (config.AllowRemoteControl) {
+      util::LogInfo(prefix + " is empty; " + off + defaultAddress + " used", 0, false);
+    }
+    config.AllowRemoteControl = false;
     config.ClientIpAddr = defaultAddress;
   } else if (!util::IsValidIpAddress(config.ClientIpAddr)) {
-    util::LogInfo(std::string(kNetConfigFileName) + " " + kClientKey + " \"" + config.ClientIpAddr +
-                      "\" is not an IPv4 address; " + defaultAddress + " used",
+    util::LogInfo(prefix + " \"" + config.ClientIpAddr + "\" is not an IPv4 address; " + off + defaultAddress + " used",
                   0, false);
+    config.AllowRemoteControl = false;
     config.ClientIpAddr = defaultAddress;
+  } else if (!read && config.AllowRemoteControl && config.ClientIpAddr == defaultAddress) {
+    util::LogInfo(prefix + " is missing; " + off + defaultAddress + " used", 0, false);
+    config.AllowRemoteControl = false;
   }
   Limit(kRateKey, kMinBcRateHz, kMaxBcRateHz, config.BcRateHz);
   Limit(kStartPortKey, kMinStartPort, kMaxStartPort, config.StartPort);
 }
 
 bool SaveNetConfig(const std::string& path, const NetConfig& config) {
-  bool written = util::IniWriteBool(path, kNetConfigSection, kEnabledKey, config.Enabled);
-  written = util::IniWriteBool(path, kNetConfigSection, kAllowKey, config.AllowRemoteControl) && written;
-  written = util::IniWriteInt(path, kNetConfigSection, kRateKey, config.BcRateHz) && written;
-  written = util::IniWriteInt(path, kNetConfigSection, kStartPortKey, config.StartPort) && written;
-  written = util::IniWriteString(path, kNetConfigSection, kClientKey, config.ClientIpAddr) && written;
-  written = util::IniFlush(path) && written;
+  // Over the existing file, its previous content kept as ".BAK"; a damaged file is written anew.
+  const bool written = util::UpdateKeptIniFile(path, kNetConfigShape, true, [&config](const std::string& file) {
+    bool ok = util::IniWriteBool(file, kNetConfigSection, kEnabledKey, config.Enabled);
+    ok = util::IniWriteBool(file, kNetConfigSection, kAllowKey, config.AllowRemoteControl) && ok;
+    ok = util::IniWriteInt(file, kNetConfigSection, kRateKey, config.BcRateHz) && ok;
+    ok = util::IniWriteInt(file, kNetConfigSection, kStartPortKey, config.StartPort) && ok;
+    ok = util::IniWriteString(file, kNetConfigSection, kClientKey, config.ClientIpAddr) && ok;
+    return util::IniFlush(file) && ok;
+  });
   if (!written) util::LogError("FAILED TO WRITE " + path, 0, false);
   return written;
 }

@@ -32,13 +32,20 @@ std::string NetConfigPath();
 // The own IPv4 address in dotted form, or "255.255.255.255" when it is not known.
 std::string DefaultClientAddressText();
 
-// Reads the file over `config`: a missing file changes nothing; a missing or unreadable key keeps
-// its field. Afterwards an empty client address becomes `defaultAddress`, an address that does not
-// parse falls back to it, and the rate and start port are limited; each of those with a log line.
+// Reads the file over `config`: a missing file changes nothing (unless its ".BAK" is whole); a
+// damaged or cut file is read from a whole ".BAK"; a missing or unreadable key keeps its field.
+// Afterwards an empty client address becomes `defaultAddress`, an address that does not parse falls
+// back to it, and the rate and start port are limited; each of those with a log line. The own
+// address never stands in for a client allowed remote control: remote control is switched off.
+// Lines:
+//   Kr20NetCfg.cfg ClientIpAddr "<text>" is not an IPv4 address; [remote control off, ]<default> used
+//   Kr20NetCfg.cfg ClientIpAddr is empty; remote control off, <default> used
+//   Kr20NetCfg.cfg ClientIpAddr is missing; remote control off, <default> used
 void LoadNetConfig(const std::string& path, const std::string& defaultAddress, NetConfig& config);
 
-// Writes the five keys in their order over the existing file and flushes it; false when the file
-// could not be written (logged).
+// Writes the five keys in their order over the existing file and flushes it, the previous file
+// kept as its ".BAK" (a damaged file is written anew); false when the file could not be written
+// (logged).
 bool SaveNetConfig(const std::string& path, const NetConfig& config);
 
 }  // namespace net

@@ -7,6 +7,7 @@
 
 #include "util/error_log.h"
 #include "util/number_text.h"
+#include "util/repeated_log_lines.h"
 
 namespace net {
 
@@ -53,10 +54,17 @@ bool CheckIndices(std::string_view builder, int card, int channel) {
   return false;
 }
 
-// The count the datagram carries: the block's count held to 0..limit, logged when it was cut.
-std::int32_t LimitedCount(std::int32_t blockCount, std::int32_t limit) {
+// The count the datagram carries: the block's count held to 0..limit. A cut count is logged once
+// per card, channel and datagram kind and again only when the count changes: the datagrams go out
+// up to 20 times a second.
+std::int32_t LimitedCount(std::int32_t blockCount, std::int32_t limit, int card, int channel, const char* kind) {
   const std::int32_t count = std::clamp(blockCount, std::int32_t{0}, limit);
-  if (count != blockCount) util::LogError(kCountLimitLine, blockCount, false);
+  if (count == blockCount) return count;
+  const std::string key =
+      "Card " + std::to_string(card + 1) + " CH " + std::to_string(channel + 1) + " " + kind + " datagram";
+  if (util::RepeatableLineDue(key, std::to_string(blockCount), kCountLimitLine)) {
+    util::LogError(kCountLimitLine, blockCount, false);
+  }
   return count;
 }
 
@@ -135,7 +143,7 @@ bool BuildIqPacket(const StatusSource& source, int card, int channel, std::span<
   std::fill(out.begin(), out.end(), std::uint8_t{0});
   if (!CheckIndices("BuildIqPacket", card, channel)) return false;
   const settings::DisplayDataBlock* block = source.DisplayBlock(card, channel);
-  const std::int32_t count = block != nullptr ? LimitedCount(block->IqCount, kMaxIqPairs) : 0;
+  const std::int32_t count = block != nullptr ? LimitedCount(block->IqCount, kMaxIqPairs, card, channel, "IQ") : 0;
   PutDisplayHeader(out, card, channel, kIqKind, 0.0, 0, count);
   std::size_t offset = offsetof(DisplayPacket, Values);
   for (std::int32_t i = 0; i < count; ++i) {
@@ -156,7 +164,7 @@ bool BuildSpectrumPacket(const StatusSource& source, int card, int channel,
       setup != nullptr ? WindowCodeOf(FieldText(setup->Fft[channel].WindowType)) : kOtherWindowCode;
   const double spanMhz = source.FftSpanHz(card, channel) * 0.000001;
   const settings::DisplayDataBlock* block = source.DisplayBlock(card, channel);
-  const std::int32_t count = block != nullptr ? LimitedCount(block->SpectrumCount, kMaxSpectrumPoints) : 0;
+  const std::int32_t count = block != nullptr ? LimitedCount(block->SpectrumCount, kMaxSpectrumPoints, card, channel, "spectrum") : 0;
   PutDisplayHeader(out, card, channel, kSpectrumKind, spanMhz, windowCode, count);
   std::size_t offset = offsetof(DisplayPacket, Values);
   for (std::int32_t i = 0; i < count; ++i) {

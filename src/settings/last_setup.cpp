@@ -55,14 +55,15 @@ bool SaveLastSetupFile() {
 
 void LoadLastSetupFile() {
   const std::string path = LastSetupFilePath();
-  if (!util::FileExists(path)) return;
+  if (!util::IniFileOrBakPresent(path)) return;
   const int count = card::SystemCardCount();
   if (!IsValidCardCount(count)) {
     util::LogError("At LoadLastSetupFile(), rtlmgr says bogus num cards", count, false);
     return;
   }
   if (gKr20SetMgr == nullptr) return;
-  // A damaged list is read from its ".BAK", so that the setups come back and the next save keeps them.
+  // A damaged, cut or missing list is read from its ".BAK", so that the setups come back and the
+  // next save keeps them.
   const std::string list = util::IniFileToRead(path, kCardListShape);
   if (list.empty()) return;
   std::vector<std::optional<std::string>> files;

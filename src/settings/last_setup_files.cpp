@@ -8,6 +8,7 @@
 #include "config/general_routines.h"
 #include "config/globals.h"
 #include "util/ini_routines.h"
+#include "util/number_text.h"
 
 namespace settings {
 
@@ -30,6 +31,21 @@ void MakeLastSetupFolder() {
 std::string CardListSection(int card) { return "KR20_" + std::to_string(card); }
 
 bool IsValidCardCount(int count) { return count >= 0 && count <= config::kMaxCards; }
+
+util::IniFileCheck CheckCardListKeys(const std::string& file) {
+  std::string text;
+  if (!util::IniReadString(file, kCardListSection, kCardCountKey, text)) return {util::IniFileState::kWhole, {}};
+  std::int32_t count = 0;
+  if (!util::TextToInt(text, count)) return {util::IniFileState::kDamaged, std::string(kCardCountKey) + " is not a number"};
+  // A list is only ever written for at least one card.
+  if (count < 1 || count > config::kMaxCards) {
+    return {util::IniFileState::kDamaged, std::string(kCardCountKey) + " " + std::to_string(count) + " is outside 1.." +
+                                              std::to_string(config::kMaxCards)};
+  }
+  std::vector<util::IniKeyName> keys;
+  for (int card = 0; card < count; ++card) keys.push_back({CardListSection(card), kCardFileKey});
+  return util::FirstMissingKey(file, keys);
+}
 
 bool WriteCardList(const std::string& file, const std::vector<std::string>& files) {
   bool ok = util::IniWriteInt(file, kCardListSection, kCardCountKey, static_cast<std::int64_t>(files.size()));

@@ -17,8 +17,10 @@ inline constexpr const char* kLastStateFileName = "Kr20LastState.last";
 inline constexpr const char* kCardListSection = "KR20_CommonArea";
 inline constexpr const char* kCardCountKey = "NumKr20Cards";
 inline constexpr const char* kCardFileKey = "SetupFileName";
+// Damaged when the card count is not a number 1 .. 6, cut short when a card below it has no path.
+util::IniFileCheck CheckCardListKeys(const std::string& file);
 // Both files are whole only with their card count.
-inline constexpr util::IniFileShape kCardListShape{kCardListSection, kCardCountKey};
+inline constexpr util::IniFileShape kCardListShape{kCardListSection, kCardCountKey, CheckCardListKeys};
 
 // In SYSTEM/HARDWARECONFIGURATION of the program folder.
 std::string LastSetupFolder();

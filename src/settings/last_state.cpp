@@ -5,12 +5,17 @@
 //
 // Log lines of the load, beside those of the damaged-file check:
 //   <common> is damaged (<reason>); each card's state is read from its own file
+//   <common> is missing; each card's state is read from its own file
 //   <common> [KR20_<i>] names no usable state file; <card i's own file> used
+//   <common> [KR20_<i>] names the state file of another card; <card i's own file> used
 //   <listed file> is in another folder; <the file of that name in this folder> used
+//   <listed file> is in another folder; <that name in this folder> is missing, <listed file> used
+// Whatever the list says, the saves write each card's own file, so a bad entry never costs a card
+// its own state.
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -19,7 +24,6 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "platform/path_resolve.h"
-#include "platform/profile_store.h"
 #include "settings/last_setup.h"
 #include "settings/last_setup_files.h"
 #include "settings/setup_file_sections.h"
@@ -33,29 +37,30 @@ namespace settings {
 
 namespace {
 
-// Every state file starts with the card's designation section.
-constexpr util::IniFileShape kCardStateShape{setupfile::kDesignationSection, ""};
-
-using KeyWriter = std::function<bool(const std::string& file)>;
-
-// Writes the keys over what the file holds, as these files are written; a damaged file is written
-// anew instead (what it held kept as its ".BAK" when that is not whole), so that no junk outlives
-// the save. With `keepBak` the previous content goes to the ".BAK" first.
-bool WriteStateFile(const std::string& file, const util::IniFileShape& shape, bool keepBak, const KeyWriter& write) {
-  if (util::CheckIniFile(file, shape).state == util::IniFileState::kDamaged) {
-    return util::RewriteIniFile(file, shape, write);
+// Every state file starts with the card's designation section and, written by this program, ends
+// with the two down-converter sections: a file without their keys was cut short.
+util::IniFileCheck CheckStateKeys(const std::string& file) {
+  std::vector<util::IniKeyName> keys;
+  for (int converter = 0; converter < 2; ++converter) {
+    for (const setupfile::KeySpec& spec : setupfile::DownConverterKeys()) {
+      keys.push_back({setupfile::DownConverterSectionName(converter), std::string(spec.Key)});
+    }
   }
-  if (keepBak && !util::BackupIniFile(file, shape)) {
-    util::WriteErrorLogLine("Cannot copy " + file + " to its .BAK file; writing it anyway", 0);
-  }
-  platform::ProfileBatch batch(file);
-  const bool written = write(file);
-  return batch.Commit() && written;
+  return util::FirstMissingKey(file, keys);
+}
+
+constexpr util::IniFileShape kCardStateShape{setupfile::kDesignationSection, "", CheckStateKeys};
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return platform::ResolvePath(a) == platform::ResolvePath(b) || std::filesystem::equivalent(a, b, error);
 }
 
 // The file of the listed name in this program's folder when the list names another folder (the
-// program folder was copied or moved) and such a file is there; else the listed name.
-std::string InThisFolder(const std::string& listed) {
+// program folder was copied or moved) and such a file (or its ".BAK") is there; else the listed
+// name, with `missingHere` the name it would have here when that is missing.
+std::string InThisFolder(const std::string& listed, std::string& missingHere) {
+  missingHere.clear();
   std::string normal = listed;
   std::replace(normal.begin(), normal.end(), '\\', '/');
   const auto slash = normal.rfind('/');
@@ -65,26 +70,51 @@ std::string InThisFolder(const std::string& listed) {
   std::error_code error;
   if (name.empty() || std::filesystem::equivalent(folder, here, error)) return listed;
   const std::string local = platform::ResolvePath(here + "/" + name);
-  if (!util::FileExists(local)) return listed;
+  if (!util::IniFileOrBakPresent(local)) {
+    missingHere = local;
+    return listed;
+  }
   util::WriteErrorLogLine(listed + " is in another folder; " + local + " used", 0);
   return local;
 }
 
-// The state file to load for the card: the listed one (see InThisFolder), else the card's own
-// file by its fixed name; empty when neither exists.
-std::string StateFileToLoad(int card, const std::optional<std::string>& listed, const std::string& common,
-                            bool listUsable) {
-  if (listed && !listed->empty()) {
-    const std::string file = InThisFolder(*listed);
-    if (util::FileExists(file)) return file;
+// The state file to load for each card: the listed one when it is a state file no other card
+// takes, else the card's own file by its fixed name; empty when there is nothing to read.
+std::vector<std::string> StateFilesToLoad(const std::vector<std::optional<std::string>>& listed,
+                                          const std::string& common, bool listUsable) {
+  std::vector<std::string> chosen;
+  for (std::size_t card = 0; card < listed.size(); ++card) {
+    const std::string own = CardStateFilePath(static_cast<int>(card));
+    std::string file;
+    const char* why = " names no usable state file; ";
+    if (listUsable && listed[card] && !listed[card]->empty()) {
+      std::string missingHere;
+      const std::string named = InThisFolder(*listed[card], missingHere);
+      bool another = false;
+      for (std::size_t other = 0; other < listed.size() && !another; ++other) {
+        if (other == card) continue;
+        another = SameFile(named, CardStateFilePath(static_cast<int>(other))) ||
+                  (other < chosen.size() && !chosen[other].empty() && SameFile(named, chosen[other]));
+      }
+      const util::IniFileState state = util::CheckIniFile(named, kCardStateShape).state;
+      if (another) {
+        why = " names the state file of another card; ";
+      } else if (SameFile(named, own) || state == util::IniFileState::kWhole || state == util::IniFileState::kCut) {
+        file = named;
+        if (!missingHere.empty()) {
+          util::WriteErrorLogLine(named + " is in another folder; " + missingHere + " is missing, " + named + " used", 0);
+        }
+      }
+    }
+    if (file.empty() && util::IniFileOrBakPresent(own)) {
+      file = own;
+      if (listUsable) {
+        util::WriteErrorLogLine(common + " [" + CardListSection(static_cast<int>(card)) + "]" + why + own + " used", 0);
+      }
+    }
+    chosen.push_back(file);
   }
-  const std::string own = CardStateFilePath(card);
-  if (!util::FileExists(own)) return {};
-  if (listUsable) {
-    util::WriteErrorLogLine(common + " [" + CardListSection(card) + "] names no usable state file; " + own + " used",
-                            0);
-  }
-  return own;
+  return chosen;
 }
 
 }  // namespace
@@ -102,12 +132,13 @@ bool SaveLastSetupStateFile() {
   for (int card = 0; card < count; ++card) files.push_back(CardStateFilePath(card));
   MakeLastSetupFolder();
   const std::string common = LastStateFilePath();
-  bool saved = WriteStateFile(common, kCardListShape, false,
-                              [&files](const std::string& file) { return WriteCardList(file, files); });
+  bool saved = util::UpdateKeptIniFile(common, kCardListShape, false,
+                                       [&files](const std::string& file) { return WriteCardList(file, files); });
   if (!saved) util::LogError("Last state file " + common + " not saved", 0, false);
   for (int card = 0; card < count; ++card) {
-    const bool written = WriteStateFile(files[static_cast<std::size_t>(card)], kCardStateShape, true,
-                                        [card](const std::string& file) { return WriteCardSetupSections(card, file); });
+    const bool written =
+        util::UpdateKeptIniFile(files[static_cast<std::size_t>(card)], kCardStateShape, true,
+                                [card](const std::string& file) { return WriteCardSetupSections(card, file); });
     saved = written && saved;
   }
   return saved;
@@ -117,8 +148,12 @@ bool LoadLastSetupStateFile() {
   // A save still waiting for its pass end is written before the files are read.
   MakePendingLastStateSave();
   const std::string common = LastStateFilePath();
-  if (!util::FileExists(common)) return false;
   const int count = card::SystemCardCount();
+  bool anyState = util::FileExists(common);
+  for (int card = 0; card < count && card < config::kMaxCards; ++card) {
+    anyState = anyState || util::IniFileOrBakPresent(CardStateFilePath(card));
+  }
+  if (!anyState) return false;  // the first start
   if (!IsValidCardCount(count)) {
     util::LogError("At LoadLastSetupStateFile(), rtlmgr says bogus num cards", count, false);
     return false;
@@ -126,20 +161,21 @@ bool LoadLastSetupStateFile() {
   // A list that cannot be read leaves every card to its own state file, which is intact.
   const util::IniFileCheck check = util::CheckIniFile(common, kCardListShape);
   std::vector<std::optional<std::string>> files;
-  std::string damage = check.reason;
-  if (check.state == util::IniFileState::kWhole && !ReadCardList(common, count, files)) {
-    damage = std::string(kCardCountKey) + " is not a number";
+  const bool listUsable = check.state == util::IniFileState::kWhole || check.state == util::IniFileState::kCut;
+  if (listUsable) ReadCardList(common, count, files);
+  if (check.state == util::IniFileState::kMissing) {
+    util::WriteErrorLogLine(common + " is missing; each card's state is read from its own file", 0);
+  } else if (!listUsable) {
+    util::WriteErrorLogLine(
+        common + " is damaged (" + check.reason + "); each card's state is read from its own file", 0);
   }
-  const bool listUsable = damage.empty();
-  if (!listUsable) {
-    util::WriteErrorLogLine(common + " is damaged (" + damage + "); each card's state is read from its own file", 0);
-    files.assign(static_cast<std::size_t>(count), std::nullopt);
-  }
-  for (std::size_t card = 0; card < files.size(); ++card) {
-    const std::string file = StateFileToLoad(static_cast<int>(card), files[card], common, listUsable);
-    if (file.empty()) continue;
-    // A damaged state file is read from its ".BAK".
-    const std::string source = util::IniFileToRead(file, kCardStateShape);
+  // A list of fewer cards than there are leaves the others as they are, as before.
+  if (!listUsable) files.assign(static_cast<std::size_t>(count), std::nullopt);
+  const std::vector<std::string> chosen = StateFilesToLoad(files, common, listUsable);
+  for (std::size_t card = 0; card < chosen.size(); ++card) {
+    if (chosen[card].empty()) continue;
+    // A damaged, cut or missing state file is read from its ".BAK".
+    const std::string source = util::IniFileToRead(chosen[card], kCardStateShape);
     if (!source.empty()) ReadCardSetupSections(static_cast<int>(card), source);
   }
   return true;

@@ -21,6 +21,7 @@
 #include "settings/demo_values.h"
 #include "settings/set_manager.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 
 namespace settings {
 
@@ -406,7 +407,9 @@ void kr20setmgrclass::GetPreDStatusInfo(int card) {
   if (c.Object->PreD_ReadMeasuredNoise(noiseA, noiseB)) {
     block.ChanAMeasuredNoise = noiseA;
     block.ChanBMeasuredNoise = noiseB;
-  } else {
+  } else if (util::RepeatableLineDue("Card " + std::to_string(c.Card + 1) + " pre-D measured noise", "read failed",
+                                      "RTL Fail on PreD Get Measured Noise")) {
+    // Read at every status pass: a card that keeps failing is logged once.
     util::LogWithLocation(kUnitName, __LINE__, "kr20setmgrclass::GetPreDStatusInfo", "RTL Fail on PreD Get Measured Noise");
   }
   record.PreD = block;

@@ -1,5 +1,6 @@
 #include "util/error_log.h"
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -7,8 +8,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "platform/diagnostics.h"
@@ -16,6 +19,7 @@
 #include "util/dialog_service.h"
 #include "util/number_text.h"
 #include "util/process_globals.h"
+#include "util/repeated_log_lines.h"
 #include "util/speaker.h"
 
 namespace util {
@@ -84,6 +88,39 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Opens the log emptied, as a regular file only and never waiting on it: a FIFO, device or folder
+// put in its place would otherwise stall start-up or take the lines. Null with `why` on failure.
+std::FILE* OpenLogFile(const std::string& path, std::string& why) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    why = "not a regular file";
+    return nullptr;
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return nullptr;
+  }
+  // What was opened is checked again: the name may have been replaced in between.
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    why = "not a regular file";
+    ::close(fd);
+    return nullptr;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::ftruncate(fd, 0) != 0 || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    why = std::strerror(errno);
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "w");
+  if (file == nullptr) {
+    why = std::strerror(errno);
+    ::close(fd);
+  }
+  return file;
+}
+
 void ShowBox(const char* title, const std::string& text, bool showBox) {
   if (showBox) Dialogs().ShowMessage(title, text);
 }
@@ -111,22 +148,26 @@ void LogProgramStart(bool isLibrary, const std::string& version, platform::Messa
   folder = platform::ResolvePath(folder);
   if (!IsFolder(folder)) folder = ProgramFolder();
   const std::string path = folder + "/" + (logName.empty() ? programName : logName) + ".log";
+  std::string why;
   {
     ErrorLog& log = Log();
     std::lock_guard lock(log.mutex);
     if (log.file) std::fclose(log.file);
-    log.file = std::fopen(path.c_str(), "w");
+    log.file = OpenLogFile(path, why);
     log.path = log.file ? path : std::string();
     log.start = Clock::now();
   }
+  ForgetRepeatedLines();
   platform::SetDiagnosticSink([](const std::string& text) { WriteErrorLogLine(text, 0); });
   WriteErrorLogLine("------------------PROGRAM START--------------------", 0);
   WriteErrorLogLine("Program Version " + version, 0);
-  if (!Log().file) WriteErrorLogLine("Error log cannot be opened: " + path, 0);
+  // Without a log the lines go to standard error, this one first.
+  if (!Log().file) WriteErrorLogLine("Error log cannot be opened: " + path + " (" + why + ")", 0);
   if (!isLibrary) ClosingFlag = false;
 }
 
 void LogProgramEnd(bool /*isLibrary*/) {
+  WriteRepeatedLineCounts();
   WriteErrorLogLine("------------------PROGRAM END--------------------", 0);
   platform::SetDiagnosticSink(nullptr);
   ErrorLog& log = Log();
@@ -165,10 +206,10 @@ void ClearErrorLog() {
   {
     ErrorLog& log = Log();
     std::lock_guard lock(log.mutex);
+    // The open file is emptied in place: opening the name again could meet whatever replaced it.
     if (log.file) {
-      std::FILE* reopened = std::freopen(log.path.c_str(), "w", log.file);
-      log.file = reopened;
-      if (!reopened) log.path.clear();
+      std::fflush(log.file);
+      if (::ftruncate(::fileno(log.file), 0) == 0) std::rewind(log.file);
     }
   }
   WriteLine("ERROR LOG CLEARED", 0);

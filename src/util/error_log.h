@@ -12,12 +12,15 @@
 namespace util {
 
 // Opens the log emptied as <program folder>/<logFolder>/<logName>.log (in the program folder
-// itself when that folder does not exist), starts its clock and writes the start banner. A
+// itself when that folder does not exist), starts its clock and writes the start banner. Only a
+// regular file is taken, and opening it never waits; otherwise the lines go to standard error,
+// the first "Error log cannot be opened: <path> (<why>)". A
 // program (not a library) also records the current directory as the program folder, the main
 // window and clears ClosingFlag; a library leaves those process-wide values to its host.
 void LogProgramStart(bool isLibrary, const std::string& version, platform::MessageTarget* mainWindow,
                      const std::string& programName, const std::string& logFolder, const std::string& logName);
-// Writes the end banner and closes the log.
+// Writes the counts of repeated lines not logged (util/repeated_log_lines.h), the end banner, and
+// closes the log.
 void LogProgramEnd(bool isLibrary);
 
 void LogInfoText(const std::string& text, int number, bool showBox);

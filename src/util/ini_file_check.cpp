@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <optional>
 
+#include <sys/stat.h>
+
 #include "platform/path_resolve.h"
+#include "platform/profile_store.h"
 #include "platform/regular_file.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
+#include "util/ini_routines.h"
 
 namespace util {
 namespace {
@@ -73,7 +77,8 @@ std::string BakOf(const std::string& resolved) { return resolved + ".BAK"; }
 }  // namespace
 
 IniFileCheck CheckIniFile(const std::string& file, const IniFileShape& shape) {
-  const platform::ReadFileResult read = platform::ReadRegularFile(platform::ResolvePath(file), kMaxIniFileBytes);
+  const std::string resolved = platform::ResolvePath(file);
+  const platform::ReadFileResult read = platform::ReadRegularFile(resolved, kMaxIniFileBytes);
   const auto damaged = [](std::string reason) { return IniFileCheck{IniFileState::kDamaged, std::move(reason)}; };
   switch (read.status) {
     case platform::ReadFileStatus::kOk:
@@ -94,15 +99,46 @@ IniFileCheck CheckIniFile(const std::string& file, const IniFileShape& shape) {
   // the file's good values still count.
   std::string missing = MissingPart(bytes, shape);
   if (!missing.empty()) return damaged(std::move(missing));
+  if (shape.checkKeys != nullptr) return shape.checkKeys(resolved);
   return IniFileCheck{IniFileState::kWhole, {}};
+}
+
+IniFileCheck FirstMissingKey(const std::string& file, const std::vector<IniKeyName>& keys) {
+  const platform::ProfileReadScope scope(file);
+  std::string ignored;
+  for (const IniKeyName& name : keys) {
+    if (!IniReadString(file, name.section, name.key, ignored)) {
+      return IniFileCheck{IniFileState::kCut,
+                          "no key " + name.key + " in section " + std::string(Trim(name.section))};
+    }
+  }
+  return IniFileCheck{IniFileState::kWhole, {}};
+}
+
+bool IniFileOrBakPresent(const std::string& file) {
+  const std::string resolved = platform::ResolvePath(file);
+  struct stat st {};
+  return ::lstat(resolved.c_str(), &st) == 0 || ::lstat(BakOf(resolved).c_str(), &st) == 0;
 }
 
 std::string IniFileToRead(const std::string& file, const IniFileShape& shape) {
   const std::string resolved = platform::ResolvePath(file);
   const IniFileCheck check = CheckIniFile(resolved, shape);
-  if (check.state != IniFileState::kDamaged) return resolved;
+  if (check.state == IniFileState::kWhole) return resolved;
   const std::string bak = BakOf(resolved);
   const IniFileCheck bakCheck = CheckIniFile(bak, shape);
+  const bool bakWhole = bakCheck.state == IniFileState::kWhole;
+  if (check.state == IniFileState::kMissing) {
+    if (!bakWhole) return {};
+    WriteErrorLogLine(resolved + " is missing; read from " + bak, 0);
+    return bak;
+  }
+  if (check.state == IniFileState::kCut) {
+    // Without a whole copy the first part of the file is still the best there is.
+    if (!bakWhole) return resolved;
+    WriteErrorLogLine(resolved + " is cut short (" + check.reason + "); read from " + bak, 0);
+    return bak;
+  }
   const std::string damaged = resolved + " is damaged (" + check.reason + "); ";
   switch (bakCheck.state) {
     case IniFileState::kWhole:
@@ -111,6 +147,10 @@ std::string IniFileToRead(const std::string& file, const IniFileShape& shape) {
     case IniFileState::kMissing:
       WriteErrorLogLine(damaged + bak + " is missing, nothing read", 0);
       return {};
+    case IniFileState::kCut:
+      // Its first part is still the best there is.
+      WriteErrorLogLine(damaged + bak + " is cut short (" + bakCheck.reason + "), read as it stands", 0);
+      return bak;
     case IniFileState::kDamaged:
       WriteErrorLogLine(damaged + bak + " is damaged too (" + bakCheck.reason + "), nothing read", 0);
       return {};
@@ -122,8 +162,9 @@ bool BackupIniFile(const std::string& file, const IniFileShape& shape) {
   const std::string resolved = platform::ResolvePath(file);
   const IniFileCheck check = CheckIniFile(resolved, shape);
   if (check.state == IniFileState::kMissing) return true;
-  if (check.state == IniFileState::kDamaged && CheckIniFile(BakOf(resolved), shape).state == IniFileState::kWhole) {
-    WriteErrorLogLine(resolved + " is damaged (" + check.reason + "); its whole .BAK is kept", 0);
+  if (check.state != IniFileState::kWhole && CheckIniFile(BakOf(resolved), shape).state == IniFileState::kWhole) {
+    const char* what = check.state == IniFileState::kCut ? " is cut short (" : " is damaged (";
+    WriteErrorLogLine(resolved + what + check.reason + "); its whole .BAK is kept", 0);
     return true;
   }
   return BackupFile(resolved);

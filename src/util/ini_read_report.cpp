@@ -2,6 +2,7 @@
 
 #include "util/error_log.h"
 #include "util/number_text.h"
+#include "util/repeated_log_lines.h"
 
 namespace util {
 
@@ -17,10 +18,10 @@ IniReadReport::IniReadReport(std::string file) : file_(std::move(file)), outer_(
 IniReadReport::~IniReadReport() {
   tCurrentReport = outer_;
   if (heldBack_ > 0) {
-    WriteErrorLogLine(file_ + ": " + std::to_string(heldBack_) + " more values not taken as read", heldBack_);
+    WriteErrorLogLineOnce(file_ + ": " + std::to_string(heldBack_) + " more values not taken as read", heldBack_);
   }
   if (missing_ > 0) {
-    WriteErrorLogLine(file_ + ": " + std::to_string(missing_) + " keys missing, current values kept", missing_);
+    WriteErrorLogLineOnce(file_ + ": " + std::to_string(missing_) + " keys missing, current values kept", missing_);
   }
 }
 
@@ -29,15 +30,14 @@ void IniReadReport::Add(const std::string& line) {
     ++heldBack_;
     return;
   }
-  ++written_;
-  WriteErrorLogLine(line, 0);
+  if (WriteErrorLogLineOnce(line, 0)) ++written_;
 }
 
 void ReportIniProblem(const std::string& line) {
   if (tCurrentReport != nullptr) {
     tCurrentReport->Add(line);
   } else {
-    WriteErrorLogLine(line, 0);
+    WriteErrorLogLineOnce(line, 0);
   }
 }
 

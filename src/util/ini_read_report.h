@@ -1,6 +1,7 @@
 #pragma once
 // What a reader did not take from a file as it stood. Outside a report every such value is one
-// log line at once. A reader that may meet many (a damaged or foreign file) opens a report on its
+// log line at once. A file read again (once per card, or at several start-up steps) reports each
+// line once per start (util/repeated_log_lines.h). A reader that may meet many (a damaged or foreign file) opens a report on its
 // thread for the time it reads: the first kIniReportLines lines are written as they come, the
 // rest only counted, and when the report ends one line gives that count and, when the reader
 // counted keys it expected and did not find, one line gives how many.

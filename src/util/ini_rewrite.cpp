@@ -59,4 +59,20 @@ bool RewriteIniFile(const std::string& file, const IniFileShape& shape,
   return ok;
 }
 
+bool UpdateKeptIniFile(const std::string& file, const IniFileShape& shape, bool keepBak,
+                       const std::function<bool(const std::string& file)>& writeKeys) {
+  // A cut file whose whole ".BAK" was read is written anew as well; without one it may be an older
+  // program's file, written over like a whole one (the keys it lacks go to the ends of their sections).
+  const IniFileState state = CheckIniFile(file, shape).state;
+  const bool readFromBak =
+      state == IniFileState::kCut && CheckIniFile(platform::ResolvePath(file) + ".BAK", shape).state == IniFileState::kWhole;
+  if (state == IniFileState::kDamaged || readFromBak) return RewriteIniFile(file, shape, writeKeys);
+  if (keepBak && !BackupIniFile(file, shape)) {
+    WriteErrorLogLine("Cannot copy " + file + " to its .BAK file; writing it anyway", 0);
+  }
+  platform::ProfileBatch batch(file);
+  const bool written = writeKeys(file);
+  return batch.Commit() && written;
+}
+
 }  // namespace util

@@ -16,6 +16,13 @@ namespace util {
 // file is untouched and the failure has been logged.
 bool RewriteIniFile(const std::string& file, const IniFileShape& shape,
                     const std::function<bool(const std::string& freshFile)>& writeKeys);
+// Writes the keys over what the file holds, key by key, lines the program does not write kept;
+// with `keepBak` the previous content goes to the ".BAK" first (see BackupIniFile). A damaged file,
+// or a cut one with a whole ".BAK", is written anew instead (RewriteIniFile), so that no junk
+// outlives the save.
+// False when a write failed.
+bool UpdateKeptIniFile(const std::string& file, const IniFileShape& shape, bool keepBak,
+                       const std::function<bool(const std::string& file)>& writeKeys);
 // The same for a file of any section.
 bool RewriteIniFile(const std::string& file, const std::function<bool(const std::string& freshFile)>& writeKeys);
 

@@ -12,6 +12,7 @@
 #include "status_test_source.h"
 #include "support/byte_image.h"
 #include "support/log_capture.h"
+#include "util/repeated_log_lines.h"
 
 namespace {
 
@@ -255,9 +256,10 @@ TEST_F(StatusDatagramTest, CountsAreHeldToWhatTheDatagramCarriesAndLogged) {
   }
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
+    util::ForgetRepeatedLines();  // each row on its own; the repeats have their own test
     block.IqCount = row.iq ? row.blockCount : 1;
     block.SpectrumCount = row.iq ? 1 : row.blockCount;
-    for (int build = 0; build < 2; ++build) {  // logged on every build
+    for (int build = 0; build < 2; ++build) {  // logged at the first build only
       const std::size_t before = log_.LogLines().size();
       ASSERT_TRUE(row.iq ? net::BuildIqPacket(source_, 0, 0, Display()) : net::BuildSpectrumPacket(source_, 0, 0, Display()));
       std::int32_t count = 0;
@@ -272,7 +274,7 @@ TEST_F(StatusDatagramTest, CountsAreHeldToWhatTheDatagramCarriesAndLogged) {
       }
       EXPECT_TRUE(std::all_of(endAt, out_.end(), [](std::uint8_t b) { return b == 0; }));
       std::vector<LogLine> expectedLines;
-      if (row.logged) {
+      if (row.logged && build == 0) {
         char number[16];
         std::snprintf(number, sizeof number, "%06d", row.blockCount);
         expectedLines.push_back({number, kLimitLine});

@@ -130,7 +130,9 @@ TEST_F(LastSetupTest, TheStateFilesBringEveryCardsSetupBackAndKeepTheirPreviousS
   EXPECT_TRUE(ReadWholeFile(StateFile(2) + ".BAK") == previous);
   for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
   card::SetCardDesignation(2, "CHANGED");
-  std::filesystem::remove(StateFile(1));  // card 1 stays as it is
+  // Card 1 stays as it is (with its ".BAK" there, the ".BAK" would be read).
+  std::filesystem::remove(StateFile(1));
+  std::filesystem::remove(StateFile(1) + ".BAK");
 
   EXPECT_TRUE(settings::LoadLastSetupStateFile());
   EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, 0.0, -52.0}));
@@ -232,7 +234,9 @@ TEST_F(LastSetupTest, AStateFileListedElsewhereIsTakenFromThisFolderWhenItIsTher
        {"/gone/SYSTEM/HARDWARECONFIGURATION/Kr20LastState.last0" + moved}},
       {"written on another machine", "SetupFileName=C:\\Quorx\\SYSTEM\\HARDWARECONFIGURATION\\Kr20LastState.last0",
        -50.0, {"C:\\Quorx\\SYSTEM\\HARDWARECONFIGURATION\\Kr20LastState.last0" + moved}},
-      {"no such file here", "SetupFileName=" + oldFolder + "/custom.state", -99.0, {}},
+      {"no such file here", "SetupFileName=" + oldFolder + "/custom.state", -99.0,
+       {oldFolder + "/custom.state is in another folder; " + HwCfg("custom.state") + " is missing, " + oldFolder +
+        "/custom.state used"}},
       {"named file gone", "SetupFileName=" + HwCfg("Kr20LastState.gone"), -50.0, {ownFile}},
       {"no name", "SetupFileName=", -50.0, {ownFile}},
       {"key missing", "", -50.0, {ownFile}},

@@ -84,13 +84,14 @@ TEST_F(IniFileCheckTest, APathThroughARegularFileIsMissing) {
   const IniFileCheck check = CheckIniFile(through, kShape);
   EXPECT_EQ(check.state, IniFileState::kMissing);
   EXPECT_EQ(check.reason, "");
-  EXPECT_EQ(IniFileToRead(through, kShape), through);
+  // Missing with no .BAK: nothing to read, as for any missing file.
+  EXPECT_EQ(IniFileToRead(through, kShape), "");
   EXPECT_TRUE(BackupIniFile(through, kShape));
   EXPECT_EQ(NewLines(), std::vector<std::string>{});
   EXPECT_EQ(ReadWholeFile(file), kWhole);
 }
 
-TEST_F(IniFileCheckTest, AReaderTakesTheBakOnlyForADamagedFile) {
+TEST_F(IniFileCheckTest, AReaderTakesTheBakForADamagedOrMissingFile) {
   struct Row {
     const char* name;
     std::optional<std::string> fileBytes;
@@ -102,7 +103,9 @@ TEST_F(IniFileCheckTest, AReaderTakesTheBakOnlyForADamagedFile) {
   const std::string damaged = file + " is damaged (no section Main); ";
   const Row rows[] = {
       {"whole file, damaged .BAK", kWhole, "junk", false, true, {}},
-      {"missing file, whole .BAK", std::nullopt, kWhole, false, true, {}},
+      {"missing file, whole .BAK", std::nullopt, kWhole, true, false, {file + " is missing; read from " + bak}},
+      {"missing file, damaged .BAK", std::nullopt, "junk", false, false, {}},
+      {"missing file, no .BAK", std::nullopt, std::nullopt, false, false, {}},
       {"damaged file, whole .BAK", "[Other]\r\n", kWhole, true, false, {damaged + "read from " + bak}},
       {"damaged file, no .BAK", "[Other]\r\n", std::nullopt, false, false, {damaged + bak + " is missing, nothing read"}},
       {"damaged file, damaged .BAK", "[Other]\r\n", "", false, false,
