@@ -83,6 +83,7 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
           [this] { DoTenHzTasks(); },
           [this] { DoTwentyFiveHzTasks(); },
           [this] { DoBroadcastTasks(); },
+          [this] { RefreshNextCardWindow(); },
       }) {
   setObjectName("QuorxLMainForm");
   auto* central = new QWidget(this);

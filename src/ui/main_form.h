@@ -100,6 +100,9 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void DoTenHzTasks();
   void DoTwentyFiveHzTasks();
   void DoBroadcastTasks();
+  // The 0.2 s refresh of the card windows is spread over the ticks that follow the task, one
+  // card's windows a tick, so that no tick holds the interface thread for all of them.
+  void RefreshNextCardWindow();
 
   // ---- Shut-down ---------------------------------------------------------------------------------
   void CloseProgram();
@@ -171,6 +174,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   std::array<TSM_MainStatusBarForm*, ui::kStatusPanelCount> statusBars_{};
   QTimer* masterTimer_ = nullptr;
   ui::MasterTimerSchedule schedule_;
+  unsigned cardWindowsDue_ = 0;  // bit c: card c's windows wait for their 0.2 s refresh
 
   bool startupComplete_ = false;
   std::atomic<bool> skipSaves_{false};  // also read by the terminate handler's thread

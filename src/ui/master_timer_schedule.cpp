@@ -28,6 +28,9 @@ bool MasterTimerSchedule::Tick() {
   RunIfDue(MasterTimerTask::TenHz, kTenHzPeriod, hooks_.tenHzTask);
   RunIfDue(MasterTimerTask::TwentyFiveHz, kTwentyFiveHzPeriod, hooks_.twentyFiveHzTask);
   RunIfDue(MasterTimerTask::Broadcast, broadcastPeriod_, hooks_.broadcastTask);
+  if (hooks_.everyWorkingTick) {
+    hooks_.everyWorkingTick();
+  }
 
   if (hooks_.unlock) {
     hooks_.unlock();

@@ -41,6 +41,7 @@ struct MasterTimerHooks {
   std::function<void()> tenHzTask;        // DoTenHzTasks
   std::function<void()> twentyFiveHzTask; // DoTwentyFiveHzTasks
   std::function<void()> broadcastTask;    // DoBroadcastTasks
+  std::function<void()> everyWorkingTick; // after the due tasks of every working tick
 };
 
 class MasterTimerSchedule {

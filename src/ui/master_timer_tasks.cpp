@@ -45,8 +45,8 @@ void TQuorxLMainForm::DoFiveHzTasks() {
     gKr20SetMgr->RefreshFftIqData();
     gKr20SetMgr->AutoAdjustIfTrackLoopBw();
   }
-  // The card windows' status panels, displays and setup pages.
-  ui::ForEachCardWindow([](ui::CardWindow& window) { window.Refresh5Hz(); });
+  // The card windows' status panels, displays and setup pages, one card a tick from this one on.
+  for (int card = 0; card < settings::kCards; ++card) cardWindowsDue_ |= 1u << card;
   UpdateMainCaption();
   WriteFlightRecordAt(5);
   if (gNetMgr != nullptr && gNetMgr->Enabled()) {
@@ -71,6 +71,20 @@ void TQuorxLMainForm::DoTenHzTasks() {
     if (strip != nullptr) strip->UpdateDisplay();
   }
   WriteFlightRecordAt(10);
+}
+
+void TQuorxLMainForm::RefreshNextCardWindow() {
+  for (int card = 0; card < settings::kCards; ++card) {
+    if ((cardWindowsDue_ & (1u << card)) == 0) continue;
+    cardWindowsDue_ &= ~(1u << card);
+    bool refreshed = false;
+    ui::ForEachCardWindowOf(card, [&refreshed](ui::CardWindow& window) {
+      window.Refresh5Hz();
+      refreshed = true;
+    });
+    // A card without a window costs nothing: look at the next one in the same tick.
+    if (refreshed) return;
+  }
 }
 
 void TQuorxLMainForm::DoTwentyFiveHzTasks() {

@@ -34,7 +34,7 @@ class MasterTimerScheduleTest : public ::testing::Test {
                                     return lockAvailable;
                                   },
                                   note("unlock"), [this] { return rateHz; }, note("1s"), note("5Hz"), note("10Hz"),
-                                  note("25Hz"), note("bc")});
+                                  note("25Hz"), note("bc"), note("tick")});
     schedule.SetStartupBegun(true);
     schedule.SetCardTasksEnabled(true);
     return schedule;
@@ -53,7 +53,7 @@ class MasterTimerScheduleTest : public ::testing::Test {
   Events events;
 };
 
-const Events kAll = {"lock", "1s", "5Hz", "10Hz", "25Hz", "bc", "unlock"};
+const Events kAll = {"lock", "1s", "5Hz", "10Hz", "25Hz", "bc", "tick", "unlock"};
 
 // Each task runs once its period has passed (exactly the period counts), all in one fixed order
 // under one lock, and every working tick publishes its time.
@@ -63,11 +63,11 @@ TEST_F(MasterTimerScheduleTest, TasksRunInOrderUnderOneLockWhenDue) {
     double time;
     Events events;
   } rows[] = {
-      {0.01, {"lock", "bc", "unlock"}},
-      {0.03125, {"lock", "unlock"}},
-      {0.1, {"lock", "10Hz", "25Hz", "unlock"}},
-      {0.2, {"lock", "5Hz", "10Hz", "25Hz", "unlock"}},
-      {0.25, {"lock", "25Hz", "unlock"}},  // broadcast at 4 Hz: 0.24 s after its first run
+      {0.01, {"lock", "bc", "tick", "unlock"}},
+      {0.03125, {"lock", "tick", "unlock"}},
+      {0.1, {"lock", "10Hz", "25Hz", "tick", "unlock"}},
+      {0.2, {"lock", "5Hz", "10Hz", "25Hz", "tick", "unlock"}},
+      {0.25, {"lock", "25Hz", "tick", "unlock"}},  // broadcast at 4 Hz: 0.24 s after its first run
       {1.0, kAll},
   };
   for (const auto& row : rows) {
@@ -82,7 +82,7 @@ TEST_F(MasterTimerScheduleTest, NoCatchUpAfterALongStall) {
   // 5.5 s late: each task runs once, and its next run is one period after this tick, not on the
   // old grid.
   EXPECT_EQ(TickAt(schedule, 6.5), kAll);
-  EXPECT_EQ(TickAt(schedule, 6.53), (Events{"lock", "unlock"}));
+  EXPECT_EQ(TickAt(schedule, 6.53), (Events{"lock", "tick", "unlock"}));
   EXPECT_EQ(TickAt(schedule, 7.5), kAll);
 }
 

@@ -40,6 +40,7 @@ TEST_F(MainFormTest, FlightRecordRates) {
         [this] { form_->DoTenHzTasks(); },
         [this] { form_->DoTwentyFiveHzTasks(); },
         [this] { form_->DoBroadcastTasks(); },
+        [this] { form_->RefreshNextCardWindow(); },
     });
     schedule.SetStartupBegun(true);
     schedule.SetCardTasksEnabled(true);

@@ -285,6 +285,33 @@ TEST_F(CardWindowTest, SetupPagesFitTheCardWindow) {
   }
 }
 
+// The 0.2 s task leaves the card windows' refresh to the ticks after it, one card's windows a
+// tick, cards without a window skipped; a card whose window is gone is passed over.
+TEST_F(CardWindowTest, TheFiveHzRefreshIsSpreadOverTheFollowingTicks) {
+  Start();
+  TSetupMainGuiForm* first = Open(0);
+  TSetupMainGuiForm* second = Open(1);
+  const QString firstTitle = first->windowTitle();
+  const QString secondTitle = second->windowTitle();
+  form_->DoFiveHzTasks();
+  EXPECT_EQ(first->windowTitle(), firstTitle);
+  form_->RefreshNextCardWindow();
+  EXPECT_NE(first->windowTitle(), firstTitle);
+  EXPECT_EQ(second->windowTitle(), secondTitle);
+  form_->RefreshNextCardWindow();
+  EXPECT_NE(second->windowTitle(), secondTitle);
+  // Nothing is due any more.
+  const QString both[] = {first->windowTitle(), second->windowTitle()};
+  form_->RefreshNextCardWindow();
+  EXPECT_EQ(first->windowTitle(), both[0]);
+  EXPECT_EQ(second->windowTitle(), both[1]);
+  // Card 0's window deleted while due: the tick goes on to card 1's.
+  form_->DoFiveHzTasks();
+  ui::DeleteCardWindowsOf(0);
+  form_->RefreshNextCardWindow();
+  EXPECT_NE(second->windowTitle(), both[1]);
+}
+
 // Closing hides the window; it is the same window the next time.
 TEST_F(CardWindowTest, ClosingHidesAndTheNextOpeningReusesTheWindow) {
   Start();
