@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "card/card_routines.h"
 #include "card/records/card_setup_record.h"
+#include "config/globals.h"
 #include "net/remote_command_datagrams.h"
 #include "net/udp_test_peer.h"
 #include "settings/channel_status_record.h"
@@ -120,6 +122,14 @@ class RemoteTest : public uitest::MainFormTest {
   Reply Command(std::int32_t group, std::int32_t channel, std::int32_t command, double value,
                 const std::string& text = "") {
     return Exchange(Request(group, channel, command, value, text));
+  }
+
+  // Asks for an operation mode and runs the program until the card runs `personality` and the
+  // main window has re-synchronised it.
+  bool UseOperationalMode(int cardIndex, double operationMode, int personality) {
+    if (!Command(cardIndex, 0, 101, operationMode).Success()) return false;
+    return RunUntil([&] { return card::CardFpgaMode(cardIndex) == personality && !config::gApp.ReconfigurationPending.load(); },
+                    std::chrono::seconds(10));
   }
 
   // Runs the program until a group status of card 0 satisfies `done` (at most 5 s); the last one.
