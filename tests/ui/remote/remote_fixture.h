@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -96,6 +98,11 @@ class RemoteTest : public uitest::MainFormTest {
                                             "[NET Configuration]\r\nEnabled=YES\r\nAllowRemoteControl=YES\r\n"
                                             "BcRateHz=20\r\nStartPort=" + std::to_string(start_) +
                                                 "\r\nClientIpAddr=127.0.0.1\r\n"));
+    if (missingImage_ >= 0) {
+      char name[32];
+      std::snprintf(name, sizeof name, "Kr20_Mode%02d.VantMcs", missingImage_);
+      ASSERT_TRUE(std::filesystem::remove(folder_ / (std::string("SYSTEM/HARDWARECONFIGURATION/KR20_BIN/") + name)));
+    }
     form_ = std::make_unique<TQuorxLMainForm>();
     net::NetManagerHooks hooks;
     // The first reachability decision is due at once, and the client answers its ping.
@@ -173,6 +180,8 @@ class RemoteTest : public uitest::MainFormTest {
 
   std::uint16_t CommandPort() const { return static_cast<std::uint16_t>(start_ + 16); }
 
+  // A personality whose FPGA image the program folder lacks (-1: none missing).
+  int missingImage_ = -1;
   nettest::LoopbackPeer client_;
   std::unique_ptr<nettest::LoopbackPeer> replies_;
   std::unique_ptr<nettest::LoopbackPeer> group_;
