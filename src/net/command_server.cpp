@@ -28,6 +28,27 @@ struct RequestAndReply {
 
 }  // namespace
 
+namespace net {
+
+bool CommandReplySocket::Open(const Ipv4Address& address, std::uint16_t port) {
+  std::lock_guard lock(mutex_);
+  return transport_->Open(address, port);
+}
+
+void CommandReplySocket::Close() {
+  std::lock_guard lock(mutex_);
+  transport_->Close();
+}
+
+std::int32_t CommandReplySocket::Send(std::span<const std::uint8_t> bytes) {
+  std::lock_guard lock(mutex_);
+  if (!transport_->IsOpen()) return -1;
+  if (bytes.size() > kMaxSendBytes) return -2;
+  return transport_->Send(bytes);
+}
+
+}  // namespace net
+
 vexaservercmdudpclass::vexaservercmdudpclass(std::uint16_t listenPort, std::uint16_t replyPort,
                                              std::string clientAddress, net::InterfaceThreadPoster poster,
                                              std::unique_ptr<net::StatusTransport> replyTransport)
@@ -35,7 +56,8 @@ vexaservercmdudpclass::vexaservercmdudpclass(std::uint16_t listenPort, std::uint
       ListenPort_(listenPort),
       ReplyPort_(replyPort),
       poster_(std::move(poster)),
-      reply_(replyTransport != nullptr ? std::move(replyTransport) : net::MakePosixStatusTransport()),
+      reply_(std::make_shared<net::CommandReplySocket>(replyTransport != nullptr ? std::move(replyTransport)
+                                                                                  : net::MakePosixStatusTransport())),
       processor_(std::make_shared<net::RemoteCommandProcessor>()) {}
 
 vexaservercmdudpclass::~vexaservercmdudpclass() {
@@ -76,11 +98,6 @@ void vexaservercmdudpclass::Close() {
     thread_->CloseSocket();
     stop_ = stopping;
   }
-  CloseReplySocket();
-}
-
-void vexaservercmdudpclass::CloseReplySocket() {
-  std::lock_guard lock(replyMutex_);
   reply_->Close();
 }
 
@@ -92,7 +109,6 @@ bool vexaservercmdudpclass::OpenReplySocket() {
   if (::inet_pton(AF_INET, clientAddress_.c_str(), &parsed) == 1) {
     net::Ipv4Address address{};
     std::memcpy(address.data(), &parsed.s_addr, address.size());
-    std::lock_guard lock(replyMutex_);
     opened = reply_->Open(address, ReplyPort_);
   } else {
     // No fallback address for commands: a reply goes to the client or nowhere.
@@ -102,12 +118,7 @@ bool vexaservercmdudpclass::OpenReplySocket() {
   return opened;
 }
 
-std::int32_t vexaservercmdudpclass::Send(std::span<const std::uint8_t> bytes) {
-  std::lock_guard lock(replyMutex_);
-  if (!reply_->IsOpen()) return -1;
-  if (bytes.size() > kMaxSendBytes) return -2;
-  return reply_->Send(bytes);
-}
+std::int32_t vexaservercmdudpclass::Send(std::span<const std::uint8_t> bytes) { return reply_->Send(bytes); }
 
 void vexaservercmdudpclass::OnDatagram(const std::string& sender, std::uint16_t, const std::uint8_t* data,
                                        std::int32_t length) {
@@ -119,12 +130,13 @@ void vexaservercmdudpclass::OnDatagram(const std::string& sender, std::uint16_t,
 
   if (!poster_) {
     processor_->ProcessRemoteCommand(exchange->request, exchange->reply);
+    Send(exchange->reply);
   } else {
-    std::shared_ptr<net::RemoteCommandProcessor> processor = processor_;
-    const bool posted = poster_([exchange, processor] {
+    // The job answers from the user-interface thread itself; it holds what it uses.
+    const bool posted = poster_([exchange, processor = processor_, reply = reply_] {
       if (!exchange->job.Begin()) return;
       processor->ProcessRemoteCommand(exchange->request, exchange->reply);
-      exchange->job.End();
+      exchange->job.End([&] { reply->Send(exchange->reply); });
     });
     net::InterfaceThreadJob::Outcome outcome = net::InterfaceThreadJob::Outcome::Closing;
     if (posted) {
@@ -140,8 +152,6 @@ void vexaservercmdudpclass::OnDatagram(const std::string& sender, std::uint16_t,
                                outcome == net::InterfaceThreadJob::Outcome::TimedOut ? net::kProgramBusyText
                                                                                     : net::kProgramShuttingDownText);
       Send(refusal);
-      return;
     }
   }
-  Send(exchange->reply);
 }

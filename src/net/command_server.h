@@ -23,6 +23,21 @@ namespace net {
 class RemoteCommandProcessor;
 class vexaudpdrdythreadclass;
 
+// The reply socket: opened and closed on the user-interface thread, sent on by the receive thread
+// or, for a request it processed, the user-interface thread. Shared with the requests in flight.
+class CommandReplySocket {
+ public:
+  explicit CommandReplySocket(std::unique_ptr<StatusTransport> transport) : transport_(std::move(transport)) {}
+  bool Open(const Ipv4Address& address, std::uint16_t port);
+  void Close();
+  // As the status server's Send.
+  std::int32_t Send(std::span<const std::uint8_t> bytes);
+
+ private:
+  std::mutex mutex_;
+  std::unique_ptr<StatusTransport> transport_;
+};
+
 // The answer to a request the user-interface thread did not take up within the start limit.
 inline constexpr std::string_view kProgramBusyText = "Program Busy";
 }  // namespace net
@@ -60,8 +75,6 @@ class vexaservercmdudpclass {
   std::uint16_t ReplyPort() const { return ReplyPort_; }
 
  private:
-  void Process(std::span<const std::uint8_t, net::kRemoteCommandRequestBytes> request, net::RemoteReplyBytes reply);
-  void CloseReplySocket();
 
   const std::string clientAddress_;
   const std::uint16_t ListenPort_;
@@ -72,10 +85,7 @@ class vexaservercmdudpclass {
   std::atomic<bool> isOpen_{false};
   // Asks a waiting request to give up: the server is closing or going away.
   std::atomic<bool> stop_{false};
-  // The reply socket is opened and closed on the user-interface thread and sent on by the
-  // receive thread.
-  std::mutex replyMutex_;
-  std::unique_ptr<net::StatusTransport> reply_;
+  std::shared_ptr<net::CommandReplySocket> reply_;
   // Shared with the jobs in flight, which may outlive a wait that gave up.
   std::shared_ptr<net::RemoteCommandProcessor> processor_;
 };

@@ -16,9 +16,12 @@ bool InterfaceThreadJob::Begin() {
   return true;
 }
 
-void InterfaceThreadJob::End() {
+void InterfaceThreadJob::End(const std::function<void()>& deliver) {
   {
+    // Held while delivering: the waiter cannot give up half-way through.
     std::lock_guard lock(mutex_);
+    if (state_ != State::Running) return;
+    deliver();
     state_ = State::Done;
   }
   changed_.notify_all();
@@ -37,7 +40,7 @@ InterfaceThreadJob::Outcome InterfaceThreadJob::Wait(std::chrono::milliseconds s
     const bool closing = util::ClosingFlag.load() || stop.load();
     const bool late = state_ == State::Pending && std::chrono::steady_clock::now() >= limit;
     if (closing || late) {
-      if (state_ == State::Pending) state_ = State::Abandoned;
+      state_ = state_ == State::Pending ? State::Abandoned : State::GivenUp;
       return closing ? Outcome::Closing : Outcome::TimedOut;
     }
     changed_.wait_for(lock, kWaitSlice);
