@@ -145,7 +145,7 @@ void vexaservercmdudpclass::OnDatagram(const std::string& sender, std::uint16_t,
       exchange->job.Abandon();
     }
     if (outcome != net::InterfaceThreadJob::Outcome::Done) {
-      // The job never ran, or runs on into its own buffers: the reply is built afresh here.
+      // The job never ran, or was given up and delivers nothing: the refusal is answered here.
       std::array<std::uint8_t, net::kRemoteCommandReplyBytes> refusal{};
       net::StartRemoteCommandReply(exchange->request, refusal);
       net::RefuseRemoteCommand(exchange->request, refusal,
