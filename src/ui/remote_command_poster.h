@@ -3,11 +3,12 @@
 // command never meets the master timer or a window on another thread.
 #include "net/interface_thread_handoff.h"
 
-class QObject;
+class TQuorxLMainForm;
 
 namespace ui {
 
-// Queues each job on `window`'s thread; refuses once the program is closing.
-net::InterfaceThreadPoster MainWindowCommandPoster(QObject* window);
+// Queues each job on the window's thread; refuses once the program is closing. A job that comes
+// up while an FPGA load lets the queue run waits for the load to return.
+net::InterfaceThreadPoster MainWindowCommandPoster(TQuorxLMainForm* window);
 
 }  // namespace ui

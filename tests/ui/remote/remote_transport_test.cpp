@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <thread>
 
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
@@ -125,6 +126,27 @@ TEST_F(RemoteTransportTest, ValidationTextsComeInTheirOrderOfPrecedence) {
     gRtl20Mgr->SetCardCount(2);
   }
   EXPECT_EQ(process(0), "");
+}
+
+TEST_F(RemoteTransportTest, ARequestWaitsWhileAnFpgaLoadLetsTheQueueRun) {
+  StartRemote();
+  const std::size_t linesBefore = RemoteLines().size();
+  ASSERT_TRUE(client_.SendTo(CommandPort(), Request(0, 0, 400, 0.0)));
+  // The receive thread queues the request on this thread, which is not running its queue yet.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The end of a load: the handler lets the queue run with the load's caller still below it.
+  form_->WMFpgaLoad(0, 0);
+  EXPECT_EQ(RemoteLines().size(), linesBefore);
+  EXPECT_TRUE(replies_->Receive(0).empty());
+  Reply reply;
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        reply.bytes = replies_->Receive(0);
+        return reply.Received();
+      },
+      std::chrono::seconds(10)));
+  EXPECT_TRUE(reply.Success());
+  EXPECT_EQ(LastRemoteLine(), Line(400, "RESTART ACQUISITION", "0.000000", " Processed OK"));
 }
 
 TEST_F(RemoteTransportTest, TheLogLineCarriesNumberNameAndValueInFixedForm) {
