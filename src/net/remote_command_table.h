@@ -80,8 +80,9 @@ std::span<const RemoteCommandEntry> CardAndReceiverCommands();
 // The row of a command number; null when no command has that number.
 const RemoteCommandEntry* FindRemoteCommand(std::int32_t number);
 
-// A setup name a request may use: not empty is not required (a missing file answers for that),
-// but no path separator, no "..", no control character and at most kMaxSetupNameLength characters.
+// A setup name a request may use: a base name in the setup folder, with no path separator (either
+// kind) or drive colon, no "..", no control character and at most kMaxSetupNameLength characters.
+// An empty name passes: no file has it, which answers the request.
 bool IsAcceptableSetupName(std::string_view name);
 
 }  // namespace net
