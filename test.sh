@@ -41,6 +41,21 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=xcb
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
 
+# The remote command processor under the fuzzer for 60 s on virtual cards, with the address and
+# undefined-behaviour sanitizers: libFuzzer in a clang build of its own when clang is there, else
+# the plain driver of the build above. Any finding fails the run.
+if command -v clang++ >/dev/null 2>&1; then
+  fuzz=build/fuzz
+  CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_SANITIZE=ON -DQUORX_FUZZ=ON \
+    -DQUORX_BENCH=OFF
+  cmake --build "$fuzz" --target remote_command_fuzz
+  corpus="$workdir/remote_command_corpus"
+  "$fuzz/remote_command_fuzz" --write-seeds "$corpus"
+  "$fuzz/remote_command_fuzz" -max_total_time=60 -max_len=2404 -timeout=30 -print_final_stats=1 "$corpus"
+else
+  "$build/remote_command_fuzz_driver" 60
+fi
+
 # ThreadSanitizer cannot share a build with AddressSanitizer: a second build of just the network
 # tests' program (the receive thread and its callers), run with any report failing the test.
 tsan=build/tsan

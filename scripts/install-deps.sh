@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-liberation libgl1-mesa-dri procps
+  clang libclang-rt-14-dev
 )
 
 missing=()

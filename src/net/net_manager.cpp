@@ -82,18 +82,23 @@ void quorxnetmgrclass::CreateNetworkServers() {
   CommandServerDecision();
 }
 
-// The command server itself comes with the remote commands; the decision and its line are here.
 void quorxnetmgrclass::CommandServerDecision() {
   if (!util::IsValidIpAddress(config_.ClientIpAddr)) config_.AllowRemoteControl = false;
   PublishRemoteSettings();
-  if (config_.AllowRemoteControl && HoldsBroadcastOctet(config_.ClientIpAddr)) {
+  if (!config_.AllowRemoteControl) return;
+  if (HoldsBroadcastOctet(config_.ClientIpAddr)) {
     util::LogInfo("Client IP Address has a broadcast octet.  You cannot have remote network control", 0, false);
+    return;
   }
+  // Valid ports only: the configuration limits the start port so that start + 17 fits.
+  CommandServer_ = std::make_unique<vexaservercmdudpclass>(PortOf(config_.StartPort + net::kCommandPortOffset),
+                                                           PortOf(config_.StartPort + net::kReplyPortOffset),
+                                                           config_.ClientIpAddr, hooks_.commandPoster);
 }
 
 void quorxnetmgrclass::StartNetworkServers() {
   if (!config_.Enabled) return;
-  CommandServerDecision();
+  if (CommandServer_ == nullptr) CommandServerDecision();
   for (int card = 0; card < net::kStatusServerCards; ++card) {
     if (auto& server = CardStatusServers_[static_cast<std::size_t>(card)]; server != nullptr) server->Reopen();
     if (auto& server = CardIqServers_[static_cast<std::size_t>(card)]; server != nullptr) server->Reopen();
@@ -101,10 +106,15 @@ void quorxnetmgrclass::StartNetworkServers() {
   }
   if (SystemStatusServer_ != nullptr) SystemStatusServer_->Reopen();
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (CommandServer_ != nullptr) {
+    CommandServer_->StartThread();
+    CommandServer_->Reopen();
+  }
 }
 
 void quorxnetmgrclass::DeleteNetworkServers() {
   ClientReachable_ = false;
+  CommandServer_.reset();
   for (int card = 0; card < net::kStatusServerCards; ++card) {
     CardStatusServers_[static_cast<std::size_t>(card)].reset();
     CardIqServers_[static_cast<std::size_t>(card)].reset();

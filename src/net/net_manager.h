@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "net/command_server.h"
+#include "net/interface_thread_handoff.h"
 #include "net/net_config_file.h"
 #include "net/reachability_probe.h"
 #include "net/status_server.h"
@@ -30,6 +32,8 @@ inline constexpr const char* kNetCommandMutexName = "VEXA_NET_COMMAND_MUTEX";
 // Port map offsets from the start port.
 inline constexpr int kGroupStatusPortOffset = 1;
 inline constexpr int kDisplayPortOffset = 7;
+inline constexpr int kCommandPortOffset = 16;
+inline constexpr int kReplyPortOffset = 17;
 
 // What the manager reaches outside itself; empty members take the program's own.
 struct NetManagerHooks {
@@ -38,6 +42,7 @@ struct NetManagerHooks {
   std::function<std::unique_ptr<StatusTransport>()> transport;    // a POSIX UDP socket
   std::string configPath;                                         // NetConfigPath()
   std::string defaultAddress;                                     // DefaultClientAddressText()
+  InterfaceThreadPoster commandPoster;  // where remote commands run; empty: on the receive thread
 };
 
 }  // namespace net
@@ -80,6 +85,7 @@ class quorxnetmgrclass {
   const vexaserverstatusudpclass* SystemStatusServer() const { return SystemStatusServer_.get(); }
   const vexaserverstatusudpclass* CardStatusServer(int card) const;
   const vexaserverstatusudpclass* CardIqServer(int card) const;
+  const vexaservercmdudpclass* CommandServer() const { return CommandServer_.get(); }
 
  private:
   void CommandServerDecision();
@@ -99,6 +105,7 @@ class quorxnetmgrclass {
   std::array<std::unique_ptr<vexaserverstatusudpclass>, net::kStatusServerCards> CardStatusServers_;
   std::array<std::unique_ptr<vexaserverstatusudpclass>, net::kStatusServerCards> CardIqServers_;
   std::unique_ptr<vexaserverstatusudpclass> SystemStatusServer_;
+  std::unique_ptr<vexaservercmdudpclass> CommandServer_;
   std::unique_ptr<net::ProgramStatusSource> programSource_;
   net::StatusSource* source_ = nullptr;
   net::ReachabilityProbe probe_;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -52,6 +53,10 @@ class PosixStatusTransport final : public StatusTransport {
 
   std::int32_t Send(std::span<const std::uint8_t> bytes) override {
     if (!socket_.Valid()) return -1;
+    // Mostly there is room at once: the wait (a system call of its own) only when there is not.
+    const ssize_t atOnce = ::send(socket_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (atOnce >= 0) return static_cast<std::int32_t>(atOnce);
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return -TakeSocketError();
     pollfd writable{socket_.Get(), POLLOUT, 0};
     const int ready = ::poll(&writable, 1, kStatusSendWaitMs);
     if (ready == 0) return 0;

@@ -130,6 +130,9 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   QString PanelMainStatusCaption() const;
   // The card's strip in the main window, nullptr while there is none.
   TSM_MainStatusBarForm* StatusBar(int card) const;
+  // An FPGA-load message lets the event queue run while the card operation that sent it is still
+  // on the stack: what would use a card waits until it has returned.
+  bool InsideFpgaLoad() const { return fpgaLoadDepth_ > 0; }
   // The program counts the tasks it ran (for the tests and the benchmark of a tick).
   QTimer* MasterTimer() const { return masterTimer_; }
   // The folder the device libraries are loaded from; empty (the default) means the program folder.

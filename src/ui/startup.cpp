@@ -27,6 +27,7 @@
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/remote_command_poster.h"
 #include "ui/termination.h"
 #include "settings/window_messages.h"
 #include "util/error_log.h"
@@ -111,6 +112,8 @@ void TQuorxLMainForm::StartUp() {
   gHwCfgMgr->AttachReceiverCards(gRtl20Mgr);
   gHwCfgMgr->AttachDownConverters(gDnCvtMgr);
   Step("Startup - Get gNetMgr");
+  // Remote commands run on this thread, between the timer's passes and the windows' events.
+  if (!netMgrHooks_.commandPoster) netMgrHooks_.commandPoster = ui::MainWindowCommandPoster(this);
   netMgr_ = std::make_unique<quorxnetmgrclass>(netMgrHooks_);
   gNetMgr = netMgr_.get();
   Step("Startup - Get gKr20SetMgr");

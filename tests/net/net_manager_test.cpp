@@ -176,6 +176,35 @@ TEST_F(NetManagerTest, BroadcastOctetRefusesRemoteControlWithItsLine) {
   EXPECT_EQ(std::count(texts.begin(), texts.end(), line), 2);
 }
 
+TEST_F(NetManagerTest, TheCommandServerExistsOnlyForAllowedRemoteControlOfOneClient) {
+  struct Row {
+    const char* name;
+    const char* config;
+    bool exists;
+  };
+  const Row rows[] = {
+      {"allowed", "Enabled=YES\r\nAllowRemoteControl=YES\r\nStartPort=40000\r\nClientIpAddr=127.0.0.1\r\n", true},
+      {"not allowed", "Enabled=YES\r\nAllowRemoteControl=NO\r\nClientIpAddr=127.0.0.1\r\n", false},
+      {"broadcast octet", "Enabled=YES\r\nAllowRemoteControl=YES\r\nClientIpAddr=10.255.0.1\r\n", false},
+      {"network disabled", "Enabled=NO\r\nAllowRemoteControl=YES\r\nClientIpAddr=127.0.0.1\r\n", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteConfig(row.config);
+    const auto manager = Make();
+    manager->StartNetworkServers();
+    const vexaservercmdudpclass* server = manager->CommandServer();
+    ASSERT_EQ(server != nullptr, row.exists);
+    if (server == nullptr) continue;
+    EXPECT_EQ(server->ListenPort(), 40016);
+    EXPECT_EQ(server->ReplyPort(), 40017);
+    EXPECT_EQ(server->ClientAddress(), "127.0.0.1");
+    EXPECT_TRUE(server->IsOpen());
+    manager->DeleteNetworkServers();
+    EXPECT_EQ(manager->CommandServer(), nullptr);
+  }
+}
+
 TEST_F(NetManagerTest, DeletionSavesTheConfiguration) {
   WriteConfig("Enabled=YES\r\nBcRateHz=99\r\n");
   Make().reset();

@@ -16,19 +16,24 @@
 
 namespace nettest {
 
-inline sockaddr_in Loopback(std::uint16_t port) {
+inline sockaddr_in Loopback(std::uint16_t port, std::uint32_t hostAddress = INADDR_LOOPBACK) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_addr.s_addr = htonl(hostAddress);
   address.sin_port = htons(port);
   return address;
 }
 
-// A UDP socket bound to a loopback port of the kernel's choosing (no address re-use).
+// 127.0.0.2: another sender on the loopback network.
+inline constexpr std::uint32_t kOtherLoopback = 0x7F000002u;
+
+// A UDP socket bound to a loopback port (of the kernel's choosing when 0; no address re-use), on
+// 127.0.0.1 or another loopback address.
 class LoopbackPeer {
  public:
-  LoopbackPeer() : socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address = Loopback(0);
+  explicit LoopbackPeer(std::uint16_t port = 0, std::uint32_t hostAddress = INADDR_LOOPBACK)
+      : socket_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address = Loopback(port, hostAddress);
     socklen_t length = sizeof address;
     if (::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
         ::getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) == 0) {
@@ -41,10 +46,13 @@ class LoopbackPeer {
     return ::sendto(socket_.Get(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
            static_cast<ssize_t>(bytes.size());
   }
-  // The next datagram, waiting at most 5 s; empty when none came.
-  std::vector<std::uint8_t> Receive() const {
+  bool SendTo(std::uint16_t port, const std::vector<std::uint8_t>& bytes) const {
+    return SendTo(port, std::string(bytes.begin(), bytes.end()));
+  }
+  // The next datagram, waiting at most `waitMs` (5 s by default); empty when none came.
+  std::vector<std::uint8_t> Receive(int waitMs = 5000) const {
     pollfd readable{socket_.Get(), POLLIN, 0};
-    if (::poll(&readable, 1, 5000) != 1) return {};
+    if (::poll(&readable, 1, waitMs) != 1) return {};
     std::vector<std::uint8_t> buffer(65536);
     const ssize_t got = ::recv(socket_.Get(), buffer.data(), buffer.size(), 0);
     buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
