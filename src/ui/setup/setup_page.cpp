@@ -39,7 +39,7 @@ constexpr util::TColor kValueBackground = 0x000000;
 constexpr int kValueWidth = 100;       // the value column of a panel
 constexpr int kColumnWidth = 54;       // each of the "Ch 1" / "Ch 2" columns
 constexpr int kColumnSpacing = 4;
-constexpr int kRowHeight = 15;         // one text line of the panel's font and a pixel each side
+constexpr int kRowHeight = 16;         // one text line of the panel's font and a pixel each side
 constexpr int kSecondValueWidth = 44;
 constexpr int kLampSize = 14;
 

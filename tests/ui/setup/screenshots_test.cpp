@@ -1,6 +1,6 @@
 // Pictures of the four pages for a PSK and a PCM/FM channel of virtual cards with locked signals,
 // taken only when QUORX_SCREENSHOT_FOLDER names the folder to write them to (scripts/
-// setup_screenshots.sh runs this under a virtual X server).
+// screenshots.sh runs this under a virtual X server).
 #include <QTabWidget>
 
 #include <cstdlib>
