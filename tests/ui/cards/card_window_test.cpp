@@ -172,6 +172,29 @@ TEST_F(CardWindowTest, ModeChangeThroughTheMenuReloadsThePersonality) {
   EXPECT_TRUE(window->PanelBothChControl->isVisible());
 }
 
+// The single-channel window never combines: a combining mode chosen there (while the option is
+// off, before the main window replaces the window) stores both combiner flags as 0; it has no
+// both-channels control and no "Combiner" tab.
+TEST_F(CardWindowTest, TheSingleChannelWindowStoresNoCombinerFlags) {
+  Start();
+  ui::ShowSetupSingleMainGuiForm(0, form_.get());
+  TSetupSingleMainGuiForm* window = config::gApp.SingleChannelForms[0];
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->PanelBothChControl, nullptr);
+  EXPECT_EQ(window->StatusPanel(1), nullptr);
+  EXPECT_EQ(window->CommandPanel(1), nullptr);
+  EXPECT_EQ(window->PanelCommand[0]->geometry(), QRect(152, 189, 255, 248));
+  EXPECT_FALSE(window->CommandPanel(0)->findChild<QTabWidget*>("PageControl1")->isTabVisible(3));
+  testsupport::ScopedScriptedDialogs dialogs;
+  dialogs->AnswerMenu("PSK PRE-D COMBINER");
+  window->LabelOperationalModeClick();
+  RunUntil([] { return false; }, std::chrono::milliseconds(500));
+  EXPECT_EQ(gRtl20Mgr->Card(0)->Setup().RouteInfo.PreDCombinerMode, 0);
+  EXPECT_EQ(gRtl20Mgr->Card(0)->Setup().RouteInfo.PostDCombinerMode, 0);
+  EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
+  EXPECT_TRUE(dialogs->AllAnswered());
+}
+
 // Choosing the running mode changes nothing but the display.
 TEST_F(CardWindowTest, ChoosingTheRunningModeChangesNothing) {
   Start();
