@@ -25,6 +25,7 @@
 #include "ui/main_form.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
+#include "ui/factory/factory_windows.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -126,7 +127,13 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
 }
 
-void TQuorxLMainForm::CloseStandAloneForms() { ui::DeleteCardWindows(); }
+void TQuorxLMainForm::CloseStandAloneForms() {
+  // Card slot by card slot: the factory windows, then the card windows.
+  for (int card = 0; card < config::kMaxCards; ++card) {
+    ui::DeleteFactoryWindowsOf(card);
+    ui::DeleteCardWindowsOf(card);
+  }
+}
 
 void TQuorxLMainForm::CloseHwCfgStuff() {
   schedule_.SetCardTasksEnabled(false);
