@@ -31,6 +31,7 @@ class kr20optionclass;
 
 namespace ui {
 
+class MainMenus;
 class PassEndSaveQueue;
 
 inline constexpr const char* kVersionText = "2.01";
@@ -125,6 +126,8 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void SetSkipLastSetupSave(bool skip) { skipLastSetupSave_ = skip; }
   const ui::MasterTimerSchedule& Schedule() const { return schedule_; }
   QString PanelMainStatusCaption() const;
+  // The menu bar with its handlers and the launched tools (main_menus.h).
+  ui::MainMenus& Menus() { return *menus_; }
   // The card's strip in the main window, nullptr while there is none.
   TSM_MainStatusBarForm* StatusBar(int card) const;
   // The program counts the tasks it ran (for the tests and the benchmark of a tick).
@@ -159,6 +162,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   std::unique_ptr<platform::InstanceLock> mainWindowLock_;
   // Last-state saves asked for in one pass of the event loop are made once at its end.
   std::unique_ptr<ui::PassEndSaveQueue> saveQueue_;
+  std::unique_ptr<ui::MainMenus> menus_;
 
   ui::SingleInstanceSettings instanceSettings_;
   std::string libraryFolder_;

@@ -27,6 +27,7 @@
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/main_menus.h"
 #include "ui/termination.h"
 #include "settings/window_messages.h"
 #include "util/error_log.h"
@@ -68,7 +69,10 @@ void TQuorxLMainForm::StartUp() {
   Step("Startup - DoWsaStartUp()");
   util::WinsockStartup();
   util::gHiresTimer = std::make_unique<util::bormulttimerclass>();
+  Step("Startup - AssignUserTools()");
+  menus_->AssignUserTools();
   config::CheckDebugModes();
+  menus_->ShowFactoryMenu(config::gApp.FactoryMode != 0);
   config::gApp.ReconfigurationPending = true;
   config::gApp.Recording = false;
 
@@ -120,6 +124,8 @@ void TQuorxLMainForm::StartUp() {
   config::SetCardStateView(&card::ManagerCardStateView());
   // The status datagrams read the card, hardware and set managers.
   gNetMgr->AttachManagers(gRtl20Mgr, gHwCfgMgr, gKr20SetMgr);
+  Step("Startup - CreateMenus()");
+  menus_->CreateMenus();
 
   Step("Startup 1 - LoadConfigFile() for simulated");
   gHwCfgMgr->LoadConfigFileSimulatedOnly();
@@ -145,6 +151,7 @@ void TQuorxLMainForm::DeferredStartUp() {
   gHwCfgMgr->ApplyHardwareConfiguration();
   gHwCfgMgr->OpenAllCards();
   if (gNetMgr != nullptr) gNetMgr->StartNetworkServers();
+  menus_->RefreshMenus();
 
   if (options_->Info().LoadLastSetupFile != 0) {
     settings::LoadLastSetupFile();
@@ -170,8 +177,10 @@ void TQuorxLMainForm::DeferredStartUp() {
     RetuneFreqDiversityPair(card);
   }
   ApplyColours();
+  menus_->UpdateCardMenuCaptions();
   UpdateMainCaption();
   startupComplete_ = true;
+  menus_->UpdateCardMenuVisibility();
   for (int card = 0; card < card::SystemCardCount(); ++card) {
     CopyDnCvtFreqToStatus(card);
     RetuneFreqDiversityPair(card);
