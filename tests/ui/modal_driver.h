@@ -19,7 +19,6 @@ template <class Window>
 Window* VisibleTopLevel(const std::string& name) {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (widget->isVisible() && widget->objectName().toStdString() == name) {
-      if (auto* window = qobject_cast<Window*>(widget); window != nullptr) return window;
       if (auto* window = dynamic_cast<Window*>(widget); window != nullptr) return window;
     }
   }

@@ -82,6 +82,8 @@ TFltParamOptionsEditForm::TFltParamOptionsEditForm(QWidget* parent, FlightRecord
   Grid2 = grids_[1];
   CheckBoxIncludeSetup1 = includeSetup_[0];
   CheckBoxIncludeSetup2 = includeSetup_[1];
+  // Filled now: the page holding the form may never be shown, and its cells are what OK stores.
+  ShowGrids();
 }
 
 QTableWidget* TFltParamOptionsEditForm::MakeGrid(int channel) {

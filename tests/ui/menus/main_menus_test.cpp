@@ -23,6 +23,14 @@
 #include "ui/main_form_fixture.h"
 #include "ui/main_menus.h"
 #include "ui/modal_driver.h"
+#include "ui/dialogs/option_edit_dialog.h"
+#include "ui/dialogs/user_colour_dialog.h"
+#include "card/card_routines.h"
+#include "card/kr20card.h"
+#include "card/rtl20_manager.h"
+#include "util/gui/qt_colour.h"
+#include <QCheckBox>
+#include <QPushButton>
 #include "util/gui/about_box.h"
 
 namespace uitest {
@@ -260,6 +268,91 @@ TEST_F(MainMenusTest, AboutShowsTheProgramAndItsLog) {
   Item("MenuAbout")->trigger();
   EXPECT_EQ(title, "About QuorxL");
   EXPECT_EQ(fs::path(logFile).lexically_normal(), fs::path(LogPath()).lexically_normal());
+}
+
+// Changing the kind of card window closes the open ones; the next "Card Setup" opens the other kind.
+TEST_F(MainMenusTest, OptionsSingleChannelUsageClosesTheCardWindows) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  testsupport::ScopedScriptedDialogs dialogs;
+  Item("SubMenuMenuCardSetup0")->trigger();
+  Item("SubMenuMenuCardSetup1")->trigger();
+  ASSERT_NE(config::gApp.CardSetupForms[1], nullptr);
+  bool idled = false;
+  WhenShown<TVexaCmnOptionEditDlg>("VexaCmnOptionEditDlg", [&](TVexaCmnOptionEditDlg& dialog) {
+    // The master timer idles while the dialog is open.
+    idled = !form_->StartupBegun();
+    dialog.CheckBoxSingleChannelUsage->click();
+    dialog.OKBtn->click();
+  });
+  Item("MenuOptions")->trigger();
+  EXPECT_TRUE(idled);
+  EXPECT_TRUE(form_->StartupBegun());
+  EXPECT_EQ(config::gApp.Options->Info().SingleChannelUsage, 1);
+  EXPECT_EQ(config::gApp.CardSetupForms[0], nullptr);
+  EXPECT_EQ(config::gApp.CardSetupForms[1], nullptr);
+  config::kr20optinfo stored = config::gApp.Options->Info();
+  stored.SingleChannelUsage = 0;
+  ASSERT_TRUE(config::kr20optionclass::LoadOptions(stored));
+  EXPECT_EQ(stored.SingleChannelUsage, 1);
+  Item("SubMenuMenuCardSetup1")->trigger();
+  ASSERT_NE(config::gApp.SingleChannelForms[1], nullptr);
+  EXPECT_TRUE(config::gApp.SingleChannelForms[1]->isVisible());
+}
+
+// The post-D output option re-applies the combining output and keeps the open windows.
+TEST_F(MainMenusTest, OptionsPostDOutputResynchronisesTheCards) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  testsupport::ScopedScriptedDialogs dialogs;
+  Item("SubMenuMenuCardSetup0")->trigger();
+  TSetupMainGuiForm* window = config::gApp.CardSetupForms[0];
+  for (int card = 0; card < 2; ++card) gKr20SetMgr->SetPostDDiversityOutput(card, 0, "CH1_OUTPUT");
+  WhenShown<TVexaCmnOptionEditDlg>("VexaCmnOptionEditDlg", [&](TVexaCmnOptionEditDlg& dialog) {
+    dialog.CheckBoxFmFmPostDOut2->click();
+    dialog.OKBtn->click();
+  });
+  Item("MenuOptions")->trigger();
+  for (int card = 0; card < 2; ++card) {
+    SCOPED_TRACE(card);
+    EXPECT_EQ(card::SetupText(gRtl20Mgr->Card(card)->Setup().PostD.DiversityOutput), "COMBINING_OUTPUT");
+  }
+  EXPECT_EQ(config::gApp.CardSetupForms[0], window);
+  EXPECT_TRUE(window->isVisible());
+}
+
+// A colour picked in the colour dialog reaches the main window and the open card window at once;
+// Cancel in the colour dialog and then in the options brings the old colours back.
+TEST_F(MainMenusTest, ColoursReachEveryOpenWindowAndCancelRestoresThem) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  testsupport::ScopedScriptedDialogs dialogs;
+  Item("SubMenuMenuCardSetup0")->trigger();
+  TSetupMainGuiForm* window = config::gApp.CardSetupForms[0];
+  const QColor mainBefore = form_->palette().color(QPalette::Window);
+  const QColor cardBefore = window->palette().color(QPalette::Window);
+  constexpr util::TColor kMain = 0x00204080;
+  constexpr util::TColor kSetup = 0x00806040;
+  dialogs->AnswerColour(kMain);
+  dialogs->AnswerColour(kSetup);
+  QColor mainDuring;
+  QColor cardDuring;
+  WhenShown<TVexaCmnOptionEditDlg>("VexaCmnOptionEditDlg", [&](TVexaCmnOptionEditDlg& options) {
+    WhenShown<TVexaCmnUserColorDlg>("VexaCmnUserColorDlg", [&](TVexaCmnUserColorDlg& colours) {
+      colours.PanelServerMainClick(config::kAppMainBackgroundColor);
+      colours.PanelServerMainClick(config::kAppSetupBackgroundColor);
+      mainDuring = form_->palette().color(QPalette::Window);
+      cardDuring = window->palette().color(QPalette::Window);
+      colours.CancelBtn->click();
+    });
+    options.ButtonColors->click();
+    options.CancelBtn->click();
+  });
+  Item("MenuOptions")->trigger();
+  EXPECT_EQ(mainDuring, util::ToQColor(kMain));
+  EXPECT_EQ(cardDuring, util::ToQColor(kSetup));
+  EXPECT_EQ(form_->palette().color(QPalette::Window), mainBefore);
+  EXPECT_EQ(window->palette().color(QPalette::Window), cardBefore);
 }
 
 }  // namespace
