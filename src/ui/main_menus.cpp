@@ -25,6 +25,7 @@
 #include "ui/cards/card_windows.h"
 #include "ui/dialogs/option_edit_dialog.h"
 #include "ui/main_form.h"
+#include "ui/menu_bar_style.h"
 #include "util/error_log.h"
 #include "util/gui/about_box.h"
 #include "util/process_globals.h"
@@ -78,6 +79,9 @@ MainMenus::~MainMenus() { CloseStandAloneApps(); }
 void MainMenus::BuildMenuTree() {
   MainMenu = new QMenuBar(&form_);
   MainMenu->setObjectName("MainMenu");
+  auto* style = new MenuBarStyle;
+  style->setParent(MainMenu);
+  MainMenu->setStyle(style);
   form_.setMenuBar(MainMenu);
 
   MenuSystem = AddSubMenu(MainMenu, "MenuSystem", "System");

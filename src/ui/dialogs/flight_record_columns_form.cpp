@@ -26,6 +26,8 @@ constexpr int kRowScientific = 7;
 constexpr int kMinWidth = 1;
 constexpr int kMaxWidth = 30;
 constexpr int kMaxDecimals = 9;
+constexpr int kTitleWidth = 78;
+constexpr int kCellWidth = 80;
 
 constexpr const char* kColumnTitles[] = {"Time", "RSSI", "IF Car Pwr", "IF Car Frq", "Peak Dev", "Eb / No", "BER", "B/S Lk"};
 constexpr const char* kRowTitles[] = {"Enabled", "Col Width", "Hdr Line 1", "Hdr Line 2", "Hdr Line 3", "Dec Places", "Scientific"};
@@ -92,12 +94,12 @@ QTableWidget* TFltParamOptionsEditForm::MakeGrid(int channel) {
   grid->horizontalHeader()->hide();
   grid->verticalHeader()->hide();
   grid->verticalHeader()->setDefaultSectionSize(20);
-  grid->horizontalHeader()->setDefaultSectionSize(66);
-  grid->setColumnWidth(0, 78);
+  grid->horizontalHeader()->setDefaultSectionSize(kCellWidth);
+  grid->setColumnWidth(0, kTitleWidth);
   grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid->setFixedHeight(kGridRows * 20 + 2 * grid->frameWidth());
-  grid->setMinimumWidth(78 + 8 * 66 + 2 * grid->frameWidth());
+  grid->setMinimumWidth(kTitleWidth + 8 * kCellWidth + 2 * grid->frameWidth());
   // The titles are fixed cells, as in a string grid with one fixed row and column.
   const QBrush fixed = palette().brush(QPalette::Button);
   for (int column = 0; column < kGridColumns; ++column) {

@@ -240,6 +240,7 @@ QWidget* TVexaCmnOptionEditDlg::BuildUtilityPage() {
     RadioDefaultColors[static_cast<std::size_t>(scheme)] = radio;
     defaultsRow->addWidget(radio);
   }
+  defaultsRow->addStretch();
   RadioDefaultColors[0]->setChecked(true);
   column->addWidget(defaults);
   column->addStretch();

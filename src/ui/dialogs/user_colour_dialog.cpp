@@ -124,15 +124,14 @@ TVexaCmnUserColorDlg::TVexaCmnUserColorDlg(QWidget* owner) : QDialog(owner) {
 
   auto* displays = new QGroupBox("Display Page", this);
   auto* displayGrid = new QGridLayout(displays);
-  displayGrid->addWidget(makePanel(*ControlOf(config::kDisplayPageBackgroundColor), displays), 0, 0);
-  displayGrid->addWidget(makePanel(*ControlOf(config::kScopeControlPanelColor), displays), 0, 1);
-  displayGrid->addWidget(makeArea(config::kDataBarBackgroundColor, displays), 0, 2, 2, 1);
   int cell = 0;
-  for (int index : {config::kScopeBackgroundColor, config::kGridColor, config::kTraceColor, config::kMarker1Color,
-                    config::kMarker2Color}) {
-    displayGrid->addWidget(makePanel(*ControlOf(index), displays), 1 + (cell + 2) / 3, (cell + 2) % 3);
+  for (int index : {config::kDisplayPageBackgroundColor, config::kScopeControlPanelColor, config::kScopeBackgroundColor,
+                    config::kGridColor, config::kTraceColor, config::kMarker1Color, config::kMarker2Color}) {
+    displayGrid->addWidget(makePanel(*ControlOf(index), displays), cell / 3, cell % 3, Qt::AlignTop);
     ++cell;
   }
+  // The data bar with its labels' colour shown inside it.
+  displayGrid->addWidget(makeArea(config::kDataBarBackgroundColor, displays), 2, 1, 1, 2);
   layout->addWidget(displays);
 
   auto* others = new QGroupBox("Down Converter, Strips and Signal Strength", this);
