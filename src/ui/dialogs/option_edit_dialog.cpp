@@ -19,6 +19,7 @@
 #include "ui/dialogs/send_recolour.h"
 #include "ui/dialogs/user_colour_dialog.h"
 #include "ui/setup/value_label.h"
+#include "util/gui/delete_widget.h"
 #include "util/number_text.h"
 #include "util/prompts.h"
 
@@ -309,8 +310,7 @@ void TVexaCmnOptionEditDlg::EditOptions(config::kr20optinfo& record) {
   ShowOptions();
   loading_ = false;
   exec();
-  delete fltForm_;
-  fltForm_ = nullptr;
+  util::DeleteWidget(fltForm_);
   record_ = nullptr;
   config::kr20optionclass::SaveOptions(record);
 }

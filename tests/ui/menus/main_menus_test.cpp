@@ -156,6 +156,18 @@ TEST_F(MainMenusTest, InstalledOpenersEnableTheirItems) {
   EXPECT_EQ(opened, (std::vector<int>{1, 10}));
   Menus().SetCardWindowOpener(ui::CardMenuWindow::Bert, nullptr);
   EXPECT_FALSE(Item("SubMenuMenuViewBERT1")->isEnabled());
+
+  // A card without its first FPGA (here: no card at all in slot 4) opens nothing and says why.
+  testsupport::ScopedScriptedDialogs dialogs;
+  QAction missing(nullptr);
+  missing.setData(3);
+  Menus().MenuFpgaInfoItemClick(&missing);
+  EXPECT_EQ(opened, (std::vector<int>{1, 10}));
+  ASSERT_EQ(dialogs->Messages().size(), 1u);
+  EXPECT_EQ(dialogs->Messages()[0].title, "WARNING");
+  EXPECT_EQ(dialogs->Messages()[0].text, "NO FPGA LOADED..LOAD AN FPGA FIRST");
+  const std::vector<std::string> lines = testsupport::LogFileTexts(LogPath());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "NO FPGA LOADED..LOAD AN FPGA FIRST"), lines.end());
 }
 
 TEST_F(MainMenusTest, CardSetupOpensTheKindOfWindowTheOptionsAskFor) {

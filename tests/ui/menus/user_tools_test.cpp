@@ -53,7 +53,8 @@ class UserToolsTest : public MainFormTest {
 
 TEST_F(UserToolsTest, AToolStartsInItsFolderAgainAndIsEndedAtClose) {
   PrepareProgramFolder(1);
-  DropTool("Probe.Exe");
+  // The extension's letter case does not matter.
+  DropTool("Probe.exe");
   DropTool("Readme.txt", "not a tool");
   StartProgram();
   // Nothing of ours: it must still run when the program has gone.
@@ -68,12 +69,12 @@ TEST_F(UserToolsTest, AToolStartsInItsFolderAgainAndIsEndedAtClose) {
   EXPECT_EQ(item->data().toInt(), 0);
   EXPECT_EQ(menus.Tools().Path(0), ToolsFolder() + "/Probe.Exe");
 
-  const std::string where = ToolsFolder() + "/Probe.Exe.where";
+  const std::string where = ToolsFolder() + "/Probe.exe.where";
   item->trigger();
   ASSERT_TRUE(RunUntil([&] { return fs::exists(where) && fs::file_size(where) > 0; }, std::chrono::seconds(10)));
   EXPECT_EQ(fs::path(testsupport::ReadWholeFile(where).substr(0, testsupport::ReadWholeFile(where).size() - 1)),
             fs::canonical(ToolsFolder()));
-  EXPECT_EQ(testsupport::ReadWholeFile(ToolsFolder() + "/Probe.Exe.args"), "");
+  EXPECT_EQ(testsupport::ReadWholeFile(ToolsFolder() + "/Probe.exe.args"), "");
   // The program's own folder did not change.
   EXPECT_EQ(fs::current_path(), fs::path(folder_.Path()));
   const int first = menus.Tools().RunningPid(0);
