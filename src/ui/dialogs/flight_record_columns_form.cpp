@@ -46,6 +46,15 @@ void SetCellText(QTableWidget* grid, int row, int column, const std::string& tex
   item->setText(QString::fromStdString(text));
 }
 
+// The first 29 bytes of a cell, never ending inside a character of more than one byte.
+std::string HeaderField(const std::string& text) {
+  std::size_t length = std::min<std::size_t>(text.size(), config::kFlightRecordHeaderLength);
+  if (length < text.size()) {
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0u) == 0x80u) --length;
+  }
+  return text.substr(0, length);
+}
+
 bool IsYes(const std::string& text) { return !text.empty() && (text[0] == 'Y' || text[0] == 'y'); }
 
 // A number in a cell, limited and rounded; false (value unchanged) when the cell holds none.
@@ -195,7 +204,7 @@ void TFltParamOptionsEditForm::StoreChannel(int channel) {
     entry.Enabled = IsYes(CellText(grid, kRowEnabled, column)) ? 1 : 0;
     CellNumber(CellText(grid, kRowWidth, column), kMinWidth, kMaxWidth, entry.Width);
     for (int line = 0; line < config::kFlightRecordHeaderLines; ++line) {
-      const std::string text = CellText(grid, kRowHeader1 + line, column).substr(0, config::kFlightRecordHeaderLength);
+      const std::string text = HeaderField(CellText(grid, kRowHeader1 + line, column));
       char* field = entry.HeaderText[line];
       std::memset(field, 0, config::kFlightRecordHeaderSize);
       std::memcpy(field, text.data(), text.size());
