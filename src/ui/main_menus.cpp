@@ -220,8 +220,8 @@ void MainMenus::BuildFactoryMenus() {
   };
   for (const FactoryMenu& each : menus) {
     config::BuildCardMenu(
-        QString::fromUtf8(each.prefix), each.menu, [this, handler = each.handler](QAction* item) { (this->*handler)(item); },
-        this);
+        QString::fromUtf8(each.prefix), each.menu,
+        [this, handler = each.handler](QAction* item) { (this->*handler)(item); }, this);
     EnableOpenedItems(each.kind, each.menu);
   }
 }
@@ -321,9 +321,9 @@ void MainMenus::MenuErrorLogsClick() {
   const std::string logPath = util::ErrorLogPath();
   if (StartLogViewer(util::ProgramFolder() + "/" + kLogViewerName, logPath)) return;
   util::SpeakerDoubleClick();
-  util::LogInfoText(std::string("Could Not Find ") + kLogViewerName +
-                        ".  Looking in Debug Directory.  BUILD ERROR FOR INSTALL.",
-                    1, false);
+  util::LogInfoText(
+      std::string("Could Not Find ") + kLogViewerName + ".  Looking in Debug Directory.  BUILD ERROR FOR INSTALL.", 1,
+      false);
   const std::string debugViewer = QCoreApplication::applicationDirPath().toStdString() + "/" + kLogViewerName;
   if (StartLogViewer(debugViewer, logPath)) return;
   util::SpeakerDoubleClick();

@@ -29,8 +29,10 @@ constexpr int kMaxDecimals = 9;
 constexpr int kTitleWidth = 78;
 constexpr int kCellWidth = 80;
 
-constexpr const char* kColumnTitles[] = {"Time", "RSSI", "IF Car Pwr", "IF Car Frq", "Peak Dev", "Eb / No", "BER", "B/S Lk"};
-constexpr const char* kRowTitles[] = {"Enabled", "Col Width", "Hdr Line 1", "Hdr Line 2", "Hdr Line 3", "Dec Places", "Scientific"};
+constexpr const char* kColumnTitles[] = {"Time",     "RSSI",    "IF Car Pwr", "IF Car Frq",
+                                         "Peak Dev", "Eb / No", "BER",        "B/S Lk"};
+constexpr const char* kRowTitles[] = {"Enabled",    "Col Width",  "Hdr Line 1", "Hdr Line 2",
+                                      "Hdr Line 3", "Dec Places", "Scientific"};
 
 std::string CellText(const QTableWidget* grid, int row, int column) {
   const QTableWidgetItem* item = grid->item(row, column);

@@ -132,7 +132,8 @@ QWidget* TVexaCmnOptionEditDlg::BuildOperationsPage() {
   auto* startup = new QGroupBox("Startup", page);
   auto* startupColumn = new QVBoxLayout(startup);
   RadioButtonLoadLastState = MakeButton<QRadioButton>(startup, "RadioButtonLoadLastState", "Load Last State");
-  RadioButtonLoadLastSetupFile = MakeButton<QRadioButton>(startup, "RadioButtonLoadLastSetupFile", "Load Last Setup File");
+  RadioButtonLoadLastSetupFile =
+      MakeButton<QRadioButton>(startup, "RadioButtonLoadLastSetupFile", "Load Last Setup File");
   startupColumn->addWidget(RadioButtonLoadLastState);
   startupColumn->addWidget(RadioButtonLoadLastSetupFile);
   flag(RadioButtonLoadLastState);
@@ -165,7 +166,8 @@ QWidget* TVexaCmnOptionEditDlg::BuildOperationsPage() {
       MakeButton<QCheckBox>(flags, "CheckBoxWarnCarrierPeakDeviationRange", "Carrier Peak Deviation Range Warning");
   CheckBoxViewTestModCarNoiseLevel =
       MakeButton<QCheckBox>(flags, "CheckBoxViewTestModCarNoiseLevel", "View Test Mod Carrier/Noise Level");
-  CheckBoxViewCarrierFreqSpan = MakeButton<QCheckBox>(flags, "CheckBoxViewCarrierFreqSpan", "Carrier Freq Span Visible");
+  CheckBoxViewCarrierFreqSpan =
+      MakeButton<QCheckBox>(flags, "CheckBoxViewCarrierFreqSpan", "Carrier Freq Span Visible");
   CheckBoxMinLastStateSaves = MakeButton<QCheckBox>(flags, "CheckBoxMinLastStateSaves", "Minimal Last State Saves");
   CheckBoxAutoSetFreqSpan = MakeButton<QCheckBox>(flags, "CheckBoxAutoSetFreqSpan", "Auto Set Freq Span");
   for (QCheckBox* box : {CheckBoxSingleChannelUsage, CheckBoxAlwaysSaveSetups, CheckBoxRecallTestModOutputState,
@@ -196,9 +198,9 @@ QWidget* TVexaCmnOptionEditDlg::BuildOperationsPage() {
     affinityGrid->addWidget(box, (i + 1) / 5, (i + 1) % 5);
   }
   grid->addWidget(affinity, 3, 1);
-  for (QAbstractButton* button : {static_cast<QAbstractButton*>(RadioPriorityNormal),
-                                  static_cast<QAbstractButton*>(RadioPriorityHigh),
-                                  static_cast<QAbstractButton*>(CheckBoxAllCpus)}) {
+  for (QAbstractButton* button :
+       {static_cast<QAbstractButton*>(RadioPriorityNormal), static_cast<QAbstractButton*>(RadioPriorityHigh),
+        static_cast<QAbstractButton*>(CheckBoxAllCpus)}) {
     connect(button, &QAbstractButton::clicked, this, [this, button] { RadioPriorityNormalClick(button); });
   }
   for (QCheckBox* box : CheckBoxCpu) {
@@ -215,7 +217,8 @@ QWidget* TVexaCmnOptionEditDlg::BuildOperationsPage() {
     PanelACF[static_cast<std::size_t>(i)] = value;
     acfGrid->addWidget(caption, i / 6, 2 * (i % 6));
     acfGrid->addWidget(value, i / 6, 2 * (i % 6) + 1);
-    connect(static_cast<setup::ValueLabel*>(value), &setup::ValueLabel::clicked, this, [this, i] { PanelACF1Click(i); });
+    connect(static_cast<setup::ValueLabel*>(value), &setup::ValueLabel::clicked, this,
+            [this, i] { PanelACF1Click(i); });
   }
   grid->addWidget(acf, 4, 0, 1, 2);
   grid->setRowStretch(5, 1);
@@ -236,8 +239,8 @@ QWidget* TVexaCmnOptionEditDlg::BuildUtilityPage() {
   defaultsRow->addWidget(ButtonDefaultColors);
   for (int scheme = 0; scheme < config::kDefaultColorSchemeCount; ++scheme) {
     const std::string caption(config::kColorSchemeNames[static_cast<std::size_t>(scheme)]);
-    QRadioButton* radio =
-        MakeButton<QRadioButton>(defaults, ("RadioDefaultColors" + std::to_string(scheme + 1)).c_str(), caption.c_str());
+    QRadioButton* radio = MakeButton<QRadioButton>(
+        defaults, ("RadioDefaultColors" + std::to_string(scheme + 1)).c_str(), caption.c_str());
     RadioDefaultColors[static_cast<std::size_t>(scheme)] = radio;
     defaultsRow->addWidget(radio);
   }
@@ -391,7 +394,10 @@ void TVexaCmnOptionEditDlg::reject() {
 void TVexaCmnOptionEditDlg::CheckBoxDisableSpeakerClick() {
   if (Quiet()) return;
   config::kr20optinfo& r = *record_;
-  r.DataRecordRateHz = RadioButton1Hz->isChecked() ? 1 : RadioButton5Hz->isChecked() ? 5 : RadioButton25Hz->isChecked() ? 25 : 10;
+  r.DataRecordRateHz = RadioButton1Hz->isChecked()    ? 1
+                       : RadioButton5Hz->isChecked()  ? 5
+                       : RadioButton25Hz->isChecked() ? 25
+                                                      : 10;
   r.SingleChannelUsage = CheckBoxSingleChannelUsage->isChecked() ? 1 : 0;
   r.LoadLastSetupState = RadioButtonLoadLastState->isChecked() ? 1 : 0;
   r.LoadLastSetupFile = RadioButtonLoadLastSetupFile->isChecked() ? 1 : 0;
@@ -449,7 +455,8 @@ void TVexaCmnOptionEditDlg::PanelMinStrengthClick() {
 
 void TVexaCmnOptionEditDlg::PanelACF1Click(int receiver) {
   if (record_ == nullptr || receiver < 0 || receiver >= config::kAcfInfoCount) return;
-  const std::string title = "Enter Antenna Correction Factor for Receiver " + util::FloatToFixedText(16, 2, receiver + 1);
+  const std::string title =
+      "Enter Antenna Correction Factor for Receiver " + util::FloatToFixedText(16, 2, receiver + 1);
   PromptNumber(title, record_->AcfInfo[static_cast<std::size_t>(receiver)].LoadValue, kAcfLower, kAcfUpper);
   ShowOptions();
 }

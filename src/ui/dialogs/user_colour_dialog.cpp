@@ -117,7 +117,8 @@ TVexaCmnUserColorDlg::TVexaCmnUserColorDlg(QWidget* owner) : QDialog(owner) {
 
   auto* areas = new QGroupBox("Windows", this);
   auto* areaRow = new QHBoxLayout(areas);
-  for (int index : {config::kAppMainBackgroundColor, config::kAppStatusBackgroundColor, config::kAppSetupBackgroundColor}) {
+  for (int index :
+       {config::kAppMainBackgroundColor, config::kAppStatusBackgroundColor, config::kAppSetupBackgroundColor}) {
     areaRow->addWidget(makeArea(index, areas));
   }
   layout->addWidget(areas);

@@ -26,7 +26,9 @@ class FlightRecordColumnsTest : public ::testing::Test {
     page_->resize(800, 500);
     page_->show();
   }
-  std::string Cell(QTableWidget* grid, int row, int column) const { return grid->item(row, column)->text().toStdString(); }
+  std::string Cell(QTableWidget* grid, int row, int column) const {
+    return grid->item(row, column)->text().toStdString();
+  }
   void SetCell(QTableWidget* grid, int row, int column, const std::string& text) {
     grid->item(row, column)->setText(QString::fromStdString(text));
   }
@@ -92,7 +94,8 @@ TEST_F(FlightRecordColumnsTest, StoredCellsAreLimited) {
       {2, 3, "7.6", [](E e) { return e.Width == 8; }},
       {2, 5, "abc", [](E e) { return e.Width == 7; }},
       {3, 6, std::string(40, 'h'), [](E e) { return std::string(e.HeaderText[0]) == std::string(29, 'h'); }},
-      {4, 6, std::string(28, 'h') + "\xC3\xA9x", [](E e) { return std::string(e.HeaderText[1]) == std::string(28, 'h'); }},
+      {4, 6, std::string(28, 'h') + "\xC3\xA9x",
+       [](E e) { return std::string(e.HeaderText[1]) == std::string(28, 'h'); }},
       {6, 7, "12", [](E e) { return e.Decimals == 9; }},
       {6, 8, "-3", [](E e) { return e.Decimals == 0; }},
       {6, 5, "", [](E e) { return e.Decimals == 3; }},

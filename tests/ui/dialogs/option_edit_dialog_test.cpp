@@ -124,8 +124,7 @@ TEST_F(OptionEditDialogTest, AcceptedValuesAreLimitedAndWritten) {
        "Enter the FM-FM Post-D Confidence Weight Factor for combiner lock status (0x for hex)", "Input Range 1 - 127",
        "0x7f"},
       {&TVexaCmnOptionEditDlg::LabelFmBitsyncConfidence, 0, "abc",
-       "Enter the FM Confidence Weight Factor for bitsync lock status (0x for hex)", "Input Range 1 - 127",
-       ""},
+       "Enter the FM Confidence Weight Factor for bitsync lock status (0x for hex)", "Input Range 1 - 127", ""},
   };
   for (const Row& row : rows) dialogs_->AnswerInput(row.answer);
   Edit([&](TVexaCmnOptionEditDlg& dialog) {

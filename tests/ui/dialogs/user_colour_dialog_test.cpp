@@ -56,7 +56,8 @@ TEST_F(UserColourDialogTest, AcceptKeepsThePickedColours) {
   Edit([&](TVexaCmnUserColorDlg& dialog) {
     // A "Labels" label shows its colour as its text colour.
     QTest::mouseClick(dialog.Control(config::kAppStatusLabelColor), Qt::LeftButton);
-    EXPECT_EQ(dialog.Control(config::kAppStatusLabelColor)->palette().color(QPalette::WindowText), util::ToQColor(kPicked));
+    EXPECT_EQ(dialog.Control(config::kAppStatusLabelColor)->palette().color(QPalette::WindowText),
+              util::ToQColor(kPicked));
     dialog.PanelServerMainClick(config::kMinStrengthColor);
     dialog.OKBtn->click();
   });

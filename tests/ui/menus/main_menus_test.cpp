@@ -3,35 +3,35 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "config/globals.h"
+#include "card/card_routines.h"
+#include "card/kr20card.h"
+#include "card/rtl20_manager.h"
 #include "config/general_routines.h"
+#include "config/globals.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "support/scripted_dialogs.h"
 #include "ui/cards/card_windows.h"
 #include "ui/cards/setup_main_gui_form.h"
 #include "ui/cards/setup_single_main_gui_form.h"
+#include "ui/dialogs/option_edit_dialog.h"
+#include "ui/dialogs/user_colour_dialog.h"
 #include "ui/main_form_fixture.h"
 #include "ui/main_menus.h"
 #include "ui/modal_driver.h"
-#include "ui/dialogs/option_edit_dialog.h"
-#include "ui/dialogs/user_colour_dialog.h"
-#include "card/card_routines.h"
-#include "card/kr20card.h"
-#include "card/rtl20_manager.h"
-#include "util/gui/qt_colour.h"
-#include <QCheckBox>
-#include <QPushButton>
 #include "util/gui/about_box.h"
+#include "util/gui/qt_colour.h"
 
 namespace uitest {
 namespace {
@@ -61,7 +61,8 @@ class MainMenusTest : public MainFormTest {
         continue;
       }
       rows.push_back(item->objectName().toStdString() + " \"" + item->text().toStdString() + "\"" +
-                     (item->isVisible() ? "" : " hidden") + (item->isVisible() && !item->isEnabled() ? " disabled" : ""));
+                     (item->isVisible() ? "" : " hidden") +
+                     (item->isVisible() && !item->isEnabled() ? " disabled" : ""));
     }
     return rows;
   }
@@ -81,9 +82,9 @@ TEST_F(MainMenusTest, TheMenuBarAndItsMenus) {
                   (item->isVisible() ? "" : " hidden"));
   }
   EXPECT_EQ(bar, (std::vector<std::string>{"MenuSystem \"System\"", " \"         \"", "MenuiSetup \"Setup\"",
-                                            " \"           \"", "MenuView \"View\"", " \"\"",
-                                            "MenuRecording \"Logging\"", " \"\"", "MenuTools \"Tools\"", " \"   \"",
-                                            "MenuAbout \"About\"", " \"   \"", "MenuFactory \"Factory\" hidden"}));
+                                           " \"           \"", "MenuView \"View\"", " \"\"",
+                                           "MenuRecording \"Logging\"", " \"\"", "MenuTools \"Tools\"", " \"   \"",
+                                           "MenuAbout \"About\"", " \"   \"", "MenuFactory \"Factory\" hidden"}));
   EXPECT_EQ(Rows(Menus().MenuSystem),
             (std::vector<std::string>{"MenuOptions \"Options\"", "-",
                                       "MenuForceFPGALoadatStartup \"Force FPGA Load at Startup\"", "-",
@@ -92,9 +93,8 @@ TEST_F(MainMenusTest, TheMenuBarAndItsMenus) {
   EXPECT_EQ(Rows(Menus().MenuView),
             (std::vector<std::string>{"MenuViewTestModulator \"Test Modulator\"", "MenuViewBERT \"BERT\"", "-",
                                       "MenuErrorLogs \"Error Logs\"", "-", "MenuClearErrorLog \"Clear Error Log\""}));
-  EXPECT_EQ(Rows(Menus().MenuRecording),
-            (std::vector<std::string>{"MenuRecordRSSI \"Log Receiver Parameters\"", "-",
-                                      "MenuRestartRecord \"Restart Logging\""}));
+  EXPECT_EQ(Rows(Menus().MenuRecording), (std::vector<std::string>{"MenuRecordRSSI \"Log Receiver Parameters\"", "-",
+                                                                   "MenuRestartRecord \"Restart Logging\""}));
   EXPECT_EQ(Rows(Menus().MenuiSetup), (std::vector<std::string>{"MenuCardSetup \"Card Setup\""}));
 }
 
@@ -104,11 +104,10 @@ TEST_F(MainMenusTest, PerCardItemsForTwoCards) {
   PrepareProgramFolder(2);
   StartProgram();
   EXPECT_EQ(Rows(Menus().MenuCardSetup),
-            (std::vector<std::string>{"SubMenuMenuCardSetup0 \"Group Card 1\"", "SubMenuMenuCardSetup1 \"Group Card 2\"",
-                                      "SubMenuMenuCardSetup2 \"KR-20 Card 3\" hidden",
-                                      "SubMenuMenuCardSetup3 \"KR-20 Card 4\" hidden",
-                                      "SubMenuMenuCardSetup4 \"KR-20 Card 5\" hidden",
-                                      "SubMenuMenuCardSetup5 \"KR-20 Card 6\" hidden"}));
+            (std::vector<std::string>{
+                "SubMenuMenuCardSetup0 \"Group Card 1\"", "SubMenuMenuCardSetup1 \"Group Card 2\"",
+                "SubMenuMenuCardSetup2 \"KR-20 Card 3\" hidden", "SubMenuMenuCardSetup3 \"KR-20 Card 4\" hidden",
+                "SubMenuMenuCardSetup4 \"KR-20 Card 5\" hidden", "SubMenuMenuCardSetup5 \"KR-20 Card 6\" hidden"}));
   for (const auto& [menu, prefix] : {std::pair{Menus().MenuViewBERT, "SubMenuMenuViewBERT"},
                                      std::pair{Menus().MenuViewTestModulator, "SubMenuMenuViewTestModulator"}}) {
     SCOPED_TRACE(prefix);

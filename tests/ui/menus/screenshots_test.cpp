@@ -2,7 +2,6 @@
 // picture is checked for what must be in it; with QUORX_SCREENSHOT_FOLDER set it is also kept there
 // (docs/screenshots/).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -66,9 +65,10 @@ TEST_F(ScreenshotTest, TheMainMenus) {
     const char* name;
     int items;  // the visible items the picture must be tall enough for
   };
-  for (const Shot& shot : {Shot{menus.MenuSystem, "menus_system.png", 4}, Shot{menus.MenuView, "menus_view.png", 4},
-                           Shot{menus.MenuRecording, "menus_logging.png", 2}, Shot{menus.MenuTools, "menus_tools.png", 2},
-                           Shot{menus.MenuFactory, "menus_factory.png", 4}}) {
+  for (const Shot& shot :
+       {Shot{menus.MenuSystem, "menus_system.png", 4}, Shot{menus.MenuView, "menus_view.png", 4},
+        Shot{menus.MenuRecording, "menus_logging.png", 2}, Shot{menus.MenuTools, "menus_tools.png", 2},
+        Shot{menus.MenuFactory, "menus_factory.png", 4}}) {
     SCOPED_TRACE(shot.name);
     const QImage image = PopUp(shot.menu);
     Keep(image, shot.name);
@@ -77,7 +77,8 @@ TEST_F(ScreenshotTest, TheMainMenus) {
   }
 
   // "Card Setup" opened from "Setup": the two cards' items.
-  menus.MenuiSetup->popup(menus.MainMenu->mapToGlobal(menus.MainMenu->actionGeometry(menus.MenuiSetup->menuAction()).bottomLeft()));
+  menus.MenuiSetup->popup(
+      menus.MainMenu->mapToGlobal(menus.MainMenu->actionGeometry(menus.MenuiSetup->menuAction()).bottomLeft()));
   RunUntil([] { return false; }, std::chrono::milliseconds(150));
   const QRect item = menus.MenuiSetup->actionGeometry(menus.MenuCardSetup->menuAction());
   menus.MenuCardSetup->popup(menus.MenuiSetup->mapToGlobal(item.topRight()));

@@ -118,7 +118,8 @@ TEST_F(UserToolsTest, AToolThatCannotStartIsReportedWithTheReason) {
   const std::vector<std::string> texts = LogTexts();
   const std::string broken = ToolsFolder() + "/Broken.Exe";
   const std::string gone = ToolsFolder() + "/Gone.Exe";
-  const auto notFoundLine = std::find(texts.begin(), texts.end(), "Could Not Find " + broken + ".  Cannot Use This Tool.");
+  const auto notFoundLine =
+      std::find(texts.begin(), texts.end(), "Could Not Find " + broken + ".  Cannot Use This Tool.");
   ASSERT_NE(notFoundLine, texts.end());
   ASSERT_NE(notFoundLine + 1, texts.end());
   EXPECT_EQ(notFoundLine[1], "Cannot start " + broken + ": Permission denied");
