@@ -4,6 +4,7 @@
 #include "ui/factory/file_poke_form.h"
 #include "ui/factory/fpga_info_form.h"
 #include "ui/factory/peek_poke_form.h"
+#include "ui/main_menus.h"
 #include "util/gui/delete_widget.h"
 
 namespace ui {
@@ -37,6 +38,12 @@ bool WasOpen(int card, config::CardWindowKind kind) { return config::gApp.Placem
 void ShowPeekPokeForm(int card, QWidget* owner) { ShowFactoryWindow(config::gApp.PeekPokeForms, card, owner); }
 void ShowFilePokeForm(int card, QWidget* owner) { ShowFactoryWindow(config::gApp.FilePokeForms, card, owner); }
 void ShowFpgaInfoForm(int card, QWidget* owner) { ShowFactoryWindow(config::gApp.FpgaTocForms, card, owner); }
+
+void InstallFactoryMenuOpeners(MainMenus& menus, QWidget* owner) {
+  menus.SetCardWindowOpener(CardMenuWindow::PeekPoke, [owner](int card) { ShowPeekPokeForm(card, owner); });
+  menus.SetCardWindowOpener(CardMenuWindow::FilePoke, [owner](int card) { ShowFilePokeForm(card, owner); });
+  menus.SetCardWindowOpener(CardMenuWindow::FpgaToc, [owner](int card) { ShowFpgaInfoForm(card, owner); });
+}
 
 void ReopenFactoryWindows(int card, QWidget* owner) {
   if (!ValidCard(card)) return;

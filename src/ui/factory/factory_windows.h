@@ -6,6 +6,11 @@ class QWidget;
 
 namespace ui {
 
+class MainMenus;
+
+// The factory menu's per-card items of the three windows open them, owned by `owner`.
+void InstallFactoryMenuOpeners(MainMenus& menus, QWidget* owner);
+
 // Creates the card's window on first use, shows it, brings it to the front and refreshes it.
 void ShowPeekPokeForm(int card, QWidget* owner);
 void ShowFilePokeForm(int card, QWidget* owner);

@@ -2,6 +2,7 @@
 // close, their placement saved and the windows deleted at shut-down; and their pictures.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/general_routines.h"
 #include "config/globals.h"
 #include "support/log_capture.h"
 #include "support/scripted_dialogs.h"
@@ -59,6 +61,37 @@ TEST_F(FactoryProgramTest, OpenWindowsComeBackAtTheNextStartWhereTheyWere) {
   ASSERT_NE(config::gApp.FpgaTocForms[1], nullptr);
   EXPECT_GT(config::gApp.FpgaTocForms[1]->StringGridFpga[0]->rowCount(), 0);
   EXPECT_EQ(config::gApp.PeekPokeForms[0], nullptr);
+}
+
+// In the factory mode the Factory menu's card items open the card's windows, and reuse them.
+TEST_F(FactoryProgramTest, TheFactoryMenuItemsOpenTheWindows) {
+  PrepareProgramFolder(2);
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
+  StartProgram();
+  ASSERT_FALSE(HasFatalFailure());
+  const auto item = [this](const char* name) {
+    QAction* action = form_->findChild<QAction*>(QString::fromLatin1(name));
+    EXPECT_NE(action, nullptr) << name;
+    return action;
+  };
+  for (const char* name : {"SubMenuPeekPoke1", "SubMenuFilePoke0", "SubMenuTOC1"}) {
+    QAction* action = item(name);
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(action->isEnabled()) << name;
+    action->trigger();
+  }
+  TDbg_PeekPokeForm* peekPoke = config::gApp.PeekPokeForms[1];
+  ASSERT_NE(peekPoke, nullptr);
+  EXPECT_TRUE(peekPoke->isVisible());
+  EXPECT_EQ(peekPoke->parentWidget(), form_.get());
+  ASSERT_NE(config::gApp.FilePokeForms[0], nullptr);
+  EXPECT_EQ(config::gApp.FilePokeForms[0]->windowTitle().toStdString(), "File POKE for Card 1");
+  ASSERT_NE(config::gApp.FpgaTocForms[1], nullptr);
+  EXPECT_EQ(config::gApp.PeekPokeForms[0], nullptr);
+  peekPoke->hide();
+  item("SubMenuPeekPoke1")->trigger();
+  EXPECT_EQ(config::gApp.PeekPokeForms[1], peekPoke);
+  EXPECT_TRUE(peekPoke->isVisible());
 }
 
 // Two virtual cards with signals, as run.sh starts them: a PSK card and a PCM/FM card.
