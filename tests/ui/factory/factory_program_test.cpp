@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "card/personality_routines.h"
 #include "config/general_routines.h"
 #include "config/globals.h"
 #include "support/log_capture.h"
@@ -61,6 +62,24 @@ TEST_F(FactoryProgramTest, OpenWindowsComeBackAtTheNextStartWhereTheyWere) {
   ASSERT_NE(config::gApp.FpgaTocForms[1], nullptr);
   EXPECT_GT(config::gApp.FpgaTocForms[1]->StringGridFpga[0]->rowCount(), 0);
   EXPECT_EQ(config::gApp.PeekPokeForms[0], nullptr);
+}
+
+// A personality change loads new images; the open table of contents follows the load's end.
+TEST_F(FactoryProgramTest, TheTableOfContentsFollowsAnFpgaLoad) {
+  PrepareProgramFolder(1);
+  StartProgram();
+  ASSERT_FALSE(HasFatalFailure());
+  ui::ShowFpgaInfoForm(0, form_.get());
+  TDbg_FpgaInfoForm* toc = config::gApp.FpgaTocForms[0];
+  ASSERT_NE(toc, nullptr);
+  ASSERT_EQ(toc->StringGridFpga[0]->rowCount(), 6);  // PSK-PSK
+  bool reloaded = false;
+  card::ApplyPersonalityChange(0, 3, true, reloaded);  // PM-PSK
+  ASSERT_TRUE(reloaded);
+  RunUntil([toc] { return toc->StringGridFpga[0]->rowCount() == 5; }, std::chrono::seconds(10));
+  EXPECT_EQ(toc->StringGridFpga[0]->rowCount(), 5);
+  ASSERT_NE(toc->StringGridFpga[0]->item(1, 3), nullptr);
+  EXPECT_EQ(toc->StringGridFpga[0]->item(1, 3)->text().toStdString(), "PMRX");
 }
 
 // In the factory mode the Factory menu's card items open the card's windows, and reuse them.
