@@ -15,7 +15,9 @@
 #include "card/rtl20_manager.h"
 #include "card/setup_routines.h"
 #include "config/globals.h"
+#include "config/options_store.h"
 #include "net/remote_command_table.h"
+#include "settings/last_setup_files.h"
 #include "settings/set_manager.h"
 #include "remote_fixture.h"
 #include "util/number_text.h"
@@ -491,6 +493,43 @@ TEST_F(RemoteModulatorTest, LoopedBackModulatorLocksTheReceiverAndRunsTheBert) {
   EXPECT_EQ(status.Status(0).Receiver.CarrierLocked, 0);
   EXPECT_EQ(status.Status(0).Bert.Locked, 0);
   EXPECT_EQ(status.Setup().Modulator.CarrierEnabled, 0);
+}
+
+// With the options asking for every change to be kept, 500 to 504 have the last-state file
+// rewritten (card 0's state file); the other set commands leave their values to the next save.
+TEST_F(RemoteModulatorTest, CarrierAndNoiseCommandsKeepTheLastState) {
+  StartLooped();
+  config::kr20optinfo& options = config::gApp.Options->Info();
+  options.MinLastStateSaves = 0;
+  options.LoadLastSetupState = 1;
+  const std::string path = settings::CardStateFilePath(0);
+  const auto fileHolds = [&](const std::string& line) {
+    return testsupport::ReadWholeFile(path).find(line) != std::string::npos;
+  };
+  struct Kept {
+    std::int32_t command;
+    double value;
+    const char* line;
+  };
+  const Kept rows[] = {
+      {503, -33.0, "CarrierAmplitudeDbm=-33.000000000\r\n"},
+      {504, 44.5, "CarrerToNoiseDbm=44.500000000\r\n"},
+      {500, 1.0, "CarrierEnabled=YES\r\n"},
+      {501, 1.0, "ModulationEnabled=YES\r\n"},
+      {502, 1.0, "NoiseEnabled=YES\r\n"},
+  };
+  for (const Kept& row : rows) {
+    SCOPED_TRACE(row.command);
+    EXPECT_FALSE(fileHolds(row.line));
+    ASSERT_TRUE(Command(0, 0, row.command, row.value).Success());
+    EXPECT_TRUE(RunUntil([&] { return fileHolds(row.line); }, std::chrono::seconds(5)));
+  }
+  // A modulation type is kept with the next save, not by its own command.
+  ASSERT_TRUE(Command(0, 0, 506, 0.0, "BPSK").Success());
+  RunUntil([] { return false; }, std::chrono::milliseconds(500));
+  EXPECT_FALSE(fileHolds("ModulationType=BPSK\r\n"));
+  ASSERT_TRUE(Command(0, 0, 503, -34.0).Success());
+  EXPECT_TRUE(RunUntil([&] { return fileHolds("ModulationType=BPSK\r\n"); }, std::chrono::seconds(5)));
 }
 
 }  // namespace
