@@ -4,6 +4,16 @@
 // BERT 0 whatever the request's channel). The two receive-BERT commands go through the set
 // manager. The read-backs answer from the setup record, so a value a window or a recalled setup
 // file put there reads back as well as one set here.
+//
+// Two names are stored in another spelling than the option tables give, and the set commands take
+// them back as the read-backs return them, by text (an index never selects them):
+//   505 "SGLS" runs "SGLS" on the card and stores "SUBCAR"; 505 "SUBCAR" does the same.
+//   508/510 "RNRZ-15" (the test modulator window's name) runs "NRZL" with the randomiser
+//   "RAND15_NRZL" and stores "RNRZ-15"; the table's "RNRZ15" runs and stores "RNRZ15" itself.
+// Example exchange:
+//   request group 0, channel 0, command 505, value 0, option text "SGLS"  -> success 1
+//   request group 0, channel 0, command 529                               -> success 1, text
+//                                                                            count 1, "SUBCAR"
 #include <algorithm>
 #include <array>
 #include <cstdint>
