@@ -57,7 +57,9 @@ std::shared_ptr<AnsweringDialogs> gDialogs;
 benchprogram::RunningProgram& Program() {
   if (gProgram == nullptr) {
     gProgram = std::make_unique<benchprogram::RunningProgram>();
-    if (!gProgram->Start("[General]\nCards=1\nSeed=3\n[Card_0]\nFpgaMode=0\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n", 1)) {
+    const std::string hardware =
+        "[General]\nCards=1\nSeed=3\n[Card_0]\nFpgaMode=0\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n";
+    if (!gProgram->Start(hardware, 1)) {
       std::abort();
     }
     // Nothing periodic runs between the measured clicks.

@@ -139,8 +139,8 @@ void TDbg_PeekPokeForm::UpdateDisplay() {
   LabelPeekRegister->setText(QString::fromStdString(factory::RegisterLabelText(peekRegister_)));
   LabelNumPeekLocations->setText(QString::number(peekCount_));
   LabelPokeValue->setText(QString::fromStdString(factory::CommandValueText(pokeValue_, commandHex_)));
-  LabelPeekValue1->setText(peekFailed_ ? QString::fromLatin1(kNotReadText)
-                                       : QString::fromStdString(factory::CommandValueText(peekValues_[0], commandHex_)));
+  const std::string peeked = peekFailed_ ? kNotReadText : factory::CommandValueText(peekValues_[0], commandHex_);
+  LabelPeekValue1->setText(QString::fromStdString(peeked));
   updating_ = false;
   SetCardCaption("PEEK/POKE for Card ");
 }

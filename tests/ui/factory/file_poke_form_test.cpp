@@ -191,7 +191,8 @@ TEST_F(FilePokeTest, AFileWithoutAParsableFirstLineIsRefused) {
   EXPECT_EQ(dialogs_->Messages().size(), 4u);
   bool numbered = false;
   for (const std::string& line : program_.LogLines()) {
-    numbered = numbered || (line.find("000001") != std::string::npos && line.find("INVALID SETUP FILE") != std::string::npos);
+    const bool match = line.find("000001") != std::string::npos && line.find("INVALID SETUP FILE") != std::string::npos;
+    numbered = numbered || match;
   }
   EXPECT_TRUE(numbered);
 }

@@ -146,7 +146,8 @@ TEST_F(PeekPokeTest, TenRegistersFromSixteenInHexadecimal) {
   ASSERT_TRUE(Card().Dtrd_PeekRegOnFpga(0, 16, values, 10));
   for (int i = 0; i < 10; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(lines[static_cast<std::size_t>(i)], factory::DumpLine(16 + 4 * i, values[static_cast<std::size_t>(i)], true));
+    const auto at = static_cast<std::size_t>(i);
+    EXPECT_EQ(lines[at], factory::DumpLine(16 + 4 * i, values[at], true));
   }
   EXPECT_EQ(lines[0].substr(0, 10), "0x0010    ");
   EXPECT_EQ(lines[9].substr(0, 10), "0x0034    ");
@@ -191,7 +192,8 @@ TEST_F(PeekPokeTest, ADumpOfThirtyThousandLinesWarnsAndTakesNoMore) {
   EXPECT_EQ(dialogs_->Messages().size(), 2u);
   bool numbered = false;
   for (const std::string& line : program_.LogLines()) {
-    numbered = numbered || (line.find("030000") != std::string::npos && line.find("The dump is full") != std::string::npos);
+    const bool match = line.find("030000") != std::string::npos && line.find("The dump is full") != std::string::npos;
+    numbered = numbered || match;
   }
   EXPECT_TRUE(numbered);
   form.ButtonClearMemo->click();
