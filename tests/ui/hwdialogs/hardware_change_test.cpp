@@ -1,0 +1,126 @@
+// The whole program: the hardware dialog accepted while card windows and strips are open, the
+// cards closed and reopened for a new count, or the program restarted for a simulation change.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "card/hwcfg_manager.h"
+#include "card/rtl20_manager.h"
+#include "config/globals.h"
+#include "support/log_capture.h"
+#include "support/scripted_dialogs.h"
+#include "ui/cards/card_windows.h"
+#include "ui/cards/main_status_bar_form.h"
+#include "ui/cards/setup_main_gui_form.h"
+#include "ui/dialogs/hw_config_editor_dlg.h"
+#include "ui/hwdialogs/modal_driver.h"
+#include "ui/main_form_fixture.h"
+#include "util/process_globals.h"
+
+namespace uitest {
+namespace {
+
+class HardwareChangeTest : public MainFormTest {
+ protected:
+  // The operator sets the number of simulated receiver cards and accepts.
+  void ScriptSimulatedCards(int cards) {
+    dialogs_->AnswerMenu(std::string("Num KR-20 Cards to Simulate"));
+    dialogs_->AnswerInput(std::to_string(cards));
+    WhenShown<TVexaHwCfgMgrEditorDlg>([](TVexaHwCfgMgrEditorDlg& d) {
+      d.ShowSimulatePopup();
+      d.findChild<QPushButton*>("ButtonAcceptEnables")->click();
+      d.findChild<QPushButton*>("OKBtn")->click();
+    });
+  }
+
+  std::string Kr20Marker() const {
+    return testsupport::ReadWholeFile(folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20_Dll.SIM");
+  }
+
+  // The windows and strips of exactly `cards` cards, the card windows shown.
+  void ExpectCards(int cards) {
+    EXPECT_EQ(gRtl20Mgr->CardCount(), cards);
+    for (int card = 0; card < config::kMaxCards; ++card) {
+      SCOPED_TRACE(card);
+      const bool present = card < cards;
+      EXPECT_EQ(gRtl20Mgr->Card(card) != nullptr, present);
+      EXPECT_EQ(form_->StatusBar(card) != nullptr, present);
+      TSetupMainGuiForm* window = config::gApp.CardSetupForms[static_cast<std::size_t>(card)];
+      EXPECT_EQ(window != nullptr, present);
+      if (window != nullptr) {
+        EXPECT_TRUE(window->isVisible());
+      }
+    }
+    EXPECT_TRUE(form_->StartupBegun());
+    EXPECT_TRUE(form_->CardTasksEnabled());
+  }
+
+  testsupport::ScopedScriptedDialogs dialogs_;
+};
+
+TEST_F(HardwareChangeTest, CardsFollowTheNewCountAndBack) {
+  PrepareProgramFolder(2, true);
+  StartProgram();
+  ui::ShowSetupMainGuiForm(0, form_.get());
+  ui::ShowSetupMainGuiForm(1, form_.get());
+  RunUntil([] { return false; }, std::chrono::milliseconds(500));
+  ExpectCards(2);
+
+  ScriptSimulatedCards(1);
+  EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Reopened);
+  ExpectCards(1);
+  EXPECT_EQ(Kr20Marker(), "[Simulation]\r\nCount=1\r\n");
+  // The timer works on the one card; nothing reads the card that went.
+  RunUntil([] { return false; }, std::chrono::milliseconds(1500));
+  ExpectCards(1);
+
+  ScriptSimulatedCards(2);
+  EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Reopened);
+  // The second card's window was open before, so it comes back with its card.
+  ExpectCards(2);
+  EXPECT_EQ(Kr20Marker(), "[Simulation]\r\nCount=2\r\n");
+  RunUntil([] { return false; }, std::chrono::milliseconds(1500));
+  ExpectCards(2);
+  // The configuration file keeps the new count.
+  EXPECT_NE(testsupport::ReadWholeFile(quorxhwcfgmgrclass::ConfigFilePath()).find("NumToSimulate=2"), std::string::npos);
+  EXPECT_TRUE(dialogs_->AllAnswered());
+}
+
+TEST_F(HardwareChangeTest, SimulationChangeRestartsTheProgram) {
+  PrepareProgramFolder(2, true);
+  const std::string script = folder_ / ui::kRestartScript;
+  ASSERT_TRUE(testsupport::WriteWholeFile(script, "#!/bin/sh\necho restarted >> restarted.txt\n"));
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  StartProgram();
+  ui::ShowSetupMainGuiForm(0, form_.get());
+  WhenShown<TVexaHwCfgMgrEditorDlg>([](TVexaHwCfgMgrEditorDlg& d) {
+    d.findChild<QCheckBox*>("CheckBoxKr20Sim")->click();
+    d.findChild<QPushButton*>("ButtonAcceptEnables")->click();
+    d.findChild<QPushButton*>("OKBtn")->click();
+  });
+  EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Restarting);
+  ASSERT_EQ(dialogs_->Messages().size(), 2u);
+  EXPECT_EQ(dialogs_->Messages()[0].text, "You need to restart the application for this to take affect");
+  EXPECT_EQ(dialogs_->Messages()[1].text,
+            "You have changed the simulation mode of the KR-20.\nYou must restart the application now.");
+  // The marker is gone; the cards are closed until the new copy opens them.
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20_Dll.SIM"));
+  EXPECT_EQ(gRtl20Mgr->CardCount(), 0);
+  EXPECT_EQ(form_->StatusBar(0), nullptr);
+  EXPECT_FALSE(form_->StartupBegun());
+  // Message 18763 closes the program without the last-setup save and starts the script.
+  ASSERT_TRUE(RunUntil([] { return util::ClosingFlag.load(); }, std::chrono::seconds(10)));
+  ASSERT_TRUE(RunUntil([this] { return std::filesystem::exists(folder_ / "restarted.txt"); }, std::chrono::seconds(10)));
+  const std::vector<std::string> texts = LogTexts();
+  EXPECT_EQ(std::find(texts.begin(), texts.end(), "   SaveLastSetupFile"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "   SaveConfigFile"), texts.end());
+}
+
+}  // namespace
+}  // namespace uitest
