@@ -240,20 +240,28 @@ TEST_F(HwConfigEditorDlgTest, EveryWayOutButAcceptCancels) {
   const card::kr20cardclass* card0 = gRtl20Mgr->Card(0);
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
-    WhenShown<TVexaHwCfgMgrEditorDlg>([way](TVexaHwCfgMgrEditorDlg& d) {
+    bool shown = false;
+    WhenShown<TVexaHwCfgMgrEditorDlg>([way, &shown](TVexaHwCfgMgrEditorDlg& d) {
+      shown = true;
       d.findChild<QPushButton*>("ButtonSetDefaults")->click();
       if (way == 0) QTest::keyClick(&d, Qt::Key_Escape);
       if (way == 1) d.close();
       if (way == 2) d.findChild<QPushButton*>("CancelBtn")->click();
     });
     EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Unchanged);
+    EXPECT_TRUE(shown);
     EXPECT_EQ(gRtl20Mgr->Card(0), card0);
     EXPECT_NE(form_->StatusBar(1), nullptr);
     EXPECT_TRUE(form_->StartupBegun());
   }
   // Accept without a change leaves the cards open and untouched too.
-  WhenShown<TVexaHwCfgMgrEditorDlg>([](TVexaHwCfgMgrEditorDlg& d) { d.findChild<QPushButton*>("OKBtn")->click(); });
+  bool accepted = false;
+  WhenShown<TVexaHwCfgMgrEditorDlg>([&accepted](TVexaHwCfgMgrEditorDlg& d) {
+    accepted = true;
+    d.findChild<QPushButton*>("OKBtn")->click();
+  });
   EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Unchanged);
+  EXPECT_TRUE(accepted);
   EXPECT_EQ(gRtl20Mgr->Card(0), card0);
 }
 
