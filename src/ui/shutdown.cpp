@@ -23,6 +23,7 @@
 #include "settings/merged_saves.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/main_menus.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "util/dialog_service.h"
@@ -65,6 +66,7 @@ void TQuorxLMainForm::CloseProgram() {
   Step("   UpdateSizePosInfo()");
   UpdateSizePosInfo();
   Step("   CloseStandAloneApps()");
+  menus_->CloseStandAloneApps();
   Step("   CloseStandAloneForms()");
   CloseStandAloneForms();
   // A last-state save still waiting for its pass end comes before the shut-down's own saves.
