@@ -21,7 +21,7 @@
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/cards/setup_main_gui_form.h"
 #include "ui/dialogs/hw_config_editor_dlg.h"
-#include "ui/hwdialogs/modal_driver.h"
+#include "ui/modal_driver.h"
 #include "ui/main_form_fixture.h"
 #include "util/process_globals.h"
 
@@ -34,7 +34,7 @@ class HardwareChangeTest : public MainFormTest {
   void ScriptSimulatedCards(int cards) {
     dialogs_->AnswerMenu(std::string("Num KR-20 Cards to Simulate"));
     dialogs_->AnswerInput(std::to_string(cards));
-    WhenShown<TVexaHwCfgMgrEditorDlg>([](TVexaHwCfgMgrEditorDlg& d) {
+    WhenShown<TVexaHwCfgMgrEditorDlg>("VexaHwCfgMgrEditorDlg", [](TVexaHwCfgMgrEditorDlg& d) {
       d.ShowSimulatePopup();
       d.findChild<QPushButton*>("ButtonAcceptEnables")->click();
       d.findChild<QPushButton*>("OKBtn")->click();
@@ -120,7 +120,7 @@ TEST_F(HardwareChangeTest, SimulationChangeRestartsTheProgram) {
   PrepareProgramFolder(2, true);
   StartProgram();
   ui::ShowSetupMainGuiForm(0, form_.get());
-  WhenShown<TVexaHwCfgMgrEditorDlg>([](TVexaHwCfgMgrEditorDlg& d) {
+  WhenShown<TVexaHwCfgMgrEditorDlg>("VexaHwCfgMgrEditorDlg", [](TVexaHwCfgMgrEditorDlg& d) {
     d.findChild<QCheckBox*>("CheckBoxKr20Sim")->click();
     d.findChild<QPushButton*>("ButtonAcceptEnables")->click();
     d.findChild<QPushButton*>("OKBtn")->click();

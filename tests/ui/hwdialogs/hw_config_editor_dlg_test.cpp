@@ -22,7 +22,7 @@
 #include "support/log_capture.h"
 #include "support/scripted_dialogs.h"
 #include "ui/dialogs/hw_config_editor_dlg.h"
-#include "ui/hwdialogs/modal_driver.h"
+#include "ui/modal_driver.h"
 #include "ui/main_form_fixture.h"
 
 namespace uitest {
@@ -241,7 +241,7 @@ TEST_F(HwConfigEditorDlgTest, EveryWayOutButAcceptCancels) {
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
     bool shown = false;
-    WhenShown<TVexaHwCfgMgrEditorDlg>([way, &shown](TVexaHwCfgMgrEditorDlg& d) {
+    WhenShown<TVexaHwCfgMgrEditorDlg>("VexaHwCfgMgrEditorDlg", [way, &shown](TVexaHwCfgMgrEditorDlg& d) {
       shown = true;
       d.findChild<QPushButton*>("ButtonSetDefaults")->click();
       if (way == 0) QTest::keyClick(&d, Qt::Key_Escape);
@@ -256,7 +256,7 @@ TEST_F(HwConfigEditorDlgTest, EveryWayOutButAcceptCancels) {
   }
   // Accept without a change leaves the cards open and untouched too.
   bool accepted = false;
-  WhenShown<TVexaHwCfgMgrEditorDlg>([&accepted](TVexaHwCfgMgrEditorDlg& d) {
+  WhenShown<TVexaHwCfgMgrEditorDlg>("VexaHwCfgMgrEditorDlg", [&accepted](TVexaHwCfgMgrEditorDlg& d) {
     accepted = true;
     d.findChild<QPushButton*>("OKBtn")->click();
   });

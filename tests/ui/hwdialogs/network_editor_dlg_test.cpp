@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "support/log_capture.h"
-#include "ui/hwdialogs/modal_driver.h"
+#include "ui/modal_driver.h"
 #include "net/net_manager.h"
 #include "settings/window_messages.h"
 #include "support/scratch_folder.h"
@@ -218,7 +218,7 @@ TEST_F(NetworkEditorDlgTest, EveryWayOutButAcceptCancels) {
     SCOPED_TRACE(name);
     manager_->SetConfig(Config(false, false, "10.0.0.1"));
     TNetworkEditorDlg dialog(nullptr, *manager_);
-    WhenShown<TNetworkEditorDlg>([leave](TNetworkEditorDlg& d) {
+    WhenShown<TNetworkEditorDlg>("NetworkEditorDlg", [leave](TNetworkEditorDlg& d) {
       d.findChild<QCheckBox*>("CheckBoxEnableNetwork")->click();
       d.findChild<QScrollBar*>("ScrollBarDataRate")->setValue(3);
       leave(d);
@@ -236,7 +236,7 @@ TEST_F(NetworkEditorDlgTest, MainWindowRestartsAfterAChange) {
   manager_->SetConfig(Config(false, false, "10.0.0.1"));
   RecordingTarget target;
   std::vector<bool> begun;
-  WhenShown<TNetworkEditorDlg>([](TNetworkEditorDlg& d) {
+  WhenShown<TNetworkEditorDlg>("NetworkEditorDlg", [](TNetworkEditorDlg& d) {
     d.findChild<QCheckBox*>("CheckBoxEnableNetwork")->click();
     d.findChild<QPushButton*>("OKBtn")->click();
   });
@@ -255,7 +255,7 @@ TEST_F(NetworkEditorDlgTest, MainWindowRestartsAfterAChange) {
   EXPECT_TRUE(manager_->Config().Enabled);
 
   // A rate change alone: saved, no message, no restart.
-  WhenShown<TNetworkEditorDlg>([](TNetworkEditorDlg& d) {
+  WhenShown<TNetworkEditorDlg>("NetworkEditorDlg", [](TNetworkEditorDlg& d) {
     d.findChild<QScrollBar*>("ScrollBarDataRate")->setValue(20);
     d.findChild<QPushButton*>("OKBtn")->click();
   });

@@ -17,7 +17,7 @@
 #include "config/globals.h"
 #include "support/scripted_dialogs.h"
 #include "ui/dialogs/rtl_log_mask_dlg.h"
-#include "ui/hwdialogs/modal_driver.h"
+#include "ui/modal_driver.h"
 #include "ui/main_form_fixture.h"
 
 namespace uitest {
@@ -77,7 +77,7 @@ TEST_F(RtlLogMaskDlgTest, MaskReachesTheChosenCardOnly) {
   for (const MaskRow& row : rows) {
     SCOPED_TRACE(row.name);
     const std::uint32_t other = LibraryMask(0);
-    WhenShown<TDbg_RtlLogMaskDlg>([&row](TDbg_RtlLogMaskDlg& d) {
+    WhenShown<TDbg_RtlLogMaskDlg>("Dbg_RtlLogMaskDlg", [&row](TDbg_RtlLogMaskDlg& d) {
       for (int k : row.toggled) d.LevelBox(k)->click();
       EXPECT_EQ(d.findChild<QLabel*>("LabelMask")->text(), row.label);
       d.findChild<QPushButton*>("OKBtn")->click();
@@ -93,7 +93,7 @@ TEST_F(RtlLogMaskDlgTest, EveryWayOutButOkLeavesTheCard) {
   StartProgram();
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
-    WhenShown<TDbg_RtlLogMaskDlg>([way](TDbg_RtlLogMaskDlg& d) {
+    WhenShown<TDbg_RtlLogMaskDlg>("Dbg_RtlLogMaskDlg", [way](TDbg_RtlLogMaskDlg& d) {
       d.LevelBox(11)->click();
       if (way == 0) QTest::keyClick(&d, Qt::Key_Escape);
       if (way == 1) d.close();
