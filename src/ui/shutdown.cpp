@@ -23,6 +23,8 @@
 #include "settings/merged_saves.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/bert/card_bert_form.h"
+#include "ui/bert/card_bert_windows.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "util/dialog_service.h"
@@ -124,9 +126,13 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
   placement.Width = frame.width();
   placement.Height = frame.height();
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
+  ui::ForEachCardBertForm([](TCardBertForm& form) { form.SaveWindowState(); });
 }
 
-void TQuorxLMainForm::CloseStandAloneForms() { ui::DeleteCardWindows(); }
+void TQuorxLMainForm::CloseStandAloneForms() {
+  ui::DeleteCardWindows();
+  ui::DeleteCardBertForms();
+}
 
 void TQuorxLMainForm::CloseHwCfgStuff() {
   schedule_.SetCardTasksEnabled(false);
