@@ -32,7 +32,7 @@
 #include "running_program.h"
 #include "settings/set_manager.h"
 #include "ui/displays/fft_widget_form.h"
-#include "ui/displays/fill_parent.h"
+#include "ui/fill_parent.h"
 #include "ui/displays/setup_main_status_form.h"
 
 namespace {

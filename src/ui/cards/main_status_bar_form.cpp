@@ -14,6 +14,7 @@
 #include "ui/cards/status_combiner_form.h"
 #include "ui/cards/status_independent_form.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/fill_parent.h"
 #include "ui/scheme_colours.h"
 #include "util/gui/delete_widget.h"
 
@@ -29,13 +30,6 @@ QFrame* MakePanel(QWidget* parent, const char* name, int width) {
   panel->setObjectName(QString::fromLatin1(name));
   panel->setFixedWidth(width);
   return panel;
-}
-
-// A panel that fills its host whatever size the host takes.
-void FillHost(QWidget* panel, QWidget* host) {
-  auto* layout = host->layout() != nullptr ? host->layout() : new QVBoxLayout(host);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(panel);
 }
 
 }  // namespace
@@ -65,7 +59,7 @@ TSM_MainStatusBarForm::TSM_MainStatusBarForm(QWidget* host, int card) : QWidget(
   QFont warningFont = ui::StripFont();
   warningFont.setBold(true);
   LabelWarning->setFont(warningFont);
-  FillHost(LabelWarning, PanelStatusWarning);
+  ui::FillParent(LabelWarning);
   ui::PaintPanel(PanelStatusWarning, kWarningDefaultColour);
   ui::SetTextColour(PanelStatusWarning, 0x000000);
 
@@ -78,7 +72,7 @@ TSM_MainStatusBarForm::TSM_MainStatusBarForm(QWidget* host, int card) : QWidget(
   row->addStretch(1);
   row->addWidget(PanelStatusWarning);
 
-  FillHost(this, host);
+  ui::FillParent(this);
   UpdateColors();
 }
 
@@ -102,9 +96,9 @@ void TSM_MainStatusBarForm::CreatePanels() {
   combiner_ = new TSM_Status_CombinerForm(PanelStatus1, card_);
   combiner_->setObjectName("MAIN_SM_STATUS_COMB");
   // The independent panel and the combiner panel share the first host; only one is ever shown.
-  FillHost(independent_[0], PanelStatus1);
-  FillHost(combiner_, PanelStatus1);
-  FillHost(independent_[1], PanelStatus2);
+  ui::FillParent(independent_[0]);
+  ui::FillParent(combiner_);
+  ui::FillParent(independent_[1]);
   for (QWidget* panel : {static_cast<QWidget*>(independent_[0]), static_cast<QWidget*>(independent_[1]),
                          static_cast<QWidget*>(combiner_)}) {
     panel->show();

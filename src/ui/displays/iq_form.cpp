@@ -12,7 +12,7 @@
 #include "config/gui/menu_routines.h"
 #include "settings/set_manager.h"
 #include "ui/scheme_colours.h"
-#include "ui/displays/fill_parent.h"
+#include "ui/fill_parent.h"
 #include "ui/displays/scope_view_record.h"
 #include "util/gui/qt_colour.h"
 #include "util/process_globals.h"

@@ -17,7 +17,7 @@
 #include "ui/displays/bar_gauge.h"
 #include "ui/scheme_colours.h"
 #include "ui/displays/fft_widget_form.h"
-#include "ui/displays/fill_parent.h"
+#include "ui/fill_parent.h"
 #include "ui/displays/iq_form.h"
 #include "util/number_text.h"
 

@@ -11,6 +11,7 @@
 #include "config/options_record.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
+#include "ui/fill_parent.h"
 #include "ui/scheme_colours.h"
 #include "ui/setup/combiner_setup_form.h"
 #include "ui/setup/fine_setup_form.h"
@@ -35,14 +36,7 @@ QWidget* MakeTabPanel(QTabWidget* tabs, const char* name, const char* caption) {
 TSetupMainSetupForm::TSetupMainSetupForm(QWidget* host, int card, int channel)
     : QWidget(host), card_(card), channel_(channel), otherChannel_(channel != 0 ? 0 : 1) {
   setObjectName(QStringLiteral("TSetupMainSetupForm"));
-  if (host != nullptr) {
-    auto* hostLayout = qobject_cast<QVBoxLayout*>(host->layout());
-    if (hostLayout == nullptr && host->layout() == nullptr) {
-      hostLayout = new QVBoxLayout(host);
-      hostLayout->setContentsMargins(0, 0, 0, 0);
-    }
-    if (hostLayout != nullptr) hostLayout->addWidget(this);
-  }
+  ui::FillParent(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);

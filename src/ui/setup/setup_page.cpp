@@ -20,6 +20,7 @@
 #include "config/options_store.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
+#include "ui/fill_parent.h"
 #include "ui/scheme_colours.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
@@ -63,14 +64,7 @@ bool SameValue(double held, double sent) {
 SetupPage::SetupPage(QWidget* host, int card, int channel, const PageTables& tables, const char* formName)
     : QWidget(host), tables_(tables), context_(ResolveChannelContext(card, channel)) {
   setObjectName(QString::fromLatin1(formName));
-  if (host != nullptr) {
-    auto* hostLayout = qobject_cast<QVBoxLayout*>(host->layout());
-    if (hostLayout == nullptr && host->layout() == nullptr) {
-      hostLayout = new QVBoxLayout(host);
-      hostLayout->setContentsMargins(0, 0, 0, 0);
-    }
-    if (hostLayout != nullptr) hostLayout->addWidget(this);
-  }
+  ui::FillParent(this);
   BuildLayout();
   UpdateColors();
 }

@@ -9,7 +9,7 @@
 
 #include "display_test_support.h"
 #include "ui/scheme_colours.h"
-#include "ui/displays/fill_parent.h"
+#include "ui/fill_parent.h"
 #include "ui/displays/iq_form.h"
 #include "util/process_globals.h"
 

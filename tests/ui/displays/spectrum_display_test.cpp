@@ -17,7 +17,7 @@
 #include "support/log_capture.h"
 #include "ui/scheme_colours.h"
 #include "ui/displays/fft_widget_form.h"
-#include "ui/displays/fill_parent.h"
+#include "ui/fill_parent.h"
 #include "ui/displays/scope_gl.h"
 #include "ui/displays/scope_painter.h"
 #include "util/process_globals.h"

@@ -1,4 +1,4 @@
-#include "ui/displays/fill_parent.h"
+#include "ui/fill_parent.h"
 
 #include <QEvent>
 #include <QResizeEvent>
