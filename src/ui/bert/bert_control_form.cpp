@@ -30,6 +30,7 @@
 #include "ui/bert/pattern_names.h"
 #include "ui/bert/user_pattern_entry.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/fill_parent.h"
 #include "ui/scheme_colours.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
@@ -137,13 +138,7 @@ TSM_BertControlForm::TSM_BertControlForm(QWidget* parent, int channel, int card,
   RadioBerAvgSingle->setChecked(false);
   SpeedButtonBerAvgGo->setChecked(false);
   updating_ = false;
-  if (parent != nullptr) {
-    if (parent->layout() == nullptr) {
-      auto* fill = new QVBoxLayout(parent);
-      fill->setContentsMargins(0, 0, 0, 0);
-    }
-    parent->layout()->addWidget(this);
-  }
+  ui::FillParent(this);
   averager_.ClearResults();
   ResetAveraging();
   setVisible(true);

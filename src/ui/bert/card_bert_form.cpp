@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 #include <string>
 
@@ -48,8 +47,6 @@ TCardBertForm::TCardBertForm(int card, QWidget* owner, std::function<double()> c
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("PanelChannel%1").arg(channel + 1));
     panel->setGeometry(left, kPanelTop, kPanelWidth, kPanelHeight);
-    auto* fill = new QVBoxLayout(panel);
-    fill->setContentsMargins(0, 0, 0, 0);
     PanelChannel[static_cast<std::size_t>(channel)] = panel;
   }
 }
