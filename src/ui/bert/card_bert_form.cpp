@@ -51,7 +51,14 @@ TCardBertForm::TCardBertForm(int card, QWidget* owner, std::function<double()> c
   }
 }
 
-TCardBertForm::~TCardBertForm() { ClosePanels(); }
+TCardBertForm::~TCardBertForm() {
+  ClosePanels();
+  // A panel whose handler is still on the stack must outlive this window: it goes when that
+  // handler returns.
+  for (const QPointer<TSM_BertControlForm>& panel : closingPanels_) {
+    if (!panel.isNull()) panel->setParent(nullptr);
+  }
+}
 
 TSM_BertControlForm* TCardBertForm::Panel(int channel) const {
   return channel == 0 || channel == 1 ? panels_[static_cast<std::size_t>(channel)] : nullptr;
@@ -130,6 +137,7 @@ void TCardBertForm::ClosePanels() {
     if (panel->Busy()) {
       // A handler of the panel waits for the operator: the panel frees itself when it returns.
       panel->MarkClosed();
+      closingPanels_.emplace_back(panel);
       panel = nullptr;
     } else {
       util::DeleteWidget(panel);

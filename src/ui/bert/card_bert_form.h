@@ -1,10 +1,12 @@
 #pragma once
 // A card's receive-BERT window: the BERT panels of its two channels side by side, refreshed ten
 // times a second while shown.
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -48,4 +50,6 @@ class TCardBertForm final : public QWidget {
   bool shown_ = false;
   bool updating_ = false;
   std::array<TSM_BertControlForm*, 2> panels_{};
+  // Panels taken out while one of their handlers waits for the operator; they free themselves.
+  std::vector<QPointer<TSM_BertControlForm>> closingPanels_;
 };

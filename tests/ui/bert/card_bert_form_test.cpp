@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QPalette>
 
+#include <functional>
 #include <optional>
 
 #include "bert_window_fixture.h"
@@ -96,11 +97,16 @@ TEST_F(CardBertFormTest, RecolourTakesTheSchemesColours) {
 // Closes the BERT window while the operator is asked for a value, then answers.
 class ClosingDialogs final : public util::DialogService {
  public:
-  explicit ClosingDialogs(TCardBertForm* form) : form_(form) {}
+  explicit ClosingDialogs(TCardBertForm* form, std::function<void()> closer = {})
+      : form_(form), closer_(std::move(closer)) {}
   void ShowMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
   bool InputQuery(const std::string&, const std::string&, std::string& text) override {
     ++queries;
-    form_->close();
+    if (closer_) {
+      closer_();
+    } else {
+      form_->close();
+    }
     text = "12";
     return true;
   }
@@ -118,6 +124,7 @@ class ClosingDialogs final : public util::DialogService {
 
  private:
   TCardBertForm* form_;
+  std::function<void()> closer_;
 };
 
 TEST_F(CardBertFormTest, PanelFreedDuringItsPromptIsNeverTouchedAgain) {
@@ -149,6 +156,21 @@ TEST_F(CardBertFormTest, PanelFreedDuringItsPromptIsNeverTouchedAgain) {
   QCoreApplication::processEvents();
   Second();
   EXPECT_EQ(Text(0, "LabelLock"), "LOCKED");
+}
+
+TEST_F(CardBertFormTest, WindowDeletedDuringAPromptLeavesNothingBehind) {
+  Start();
+  const std::int32_t length = Rec().RxBert[0].UserPatternLength;
+  // The shut-down deletes the window while the operator is asked.
+  auto closing = std::make_shared<ClosingDialogs>(form_.get(), [this] { form_.reset(); });
+  util::SetDialogService(closing);
+  TSM_BertControlForm* panel = Panel(0);
+  panel->LabelUserPatternClick();
+  util::SetDialogService(nullptr);
+  EXPECT_EQ(form_, nullptr);
+  EXPECT_EQ(Value(Rec().RxBert[0].UserPatternLength), length);
+  // The panel frees itself once its handler has returned (the sanitizers watch both).
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace
