@@ -373,7 +373,10 @@ void TSM_BertControlForm::ShowAverageStatus(ui::BerAverageStatus status, double 
                  {"Complete", kBertGreen}};
   const auto& shown = kStatus[static_cast<int>(status)];
   SetLabel(PanelBerAvgStatus, shown.Text);
-  ColourLabel(PanelBerAvgStatus, shown.Colour, 0x000000, true);
+  // A new palette repaints the label: only when its colour changes.
+  if (PanelBerAvgStatus->palette().color(QPalette::Window) != util::ToQColor(shown.Colour)) {
+    ColourLabel(PanelBerAvgStatus, shown.Colour, 0x000000, true);
+  }
   ProgressBarBerAvg->setValue(static_cast<int>(std::lround(progress)));
   shownStatus_ = status;
 }
