@@ -1,6 +1,7 @@
 // The main window's side of the card BERT windows in the whole program on virtual cards: opened
-// on demand, refreshed by the timer, re-coloured by the re-colour message, told of mode changes,
+// from the View menu, refreshed by the timer, re-coloured by the re-colour message, told of mode changes,
 // saved and deleted at shut-down, and not reopened at the next start.
+#include <QAction>
 #include <QLabel>
 #include <QPalette>
 
@@ -30,13 +31,21 @@ using BertMainWindowTest = MainFormTest;
 TEST_F(BertMainWindowTest, WindowLivesFromItsOpenerToTheShutDown) {
   PrepareProgramFolder(2, false, kSignalCards);
   StartProgram();
-  ui::ShowCardBertForm(1, form_.get());
+  // The View menu's BERT item of card 2.
+  QAction* item = form_->findChild<QAction*>("SubMenuMenuViewBERT1");
+  ASSERT_NE(item, nullptr);
+  EXPECT_TRUE(item->isEnabled());
+  item->trigger();
   TCardBertForm* bert = config::gApp.CardBertForms[1];
   ASSERT_NE(bert, nullptr);
   EXPECT_TRUE(bert->isVisible());
   EXPECT_EQ(bert->windowTitle().toStdString(), "BERT  Card 2");
-  // Opening again reuses the window.
-  ui::ShowCardBertForm(1, form_.get());
+  // Opening again reuses the window; a closed one comes back with new panels.
+  bert->close();
+  EXPECT_EQ(bert->Panel(0), nullptr);
+  item->trigger();
+  EXPECT_TRUE(bert->isVisible());
+  EXPECT_NE(bert->Panel(0), nullptr);
   EXPECT_EQ(config::gApp.CardBertForms[1], bert);
   EXPECT_EQ(config::gApp.CardBertForms[0], nullptr);
 
