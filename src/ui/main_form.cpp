@@ -23,6 +23,7 @@
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "ui/bert/card_bert_windows.h"
+#include "ui/factory/factory_windows.h"
 #include "ui/main_menus.h"
 #include "ui/pass_end_save_queue.h"
 #include "util/error_log.h"
@@ -106,6 +107,7 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
   layout->addWidget(PanelMainStatus);
   setCentralWidget(central);
   menus_ = std::make_unique<ui::MainMenus>(*this);
+  ui::InstallFactoryMenuOpeners(*menus_, this);
   menus_->SetCardWindowOpener(ui::CardMenuWindow::Bert, [this](int card) { ui::ShowCardBertForm(card, this); });
   resize(640, 120);
 

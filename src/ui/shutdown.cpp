@@ -28,6 +28,7 @@
 #include "ui/main_menus.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
+#include "ui/factory/factory_windows.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -132,8 +133,12 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
 }
 
 void TQuorxLMainForm::CloseStandAloneForms() {
-  ui::DeleteCardWindows();
-  ui::DeleteCardBertForms();
+  // Card slot by card slot: the factory windows, then the card windows, then the BERT window.
+  for (int card = 0; card < config::kMaxCards; ++card) {
+    ui::DeleteFactoryWindowsOf(card);
+    ui::DeleteCardWindowsOf(card);
+    ui::DeleteCardBertFormOf(card);
+  }
 }
 
 void TQuorxLMainForm::CloseHwCfgStuff() {

@@ -31,12 +31,12 @@ void ForEachCardBertForm(const std::function<void(TCardBertForm&)>& each) {
   }
 }
 
-void DeleteCardBertForms() {
-  for (TCardBertForm*& form : config::gApp.CardBertForms) {
-    if (form == nullptr) continue;
-    form->ClosePanels();
-    util::DeleteWidget(form);
-  }
+void DeleteCardBertFormOf(int card) {
+  if (!ValidCard(card)) return;
+  TCardBertForm*& form = config::gApp.CardBertForms[static_cast<std::size_t>(card)];
+  if (form == nullptr) return;
+  form->ClosePanels();
+  util::DeleteWidget(form);
 }
 
 }  // namespace ui

@@ -16,7 +16,7 @@ void ShowCardBertForm(int card, QWidget* owner = nullptr);
 void ForEachCardBertForm(const std::function<void(TCardBertForm&)>& each);
 TCardBertForm* CardBertFormOf(int card);
 
-// Closes the panels of every card BERT window and deletes it; the table slots are cleared.
-void DeleteCardBertForms();
+// Closes the panels of the card's BERT window and deletes it; the table slot is cleared.
+void DeleteCardBertFormOf(int card);
 
 }  // namespace ui
