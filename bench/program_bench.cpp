@@ -5,6 +5,8 @@
 // of this process on 127.0.0.1 that never read them (the kernel drops what overflows), group
 // status at N Hz; compare with a run without it for the cost of the sends. With --card_windows
 // every card's card window is open (status panels with spectrum and IQ displays, setup pages).
+// With --bert_windows every card's BERT window is open, both BERT inputs on and both channels'
+// BER averaging running continuously.
 // Counters:
 //   cpu_percent       CPU time of the whole process over wall time, in percent of one core;
 //   late_p50/p99/max  how much later than its 10 ms period each master-timer tick came, in ms
@@ -28,6 +30,7 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <atomic>
@@ -44,8 +47,13 @@
 #include <vector>
 
 #include "card/card_routines.h"
+#include "card/kr20card.h"
+#include "config/globals.h"
 #include "net/net_manager.h"
 #include "running_program.h"
+#include "ui/bert/bert_control_form.h"
+#include "ui/bert/card_bert_form.h"
+#include "ui/bert/card_bert_windows.h"
 #include "ui/cards/card_windows.h"
 #include "util/error_log.h"
 
@@ -56,6 +64,7 @@ using Clock = std::chrono::steady_clock;
 double gRunSeconds = 60.0;
 int gBroadcastHz = 0;  // 0: the network service off
 bool gCardWindows = false;
+bool gBertWindows = false;
 
 // The event loop waits in poll() or ppoll() (the Qt and glib dispatchers alike). This program's
 // own definitions stand in front of the C library's and time the interface thread's waits; a poll
@@ -190,6 +199,23 @@ int PcmFmChannels() {
   return channels;
 }
 
+// Each card's BERT window with both inputs on and both averagings running.
+void OpenBertWindows(TQuorxLMainForm& form) {
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
+    for (int channel = 0; channel < config::kChannelsPerCard; ++channel) {
+      if (card::kr20cardclass* object = card::CardObject(card); object != nullptr) {
+        object->Setup().RxBert[channel].InputSourceOn = 1;
+      }
+    }
+    ui::ShowCardBertForm(card, &form);
+    if (TCardBertForm* bert = ui::CardBertFormOf(card); bert != nullptr) {
+      for (int channel = 0; channel < config::kChannelsPerCard; ++channel) {
+        if (TSM_BertControlForm* panel = bert->Panel(channel); panel != nullptr) panel->SpeedButtonBerAvgGo->click();
+      }
+    }
+  }
+}
+
 void LeftRunning(benchmark::State& state) {
   if (!StartProgram()) {
     state.SkipWithError("the program did not start on six virtual cards");
@@ -200,6 +226,7 @@ void LeftRunning(benchmark::State& state) {
   if (gCardWindows) {
     for (int card = 0; card < card::SystemCardCount(); ++card) ui::ShowSetupMainGuiForm(card, &form);
   }
+  if (gBertWindows) OpenBertWindows(form);
 
   for (auto _ : state) {
     std::vector<double> lateMs;
@@ -239,11 +266,12 @@ void LeftRunning(benchmark::State& state) {
     state.counters["seconds"] = wallSeconds;
     state.counters["broadcast_hz"] = gBroadcastHz;
     state.counters["card_windows"] = gCardWindows ? card::SystemCardCount() : 0;
+    state.counters["bert_windows"] = gBertWindows ? card::SystemCardCount() : 0;
   }
 }
 BENCHMARK(LeftRunning)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
-// "--run_seconds=N", "--broadcast_hz=N" and "--card_windows" are ours; everything else goes to the
+// "--run_seconds=N", "--broadcast_hz=N", "--card_windows" and "--bert_windows" are ours; everything else goes to the
 // benchmark library.
 void TakeRunSeconds(int& argc, char** argv) {
   if (const char* seconds = std::getenv("QUORX_PROGRAM_BENCH_SECONDS"); seconds != nullptr) {
@@ -252,6 +280,7 @@ void TakeRunSeconds(int& argc, char** argv) {
   constexpr std::string_view kFlag = "--run_seconds=";
   constexpr std::string_view kBroadcastFlag = "--broadcast_hz=";
   constexpr std::string_view kCardWindowsFlag = "--card_windows";
+  constexpr std::string_view kBertWindowsFlag = "--bert_windows";
   int kept = 1;
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -262,6 +291,8 @@ void TakeRunSeconds(int& argc, char** argv) {
       gBroadcastHz = std::clamp(gBroadcastHz, 0, net::kMaxBcRateHz);
     } else if (argument == kCardWindowsFlag) {
       gCardWindows = true;
+    } else if (argument == kBertWindowsFlag) {
+      gBertWindows = true;
     } else {
       argv[kept++] = argv[i];
     }

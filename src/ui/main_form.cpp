@@ -22,6 +22,7 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
+#include "ui/bert/card_bert_windows.h"
 #include "ui/factory/factory_windows.h"
 #include "ui/main_menus.h"
 #include "ui/pass_end_save_queue.h"
@@ -107,6 +108,7 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
   setCentralWidget(central);
   menus_ = std::make_unique<ui::MainMenus>(*this);
   ui::InstallFactoryMenuOpeners(*menus_, this);
+  menus_->SetCardWindowOpener(ui::CardMenuWindow::Bert, [this](int card) { ui::ShowCardBertForm(card, this); });
   resize(640, 120);
 
   // The timer runs from creation to the end; its guard keeps it idle until the start-up is done.

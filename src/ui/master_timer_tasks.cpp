@@ -5,6 +5,8 @@
 #include "card/card_routines.h"
 #include "net/net_manager.h"
 #include "settings/set_manager.h"
+#include "ui/bert/card_bert_form.h"
+#include "ui/bert/card_bert_windows.h"
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
@@ -72,6 +74,9 @@ void TQuorxLMainForm::DoTenHzTasks() {
   for (TSM_MainStatusBarForm* strip : statusBars_) {
     if (strip != nullptr) strip->UpdateDisplay();
   }
+  ui::ForEachCardBertForm([](TCardBertForm& form) {
+    if (form.isVisible()) form.Refresh10Hz();
+  });
   WriteFlightRecordAt(10);
 }
 

@@ -16,6 +16,8 @@
 #include "config/options_store.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
+#include "ui/bert/card_bert_form.h"
+#include "ui/bert/card_bert_windows.h"
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
@@ -97,6 +99,7 @@ void TQuorxLMainForm::ApplyColours() {
   for (TSM_MainStatusBarForm* strip : statusBars_) {
     if (strip != nullptr) strip->UpdateColors();
   }
+  ui::ForEachCardBertForm([](TCardBertForm& form) { form.UpdateColors(); });
 }
 
 void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lParam) {
@@ -147,6 +150,7 @@ void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lP
     window.Reload();
   });
   if (TSM_MainStatusBarForm* strip = StatusBar(card); strip != nullptr) strip->ArrangePanels();
+  if (TCardBertForm* bert = ui::CardBertFormOf(card); bert != nullptr) bert->UpdateCardMode();
   config::gApp.ReconfigurationPending = false;
   ReapplyPostDDiversityOutput(card);
 }

@@ -23,6 +23,8 @@
 #include "settings/merged_saves.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/bert/card_bert_form.h"
+#include "ui/bert/card_bert_windows.h"
 #include "ui/main_menus.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
@@ -127,13 +129,15 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
   placement.Width = frame.width();
   placement.Height = frame.height();
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
+  ui::ForEachCardBertForm([](TCardBertForm& form) { form.SaveWindowState(); });
 }
 
 void TQuorxLMainForm::CloseStandAloneForms() {
-  // Card slot by card slot: the factory windows, then the card windows.
+  // Card slot by card slot: the factory windows, then the card windows, then the BERT window.
   for (int card = 0; card < config::kMaxCards; ++card) {
     ui::DeleteFactoryWindowsOf(card);
     ui::DeleteCardWindowsOf(card);
+    ui::DeleteCardBertFormOf(card);
   }
 }
 
