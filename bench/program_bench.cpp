@@ -50,6 +50,7 @@
 #include "card/kr20card.h"
 #include "config/globals.h"
 #include "net/net_manager.h"
+#include "busy_stretch_watch.h"
 #include "running_program.h"
 #include "ui/bert/bert_control_form.h"
 #include "ui/bert/card_bert_form.h"
@@ -65,34 +66,6 @@ double gRunSeconds = 60.0;
 int gBroadcastHz = 0;  // 0: the network service off
 bool gCardWindows = false;
 bool gBertWindows = false;
-
-// The event loop waits in poll() or ppoll() (the Qt and glib dispatchers alike). This program's
-// own definitions stand in front of the C library's and time the interface thread's waits; a poll
-// that does not wait (a nested processEvents) does not end a busy stretch.
-pthread_t gUiThread{};
-std::atomic<bool> gWatching{false};
-Clock::time_point gWaitEnded{};
-double gLongestBusyMs = 0.0;
-
-template <class Call>
-int TimedWait(bool waits, Call call) {
-  if (!waits || !gWatching.load(std::memory_order_relaxed) || !pthread_equal(pthread_self(), gUiThread)) return call();
-  const Clock::time_point begin = Clock::now();
-  if (gWaitEnded != Clock::time_point{}) {
-    gLongestBusyMs = std::max(gLongestBusyMs, std::chrono::duration<double, std::milli>(begin - gWaitEnded).count());
-  }
-  const int result = call();
-  gWaitEnded = Clock::now();
-  return result;
-}
-
-template <class Function>
-Function Next(const char* name) {
-  Function function = nullptr;
-  void* symbol = dlsym(RTLD_NEXT, name);
-  std::memcpy(&function, &symbol, sizeof function);
-  return function;
-}
 
 std::string SixPcmFmCards() {
   std::ostringstream config;
@@ -241,10 +214,7 @@ void LeftRunning(benchmark::State& state) {
     });
     form.MasterTimer()->installEventFilter(&arrivals);
 
-    gUiThread = pthread_self();
-    gWaitEnded = {};
-    gLongestBusyMs = 0.0;
-    gWatching = true;
+    benchwatch::BusyStretchWatch::Start();
     const double cpuBefore = CpuSeconds();
     const Clock::time_point begin = Clock::now();
     QEventLoop loop;
@@ -252,7 +222,7 @@ void LeftRunning(benchmark::State& state) {
     loop.exec();
     const double wallSeconds = std::chrono::duration<double>(Clock::now() - begin).count();
     const double cpuSeconds = CpuSeconds() - cpuBefore;
-    gWatching = false;
+    benchwatch::BusyStretchWatch::Stop();
     form.MasterTimer()->removeEventFilter(&arrivals);
 
     state.SetIterationTime(wallSeconds);
@@ -260,7 +230,7 @@ void LeftRunning(benchmark::State& state) {
     state.counters["late_p50_ms"] = Percentile(lateMs, 0.50);
     state.counters["late_p99_ms"] = Percentile(lateMs, 0.99);
     state.counters["late_max_ms"] = lateMs.empty() ? 0.0 : *std::max_element(lateMs.begin(), lateMs.end());
-    state.counters["longest_busy_ms"] = gLongestBusyMs;
+    state.counters["longest_busy_ms"] = benchwatch::BusyStretchWatch::LongestMs();
     state.counters["ticks"] = static_cast<double>(lateMs.size() + 1);
     state.counters["pcmfm_channels"] = pcmFm;
     state.counters["seconds"] = wallSeconds;
@@ -302,17 +272,6 @@ void TakeRunSeconds(int& argc, char** argv) {
 }
 
 }  // namespace
-
-extern "C" int poll(pollfd* fds, nfds_t count, int timeoutMs) {
-  static const auto next = Next<int (*)(pollfd*, nfds_t, int)>("poll");
-  return TimedWait(timeoutMs != 0, [&] { return next(fds, count, timeoutMs); });
-}
-
-extern "C" int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
-  static const auto next = Next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
-  const bool waits = timeout == nullptr || timeout->tv_sec != 0 || timeout->tv_nsec != 0;
-  return TimedWait(waits, [&] { return next(fds, count, timeout, mask); });
-}
 
 int main(int argc, char** argv) {
   TakeRunSeconds(argc, argv);

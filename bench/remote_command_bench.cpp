@@ -37,6 +37,7 @@
 
 #include "net/net_manager.h"
 #include "net/remote_command_datagrams.h"
+#include "busy_stretch_watch.h"
 #include "running_program.h"
 #include "util/error_log.h"
 
@@ -45,32 +46,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int gRequests = 2000;
-
-// ---- The interface thread's busy stretches (as in program_bench.cpp) ----------------------------
-pthread_t gUiThread{};
-std::atomic<bool> gWatching{false};
-Clock::time_point gWaitEnded{};
-double gLongestBusyMs = 0.0;
-
-template <class Call>
-int TimedWait(bool waits, Call call) {
-  if (!waits || !gWatching.load(std::memory_order_relaxed) || !pthread_equal(pthread_self(), gUiThread)) return call();
-  const Clock::time_point begin = Clock::now();
-  if (gWaitEnded != Clock::time_point{}) {
-    gLongestBusyMs = std::max(gLongestBusyMs, std::chrono::duration<double, std::milli>(begin - gWaitEnded).count());
-  }
-  const int result = call();
-  gWaitEnded = Clock::now();
-  return result;
-}
-
-template <class Function>
-Function Next(const char* name) {
-  Function function = nullptr;
-  void* symbol = dlsym(RTLD_NEXT, name);
-  std::memcpy(&function, &symbol, sizeof function);
-  return function;
-}
 
 // ---- Sockets ------------------------------------------------------------------------------------
 class Socket {
@@ -241,12 +216,9 @@ void RemoteRoundTrip(benchmark::State& state) {
       }
       QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    gUiThread = pthread_self();
-    gWaitEnded = {};
-    gLongestBusyMs = 0.0;
-    gWatching = true;
+    benchwatch::BusyStretchWatch::Start();
     loop.exec();
-    gWatching = false;
+    benchwatch::BusyStretchWatch::Stop();
     driver.join();
 
     const double cmd50 = Percentile(commandUs, 0.50);
@@ -259,7 +231,7 @@ void RemoteRoundTrip(benchmark::State& state) {
     state.counters["echo_p99_us"] = echo99;
     state.counters["ratio_p50"] = echo50 > 0.0 ? cmd50 / echo50 : 0.0;
     state.counters["ratio_p99"] = echo99 > 0.0 ? cmd99 / echo99 : 0.0;
-    state.counters["longest_busy_ms"] = gLongestBusyMs;
+    state.counters["longest_busy_ms"] = benchwatch::BusyStretchWatch::LongestMs();
     state.counters["requests"] = static_cast<double>(commandUs.size());
     state.counters["lost"] = lost;
   }
@@ -283,17 +255,6 @@ void TakeRequests(int& argc, char** argv) {
 }
 
 }  // namespace
-
-extern "C" int poll(pollfd* fds, nfds_t count, int timeoutMs) {
-  static const auto next = Next<int (*)(pollfd*, nfds_t, int)>("poll");
-  return TimedWait(timeoutMs != 0, [&] { return next(fds, count, timeoutMs); });
-}
-
-extern "C" int ppoll(pollfd* fds, nfds_t count, const timespec* timeout, const sigset_t* mask) {
-  static const auto next = Next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
-  const bool waits = timeout == nullptr || timeout->tv_sec != 0 || timeout->tv_nsec != 0;
-  return TimedWait(waits, [&] { return next(fds, count, timeout, mask); });
-}
 
 int main(int argc, char** argv) {
   TakeRequests(argc, argv);
