@@ -31,6 +31,7 @@ class kr20optionclass;
 
 namespace ui {
 
+class MainMenus;
 class PassEndSaveQueue;
 
 inline constexpr const char* kVersionText = "2.01";
@@ -128,6 +129,8 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   void SetSkipLastSetupSave(bool skip) { skipLastSetupSave_ = skip; }
   const ui::MasterTimerSchedule& Schedule() const { return schedule_; }
   QString PanelMainStatusCaption() const;
+  // The menu bar with its handlers and the launched tools (main_menus.h).
+  ui::MainMenus& Menus() { return *menus_; }
   // The card's strip in the main window, nullptr while there is none.
   TSM_MainStatusBarForm* StatusBar(int card) const;
   // An FPGA-load message lets the event queue run while the card operation that sent it is still
@@ -165,6 +168,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   std::unique_ptr<platform::InstanceLock> mainWindowLock_;
   // Last-state saves asked for in one pass of the event loop are made once at its end.
   std::unique_ptr<ui::PassEndSaveQueue> saveQueue_;
+  std::unique_ptr<ui::MainMenus> menus_;
 
   ui::SingleInstanceSettings instanceSettings_;
   std::string libraryFolder_;

@@ -11,6 +11,7 @@
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "ui/main_form.h"
+#include "ui/main_menus.h"
 #include "util/hires_clock.h"
 
 namespace {
@@ -37,6 +38,7 @@ void TQuorxLMainForm::DoOneSecondTasks() {
     gKr20SetMgr->RefreshBertStatusAndFlightValues();
     gKr20SetMgr->CheckFmXmitterIsDigital();
   }
+  menus_->ShowRecordingState();
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.Refresh1Hz(); });
   UpdateSizePosInfo();
   WriteFlightRecordAt(1);

@@ -25,6 +25,7 @@
 #include "ui/main_form.h"
 #include "ui/bert/card_bert_form.h"
 #include "ui/bert/card_bert_windows.h"
+#include "ui/main_menus.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "util/dialog_service.h"
@@ -67,6 +68,7 @@ void TQuorxLMainForm::CloseProgram() {
   Step("   UpdateSizePosInfo()");
   UpdateSizePosInfo();
   Step("   CloseStandAloneApps()");
+  menus_->CloseStandAloneApps();
   Step("   CloseStandAloneForms()");
   CloseStandAloneForms();
   // A last-state save still waiting for its pass end comes before the shut-down's own saves.

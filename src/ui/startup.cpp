@@ -27,6 +27,7 @@
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
+#include "ui/main_menus.h"
 #include "ui/remote_command_poster.h"
 #include "ui/termination.h"
 #include "settings/window_messages.h"
@@ -69,7 +70,10 @@ void TQuorxLMainForm::StartUp() {
   Step("Startup - DoWsaStartUp()");
   util::WinsockStartup();
   util::gHiresTimer = std::make_unique<util::bormulttimerclass>();
+  Step("Startup - AssignUserTools()");
+  menus_->AssignUserTools();
   config::CheckDebugModes();
+  menus_->ShowFactoryMenu(config::gApp.FactoryMode != 0);
   config::gApp.ReconfigurationPending = true;
   config::gApp.Recording = false;
 
@@ -123,6 +127,8 @@ void TQuorxLMainForm::StartUp() {
   config::SetCardStateView(&card::ManagerCardStateView());
   // The status datagrams read the card, hardware and set managers.
   gNetMgr->AttachManagers(gRtl20Mgr, gHwCfgMgr, gKr20SetMgr);
+  Step("Startup - CreateMenus()");
+  menus_->CreateMenus();
 
   Step("Startup 1 - LoadConfigFile() for simulated");
   gHwCfgMgr->LoadConfigFileSimulatedOnly();
@@ -148,6 +154,7 @@ void TQuorxLMainForm::DeferredStartUp() {
   gHwCfgMgr->ApplyHardwareConfiguration();
   gHwCfgMgr->OpenAllCards();
   if (gNetMgr != nullptr) gNetMgr->StartNetworkServers();
+  menus_->RefreshMenus();
 
   if (options_->Info().LoadLastSetupFile != 0) {
     settings::LoadLastSetupFile();
@@ -173,8 +180,10 @@ void TQuorxLMainForm::DeferredStartUp() {
     RetuneFreqDiversityPair(card);
   }
   ApplyColours();
+  menus_->UpdateCardMenuCaptions();
   UpdateMainCaption();
   startupComplete_ = true;
+  menus_->UpdateCardMenuVisibility();
   for (int card = 0; card < card::SystemCardCount(); ++card) {
     CopyDnCvtFreqToStatus(card);
     RetuneFreqDiversityPair(card);

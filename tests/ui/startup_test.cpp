@@ -44,12 +44,12 @@ const std::string kMarker = "Kr20 simulated YES by its marker Kr20_Dll.SIM";
 const Lines kBanner = {
     "------------------PROGRAM START--------------------", "Program Version 2.01", "PC INFO - *", "PC INFO - *",
     "PC INFO - *", "PC INFO - *", "PC INFO - *", "PC INFO - *", "Startup - DoWsaStartUp()",
-    "Startup - LoadGlobalPositionInfo()", "Startup - Get Options Mgr",
+    "Startup - AssignUserTools()", "Startup - LoadGlobalPositionInfo()", "Startup - Get Options Mgr",
     "Options file not found: <program>/SYSTEM/OPTIONS/Kr20Options.opt", "Startup - AssignStatusPanelArray",
     "Startup - Get gHwCfgMgr", "Startup - LoadConfigFile()", kHwCfgMissing,
 };
 const Lines kManagers = {"Startup - Get gDnCvtMgr", "Startup - Get gRtl20Mgr", "Startup - Get gNetMgr", "Startup - Get gKr20SetMgr",
-                         "Startup 1 - LoadConfigFile() for simulated"};
+                         "Startup - CreateMenus()", "Startup 1 - LoadConfigFile() for simulated"};
 const Lines kLibrary = {
     "Startup - gRtl20Mgr->DoAfterHwCfgMgrLoaded()",
     "FPGA configuration file <program>/SYSTEM/HARDWARECONFIGURATION/Kr20FpgaCfg.cfg not found, defaults kept",
