@@ -26,6 +26,8 @@
 #include "ui/bert/card_bert_form.h"
 #include "ui/bert/card_bert_windows.h"
 #include "ui/main_menus.h"
+#include "ui/modulator/mod_control_form.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "util/dialog_service.h"
@@ -129,11 +131,13 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
   placement.Height = frame.height();
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
   ui::ForEachCardBertForm([](TCardBertForm& form) { form.SaveWindowState(); });
+  ui::ForEachTestModulatorForm([](TSM_ModControlForm& form) { form.SaveWindowState(); });
 }
 
 void TQuorxLMainForm::CloseStandAloneForms() {
   ui::DeleteCardWindows();
   ui::DeleteCardBertForms();
+  ui::DeleteTestModulatorForms();
 }
 
 void TQuorxLMainForm::CloseHwCfgStuff() {

@@ -15,6 +15,7 @@
 #include "ui/cards/card_windows.h"
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/main_form.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "util/gui/delete_widget.h"
 
 namespace {
@@ -29,6 +30,9 @@ void TQuorxLMainForm::ReopenCardWindows() {
     }
     if (single && config::gApp.Placement(card, config::CardWindowKind::SingleChannelSetup).WasVisible != 0) {
       ui::ShowSetupSingleMainGuiForm(card, this);
+    }
+    if (config::gApp.Placement(card, config::CardWindowKind::TestModulator).WasVisible != 0) {
+      ui::ShowTestModulatorForm(card, this);
     }
   }
   CreateStatusBars();
