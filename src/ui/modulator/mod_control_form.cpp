@@ -9,14 +9,13 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -185,23 +184,32 @@ void TSM_ModControlForm::BuildLayout() {
   for (std::size_t m = 0; m < PopupMenus.size(); ++m) {
     PopupMenus[m] = new QMenu(this);
   }
-  const std::array<const char*, kMenuCount> menuNames{
-      "PopupMenuModulationMode",  "PopupMenuModulationType", "PopupMenuIQOutputRouting",
-      "PopupMenuSymbolRouting",   "PopupMenuInputPreProcessingsType", "PopupMenuIDataSource",
-      "PopupMenuQDataSource",     "PopupMenuPcmDataSource1", "PopupMenuPcmOutputCode1",
-      "PopupMenuPcmDataSource2",  "PopupMenuPcmOutputCode2", "PopupMenuSubcarrier1InputSource",
-      "PopupMenuSubcarrier1ModulationType", "PopupMenuTxbPrnPattern1", "PopupMenuTxbPrnPattern2"};
+  const std::array<const char*, kMenuCount> menuNames{"PopupMenuModulationMode",
+                                                      "PopupMenuModulationType",
+                                                      "PopupMenuIQOutputRouting",
+                                                      "PopupMenuSymbolRouting",
+                                                      "PopupMenuInputPreProcessingsType",
+                                                      "PopupMenuIDataSource",
+                                                      "PopupMenuQDataSource",
+                                                      "PopupMenuPcmDataSource1",
+                                                      "PopupMenuPcmOutputCode1",
+                                                      "PopupMenuPcmDataSource2",
+                                                      "PopupMenuPcmOutputCode2",
+                                                      "PopupMenuSubcarrier1InputSource",
+                                                      "PopupMenuSubcarrier1ModulationType",
+                                                      "PopupMenuTxbPrnPattern1",
+                                                      "PopupMenuTxbPrnPattern2"};
   for (std::size_t m = 0; m < PopupMenus.size(); ++m) PopupMenus[m]->setObjectName(QString::fromLatin1(menuNames[m]));
   BuildPrimaryTab(tabs[0]);
   BuildSecondaryTab(tabs[1]);
   BuildMiscTab(tabs[2]);
 
   // Value labels: true for those that open a popup menu, false for those that prompt.
-  clickLabels_ = {{LabelModulationMode, true},   {LabelModulationType, true},   {LabelIQRouting, true},
+  clickLabels_ = {{LabelModulationMode, true},   {LabelModulationType, true},     {LabelIQRouting, true},
                   {LabelSymbolRouting, true},    {LabelInputPreprocessing, true}, {LabelIDataSource, true},
-                  {LabelQDataSource, true},      {LabelPcmDataSource[0], true}, {LabelPcmOutputCode[0], true},
-                  {LabelPcmDataSource[1], true}, {LabelPcmOutputCode[1], true}, {LabelSub1InputSource, true},
-                  {LabelSub1Modulation, true},   {LabelTxbPrnPattern[0], true}, {LabelTxbPrnPattern[1], true}};
+                  {LabelQDataSource, true},      {LabelPcmDataSource[0], true},   {LabelPcmOutputCode[0], true},
+                  {LabelPcmDataSource[1], true}, {LabelPcmOutputCode[1], true},   {LabelSub1InputSource, true},
+                  {LabelSub1Modulation, true},   {LabelTxbPrnPattern[0], true},   {LabelTxbPrnPattern[1], true}};
 
   auto rounded = [](double v) { return std::round(v); };
   prompts_ = {
@@ -240,18 +248,18 @@ void TSM_ModControlForm::BuildLayout() {
        [](kr20cardclass& c, double v) { c.SetMod_SetQPowerLevel(v); },
        [](CardSetupRecord& s, double v) { s.Modulator.QPowerLevelDbm = v; }},
       {LabelMaxOutputCal, "Enter Max Cal Output Offset (dBm)", true, -80, 10, 0,
-       [rounded](const kr20cardclass& c, const CardSetupRecord&) { return rounded(c.GetMod_GetIfMaxOutputCalOffset()); },
+       [rounded](const kr20cardclass& c, const CardSetupRecord&) {
+         return rounded(c.GetMod_GetIfMaxOutputCalOffset());
+       },
        [](kr20cardclass& c, double v) { c.SetMod_SetIfMaxOutputCalOffset(v); },
        [](CardSetupRecord& s, double v) { s.Modulator.IFMaxOutuptCal = static_cast<std::int32_t>(v); }},
   };
   for (int bert = 0; bert < 2; ++bert) {
-    prompts_.push_back({LabelTxbDataRate[static_cast<std::size_t>(bert)], "Enter the Data Rate in Bps", true, 0, 10000000,
-                        0,
-                        [bert](const kr20cardclass&, const CardSetupRecord& s) {
-                          return std::round(s.TxBert[bert].BitRate);
-                        },
-                        [bert](kr20cardclass& c, double v) { c.TxBert_SetBitRate(bert, v); },
-                        [bert](CardSetupRecord& s, double v) { s.TxBert[bert].BitRate = v; }});
+    prompts_.push_back(
+        {LabelTxbDataRate[static_cast<std::size_t>(bert)], "Enter the Data Rate in Bps", true, 0, 10000000, 0,
+         [bert](const kr20cardclass&, const CardSetupRecord& s) { return std::round(s.TxBert[bert].BitRate); },
+         [bert](kr20cardclass& c, double v) { c.TxBert_SetBitRate(bert, v); },
+         [bert](CardSetupRecord& s, double v) { s.TxBert[bert].BitRate = v; }});
   }
   for (const PromptField& field : prompts_) clickLabels_.emplace_back(field.label, false);
   for (auto& [label, popup] : clickLabels_) label->setCursor(Qt::PointingHandCursor);
@@ -291,16 +299,21 @@ void TSM_ModControlForm::BuildLayout() {
     const auto b = static_cast<std::size_t>(bert);
     checks_.push_back({CheckBoxTxbClock[b],
                        [bert](kr20cardclass& c, bool v) { c.TxBert_SetClockPolarity(bert, v ? "invert" : "normal"); },
-                       [bert](CardSetupRecord& s, bool v) { card::SetSetupText(s.TxBert[bert].ClockPolarity, v ? "invert" : "normal"); }});
+                       [bert](CardSetupRecord& s, bool v) {
+                         card::SetSetupText(s.TxBert[bert].ClockPolarity, v ? "invert" : "normal");
+                       }});
     checks_.push_back({CheckBoxTxbData[b],
                        [bert](kr20cardclass& c, bool v) { c.TxBert_SetDataPolarity(bert, v ? "invert" : "normal"); },
-                       [bert](CardSetupRecord& s, bool v) { card::SetSetupText(s.TxBert[bert].DataPolarity, v ? "invert" : "normal"); }});
+                       [bert](CardSetupRecord& s, bool v) {
+                         card::SetSetupText(s.TxBert[bert].DataPolarity, v ? "invert" : "normal");
+                       }});
   }
   for (const CheckField& field : checks_) {
     QCheckBox* box = field.box;
     connect(box, &QCheckBox::toggled, this, [this, box] { CheckBoxClick(box); });
   }
-  connect(ScrollBarCarrierAmplitude, &QScrollBar::valueChanged, this, &TSM_ModControlForm::ScrollBarCarrierAmplitudeChange);
+  connect(ScrollBarCarrierAmplitude, &QScrollBar::valueChanged, this,
+          &TSM_ModControlForm::ScrollBarCarrierAmplitudeChange);
   connect(ScrollBarCarrierToNoise, &QScrollBar::valueChanged, this, &TSM_ModControlForm::ScrollBarCarrierToNoiseChange);
   for (std::size_t b = 0; b < 2; ++b) {
     for (QRadioButton* radio : {RadioButtonTxbBin[b], RadioButtonTxbHex[b], RadioButtonTxbDec[b]}) {
@@ -360,9 +373,11 @@ void TSM_ModControlForm::BuildPrimaryTab(QWidget* tab) {
     Heading(enc, e == 0 ? "LabelPcmEncoder1Heading" : "LabelPcmEncoder2Heading",
             e == 0 ? "PCM_ENCODER1" : "PCM_ENCODER2", 4, 2, 160);
     Caption(enc, "Data Source", 4, 20);
-    LabelPcmDataSource[i] = ValueLabel(enc, e == 0 ? "LabelPcmDataSource1" : "LabelPcmDataSource2", 136, 20, kValueWidth);
+    LabelPcmDataSource[i] =
+        ValueLabel(enc, e == 0 ? "LabelPcmDataSource1" : "LabelPcmDataSource2", 136, 20, kValueWidth);
     Caption(enc, "Output Code", 4, 38);
-    LabelPcmOutputCode[i] = ValueLabel(enc, e == 0 ? "LabelPcmOutputCode1" : "LabelPcmOutputCode2", 136, 38, kValueWidth);
+    LabelPcmOutputCode[i] =
+        ValueLabel(enc, e == 0 ? "LabelPcmOutputCode1" : "LabelPcmOutputCode2", 136, 38, kValueWidth);
     // The panels' right-click menus carry two items without an action.
     auto* menu = new QMenu(enc);
     menu->setObjectName(Numbered("PopupMenuPcmEncoder", e + 1));
@@ -567,7 +582,9 @@ void TSM_ModControlForm::BuildMenus() {
   const std::array<Row, kMenuCount> rows{{
       {"ModulationModeInfo", ModeCaption, [](const std::string& name) { return name != "USB"; }},
       {"MenuModulationType", TypeCaption,
-       [dual](const std::string& name) { return name != "FSK" && (dual || !IsOneOf(name, {"UAQPSK", "AUQPSK"})); }},
+       [dual](const std::string& name) {
+         return name != "FSK" && (dual || !IsOneOf(name, {"UAQPSK", "AUQPSK"}));
+       }},
       {"IQOutputRoutingTypeInfo", same, always},
       {"SupportedSymbolRoutingsTypeInfo", same, always},
       {"InputPreProcessingsTypeInfo", same, always},
@@ -588,7 +605,8 @@ void TSM_ModControlForm::BuildMenus() {
     config::ClearMenu(menu);
     const auto& list = lists_[static_cast<std::size_t>(m)];
     for (std::size_t i = 0; i < list.size(); ++i) {
-      const QString name = QString::fromLatin1(row.prefix) + QString::fromStdString(util::FloatToFixedText(2, 0, static_cast<double>(i)));
+      const QString name = QString::fromLatin1(row.prefix) +
+                           QString::fromStdString(util::FloatToFixedText(2, 0, static_cast<double>(i)));
       const auto which = static_cast<Menu>(m);
       config::AddMenuItemVisible(
           menu, name, QString::fromStdString(row.caption(list[i])), row.visible(list[i]),
@@ -600,7 +618,9 @@ void TSM_ModControlForm::BuildMenus() {
 
 // ---- Card layout -------------------------------------------------------------------------------
 
-bool TSM_ModControlForm::HasPreDCombiner() const { return object_ != nullptr && object_->CardInfo().NumPreDCombiners >= 1; }
+bool TSM_ModControlForm::HasPreDCombiner() const {
+  return object_ != nullptr && object_->CardInfo().NumPreDCombiners >= 1;
+}
 
 bool TSM_ModControlForm::DualTransmit() const {
   if (object_ == nullptr) return false;
@@ -631,11 +651,13 @@ void TSM_ModControlForm::ArrangeForCard() {
 
 void TSM_ModControlForm::SetModulatorControlsEnabled(bool direct) {
   for (QWidget* w : std::initializer_list<QWidget*>{
-           LabelCarrierFreq, LabelCarrierAmplitude, ScrollBarCarrierAmplitude, LabelModulationMode, LabelModulationType,
-           LabelIDataSource, LabelQDataSource, LabelIQRouting, CheckBoxCarrierEnabled, CheckBoxModulationEnabled,
-           CheckBoxNoiseEnabled, LabelCarrierToNoise, ScrollBarCarrierToNoise, LabelPmModIndex, LabelFmPeakDeviation,
-           LabelPcmDataSource[0], LabelPcmDataSource[1], LabelPcmOutputCode[0], LabelPcmOutputCode[1], LabelIPowerLevel,
-           LabelQPowerLevel, CheckBoxQpskConjugate, LabelMaxOutputCal, LabelSymbolRouting, LabelInputPreprocessing}) {
+           LabelCarrierFreq,        LabelCarrierAmplitude,     ScrollBarCarrierAmplitude, LabelModulationMode,
+           LabelModulationType,     LabelIDataSource,          LabelQDataSource,          LabelIQRouting,
+           CheckBoxCarrierEnabled,  CheckBoxModulationEnabled, CheckBoxNoiseEnabled,      LabelCarrierToNoise,
+           ScrollBarCarrierToNoise, LabelPmModIndex,           LabelFmPeakDeviation,      LabelPcmDataSource[0],
+           LabelPcmDataSource[1],   LabelPcmOutputCode[0],     LabelPcmOutputCode[1],     LabelIPowerLevel,
+           LabelQPowerLevel,        CheckBoxQpskConjugate,     LabelMaxOutputCal,         LabelSymbolRouting,
+           LabelInputPreprocessing}) {
     w->setEnabled(direct);
   }
   for (const auto& encoder : CheckBoxPcm) {
@@ -774,8 +796,8 @@ void TSM_ModControlForm::UpdateColors() {
   for (QLabel* heading : findChildren<QLabel*>(QRegularExpression("Heading$"))) ui::SetTextColour(heading, labels);
   PageControlMain->hide();
   PageControlMain->show();
-  std::vector<QWidget*> dataWidgets{LabelSweepRate, LabelSwStartFreq, LabelSweepMode, LabelSweepProgress,
-                                    LabelSweepOffset, PanelSweepState};
+  std::vector<QWidget*> dataWidgets{LabelCarrierAmplitude, LabelSweepRate,   LabelSwStartFreq, LabelSweepMode,
+                                    LabelSweepProgress,    LabelSweepOffset, PanelSweepState};
   for (QLabel* stop : LabelSwStopFreq) dataWidgets.push_back(stop);
   for (std::size_t b = 0; b < 2; ++b) {
     for (QWidget* w : std::initializer_list<QWidget*>{LabelTxbDataRate[b], LabelTxbBer[b], LabelTxbPrnPattern[b],
@@ -864,7 +886,8 @@ void TSM_ModControlForm::ScrollBarCarrierToNoiseChange() {
 
 void TSM_ModControlForm::PromptLabelClick(QLabel* label) {
   if (closed_ || object_ == nullptr) return;
-  const auto field = std::find_if(prompts_.begin(), prompts_.end(), [label](const PromptField& f) { return f.label == label; });
+  const auto field =
+      std::find_if(prompts_.begin(), prompts_.end(), [label](const PromptField& f) { return f.label == label; });
   if (field == prompts_.end()) return;
   ModHandlerScope scope(*this);
   double value = field->initial(*object_, *setup_);
@@ -886,11 +909,11 @@ void TSM_ModControlForm::PromptLabelClick(QLabel* label) {
 }
 
 QMenu* TSM_ModControlForm::MenuOfLabel(QLabel* label, Menu& menu) const {
-  const std::array<QLabel*, kMenuCount> labels{
-      LabelModulationMode,   LabelModulationType,   LabelIQRouting,        LabelSymbolRouting,
-      LabelInputPreprocessing, LabelIDataSource,    LabelQDataSource,      LabelPcmDataSource[0],
-      LabelPcmOutputCode[0], LabelPcmDataSource[1], LabelPcmOutputCode[1], LabelSub1InputSource,
-      LabelSub1Modulation,   LabelTxbPrnPattern[0], LabelTxbPrnPattern[1]};
+  const std::array<QLabel*, kMenuCount> labels{LabelModulationMode,   LabelModulationType,     LabelIQRouting,
+                                               LabelSymbolRouting,    LabelInputPreprocessing, LabelIDataSource,
+                                               LabelQDataSource,      LabelPcmDataSource[0],   LabelPcmOutputCode[0],
+                                               LabelPcmDataSource[1], LabelPcmOutputCode[1],   LabelSub1InputSource,
+                                               LabelSub1Modulation,   LabelTxbPrnPattern[0],   LabelTxbPrnPattern[1]};
   const auto at = std::find(labels.begin(), labels.end(), label);
   if (at == labels.end()) return nullptr;
   menu = static_cast<Menu>(at - labels.begin());
@@ -951,8 +974,10 @@ void TSM_ModControlForm::MenuItemClick(Menu menu, const QAction* item) {
     case kPcmDataSource1:
     case kPcmDataSource2: {
       const int e = menu == kPcmDataSource1 ? 0 : 1;
-      if (e == 0) c.SetMod_SetPcmCh1DataSource(name);
-      else c.SetMod_SetPcmCh2DataSource(name);
+      if (e == 0)
+        c.SetMod_SetPcmCh1DataSource(name);
+      else
+        c.SetMod_SetPcmCh2DataSource(name);
       card::SetSetupText(mod.PcmEncoder[e].DataSource, name);
       break;
     }

@@ -3,7 +3,6 @@
 // transmit BERTs, the subcarrier, routing, calibration and the frequency sweep. It talks to the
 // card object directly and copies every change into the card's setup record.
 #include <QWidget>
-
 #include <array>
 #include <string>
 #include <vector>
@@ -28,9 +27,22 @@ class TSM_ModControlForm final : public QWidget {
  public:
   // The fifteen option lists behind the popup menus, in the order BuildMenus fills them.
   enum Menu {
-    kModulationMode, kModulationType, kIQOutputRouting, kSymbolRouting, kInputPreProcessing, kIDataSource,
-    kQDataSource, kPcmDataSource1, kPcmOutputCode1, kPcmDataSource2, kPcmOutputCode2, kSub1InputSource,
-    kSub1ModulationType, kTxbPrnPattern1, kTxbPrnPattern2, kMenuCount
+    kModulationMode,
+    kModulationType,
+    kIQOutputRouting,
+    kSymbolRouting,
+    kInputPreProcessing,
+    kIDataSource,
+    kQDataSource,
+    kPcmDataSource1,
+    kPcmOutputCode1,
+    kPcmDataSource2,
+    kPcmOutputCode2,
+    kSub1InputSource,
+    kSub1ModulationType,
+    kTxbPrnPattern1,
+    kTxbPrnPattern2,
+    kMenuCount
   };
   // How long Start waits for the engine to report running, in polls 100 ms apart.
   static constexpr int kStartPolls = 10;

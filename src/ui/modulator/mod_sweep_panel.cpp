@@ -8,7 +8,6 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QToolButton>
-
 #include <algorithm>
 #include <cmath>
 
@@ -142,8 +141,8 @@ void TSM_ModControlForm::BuildSweepPanel(QFrame* panel) {
   MenuSwModeContinuous->setCheckable(true);
   connect(MenuSwModeContinuous, &QAction::triggered, this, &TSM_ModControlForm::MenuSwModeContinuousClick);
   PopupMenuSweep->addSeparator();
-  MenuSnapCenteratCycleComplete =
-      item("MenuSnapCenteratCycleComplete", "Snap Center at Cycle Complete", &TSM_ModControlForm::MenuSnapCenteratCycleCompleteClick);
+  MenuSnapCenteratCycleComplete = item("MenuSnapCenteratCycleComplete", "Snap Center at Cycle Complete",
+                                       &TSM_ModControlForm::MenuSnapCenteratCycleCompleteClick);
   MenuSnapCenteratCycleComplete->setCheckable(true);
   panel->installEventFilter(this);
 }
@@ -229,7 +228,8 @@ void TSM_ModControlForm::RefreshSweepState() {
 
 bool TSM_ModControlForm::AdvanceSweepProfile() {
   ModulatorRecord& mod = setup_->Modulator;
-  const std::int32_t profiles = std::clamp<std::int32_t>(mod.NumProfiles, 1, static_cast<std::int32_t>(card::kModSweepStops));
+  const std::int32_t profiles =
+      std::clamp<std::int32_t>(mod.NumProfiles, 1, static_cast<std::int32_t>(card::kModSweepStops));
   if (mod.SinglePass != 0) {
     mod.SweepProfileIndex += 1;
     if (mod.SweepProfileIndex < profiles) {
@@ -287,7 +287,8 @@ void TSM_ModControlForm::StartSweep() {
   ModHandlerScope scope(*this);
   card::ModSweepParamBlock block = card::ModSweepParamsOf(*setup_);
   if (!sweepPaused_) block.SweepProfileIndex = 0;
-  block.SweepProfileIndex = std::clamp<std::int32_t>(block.SweepProfileIndex, 0, std::max<std::int32_t>(block.NumProfiles, 1) - 1);
+  block.SweepProfileIndex =
+      std::clamp<std::int32_t>(block.SweepProfileIndex, 0, std::max<std::int32_t>(block.NumProfiles, 1) - 1);
   object_->DoOnSetModulatorSweepProcess(block);
   object_->RunModulatorSweep();
   sweepPaused_ = false;
@@ -387,16 +388,21 @@ void TSM_ModControlForm::PromptSweepParameter(const std::string& title, int deci
   card::ModSweepParamBlock block = card::ModSweepParamsOf(*setup_);
   block.SweepProfileIndex = 0;
   ClearRunState();
-  double value = field == kRate ? block.SweepRateHz : field == kStart ? block.StartFreqMhz : block.StopFreqMhzAry[field];
+  double value = field == kRate    ? block.SweepRateHz
+                 : field == kStart ? block.StartFreqMhz
+                                   : block.StopFreqMhzAry[field];
   if (util::PromptDoubleInRange(title, value, decimals, lower, upper)) {
     if (field >= 0 && std::fabs(value - block.StartFreqMhz) < kSameFreqMhz) {
       util::Dialogs().ShowMessage("Warning", "Stop Freq cannot equal Start Freq...try again");
       if (!closed_) UpdateDisplay();
       return;
     }
-    if (field == kRate) block.SweepRateHz = value;
-    else if (field == kStart) block.StartFreqMhz = value;
-    else block.StopFreqMhzAry[field] = value;
+    if (field == kRate)
+      block.SweepRateHz = value;
+    else if (field == kStart)
+      block.StartFreqMhz = value;
+    else
+      block.StopFreqMhzAry[field] = value;
   }
   object_->DoOnSetModulatorSweepProcess(block);
   object_->ResetModulatorSweep();

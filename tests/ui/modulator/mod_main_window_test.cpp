@@ -63,7 +63,8 @@ TEST_F(ModMainWindowTest, WindowLivesFromItsMenuItemToTheNextStart) {
   mod->SpeedButtonStart->click();
   ASSERT_TRUE(RunUntil([mod] { return !mod->StartPending(); }, std::chrono::seconds(5)));
   ASSERT_TRUE(mod->SweepActive());
-  EXPECT_TRUE(RunUntil([object] { return object->Setup().Modulator.SweepProfileIndex == 1; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(
+      RunUntil([object] { return object->Setup().Modulator.SweepProfileIndex == 1; }, std::chrono::seconds(10)));
 
   mod->move(120, 140);
   form_->CloseProgram();

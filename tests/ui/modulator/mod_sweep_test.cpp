@@ -1,7 +1,6 @@
 // The sweep panel on a virtual card's sweep engine, with the engine's time moved by the test and
 // the master timer's beat standing in as SweepTick.
 #include <QProgressBar>
-
 #include <algorithm>
 #include <cmath>
 

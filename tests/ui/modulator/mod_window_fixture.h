@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QToolButton>
-
 #include <filesystem>
 #include <memory>
 #include <string>

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QRadioButton>
 #include <QTabWidget>
-
 #include <algorithm>
 
 #include "ui/modulator/mod_window_fixture.h"
@@ -90,11 +89,10 @@ TEST_F(ModWindowTest, CombinerInputDisablesTheModulatorControls) {
   EXPECT_EQ(Text("LabelInputSource"), "Combiner");
   EXPECT_EQ(settingstest::Value(Rec().Modulator.InputSourceDirect), 0);
   EXPECT_FALSE(Card().ModulatorInputDirect());
-  for (QWidget* w : std::initializer_list<QWidget*>{Form().LabelCarrierFreq, Form().ScrollBarCarrierAmplitude,
-                                                    Form().LabelModulationMode, Form().CheckBoxCarrierEnabled,
-                                                    Form().ScrollBarCarrierToNoise, Form().LabelMaxOutputCal,
-                                                    Form().CheckBoxQpskConjugate, Form().CheckBoxPcm[0][0],
-                                                    Form().LabelPcmOutputCode[1]}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           Form().LabelCarrierFreq, Form().ScrollBarCarrierAmplitude, Form().LabelModulationMode,
+           Form().CheckBoxCarrierEnabled, Form().ScrollBarCarrierToNoise, Form().LabelMaxOutputCal,
+           Form().CheckBoxQpskConjugate, Form().CheckBoxPcm[0][0], Form().LabelPcmOutputCode[1]}) {
     SCOPED_TRACE(w->objectName().toStdString());
     EXPECT_FALSE(w->isEnabled());
   }
@@ -182,7 +180,8 @@ TEST_F(ModWindowTest, RefreshNeverReachesTheCard) {
   // Nothing went back to the card or the setup, nothing counts as edited.
   EXPECT_EQ(config::gApp.SetupEdited.load(), 0);
   EXPECT_EQ(settingstest::Value(Rec().Modulator.NoiseEnabled), 0);
-  EXPECT_EQ(settingstest::Value(Rec().Modulator.CarrierAmplitudeDbm), settingstest::Value(card::DefaultCardSetup().Modulator.CarrierAmplitudeDbm));
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.CarrierAmplitudeDbm),
+            settingstest::Value(card::DefaultCardSetup().Modulator.CarrierAmplitudeDbm));
   EXPECT_DOUBLE_EQ(Card().GetMod_GetCarrierToNoiseLevel(), 55.5);
 }
 

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTabWidget>
-
 #include <cstdlib>
 
 #include "ui/modulator/mod_window_fixture.h"
