@@ -247,6 +247,7 @@ Card::Card(int index, const CardConfig& setup, std::uint64_t seed, std::int64_t 
     z = static_cast<float>(displayNormal_.Sample(ring.Next(), ring));
     noiseRingLowest_ = std::min(noiseRingLowest_, static_cast<double>(z));
   }
+  secondFpga_ = setup.secondFpga;
   ResetBlocks();
   if (setup.fpgaMode >= 0) LoadBuiltInPersonality(setup.fpgaMode);
 }
@@ -306,7 +307,7 @@ void Card::ApplyImage(const card::FpgaImageHeader& header, int fpga) {
     // The whole personality: both FPGAs come up, every functional block from power-up values.
     image_ = header;
     personality_ = &PersonalityOf(header.FpgaMode);
-    fpgaLoaded_ = {true, true};
+    fpgaLoaded_ = {true, secondFpga_};
     buildModules(0);
     buildModules(1);
     ResetBlocks();
@@ -339,6 +340,7 @@ int Card::LoadImage(int fpga, const std::string& path) {
   }
   // A bitstream for the other board never finishes configuring the chip.
   if ((header.ChipVariant != 0) != chipVariant_) return card::kDevNotSupported;
+  if (fpga == 1 && !secondFpga_) return card::kDevNotSupported;
   ApplyImage(header, fpga);
   return card::kDevOk;
 }

@@ -457,6 +457,7 @@ class Card {
   const Personality* personality_ = nullptr;
   card::FpgaImageHeader image_{};
   std::array<bool, 2> fpgaLoaded_{};
+  bool secondFpga_ = true;  // the board carries FPGA 2
   std::array<std::vector<std::uint32_t>, 2> registers_{};
   std::array<std::vector<BusModule>, 2> modules_{};
   std::array<IfInput, 2> lastInputs_{};

@@ -26,6 +26,7 @@
 //                       others (modes 0 .. 3)
 //   FpgaMode=-1         personality already running at power-up, 0 .. 15; -1 none (the
 //                       program loads one)
+//   SecondFpga=YES      NO: the board carries FPGA 1 only; FPGA 2 never holds an image
 //   IfInput1=70e6, -40, PSK, 5e6, 14, NRZL
 //                       the signal at IF input 1: carrier Hz, power dBm, modulation, bit rate
 //                       bit/s, Eb/No dB, PCM code; "NONE" (or empty) for no signal. Trailing
@@ -438,6 +439,7 @@ SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes)
     card.chipVariant = variant;
     read.Bool(section, "ChipVariant", card.chipVariant);
     read.Int(section, "FpgaMode", -1, 15, card.fpgaMode);
+    read.Bool(section, "SecondFpga", card.secondFpga);
     read.Signal(section, "IfInput1", card.input[0]);
     read.Signal(section, "IfInput2", card.input[1]);
   }

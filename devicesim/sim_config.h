@@ -34,6 +34,7 @@ struct SignalConfig {
 struct CardConfig {
   bool chipVariant = false;
   int fpgaMode = -1;  // personality running at power-up, -1 none
+  bool secondFpga = true;  // false: a board with FPGA 1 only; FPGA 2 never holds an image
   std::array<SignalConfig, 2> input{};
 };
 

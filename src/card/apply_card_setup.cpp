@@ -235,7 +235,10 @@ void PushPcmEncoders(kr20cardclass& card, const ModulatorRecord& mod) {
 
 void PushModulator(kr20cardclass& card, const ModulatorRecord mod) {
   // Mode and modulation first: they decide which of the later settings apply.
-  SendText(SetupText(mod.ModulationMode), [&](const std::string& v) { card.SetMod_SetModulatorMode(v); });
+  // "SUBCAR" is how the setup stores the mode the card calls "SGLS".
+  const std::string modulatorMode = SetupText(mod.ModulationMode);
+  SendText(modulatorMode == "SUBCAR" ? std::string("SGLS") : modulatorMode,
+           [&](const std::string& v) { card.SetMod_SetModulatorMode(v); });
   SendText(SetupText(mod.ModulationType), [&](const std::string& v) { card.SetMod_SetModulationType(v); });
   card.SetMod_SetIfCarrierRateInHz(mod.CarrierFreqMhz * kHzPerMhz);
   card.SetMod_SetIfCarrierLevel(mod.CarrierAmplitudeDbm);

@@ -120,7 +120,8 @@ ModulatorRecord DefaultModulator() {
   mod.CarrerToNoiseDbm = 70.0;
   for (std::size_t i = 0; i < 2; ++i) {
     PcmEncoderRecord encoder{};
-    SetSetupText(encoder.DataSource, i == 0 ? "TX_BERT_1" : "TX_BERT_2");
+    // Each encoder from its own transmit BERT, by the name the card and the remote commands use.
+    SetSetupText(encoder.DataSource, "TX_BERT");
     SetSetupText(encoder.OutputCode, "NRZL");
     mod.PcmEncoder[i] = encoder;
   }

@@ -23,7 +23,7 @@ constexpr std::array<const char*, kCardWindowKinds> kKindNames{
 
 // Default sizes per kind; the windows of each card are stacked with an offset so none hides another.
 constexpr std::array<std::array<int, 2>, kCardWindowKinds> kDefaultSizes{
-    {{620, 520}, {620, 520}, {520, 420}, {1220, 820}, {660, 820}, {826, 380}, {720, 620}}};
+    {{620, 520}, {620, 520}, {1180, 460}, {1220, 820}, {660, 820}, {826, 380}, {720, 620}}};
 constexpr int kCardOffset = 30;
 constexpr int kMinimumSide = 50;
 

@@ -1,5 +1,6 @@
 #include "net/remote_command_processor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -121,6 +122,10 @@ bool RemoteCommandProcessor::ReadArgument(const RemoteCommandEntry& entry, const
       return false;
     case RemoteArgumentRule::OptionName:
       argument.Name = request.OptionText;
+      if (!argument.Name.empty() && std::find(entry.StoredSpellings.begin(), entry.StoredSpellings.end(),
+                                              std::string_view(argument.Name)) != entry.StoredSpellings.end()) {
+        return true;
+      }
       return ResolveOptionArgument(argument.Name, v, entry.Options, context_.ErrorText);
     case RemoteArgumentRule::SetupName:
       argument.Name = request.OptionText;

@@ -4,11 +4,17 @@
 
 namespace net {
 
+std::array<std::span<const RemoteCommandEntry>, 2> RemoteCommandTables() {
+  return {CardAndReceiverCommands(), TestModulatorAndBertCommands()};
+}
+
 const RemoteCommandEntry* FindRemoteCommand(std::int32_t number) {
-  const std::span<const RemoteCommandEntry> table = CardAndReceiverCommands();
-  const auto found = std::lower_bound(table.begin(), table.end(), number,
-                                      [](const RemoteCommandEntry& entry, std::int32_t n) { return entry.Number < n; });
-  return found != table.end() && found->Number == number ? &*found : nullptr;
+  for (const std::span<const RemoteCommandEntry> table : RemoteCommandTables()) {
+    const auto found = std::lower_bound(table.begin(), table.end(), number,
+                                        [](const RemoteCommandEntry& entry, std::int32_t n) { return entry.Number < n; });
+    if (found != table.end() && found->Number == number) return &*found;
+  }
+  return nullptr;
 }
 
 bool IsAcceptableSetupName(std::string_view name) {

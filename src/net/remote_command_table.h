@@ -67,6 +67,9 @@ struct RemoteCommandEntry {
   OptionTable Options;       // OptionName
   bool SavesState;           // a setting change: the last state is saved after it succeeded
   RemoteCommandHandler Handler;
+  // OptionName: names the command's read-back may return that its option table spells another
+  // way, accepted by their text (never by index) so that a client can write back what it read.
+  OptionTable StoredSpellings = {};
 };
 
 inline constexpr std::string_view kNotFiniteText = "Value Not A Finite Number";
@@ -76,6 +79,12 @@ inline constexpr std::size_t kMaxSetupNameLength = 200;
 
 // The card and receiver commands, 100 to 456, in number order.
 std::span<const RemoteCommandEntry> CardAndReceiverCommands();
+// The test-modulator and BERT commands, 500 to 546, in number order.
+std::span<const RemoteCommandEntry> TestModulatorAndBertCommands();
+
+// Every command, as the parts above in number order: the processor, the tests and the fuzz seeds
+// walk the same rows.
+std::array<std::span<const RemoteCommandEntry>, 2> RemoteCommandTables();
 
 // The row of a command number; null when no command has that number.
 const RemoteCommandEntry* FindRemoteCommand(std::int32_t number);

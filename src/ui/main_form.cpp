@@ -22,6 +22,7 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
+#include "ui/factory/factory_windows.h"
 #include "ui/main_menus.h"
 #include "ui/pass_end_save_queue.h"
 #include "util/error_log.h"
@@ -105,6 +106,7 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
   layout->addWidget(PanelMainStatus);
   setCentralWidget(central);
   menus_ = std::make_unique<ui::MainMenus>(*this);
+  ui::InstallFactoryMenuOpeners(*menus_, this);
   resize(640, 120);
 
   // The timer runs from creation to the end; its guard keeps it idle until the start-up is done.

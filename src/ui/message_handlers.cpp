@@ -21,6 +21,7 @@
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
+#include "ui/factory/factory_windows.h"
 #include "ui/main_form.h"
 #include "ui/modulator/mod_control_form.h"
 #include "ui/modulator/test_modulator_windows.h"
@@ -124,6 +125,7 @@ void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lPara
     }
     if (gRtl20Mgr != nullptr) gRtl20Mgr->SaveFpgaConfigFile();
     if (card >= 0 && card < card::SystemCardCount() && gKr20SetMgr != nullptr) gKr20SetMgr->ReapplyCardAndRestart(card);
+    ui::FactoryWindowsFpgaLoaded(card);
     ShowPanelCaption("");
   }
   PanelMainStatus->repaint();

@@ -30,6 +30,7 @@
 #include "ui/modulator/test_modulator_windows.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
+#include "ui/factory/factory_windows.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -135,7 +136,11 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
 }
 
 void TQuorxLMainForm::CloseStandAloneForms() {
-  ui::DeleteCardWindows();
+  // Card slot by card slot: the factory windows, then the card windows.
+  for (int card = 0; card < config::kMaxCards; ++card) {
+    ui::DeleteFactoryWindowsOf(card);
+    ui::DeleteCardWindowsOf(card);
+  }
   ui::DeleteCardBertForms();
   ui::DeleteTestModulatorForms();
 }

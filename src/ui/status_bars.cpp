@@ -14,6 +14,7 @@
 #include "config/options_store.h"
 #include "ui/cards/card_windows.h"
 #include "ui/cards/main_status_bar_form.h"
+#include "ui/factory/factory_windows.h"
 #include "ui/main_form.h"
 #include "ui/modulator/test_modulator_windows.h"
 #include "util/gui/delete_widget.h"
@@ -25,6 +26,7 @@ constexpr int kStripWidth = 678;
 void TQuorxLMainForm::ReopenCardWindows() {
   const bool single = options_ != nullptr && options_->Info().SingleChannelUsage != 0;
   for (int card = 0; card < card::SystemCardCount(); ++card) {
+    ui::ReopenFactoryWindows(card, this);
     if (!single && config::gApp.Placement(card, config::CardWindowKind::CardSetup).WasVisible != 0) {
       ui::ShowSetupMainGuiForm(card, this);
     }

@@ -18,6 +18,7 @@
 #include "config/options_store.h"
 #include "config/window_positions.h"
 #include "platform/process_launcher.h"
+#include "program_folder.h"
 #include "support/log_capture.h"
 #include "support/scratch_folder.h"
 #include "util/process_globals.h"
@@ -33,27 +34,8 @@ constexpr const char* kStartUpComplete = "---------------START UP COMPLETE------
 class KeptFilesProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    if (!fs::exists(QUORX_PROGRAM) || !fs::exists(std::string(QUORX_SIM_FOLDER) + "/librtZp903x.so")) {
-      GTEST_SKIP() << "program or simulated libraries not built";
-    }
-    const std::string root = folder_.Path();
-    const std::string sim = QUORX_SIM_FOLDER;
-    fs::create_directories(root + "/SYSTEM/ERLOGS");
-    fs::create_directories(root + "/locks");
-    fs::permissions(root + "/locks", fs::perms::owner_all);
-    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      fs::create_symlink(sim + "/" + library, root + "/" + library);
-    }
-    const std::string images = root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN";
-    fs::create_directories(images);
-    ASSERT_EQ(std::system(("'" + sim + "/quorx_make_fpga_images' '" + images + "' >/dev/null 2>&1").c_str()), 0);
-    ASSERT_TRUE(WriteWholeFile(root + "/VirtualHardware.cfg",
-                               "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n"));
-    setenv("XDG_RUNTIME_DIR", (root + "/locks").c_str(), 1);
-    setenv("QUORX_SIM_FOLDER", root.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
+    if (!acceptance::ProgramBuilt()) GTEST_SKIP() << "program or simulated libraries not built";
+    acceptance::PrepareProgramFolder(folder_, "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n");
   }
 
   std::string HwCfg(const std::string& name) const {

@@ -14,6 +14,7 @@
 
 #include "platform/instance_lock.h"
 #include "platform/process_launcher.h"
+#include "program_folder.h"
 #include "support/devicesim_support.h"
 #include "support/log_capture.h"
 #include "support/program_log.h"
@@ -29,27 +30,8 @@ constexpr const char* kProgramEnd = "------------------PROGRAM END--------------
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    if (!fs::exists(QUORX_PROGRAM) || !fs::exists(std::string(QUORX_SIM_FOLDER) + "/librtZp903x.so")) {
-      GTEST_SKIP() << "program or simulated libraries not built";
-    }
-    const std::string root = folder_.Path();
-    const std::string sim = QUORX_SIM_FOLDER;
-    fs::create_directories(root + "/SYSTEM/ERLOGS");
-    fs::create_directories(root + "/locks");
-    fs::permissions(root + "/locks", fs::perms::owner_all);
-    for (const char* library : {"librtZp903x.so", "libKr12V2_Dll.so", "libKr14P3_Dll.so"}) {
-      fs::create_symlink(sim + "/" + library, root + "/" + library);
-    }
-    ASSERT_TRUE(testsupport::MakeFpgaImages(root + "/SYSTEM/HARDWARECONFIGURATION/KR20_BIN", sim));
-    ASSERT_TRUE(testsupport::WriteWholeFile(root + "/VirtualHardware.cfg",
-                                            "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n"));
-    // Every copy started here finds its locks and its virtual hardware in this folder, and needs
-    // no display.
-    setenv("XDG_RUNTIME_DIR", (root + "/locks").c_str(), 1);
-    setenv("QUORX_SIM_FOLDER", root.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
+    if (!acceptance::ProgramBuilt()) GTEST_SKIP() << "program or simulated libraries not built";
+    acceptance::PrepareProgramFolder(folder_, "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n");
   }
 
   void TearDown() override {

@@ -256,6 +256,7 @@ CardSetupRecord FilledSetup() {
   setup.Modulator.CarrierFreqMhz = 70.125;
   setup.Modulator.InputSourceDirect = 0;  // from the pre-D combiner, where there is one
   SetSetupText(setup.Modulator.PcmEncoder[1].OutputCode, "RNRZ-15");
+  SetSetupText(setup.Modulator.ModulationMode, "SUBCAR");  // as a remote command stores "SGLS"
   setup.BasebandSources.BB2DacSource = 7;
   return setup;
 }
@@ -308,6 +309,7 @@ TEST_F(Rtl20ManagerTest, ApplyCardSetupPushesEveryFamilyTheCardHas) {
   EXPECT_EQ(psk.Card_GetBasebandDacSource(1), 7);
   EXPECT_EQ(psk.GetMod_IfCarrierRateInHz(), 70.125e6);
   EXPECT_EQ(psk.GetMod_GetPcmCh2PcmRandScrambling(), "RAND15_NRZL");
+  EXPECT_EQ(psk.GetMod_GetModulatorMode(), "SGLS");
 
   // The modulator fed from the pre-D combiner.
   std::uint32_t routing = 0;

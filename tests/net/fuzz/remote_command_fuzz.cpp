@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -143,12 +144,21 @@ std::vector<std::vector<std::uint8_t>> RemoteCommandSeeds() {
   std::vector<std::vector<std::uint8_t>> seeds;
   const double values[] = {0.0, 1.0, 2.7, 7.99, 12.0, -1.0, 2250.5, 1000000.9,
                            std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()};
-  for (const net::RemoteCommandEntry& entry : net::CardAndReceiverCommands()) {
-    for (const double value : values) seeds.push_back(Request(0, 1, entry.Number, value, ""));
-    for (const std::string_view name : entry.Options) seeds.push_back(Request(1, 0, entry.Number, 0.0, std::string(name)));
-    if (entry.Rule == net::RemoteArgumentRule::SetupName) {
-      for (const char* name : {"A_DEFAULT", "../X", "x\\y", "MYSETUP"}) seeds.push_back(Request(0, 0, entry.Number, 0.0, name));
+  for (const std::span<const net::RemoteCommandEntry> table : net::RemoteCommandTables()) {
+    for (const net::RemoteCommandEntry& entry : table) {
+      for (const double value : values) seeds.push_back(Request(0, 1, entry.Number, value, ""));
+      for (const std::string_view name : entry.Options) seeds.push_back(Request(1, 0, entry.Number, 0.0, std::string(name)));
+      for (const std::string_view name : entry.StoredSpellings) {
+        seeds.push_back(Request(0, 0, entry.Number, 0.0, std::string(name)));
+      }
+      if (entry.Rule == net::RemoteArgumentRule::SetupName) {
+        for (const char* name : {"A_DEFAULT", "../X", "x\\y", "MYSETUP"}) seeds.push_back(Request(0, 0, entry.Number, 0.0, name));
+      }
     }
+  }
+  // The test-modulator set commands' boundaries.
+  for (const double value : {-80.7, -0.5, 0.5, 110.0, 110.01, 5.0, 10.0, 10000000.0, 3.14159, 3.2}) {
+    for (const std::int32_t command : {503, 504, 513, 517, 518}) seeds.push_back(Request(0, 1, command, value, ""));
   }
   seeds.push_back(Request(6, 0, 401, 0.0, ""));
   seeds.push_back(Request(0, 5, 999, 0.0, ""));

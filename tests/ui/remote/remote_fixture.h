@@ -92,12 +92,20 @@ class RemoteTest : public uitest::MainFormTest {
     ASSERT_TRUE(BindClient());
     PrepareProgramFolder(2);
     ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / "VirtualHardware.cfg",
-                                            "[General]\nCards=2\nSeed=3\n[Card_0]\nFpgaMode=1\n[Card_1]\nFpgaMode=0\n"
+                                            "[General]\nCards=2\nSeed=3\n[Card_0]\nFpgaMode=1\n" + card0Settings_ +
+                                                "[Card_1]\nFpgaMode=0\n"
                                             "[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=0\n"));
     ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20NetCfg.cfg",
                                             "[NET Configuration]\r\nEnabled=YES\r\nAllowRemoteControl=YES\r\n"
                                             "BcRateHz=20\r\nStartPort=" + std::to_string(start_) +
                                                 "\r\nClientIpAddr=127.0.0.1\r\n"));
+    // A fixture that describes card 0 further has the simulated libraries read this file again
+    // (the others keep the hardware of the folder's first file, which their cases are made for).
+    if (!card0Settings_.empty()) {
+      for (const char* library : kLibraries) {
+        if (void* handle = testsupport::ResetSimLibrary(sim_, library); handle != nullptr) dlclose(handle);
+      }
+    }
     if (missingImage_ >= 0) {
       char name[32];
       std::snprintf(name, sizeof name, "Kr20_Mode%02d.VantMcs", missingImage_);
@@ -182,6 +190,8 @@ class RemoteTest : public uitest::MainFormTest {
 
   // A personality whose FPGA image the program folder lacks (-1: none missing).
   int missingImage_ = -1;
+  // More keys of card 0's virtual hardware ("Key=Value\n" lines), e.g. its IF input signals.
+  std::string card0Settings_;
   nettest::LoopbackPeer client_;
   std::unique_ptr<nettest::LoopbackPeer> replies_;
   std::unique_ptr<nettest::LoopbackPeer> group_;

@@ -1,0 +1,70 @@
+#include "ui/factory/factory_windows.h"
+
+#include "config/globals.h"
+#include "ui/factory/file_poke_form.h"
+#include "ui/factory/fpga_info_form.h"
+#include "ui/factory/peek_poke_form.h"
+#include "ui/main_menus.h"
+#include "util/gui/delete_widget.h"
+
+namespace ui {
+namespace {
+
+bool ValidCard(int card) { return card >= 0 && card < config::kMaxCards; }
+
+template <class Form>
+void ShowFactoryWindow(config::PerCardWindows<Form>& table, int card, QWidget* owner) {
+  if (!ValidCard(card)) return;
+  Form*& form = table[static_cast<std::size_t>(card)];
+  if (form == nullptr) form = new Form(owner, card);
+  form->show();
+  form->raise();
+  form->activateWindow();
+  form->UpdateDisplay();
+}
+
+template <class Form>
+void DeleteFactoryWindow(config::PerCardWindows<Form>& table, int card) {
+  Form*& form = table[static_cast<std::size_t>(card)];
+  if (form == nullptr) return;
+  form->SaveWindowState();
+  util::DeleteWidget(form);
+}
+
+bool WasOpen(int card, config::CardWindowKind kind) { return config::gApp.Placement(card, kind).WasVisible != 0; }
+
+}  // namespace
+
+void ShowPeekPokeForm(int card, QWidget* owner) { ShowFactoryWindow(config::gApp.PeekPokeForms, card, owner); }
+void ShowFilePokeForm(int card, QWidget* owner) { ShowFactoryWindow(config::gApp.FilePokeForms, card, owner); }
+void ShowFpgaInfoForm(int card, QWidget* owner) { ShowFactoryWindow(config::gApp.FpgaTocForms, card, owner); }
+
+void InstallFactoryMenuOpeners(MainMenus& menus, QWidget* owner) {
+  menus.SetCardWindowOpener(CardMenuWindow::PeekPoke, [owner](int card) { ShowPeekPokeForm(card, owner); });
+  menus.SetCardWindowOpener(CardMenuWindow::FilePoke, [owner](int card) { ShowFilePokeForm(card, owner); });
+  menus.SetCardWindowOpener(CardMenuWindow::FpgaToc, [owner](int card) { ShowFpgaInfoForm(card, owner); });
+}
+
+void ReopenFactoryWindows(int card, QWidget* owner) {
+  if (!ValidCard(card)) return;
+  if (WasOpen(card, config::CardWindowKind::PeekPoke)) ShowPeekPokeForm(card, owner);
+  if (WasOpen(card, config::CardWindowKind::FilePoke)) ShowFilePokeForm(card, owner);
+  if (WasOpen(card, config::CardWindowKind::FpgaToc)) ShowFpgaInfoForm(card, owner);
+}
+
+void DeleteFactoryWindowsOf(int card) {
+  if (!ValidCard(card)) return;
+  DeleteFactoryWindow(config::gApp.PeekPokeForms, card);
+  DeleteFactoryWindow(config::gApp.FilePokeForms, card);
+  DeleteFactoryWindow(config::gApp.FpgaTocForms, card);
+}
+
+void FactoryWindowsFpgaLoaded(int card) {
+  if (!ValidCard(card)) return;
+  const auto slot = static_cast<std::size_t>(card);
+  if (TDbg_PeekPokeForm* form = config::gApp.PeekPokeForms[slot]; form != nullptr) form->UpdateDisplay();
+  if (TDbg_FilePokeForm* form = config::gApp.FilePokeForms[slot]; form != nullptr) form->UpdateDisplay();
+  if (TDbg_FpgaInfoForm* form = config::gApp.FpgaTocForms[slot]; form != nullptr) form->UpdateDisplay();
+}
+
+}  // namespace ui
