@@ -945,7 +945,8 @@ void TSM_ModControlForm::MenuItemClick(Menu menu, const QAction* item) {
       if (name == kSglsShown) name = kSgls;
       sglsMode_ = name == kSgls;
       c.SetMod_SetModulatorMode(name);
-      card::SetSetupText(mod.ModulationMode, name);
+      // The setup keeps the operator's name, as the remote commands and a recalled setup do.
+      card::SetSetupText(mod.ModulationMode, ModeCaption(name));
       break;
     case kModulationType:
       c.SetMod_SetModulationType(name);

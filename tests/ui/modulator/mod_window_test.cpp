@@ -117,7 +117,7 @@ TEST_F(ModWindowTest, SubcarrierModeEnablesTheSubcarrierPanel) {
   EXPECT_FALSE(Form().PanelRouting->isHidden());
   Choose(Form().LabelModulationMode, "SUBCAR");
   EXPECT_EQ(Card().GetMod_GetModulatorMode(), "SGLS");
-  EXPECT_EQ(card::SetupText(Rec().Modulator.ModulationMode), "SGLS");
+  EXPECT_EQ(card::SetupText(Rec().Modulator.ModulationMode), "SUBCAR");
   EXPECT_EQ(Text("LabelModulationMode"), "SUBCAR");
   EXPECT_TRUE(Form().PanelSubcarrier->isEnabled());
   EXPECT_TRUE(Form().LabelSub1Rate->isEnabled());
