@@ -16,4 +16,5 @@ run build/test/ui_modulator_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_menus_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_dialogs_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_factory_tests --gtest_filter='ScreenshotTest.*'
+run build/test/ui_hwdialogs_tests --gtest_filter='ScreenshotTest.*'
 ls -1 "$folder"

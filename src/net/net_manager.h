@@ -77,6 +77,8 @@ class quorxnetmgrclass {
   bool SendIqPacket(int card, int channel);
 
   const net::NetConfig& Config() const { return config_; }
+  // The network dialog's accepted values; the servers keep theirs until the program restarts.
+  void SetConfig(const net::NetConfig& config) { config_ = config; }
   bool Enabled() const { return config_.Enabled; }
   std::int32_t BcRateHz() const { return config_.BcRateHz; }
   bool ClientReachable() const { return ClientReachable_; }

@@ -136,6 +136,10 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   // An FPGA-load message lets the event queue run while the card operation that sent it is still
   // on the stack: what would use a card waits until it has returned.
   bool InsideFpgaLoad() const { return fpgaLoadDepth_ > 0; }
+  // While the hardware dialog's change closes and reopens the cards, remote commands wait.
+  void SetCardsReconfiguring(bool on) { cardsReconfiguring_ = on; }
+  bool CardsReconfiguring() const { return cardsReconfiguring_; }
+  void SetCardTasksEnabled(bool enabled) { schedule_.SetCardTasksEnabled(enabled); }
   // The program counts the tasks it ran (for the tests and the benchmark of a tick).
   QTimer* MasterTimer() const { return masterTimer_; }
   // The folder the device libraries are loaded from; empty (the default) means the program folder.
@@ -187,6 +191,7 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   std::atomic<bool> skipSaves_{false};  // also read by the terminate handler's thread
   bool skipLastSetupSave_ = false;
   int fpgaLoadDepth_ = 0;  // inside an FPGA-load message's event processing
+  bool cardsReconfiguring_ = false;
   bool startUpRan_ = false;
   bool deferredStartUpRan_ = false;
   bool closeProgramRan_ = false;

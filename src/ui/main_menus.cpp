@@ -23,7 +23,10 @@
 #include "settings/set_manager.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
+#include "ui/dialogs/hw_config_editor_dlg.h"
+#include "ui/dialogs/network_editor_dlg.h"
 #include "ui/dialogs/option_edit_dialog.h"
+#include "ui/dialogs/rtl_log_mask_dlg.h"
 #include "ui/main_form.h"
 #include "ui/menu_bar_style.h"
 #include "util/error_log.h"
@@ -71,7 +74,10 @@ QList<QAction*> CardItems(QMenu* menu) { return menu != nullptr ? menu->actions(
 
 }  // namespace
 
-MainMenus::MainMenus(TQuorxLMainForm& form) : form_(form) { BuildMenuTree(); }
+MainMenus::MainMenus(TQuorxLMainForm& form) : form_(form) {
+  BuildMenuTree();
+  openers_[static_cast<std::size_t>(CardMenuWindow::RtlLogMask)] = [this](int card) { RunLogMaskDialog(card, &form_); };
+}
 
 // A window that goes without the shut-down sequence leaves no tool of ours running either.
 MainMenus::~MainMenus() { CloseStandAloneApps(); }
@@ -93,9 +99,6 @@ void MainMenus::BuildMenuTree() {
   MenuHardwareConfiguration = AddItem(MenuSystem, "MenuHardwareConfiguration", "Hardware Configuration");
   MenuSystem->addSeparator();
   MenuNetworkConfiguration = AddItem(MenuSystem, "MenuNetworkConfiguration", "Network Configuration");
-  // Their dialogs are not part of this program yet.
-  MenuHardwareConfiguration->setEnabled(false);
-  MenuNetworkConfiguration->setEnabled(false);
   MainMenu->addMenu(MenuSystem);
   AddSpacer(MainMenu, "         ");
 
@@ -148,6 +151,8 @@ void MainMenus::BuildMenuTree() {
   MenuFactory->menuAction()->setVisible(false);
 
   connect(MenuOptions, &QAction::triggered, this, &MainMenus::MenuOptionsClick);
+  connect(MenuHardwareConfiguration, &QAction::triggered, this, &MainMenus::MenuHardwareConfigurationClick);
+  connect(MenuNetworkConfiguration, &QAction::triggered, this, &MainMenus::MenuNetworkConfigurationClick);
   connect(MenuForceFPGALoadatStartup, &QAction::triggered, this, &MainMenus::MenuForceFPGALoadatStartupClick);
   connect(MenuErrorLogs, &QAction::triggered, this, &MainMenus::MenuErrorLogsClick);
   connect(MenuClearErrorLog, &QAction::triggered, this, &MainMenus::MenuClearErrorLogClick);
@@ -331,6 +336,15 @@ void MainMenus::MenuErrorLogsClick() {
 }
 
 void MainMenus::MenuClearErrorLogClick() { util::ClearErrorLog(); }
+
+void MainMenus::MenuHardwareConfigurationClick() {
+  if (RunHardwareDialog(form_) == HardwareDialogResult::Unchanged) return;
+  // The card items follow the cards that are open now.
+  UpdateCardMenuCaptions();
+  RefreshMenus();
+}
+
+void MainMenus::MenuNetworkConfigurationClick() { RunNetworkDialog(form_); }
 
 void MainMenus::MenuRecordRSSIClick() {
   config::gApp.Recording = !config::gApp.Recording.load();

@@ -65,6 +65,8 @@ class MainMenus final : public QObject {
   void MenuForceFPGALoadatStartupClick();
   void MenuErrorLogsClick();
   void MenuClearErrorLogClick();
+  void MenuHardwareConfigurationClick();
+  void MenuNetworkConfigurationClick();
   void MenuRecordRSSIClick();
   void MenuRestartRecordClick();
   void MenuAboutClick();

@@ -16,9 +16,10 @@ namespace {
 
 constexpr std::chrono::milliseconds kRetryAfterLoad{1};
 
-// Runs the job, or puts it off while a card operation is still on the stack below this event.
+// Runs the job, or puts it off while a card operation is still on the stack below this event or
+// the cards are being closed and reopened.
 void RunWhenNoLoad(TQuorxLMainForm* window, std::shared_ptr<std::function<void()>> job) {
-  if (window->InsideFpgaLoad()) {
+  if (window->InsideFpgaLoad() || window->CardsReconfiguring()) {
     QTimer::singleShot(kRetryAfterLoad, window, [window, job] { RunWhenNoLoad(window, job); });
     return;
   }
