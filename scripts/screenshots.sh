@@ -11,9 +11,10 @@ run() {
 run build/test/ui_cards_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_setup_tests --gtest_filter='Families/ScreenshotTest.*'
 run build/test/ui_displays_tests --gtest_filter='StatusPanel*Test.*'
+run build/test/ui_bert_tests --gtest_filter='ScreenshotTest.*'
+run build/test/ui_modulator_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_menus_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_dialogs_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_factory_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_hwdialogs_tests --gtest_filter='ScreenshotTest.*'
-run build/test/ui_bert_tests --gtest_filter='ScreenshotTest.*'
 ls -1 "$folder"

@@ -11,6 +11,8 @@
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "ui/main_form.h"
+#include "ui/modulator/mod_control_form.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "ui/main_menus.h"
 #include "util/hires_clock.h"
 
@@ -76,6 +78,9 @@ void TQuorxLMainForm::DoTenHzTasks() {
   }
   ui::ForEachCardBertForm([](TCardBertForm& form) {
     if (form.isVisible()) form.Refresh10Hz();
+  });
+  ui::ForEachTestModulatorForm([](TSM_ModControlForm& form) {
+    if (form.isVisible()) form.SweepTick();
   });
   WriteFlightRecordAt(10);
 }

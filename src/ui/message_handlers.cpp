@@ -23,6 +23,8 @@
 #include "ui/cards/card_windows.h"
 #include "ui/factory/factory_windows.h"
 #include "ui/main_form.h"
+#include "ui/modulator/mod_control_form.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "settings/window_messages.h"
 #include "util/gui/qt_colour.h"
 #include "util/process_globals.h"
@@ -100,6 +102,7 @@ void TQuorxLMainForm::ApplyColours() {
     if (strip != nullptr) strip->UpdateColors();
   }
   ui::ForEachCardBertForm([](TCardBertForm& form) { form.UpdateColors(); });
+  ui::ForEachTestModulatorForm([](TSM_ModControlForm& form) { form.UpdateColors(); });
 }
 
 void TQuorxLMainForm::WMFpgaLoad(platform::WParam wParam, platform::LParam lParam) {
@@ -151,6 +154,7 @@ void TQuorxLMainForm::WMCardChanged(platform::WParam wParam, platform::LParam lP
   });
   if (TSM_MainStatusBarForm* strip = StatusBar(card); strip != nullptr) strip->ArrangePanels();
   if (TCardBertForm* bert = ui::CardBertFormOf(card); bert != nullptr) bert->UpdateCardMode();
+  if (TSM_ModControlForm* mod = ui::TestModulatorFormOf(card); mod != nullptr) mod->ArrangeForCard();
   config::gApp.ReconfigurationPending = false;
   ReapplyPostDDiversityOutput(card);
 }

@@ -26,6 +26,8 @@
 #include "ui/bert/card_bert_form.h"
 #include "ui/bert/card_bert_windows.h"
 #include "ui/main_menus.h"
+#include "ui/modulator/mod_control_form.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "ui/cards/card_window.h"
 #include "ui/cards/card_windows.h"
 #include "ui/factory/factory_windows.h"
@@ -130,15 +132,18 @@ void TQuorxLMainForm::UpdateSizePosInfo() {
   placement.Height = frame.height();
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
   ui::ForEachCardBertForm([](TCardBertForm& form) { form.SaveWindowState(); });
+  ui::ForEachTestModulatorForm([](TSM_ModControlForm& form) { form.SaveWindowState(); });
 }
 
 void TQuorxLMainForm::CloseStandAloneForms() {
-  // Card slot by card slot: the factory windows, then the card windows, then the BERT window.
+  // Card slot by card slot: the factory windows, the card windows, the BERT window, then the test
+  // modulator windows.
   for (int card = 0; card < config::kMaxCards; ++card) {
     ui::DeleteFactoryWindowsOf(card);
     ui::DeleteCardWindowsOf(card);
     ui::DeleteCardBertFormOf(card);
   }
+  ui::DeleteTestModulatorForms();
 }
 
 void TQuorxLMainForm::CloseHwCfgStuff() {

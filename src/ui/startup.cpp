@@ -28,6 +28,7 @@
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
 #include "ui/main_menus.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "ui/remote_command_poster.h"
 #include "ui/termination.h"
 #include "settings/window_messages.h"
@@ -129,6 +130,7 @@ void TQuorxLMainForm::StartUp() {
   gNetMgr->AttachManagers(gRtl20Mgr, gHwCfgMgr, gKr20SetMgr);
   Step("Startup - CreateMenus()");
   menus_->CreateMenus();
+  menus_->SetCardWindowOpener(ui::CardMenuWindow::TestModulator, [this](int card) { ui::ShowTestModulatorForm(card, this); });
 
   Step("Startup 1 - LoadConfigFile() for simulated");
   gHwCfgMgr->LoadConfigFileSimulatedOnly();

@@ -16,6 +16,7 @@
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/factory/factory_windows.h"
 #include "ui/main_form.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "util/gui/delete_widget.h"
 
 namespace {
@@ -31,6 +32,9 @@ void TQuorxLMainForm::ReopenCardWindows() {
     }
     if (single && config::gApp.Placement(card, config::CardWindowKind::SingleChannelSetup).WasVisible != 0) {
       ui::ShowSetupSingleMainGuiForm(card, this);
+    }
+    if (config::gApp.Placement(card, config::CardWindowKind::TestModulator).WasVisible != 0) {
+      ui::ShowTestModulatorForm(card, this);
     }
   }
   CreateStatusBars();

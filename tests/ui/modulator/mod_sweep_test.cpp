@@ -1,0 +1,298 @@
+// The sweep panel on a virtual card's sweep engine, with the engine's time moved by the test and
+// the master timer's beat standing in as SweepTick.
+#include <QProgressBar>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/modulator/mod_window_fixture.h"
+
+namespace modtest {
+namespace {
+
+class ModSweepTest : public ModWindowTest {
+ protected:
+  void StartWithSweep(int profiles, bool single, bool snap) {
+    Start(5, true);
+    if (IsSkipped()) return;
+    card::ModSweepParamBlock block = card::ModSweepParamsOf(Rec());
+    block.SweepRateHz = 20000.0;
+    block.StartFreqMhz = 70.0;
+    block.StopFreqMhzAry[0] = 70.1;
+    block.StopFreqMhzAry[1] = 70.2;
+    block.StopFreqMhzAry[2] = 70.05;
+    block.NumProfiles = profiles;
+    block.SweepProfileIndex = 0;
+    block.SinglePass = single ? 1 : 0;
+    block.SnapCtrAtEndCycle = snap ? 1 : 0;
+    card::StoreModSweepParams(Rec(), block);
+    Form().UpdateDisplay();
+  }
+
+  // One profile's worth of engine time, then the timer's beat.
+  void ProfileEnds() {
+    Advance(10.0);
+    Form().SweepTick();
+  }
+
+  void ClickStart() {
+    ASSERT_TRUE(Form().SpeedButtonStart->isEnabled());
+    Form().SpeedButtonStart->click();
+  }
+
+  std::string State() const { return Text("PanelSweepState"); }
+  // The stop frequency the ".." mark is on (1..3), 0 for none.
+  int Marked() const {
+    for (int i = 0; i < 3; ++i) {
+      if (form_->LabelSwStopFreqCaption[static_cast<std::size_t>(i)]->text().startsWith("..")) return i + 1;
+    }
+    return 0;
+  }
+};
+
+TEST_F(ModSweepTest, SinglePassWithoutSnapHoldsAtTheEnd) {
+  StartWithSweep(2, true, false);
+  if (IsSkipped()) return;
+  EXPECT_EQ(Text("LabelSweepMode"), "Single");
+  ClickStart();
+  EXPECT_TRUE(Form().SweepActive());
+  EXPECT_EQ(State(), "RUNNING");
+  EXPECT_EQ(Marked(), 1);
+  EXPECT_FALSE(Form().SpeedButtonStart->isEnabled());
+  Advance(2.5);
+  Form().SweepTick();
+  EXPECT_EQ(Text("LabelSweepOffset"), "50000");
+  EXPECT_EQ(Form().ProgressBarSweep->value(), 50);
+  EXPECT_EQ(Text("LabelSweepProgress"), "50 %");
+  // The timer's beat after the profile ended starts the next one and shows it.
+  ProfileEnds();
+  EXPECT_EQ(State(), "RUNNING");
+  EXPECT_EQ(Marked(), 2);
+  EXPECT_EQ(Rec().Modulator.SweepProfileIndex, 1);
+  ProfileEnds();
+  EXPECT_EQ(State(), "PAUSE");
+  EXPECT_EQ(Text("LabelSweepProgress"), "100 %");
+  EXPECT_EQ(Form().ProgressBarSweep->value(), 100);
+  EXPECT_EQ(Form().SpeedButtonStart->text().toStdString(), "Resume");
+  EXPECT_TRUE(Form().SweepPaused());
+}
+
+TEST_F(ModSweepTest, SinglePassWithSnapReturnsToTheCarrier) {
+  StartWithSweep(2, true, true);
+  if (IsSkipped()) return;
+  EXPECT_EQ(Text("LabelSweepMode"), "Single [SNAP]");
+  ClickStart();
+  ProfileEnds();
+  Form().SweepTick();
+  ProfileEnds();
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_EQ(State(), "OFF");
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.SweepProfileIndex), 0);
+  EXPECT_DOUBLE_EQ(Card().GetMod_IfCarrierRateInHz(), 70e6);
+  EXPECT_TRUE(Form().SpeedButtonStop->isChecked());
+}
+
+TEST_F(ModSweepTest, ContinuousSweepMovesThroughItsProfilesByItself) {
+  StartWithSweep(3, false, false);
+  if (IsSkipped()) return;
+  EXPECT_EQ(Text("LabelSweepMode"), "Continuous");
+  ClickStart();
+  std::vector<int> marks{Marked()};
+  for (int i = 0; i < 3; ++i) {
+    ProfileEnds();
+    marks.push_back(Marked());
+    EXPECT_EQ(State(), "RUNNING");
+  }
+  EXPECT_EQ(marks, (std::vector<int>{1, 2, 3, 1}));
+}
+
+TEST_F(ModSweepTest, PauseAndResumeKeepTheProfile) {
+  StartWithSweep(2, true, false);
+  if (IsSkipped()) return;
+  ClickStart();
+  ProfileEnds();
+  Form().SweepTick();
+  Advance(2.5);
+  Form().SweepTick();
+  Form().SpeedButtonPause->click();
+  EXPECT_TRUE(Form().SweepPaused());
+  EXPECT_EQ(State(), "PAUSE");
+  EXPECT_EQ(Form().SpeedButtonStart->text().toStdString(), "Resume");
+  const std::string offset = Text("LabelSweepOffset");
+  Advance(5.0);
+  Form().UpdateDisplay();
+  EXPECT_EQ(Text("LabelSweepOffset"), offset);
+  ClickStart();
+  EXPECT_FALSE(Form().SweepPaused());
+  EXPECT_EQ(State(), "RUNNING");
+  EXPECT_EQ(Marked(), 2);
+}
+
+TEST_F(ModSweepTest, StopRestoresTheCarrier) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  ClickStart();
+  Advance(2.0);
+  Form().SpeedButtonStop->click();
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_EQ(State(), "OFF");
+  EXPECT_DOUBLE_EQ(Card().GetMod_IfCarrierRateInHz(), 70e6);
+}
+
+TEST_F(ModSweepTest, StartWithTheCarrierOffIsRefused) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  Form().CheckBoxCarrierEnabled->setChecked(false);
+  ASSERT_EQ(Rec().Modulator.CarrierEnabled, 0);
+  ClickStart();
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_EQ(State(), "OFF");
+  ASSERT_EQ(dialogs_->Messages().size(), 1u);
+  EXPECT_EQ(dialogs_->Messages()[0].text, "Turn your carrier on first!");
+  EXPECT_EQ(sounds_.Take(), testsupport::kWarningTones);
+  EXPECT_FALSE(Card().IsModulatorSweepRunning());
+}
+
+TEST_F(ModSweepTest, UncheckingTheCarrierStopsARunningSweep) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  ClickStart();
+  ASSERT_TRUE(Card().IsModulatorSweepRunning());
+  Form().CheckBoxCarrierEnabled->setChecked(false);
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_FALSE(Card().IsModulatorSweepRunning());
+  EXPECT_FALSE(Card().GetMod_GetIfCarrierOn());
+}
+
+TEST_F(ModSweepTest, StopFrequencyEqualToStartIsRefused) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  ClickStart();
+  dialogs_->AnswerMenu("Stop Freq");
+  dialogs_->AnswerInput("70.0000");
+  Form().PanelSweepRightClick();
+  EXPECT_TRUE(dialogs_->AllAnswered());
+  ASSERT_EQ(dialogs_->Messages().size(), 1u);
+  EXPECT_EQ(dialogs_->Messages()[0].text, "Stop Freq cannot equal Start Freq...try again");
+  EXPECT_DOUBLE_EQ(settingstest::Value(Rec().Modulator.StopFreqMhzAry[0]), 70.1);
+  EXPECT_FALSE(Form().SweepActive());
+  // An accepted value is stored and leaves the sweep stopped.
+  dialogs_->AnswerMenu("Stop Freq");
+  dialogs_->AnswerInput("70.3");
+  Form().PanelSweepRightClick();
+  EXPECT_NEAR(settingstest::Value(Rec().Modulator.StopFreqMhzAry[0]), 70.25, 1e-9);
+  EXPECT_EQ(Text("LabelSwStopFreq1"), "70.2500");
+  EXPECT_FALSE(Card().IsModulatorSweepRunning());
+}
+
+TEST_F(ModSweepTest, EmptySegmentFromTheSetupNeitherDividesNorStalls) {
+  StartWithSweep(2, false, false);
+  if (IsSkipped()) return;
+  // Profile 2 starts where it stops.
+  Rec().Modulator.StopFreqMhzAry[1] = 70.1;
+  ClickStart();
+  std::vector<int> running;
+  for (int i = 0; i < 6; ++i) {
+    ProfileEnds();
+    const std::string progress = Text("LabelSweepProgress");
+    SCOPED_TRACE(progress);
+    EXPECT_EQ(progress.find("nan"), std::string::npos);
+    EXPECT_EQ(progress.find("inf"), std::string::npos);
+    EXPECT_TRUE(Form().SweepActive());
+    if (Card().IsModulatorSweepRunning()) running.push_back(Marked());
+  }
+  // The continuous sweep keeps coming back to its real segment.
+  EXPECT_GE(std::count(running.begin(), running.end(), 1), 2);
+}
+
+TEST_F(ModSweepTest, StartWaitsForTheEngineWithoutBlocking) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  // An empty first segment: the engine never reports running.
+  Rec().Modulator.StopFreqMhzAry[0] = 70.0;
+  ClickStart();
+  ASSERT_TRUE(Form().StartPending());
+  sounds_.Take();
+  EXPECT_FALSE(Form().SpeedButtonStart->isEnabled());
+  EXPECT_TRUE(dialogs_->Messages().empty());
+  for (int i = 1; i < TSM_ModControlForm::kStartPolls; ++i) Form().PollStartWait();
+  EXPECT_TRUE(Form().StartPending());
+  Form().PollStartWait();
+  EXPECT_FALSE(Form().StartPending());
+  ASSERT_EQ(dialogs_->Messages().size(), 1u);
+  EXPECT_EQ(dialogs_->Messages()[0].text, "The sweep process is not running");
+  EXPECT_EQ(sounds_.Take(), testsupport::kWarningTones);
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_EQ(State(), "OFF");
+}
+
+TEST_F(ModSweepTest, ClosingDuringTheStartWaitSettlesItQuietly) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  Rec().Modulator.StopFreqMhzAry[0] = 70.0;
+  ClickStart();
+  ASSERT_TRUE(Form().StartPending());
+  Form().close();
+  EXPECT_FALSE(Form().StartPending());
+  EXPECT_FALSE(Form().SweepActive());
+  Form().PollStartWait();
+  EXPECT_TRUE(dialogs_->Messages().empty());
+  // Deleting the window while the wait timer would fire touches nothing freed.
+  Form().show();
+  QCoreApplication::processEvents();
+  ClickStart();
+  ASSERT_TRUE(Form().StartPending());
+  form_.reset();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dialogs_->Messages().empty());
+}
+
+TEST_F(ModSweepTest, ProfileBoxesAndModeMenu) {
+  StartWithSweep(3, false, false);
+  if (IsSkipped()) return;
+  EXPECT_TRUE(Form().CheckBoxSwStop1Enable->isChecked());
+  EXPECT_TRUE(Form().CheckBoxSwStop2Enable->isChecked());
+  ClickStart();
+  Form().CheckBoxSwStop1Enable->click();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.NumProfiles), 1);
+  EXPECT_FALSE(Form().CheckBoxSwStop1Enable->isChecked());
+  EXPECT_FALSE(Form().CheckBoxSwStop2Enable->isChecked());
+  EXPECT_FALSE(Form().LabelSwStopFreq[1]->isEnabled());
+  EXPECT_FALSE(Form().MenuSwStopFreq[2]->isEnabled());
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_EQ(Marked(), 0);
+  Form().CheckBoxSwStop1Enable->click();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.NumProfiles), 2);
+  Form().CheckBoxSwStop2Enable->click();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.NumProfiles), 3);
+  Form().CheckBoxSwStop2Enable->click();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.NumProfiles), 2);
+
+  dialogs_->AnswerMenu("Sweep Mode");
+  dialogs_->AnswerMenu("Single");
+  Form().PanelSweepRightClick();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.SinglePass), 1);
+  EXPECT_TRUE(Form().MenuSwModeSingle->isChecked());
+  dialogs_->AnswerMenu("Snap Center at Cycle Complete");
+  Form().PanelSweepRightClick();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.SnapCtrAtEndCycle), 1);
+  EXPECT_EQ(Text("LabelSweepMode"), "Single [SNAP]");
+  dialogs_->AnswerMenu("Sweep Rate");
+  dialogs_->AnswerInput("50000");
+  Form().PanelSweepRightClick();
+  EXPECT_DOUBLE_EQ(settingstest::Value(Rec().Modulator.SweepRateHz), 20000.0);
+  EXPECT_TRUE(dialogs_->AllAnswered());
+  // None of these count as setup edits.
+  EXPECT_EQ(config::gApp.SetupEdited.load(), 0);
+}
+
+TEST_F(ModSweepTest, ClosingTheWindowStopsAdvancing) {
+  StartWithSweep(3, false, false);
+  if (IsSkipped()) return;
+  ClickStart();
+  Form().close();
+  ProfileEnds();
+  EXPECT_EQ(settingstest::Value(Rec().Modulator.SweepProfileIndex), 0);
+}
+
+}  // namespace
+}  // namespace modtest
