@@ -2,27 +2,18 @@
 
 #include "config/globals.h"
 #include "ui/bert/card_bert_form.h"
+#include "ui/per_card_window.h"
 #include "util/gui/delete_widget.h"
 
 namespace ui {
-namespace {
-
-bool ValidCard(int card) { return card >= 0 && card < config::kMaxCards; }
-
-}  // namespace
-
 void ShowCardBertForm(int card, QWidget* owner) {
-  if (!ValidCard(card)) return;
-  TCardBertForm*& form = config::gApp.CardBertForms[static_cast<std::size_t>(card)];
-  if (form == nullptr) form = new TCardBertForm(card, owner);
-  form->show();
-  form->raise();
-  form->activateWindow();
-  form->UpdateDisplay();
+  TCardBertForm* form =
+      ShowPerCardWindow(config::gApp.CardBertForms, card, [&] { return new TCardBertForm(card, owner); });
+  if (form != nullptr) form->UpdateDisplay();
 }
 
 TCardBertForm* CardBertFormOf(int card) {
-  return ValidCard(card) ? config::gApp.CardBertForms[static_cast<std::size_t>(card)] : nullptr;
+  return IsCardSlot(card) ? config::gApp.CardBertForms[static_cast<std::size_t>(card)] : nullptr;
 }
 
 void ForEachCardBertForm(const std::function<void(TCardBertForm&)>& each) {
@@ -32,7 +23,7 @@ void ForEachCardBertForm(const std::function<void(TCardBertForm&)>& each) {
 }
 
 void DeleteCardBertFormOf(int card) {
-  if (!ValidCard(card)) return;
+  if (!IsCardSlot(card)) return;
   TCardBertForm*& form = config::gApp.CardBertForms[static_cast<std::size_t>(card)];
   if (form == nullptr) return;
   form->ClosePanels();

@@ -3,22 +3,17 @@
 #include "config/globals.h"
 #include "ui/cards/setup_main_gui_form.h"
 #include "ui/cards/setup_single_main_gui_form.h"
+#include "ui/per_card_window.h"
 #include "util/gui/delete_widget.h"
 
 namespace ui {
 namespace {
 
-bool ValidCard(int card) { return card >= 0 && card < static_cast<int>(config::kMaxCards); }
-
 template <class Form>
 void ShowCardWindow(config::PerCardWindows<Form>& table, int card, QWidget* owner) {
-  if (!ValidCard(card)) return;
-  Form*& form = table[static_cast<std::size_t>(card)];
-  if (form == nullptr) form = new Form(owner, card);
-  form->show();
-  form->raise();
-  form->activateWindow();
-  form->Reload();
+  if (Form* form = ShowPerCardWindow(table, card, [&] { return new Form(owner, card); }); form != nullptr) {
+    form->Reload();
+  }
 }
 
 }  // namespace
@@ -30,7 +25,7 @@ void ShowSetupSingleMainGuiForm(int card, QWidget* owner) {
 }
 
 void ForEachCardWindowOf(int card, const std::function<void(CardWindow&)>& each) {
-  if (!ValidCard(card)) return;
+  if (!IsCardSlot(card)) return;
   const auto slot = static_cast<std::size_t>(card);
   if (TSetupMainGuiForm* form = config::gApp.CardSetupForms[slot]; form != nullptr) each(*form);
   if (TSetupSingleMainGuiForm* form = config::gApp.SingleChannelForms[slot]; form != nullptr) each(*form);
@@ -41,7 +36,7 @@ void ForEachCardWindow(const std::function<void(CardWindow&)>& each) {
 }
 
 void DeleteCardWindowsOf(int card) {
-  if (!ValidCard(card)) return;
+  if (!IsCardSlot(card)) return;
   const auto slot = static_cast<std::size_t>(card);
   if (TSetupMainGuiForm*& form = config::gApp.CardSetupForms[slot]; form != nullptr) {
     form->PrepareClose();

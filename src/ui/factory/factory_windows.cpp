@@ -5,22 +5,17 @@
 #include "ui/factory/fpga_info_form.h"
 #include "ui/factory/peek_poke_form.h"
 #include "ui/main_menus.h"
+#include "ui/per_card_window.h"
 #include "util/gui/delete_widget.h"
 
 namespace ui {
 namespace {
 
-bool ValidCard(int card) { return card >= 0 && card < config::kMaxCards; }
-
 template <class Form>
 void ShowFactoryWindow(config::PerCardWindows<Form>& table, int card, QWidget* owner) {
-  if (!ValidCard(card)) return;
-  Form*& form = table[static_cast<std::size_t>(card)];
-  if (form == nullptr) form = new Form(owner, card);
-  form->show();
-  form->raise();
-  form->activateWindow();
-  form->UpdateDisplay();
+  if (Form* form = ShowPerCardWindow(table, card, [&] { return new Form(owner, card); }); form != nullptr) {
+    form->UpdateDisplay();
+  }
 }
 
 template <class Form>
@@ -46,21 +41,21 @@ void InstallFactoryMenuOpeners(MainMenus& menus, QWidget* owner) {
 }
 
 void ReopenFactoryWindows(int card, QWidget* owner) {
-  if (!ValidCard(card)) return;
+  if (!IsCardSlot(card)) return;
   if (WasOpen(card, config::CardWindowKind::PeekPoke)) ShowPeekPokeForm(card, owner);
   if (WasOpen(card, config::CardWindowKind::FilePoke)) ShowFilePokeForm(card, owner);
   if (WasOpen(card, config::CardWindowKind::FpgaToc)) ShowFpgaInfoForm(card, owner);
 }
 
 void DeleteFactoryWindowsOf(int card) {
-  if (!ValidCard(card)) return;
+  if (!IsCardSlot(card)) return;
   DeleteFactoryWindow(config::gApp.PeekPokeForms, card);
   DeleteFactoryWindow(config::gApp.FilePokeForms, card);
   DeleteFactoryWindow(config::gApp.FpgaTocForms, card);
 }
 
 void FactoryWindowsFpgaLoaded(int card) {
-  if (!ValidCard(card)) return;
+  if (!IsCardSlot(card)) return;
   const auto slot = static_cast<std::size_t>(card);
   if (TDbg_PeekPokeForm* form = config::gApp.PeekPokeForms[slot]; form != nullptr) form->UpdateDisplay();
   if (TDbg_FilePokeForm* form = config::gApp.FilePokeForms[slot]; form != nullptr) form->UpdateDisplay();

@@ -2,27 +2,18 @@
 
 #include "config/globals.h"
 #include "ui/modulator/mod_control_form.h"
+#include "ui/per_card_window.h"
 #include "util/gui/delete_widget.h"
 
 namespace ui {
-namespace {
-
-bool ValidCard(int card) { return card >= 0 && card < config::kMaxCards; }
-
-}  // namespace
-
 void ShowTestModulatorForm(int card, QWidget* owner) {
-  if (!ValidCard(card)) return;
-  TSM_ModControlForm*& form = config::gApp.TestModulatorForms[static_cast<std::size_t>(card)];
-  if (form == nullptr) form = new TSM_ModControlForm(card, owner);
-  form->show();
-  form->raise();
-  form->activateWindow();
-  form->UpdateDisplay();
+  TSM_ModControlForm* form =
+      ShowPerCardWindow(config::gApp.TestModulatorForms, card, [&] { return new TSM_ModControlForm(card, owner); });
+  if (form != nullptr) form->UpdateDisplay();
 }
 
 TSM_ModControlForm* TestModulatorFormOf(int card) {
-  return ValidCard(card) ? config::gApp.TestModulatorForms[static_cast<std::size_t>(card)] : nullptr;
+  return IsCardSlot(card) ? config::gApp.TestModulatorForms[static_cast<std::size_t>(card)] : nullptr;
 }
 
 void ForEachTestModulatorForm(const std::function<void(TSM_ModControlForm&)>& each) {

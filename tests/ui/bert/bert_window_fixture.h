@@ -20,6 +20,7 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "settings/settings_test_support.h"
+#include "support/ini_text.h"
 #include "support/scripted_dialogs.h"
 #include "support/sound_recorder.h"
 #include "ui/bert/bert_control_form.h"
@@ -114,14 +115,7 @@ class BertWindowTest : public settingstest::SimCardTest {
 
   // A key of a section of the last-state file, "<none>" when it is not there.
   std::string LastStateValue(const std::string& section, const std::string& key) const {
-    const std::string text = LastStateText();
-    const std::size_t start = text.find("[" + section + "]");
-    if (start == std::string::npos) return "<none>";
-    const std::string body = text.substr(start, text.find("\n[", start) - start);
-    std::size_t at = body.find("\n" + key + "=");
-    if (at == std::string::npos) return "<none>";
-    at += key.size() + 2;
-    return body.substr(at, body.find_first_of("\r\n", at) - at);
+    return testsupport::IniTextValue(LastStateText(), section, key);
   }
 
   config::kr20optionclass options_{false};
