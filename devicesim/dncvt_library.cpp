@@ -6,7 +6,8 @@
 // that carrier, the AGC reading follows the carrier's power (plus the noise in the filter) and
 // the AM detector shows the carrier's scan tone; otherwise the reading is the noise in the
 // filter and the AM detector is silent. The PLLs lock once the channel is tuned into a band;
-// the reference is locked from power-up. A frozen AGC holds its reading.
+// the reference is locked from power-up. A PLL status value is 0 while its PLL is locked, 1 while
+// it is not (the status panels read 0 as "Lock"). A frozen AGC holds its reading.
 //
 // Status byte: bit 0 all PLLs locked, 1 AGC frozen, 2 AGC zeroed, 3 limited output, 4 signal
 // in the IF filter.
@@ -321,10 +322,10 @@ extern "C" int QX_DNCVT(ReadPllStatus)(int card, int channel, unsigned char* sta
                                        unsigned char* status3) {
   return OnChannel(card, channel, [&](Channel& ch, const DnCvtConfig&, Random&) {
     if (status1 == nullptr || status2 == nullptr || status3 == nullptr) return kDevBadArgument;
-    const unsigned char tuned = ch.freqMhz > 0.0 ? 1 : 0;
-    *status1 = tuned;
-    *status2 = tuned;
-    *status3 = 1;
+    const unsigned char unlocked = ch.freqMhz > 0.0 ? 0 : 1;
+    *status1 = unlocked;
+    *status2 = unlocked;
+    *status3 = 0;
     return kDevOk;
   });
 }
