@@ -25,6 +25,7 @@
 #include "ui/bert/card_bert_windows.h"
 #include "ui/factory/factory_windows.h"
 #include "ui/main_menus.h"
+#include "ui/modulator/test_modulator_windows.h"
 #include "ui/pass_end_save_queue.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -109,6 +110,8 @@ TQuorxLMainForm::TQuorxLMainForm(QWidget* parent)
   menus_ = std::make_unique<ui::MainMenus>(*this);
   ui::InstallFactoryMenuOpeners(*menus_, this);
   menus_->SetCardWindowOpener(ui::CardMenuWindow::Bert, [this](int card) { ui::ShowCardBertForm(card, this); });
+  menus_->SetCardWindowOpener(ui::CardMenuWindow::TestModulator,
+                              [this](int card) { ui::ShowTestModulatorForm(card, this); });
   resize(640, 120);
 
   // The timer runs from creation to the end; its guard keeps it idle until the start-up is done.

@@ -12,7 +12,6 @@
 
 #include "card/card_routines.h"
 #include "card/card_state_source.h"
-#include "config/card_state_view.h"
 #include "card/dncvt_manager.h"
 #include "card/hwcfg_manager.h"
 #include "card/records/dncvt_channel_record.h"
@@ -24,11 +23,11 @@
 #include "config/window_positions.h"
 #include "platform/path_resolve.h"
 #include "platform/stale_temp_files.h"
+#include "config/card_state_view.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
 #include "ui/main_menus.h"
-#include "ui/modulator/test_modulator_windows.h"
 #include "ui/remote_command_poster.h"
 #include "ui/termination.h"
 #include "settings/window_messages.h"
@@ -130,7 +129,6 @@ void TQuorxLMainForm::StartUp() {
   gNetMgr->AttachManagers(gRtl20Mgr, gHwCfgMgr, gKr20SetMgr);
   Step("Startup - CreateMenus()");
   menus_->CreateMenus();
-  menus_->SetCardWindowOpener(ui::CardMenuWindow::TestModulator, [this](int card) { ui::ShowTestModulatorForm(card, this); });
 
   Step("Startup 1 - LoadConfigFile() for simulated");
   gHwCfgMgr->LoadConfigFileSimulatedOnly();

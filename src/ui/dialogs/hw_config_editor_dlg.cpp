@@ -442,10 +442,8 @@ void TVexaHwCfgMgrEditorDlg::OKBtnClick() {
   accept();
 }
 
-void TVexaHwCfgMgrEditorDlg::CancelBtnClick() {
-  cancelled_ = true;
-  QDialog::reject();
-}
+// Cancel, Esc and the title bar all end in reject().
+void TVexaHwCfgMgrEditorDlg::CancelBtnClick() { reject(); }
 
 void TVexaHwCfgMgrEditorDlg::reject() {
   cancelled_ = true;

@@ -186,10 +186,8 @@ void TNetworkEditorDlg::OKBtnClick() {
   accept();
 }
 
-void TNetworkEditorDlg::CancelBtnClick() {
-  cancelled_ = true;
-  QDialog::reject();
-}
+// Cancel, Esc and the title bar all end in reject().
+void TNetworkEditorDlg::CancelBtnClick() { reject(); }
 
 void TNetworkEditorDlg::reject() {
   cancelled_ = true;

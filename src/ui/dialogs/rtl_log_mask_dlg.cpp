@@ -109,10 +109,8 @@ void TDbg_RtlLogMaskDlg::OKBtnClick() {
   accept();
 }
 
-void TDbg_RtlLogMaskDlg::CancelBtnClick() {
-  cancelled_ = true;
-  QDialog::reject();
-}
+// Cancel, Esc and the title bar all end in reject().
+void TDbg_RtlLogMaskDlg::CancelBtnClick() { reject(); }
 
 void TDbg_RtlLogMaskDlg::reject() {
   cancelled_ = true;
