@@ -445,7 +445,9 @@ const std::array<PanelLayout, 3> kPanels{{
     {.Name = "PanelControl", .Rows = kControlRows},
     {.Name = "PanelInputSource", .Rows = kInputRows,
      .Visible = [](const SetupPage& p) { return !p.IsPm() && !p.IsMhCpm() && IsInputSourceSelectable(p); }},
-    {.Name = "PanelPcmFm", .Rows = kPcmFmRows, .Visible = [](const SetupPage& p) { return p.IsPcmFm(); }},
+    // Short numbers beside the longest caption of the page.
+    {.Name = "PanelPcmFm", .Rows = kPcmFmRows, .Visible = [](const SetupPage& p) { return p.IsPcmFm(); },
+     .ValueWidth = 72},
 }};
 
 const std::array<PopupMenuTable, 2> kMenus{{

@@ -117,6 +117,7 @@ struct PanelLayout {
   PageTest Enabled = nullptr;
   PanelScheme Scheme = PanelScheme::Page;
   bool Columns = false;  // a "Ch 1" / "Ch 2" heading above the value columns
+  int ValueWidth = 0;    // the value column's width where the captions need more room; 0: the usual
 };
 
 // One popup menu item: the device name kept in the page's list, the caption shown and whether

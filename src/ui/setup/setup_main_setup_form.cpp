@@ -1,6 +1,8 @@
 #include "ui/setup/setup_main_setup_form.h"
 
 #include <QLabel>
+#include <QLayout>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QToolBar>
@@ -22,12 +24,20 @@
 
 namespace {
 
+// A tab's panel, in a scroll area: a page never squeezes its rows into each other; where a mode
+// gives it more rows than the tab has room for, the operator scrolls.
 QWidget* MakeTabPanel(QTabWidget* tabs, const char* name, const char* caption) {
-  auto* panel = new QWidget(tabs);
+  auto* scroll = new QScrollArea(tabs);
+  scroll->setObjectName(QString::fromLatin1(name) + QStringLiteral("Scroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* panel = new QWidget(scroll);
   panel->setObjectName(QString::fromLatin1(name));
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(0, 0, 0, 0);
-  tabs->addTab(panel, QString::fromLatin1(caption));
+  scroll->setWidget(panel);
+  tabs->addTab(scroll, QString::fromLatin1(caption));
   return panel;
 }
 
@@ -95,6 +105,12 @@ void TSetupMainSetupForm::CreatePages() {
   fine_ = new TSM_FineSetupForm(panelFine_, card_, channel_);
   outputs_ = new TSM_OutputsSetupForm(panelOutput_, card_, channel_);
   combiner_ = new TSM_CombinerSetupForm(panelCombiner_, card_, channel_);
+  // The tab panels are on screen already: a child created now stays hidden until it is shown
+  // itself. Each page fills its tab through the tab's layout.
+  ForEachPage([](setup::SetupPage& page) {
+    page.parentWidget()->layout()->addWidget(&page);
+    page.show();
+  });
   // Each page is built (its menus made) at its own first showing; the panel shows them all now so
   // that every tab works from the start.
   ForEachPage([](setup::SetupPage& page) { page.FormShow(); });
@@ -151,7 +167,9 @@ void TSetupMainSetupForm::DestroyPages() {
 }
 
 void TSetupMainSetupForm::SetCombinerTabVisible(bool visible) {
-  tabs_->setTabVisible(tabs_->indexOf(panelCombiner_), visible);
+  for (int index = 0; index < tabs_->count(); ++index) {
+    if (tabs_->widget(index)->isAncestorOf(panelCombiner_)) tabs_->setTabVisible(index, visible);
+  }
 }
 
 void TSetupMainSetupForm::ButtonRxRestartAquisition1Click() {

@@ -40,7 +40,7 @@ constexpr util::TColor kValueBackground = 0x000000;
 constexpr int kValueWidth = 100;       // the value column of a panel
 constexpr int kColumnWidth = 54;       // each of the "Ch 1" / "Ch 2" columns
 constexpr int kColumnSpacing = 4;
-constexpr int kRowHeight = 16;         // one text line of the panel's font and a pixel each side
+constexpr int kRowHeight = 15;         // one text line of the window's 11-pixel font and its leading
 constexpr int kSecondValueWidth = 44;
 constexpr int kLampSize = 14;
 
@@ -98,7 +98,7 @@ void SetupPage::BuildLayout() {
     // Nested panels keep their parent's edges, so that every value column ends at one line.
     const int side = panel.Parent != nullptr ? 0 : 4;
     column->setContentsMargins(side, 1, side, 1);
-    column->setSpacing(1);
+    column->setSpacing(0);
     if (panel.Title != nullptr) {
       made.Title = new QLabel(QString::fromLatin1(panel.Title), made.Frame);
       made.Title->setObjectName(QString::fromLatin1(panel.Name) + QStringLiteral("Title"));
@@ -109,7 +109,7 @@ void SetupPage::BuildLayout() {
     }
     auto* grid = new QGridLayout();
     grid->setHorizontalSpacing(kColumnSpacing);
-    grid->setVerticalSpacing(1);
+    grid->setVerticalSpacing(0);
     grid->setColumnStretch(0, 1);
     int row = 0;
     if (panel.Columns) {
@@ -123,7 +123,7 @@ void SetupPage::BuildLayout() {
       }
       ++row;
     } else {
-      grid->setColumnMinimumWidth(1, kValueWidth);
+      grid->setColumnMinimumWidth(1, panel.ValueWidth > 0 ? panel.ValueWidth : kValueWidth);
     }
     for (const RowLayout& rowLayout : panel.Rows) {
       RowWidgets r;

@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -21,7 +23,9 @@
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "settings/window_messages.h"
+#include "support/qt/shown_widget.h"
 #include "support/scripted_dialogs.h"
+#include "ui/setup/page_shown.h"
 #include "ui/cards/card_windows.h"
 #include "ui/cards/setup_main_gui_form.h"
 #include "ui/cards/setup_single_main_gui_form.h"
@@ -284,26 +288,28 @@ TEST_F(CardWindowTest, SetupPagesFitTheCardWindow) {
     for (int channel = 0; channel < 2; ++channel) {
       auto* tabs = window->CommandPanel(channel)->findChild<QTabWidget*>("PageControl1");
       ASSERT_NE(tabs, nullptr);
-      // The "Combiner" tab too, as a combining mode shows it.
-      window->CommandPanel(channel)->SetCombinerTabVisible(true);
+      // The window opens on the "Rcvr" page, filled, before the operator touches a tab.
+      EXPECT_EQ(tabs->currentIndex(), 0);
+      const auto* first = tabs->currentWidget()->findChild<setup::SetupPage*>();
+      ASSERT_NE(first, nullptr);
+      EXPECT_TRUE(testsupport::ShownToOperator(first)) << "card " << card << " channel " << channel;
+      // Every tab the mode offers (the "Combiner" tab belongs to the combining modes).
       for (int page = 0; page < tabs->count(); ++page) {
-        tabs->setCurrentIndex(page);
+        if (!tabs->isTabVisible(page)) continue;
+        SCOPED_TRACE(testing::Message() << "card " << card << " channel " << channel << " page "
+                                        << tabs->tabText(page).toStdString());
+        // The operator clicks the tab.
+        QTabBar* bar = tabs->tabBar();
+        ASSERT_TRUE(testsupport::ShownToOperator(bar));
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
         QCoreApplication::processEvents();
-        QWidget* shown = tabs->currentWidget();
-        for (const QLabel* label : shown->findChildren<QLabel*>()) {
-          if (!label->isVisibleTo(shown) || label->text().isEmpty()) continue;
-          SCOPED_TRACE(testing::Message() << "card " << card << " channel " << channel << " page "
-                                          << tabs->tabText(page).toStdString() << " "
-                                          << label->objectName().toStdString() << " \"" << label->text().toStdString()
-                                          << "\"");
-          const QRect where(label->mapTo(shown, QPoint(0, 0)), label->size());
-          EXPECT_TRUE(shown->rect().contains(where)) << where.x() << "," << where.y() << " " << where.width() << "x"
-                                                     << where.height();
-          EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
-        }
+        ASSERT_EQ(tabs->currentIndex(), page);
+        auto* shown = tabs->currentWidget()->findChild<setup::SetupPage*>();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_TRUE(testsupport::ShownToOperator(shown));
+        EXPECT_GE(setuptest::CheckPageShown(*shown), 6);
       }
       tabs->setCurrentIndex(0);
-      window->CommandPanel(channel)->SetCombinerTabVisible(false);
     }
   }
 }

@@ -59,7 +59,7 @@ TEST_P(FamilyRowsTest, RcvrRows) {
       {"LabelBsTrkLbwCaption", "Bit Sync Trk LBW (%)"}, {"LabelIfBwCaption", "SAW IF BW (MHz)"},
       {"LabelAgcTcCaption", "AGC TC (msec)"},           {"LabelDataPolarityCaption", "Data Polarity"},
       {"LabelClkPolarityCaption", "Clock Polarity"}};
-  for (const auto& [name, caption] : captions) EXPECT_EQ(Text(name), caption) << name;
+  for (const auto& [name, caption] : captions) EXPECT_EQ(RawText(name), caption) << name;
   EXPECT_TRUE(Shown("LabelTunedFreqMhz1"));
   EXPECT_EQ(Shown("LabelModulation1"), row.Modulation);
   EXPECT_EQ(Shown("LabelModulationCaption"), row.Modulation);
@@ -111,7 +111,8 @@ TEST_P(FamilyRowsTest, OutputRows) {
 TEST_P(FamilyRowsTest, CombinerPanelsNeedACombiningPersonality) {
   if (IsSkipped() || HasFatalFailure()) return;
   // On the plain board the pre-D group follows the personality the card reports (PSK+PSK or
-  // PSK+PCM/FM), whether or not a combiner is fitted.
+  // PSK+PCM/FM), whether or not a combiner is fitted. The tab offered as a combining mode offers it.
+  panel_->SetCombinerTabVisible(true);
   EXPECT_EQ(Shown("PanelPreD"), GetParam().Where.Mode == 0);
   EXPECT_FALSE(Shown("PanelPostD"));
 }

@@ -189,6 +189,8 @@ TEST_F(HandlerCasesTest, PreDCombinerValuesAreCardWideAndClamped) {
   Start(true, 5, 0, 1);
   if (IsSkipped() || HasFatalFailure()) return;
   config::gApp.gControlBothChannels = 1;
+  // The card window offers the "Combiner" tab while the card combines.
+  panel_->SetCombinerTabVisible(true);
   EXPECT_TRUE(Shown("PanelPreD"));
   EXPECT_FALSE(Shown("PanelPostD"));
   Rec().PreD.CombinerModeOff = 1;

@@ -88,7 +88,7 @@ TEST_F(PageCasesTest, RoutingTextsJoinDifferentInvertLocationsWhileBothStreamsCa
   panel_->RefreshPages();
   EXPECT_EQ(Text("LabelRouteInvertLocStream1"), "OFF / POST_BITSYNC");
   EXPECT_FALSE(Shown("LabelMismatch"));
-  EXPECT_EQ(Text("LabelMismatch"), "Mismatch");
+  EXPECT_EQ(RawText("LabelMismatch"), "Mismatch");
   Click("TSM_OutputsSetupForm", "LabelStreamControl");
   EXPECT_EQ(Text("LabelStreamControl"), "Stream 1 Only");
   EXPECT_EQ(Text("LabelRouteInvertLocStream1"), "OFF");

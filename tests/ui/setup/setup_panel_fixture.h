@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QWidget>
 
 #include <memory>
@@ -20,8 +23,10 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "settings/settings_test_support.h"
+#include "support/qt/shown_widget.h"
 #include "support/scripted_dialogs.h"
 #include "support/sound_recorder.h"
+#include "ui/cards/strip_routines.h"
 #include "ui/setup/setup_main_setup_form.h"
 #include "ui/setup/setup_page.h"
 
@@ -61,9 +66,12 @@ class SetupPanelTest : public settingstest::SimCardTest {
     Rec().RouteInfo.RouteMode = routeMode;
     ReadStatus();
     host_ = std::make_unique<QWidget>();
-    host_->resize(420, 560);
-    panel_ = new TSetupMainSetupForm(host_.get(), 0, channel);
+    // A card window gives each channel's panel 255 x 248 pixels, in its font.
+    host_->resize(255, 248);
+    host_->setFont(ui::StripFont());
+    // The card window is on screen when it builds its channel panels.
     host_->show();
+    panel_ = new TSetupMainSetupForm(host_.get(), 0, channel);
     QCoreApplication::processEvents();
   }
 
@@ -93,25 +101,59 @@ class SetupPanelTest : public settingstest::SimCardTest {
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
+  // The page holding `widget`, its tab chosen as the operator does: a click on the tab.
+  const setup::SetupPage* OpenPageOf(const QWidget* widget) const {
+    const QWidget* page = widget;
+    while (page != nullptr && qobject_cast<const setup::SetupPage*>(page) == nullptr) page = page->parentWidget();
+    if (page == nullptr) return nullptr;
+    auto* tabs = host_->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    if (tabs == nullptr) return static_cast<const setup::SetupPage*>(page);
+    for (int index = 0; index < tabs->count(); ++index) {
+      if (!tabs->widget(index)->isAncestorOf(page) || tabs->currentIndex() == index) continue;
+      QTabBar* bar = tabs->tabBar();
+      EXPECT_TRUE(bar->isTabVisible(index)) << "the tab of " << testsupport::WidgetName(page) << " is hidden";
+      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+      QCoreApplication::processEvents();
+    }
+    return static_cast<const setup::SetupPage*>(page);
+  }
+  // What the operator reads in a value: "<not shown>" when the widget cannot be seen on its page.
   std::string Text(const char* name) const {
+    const auto* label = Find<QLabel>(name);
+    if (label == nullptr) return "<none>";
+    OpenPageOf(label);
+    testsupport::ScrollIntoView(label);
+    if (!testsupport::ShownToOperator(label)) return "<not shown>";
+    return label->text().toStdString();
+  }
+  // The text a label holds, seen or not (a caption of a row the mode hides, say).
+  std::string RawText(const char* name) const {
     const auto* label = Find<QLabel>(name);
     return label != nullptr ? label->text().toStdString() : std::string("<none>");
   }
-  // Shown on its page (the pages of the tabs not selected are hidden as a whole).
+  // The widget is seen by the operator once its page's tab is chosen.
   bool Shown(const char* name) const {
     const QWidget* widget = Find(name);
     if (widget == nullptr) return false;
-    const QWidget* page = widget->parentWidget();
-    while (page != nullptr && qobject_cast<const setup::SetupPage*>(page) == nullptr) page = page->parentWidget();
-    return widget->isVisibleTo(page != nullptr ? page : host_.get());
+    OpenPageOf(widget);
+    testsupport::ScrollIntoView(widget);
+    return testsupport::ShownToOperator(widget);
   }
   bool Enabled(const char* name) const {
     const QWidget* widget = Find(name);
     return widget != nullptr && widget->isEnabled();
   }
   setup::SetupPage& Page(const char* formName) const { return *Find<setup::SetupPage>(formName); }
-  // A click on a value of a page.
-  void Click(const char* form, const char* component) { Page(form).ClickField(QString::fromLatin1(component)); }
+  // The operator's click on a value of a page: its tab chosen, then a mouse click on the value.
+  void Click(const char* form, const char* component) {
+    QWidget* widget = Page(form).findChild<QWidget*>(QString::fromLatin1(component));
+    ASSERT_NE(widget, nullptr) << component;
+    OpenPageOf(widget);
+    testsupport::ScrollIntoView(widget);
+    ASSERT_TRUE(testsupport::ShownToOperator(widget));
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+    QCoreApplication::processEvents();
+  }
 
   // The visible captions of a popup menu of the page.
   std::vector<std::string> VisibleItems(const char* menuName) const {
