@@ -2,6 +2,7 @@
 // for what must be in it; with QUORX_SCREENSHOT_FOLDER set it is also kept there (docs/screenshots/).
 #include <gtest/gtest.h>
 
+#include <QFrame>
 #include <QImage>
 #include <QPixmap>
 
@@ -91,9 +92,14 @@ TEST_F(ScreenshotTest, CardWindowsOfAPskAndAPcmFmCard) {
     const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
     Keep(image, name);
     EXPECT_EQ(image.size(), window->size());
-    // The operation-mode label and the setup values: yellow text on black.
-    EXPECT_GT(CountYellowish(image), 200);
-    EXPECT_GT(CountColour(image, qRgb(0, 0, 0)), 2000);
+    // Each channel's setup page, below the status panels: its values in yellow text on black.
+    for (int channel = 0; channel < 2; ++channel) {
+      SCOPED_TRACE(channel);
+      const QWidget* command = window->PanelCommand[channel];
+      const QImage page = image.copy(QRect(command->mapTo(window, QPoint(0, 0)), command->size()));
+      EXPECT_GT(CountYellowish(page), 300);
+      EXPECT_GT(CountColour(page, qRgb(0, 0, 0)), 2000);
+    }
   }
 }
 
