@@ -58,6 +58,19 @@ int OnRx(int cardIndex, int unit, Family family, Body&& body) noexcept {
   });
 }
 
+// The PM receiver's bit synchroniser loops are set and read through the PSK stream-1 entries, as
+// on the card; every other PSK entry stays the PSK receiver's own.
+template <Access kAccess = Access::kWrite, class Body>
+int OnBitSyncLoops(int cardIndex, int unit, Body&& body) noexcept {
+  return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
+    if (!ValidUnit(unit)) return kDevBadChannel;
+    if (!c.HasPersonality()) return kDevNotReady;
+    Receiver& r = c.rx[static_cast<std::size_t>(unit)];
+    if (r.family != Family::Psk && r.family != Family::Pm) return kDevNotSupported;
+    return body(r.bitSync[0]);
+  });
+}
+
 template <Access kAccess = Access::kWrite, class Body>
 int OnModulator(int cardIndex, Body&& body) noexcept {
   return OnCard<kAccess>(cardIndex, [&](Card& c) -> int {
@@ -295,6 +308,15 @@ constexpr Family kPm = Family::Pm;
       r.RestartAcquisition();                                                                          \
       return kDevOk;                                                                                   \
     });                                                                                                \
+  }
+
+// A loop setting of bit sync 1 of a PSK or PM receiver (OnBitSyncLoops), in percent of the bit rate.
+#define QX_BS_LOOP_NUMBER(getFn, setFn, field)                                                          \
+  extern "C" int Zp90_##getFn(int card, int rx, double* out) {                                         \
+    return OnBitSyncLoops<Access::kRead>(card, rx, [&](BitSync& b) { return PutNumber(out, b.field); }); \
+  }                                                                                                    \
+  extern "C" int Zp90_##setFn(int card, int rx, double value) {                                        \
+    return OnBitSyncLoops(card, rx, [&](BitSync& b) { return TakeNumber(value, 0.001, 100.0, b.field); }); \
   }
 
 // Card-wide units (test modulator, combiners) of one shape.
@@ -617,10 +639,10 @@ QX_RX_TEXT_GET(PskRx_GetBitSyncStream1DescramblerMode, kPsk, r.bitSync[0].descra
 QX_RX_NAME_SET(PskRx_SetBitSyncStream1DescramblerMode, kPsk, kDescramblers, bitSync[0].descrambler, false)
 QX_RX_TEXT_GET(PskRx_GetBitSyncStream1OutputDataEncodingMode, kPsk, r.bitSync[0].outputCode)
 QX_RX_NAME_SET(PskRx_SetBitSyncStream1OutputDataEncodingMode, kPsk, kOutputCodes, bitSync[0].outputCode, false)
-QX_RX_NUMBER_GET(PskRx_GetBitSyncStream1AcquisitionRangeInPercentOfBitRate, kPsk, r.bitSync[0].acqRangePct)
-QX_RX_NUMBER_SET(PskRx_SetBitSyncStream1AcquisitionRangeInPercentOfBitRate, kPsk, 0.001, 100.0, bitSync[0].acqRangePct, false)
-QX_RX_NUMBER_GET(PskRx_GetBitSyncStream1LoopWidthInPercentOfBitRate, kPsk, r.bitSync[0].loopWidthPct)
-QX_RX_NUMBER_SET(PskRx_SetBitSyncStream1LoopWidthInPercentOfBitRate, kPsk, 0.001, 100.0, bitSync[0].loopWidthPct, false)
+QX_BS_LOOP_NUMBER(PskRx_GetBitSyncStream1AcquisitionRangeInPercentOfBitRate,
+                  PskRx_SetBitSyncStream1AcquisitionRangeInPercentOfBitRate, acqRangePct)
+QX_BS_LOOP_NUMBER(PskRx_GetBitSyncStream1LoopWidthInPercentOfBitRate,
+                  PskRx_SetBitSyncStream1LoopWidthInPercentOfBitRate, loopWidthPct)
 QX_RX_TEXT_GET(PskRx_GetBitSyncStream1LockState, kPsk, LockText(r.bitSync[0].lock.locked))
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream1SignalEbNo, kPsk, r.bitSync[0].measuredEbNoDb)
 QX_RX_NUMBER_GET(PskRx_GetBitSyncStream1ActualSymbolRate, kPsk, r.bitSync[0].measuredSymbolRate)

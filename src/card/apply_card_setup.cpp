@@ -149,6 +149,11 @@ void PushPmReceiver(kr20cardclass& card, int ch, const ReceiverRecord& rx) {
   card.PmRx_SetModulationIndex(ch, rx.PmModIndex);
   card.PmRx_SetCarrierLockDecisionPeriod(ch, rx.PmCarrierLockDecisionPeriod);
   card.PmRx_SetLoopDiscriminatorEnable(ch, rx.PmLoopDiscriminatorEnabled != 0);
+  // The PM receiver's bit-sync loops are reached through the PSK stream-1 entries, as its setters
+  // reach them.
+  const BitSyncRecord s1 = rx.BitSync[0];
+  card.PskRx_SetBitSyncStream1AcquisitionRangeInPercentOfBitRate(ch, s1.AcqLoopBandwidthPct);
+  card.PskRx_SetBitSyncStream1LoopWidthInPercentOfBitRate(ch, s1.TrkLoopBandwidthPct);
   SendText(SetupText(rx.PmDebugOutput1MuxSelect),
            [&](const std::string& v) { card.PmRx_SetDebugOutput1MuxSelect(ch, v); });
   SendText(SetupText(rx.PmDebugOutput2MuxSelect),

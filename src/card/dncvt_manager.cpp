@@ -54,7 +54,7 @@ void LogClamped(int total) {
 }  // namespace
 
 void BuildDownConverterList(int& count, DnCvtChannelRecords& records, const std::array<HwCfgEnableRecord, 3>& enables,
-                            int kr14Channels, int kr12Channels) {
+                            int kr14Channels, int kr12Channels, DnCvtChannelsPerCard perCard) {
   const DnCvtChannelRecords previous = records;
   const HwCfgEnableRecord kr12 = enables[kHwCfgKr12];
   const HwCfgEnableRecord kr14 = enables[kHwCfgKr14];
@@ -78,8 +78,11 @@ void BuildDownConverterList(int& count, DnCvtChannelRecords& records, const std:
     }
     records[static_cast<std::size_t>(used++)] = record;
   };
-  for (int i = 0; i < n12 && used < kMaxRecords; ++i) place(kDnCvtKindKr12, i, 0);
-  for (int i = 0; i < n14 && used < kMaxRecords; ++i) place(kDnCvtKindKr14, i / 2, i % 2);
+  const DnCvtChannelsPerCard simulated{};
+  const int per12 = std::max(kr12.Simulated != 0 ? simulated.Kr12 : perCard.Kr12, 1);
+  const int per14 = std::max(kr14.Simulated != 0 ? simulated.Kr14 : perCard.Kr14, 1);
+  for (int i = 0; i < n12 && used < kMaxRecords; ++i) place(kDnCvtKindKr12, i / per12, i % per12);
+  for (int i = 0; i < n14 && used < kMaxRecords; ++i) place(kDnCvtKindKr14, i / per14, i % per14);
   count = used;
 }
 
@@ -211,6 +214,13 @@ int quorxdncvtmgrclass::ProbeCards(TypeState& type) {
     if (MakeDnCvtCard(i, type.library)->Open()) ++found;
   }
   return found;
+}
+
+DnCvtChannelsPerCard quorxdncvtmgrclass::ChannelsPerCard() const {
+  DnCvtChannelsPerCard perCard;
+  if (!kr12_.cards.empty() && kr12_.cards.front()->ChannelCount() > 0) perCard.Kr12 = kr12_.cards.front()->ChannelCount();
+  if (!kr14_.cards.empty() && kr14_.cards.front()->ChannelCount() > 0) perCard.Kr14 = kr14_.cards.front()->ChannelCount();
+  return perCard;
 }
 
 int quorxdncvtmgrclass::ProbeKr12Cards() { return ProbeCards(kr12_); }

@@ -25,12 +25,22 @@ namespace card {
 
 using DnCvtChannelRecords = std::array<DnCvtChannelRecord, kDnCvtRecords>;
 
-// The dialog's view of the converters: `kr12Channels` Kr12 channels (one per radio: card i,
-// channel 0), then `kr14Channels` Kr14 channels (two per card), each only when its type is
-// enabled; at most twelve in all (the rest logged and left out). A record that already holds
-// the same channel keeps its tables and setup; other records are cleared. count := records used.
+// Converter channels on one card of each type. A simulated type always has Kr12 radios of one
+// channel and Kr14 cards of two; a type whose cards are open has what its cards report (the
+// virtual Kr12 card, like a real one, may carry two channels).
+struct DnCvtChannelsPerCard {
+  int Kr12 = 1;
+  int Kr14 = 2;
+};
+
+// The dialog's view of the converters, laid out as the manager's table is: `kr12Channels` Kr12
+// channels, then `kr14Channels` Kr14 channels, in card and channel order (`perCard` channels on
+// each card of a type that is not simulated; Kr12 radios of one channel and Kr14 cards of two when
+// simulated), each only when its type is enabled; at most twelve in all (the rest logged and left
+// out). A record that already holds the same channel keeps its tables and setup; other records
+// are cleared. count := records used.
 void BuildDownConverterList(int& count, DnCvtChannelRecords& records, const std::array<HwCfgEnableRecord, 3>& enables,
-                            int kr14Channels, int kr12Channels);
+                            int kr14Channels, int kr12Channels, DnCvtChannelsPerCard perCard = {});
 
 // "KR-12P2 Card <n> Ch <m>" or "KR-14P3 Card <n> Ch <m>" (counted from 1); "NOT USED" for an
 // index outside 0..11 or a record that is not present.
@@ -71,6 +81,10 @@ class quorxdncvtmgrclass {
   // Closes and deletes the card objects. The records stay, so that the setups come back when the
   // same channels open again; until then nothing reaches a converter.
   void CloseAll();
+
+  // Channels per card of each type: those the first open card of a type reports, the defaults
+  // for a type without open cards.
+  card::DnCvtChannelsPerCard ChannelsPerCard() const;
 
   // Converter cards of a type, by creating and deleting a card object for each card the library
   // reports (the open cards when the manager has them open already).

@@ -470,6 +470,11 @@ void kr20setmgrclass::RefreshChannelStatus() {
           record.BitSync2 = bs2;
         }
       }
+      // The timer reads no bit sync of a PM receiver: the code it decodes is the one its setup
+      // holds, shown from the first pass on.
+      if (c.Pm && !demo) {
+        settings::PutStatusText(bs1.PcmInputCode, card::SetupText(c.Setup->Receiver[channel].BitSync[0].PcmInputCode));
+      }
       record.BitSync1 = bs1;
       CopyDnCvtFlags(c, record);
 

@@ -163,5 +163,42 @@ TEST(DnCvtManager, BuildListClampsAndKeepsKnownChannels) {
   EXPECT_EQ(Value(records[4].Kind), kDnCvtKindNone);
 }
 
+// The list the hardware dialog builds is the table the manager opens: a Kr12 card of two channels
+// gives two converters on card 1, simulated radios one each.
+TEST_F(DnCvtManagerSimTest, BuildListLaysOutTheChannelsAsTheManagerOpensThem) {
+  Configure("Kr12Cards=2\nKr12Channels=2\nKr14Cards=1\nKr14Channels=2\n");
+  quorxdncvtmgrclass mgr(folder_);
+  mgr.Configure(Live(), Live());
+  ASSERT_TRUE(mgr.OpenAll());
+  ASSERT_EQ(mgr.NumDnCvts, 6);
+  EXPECT_EQ(mgr.ChannelsPerCard().Kr12, 2);
+  EXPECT_EQ(mgr.ChannelsPerCard().Kr14, 2);
+  mgr.Records[3].Setup.FreqMhz = 2250.5;
+
+  const std::array<HwCfgEnableRecord, 3> enables{Live(), Live(), Live()};
+  DnCvtChannelRecords records = mgr.Records;
+  int count = -1;
+  BuildDownConverterList(count, records, enables, mgr.NumKr14Channels, mgr.NumKr12Channels, mgr.ChannelsPerCard());
+  EXPECT_EQ(count, mgr.NumDnCvts);
+  EXPECT_EQ(std::memcmp(&records, &mgr.Records, sizeof records), 0);
+  std::string label;
+  DownConverterAssignmentLabel(3, records, label);
+  EXPECT_EQ(label, "KR-12P2 Card 2 Ch 2");
+
+  // Simulated Kr12: radios of one channel, whatever the cards had.
+  const std::array<HwCfgEnableRecord, 3> kr12Simulated{Live(), HwCfgEnableRecord{1, 1, 3}, Live()};
+  BuildDownConverterList(count, records, kr12Simulated, 2, 3, mgr.ChannelsPerCard());
+  EXPECT_EQ(count, 5);
+  DownConverterAssignmentLabel(2, records, label);
+  EXPECT_EQ(label, "KR-12P2 Card 3 Ch 1");
+  DownConverterAssignmentLabel(4, records, label);
+  EXPECT_EQ(label, "KR-14P3 Card 1 Ch 2");
+
+  // Without open cards the defaults hold: Kr12 radios of one channel, Kr14 cards of two.
+  mgr.CloseAll();
+  EXPECT_EQ(mgr.ChannelsPerCard().Kr12, 1);
+  EXPECT_EQ(mgr.ChannelsPerCard().Kr14, 2);
+}
+
 }  // namespace
 }  // namespace card

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <algorithm>
 #include <string>
 
 #include "card/rtl20_manager.h"
@@ -225,7 +226,9 @@ void TVexaHwCfgMgrEditorDlg::LoadFromManagers() {
   state_.DnCvtRecords = dnCvts_.Records;
   state_.Kr12Channels = dnCvts_.NumKr12Channels;
   state_.Kr14Channels = dnCvts_.NumKr14Channels;
+  state_.ChannelsPerCard = dnCvts_.ChannelsPerCard();
   state_.NumSystemCards = cards_.CardCount();
+  runningRecords_ = dnCvts_.Records;
 }
 
 void TVexaHwCfgMgrEditorDlg::StoreToManagers() {
@@ -266,9 +269,12 @@ void TVexaHwCfgMgrEditorDlg::UpdateCounts() {
     }
   }
   state_.NumSystemCards = cards;
+  // Detected cards have the channels the program opened on them (Kr14 cards two, a Kr12 card one
+  // or two); a simulated count is already one of channels.
   state_.Kr12Channels = card::GetNumSimChannels(state_.Enables[kHwCfgKr12], state_.DetectedKr12);
+  if (state_.Enables[kHwCfgKr12].Simulated == 0) state_.Kr12Channels *= std::max(state_.ChannelsPerCard.Kr12, 1);
   state_.Kr14Channels = card::GetNumSimChannels(state_.Enables[kHwCfgKr14], state_.DetectedKr14);
-  if (state_.Enables[kHwCfgKr14].Simulated == 0) state_.Kr14Channels *= 2;
+  if (state_.Enables[kHwCfgKr14].Simulated == 0) state_.Kr14Channels *= std::max(state_.ChannelsPerCard.Kr14, 1);
   int converters = state_.Kr12Channels + state_.Kr14Channels;
   // The table holds twelve converter channels; more would run past it.
   if (converters > kMaxDnCvts) {
@@ -283,8 +289,9 @@ void TVexaHwCfgMgrEditorDlg::UpdateCounts() {
 
 void TVexaHwCfgMgrEditorDlg::RebuildAssignments() {
   UpdateCounts();
+  state_.DnCvtRecords = runningRecords_;
   card::BuildDownConverterList(state_.NumDnCvts, state_.DnCvtRecords, state_.Enables, state_.Kr14Channels,
-                               state_.Kr12Channels);
+                               state_.Kr12Channels, state_.ChannelsPerCard);
   for (int i = 0; i < kMaxDnCvts; ++i) {
     card::DownConverterAssignmentLabel(i, state_.DnCvtRecords, names_[static_cast<std::size_t>(i)]);
   }

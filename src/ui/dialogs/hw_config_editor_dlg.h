@@ -41,6 +41,9 @@ struct HwCfgEditState {
   int NumSystemCards = 0;
   int Kr12Channels = 0;
   int Kr14Channels = 0;
+  // Channels on each converter card of a type that is not simulated, as the running program
+  // has opened them: the dialog counts the converters the program uses.
+  card::DnCvtChannelsPerCard ChannelsPerCard{};
 };
 
 }  // namespace ui
@@ -103,6 +106,9 @@ class TVexaHwCfgMgrEditorDlg final : public QDialog {
   quorxrtl20mgrclass& cards_;
   quorxdncvtmgrclass& dnCvts_;
   ui::HwCfgEditState state_;
+  // The converter records of the running program: every rebuild of the list starts from them, so
+  // that a channel that leaves the list and comes back keeps its tables and tuning.
+  card::DnCvtChannelRecords runningRecords_{};
   std::array<std::string, card::kDnCvtRecords> names_;
 
   bool loading_ = false;
