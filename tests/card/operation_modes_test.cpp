@@ -27,8 +27,8 @@ namespace card {
 namespace {
 
 // Card 0: the standard board running PSK+PSK (0); card 1: the chip-variant board running PSK+PSK
-// (4). Both IF inputs of each card carry the same 1 Mb/s signal at 8 dB Eb/No: BPSK on card 0,
-// PCM/FM on card 1, so that combined the receiver sees about 11 dB.
+// (4). Both IF inputs of each card carry the same 1 Mb/s BPSK signal at 8 dB Eb/No, so that a
+// receiver fed from the combiner sees about 11 dB.
 class OperationModesTest : public ::testing::Test {
  protected:
   void SetUp() override {
