@@ -13,10 +13,11 @@ constexpr Family M = Family::Pm;
 constexpr Family C = Family::MhCpm;
 
 // IQ capture exists only behind PSK receivers; with a PM or multi-h CPM receiver on channel 0
-// the single IQ channel serves channel 1.
+// the single IQ channel serves channel 1. The standard board's PSK-PSK and PSK-FM images hold
+// the pre-D combiner its "PSK PRE-D COMBINER" and "FM PRE-D COMBINER" modes run on.
 constexpr std::array<Personality, 16> kPersonalities{{
-    {0, "PSK-PSK", false, {P, P}, false, false, {true, true}},
-    {1, "PSK-FM", false, {P, F}, false, false, {true, false}},
+    {0, "PSK-PSK", false, {P, P}, true, false, {true, true}},
+    {1, "PSK-FM", false, {P, F}, true, false, {true, false}},
     {2, "FM-FM", false, {F, F}, false, false, {false, false}},
     {3, "PM-PSK", false, {M, P}, false, false, {false, true}},
     {4, "PSK-PSK V", true, {P, P}, false, false, {true, true}},

@@ -14,25 +14,33 @@ namespace {
 
 constexpr bool IsKnownMode(int mode) { return mode >= 0 && mode < kFpgaImageModeCount; }
 
-// One operation mode: the personality a standard board runs for it, and the candidates of the
-// chip-variant board in the order they are tried (the personality with the mode's own combiner
-// first, the plain one of the same family after it).
+enum class NeededCombiner { None, PreD, PostD };
+
+// One operation mode: the personality a standard board runs for it, the candidates of the
+// chip-variant board in the order they are tried, and the combiner the personality's image must
+// hold. An image without that combiner cannot run the mode: its flags would be cleared and the
+// card would report no operation mode at all.
 struct OperationModeEntry {
   int Mode;
   std::array<int, 3> VariantCandidates;  // unused places hold kNoFpgaMode
+  NeededCombiner Combiner;
 };
 
+constexpr NeededCombiner kNone = NeededCombiner::None;
+constexpr NeededCombiner kPreD = NeededCombiner::PreD;
+constexpr NeededCombiner kPostD = NeededCombiner::PostD;
+
 constexpr std::array<OperationModeEntry, kOperationModeCount> kOperationModes{{
-    {2, {10, 11, 12}},                    // 0 FM-FM INDEPENDENT
-    {0, {4, 5, 6}},                       // 1 PSK-PSK INDEPENDENT
-    {1, {7, 8, 9}},                       // 2 PSKFM INDEPENDENT
-    {3, {13, kNoFpgaMode, kNoFpgaMode}},  // 3 PM-PSK INDEPENDENT
-    {1, {11, 10, kNoFpgaMode}},           // 4 FM PRE-D COMBINER
-    {0, {5, 4, kNoFpgaMode}},             // 5 PSK PRE-D COMBINER
-    {12, {12, kNoFpgaMode, kNoFpgaMode}}, // 6 FM POST-D COMBINER (variant board only)
-    {6, {6, kNoFpgaMode, kNoFpgaMode}},   // 7 PSK POST-D COMBINER (variant board only)
-    {14, {14, kNoFpgaMode, kNoFpgaMode}}, // 8 MH-PSK PRE-D COMBINER
-    {15, {15, kNoFpgaMode, kNoFpgaMode}}, // 9 MH-FM PRE-D COMBINER
+    {2, {10, 11, 12}, kNone},                     // 0 FM-FM INDEPENDENT
+    {0, {4, 5, 6}, kNone},                        // 1 PSK-PSK INDEPENDENT
+    {1, {7, 8, 9}, kNone},                        // 2 PSKFM INDEPENDENT
+    {3, {13, kNoFpgaMode, kNoFpgaMode}, kNone},   // 3 PM-PSK INDEPENDENT
+    {1, {11, kNoFpgaMode, kNoFpgaMode}, kPreD},   // 4 FM PRE-D COMBINER
+    {0, {5, kNoFpgaMode, kNoFpgaMode}, kPreD},    // 5 PSK PRE-D COMBINER
+    {12, {12, kNoFpgaMode, kNoFpgaMode}, kPostD}, // 6 FM POST-D COMBINER (variant board only)
+    {6, {6, kNoFpgaMode, kNoFpgaMode}, kPostD},   // 7 PSK POST-D COMBINER (variant board only)
+    {14, {14, kNoFpgaMode, kNoFpgaMode}, kPreD},  // 8 MH-PSK PRE-D COMBINER
+    {15, {15, kNoFpgaMode, kNoFpgaMode}, kPreD},  // 9 MH-FM PRE-D COMBINER
 }};
 
 // Fall-back order: a card that cannot run its wanted personality should come up with two
@@ -141,6 +149,19 @@ bool ModeHasFeatureB(const FpgaModeSlotTable& slots, int mode) {
   return IsModeSlotUsable(slots, mode) && slots[static_cast<std::size_t>(mode)].PostDCombining;
 }
 
+namespace {
+
+bool ServesOperationMode(const FpgaModeSlotTable& slots, int mode, NeededCombiner combiner) {
+  switch (combiner) {
+    case NeededCombiner::PreD: return ModeHasFeatureA(slots, mode);
+    case NeededCombiner::PostD: return ModeHasFeatureB(slots, mode);
+    case NeededCombiner::None: break;
+  }
+  return IsModeSlotUsable(slots, mode);
+}
+
+}  // namespace
+
 bool ModeFeatureTest(int operationMode, const FpgaModeSlotTable& slots, bool chipVariant, OperationModeChoice& choice) {
   if (operationMode < 0 || operationMode >= kOperationModeCount) return false;
   const OperationModeEntry& entry = kOperationModes[static_cast<std::size_t>(operationMode)];
@@ -149,11 +170,11 @@ bool ModeFeatureTest(int operationMode, const FpgaModeSlotTable& slots, bool chi
   choice.RouteMode = combining ? 1 : 0;
   if (!chipVariant) {
     choice.FpgaMode = entry.Mode;
-    return IsModeSlotUsable(slots, entry.Mode);
+    return ServesOperationMode(slots, entry.Mode, entry.Combiner);
   }
   choice.FpgaMode = entry.VariantCandidates[0];
   for (int candidate : entry.VariantCandidates) {
-    if (IsModeSlotUsable(slots, candidate)) {
+    if (ServesOperationMode(slots, candidate, entry.Combiner)) {
       choice.FpgaMode = candidate;
       return true;
     }

@@ -89,8 +89,11 @@ struct OperationModeChoice {
 
 // Picks the personality that serves operation mode `operationMode` (0 .. 9): a fixed one, or on
 // the chip-variant board the first usable of its candidates. True when the card's slot of that
-// personality is usable. `choice` is filled whenever the operation mode is known (with the first
-// candidate when none is usable) and left alone for an index outside 0 .. 9.
+// personality is usable and, for a combining mode, its image holds the combiner the mode needs
+// (pre-D for 4, 5, 8, 9, post-D for 6, 7): the function mask, the card windows' mode menu and the
+// remote mode command all ask here, so a mode that cannot run is never offered. `choice` is filled
+// whenever the operation mode is known (with the first candidate when none serves) and left alone
+// for an index outside 0 .. 9.
 bool ModeFeatureTest(int operationMode, const FpgaModeSlotTable& slots, bool chipVariant, OperationModeChoice& choice);
 
 // The personality a card falls back to when its wanted one cannot run: the first usable slot of

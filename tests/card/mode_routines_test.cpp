@@ -98,9 +98,13 @@ FpgaModeSlotTable SlotsWith(std::initializer_list<int> usable) {
   return slots;
 }
 
+// Every image, with the combiners the images hold: pre-D in 0, 1, 5, 8, 11, 14, 15 and post-D in
+// 6, 9, 12.
 FpgaModeSlotTable AllSlots() {
   FpgaModeSlotTable slots{};
   for (FpgaModeSlot& slot : slots) slot.Usable = true;
+  for (int mode : {0, 1, 5, 8, 11, 14, 15}) slots[static_cast<std::size_t>(mode)].PreDCombining = true;
+  for (int mode : {6, 9, 12}) slots[static_cast<std::size_t>(mode)].PostDCombining = true;
   return slots;
 }
 
@@ -125,8 +129,10 @@ TEST(ModeFeatureTest, TheChosenPersonalityRunsTheOperationMode) {
 
 TEST(ModeFeatureTest, PartialTablesAndUnknownModes) {
   OperationModeChoice choice;
-  // Variant board with only the plain dual PCM/FM image: FM pre-D falls back to it.
-  EXPECT_TRUE(ModeFeatureTest(4, SlotsWith({10}), true, choice));
+  // Variant board with only the plain dual PCM/FM image: it cannot combine, so FM pre-D is not
+  // offered; the independent FM-FM mode runs on it.
+  EXPECT_FALSE(ModeFeatureTest(4, SlotsWith({10}), true, choice));
+  EXPECT_TRUE(ModeFeatureTest(0, SlotsWith({10}), true, choice));
   EXPECT_EQ(choice.FpgaMode, 10);
   // The standard board asks its fixed slot only.
   EXPECT_FALSE(ModeFeatureTest(1, SlotsWith({4, 5, 6}), false, choice));
@@ -135,6 +141,36 @@ TEST(ModeFeatureTest, PartialTablesAndUnknownModes) {
   EXPECT_FALSE(ModeFeatureTest(10, AllSlots(), true, choice));
   EXPECT_FALSE(ModeFeatureTest(-1, AllSlots(), true, choice));
   EXPECT_TRUE(choice.FpgaMode == 7 && choice.RouteMode == 3);
+}
+
+// A combining mode runs only on an image that holds the combiner it needs; a mode that cannot
+// run is never offered.
+TEST(ModeFeatureTest, ACombiningModeNeedsItsCombinerInTheImage) {
+  OperationModeChoice choice;
+  // Standard board whose images hold no combiner: only the independent modes.
+  const FpgaModeSlotTable bare = SlotsWith({0, 1, 2, 3});
+  for (int op = 0; op < kOperationModeCount; ++op) {
+    EXPECT_EQ(ModeFeatureTest(op, bare, false, choice), op < 4) << op;
+  }
+  // A post-D image does not serve a pre-D mode, nor the reverse.
+  FpgaModeSlotTable swapped = SlotsWith({0, 1, 6, 12, 14});
+  swapped[0].PostDCombining = true;
+  swapped[1].PostDCombining = true;
+  swapped[6].PreDCombining = true;
+  swapped[12].PreDCombining = true;
+  swapped[14].PostDCombining = true;
+  for (int op = 4; op < kOperationModeCount; ++op) {
+    EXPECT_FALSE(ModeFeatureTest(op, swapped, false, choice)) << op;
+    EXPECT_FALSE(ModeFeatureTest(op, swapped, true, choice)) << op;
+  }
+  // Variant board: the pre-D image is taken, never the plain one beside it.
+  FpgaModeSlotTable variant = SlotsWith({4, 5, 10, 11});
+  variant[5].PreDCombining = true;
+  variant[11].PreDCombining = true;
+  ASSERT_TRUE(ModeFeatureTest(5, variant, true, choice));
+  EXPECT_EQ(choice.FpgaMode, 5);
+  ASSERT_TRUE(ModeFeatureTest(4, variant, true, choice));
+  EXPECT_EQ(choice.FpgaMode, 11);
 }
 
 TEST(ModeSlots, FeaturesComeFromUsableSlotsOfAValidHeader) {

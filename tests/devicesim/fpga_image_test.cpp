@@ -89,7 +89,10 @@ TEST_F(PersonalityTest, EachImageSetsTheInfoBlockCounts) {
   struct Expected {
     int mode, psk, fm, pm, mhCpm, preD, postD;
   };
-  for (const Expected& e : {Expected{0, 2, 0, 0, 0, 0, 0}, {3, 1, 0, 1, 0, 0, 0}, {5, 2, 0, 0, 0, 1, 0},
+  // The standard board's PSK+PSK and PSK+PCM/FM images hold a pre-D combiner: its pre-D
+  // combining modes run on them.
+  for (const Expected& e : {Expected{0, 2, 0, 0, 0, 1, 0}, {1, 1, 1, 0, 0, 1, 0}, {2, 0, 2, 0, 0, 0, 0},
+                            {3, 1, 0, 1, 0, 0, 0}, {4, 2, 0, 0, 0, 0, 0}, {5, 2, 0, 0, 0, 1, 0},
                             {12, 0, 2, 0, 0, 0, 1}, {15, 0, 1, 0, 1, 1, 0}}) {
     const int cardIndex = e.mode >= 4 ? 1 : 0;
     Load(cardIndex, e.mode);

@@ -130,6 +130,28 @@ TEST_F(CombinerTest, PreDCombinerAddsTheInputsEbNo) {
   EXPECT_NEAR(Number(F().PskRx_GetBitSyncStream1SignalEbNo, 1, 0), 8.0, 0.6);
 }
 
+// The standard board's PSK+PSK and PSK+PCM/FM images carry the pre-D combiner the card layer
+// runs their combining modes with: a receiver fed from "DIVERSITY_COMBINER" sees both inputs.
+TEST_F(CombinerTest, TheStandardBoardsPreDImagesCombine) {
+  UseConfig(ConfigText("IfInput1=70e6, -45, BPSK, 1e6, 8, NRZL\nIfInput2=70e6, -48, BPSK, 1e6, 8, NRZL"));
+  Load(0, 0);
+  TunePsk(0, 1, 1e6);
+  ASSERT_EQ(F().PskRx_SetReceiverInputSourceMode(0, 1, "DIVERSITY_COMBINER"), card::kDevOk);
+  Advance(0.5);
+  EXPECT_NEAR(Number(F().PskRx_GetBitSyncStream1SignalEbNo, 0, 1), 11.0, 0.6);
+
+  UseConfig(ConfigText("IfInput1=70e6, -45, PCM_FM, 1e6, 8, NRZL\nIfInput2=70e6, -48, PCM_FM, 1e6, 8, NRZL"));
+  Load(0, 1);
+  ASSERT_EQ(F().FmRx_SetCarrierCenterFrequencyInHz(0, 1, 70e6), card::kDevOk);
+  ASSERT_EQ(F().FmRx_SetBitSyncRateInbps(0, 1, 1e6), card::kDevOk);
+  ASSERT_EQ(F().FmRx_SetReceiverInputSourceMode(0, 1, "IF_INPUT2"), card::kDevOk);
+  Advance(0.5);
+  EXPECT_NEAR(Number(F().FmRx_GetBitSyncSignalEbNo, 0, 1), 8.0, 0.6);
+  ASSERT_EQ(F().FmRx_SetReceiverInputSourceMode(0, 1, "DIVERSITY_COMBINER"), card::kDevOk);
+  Advance(0.5);
+  EXPECT_NEAR(Number(F().FmRx_GetBitSyncSignalEbNo, 0, 1), 11.0, 0.6);
+}
+
 class DisplayTest : public SimTest {};
 
 TEST_F(DisplayTest, SpectrumPeaksAtTheCarrierAboveTheNoiseWithTheAskedPoints) {

@@ -213,14 +213,19 @@ void TSetupMainStatusForm::ArrangeStatusPanel() {
   const int route = card::GetCardRouteMode(card_);
   const bool wide = setup_ != nullptr && setup_->RouteInfo.FpgaMasterMode == 1 && route != 0;
 
-  const bool hideIq = IsFmCode(code) || (code == 2 && channel_ == 0);
+  // The FM channel is the one whose receiver the card runs as PCM/FM, whatever its number: in
+  // "PSKFM INDEPENDENT" and "MH-FM PRE-D COMBINER" that is channel 2. It has no constellation, and
+  // its peak deviation is its measure.
+  const bool fmChannel = card::IsPcmFmChannel(card_, channel_);
+  // The double-width spectrum takes the constellation's place: both would not fit the panel.
+  const bool hideIq = IsFmCode(code) || fmChannel || wide;
   PanelIqBackground1->setVisible(!hideIq);
   if (iqForm_ != nullptr) iqForm_->setVisible(!hideIq);
 
-  const int spectrumWidth = !hideIq && !wide ? kIqWidth : 2 * kIqWidth;
+  const int spectrumWidth = hideIq ? 2 * kIqWidth : kIqWidth;
   PanelFftBackground1->setFixedWidth(spectrumWidth);
 
-  const bool deviation = IsFmCode(code);
+  const bool deviation = IsFmCode(code) || fmChannel;
   LabelPeakDeviation1->setVisible(deviation);
   CaptionPeakDeviation->setVisible(deviation);
 

@@ -4,9 +4,10 @@
 // reference lamps, and the RSSI bar. Every value comes from the channel's status record, which
 // the host window refreshes every 0.2 s (UpdateChannelStatus).
 //
-// Which parts show depends on the card's operation mode (ArrangeStatusPanel): FM channels have no
-// constellation and get a spectrum of twice the width, only FM modes show the peak deviation, and
-// only a channel with a down-converter shows the RSSI bar and the reference lamp.
+// Which parts show depends on the card's operation mode and on the receiver the card runs on the
+// channel (ArrangeStatusPanel): the FM modes and FM receivers have no constellation and get a
+// spectrum of twice the width and the peak deviation, and only a channel with a down-converter
+// shows the RSSI bar and the reference lamp.
 #include <QWidget>
 
 #include "util/colour.h"

@@ -15,6 +15,7 @@
 #include <QMenu>
 
 #include "card/card_routines.h"
+#include "card/personality_routines.h"
 #include "card/setup_routines.h"
 #include "config/options_store.h"
 #include "display_test_support.h"
@@ -193,6 +194,9 @@ TEST_F(StatusPanelTest, StrengthColoursLampsAndValuesFromTheRecord) {
   EXPECT_EQ(util::FromQColor(panel.ShapeRefLock1->palette().color(QPalette::Window)), 0x00FFFFu);
 }
 
+// The rows name the mode by the route copy; the card really runs `run` (the standard board has no
+// post-D image: those rows keep PSK-PSK running). The FM receiver of personality 1 sits on
+// channel 2, and the displays follow it there.
 TEST_F(StatusPanelTest, LayoutFollowsTheOperationMode) {
   TSetupMainStatusForm& first = Panel(0, 0);
   TSetupMainStatusForm& second = Panel(0, 1);
@@ -200,26 +204,34 @@ TEST_F(StatusPanelTest, LayoutFollowsTheOperationMode) {
   const card::RouteInfoRecord kept = setup.RouteInfo;
   struct Row {
     const char* name;
+    int run;
     std::uint32_t mode;
     std::uint32_t route;
     std::uint8_t preD;
     std::uint8_t postD;
     bool iqShown[2];
     int spectrumWidth[2];
-    bool deviation;
+    bool deviation[2];
   };
   for (const Row& row : {
-           Row{"FM-FM INDEPENDENT", 2, 0, 0, 0, {false, false}, {304, 304}, true},
-           Row{"PSK-PSK INDEPENDENT", 0, 0, 0, 0, {true, true}, {152, 152}, false},
-           Row{"PSKFM INDEPENDENT", 1, 0, 0, 0, {false, true}, {304, 152}, false},
-           Row{"PM-PSK INDEPENDENT", 3, 0, 0, 0, {true, true}, {152, 152}, false},
-           Row{"FM PRE-D COMBINER", 1, 1, 1, 0, {false, false}, {304, 304}, true},
-           Row{"FM POST-D COMBINER", 12, 1, 0, 1, {false, false}, {304, 304}, true},
-           Row{"PSK POST-D COMBINER", 6, 1, 0, 1, {true, true}, {152, 152}, false},
-           // Personality 1 routed without a combiner names no mode; its spectrum is wide all the same.
-           Row{"UNKNOWN on personality 1", 1, 1, 0, 0, {true, true}, {304, 304}, false},
+           Row{"FM-FM INDEPENDENT", 2, 2, 0, 0, 0, {false, false}, {304, 304}, {true, true}},
+           Row{"PSK-PSK INDEPENDENT", 0, 0, 0, 0, 0, {true, true}, {152, 152}, {false, false}},
+           Row{"PSKFM INDEPENDENT", 1, 1, 0, 0, 0, {true, false}, {152, 304}, {false, true}},
+           Row{"PM-PSK INDEPENDENT", 3, 3, 0, 0, 0, {true, true}, {152, 152}, {false, false}},
+           Row{"FM PRE-D COMBINER", 1, 1, 1, 1, 0, {false, false}, {304, 304}, {true, true}},
+           Row{"PSK PRE-D COMBINER", 0, 0, 1, 1, 0, {true, true}, {152, 152}, {false, false}},
+           Row{"FM POST-D COMBINER", 0, 12, 1, 0, 1, {false, false}, {304, 304}, {true, true}},
+           Row{"PSK POST-D COMBINER", 0, 6, 1, 0, 1, {true, true}, {152, 152}, {false, false}},
+           // Personality 1 routed without a combiner names no mode; its spectrum is wide all the
+           // same and takes the constellation's place, so that the panel still holds every part.
+           Row{"UNKNOWN on personality 1", 1, 1, 1, 0, 0, {false, false}, {304, 304}, {false, true}},
        }) {
     SCOPED_TRACE(row.name);
+    if (card::CardFpgaMode(0) != row.run) {
+      bool reloaded = false;
+      ASSERT_TRUE(card::ApplyPersonalityChange(0, row.run, false, reloaded));
+      ASSERT_EQ(card::CardFpgaMode(0), row.run);
+    }
     settings::RouteInfoCopy& route = gKr20SetMgr->StatusRecord(0, 0).RouteInfo;
     route.ModeFunction = row.mode;
     route.RouteMode = row.route;
@@ -230,13 +242,26 @@ TEST_F(StatusPanelTest, LayoutFollowsTheOperationMode) {
     for (TSetupMainStatusForm* panel : {&first, &second}) {
       const auto channel = static_cast<std::size_t>(panel->Channel());
       panel->ArrangeStatusPanel();
+      QCoreApplication::processEvents();
       EXPECT_EQ(panel->PanelIqBackground1->isVisible(), row.iqShown[channel]) << channel;
       EXPECT_EQ(panel->IqDisplay()->isVisible(), row.iqShown[channel]) << channel;
       EXPECT_EQ(panel->PanelFftBackground1->width(), row.spectrumWidth[channel]) << channel;
-      EXPECT_EQ(panel->LabelPeakDeviation1->isVisible(), row.deviation) << channel;
+      EXPECT_EQ(panel->LabelPeakDeviation1->isVisible(), row.deviation[channel]) << channel;
+      // The spectrum, the constellation and the status column lie side by side inside the panel.
+      int right = 0;
+      for (const QWidget* part : {static_cast<const QWidget*>(panel->PanelFftBackground1),
+                                  static_cast<const QWidget*>(panel->PanelIqBackground1),
+                                  static_cast<const QWidget*>(panel->PanelStatusCh1)}) {
+        if (!part->isVisible()) continue;
+        EXPECT_GE(part->x(), right) << part->objectName().toStdString() << " channel " << channel;
+        right = part->geometry().right() + 1;
+      }
+      EXPECT_LE(right, panel->width()) << channel;
     }
   }
   setup.RouteInfo = kept;
+  bool reloaded = false;
+  card::ApplyPersonalityChange(0, 0, false, reloaded);
 }
 
 TEST_F(StatusPanelTest, SpanMenuSetsTheCardsSpanOrLetsTheAutomaticSpanChooseIt) {

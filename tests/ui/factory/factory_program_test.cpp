@@ -73,7 +73,7 @@ TEST_F(FactoryProgramTest, TheTableOfContentsFollowsAnFpgaLoad) {
   ui::ShowFpgaInfoForm(0, form_.get());
   TDbg_FpgaInfoForm* toc = config::gApp.FpgaTocForms[0];
   ASSERT_NE(toc, nullptr);
-  ASSERT_EQ(toc->StringGridFpga[0]->rowCount(), 6);  // PSK-PSK
+  ASSERT_EQ(toc->StringGridFpga[0]->rowCount(), 7);  // PSK-PSK, with its pre-D combiner
   bool reloaded = false;
   card::ApplyPersonalityChange(0, 3, true, reloaded);  // PM-PSK
   ASSERT_TRUE(reloaded);

@@ -74,7 +74,8 @@ TEST_F(FpgaInfoTest, ThePskPskPersonality) {
   EXPECT_EQ(Titles(1), kTitles);
   EXPECT_FALSE(NotLoadedShown(0));
   EXPECT_FALSE(NotLoadedShown(1));
-  EXPECT_EQ(Kinds(0), (std::vector<std::string>{"GPIO", "PSKRX", "PSKRX", "VITERBI", "VITERBI", "ROUTING"}));
+  EXPECT_EQ(Kinds(0),
+            (std::vector<std::string>{"GPIO", "PSKRX", "PSKRX", "VITERBI", "VITERBI", "PREDCOMB", "ROUTING"}));
   EXPECT_EQ(Kinds(1), (std::vector<std::string>{"GPIO", "MODULATOR", "MODSWEEP", "BERT", "BERT", "TXBERT", "TXBERT",
                                                 "DFP", "DFP", "FIFO", "FIFO"}));
   EXPECT_EQ(Row(0, 0), (std::vector<std::string>{"1", "2", "0", "GPIO", "0x001", "1", "0", "0x000a0000"}));
@@ -85,7 +86,7 @@ TEST_F(FpgaInfoTest, ThePskPskPersonality) {
 TEST_F(FpgaInfoTest, TheGridsFollowAPersonalityChange) {
   TDbg_FpgaInfoForm& form = Open(0);
   ASSERT_FALSE(HasFatalFailure());
-  ASSERT_EQ(Rows(0), 6);
+  ASSERT_EQ(Rows(0), 7);
   ASSERT_EQ(Rows(1), 11);
   const std::string images = program_ / "images";
   ASSERT_TRUE(testsupport::MakeFpgaImages(images, sim_));

@@ -55,7 +55,7 @@ TEST_F(ModWindowTest, CaptionTabsAndMenusOfADualTransmitCard) {
 }
 
 TEST_F(ModWindowTest, CardWithoutDualTransmitOrCombiner) {
-  Start(0, false);
+  Start(3, false);  // PM+PSK on the standard board: one PSK receiver, no combiner
   if (IsSkipped()) return;
   EXPECT_FALSE(Form().PageControlTxBert->isTabVisible(1));
   EXPECT_TRUE(Form().LabelIPowerLevel->isHidden());

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "card/card_routines.h"
+#include "card/mode_routines.h"
 #include "card/rtl20_manager.h"
 #include "card/setup_routines.h"
 #include "config/globals.h"
@@ -60,6 +61,35 @@ TEST_F(RemoteSetupTest, OperationalModeLoadsThePersonalityOnlyWhenItMustAndCanCh
   EXPECT_EQ(std::int32_t{after.CurrentFpgaMode}, 1);
   EXPECT_EQ(std::int32_t{after.LastFpgaMode}, std::int32_t{before.LastFpgaMode});
   EXPECT_EQ(card::CardFpgaMode(0), 1);
+}
+
+// On the standard board the remote command runs the pre-D combining modes of the PSK+PCM/FM and
+// PSK+PSK images with their combiner flags, and refuses the post-D and multi-h modes it has no
+// image for, as the card windows' menu leaves them out.
+TEST_F(RemoteSetupTest, OperationalModeRunsTheStandardBoardsCombiningModes) {
+  StartRemote();
+  ASSERT_FALSE(gRtl20Mgr->ChipVariant(0));
+  struct Mode {
+    double value;
+    int personality;
+    const char* name;
+  };
+  for (const Mode& row : {Mode{4.0, 1, "FM PRE-D COMBINER"}, Mode{5.0, 0, "PSK PRE-D COMBINER"}}) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(UseOperationalMode(0, row.value, row.personality));
+    const card::RouteInfoRecord route = gRtl20Mgr->Card(0)->Setup().RouteInfo;
+    EXPECT_EQ(std::int32_t{route.RouteMode}, 1);
+    EXPECT_EQ(int{route.PreDCombinerMode}, 1);
+    EXPECT_EQ(int{route.PostDCombinerMode}, 0);
+    EXPECT_EQ(card::GetCombiningModeName(route).Name, row.name);
+    EXPECT_TRUE(card::CardHasPreDCombiner(0));
+  }
+  for (double refused : {6.0, 7.0, 8.0, 9.0}) {
+    const Reply reply = Command(0, 0, 101, refused);
+    EXPECT_FALSE(reply.Success()) << refused;
+    EXPECT_EQ(reply.Message(), "No FPGA Configuration File") << refused;
+  }
+  EXPECT_EQ(card::CardFpgaMode(0), 0);
 }
 
 TEST_F(RemoteSetupTest, SaveWritesTheDefaultFileAndRecallLoadsANamedOne) {

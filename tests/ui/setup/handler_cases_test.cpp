@@ -144,11 +144,11 @@ TEST_F(HandlerCasesTest, ARefusedValueShowsWhatTheCardHoldsAndIsLogged) {
 TEST_F(HandlerCasesTest, InputSourceActsOnChannelTwoOfARoutedCardOnly) {
   for (const int channel : {0, 1}) {
     SCOPED_TRACE(channel);
-    Start(false, 0, channel, 1);
+    Start(true, 4, channel, 1);
     if (IsSkipped() || HasFatalFailure()) return;
     manager_->SetCarrierCenterFreq(0, 1, 70'200'000.0);
-    // A PSK+PSK card without a combiner: the first input is never offered once routed, the
-    // second only to channel 2.
+    // A PSK+PSK card without a combiner (the variant board's plain image): the first input is
+    // never offered once routed, the second only to channel 2.
     EXPECT_TRUE(Shown("PanelInputSource"));
     const std::vector<std::string> offered =
         channel == 1 ? std::vector<std::string>{"Ch 2"} : std::vector<std::string>{};
