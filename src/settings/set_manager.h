@@ -204,7 +204,8 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
   // ---- Card mode change and setup recall (settings/card_recall.cpp) ----------------------------
   // Makes the card run the personality its setup asks for, then re-applies the whole setup.
   void ApplyCardMode(int card);
-  // Re-applies the card's whole setup and restarts acquisition (after an FPGA image load).
+  // Re-applies the card's whole setup, its down-converters' setups with it, and restarts
+  // acquisition (after an FPGA image load).
   void ReapplyCardAndRestart(int card);
   // Loads the card's setup file and applies it; true when the file was loaded.
   bool RecallCardSetup(int card);
