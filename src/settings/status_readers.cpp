@@ -178,8 +178,8 @@ void ReadPcmFmReceiver(const Channel& c, ReceiverStatusBlock& rx) {
   rx.ActualSignalFreqHz = o.FmRx_GetCarrierActualSignalFrequencyInHz(c.Index);
   CorrectRouteMode1Frequency(c, rx);
   settings::TrackCarrierExtremes(rx, settings::kNominalCarrierHz);
-  const double key = std::trunc(100.0 * previousIndex) * 0.01;
-  o.ApplyModIndexLockThreshold(c.Index, key, SharedFmReceiver(c));
+  // The table lookup takes the whole hundredths itself; rounding here as well would lose one.
+  o.ApplyModIndexLockThreshold(c.Index, previousIndex, SharedFmReceiver(c));
 }
 
 void ReadPmReceiver(const Channel& c, ReceiverStatusBlock& rx) {
