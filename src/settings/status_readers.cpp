@@ -116,6 +116,12 @@ bool QualifiedLock(bool locked, double ebNo) {
 
 std::string SetupModulation(const Channel& c) { return card::SetupText(c.Setup->Receiver[c.Index].DemodMode); }
 
+// Two bits a symbol only on a PSK receiver running a QPSK-type modulation. The setup's modulation
+// text outlives a change of family (an FM channel may still name SOQPSK_TG), so the family decides.
+bool DoublesRate(const Channel& c) {
+  return !c.PcmFm && !c.Pm && !c.MhCpm && settings::IsDoubleRateModulation(SetupModulation(c));
+}
+
 bool RouteMode1(const Channel& c) {
   const std::int32_t routeMode = c.Setup->RouteInfo.RouteMode;
   return routeMode == 1;
@@ -230,7 +236,7 @@ bool ReadFmBitSyncFlag(const Channel& c, bool& locked) {
 }
 
 void ReadBitSync(const Channel& c, int stream, bool demo, BitSyncStatusBlock& bs) {
-  const bool doubleRate = settings::IsDoubleRateModulation(SetupModulation(c));
+  const bool doubleRate = DoublesRate(c);
   if (demo) {
     settings::FillDemoBitSync(bs, doubleRate);
     bs.Locked = QualifiedLock(bs.Locked != 0, bs.EbNoDb) ? 1 : 0;
@@ -284,7 +290,7 @@ std::int32_t SaturatedInt(double value) {
 }
 
 void ReadBert(const Channel& c, bool demo, BertStatusBlock& bert) {
-  const double rateFactor = settings::IsDoubleRateModulation(SetupModulation(c)) ? 2.0 : 1.0;
+  const double rateFactor = DoublesRate(c) ? 2.0 : 1.0;
   if (demo) {
     settings::FillDemoBert(bert);
     bert.BitRate = bert.BitRate * rateFactor;

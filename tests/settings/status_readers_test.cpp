@@ -243,6 +243,43 @@ TEST_F(StatusReadersTest, XmitterIsDigitalPulseOnAWeakOrUnlockedPcmFmBitSync) {
   EXPECT_FALSE(Card().PulseRequest(1));
 }
 
+// The bit rate shown doubles the symbol rate only on a PSK receiver running a QPSK-type
+// modulation: a PCM/FM channel whose setup still names SOQPSK_TG shows its bit sync's rate.
+TEST_F(StatusReadersTest, APcmFmChannelNeverDoublesItsRate) {
+  Start("NO", 2, kFmSignal, kFmSignal);  // PCM/FM + PCM/FM
+  ASSERT_TRUE(card::IsPcmFmChannel(0, 0));
+  card::SetSetupText(Rec().Receiver[0].DemodMode, "SOQPSK_TG");
+  Card().FmRx_SetBitSyncRateInbps(0, 1'000'000.0);
+  Rec().Receiver[0].BitSync[0].Bitrate = 1'000'000;
+  Rec().RxBert[0].InputSourceOn = 1;
+  Advance(2.0);
+  manager_->RefreshChannelStatus();
+  manager_->RefreshBertStatusAndFlightValues();
+  const settings::BitSyncStatusBlock bs = Status(0).BitSync1;
+  const double symbolRate = bs.SymbolRate;
+  EXPECT_NEAR(symbolRate, 1'000'000.0, 1000.0);
+  EXPECT_EQ(Value(bs.BitRate), symbolRate);
+  EXPECT_EQ(Value(Status(0).Bert.BitRate), Card().Bert_GetBitRate(0));
+
+  // The demo values follow the same rule.
+  hwcfg_->Kr20SimulatedFlag = 1;
+  settings::DemoRandomEngine().seed(3);
+  manager_->RefreshChannelStatus();
+  manager_->RefreshBertStatusAndFlightValues();
+  EXPECT_EQ(Value(Status(0).BitSync1.BitRate), Value(Status(0).BitSync1.SymbolRate));
+  EXPECT_LT(Value(Status(0).Bert.BitRate), 1'000'010.0);
+}
+
+TEST_F(StatusReadersTest, APskChannelRunningQpskStillDoublesItsRate) {
+  Start("YES", 4, kPskSignal, "NONE");  // PSK + PSK
+  TunePsk(0);
+  card::SetSetupText(Rec().Receiver[0].DemodMode, "SOQPSK_TG");
+  hwcfg_->Kr20SimulatedFlag = 1;
+  settings::DemoRandomEngine().seed(3);
+  manager_->RefreshChannelStatus();
+  EXPECT_EQ(Value(Status(0).BitSync1.BitRate), 2.0 * Value(Status(0).BitSync1.SymbolRate));
+}
+
 // The lock threshold follows the whole hundredths of the index measured at the previous pass:
 // 0.295 writes the 0.29 entry's threshold (64 + 960 x 0.29, rounded) to the card's FM receiver.
 TEST_F(StatusReadersTest, TheModIndexLockThresholdIsThatOfTheIndexsWholeHundredths) {
