@@ -425,6 +425,7 @@ void kr20setmgrclass::RefreshCombinerAndDownConverterStatus() {
   const int cards = card::SystemCardCount();
   const bool readDnCvt = !AnyTypeSimulated();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;
       if (!ChannelOf(card, channel, c)) continue;
@@ -445,6 +446,7 @@ void kr20setmgrclass::RefreshChannelStatus() {
   const int cards = card::SystemCardCount();
   const bool demo = DemoMode();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     const bool dualTransmit = card::CardHasDualTransmit(card);
     card::CardSetupRecord* setup = nullptr;
     for (int channel = 0; channel < settings::kChannels; ++channel) {
@@ -507,6 +509,7 @@ void kr20setmgrclass::RefreshBertStatusAndFlightValues() {
   const bool demo = DemoMode();
   const bool readDnCvt = AnyTypeSimulated();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;
       if (!ChannelOf(card, channel, c)) continue;
@@ -553,6 +556,7 @@ void kr20setmgrclass::RefreshBertStatusAndFlightValues() {
 void kr20setmgrclass::CheckFmXmitterIsDigital() {
   const int cards = card::SystemCardCount();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;
       if (!ChannelOf(card, channel, c) || !c.PcmFm) continue;
