@@ -360,7 +360,7 @@ extern "C" int QX_DNCVT(ReadStatus)(int card, int channel, unsigned char* status
   });
 }
 
-// ---- Test hook (not part of the entry list) ---------------------------------------------------------
+// ---- Test hooks (not part of the entry list) --------------------------------------------------------
 
 // Reads the configuration again; every converter card starts from power-up.
 QUORX_DEVICE_EXPORT void QuorxSim_Reset() {
@@ -368,4 +368,16 @@ QUORX_DEVICE_EXPORT void QuorxSim_Reset() {
     Converters::Instance().Reset();
   } catch (...) {
   }
+}
+
+// What a channel was last given: tuned frequency (0.0 before the first tuning), IF filter index and
+// AGC time-constant index. 0 when read, else a device status.
+QUORX_DEVICE_EXPORT int QuorxSim_ChannelSettings(int card, int channel, double* mhz, int* filter, int* timeConstant) {
+  return OnChannel(card, channel, [&](Channel& ch, const DnCvtConfig&, Random&) {
+    if (mhz == nullptr || filter == nullptr || timeConstant == nullptr) return kDevBadArgument;
+    *mhz = ch.freqMhz;
+    *filter = ch.filter;
+    *timeConstant = ch.timeConstant;
+    return kDevOk;
+  });
 }

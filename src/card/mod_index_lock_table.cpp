@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kBuiltInFirstHundredths = 10;
 constexpr int kBuiltInLastHundredths = 100;
+constexpr double kModIndexKeySlack = 1e-6;  // in hundredths
 
 ModIndexLockEntry MakeEntry(double index, std::uint32_t threshold) {
   ModIndexLockEntry entry;
@@ -156,7 +157,8 @@ ModIndexLockTables LoadModIndexLockTables(const std::string& folder, bool* fromF
 
 int FindModIndexLockEntry(const ModIndexLockTable& table, double modIndex) {
   if (!util::InRangeDouble(modIndex, 0.0, kModIndexLockMaxIndex + 1.0)) return -1;
-  const std::int32_t key = util::FloorToInt(100.0 * modIndex);
+  // 100 x 0.29 is 28.999... in binary: a hair of slack keeps a whole number of hundredths whole.
+  const std::int32_t key = util::FloorToInt(100.0 * modIndex + kModIndexKeySlack);
   for (std::size_t i = 0; i < table.size(); ++i) {
     if (table[i].IndexHundredths == key) return static_cast<int>(i);
   }

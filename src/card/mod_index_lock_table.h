@@ -65,6 +65,7 @@ bool ParseModIndexLockTables(std::string_view text, ModIndexLockTables& tables, 
 ModIndexLockTables LoadModIndexLockTables(const std::string& folder, bool* fromFile = nullptr);
 
 // Position of the entry for `modIndex` in the table, or -1 (also for NaN and out-of-range values).
+// The key is the whole hundredths of the index, taken once: 0.295 and 0.29 both find 0.29.
 int FindModIndexLockEntry(const ModIndexLockTable& table, double modIndex);
 
 }  // namespace card

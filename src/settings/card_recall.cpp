@@ -1,10 +1,12 @@
 // Bringing a whole card into line with its setup record: the FPGA personality it asks for, then
-// every setting, then acquisition restarted; and recalling the card's setup file.
+// every setting (its down-converters' too), then acquisition restarted; and recalling the card's
+// setup file.
 #include "settings/card_recall.h"
 
 #include <utility>
 
 #include "card/card_routines.h"
+#include "card/dncvt_manager.h"
 #include "card/hwcfg_manager.h"
 #include "card/kr20card.h"
 #include "card/mode_routines.h"
@@ -32,6 +34,20 @@ void SendCardChanged(int card) {
 bool IsPersonality(std::int32_t mode) { return mode >= 0 && mode < card::kFpgaImageModeCount; }
 
 bool Kr20CardsSimulated() { return gHwCfgMgr != nullptr && gHwCfgMgr->Kr20SimulatedFlag != 0; }
+
+// The converters' setups are no part of the card setup record: each channel's converter is sent
+// its own record (tuning, IF filter, AGC), as tuning it from the setup page does. A converter
+// serving both channels is sent once.
+void ApplyConverterSetups(int card) {
+  if (gDnCvtMgr == nullptr) return;
+  int sent = -1;
+  for (int channel = 0; channel < settings::kChannels; ++channel) {
+    const int index = card::GetDownConverterIndex(card, channel);
+    if (index < 0 || index == sent) continue;
+    gDnCvtMgr->DnCvtApplySetup(index);  // a refused value leaves the converter as it was
+    sent = index;
+  }
+}
 
 }  // namespace
 
@@ -90,6 +106,7 @@ void kr20setmgrclass::ReapplyCardAndRestart(int card) {
   Context c;
   if (!ContextOf(card, 0, c)) return;
   gRtl20Mgr->ApplyCardSetup(card);
+  ApplyConverterSetups(card);
   RestartAcquisition(card, 0);
 }
 

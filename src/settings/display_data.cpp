@@ -48,6 +48,7 @@ void kr20setmgrclass::RefreshFftIqData() {
   for (int card = 0; card < cards; ++card) {
     const card::kr20cardclass* object = card::CardObject(card);
     if (object == nullptr) continue;
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       const bool excluded =
           card::IsPcmFmChannel(card, channel) || card::IsMultiHCpmChannel(card, channel) || card::IsPmChannel(card, channel);

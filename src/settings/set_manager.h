@@ -159,6 +159,17 @@ struct flightrecordinfo {
   std::array<flightrecordparaminfo, kChannels> Params{};
 };
 
+// What a card's status records and display blocks were last filled under: its personality and,
+// per channel, the receiver family (0 PSK, 1 PCM/FM, 2 PM, 3 multi-h CPM) and the IQ and FFT capture.
+struct ReadMode {
+  bool Known = false;
+  int Personality = -1;
+  std::array<std::uint8_t, kChannels> Family{};
+  std::array<bool, kChannels> Iq{};
+  std::array<bool, kChannels> Fft{};
+  bool operator==(const ReadMode&) const = default;
+};
+
 using StatusRecordTable = std::array<std::array<ChannelStatusRecord, kChannels>, kCards>;
 using DisplayBlockTable = std::array<std::array<DisplayDataBlock, kChannels>, kCards>;
 
@@ -204,7 +215,8 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
   // ---- Card mode change and setup recall (settings/card_recall.cpp) ----------------------------
   // Makes the card run the personality its setup asks for, then re-applies the whole setup.
   void ApplyCardMode(int card);
-  // Re-applies the card's whole setup and restarts acquisition (after an FPGA image load).
+  // Re-applies the card's whole setup, its down-converters' setups with it, and restarts
+  // acquisition (after an FPGA image load).
   void ReapplyCardAndRestart(int card);
   // Loads the card's setup file and applies it; true when the file was loaded.
   bool RecallCardSetup(int card);
@@ -227,6 +239,12 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
   void GetPreDStatusInfo(int card);
   // Every 0.2 s: IQ pairs and spectrum points into the display blocks.
   void RefreshFftIqData();
+  // Run by each task before it reads a card (settings/mode_values.cpp): when the card has changed
+  // its personality (or a channel its family or capture) since the last task, every block the
+  // tasks fill for the card (receiver, bit syncs, BERT, combiners, IQ and spectrum) goes back to
+  // what a fresh record holds, so that nothing of the old mode stays where the new one does not
+  // read. The converter fields and the AGC zero reference are the converter's and stay.
+  void ForgetValuesOfOldMode(int card);
 
   // ---- Setters ---------------------------------------------------------------------------------
 
@@ -315,4 +333,5 @@ class kr20setmgrclass final : public card::IfRxAutoSetters {
 
   std::unique_ptr<settings::StatusRecordTable> status_;
   std::unique_ptr<settings::DisplayBlockTable> display_;
+  std::array<settings::ReadMode, settings::kCards> readModes_{};
 };

@@ -116,6 +116,12 @@ bool QualifiedLock(bool locked, double ebNo) {
 
 std::string SetupModulation(const Channel& c) { return card::SetupText(c.Setup->Receiver[c.Index].DemodMode); }
 
+// Two bits a symbol only on a PSK receiver running a QPSK-type modulation. The setup's modulation
+// text outlives a change of family (an FM channel may still name SOQPSK_TG), so the family decides.
+bool DoublesRate(const Channel& c) {
+  return !c.PcmFm && !c.Pm && !c.MhCpm && settings::IsDoubleRateModulation(SetupModulation(c));
+}
+
 bool RouteMode1(const Channel& c) {
   const std::int32_t routeMode = c.Setup->RouteInfo.RouteMode;
   return routeMode == 1;
@@ -178,8 +184,8 @@ void ReadPcmFmReceiver(const Channel& c, ReceiverStatusBlock& rx) {
   rx.ActualSignalFreqHz = o.FmRx_GetCarrierActualSignalFrequencyInHz(c.Index);
   CorrectRouteMode1Frequency(c, rx);
   settings::TrackCarrierExtremes(rx, settings::kNominalCarrierHz);
-  const double key = std::trunc(100.0 * previousIndex) * 0.01;
-  o.ApplyModIndexLockThreshold(c.Index, key, SharedFmReceiver(c));
+  // The table lookup takes the whole hundredths itself; rounding here as well would lose one.
+  o.ApplyModIndexLockThreshold(c.Index, previousIndex, SharedFmReceiver(c));
 }
 
 void ReadPmReceiver(const Channel& c, ReceiverStatusBlock& rx) {
@@ -230,7 +236,7 @@ bool ReadFmBitSyncFlag(const Channel& c, bool& locked) {
 }
 
 void ReadBitSync(const Channel& c, int stream, bool demo, BitSyncStatusBlock& bs) {
-  const bool doubleRate = settings::IsDoubleRateModulation(SetupModulation(c));
+  const bool doubleRate = DoublesRate(c);
   if (demo) {
     settings::FillDemoBitSync(bs, doubleRate);
     bs.Locked = QualifiedLock(bs.Locked != 0, bs.EbNoDb) ? 1 : 0;
@@ -284,7 +290,7 @@ std::int32_t SaturatedInt(double value) {
 }
 
 void ReadBert(const Channel& c, bool demo, BertStatusBlock& bert) {
-  const double rateFactor = settings::IsDoubleRateModulation(SetupModulation(c)) ? 2.0 : 1.0;
+  const double rateFactor = DoublesRate(c) ? 2.0 : 1.0;
   if (demo) {
     settings::FillDemoBert(bert);
     bert.BitRate = bert.BitRate * rateFactor;
@@ -419,6 +425,7 @@ void kr20setmgrclass::RefreshCombinerAndDownConverterStatus() {
   const int cards = card::SystemCardCount();
   const bool readDnCvt = !AnyTypeSimulated();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;
       if (!ChannelOf(card, channel, c)) continue;
@@ -439,6 +446,7 @@ void kr20setmgrclass::RefreshChannelStatus() {
   const int cards = card::SystemCardCount();
   const bool demo = DemoMode();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     const bool dualTransmit = card::CardHasDualTransmit(card);
     card::CardSetupRecord* setup = nullptr;
     for (int channel = 0; channel < settings::kChannels; ++channel) {
@@ -506,6 +514,7 @@ void kr20setmgrclass::RefreshBertStatusAndFlightValues() {
   const bool demo = DemoMode();
   const bool readDnCvt = AnyTypeSimulated();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;
       if (!ChannelOf(card, channel, c)) continue;
@@ -552,6 +561,7 @@ void kr20setmgrclass::RefreshBertStatusAndFlightValues() {
 void kr20setmgrclass::CheckFmXmitterIsDigital() {
   const int cards = card::SystemCardCount();
   for (int card = 0; card < cards; ++card) {
+    ForgetValuesOfOldMode(card);
     for (int channel = 0; channel < settings::kChannels; ++channel) {
       Channel c;
       if (!ChannelOf(card, channel, c) || !c.PcmFm) continue;

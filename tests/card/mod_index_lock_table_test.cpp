@@ -82,6 +82,40 @@ TEST(ModIndexLockTable, TheBuiltInTablesCoverTenthsToOneInHundredths) {
   for (double outside : {0.099, 1.01, std::nan("")}) EXPECT_EQ(FindModIndexLockEntry(tables[0], outside), -1);
 }
 
+// The key is the whole hundredths of the measured index, taken once: 0.295 picks the 0.29 entry,
+// and an index that is a whole number of hundredths picks its own entry although 100 x 0.29 is
+// 28.999... in binary floating point.
+TEST(ModIndexLockTable, TheLookupTakesTheWholeHundredthsOfTheIndexOnce) {
+  const ModIndexLockTables tables = BuiltInModIndexLockTables();
+  struct Row {
+    double index;
+    int hundredths;  // of the entry found, -1 for none
+  };
+  const Row rows[] = {{0.099, -1},    {0.0999999, -1}, {0.10, 10},   {0.105, 10},  {0.28, 28},   {0.2899, 28},
+                      {0.29, 29},     {0.295, 29},     {0.2999, 29}, {0.30, 30},   {0.57, 57},   {0.575, 57},
+                      {0.58, 58},     {0.585, 58},     {0.5899, 58}, {0.59, 59},   {0.99, 99},   {1.00, 100},
+                      {1.005, 100},   {1.0099, 100},   {1.01, -1}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.index);
+    const int position = FindModIndexLockEntry(tables[0], row.index);
+    if (row.hundredths < 0) {
+      EXPECT_EQ(position, -1);
+      continue;
+    }
+    ASSERT_GE(position, 0);
+    const ModIndexLockEntry& entry = tables[0][static_cast<std::size_t>(position)];
+    EXPECT_EQ(entry.IndexHundredths, row.hundredths);
+    EXPECT_EQ(entry.Threshold, static_cast<std::uint32_t>(std::lround(64.0 + 9.6 * row.hundredths)));
+  }
+  // Entries read from a file are found by the same key.
+  ModIndexLockTables file;
+  ModIndexLockProblems problems;
+  ASSERT_TRUE(ParseModIndexLockTables("0 0.29 290\n0 0.58 580\n", file, problems));
+  EXPECT_EQ(FindModIndexLockEntry(file[0], 0.29), 0);
+  EXPECT_EQ(FindModIndexLockEntry(file[0], 0.585), 1);
+  EXPECT_EQ(FindModIndexLockEntry(file[0], 0.2899), -1);
+}
+
 TEST(ModIndexLockTable, TheCardObjectReadsTheFileOfItsProgramFolderWhenCreated) {
   testsupport::LoggedProgramFolder folder;
   const auto logged = [&](const std::string& part) {

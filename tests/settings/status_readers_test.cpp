@@ -9,8 +9,12 @@
 #include <memory>
 #include <string>
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "card/card_routines.h"
+#include "card/fpga_image_header.h"
+#include "card/kr20card.h"
 #include "card/setup_routines.h"
 #include "config/options_store.h"
 #include "settings/demo_values.h"
@@ -237,6 +241,71 @@ TEST_F(StatusReadersTest, XmitterIsDigitalPulseOnAWeakOrUnlockedPcmFmBitSync) {
   Card().SetPulseRequest(1, true);
   EXPECT_TRUE(pulsed(1, 6.1));    // the request gives the pulse once
   EXPECT_FALSE(Card().PulseRequest(1));
+}
+
+// The bit rate shown doubles the symbol rate only on a PSK receiver running a QPSK-type
+// modulation: a PCM/FM channel whose setup still names SOQPSK_TG shows its bit sync's rate.
+TEST_F(StatusReadersTest, APcmFmChannelNeverDoublesItsRate) {
+  Start("NO", 2, kFmSignal, kFmSignal);  // PCM/FM + PCM/FM
+  ASSERT_TRUE(card::IsPcmFmChannel(0, 0));
+  card::SetSetupText(Rec().Receiver[0].DemodMode, "SOQPSK_TG");
+  Card().FmRx_SetBitSyncRateInbps(0, 1'000'000.0);
+  Rec().Receiver[0].BitSync[0].Bitrate = 1'000'000;
+  Rec().RxBert[0].InputSourceOn = 1;
+  Advance(2.0);
+  manager_->RefreshChannelStatus();
+  manager_->RefreshBertStatusAndFlightValues();
+  const settings::BitSyncStatusBlock bs = Status(0).BitSync1;
+  const double symbolRate = bs.SymbolRate;
+  EXPECT_NEAR(symbolRate, 1'000'000.0, 1000.0);
+  EXPECT_EQ(Value(bs.BitRate), symbolRate);
+  EXPECT_EQ(Value(Status(0).Bert.BitRate), Card().Bert_GetBitRate(0));
+
+  // The demo values follow the same rule.
+  hwcfg_->Kr20SimulatedFlag = 1;
+  settings::DemoRandomEngine().seed(3);
+  manager_->RefreshChannelStatus();
+  manager_->RefreshBertStatusAndFlightValues();
+  EXPECT_EQ(Value(Status(0).BitSync1.BitRate), Value(Status(0).BitSync1.SymbolRate));
+  EXPECT_LT(Value(Status(0).Bert.BitRate), 1'000'010.0);
+}
+
+TEST_F(StatusReadersTest, APskChannelRunningQpskStillDoublesItsRate) {
+  Start("YES", 4, kPskSignal, "NONE");  // PSK + PSK
+  TunePsk(0);
+  card::SetSetupText(Rec().Receiver[0].DemodMode, "SOQPSK_TG");
+  hwcfg_->Kr20SimulatedFlag = 1;
+  settings::DemoRandomEngine().seed(3);
+  manager_->RefreshChannelStatus();
+  EXPECT_EQ(Value(Status(0).BitSync1.BitRate), 2.0 * Value(Status(0).BitSync1.SymbolRate));
+}
+
+// The lock threshold follows the whole hundredths of the index measured at the previous pass:
+// 0.295 writes the 0.29 entry's threshold (64 + 960 x 0.29, rounded) to the card's FM receiver.
+TEST_F(StatusReadersTest, TheModIndexLockThresholdIsThatOfTheIndexsWholeHundredths) {
+  Start("NO", 2, kFmSignal, kFmSignal);  // PCM/FM + PCM/FM
+  ASSERT_TRUE(card::IsPcmFmChannel(0, 0));
+  struct Row {
+    double previousIndex;
+    int hundredths;
+  };
+  const Row rows[] = {{0.295, 29}, {0.585, 58}, {0.29, 29}, {0.58, 58}, {0.2999, 29}, {0.10, 10}, {1.0, 100}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.previousIndex);
+    std::array<std::uint32_t, 1> cleared{0};
+    ASSERT_TRUE(Card().Dev176_SetValues(1, card::fmrx_reg::kModIndexLockThreshold, cleared));
+    Status(0).Receiver.ModIndexCompensated = row.previousIndex;
+    manager_->RefreshChannelStatus();
+    std::array<std::uint32_t, 1> written{0};
+    ASSERT_TRUE(Card().Dev176_ReadValues(1, card::fmrx_reg::kModIndexLockThreshold, written));
+    EXPECT_EQ(written[0], static_cast<std::uint32_t>(std::lround(64.0 + 9.6 * row.hundredths)));
+    const card::ModIndexLockTable& table = Card().ModIndexLockThresholds()[0];
+    const auto entry = std::find_if(table.begin(), table.end(), [&](const card::ModIndexLockEntry& e) {
+      return e.IndexHundredths == row.hundredths;
+    });
+    ASSERT_NE(entry, table.end());
+    EXPECT_TRUE(entry->Written);
+  }
 }
 
 TEST_F(StatusReadersTest, PreDNoiseReadFailureIsLoggedAndKeepsTheOldValues) {
