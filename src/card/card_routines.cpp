@@ -170,6 +170,7 @@ bool RunsRouted(int card, int mode) {
 bool IsDualPcmFmVariant1Routed(int card) { return RunsRouted(card, 11); }
 bool IsDualPcmFmVariant2Routed(int card) { return RunsRouted(card, 12); }
 bool IsDualPskVariant1Routed(int card) { return RunsRouted(card, 5); }
+bool IsDualPskVariant2Routed(int card) { return RunsRouted(card, 6); }
 
 void ApplyGroupSetupToCards(int routeMode, int card, const CardSetupRecord* setup) {
   kr20cardclass* object = CardObject(card);

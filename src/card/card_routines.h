@@ -79,6 +79,8 @@ bool IsCombinedOutputOnCh2Active(int card);
 // The card runs personality 11, 12, respectively 5, with a non-zero RouteMode.
 bool IsDualPcmFmVariant1Routed(int card);
 bool IsDualPcmFmVariant2Routed(int card);
+// The PSK post-detection personality (6), routed: its combiner is the post-D one as well.
+bool IsDualPskVariant2Routed(int card);
 bool IsDualPskVariant1Routed(int card);
 
 // Re-applies the card's channel routing for `routeMode` before a setter sends its value: Route

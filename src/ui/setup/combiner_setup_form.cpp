@@ -301,7 +301,11 @@ const std::array<PanelLayout, 8> kPanels{{
     {.Name = "PanelPreDStatus", .Parent = "PanelPreD", .Rows = kPreDStatusRows, .Scheme = PanelScheme::Status,
      .Columns = true},
     {.Name = "PanelPostD", .Rows = kPostDRows,
-     .Visible = [](const SetupPage& p) { return card::IsDualPcmFmVariant2Routed(p.Card()); },
+     // Both post-D personalities, PSK as well as PCM/FM: without it a PSK POST-D COMBINER card would
+     // offer a Combiner page with nothing on it.
+     .Visible = [](const SetupPage& p) {
+       return card::IsDualPcmFmVariant2Routed(p.Card()) || card::IsDualPskVariant2Routed(p.Card());
+     },
      .Scheme = PanelScheme::SetupLabels},
     {.Name = "PanelPostDStatus", .Parent = "PanelPostD", .Rows = kPostDStatusRows, .Scheme = PanelScheme::Status,
      .Columns = true},
