@@ -132,11 +132,12 @@ class OperatorTest : public uitest::MainFormTest {
     return captions;
   }
 
-  // A value of the page, clicked as the operator clicks it; what it shows afterwards.
+  // A value of the page, clicked as the operator clicks it; what it shows once the timer has read
+  // the card again.
   static std::string ClickValue(setup::SetupPage& page, const char* component) {
     auto* value = page.findChild<QWidget*>(QString::fromLatin1(component));
     Click(value);
-    QCoreApplication::processEvents();
+    Settle();
     return ValueText(page, component);
   }
 
