@@ -34,9 +34,9 @@ constexpr const char* kKr12b = "KR-12P2 Card 1 Ch 2";
 constexpr const char* kKr14a = "KR-14P3 Card 1 Ch 1";
 constexpr const char* kKr14b = "KR-14P3 Card 1 Ch 2";
 
-// The virtual-hardware file run.sh writes into a new program folder.
+// The virtual-hardware file run.sh's folder preparation writes into a new program folder.
 std::string RunShHardware() {
-  const std::string script = testsupport::ReadWholeFile(QUORX_RUN_SCRIPT);
+  const std::string script = testsupport::ReadWholeFile(QUORX_PREPARE_SCRIPT);
   const std::string begin = "VirtualHardware.cfg <<'CFG'\n";
   const std::size_t from = script.find(begin);
   const std::size_t to = from == std::string::npos ? from : script.find("\nCFG\n", from);
