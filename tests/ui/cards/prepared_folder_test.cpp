@@ -21,6 +21,7 @@
 #include "ui/cards/card_windows.h"
 #include "ui/cards/setup_main_gui_form.h"
 #include "ui/displays/setup_main_status_form.h"
+#include "ui/cards/prepared_folder.h"
 #include "ui/main_form_fixture.h"
 #include "ui/setup/setup_main_setup_form.h"
 
@@ -31,20 +32,9 @@ constexpr const char* kStateFolder = "SYSTEM/HARDWARECONFIGURATION/";
 
 class PreparedFolderTest : public MainFormTest {
  protected:
-  // Runs the preparation run.sh runs on this test's program folder; its output is kept in
-  // `prepareOutput_`.
   void Prepare() {
-    namespace fs = std::filesystem;
-    const std::string root = folder_.Path();
-    const std::string output = root + "/prepare.txt";
-    const std::string command = std::string("bash '") + QUORX_PREPARE_SCRIPT + "' '" + QUORX_BUILD_FOLDER + "' '" +
-                                root + "' >'" + output + "' 2>&1";
-    const int status = std::system(command.c_str());
-    prepareOutput_ = testsupport::ReadWholeFile(output);
-    ASSERT_EQ(status, 0) << prepareOutput_;
-    fs::create_directories(root + "/locks");
-    setenv("QUORX_SIM_FOLDER", root.c_str(), 1);
-    fs::current_path(root);
+    prepareOutput_ = PrepareFolderAsRunShDoes(folder_.Path());
+    ASSERT_FALSE(HasFailure());
   }
 
   std::string StateFile(const std::string& name) const { return folder_ / (std::string(kStateFolder) + name); }

@@ -13,32 +13,20 @@
 #include "settings/set_manager.h"
 #include "ui/cards/card_windows.h"
 #include "ui/cards/setup_main_gui_form.h"
+#include "ui/cards/prepared_folder.h"
 #include "ui/main_form_fixture.h"
 
 namespace uitest {
 namespace {
 
-// Two virtual cards with signals, as run.sh starts them: a PSK card and a PCM/FM card.
-constexpr const char* kTwoSignalCards =
-    "[General]\nCards=2\nSeed=1\n"
-    "[Card_0]\nFpgaMode=0\nIfInput1=70e6, -40, SOQPSK_TG, 5e6, 14, NRZL\nIfInput2=70e6, -45, SOQPSK_TG, 5e6, 12, NRZL\n"
-    "[Card_1]\nFpgaMode=2\nIfInput1=70e6, -42, PCM_FM, 2e6, 13, NRZL\nIfInput2=70e6, -42, PCM_FM, 2e6, 13, NRZL\n"
-    "[DownConverters]\nKr12Cards=1\nKr12Channels=2\nKr14Cards=1\nKr14Channels=2\n";
-
 class ScreenshotTest : public MainFormTest {
  protected:
+  // The program folder run.sh prepares, as a newcomer first starts it: a PSK card and a PCM/FM card
+  // tuned and set up for their signals, locked.
   void StartOnSignalCards() {
-    PrepareProgramFolder(2, false, kTwoSignalCards);
+    PrepareFolderAsRunShDoes(folder_.Path());
+    ASSERT_FALSE(HasFailure());
     StartProgram();
-    // The receivers set up for the signals, as an operator would: the PSK card at 5 Mb/s, the
-    // PCM/FM card at 2 Mb/s.
-    for (int channel = 0; channel < 2; ++channel) {
-      gKr20SetMgr->SetModulationFormat(0, channel, "SOQPSK_TG", 0);
-      gKr20SetMgr->SetDataRate(0, channel, 5'000'000);
-      gKr20SetMgr->SetModulationFormat(1, channel, "PCM_FM", 1);
-      gKr20SetMgr->SetDataRate(1, channel, 2'000'000);
-      for (int card = 0; card < 2; ++card) gKr20SetMgr->SetCarrierCenterFreq(card, channel, 70e6);
-    }
     // A few timer passes: status read, strips refreshed.
     RunUntil([] { return false; }, std::chrono::milliseconds(1500));
   }
