@@ -30,7 +30,7 @@ constexpr const char* kProgramEnd = "------------------PROGRAM END--------------
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!acceptance::ProgramBuilt()) GTEST_SKIP() << "program or simulated libraries not built";
+    if (!acceptance::ProgramBuilt()) GTEST_FAIL() << "program or simulated libraries not built (the build makes them)";
     acceptance::PrepareProgramFolder(folder_, "[General]\nCards=2\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n");
   }
 

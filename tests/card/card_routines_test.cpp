@@ -32,7 +32,7 @@ class DemoCardsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string sim = SimFolder();
-    if (!std::filesystem::exists(sim + "/quorx_make_fpga_images")) GTEST_SKIP() << "image generator not built";
+    if (!std::filesystem::exists(sim + "/quorx_make_fpga_images")) GTEST_FAIL() << "image generator not built (the build makes it)";
     ASSERT_TRUE(MakeFpgaImages(program_, sim, 4));
     manager_ = std::make_unique<quorxrtl20mgrclass>(program_ / "no-library-here");
     manager_->DoAfterHwCfgMgrLoaded();

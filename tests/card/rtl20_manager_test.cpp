@@ -30,7 +30,7 @@ class Rtl20ManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = SimFolder();
-    if (!std::filesystem::exists(folder_ + "/librtZp903x.so")) GTEST_SKIP() << "devicesim libraries not built";
+    if (!std::filesystem::exists(folder_ + "/librtZp903x.so")) GTEST_FAIL() << "devicesim libraries not built (the build makes them)";
     setenv("QUORX_SIM_FOLDER", program.Path().c_str(), 1);
     imageFolder_ = program / "SYSTEM/HARDWARECONFIGURATION/KR20_BIN";
     ASSERT_TRUE(MakeFpgaImages(program, folder_));
