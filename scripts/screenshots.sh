@@ -8,6 +8,7 @@ run() {
   QUORX_SCREENSHOT_FOLDER="$folder" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \
     xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
 }
+run build/test/util_gui_tests --gtest_filter='InputBoxTest.*'
 run build/test/ui_cards_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_setup_tests --gtest_filter='Families/ScreenshotTest.*'
 run build/test/ui_displays_tests --gtest_filter='StatusPanel*Test.*'

@@ -8,6 +8,7 @@
 #include "config/gui/menu_routines.h"
 #include "util/error_log.h"
 #include "util/file_routines.h"
+#include "util/gui/qt_dialog_service.h"
 #include "util/speaker.h"
 
 namespace ui {
@@ -28,7 +29,7 @@ void UserTools::AssignUserTools(QMenu* menu, QObject* owner, const std::string& 
     }
     slots_[i].path = path;
     const int tag = static_cast<int>(i);
-    QAction* item = menu->addAction(QString::fromStdString(util::FileBaseName(path)));
+    QAction* item = menu->addAction(util::MenuCaptionText(util::FileBaseName(path)));
     item->setObjectName(QStringLiteral("SubMenuUserTools%1").arg(tag));
     item->setData(tag);
     QObject::connect(item, &QAction::triggered, owner, [this, item] { MenuUserToolClick(config::MenuItemTag(item)); });

@@ -151,7 +151,18 @@ bool ReadTextLine(std::FILE* stream, std::string& text, int bufferSize) {
 
 bool OpenFileDialog(const std::string& initialFolder, const std::string& fileType, std::string& fileName,
                     const std::string& proposedName) {
-  return Dialogs().OpenFile(MakeRequest("Open File", initialFolder, fileType, proposedName), fileName);
+  FileDialogRequest request = MakeRequest("Open File", initialFolder, fileType, proposedName);
+  // The dialog opens only what exists: propose the file as it is on disk, extension and letter
+  // case included, when the folder holds one of that name and type.
+  if (!request.proposedName.empty()) {
+    const std::string onDisk =
+        platform::ResolvePath(initialFolder + "/" + request.proposedName + "." + fileType);
+    struct stat st {};
+    if (::stat(onDisk.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      request.proposedName = onDisk.substr(onDisk.find_last_of('/') + 1);
+    }
+  }
+  return Dialogs().OpenFile(request, fileName);
 }
 
 bool SaveFileDialog(const std::string& initialFolder, const std::string& fileType, std::string& fileName,

@@ -24,7 +24,8 @@ void ListFileBaseNames(const std::string& folder, const std::string& extension, 
 bool ReadTextLine(std::FILE* stream, std::string& text, int bufferSize);
 
 // The open and save dialogs: filter "File Type (*.<type>)|*.<type>", starting in the folder and
-// proposing the base name of `proposedName`. True with the chosen path when confirmed.
+// proposing the base name of `proposedName` (the open dialog proposes the existing file of that
+// base name and type as it is named on disk). True with the chosen path when confirmed.
 bool OpenFileDialog(const std::string& initialFolder, const std::string& fileType, std::string& fileName,
                     const std::string& proposedName);
 bool SaveFileDialog(const std::string& initialFolder, const std::string& fileType, std::string& fileName,

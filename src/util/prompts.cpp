@@ -15,12 +15,15 @@ namespace {
 
 constexpr int kValueTextLength = 32;
 
-// Shows the box; the answer, or the offered text when the box was cancelled.
-std::string Ask(const std::string& title, const std::string& prompt, const std::string& offered) {
+// Shows the box; the answer, or std::nullopt when the box was cancelled.
+std::optional<std::string> Ask(const std::string& title, const std::string& prompt, const std::string& offered) {
   std::string text = offered;
-  if (!Dialogs().InputQuery(title, prompt, text)) return offered;
+  if (!Dialogs().InputQuery(title, prompt, text)) return std::nullopt;
   return text;
 }
+
+// A cancelled box hands back the offered text: it keeps the value and counts as answered.
+bool KeepsOnCancel(PromptResult result) { return result != PromptResult::NotANumber; }
 
 std::string WholeText(std::int64_t value, int radix) {
   if (radix == 16) {
@@ -57,57 +60,73 @@ std::optional<std::int64_t> ParseWhole(const std::string& text, int radix, bool 
   return v;
 }
 
-// Shared by the whole-number prompts: true with the new value in `value`.
-bool PromptWhole(const std::string& title, std::int64_t& value, std::int64_t lower, std::int64_t upper, int radix,
-                 bool isSigned) {
+// Shared by the whole-number prompts.
+PromptResult PromptWhole(const std::string& title, std::int64_t& value, std::int64_t lower, std::int64_t upper,
+                         int radix, bool isSigned) {
   if (lower > upper) std::swap(lower, upper);
   const std::string offered = WholeText(value, radix);
   const std::string prompt = "Input Range " + WholeText(lower, radix) + " - " + WholeText(upper, radix);
-  const std::string answer = Ask(title, prompt, offered);
-  if (answer == offered) return true;
-  const auto parsed = ParseWhole(answer, radix, isSigned);
-  if (!parsed) return false;
+  const auto answer = Ask(title, prompt, offered);
+  if (!answer) return PromptResult::Cancelled;
+  if (*answer == offered) return PromptResult::Answered;
+  const auto parsed = ParseWhole(*answer, radix, isSigned);
+  if (!parsed) return PromptResult::NotANumber;
   if (*parsed < lower || *parsed > upper) {
     SpeakerErrorTone();
     value = std::clamp(*parsed, lower, upper);
-    return true;
+    return PromptResult::Answered;
   }
   value = *parsed;
-  return true;
+  return PromptResult::Answered;
 }
 
 }  // namespace
 
-bool PromptDoubleInRange(const std::string& title, double& value, int decimals, double lower, double upper) {
+PromptResult AskDoubleInRange(const std::string& title, double& value, int decimals, double lower, double upper) {
   const std::string offered = FloatToFixedText(kValueTextLength, decimals, value);
   const std::string prompt = "Input Value between " + FloatToFixedText(kValueTextLength, decimals, lower) + " & " +
                              FloatToFixedText(kValueTextLength, decimals, upper);
-  const std::string answer = Ask(title, prompt, offered);
-  if (answer == offered) return true;
+  const auto answer = Ask(title, prompt, offered);
+  if (!answer) return PromptResult::Cancelled;
+  if (*answer == offered) return PromptResult::Answered;
   double parsed = 0;
-  if (!TextToDouble(answer, parsed)) return false;
+  if (!TextToDouble(*answer, parsed)) return PromptResult::NotANumber;
   if (!InRangeDouble(parsed, lower, upper)) {
     SpeakerErrorTone();
     value = ClampDouble(lower, upper, parsed);
-    return true;
+    return PromptResult::Answered;
   }
   value = parsed;
-  return true;
+  return PromptResult::Answered;
+}
+
+PromptResult AskIntInRange(const std::string& title, std::int32_t& value, std::int32_t upper, int radix,
+                           std::int32_t lower) {
+  std::int64_t v = value;
+  const PromptResult result = PromptWhole(title, v, lower, upper, radix, true);
+  value = static_cast<std::int32_t>(v);
+  return result;
+}
+
+PromptResult AskUnsignedInRange(const std::string& title, std::uint32_t& value, std::uint32_t upper, int radix,
+                                std::uint32_t lower) {
+  std::int64_t v = value;
+  const PromptResult result = PromptWhole(title, v, lower, upper, radix, false);
+  value = static_cast<std::uint32_t>(v);
+  return result;
+}
+
+bool PromptDoubleInRange(const std::string& title, double& value, int decimals, double lower, double upper) {
+  return KeepsOnCancel(AskDoubleInRange(title, value, decimals, lower, upper));
 }
 
 bool PromptIntInRange(const std::string& title, std::int32_t& value, std::int32_t upper, int radix, std::int32_t lower) {
-  std::int64_t v = value;
-  const bool ok = PromptWhole(title, v, lower, upper, radix, true);
-  value = static_cast<std::int32_t>(v);
-  return ok;
+  return KeepsOnCancel(AskIntInRange(title, value, upper, radix, lower));
 }
 
 bool PromptUnsignedInRange(const std::string& title, std::uint32_t& value, std::uint32_t upper, int radix,
                            std::uint32_t lower) {
-  std::int64_t v = value;
-  const bool ok = PromptWhole(title, v, lower, upper, radix, false);
-  value = static_cast<std::uint32_t>(v);
-  return ok;
+  return KeepsOnCancel(AskUnsignedInRange(title, value, upper, radix, lower));
 }
 
 bool PromptUnsigned(const std::string& title, std::uint32_t& value, int radix) {

@@ -8,6 +8,13 @@
 
 namespace util {
 
+// What became of a prompt, for the callers that must tell a cancelled box from an answer.
+enum class PromptResult {
+  Answered,    // a number (limited into the range) or the offered text confirmed: value set
+  Cancelled,   // the operator cancelled the box: value unchanged
+  NotANumber,  // the answer is no number: value unchanged
+};
+
 // Prompt text "Input Value between <lower> & <upper>", the bounds and the offered value written
 // with `decimals` decimals.
 bool PromptDoubleInRange(const std::string& title, double& value, int decimals, double lower, double upper);
@@ -20,5 +27,12 @@ bool PromptUnsignedInRange(const std::string& title, std::uint32_t& value, std::
                            std::uint32_t lower);
 // The whole unsigned 32-bit range.
 bool PromptUnsigned(const std::string& title, std::uint32_t& value, int radix);
+
+// The same prompts, telling a cancelled box apart from a confirmed unchanged answer.
+PromptResult AskDoubleInRange(const std::string& title, double& value, int decimals, double lower, double upper);
+PromptResult AskIntInRange(const std::string& title, std::int32_t& value, std::int32_t upper, int radix,
+                           std::int32_t lower);
+PromptResult AskUnsignedInRange(const std::string& title, std::uint32_t& value, std::uint32_t upper, int radix,
+                                std::uint32_t lower);
 
 }  // namespace util

@@ -564,15 +564,17 @@ void TSM_BertControlForm::LabelUserPatternClick() {
   if (!shown_ || closed_ || setup_ == nullptr || gKr20SetMgr == nullptr) return;
   BertHandlerScope scope(*this);
   std::int32_t length = setup_->RxBert[channel_].UserPatternLength;
-  if (!util::PromptIntInRange("Enter the number of bits in the pattern [8,16,24, or 32 only] (0x for hex)", length, 32,
-                              10, 8)) {
+  // A cancelled prompt ends here: the card keeps its pattern and its counters.
+  if (util::AskIntInRange("Enter the number of bits in the pattern [8,16,24, or 32 only] (0x for hex)", length, 32, 10,
+                          8) != util::PromptResult::Answered) {
     if (!closed_) UpdateDisplay();
     return;
   }
   if (closed_) return;
   length = ui::RoundUpPatternLength(length);
   std::uint32_t pattern = setup_->RxBert[channel_].UserPattern;
-  if (!util::PromptUnsigned("Enter the pattern (0x for hex)", pattern, 10)) {
+  if (util::AskUnsignedInRange("Enter the pattern (0x for hex)", pattern, 4294967295u, 10, 0) !=
+      util::PromptResult::Answered) {
     if (!closed_) UpdateDisplay();
     return;
   }

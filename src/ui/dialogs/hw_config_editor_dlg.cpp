@@ -369,7 +369,8 @@ void TVexaHwCfgMgrEditorDlg::CheckBoxConverterClick() {
 
 void TVexaHwCfgMgrEditorDlg::PromptSimulated(std::size_t type, const char* prompt, int upper) {
   std::int32_t value = state_.Enables[type].NumToSimulate;
-  if (!util::PromptIntInRange(prompt, value, upper, 10, 1)) return;
+  // A cancelled prompt gives no value: nothing counts as changed.
+  if (util::AskIntInRange(prompt, value, upper, 10, 1) != util::PromptResult::Answered) return;
   state_.Enables[type].NumToSimulate = value;
   EditedEnables();
 }

@@ -27,6 +27,7 @@ namespace {
 
 constexpr double kStrengthLower = -100.0;
 constexpr double kStrengthUpper = 0.0;
+constexpr int kStrengthDecimals = 0;  // whole dBm
 constexpr double kAcfLower = -50.0;
 constexpr double kAcfUpper = 50.0;
 constexpr std::int32_t kWeightLower = 1;
@@ -50,9 +51,9 @@ void PromptWeight(const char* title, std::uint32_t& field) {
   field = (field & 0xFFFFu) | (static_cast<std::uint32_t>(weight) << kWeightShift);
 }
 
-void PromptNumber(const std::string& title, double& field, double lower, double upper) {
+void PromptNumber(const std::string& title, double& field, double lower, double upper, int decimals = 2) {
   double value = field;
-  if (util::PromptDoubleInRange(title, value, 2, lower, upper)) field = value;
+  if (util::PromptDoubleInRange(title, value, decimals, lower, upper)) field = value;
 }
 
 QLabel* MakeValue(QWidget* parent, const QString& name) {
@@ -436,7 +437,7 @@ void TVexaCmnOptionEditDlg::RadioPriorityNormalClick(QAbstractButton* clicked) {
 void TVexaCmnOptionEditDlg::PanelMaxStrengthClick() {
   if (record_ == nullptr) return;
   PromptNumber("Enter Max Signal Strength Before Color Change", record_->RxSignalStrengthWarningMax, kStrengthLower,
-               kStrengthUpper);
+               kStrengthUpper, kStrengthDecimals);
   if (record_->RxSignalStrengthWarningMax < record_->RxSignalStrengthWarningMin) {
     util::SwapDoubles(record_->RxSignalStrengthWarningMax, record_->RxSignalStrengthWarningMin);
   }
@@ -446,7 +447,7 @@ void TVexaCmnOptionEditDlg::PanelMaxStrengthClick() {
 void TVexaCmnOptionEditDlg::PanelMinStrengthClick() {
   if (record_ == nullptr) return;
   PromptNumber("Enter Min Signal Strength Before Color Change", record_->RxSignalStrengthWarningMin, kStrengthLower,
-               kStrengthUpper);
+               kStrengthUpper, kStrengthDecimals);
   if (record_->RxSignalStrengthWarningMin > record_->RxSignalStrengthWarningMax) {
     util::SwapDoubles(record_->RxSignalStrengthWarningMax, record_->RxSignalStrengthWarningMin);
   }

@@ -5,10 +5,10 @@
 #include <QColorDialog>
 #include <QCursor>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMenu>
 #include <QStringList>
 
+#include "util/gui/input_box.h"
 #include "util/gui/qt_colour.h"
 
 namespace util {
@@ -31,6 +31,10 @@ bool RunFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mod
 }
 
 }  // namespace
+
+QString MenuCaptionText(const std::string& caption) {
+  return FromStd(caption).replace(u'&', QStringLiteral("&&"));
+}
 
 QMessageBox::Icon MessageIconFor(const std::string& title) {
   if (title == "INFO") return QMessageBox::Information;
@@ -69,11 +73,9 @@ void QtDialogService::ShowMessage(const std::string& title, const std::string& t
 }
 
 bool QtDialogService::InputQuery(const std::string& title, const std::string& prompt, std::string& text) {
-  bool confirmed = false;
-  const QString answer = QInputDialog::getText(QApplication::activeWindow(), FromStd(title), FromStd(prompt),
-                                               QLineEdit::Normal, FromStd(text), &confirmed);
-  if (!confirmed) return false;
-  text = answer.toStdString();
+  InputBox box(InputBox::OwnerWindow(), FromStd(title), FromStd(prompt), FromStd(text));
+  if (box.exec() != QDialog::Accepted) return false;
+  text = box.Answer().toStdString();
   return true;
 }
 
@@ -97,7 +99,8 @@ int QtDialogService::ChooseMenuItem(const MenuChoiceRequest& request) {
   menu.setObjectName(FromStd(request.menuName));
   for (std::size_t i = 0; i < request.items.size(); ++i) {
     if (!request.items[i].visible) continue;
-    QAction* item = menu.addAction(FromStd(request.items[i].caption));
+    // Captions come from device and file lists: a "&" in them is a character.
+    QAction* item = menu.addAction(MenuCaptionText(request.items[i].caption));
     item->setData(static_cast<int>(i));
   }
   if (menu.isEmpty()) return -1;

@@ -24,6 +24,9 @@ class QtDialogService final : public DialogService {
 // The box icon for a message title: "INFO", "WARNING" and "ERROR" get their icons, others none.
 QMessageBox::Icon MessageIconFor(const std::string& title);
 
+// A menu item's caption that shows the text as it is: Qt menus take "&" as a shortcut marker.
+QString MenuCaptionText(const std::string& caption);
+
 // Converts a filter in the "description|pattern|description|pattern" form, patterns separated by
 // ';', to Qt's "description (pattern pattern);;..." form. A description that already ends in a
 // parenthesised pattern list has it replaced, since Qt takes the patterns from the parentheses.

@@ -9,7 +9,12 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <filesystem>
@@ -31,6 +36,7 @@
 #include "ui/cards/setup_single_main_gui_form.h"
 #include "ui/displays/setup_main_status_form.h"
 #include "ui/main_form_fixture.h"
+#include "util/gui/qt_dialog_service.h"
 #include "ui/setup/setup_main_setup_form.h"
 
 namespace uitest {
@@ -387,6 +393,75 @@ TEST_F(CardWindowTest, CardChangedMessageReloadsTheWindow) {
   form_->Send(settings::kWmCardChanged, 0, 1);
   EXPECT_FALSE(config::gApp.ReconfigurationPending.load());
   EXPECT_TRUE(window->StatusPanel(0)->isVisible());
+}
+
+
+// File > Recall through the program's own file dialog: it proposes the setup file as it is named
+// on disk, and Enter in the name field opens it.
+TEST_F(CardWindowTest, RecallProposesTheSetupFileThatOpens) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  config::gApp.Options->Info().AlwaysSaveSetups = 0;
+  const std::string folder = folder_.Path() + "/USER/SETUPFILES/";
+  {
+    testsupport::ScopedScriptedDialogs dialogs;
+    dialogs->AnswerFile(folder + "mytest.VexA");
+    window->MenuFileSaveAsClick();
+  }
+  ASSERT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "MYTEST.VEXA");
+  ASSERT_TRUE(std::filesystem::exists(folder + "MYTEST.VexA"));
+  config::gApp.SetupEdited = 0;
+  // A value changed after the save: the recall brings the saved one back.
+  card::kr20cardclass* object = card::CardObject(0);
+  ASSERT_NE(object, nullptr);
+  const auto saved = object->Setup().RxBert[0].NumSecsToAverage;
+  object->Setup().RxBert[0].NumSecsToAverage = saved + 7;
+
+  util::SetDialogService(std::make_shared<util::QtDialogService>());
+  QString proposed;
+  bool openEnabled = false;
+  int fileDialogsSeen = 0;
+  std::vector<std::string> boxes;
+  QTimer operatorHand;
+  operatorHand.setInterval(10);
+  QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (!widget->isVisible()) continue;
+      if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr) {
+        boxes.push_back(box->text().toStdString());
+        box->reject();
+        return;
+      }
+      if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog != nullptr) {
+        if (++fileDialogsSeen > 1) {  // still open after Enter: give up
+          dialog->reject();
+          return;
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        proposed = name->text();
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        ASSERT_NE(buttons, nullptr);
+        openEnabled = buttons->button(QDialogButtonBox::Open) != nullptr && buttons->button(QDialogButtonBox::Open)->isEnabled();
+        // Pressed after this turn of the hand: a box it opens must find the hand free.
+        QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
+        return;
+      }
+    }
+  });
+  operatorHand.start();
+  QAction* recall = window->findChild<QAction*>(QStringLiteral("MenuFileRecall"));
+  ASSERT_NE(recall, nullptr);
+  recall->trigger();
+  operatorHand.stop();
+  util::SetDialogService(nullptr);
+
+  EXPECT_EQ(proposed.toStdString(), "MYTEST.VexA");
+  EXPECT_TRUE(openEnabled);
+  EXPECT_EQ(fileDialogsSeen, 1);
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+  EXPECT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "MYTEST.VEXA");
+  EXPECT_EQ(object->Setup().RxBert[0].NumSecsToAverage, saved);
 }
 
 }  // namespace

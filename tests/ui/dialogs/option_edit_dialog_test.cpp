@@ -107,9 +107,9 @@ TEST_F(OptionEditDialogTest, AcceptedValuesAreLimitedAndWritten) {
   };
   const std::vector<Row> rows = {
       {&TVexaCmnOptionEditDlg::PanelMaxStrength, 0, "25", "Enter Max Signal Strength Before Color Change",
-       "Input Value between -100.00 & 0.00", "0.00"},
+       "Input Value between -100 & 0", "0.00"},  // whole dBm in the prompt
       {&TVexaCmnOptionEditDlg::PanelMinStrength, 0, "-150", "Enter Min Signal Strength Before Color Change",
-       "Input Value between -100.00 & 0.00", "-100.00"},
+       "Input Value between -100 & 0", "-100.00"},
       {&TVexaCmnOptionEditDlg::LabelConstantMultiplier, 0, "12", "Enter the K (Constant Multiplier Value)",
        "Input Value between 1.00 & 10.00", "10.00"},
       {&TVexaCmnOptionEditDlg::LabelMinEbNoLock, 0, "7.5", "Enter the Minimum Eb/No for bitsync lock status (in dB)",

@@ -211,6 +211,21 @@ TEST_F(HwConfigEditorDlgTest, SimulatedCountsAndMarkerFiles) {
   EXPECT_EQ(simulated, 12);
 }
 
+// A cancelled count prompt gives no value: nothing counts as changed and the enables stay accepted.
+TEST_F(HwConfigEditorDlgTest, CancelledSimulatedCountChangesNothing) {
+  Start();
+  dialog_->BeginExecute();
+  const int before = dialog_->State().Enables[kHwCfgKr14].NumToSimulate;
+  dialogs_->AnswerMenu(std::string("Num KR-14P3 Channels to Simulate"));
+  dialogs_->AnswerInput(std::nullopt);
+  dialog_->ShowSimulatePopup();
+  ASSERT_EQ(dialogs_->Queries().size(), 1u);
+  const int after = dialog_->State().Enables[kHwCfgKr14].NumToSimulate;  // a packed field
+  EXPECT_EQ(after, before);
+  EXPECT_FALSE(dialog_->Changed());
+  EXPECT_TRUE(dialog_->EnablesAccepted());
+}
+
 TEST_F(HwConfigEditorDlgTest, BogusSimulatedCardCountFallsBackToTheDetectedOne) {
   Start();
   gHwCfgMgr->EnableRecords[kHwCfgKr20].Simulated = 1;

@@ -1,0 +1,198 @@
+// The prompts as the operator meets them: the real Qt dialog service, keys typed into the box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPixmap>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "util/dialog_service.h"
+#include "util/gui/qt_dialog_service.h"
+#include "util/prompts.h"
+
+namespace util {
+namespace {
+
+// What a label shows: with a buddy, Qt takes a single "&" as a shortcut marker and hides it.
+QString ShownText(const QLabel& label) {
+  if (label.buddy() == nullptr) return label.text();
+  QString shown;
+  const QString text = label.text();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'&' && i + 1 < text.size()) ++i;
+    shown.append(text[i]);
+  }
+  return shown;
+}
+
+// Every line shown by the visible labels of the window.
+QStringList ShownLines(const QWidget& window) {
+  QStringList lines;
+  for (const QLabel* label : window.findChildren<QLabel*>()) {
+    if (label->isVisible()) lines.append(ShownText(*label).split(u'\n'));
+  }
+  return lines;
+}
+
+template <class Window>
+Window* OpenTopLevel() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* window = qobject_cast<Window*>(widget); window != nullptr && window->isVisible()) return window;
+  }
+  return nullptr;
+}
+
+// Runs `act` on the prompt once it shows (from inside its event loop); fails the test when no
+// prompt shows within 500 turns of the loop.
+template <class Window>
+void WhenOpen(std::function<void(Window&)> act) {
+  auto turns = std::make_shared<int>(0);
+  auto once = std::make_shared<std::function<void()>>();
+  *once = [act, turns, once] {
+    if (Window* window = OpenTopLevel<Window>(); window != nullptr) {
+      act(*window);
+      *once = nullptr;
+      return;
+    }
+    if (++*turns > 500) {
+      ADD_FAILURE() << "no prompt showed";
+      *once = nullptr;
+      return;
+    }
+    QTimer::singleShot(10, *once);
+  };
+  QTimer::singleShot(0, *once);
+}
+
+class InputBoxTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetDialogService(std::make_shared<QtDialogService>());
+    owner_ = std::make_unique<QWidget>();
+    owner_->setWindowTitle(QStringLiteral("Owner"));
+    owner_->setGeometry(300, 200, 640, 480);
+    owner_->show();
+    owner_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(owner_.get()));
+  }
+  void TearDown() override {
+    owner_.reset();
+    SetDialogService(nullptr);
+  }
+
+  // Where the prompt stood, what it showed, how wide it was.
+  struct Seen {
+    QString windowTitle;
+    QStringList lines;
+    QRect frame;
+    int widestLine = 0;
+    QImage image;
+  };
+
+  // The prompt as shown, then `keys` typed over its offered text and `finish` pressed.
+  void Operate(Seen& seen, const QString& keys, Qt::Key finish) {
+    WhenOpen<QDialog>([&seen, keys, finish](QDialog& box) {
+      seen.windowTitle = box.windowTitle();
+      seen.lines = ShownLines(box);
+      seen.frame = box.frameGeometry();
+      const QFontMetrics metrics(box.font());
+      for (const QString& line : seen.lines) seen.widestLine = std::max(seen.widestLine, metrics.horizontalAdvance(line));
+      seen.image = box.grab().toImage();
+      auto* editor = box.findChild<QLineEdit*>();
+      ASSERT_NE(editor, nullptr);
+      if (!keys.isEmpty()) {
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, keys);
+      }
+      QTest::keyClick(editor, finish);
+    });
+  }
+
+  static void Save(const QImage& image, const char* name) {
+    if (const char* folder = std::getenv("QUORX_SCREENSHOT_FOLDER"); folder != nullptr && *folder != '\0') {
+      EXPECT_TRUE(image.save(QString::fromStdString(std::string(folder) + "/" + name)));
+    }
+  }
+
+  std::unique_ptr<QWidget> owner_;
+};
+
+TEST_F(InputBoxTest, RangePromptShowsTheAmpersandAndTakesTheTypedNumber) {
+  Seen seen;
+  Operate(seen, QStringLiteral("-55.5"), Qt::Key_Return);
+  double value = -20.0;
+  EXPECT_TRUE(PromptDoubleInRange("Enter Max Signal Strength Before Color Change", value, 2, -100.0, 0.0));
+  EXPECT_DOUBLE_EQ(value, -55.5);
+  EXPECT_EQ(seen.windowTitle.toStdString(), "Enter Max Signal Strength Before Color Change");
+  EXPECT_TRUE(seen.lines.contains(QStringLiteral("Enter Max Signal Strength Before Color Change"))) << seen.lines.join('|').toStdString();
+  EXPECT_TRUE(seen.lines.contains(QStringLiteral("Input Value between -100.00 & 0.00"))) << seen.lines.join('|').toStdString();
+  // Wide enough for its longest line, centred on the window it belongs to.
+  EXPECT_GE(seen.frame.width(), seen.widestLine + 20);
+  EXPECT_LE(std::abs(seen.frame.center().x() - owner_->frameGeometry().center().x()), 2);
+  EXPECT_LE(std::abs(seen.frame.center().y() - owner_->frameGeometry().center().y()), 2);
+  Save(seen.image, "prompt_range.png");
+
+  // The whole-number prompt the same way; a typed hexadecimal answer.
+  Seen whole;
+  Operate(whole, QStringLiteral("0x1f"), Qt::Key_Enter);
+  std::int32_t number = 8;
+  EXPECT_TRUE(PromptIntInRange("Enter the number of bits in the pattern [8,16,24, or 32 only] (0x for hex)", number, 32, 10, 8));
+  EXPECT_EQ(number, 31);
+  EXPECT_TRUE(whole.lines.contains(QStringLiteral("Input Range 8 - 32")));
+  EXPECT_TRUE(whole.lines.contains(QStringLiteral("Enter the number of bits in the pattern [8,16,24, or 32 only] (0x for hex)")));
+  EXPECT_GE(whole.frame.width(), whole.widestLine + 20);
+}
+
+TEST_F(InputBoxTest, TuningPromptShowsEveryTitleLineAndEscapeCancels) {
+  const std::string title =
+      "Enter the Tuning Frequency in MHz\n1435.00 -- 1540.00\n2200.00 -- 2300.00\n2300.00 -- 2400.00";
+  Seen seen;
+  Operate(seen, QString(), Qt::Key_Escape);
+  double value = 2250.5;
+  EXPECT_EQ(AskDoubleInRange(title, value, 2, 1435.0, 2400.0), PromptResult::Cancelled);
+  EXPECT_DOUBLE_EQ(value, 2250.5);
+  EXPECT_EQ(seen.windowTitle.toStdString(), "Enter the Tuning Frequency in MHz");
+  for (const char* line : {"Enter the Tuning Frequency in MHz", "1435.00 -- 1540.00", "2200.00 -- 2300.00",
+                           "2300.00 -- 2400.00", "Input Value between 1435.00 & 2400.00"}) {
+    EXPECT_TRUE(seen.lines.contains(QString::fromLatin1(line))) << line << " in " << seen.lines.join('|').toStdString();
+  }
+  EXPECT_GE(seen.frame.width(), seen.widestLine + 20);
+  EXPECT_LE(std::abs(seen.frame.center().x() - owner_->frameGeometry().center().x()), 2);
+  Save(seen.image, "prompt_tuning.png");
+
+  // The plain prompt keeps the value on Escape and still reports it answered.
+  Seen again;
+  Operate(again, QString(), Qt::Key_Escape);
+  EXPECT_TRUE(PromptDoubleInRange(title, value, 2, 1435.0, 2400.0));
+  EXPECT_DOUBLE_EQ(value, 2250.5);
+}
+
+TEST_F(InputBoxTest, MenuCaptionsShowTheirAmpersand) {
+  MenuChoiceRequest request;
+  request.menuName = "PopupMenuTest";
+  request.items = {{"Peak & Hold", true}, {"R&D", true}};
+  QString shown;
+  WhenOpen<QMenu>([&shown](QMenu& menu) {
+    for (const QAction* action : menu.actions()) shown += action->iconText() + u'|';
+    QTest::keyClick(&menu, Qt::Key_Down);
+    QTest::keyClick(&menu, Qt::Key_Down);
+    QTest::keyClick(&menu, Qt::Key_Return);
+  });
+  const int chosen = Dialogs().ChooseMenuItem(request);
+  EXPECT_EQ(shown.toStdString(), "Peak & Hold|R&D|");
+  EXPECT_EQ(chosen, 1);
+}
+
+}  // namespace
+}  // namespace util
