@@ -11,6 +11,7 @@ run() {
 run build/test/util_gui_tests --gtest_filter='InputBoxTest.*'
 run build/test/ui_cards_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_setup_tests --gtest_filter='Families/ScreenshotTest.*'
+run build/test/ui_setup_tests --gtest_filter='TuningPromptTest.*'
 run build/test/ui_displays_tests --gtest_filter='StatusPanel*Test.*'
 run build/test/ui_bert_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_modulator_tests --gtest_filter='ScreenshotTest.*'

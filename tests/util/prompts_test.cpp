@@ -61,5 +61,34 @@ TEST_F(Prompts, UnsignedRefusesSignsAndTakesTheFullRange) {
   EXPECT_EQ(dialogs->Queries().back().prompt, "Input Range 0 - 4294967295");
 }
 
+// The callers that must honour Cancel tell it from an unchanged answer and from no number.
+TEST_F(Prompts, AskReportsCancelApartFromAnswers) {
+  double value = 12.499;
+  dialogs->AnswerInput(std::nullopt);
+  EXPECT_EQ(AskDoubleInRange("t", value, 2, 0.0, 100.0), PromptResult::Cancelled);
+  EXPECT_EQ(value, 12.499);
+  dialogs->AnswerInput("12.50");
+  EXPECT_EQ(AskDoubleInRange("t", value, 2, 0.0, 100.0), PromptResult::Answered);
+  EXPECT_EQ(value, 12.499);
+  dialogs->AnswerInput("x");
+  EXPECT_EQ(AskDoubleInRange("t", value, 2, 0.0, 100.0), PromptResult::NotANumber);
+
+  std::int32_t whole = 16;
+  dialogs->AnswerInput(std::nullopt);
+  EXPECT_EQ(AskIntInRange("t", whole, 32, 10, 8), PromptResult::Cancelled);
+  dialogs->AnswerInput("40");
+  EXPECT_EQ(AskIntInRange("t", whole, 32, 10, 8), PromptResult::Answered);
+  EXPECT_EQ(whole, 32);
+  EXPECT_EQ(sound.Take(), kWarningTones);
+
+  std::uint32_t pattern = 0x5A;
+  dialogs->AnswerInput(std::nullopt);
+  EXPECT_EQ(AskUnsignedInRange("t", pattern, 0xFFFFFFFFu, 10, 0), PromptResult::Cancelled);
+  EXPECT_EQ(pattern, 0x5Au);
+  dialogs->AnswerInput("0x3c");
+  EXPECT_EQ(AskUnsignedInRange("t", pattern, 0xFFFFFFFFu, 10, 0), PromptResult::Answered);
+  EXPECT_EQ(pattern, 0x3Cu);
+}
+
 }  // namespace
 }  // namespace util

@@ -169,7 +169,6 @@ TEST_F(InputBoxTest, TuningPromptShowsEveryTitleLineAndEscapeCancels) {
   }
   EXPECT_GE(seen.frame.width(), seen.widestLine + 20);
   EXPECT_LE(std::abs(seen.frame.center().x() - owner_->frameGeometry().center().x()), 2);
-  Save(seen.image, "prompt_tuning.png");
 
   // The plain prompt keeps the value on Escape and still reports it answered.
   Seen again;
