@@ -85,5 +85,21 @@ TEST(Files, DialogsAskWithTheFileType) {
   EXPECT_EQ(open.proposedName, "TRACK");
 }
 
+// The open dialog opens only what exists: it proposes the file as named on disk, found whatever
+// the letter case of the name the program holds.
+TEST(Files, OpenDialogProposesTheFileAsNamedOnDisk) {
+  testsupport::ScratchFolder folder;
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder.Path() + "/MyTest.vexa", "x\n"));
+  testsupport::ScopedScriptedDialogs dialogs;
+  dialogs->AnswerFile(std::nullopt);
+  dialogs->AnswerFile(std::nullopt);
+  std::string chosen;
+  EXPECT_FALSE(OpenFileDialog(folder.Path(), "VexA", chosen, folder.Path() + "/MYTEST.VEXA"));
+  EXPECT_FALSE(OpenFileDialog(folder.Path(), "VexA", chosen, folder.Path() + "/NEWONE.VEXA"));
+  ASSERT_EQ(dialogs->FileRequests().size(), 2u);
+  EXPECT_EQ(dialogs->FileRequests()[0].proposedName, "MyTest.vexa");
+  EXPECT_EQ(dialogs->FileRequests()[1].proposedName, "NEWONE");  // none on disk: the base name
+}
+
 }  // namespace
 }  // namespace util

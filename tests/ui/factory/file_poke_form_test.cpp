@@ -104,7 +104,8 @@ TEST_F(FilePokeTest, ReadingListsThePairsAndPokingWritesThemInOrder) {
   // The next dialog starts in the folder of the file read last.
   dialogs_->AnswerFile(std::nullopt);
   form.ButtonReadFile->click();
-  EXPECT_EQ(dialogs_->FileRequests()[1].proposedName, "regs");
+  // The file read last, as it is named on disk, so that the open dialog can open it as offered.
+  EXPECT_EQ(dialogs_->FileRequests()[1].proposedName, "regs.poke");
   EXPECT_EQ(form.EntryCount(), 3);
 }
 
