@@ -69,6 +69,7 @@ QString ToQtFileFilter(const std::string& filter) {
 void QtDialogService::ShowMessage(const std::string& title, const std::string& text) {
   QMessageBox box(MessageIconFor(title), FromStd(title), FromStd(text), QMessageBox::Ok,
                   QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);  // a text with "<" is no markup
   box.exec();
 }
 
@@ -114,6 +115,7 @@ int QtDialogService::ChooseMenuItem(const MenuChoiceRequest& request) {
 Answer QtDialogService::AskYesNoCancel(const std::string& title, const std::string& text) {
   QMessageBox box(QMessageBox::Question, FromStd(title), FromStd(text),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.setEscapeButton(QMessageBox::Cancel);
   switch (box.exec()) {
     case QMessageBox::Yes:

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
@@ -191,6 +192,22 @@ TEST_F(InputBoxTest, MenuCaptionsShowTheirAmpersand) {
   const int chosen = Dialogs().ChooseMenuItem(request);
   EXPECT_EQ(shown.toStdString(), "Peak & Hold|R&D|");
   EXPECT_EQ(chosen, 1);
+}
+
+TEST_F(InputBoxTest, MessageBoxesShowTheirTextAsItIs) {
+  const std::string text = "Level <b>-20</b> & more";
+  QStringList shown;
+  WhenOpen<QMessageBox>([&shown](QMessageBox& box) {
+    shown = ShownLines(box);
+    for (const QLabel* label : box.findChildren<QLabel*>()) {
+      if (label->isVisible() && label->text() == box.text()) {
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+      }
+    }
+    QTest::keyClick(&box, Qt::Key_Escape);
+  });
+  Dialogs().ShowMessage("WARNING", text);
+  EXPECT_TRUE(shown.contains(QString::fromStdString(text))) << shown.join('|').toStdString();
 }
 
 }  // namespace
