@@ -65,7 +65,8 @@ QString InputBox::Answer() const { return editor_->text(); }
 QWidget* InputBox::OwnerWindow() {
   if (QWidget* active = QApplication::activeWindow(); active != nullptr) return active->window();
   // No window of the program is active (the operator clicked elsewhere): the main window.
-  if (auto* main = dynamic_cast<QWidget*>(MainWindowHandle.load()); main != nullptr && main->isVisible()) return main;
+  auto* mainWindow = dynamic_cast<QWidget*>(MainWindowHandle.load());
+  if (mainWindow != nullptr && mainWindow->isVisible()) return mainWindow;
   return nullptr;
 }
 
