@@ -3,10 +3,12 @@
 // turned out to be a setup file.
 #include "settings/setup_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -87,6 +89,17 @@ ReadOptions CurrentReadOptions() {
   return read;
 }
 
+// Why `path` cannot take a setup file (a FIFO, a folder, a device, a link loop); empty when it can
+// be tried: a regular file, or nothing yet.
+std::string NotAFileToWrite(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int error = errno;
+    return error == ENOENT ? std::string() : path + ": " + std::error_code(error, std::generic_category()).message();
+  }
+  return S_ISREG(st.st_mode) ? std::string() : path + " is not a regular file";
+}
+
 // The slot may hold a bare base name or a whole file name (the last-setup list and the file
 // dialogs give paths, possibly with Windows separators): the file always lives in the setup
 // folder, under its base name. Only the setup extension is dropped, so "TRACK.V2" stays whole.
@@ -110,6 +123,11 @@ std::string SetupBaseName(const std::string& name) {
 bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetupRecord& setup,
                     const card::DnCvtChannelRecord& dnCvtA, const card::DnCvtChannelRecord& dnCvtB) {
   const std::string path = platform::ResolvePath(fileName);
+  // Something in the file's place that is no file refuses every key: one line for the save.
+  if (const std::string why = NotAFileToWrite(path); !why.empty()) {
+    util::LogError("Setup file " + path + " not saved: " + why, 0, false);
+    return false;
+  }
   // Saving over an older file that holds a key this setup must not have: the keys go onto a copy
   // without it, which then replaces the file whole.
   const std::optional<std::string> preimage = WithoutStaleModeKeys(path, setup.RouteInfo);
