@@ -49,7 +49,8 @@ void ReportNotTaken(const std::string& section, const char* key, const std::stri
                          " " + why + "; " + used + " used");
 }
 
-// The file holds whole decimal numbers, as its writer writes them; anything else is not taken.
+// The file holds whole decimal numbers, as its writer writes them; anything else (hexadecimal too)
+// is not taken.
 void ReadCoordinate(const std::string& file, const std::string& section, const char* key, std::int32_t minimum,
                     std::int32_t& value) {
   std::string text;
@@ -60,7 +61,7 @@ void ReadCoordinate(const std::string& file, const std::string& section, const c
   });
   std::int32_t read = 0;
   if (!decimal || !util::TextToInt(text, read)) {
-    ReportNotTaken(section, key, text, "is not a decimal number", std::to_string(value));
+    ReportNotTaken(section, key, text, "is not a valid number", std::to_string(value));
   } else if (read < minimum) {
     // A window too small to find again keeps its size.
     ReportNotTaken(section, key, text, ("is below " + std::to_string(minimum)).c_str(), std::to_string(value));

@@ -75,7 +75,7 @@ TEST_F(WindowPositions, ValuesNotTakenAreReportedOnce) {
   const std::vector<std::string> texts = folder.LogTexts();
   EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()),
             (std::vector<std::string>{
-                "Kr20Last.pos [MainWindow] Left=\"0x10\" is not a decimal number; 0 used",
+                "Kr20Last.pos [MainWindow] Left=\"0x10\" is not a valid number; 0 used",
                 "Kr20Last.pos [MainWindow] Height=\"-5\" is below 50; 200 used",
                 "Kr20Last.pos [MainWindow] Visible=\"MAYBE\" is neither YES nor NO; YES used",
             }));
