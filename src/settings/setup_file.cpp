@@ -3,12 +3,10 @@
 // turned out to be a setup file.
 #include "settings/setup_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -21,7 +19,9 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "platform/path_resolve.h"
+#include "platform/profile_file.h"
 #include "platform/profile_store.h"
+#include "platform/regular_file.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "settings/setup_file_sections.h"
@@ -89,15 +89,14 @@ ReadOptions CurrentReadOptions() {
   return read;
 }
 
-// Why `path` cannot take a setup file (a FIFO, a folder, a device, a link loop); empty when it can
-// be tried: a regular file, or nothing yet.
+// Why `path` cannot take a setup file: what is there is no profile file that can be read (a FIFO,
+// a folder, a device, a link loop, a file too large); empty when nothing is there yet or it can.
 std::string NotAFileToWrite(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    const int error = errno;
-    return error == ENOENT ? std::string() : path + ": " + std::error_code(error, std::generic_category()).message();
-  }
-  return S_ISREG(st.st_mode) ? std::string() : path + " is not a regular file";
+  platform::ReadFileStatus status = platform::ReadFileStatus::kOk;
+  std::string why;
+  const int fd = platform::OpenRegularFile(path, platform::kProfileFileLimit, status, why);
+  if (fd >= 0) ::close(fd);
+  return status == platform::ReadFileStatus::kOk || status == platform::ReadFileStatus::kMissing ? std::string() : why;
 }
 
 // The slot may hold a bare base name or a whole file name (the last-setup list and the file

@@ -199,14 +199,16 @@ TEST_F(SetupFileRulesTest, AFailedWriteIsLoggedAndReported) {
   EXPECT_NE(testsupport::ReadWholeFile(File()).find("[DownConvert Data 2]\r\n"), std::string::npos);
 }
 
-// A setup saved over something that is no file (a FIFO, a folder, a link loop) fails with one line
-// for the save, not one for each of its keys.
+// A setup saved over something that is no file to read (a FIFO, a folder, a link loop, a file too
+// large) fails with one line for the save, not one for each of its keys.
 TEST_F(SetupFileRulesTest, ASaveOntoSomethingThatIsNoFileIsOneLine) {
   const std::string folder = program_ / "USER/SETUPFILES";
   std::filesystem::create_directories(folder);
   ASSERT_EQ(::mkfifo((folder + "/FIFO.VexA").c_str(), 0600), 0);
   std::filesystem::create_directory(folder + "/FOLDER.VexA");
   ASSERT_EQ(::symlink("LOOP.VexA", (folder + "/LOOP.VexA").c_str()), 0);
+  // Larger than any profile file read.
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder + "/HUGE.VexA", std::string(8 * 1024 * 1024 + 1, ';')));
   const struct {
     const char* name;
     const char* why;
@@ -214,6 +216,7 @@ TEST_F(SetupFileRulesTest, ASaveOntoSomethingThatIsNoFileIsOneLine) {
       {"FIFO.VexA", " is not a regular file"},
       {"FOLDER.VexA", " is not a regular file"},
       {"LOOP.VexA", ": Too many levels of symbolic links"},
+      {"HUGE.VexA", " is 8388609 bytes, more than the 8388608 allowed"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
