@@ -48,10 +48,10 @@ util::IniFileCheck CheckHwCfgKeys(const std::string& file) {
 constexpr util::IniFileShape kHwCfgFileShape{"Kr20", "", CheckHwCfgKeys};
 
 void LogBadValue(const std::string& section, const std::string& key, std::int32_t value, const std::string& action) {
-  // The file is read at several start-up steps; each value is reported once.
-  util::WriteErrorLogLineOnce(std::string(kHwCfgFileName) + " [" + section + "] " + key + "=" +
-                                  std::to_string(value) + " out of range, " + action,
-                              value);
+  // Into the file's report: the first values not taken are written, the rest counted; the file is
+  // read at several start-up steps, and each line goes out once.
+  util::ReportIniProblem(std::string(kHwCfgFileName) + " [" + section + "] " + key + "=" + std::to_string(value) +
+                         " out of range, " + action);
 }
 
 // Reads an integer key; a value outside min..max is logged and leaves `value` as it was.

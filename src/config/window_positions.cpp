@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/general_routines.h"
@@ -12,6 +15,7 @@
 #include "util/ini_read_report.h"
 #include "util/ini_rewrite.h"
 #include "util/ini_routines.h"
+#include "util/number_text.h"
 #include "util/process_globals.h"
 
 namespace config {
@@ -25,7 +29,8 @@ constexpr std::array<const char*, kCardWindowKinds> kKindNames{
 constexpr std::array<std::array<int, 2>, kCardWindowKinds> kDefaultSizes{
     {{620, 520}, {620, 520}, {1180, 460}, {1220, 820}, {660, 820}, {826, 380}, {720, 620}}};
 constexpr int kCardOffset = 30;
-constexpr int kMinimumSide = 50;
+constexpr std::int32_t kMinimumSide = 50;
+constexpr const char* kPositionFileName = "Kr20Last.pos";
 
 constexpr WindowPlacementRecord kMainDefault{0, 0, 1280, 200, 1};
 
@@ -37,23 +42,57 @@ util::IniFileCheck CheckPlacementKeys(const std::string& file);
 // Every position file has the main window's section; one of an older program may lack keys.
 constexpr util::IniFileShape kPositionFileShape{"MainWindow", "", CheckPlacementKeys};
 
+// A value of the file not taken, with the value kept instead, into the file's report.
+void ReportNotTaken(const std::string& section, const char* key, const std::string& text, const char* why,
+                    const std::string& used) {
+  util::ReportIniProblem(std::string(kPositionFileName) + " [" + section + "] " + key + "=" + util::QuotedIniValue(text) +
+                         " " + why + "; " + used + " used");
+}
+
+// The file holds whole decimal numbers, as its writer writes them; anything else (hexadecimal too)
+// is not taken.
+void ReadCoordinate(const std::string& file, const std::string& section, const char* key, std::int32_t minimum,
+                    std::int32_t& value) {
+  std::string text;
+  if (!util::IniReadString(file, section, key, text)) return;
+  const std::string_view digits = std::string_view(text).substr(!text.empty() && text[0] == '-' ? 1 : 0);
+  const bool decimal = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
+    return c >= '0' && c <= '9';
+  });
+  std::int32_t read = 0;
+  if (!decimal || !util::TextToInt(text, read)) {
+    ReportNotTaken(section, key, text, "is not a valid number", std::to_string(value));
+  } else if (read < minimum) {
+    // A window too small to find again keeps its size.
+    ReportNotTaken(section, key, text, ("is below " + std::to_string(minimum)).c_str(), std::to_string(value));
+  } else {
+    value = read;
+  }
+}
+
 void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
   WindowPlacementRecord read = placement;
-  // Each key starts from the value held, so that a damaged one is logged with the value kept.
-  std::int32_t value = read.Left;
-  if (util::IniReadInt(file, section, "Left", value)) read.Left = value;
-  value = read.Top;
-  if (util::IniReadInt(file, section, "Top", value)) read.Top = value;
-  value = read.Width;
-  if (util::IniReadInt(file, section, "Width", value)) read.Width = value;
-  value = read.Height;
-  if (util::IniReadInt(file, section, "Height", value)) read.Height = value;
-  std::uint8_t visible = read.WasVisible;
-  if (util::IniReadBool(file, section, "Visible", visible)) read.WasVisible = visible;
-  // A window too small to find again keeps its previous size.
-  if (read.Width < kMinimumSide || read.Height < kMinimumSide) {
-    read.Width = placement.Width;
-    read.Height = placement.Height;
+  // Copies, not references: the record is packed.
+  std::int32_t left = read.Left;
+  std::int32_t top = read.Top;
+  std::int32_t width = read.Width;
+  std::int32_t height = read.Height;
+  constexpr std::int32_t kAnyPlace = std::numeric_limits<std::int32_t>::min();
+  ReadCoordinate(file, section, "Left", kAnyPlace, left);
+  ReadCoordinate(file, section, "Top", kAnyPlace, top);
+  ReadCoordinate(file, section, "Width", kMinimumSide, width);
+  ReadCoordinate(file, section, "Height", kMinimumSide, height);
+  read.Left = left;
+  read.Top = top;
+  read.Width = width;
+  read.Height = height;
+  std::string visible;
+  if (util::IniReadString(file, section, "Visible", visible)) {
+    if (visible == "YES" || visible == "NO") {
+      read.WasVisible = visible == "YES" ? 1 : 0;
+    } else {
+      ReportNotTaken(section, "Visible", visible, "is neither YES nor NO", read.WasVisible != 0 ? "YES" : "NO");
+    }
   }
   const util::ScreenSize screen = util::GetScreenSize();
   placement = KeepOnScreen(read, screen.width, screen.height);
@@ -121,7 +160,7 @@ void LoadGlobalPositionInfo() {
   const std::string file = util::IniFileToRead(PositionFilePath(), kPositionFileShape);
   if (file.empty()) return;
   const platform::ProfileReadScope scope(file);
-  const util::IniReadReport report("Kr20Last.pos");
+  const util::IniReadReport report(kPositionFileName);
   ReadPlacement(file, "MainWindow", gApp.MainWindowPlacement);
   for (int card = 0; card < kMaxCards; ++card) {
     for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {

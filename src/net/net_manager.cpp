@@ -6,9 +6,13 @@
 
 #include "net/status_datagram_builder.h"
 #include "util/error_log.h"
+#include "util/repeated_log_lines.h"
 #include "util/socket_routines.h"
 
 namespace {
+
+constexpr const char* kNotCheckedLine =
+    "Client reachability is not checked: no ping can be sent from here; status datagrams go out";
 
 bool HoldsBroadcastOctet(const std::string& address) { return address.find("255") != std::string::npos; }
 
@@ -133,7 +137,9 @@ bool quorxnetmgrclass::CheckClientReachable() {
     return false;
   }
   if (const auto outcome = probe_.Take(); outcome != net::ReachabilityProbe::Outcome::None) {
-    ClientReachable_ = outcome == net::ReachabilityProbe::Outcome::Reachable;
+    // A ping that could not be sent proves nothing about the client: the datagrams go out.
+    if (outcome == net::ReachabilityProbe::Outcome::NotChecked) util::WriteErrorLogLineOnce(kNotCheckedLine, 0);
+    ClientReachable_ = outcome != net::ReachabilityProbe::Outcome::Unreachable;
   }
   if (now - LastPingTime_ < net::kPingIntervalSeconds) return ClientReachable_;
   if (HoldsBroadcastOctet(config_.ClientIpAddr)) {

@@ -6,9 +6,9 @@
 
 namespace net {
 
-bool PingClientOnce(const std::string& address) {
+std::optional<bool> PingClientOnce(const std::string& address) {
   double averageMs = -1.0;
-  return util::PingHost(address, 1, 5, 0xAA, averageMs);
+  return util::PingHostIfPossible(address, 1, 5, 0xAA, averageMs);
 }
 
 ReachabilityProbe::ReachabilityProbe(PingFunction ping)
@@ -45,8 +45,8 @@ void ReachabilityProbe::Run(std::stop_token stop) {
       pending_ = false;
       address = address_;
     }
-    const bool answered = ping_ ? ping_(address) : false;
-    outcome_ = answered ? Outcome::Reachable : Outcome::Unreachable;
+    const std::optional<bool> answered = ping_ ? ping_(address) : std::optional<bool>(false);
+    outcome_ = !answered ? Outcome::NotChecked : *answered ? Outcome::Reachable : Outcome::Unreachable;
     busy_ = false;
   }
 }

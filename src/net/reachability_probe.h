@@ -6,20 +6,22 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 namespace net {
 
-// True when the address answered.
-using PingFunction = std::function<bool(const std::string& address)>;
+// True when the address answered, false when it did not; empty when no ping could be sent at all
+// (no ICMP socket can be had), which says nothing about the address.
+using PingFunction = std::function<std::optional<bool>(const std::string& address)>;
 
 // One echo request of 5 bytes of 0xAA.
-bool PingClientOnce(const std::string& address);
+std::optional<bool> PingClientOnce(const std::string& address);
 
 class ReachabilityProbe {
  public:
-  enum class Outcome { None, Reachable, Unreachable };
+  enum class Outcome { None, Reachable, Unreachable, NotChecked };
 
   explicit ReachabilityProbe(PingFunction ping);
   // Waits for a running ping to end.

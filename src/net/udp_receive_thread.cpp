@@ -13,6 +13,7 @@
 #include "net/winsock_errors.h"
 #include "util/error_log.h"
 #include "util/process_globals.h"
+#include "util/repeated_log_lines.h"
 
 namespace net {
 namespace {
@@ -25,6 +26,14 @@ std::string WholeNumberText(int value) {
   char digits[16];
   const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   return std::string(digits, end);
+}
+
+// Any host can send datagrams that fail to be received (too long), as many as it likes: each cause
+// is logged once, its repeats counted and the count written when the log closes.
+void ReportReceiveFailure(std::uint16_t port, int code) {
+  const std::string text = "Socket recvfrom failed, error is " + WinsockErrorText(code);
+  const std::string key = "Socket recvfrom on port " + WholeNumberText(port) + ", error " + WholeNumberText(code);
+  if (util::RepeatableLineDue(key, {}, text)) util::LogInfo(text, code, false);
 }
 
 }  // namespace
@@ -236,7 +245,7 @@ void vexaudpdrdythreadclass::Receive(int socket) {
     inCallback_ = call;
   }
   socketReleased_.notify_all();
-  if (failed && open) util::LogInfo("Socket recvfrom failed, error is " + WinsockErrorText(code), code, false);
+  if (failed && open) ReportReceiveFailure(localPort_, code);
   if (!call) return;
 
   char text[INET_ADDRSTRLEN] = {};

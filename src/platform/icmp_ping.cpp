@@ -152,6 +152,7 @@ PingResult Ping(const std::string& address, int count, int size, unsigned char f
   const IcmpSocket icmp = OpenIcmpSocket();
   if (icmp.fd < 0) {
     ReportNoSocketOnce(icmp.error);
+    result.probed = false;
     return result;
   }
   const Socket guard(icmp.fd);

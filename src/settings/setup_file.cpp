@@ -19,7 +19,9 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "platform/path_resolve.h"
+#include "platform/profile_file.h"
 #include "platform/profile_store.h"
+#include "platform/regular_file.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "settings/setup_file_sections.h"
@@ -87,6 +89,16 @@ ReadOptions CurrentReadOptions() {
   return read;
 }
 
+// Why `path` cannot take a setup file: what is there is no profile file that can be read (a FIFO,
+// a folder, a device, a link loop, a file too large); empty when nothing is there yet or it can.
+std::string NotAFileToWrite(const std::string& path) {
+  platform::ReadFileStatus status = platform::ReadFileStatus::kOk;
+  std::string why;
+  const int fd = platform::OpenRegularFile(path, platform::kProfileFileLimit, status, why);
+  if (fd >= 0) ::close(fd);
+  return status == platform::ReadFileStatus::kOk || status == platform::ReadFileStatus::kMissing ? std::string() : why;
+}
+
 // The slot may hold a bare base name or a whole file name (the last-setup list and the file
 // dialogs give paths, possibly with Windows separators): the file always lives in the setup
 // folder, under its base name. Only the setup extension is dropped, so "TRACK.V2" stays whole.
@@ -110,6 +122,11 @@ std::string SetupBaseName(const std::string& name) {
 bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetupRecord& setup,
                     const card::DnCvtChannelRecord& dnCvtA, const card::DnCvtChannelRecord& dnCvtB) {
   const std::string path = platform::ResolvePath(fileName);
+  // Something in the file's place that is no file refuses every key: one line for the save.
+  if (const std::string why = NotAFileToWrite(path); !why.empty()) {
+    util::LogError("Setup file " + path + " not saved: " + why, 0, false);
+    return false;
+  }
   // Saving over an older file that holds a key this setup must not have: the keys go onto a copy
   // without it, which then replaces the file whole.
   const std::optional<std::string> preimage = WithoutStaleModeKeys(path, setup.RouteInfo);

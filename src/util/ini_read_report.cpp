@@ -30,7 +30,10 @@ void IniReadReport::Add(const std::string& line) {
     ++heldBack_;
     return;
   }
-  if (WriteErrorLogLineOnce(line, 0)) ++written_;
+  // A line written at an earlier read of the file this start keeps its place in the share: a file
+  // read at several start-up steps gives its first lines and one count, once.
+  WriteErrorLogLineOnce(line, 0);
+  ++written_;
 }
 
 void ReportIniProblem(const std::string& line) {

@@ -28,8 +28,14 @@ bool IsValidIpAddress(const std::string& address) {
 }
 
 bool PingHost(const std::string& address, int count, int size, std::uint8_t fill, double& averageMs) {
+  return PingHostIfPossible(address, count, size, fill, averageMs).value_or(false);
+}
+
+std::optional<bool> PingHostIfPossible(const std::string& address, int count, int size, std::uint8_t fill,
+                                       double& averageMs) {
   const platform::PingResult result = platform::Ping(address, count, size, fill);
   averageMs = result.averageMs;
+  if (!result.probed) return std::nullopt;
   return result.replies > 0;
 }
 

@@ -3,6 +3,7 @@
 // start-up and shut-down read as they always did.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace util {
@@ -19,5 +20,9 @@ bool IsValidIpAddress(const std::string& address);
 // Sends up to `count` ICMP echo requests carrying `size` bytes of `fill`; true when at least one
 // reply came. `averageMs` is the mean round trip of the replies, -1 without replies.
 bool PingHost(const std::string& address, int count, int size, std::uint8_t fill, double& averageMs);
+// The same, but empty when no echo request could be sent at all (no ICMP socket can be had on this
+// machine): that proves nothing about the address.
+std::optional<bool> PingHostIfPossible(const std::string& address, int count, int size, std::uint8_t fill,
+                                       double& averageMs);
 
 }  // namespace util

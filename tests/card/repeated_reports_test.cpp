@@ -66,6 +66,43 @@ TEST(RepeatedReports, TheHardwareConfigurationReportsABadNumberOncePerStart) {
   EXPECT_EQ(CountOf(program, "Kr20HwCfg.cfg [CardSet_2] CardIndex=\"x\" is not a valid number; 2 used"), 1);
 }
 
+// A file with more bad values than a report writes, read at every start-up step: its first lines
+// and one count of the rest, once; later reads add nothing.
+TEST(RepeatedReports, ManyBadNumbersInTheHardwareConfigurationAreReportedOnceWithACount) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  ASSERT_TRUE(mgr.SaveConfigFile());
+  const std::string path = program / "SYSTEM/HARDWARECONFIGURATION/Kr20HwCfg.cfg";
+  std::string text = testsupport::ReadWholeFile(path);
+  // Every card set's index and converter count no number, Kr20's simulated count out of range.
+  for (const std::string key : {"CardIndex=", "NumDnCvts="}) {
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+      text.replace(at + key.size(), text.find("\r\n", at) - at - key.size(), "x");
+    }
+  }
+  const auto simulated = text.find("NumToSimulate=1");
+  ASSERT_NE(simulated, std::string::npos);
+  text.replace(simulated, 15, "NumToSimulate=9");
+  ASSERT_TRUE(testsupport::WriteWholeFile(path, text));
+  // Start-up's reads, in its order.
+  mgr.LoadConfigFile();
+  mgr.LoadConfigFileSimulatedOnly();
+  mgr.LoadConfigFile();
+  mgr.LoadConfigFile();
+  std::vector<std::string> reported;
+  for (const std::string& line : program.LogTexts()) {
+    if (line.rfind("Kr20HwCfg.cfg", 0) == 0) reported.push_back(line);
+  }
+  EXPECT_EQ(reported, (std::vector<std::string>{
+                          "Kr20HwCfg.cfg [Kr20] NumToSimulate=9 out of range, default kept",
+                          "Kr20HwCfg.cfg [CardSet_0] CardIndex=\"x\" is not a valid number; 0 used",
+                          "Kr20HwCfg.cfg [CardSet_0] NumDnCvts=\"x\" is not a valid number; 2 used",
+                          "Kr20HwCfg.cfg [CardSet_1] CardIndex=\"x\" is not a valid number; 1 used",
+                          "Kr20HwCfg.cfg [CardSet_1] NumDnCvts=\"x\" is not a valid number; 2 used",
+                          "Kr20HwCfg.cfg: 8 more values not taken as read",
+                      }));
+}
+
 TEST(RepeatedReports, AnImageNameHeldByAFifoAFolderOrADeviceIsNamed) {
   testsupport::LoggedProgramFolder program;
   const std::string images = program / "SYSTEM/HARDWARECONFIGURATION/KR20_BIN";

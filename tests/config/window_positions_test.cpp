@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "config/globals.h"
 #include "support/log_capture.h"
@@ -55,6 +57,28 @@ TEST_F(WindowPositions, RestoredWindowsStayOnTheScreen) {
   EXPECT_EQ(gApp.Placement(1, CardWindowKind::CardBert),
             (WindowPlacementRecord{30, 40, bertDefault.Width, bertDefault.Height, 0}));
   EXPECT_EQ(KeepOnScreen({10, 10, 100, 100, 0}, 0, 0), (WindowPlacementRecord{10, 10, 100, 100, 0}));  // size unknown
+}
+
+// A value the file holds that is not taken is said once, with the value used instead: a number
+// not written in decimal, a side too small to find the window again, a visibility neither YES nor
+// NO. A good value beside it is still taken.
+TEST_F(WindowPositions, ValuesNotTakenAreReportedOnce) {
+  ASSERT_TRUE(testsupport::WriteWholeFile(
+      PositionFilePath(), "[MainWindow]\r\nLeft=0x10\r\nTop=7\r\nWidth=700\r\nHeight=-5\r\nVisible=MAYBE\r\n"
+                          "[CardBert_1]\r\nLeft=30\r\nTop=40\r\nWidth=500\r\nHeight=300\r\nVisible=YES\r\n"));
+  SetDefaultWindowPositions();
+  const std::size_t before = folder.LogTexts().size();
+  LoadGlobalPositionInfo();
+  LoadGlobalPositionInfo();
+  EXPECT_EQ(gApp.MainWindowPlacement, (WindowPlacementRecord{0, 7, 700, 200, 1}));
+  EXPECT_EQ(gApp.Placement(1, CardWindowKind::CardBert), (WindowPlacementRecord{30, 40, 500, 300, 1}));
+  const std::vector<std::string> texts = folder.LogTexts();
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()),
+            (std::vector<std::string>{
+                "Kr20Last.pos [MainWindow] Left=\"0x10\" is not a valid number; 0 used",
+                "Kr20Last.pos [MainWindow] Height=\"-5\" is below 50; 200 used",
+                "Kr20Last.pos [MainWindow] Visible=\"MAYBE\" is neither YES nor NO; YES used",
+            }));
 }
 
 }  // namespace

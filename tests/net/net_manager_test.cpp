@@ -6,6 +6,9 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "net/net_manager.h"
@@ -144,6 +147,42 @@ TEST_F(NetManagerTest, NothingLeavesBeforeThePingAnswersOrWhileItFailed) {
   EXPECT_EQ(ping_.calls.load(), 2);
   EXPECT_EQ(SendAll(*manager), 4);
   EXPECT_EQ(wire_->Total(), 4u);
+}
+
+// Where no ICMP socket can be had the ping proves nothing about the client: the datagrams go out,
+// and the log says once that reachability is not checked.
+TEST_F(NetManagerTest, APingThatCannotRunLeavesTheClientReachableWithOneLine) {
+  WriteConfig("Enabled=YES\r\nClientIpAddr=127.0.0.1\r\n");
+  std::atomic<int> calls{0};
+  net::NetManagerHooks hooks;
+  hooks.clock = [this] { return now_.load(); };
+  hooks.ping = [&calls](const std::string&) -> std::optional<bool> {
+    ++calls;
+    return std::nullopt;
+  };
+  hooks.transport = [this] { return std::make_unique<nettest::RecordingTransport>(wire_); };
+  hooks.configPath = folder_ / "Kr20NetCfg.cfg";
+  hooks.defaultAddress = "10.1.2.3";
+  const auto manager = std::make_unique<quorxnetmgrclass>(hooks);
+  source_.Count = 1;
+  manager->AttachStatusSource(&source_);
+  manager->StartNetworkServers();
+  now_ = 10.0;
+  ASSERT_TRUE(WaitReachable(*manager));
+  EXPECT_EQ(SendAll(*manager), 4);
+  // The next check, 10 s on, tries again and still cannot.
+  now_ = 20.0;
+  manager->CheckClientReachable();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (calls.load() < 2 && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+  now_ = 25.0;
+  EXPECT_EQ(SendAll(*manager), 4);
+  EXPECT_EQ(calls.load(), 2);
+  EXPECT_EQ(wire_->Total(), 8u);
+  const std::vector<std::string> texts = folder_.LogTexts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(),
+                       "Client reachability is not checked: no ping can be sent from here; status datagrams go out"),
+            1);
 }
 
 TEST_F(NetManagerTest, ADatagramWithoutTheCommandLockIsDroppedAndLogged) {

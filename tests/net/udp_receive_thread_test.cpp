@@ -12,6 +12,7 @@
 #include "net/udp_test_peer.h"
 #include "support/log_capture.h"
 #include "support/sound_recorder.h"
+#include "util/repeated_log_lines.h"
 
 namespace net {
 namespace {
@@ -88,8 +89,35 @@ TEST_F(ReceiveThread, HandsOnWholeDatagramsWithTheSenderAndDropsLongerOnesWithAL
     }
   }
   using Line = std::pair<std::string, std::string>;
-  EXPECT_EQ(LoggedLines(folder_), (std::vector<Line>{{"010040", "Socket recvfrom failed, error is  Error Code = 10040"},
-                                                     {"010040", "Socket recvfrom failed, error is  Error Code = 10040"}}));
+  // The second long datagram meets the same cause: counted, not logged again.
+  EXPECT_EQ(LoggedLines(folder_), (std::vector<Line>{{"010040", "Socket recvfrom failed, error is  Error Code = 10040"}}));
+}
+
+// Any host can send datagrams too long to take, as many as it likes: the first of each cause is
+// logged, the rest only counted, and the count is written when the log closes.
+TEST_F(ReceiveThread, LongDatagramsFromAnyAddressAreLoggedOnceAndCountedAtTheEnd) {
+  ASSERT_TRUE(thread_.OpenSocket());
+  const LoopbackPeer stranger(0, nettest::kOtherLoopback);
+  ASSERT_NE(stranger.Port(), 0);
+  constexpr std::size_t kSent = 50;
+  for (std::size_t i = 1; i <= kSent; ++i) {
+    ASSERT_TRUE(stranger.SendTo(port_, Pattern(40000)));
+    // Once the marker is in, the long datagram before it was dealt with.
+    ASSERT_TRUE(stranger.SendTo(port_, "marker"));
+    ASSERT_EQ(recorder_.WaitFor(i).size(), i);
+  }
+  const auto received = recorder_.WaitFor(kSent);
+  EXPECT_EQ(received.front().sender, "127.0.0.2");
+  EXPECT_EQ(received.back().bytes, "marker");
+  using Line = std::pair<std::string, std::string>;
+  const std::string text = "Socket recvfrom failed, error is  Error Code = 10040";
+  EXPECT_EQ(LoggedLines(folder_), (std::vector<Line>{{"010040", text}}));
+
+  util::WriteRepeatedLineCounts();
+  EXPECT_EQ(LoggedLines(folder_),
+            (std::vector<Line>{{"010040", text},
+                               {"000000", "Socket recvfrom on port " + std::to_string(port_) +
+                                              ", error 10040: 49 more times \"" + text + "\", not logged"}}));
 }
 
 TEST_F(ReceiveThread, PortInUseIsReportedAndAnOpenLaterSucceeds) {

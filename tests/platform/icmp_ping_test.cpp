@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -49,6 +50,26 @@ TEST(Ping, WithoutAnIcmpSocketItReportsOnceAndGetsNoReplies) {
   EXPECT_EQ(first.replies + second.replies, 0);
   EXPECT_EQ(first.averageMs, -1.0);
   EXPECT_THAT(texts, ::testing::ElementsAre(::testing::MatchesRegex("Ping: no ICMP socket available: .+")));
+}
+
+// In a child allowed no new descriptor: 0 when the ping reported the address not probed.
+void PingWithoutDescriptors() {
+  const rlimit none{0, 0};
+  if (setrlimit(RLIMIT_NOFILE, &none) != 0) _exit(2);
+  const PingResult result = Ping("127.0.0.1", 1, 5, 0xAA, 100);
+  // _exit: the leak checker at a normal exit would need descriptors too.
+  _exit(!result.probed && result.replies == 0 && result.averageMs == -1.0 ? 0 : 1);
+}
+
+// Where no ICMP socket can be had nothing is sent: the result says the address was not probed,
+// which is not the same as no reply.
+TEST(Ping, WithoutASocketTheAddressIsNotProbed) {
+  EXPECT_EXIT(PingWithoutDescriptors(), ::testing::ExitedWithCode(0),
+              "Ping: no ICMP socket available: Too many open files");
+  // Where a socket can be had, loopback is probed.
+  if (CanOpenIcmpSocket()) {
+    EXPECT_TRUE(Ping("127.0.0.1", 1, 5, 0xAA, 5000).probed);
+  }
 }
 
 }  // namespace

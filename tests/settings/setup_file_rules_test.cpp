@@ -3,7 +3,12 @@
 // failures show.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <vector>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -192,6 +197,36 @@ TEST_F(SetupFileRulesTest, AFailedWriteIsLoggedAndReported) {
   const std::vector<std::string> log = program_.LogTexts();
   EXPECT_EQ(log[log.size() - 2], "Setup file " + File() + ": [FFT Data 2] WindowType not written");
   EXPECT_NE(testsupport::ReadWholeFile(File()).find("[DownConvert Data 2]\r\n"), std::string::npos);
+}
+
+// A setup saved over something that is no file to read (a FIFO, a folder, a link loop, a file too
+// large) fails with one line for the save, not one for each of its keys.
+TEST_F(SetupFileRulesTest, ASaveOntoSomethingThatIsNoFileIsOneLine) {
+  const std::string folder = program_ / "USER/SETUPFILES";
+  std::filesystem::create_directories(folder);
+  ASSERT_EQ(::mkfifo((folder + "/FIFO.VexA").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder + "/FOLDER.VexA");
+  ASSERT_EQ(::symlink("LOOP.VexA", (folder + "/LOOP.VexA").c_str()), 0);
+  // Larger than any profile file read.
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder + "/HUGE.VexA", std::string(8 * 1024 * 1024 + 1, ';')));
+  const struct {
+    const char* name;
+    const char* why;
+  } rows[] = {
+      {"FIFO.VexA", " is not a regular file"},
+      {"FOLDER.VexA", " is not a regular file"},
+      {"LOOP.VexA", ": Too many levels of symbolic links"},
+      {"HUGE.VexA", " is 8388609 bytes, more than the 8388608 allowed"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = folder + "/" + row.name;
+    const std::size_t before = program_.LogTexts().size();
+    EXPECT_FALSE(settings::WriteCardSetup(4, path, setup_, dnCvtA_, dnCvtB_));
+    const std::vector<std::string> texts = program_.LogTexts();
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()),
+              std::vector<std::string>{"Setup file " + path + " not saved: " + path + row.why});
+  }
 }
 
 TEST(SetupFileKeyFilter, DropsTheKeyInEverySectionOfThatNameOnly) {

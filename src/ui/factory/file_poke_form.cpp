@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include <string>
+#include <utility>
 
 #include "card/kr20card.h"
 #include "ui/factory/factory_widgets.h"
@@ -149,7 +150,9 @@ void TDbg_FilePokeForm::MenuFPGANumberClick() {
 }
 
 bool TDbg_FilePokeForm::ReadPokeFile(const std::string& fileName) {
-  pairs_ = factory::ReadPokeFile(fileName, CheckBoxCmdHex->isChecked() ? 16 : 10);
+  factory::PokeFileRead read = factory::ReadPokeFile(fileName, CheckBoxCmdHex->isChecked() ? 16 : 10);
+  if (!read.why.empty()) util::LogInfo(read.why, Card() + 1, false);
+  pairs_ = std::move(read.pairs);
   return !pairs_.empty();
 }
 

@@ -1,9 +1,12 @@
 #include "ui/factory/poke_file.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 #include <memory>
 
+#include "platform/regular_file.h"
 #include "ui/factory/register_text.h"
 #include "util/number_text.h"
 
@@ -58,10 +61,18 @@ bool ParsePokeLine(std::string_view line, int radix, std::uint32_t& reg, std::ui
   return true;
 }
 
-std::vector<PokePair> ReadPokeFile(const std::string& path, int radix) {
-  std::vector<PokePair> pairs;
-  const FilePtr file(std::fopen(path.c_str(), "r"));
-  if (!file) return pairs;
+PokeFileRead ReadPokeFile(const std::string& path, int radix) {
+  PokeFileRead result;
+  std::vector<PokePair>& pairs = result.pairs;
+  platform::ReadFileStatus status = platform::ReadFileStatus::kOk;
+  const int fd = platform::OpenRegularFile(path, kMaxPokeFileBytes, status, result.why);
+  if (fd < 0) return result;
+  const FilePtr file(::fdopen(fd, "r"));
+  if (!file) {
+    ::close(fd);
+    result.why = path + ": cannot be read";
+    return result;
+  }
   pairs.reserve(kMaxPokePairs);
   std::string text;
   while (static_cast<int>(pairs.size()) < kMaxPokePairs) {
@@ -74,7 +85,7 @@ std::vector<PokePair> ReadPokeFile(const std::string& path, int radix) {
     if (!ParsePokeLine(text, radix, pair.Register, pair.Value)) break;
     pairs.push_back(pair);
   }
-  return pairs;
+  return result;
 }
 
 bool PokeRegisterInRange(std::uint32_t reg) { return reg < static_cast<std::uint32_t>(kFpgaRegisters); }

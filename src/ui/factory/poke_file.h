@@ -4,6 +4,7 @@
 // buffer of 80 characters: a longer line does not parse. Reading stops at the end of the file, at
 // an empty text (after up to 100 empty lines in a row have been passed over), at the first line
 // that does not parse, or after 4096 pairs. The register is taken modulo 65536. Qt-free.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,9 +27,18 @@ struct PokePair {
 // after that one separator. True with both numbers in `radix` (the register modulo 65536).
 bool ParsePokeLine(std::string_view line, int radix, std::uint32_t& reg, std::uint32_t& value);
 
-// The pairs of the file in file order; empty when the file cannot be opened or its first line
-// does not parse.
-std::vector<PokePair> ReadPokeFile(const std::string& path, int radix);
+// The longest poke file read: 4096 pairs of full-length lines fit many times over.
+inline constexpr std::size_t kMaxPokeFileBytes = std::size_t{1} << 20;
+
+struct PokeFileRead {
+  std::vector<PokePair> pairs;  // in file order
+  std::string why;              // why the file was not read at all, for the log; empty when it was
+};
+
+// The pairs of the file; none when its first line does not parse, or when the file is not read at
+// all: missing, unreadable, not a regular file (a FIFO or a device would hold the interface
+// thread: waiting for a writer, or reading for ever) or larger than kMaxPokeFileBytes.
+PokeFileRead ReadPokeFile(const std::string& path, int radix);
 
 // The register lies among the FPGA's 4096 registers.
 bool PokeRegisterInRange(std::uint32_t reg);

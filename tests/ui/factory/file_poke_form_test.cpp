@@ -4,7 +4,13 @@
 #include <QCheckBox>
 #include <QPushButton>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "card/kr20card.h"
@@ -196,6 +202,61 @@ TEST_F(FilePokeTest, AFileWithoutAParsableFirstLineIsRefused) {
     numbered = numbered || match;
   }
   EXPECT_TRUE(numbered);
+}
+
+// A FIFO or a device chosen as poke file would hold the interface thread, and with it the whole
+// program: waiting in the open for a writer, or reading /dev/zero for ever. Only regular files of
+// a bounded size are read; anything else is refused at once with a line that says why.
+TEST_F(FilePokeTest, OnlyRegularFilesOfBoundedSizeAreRead) {
+  const std::string fifo = program_ / "pipe.poke";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A writer that puts a good line into the FIFO as soon as a reader opens it.
+  std::thread writer([&fifo] {
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);  // a reader that opened and closed at once: the write fails, no more
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    [[maybe_unused]] const ssize_t written = ::write(fd, "10 ff\n", 6);
+    ::close(fd);
+  });
+  const factory::PokeFileRead fromFifo = factory::ReadPokeFile(fifo, 16);
+  // The writer waits for a reader no longer.
+  const int unblock = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  writer.join();
+  if (unblock >= 0) ::close(unblock);
+  ASSERT_TRUE(fromFifo.pairs.empty());
+  EXPECT_EQ(fromFifo.why, fifo + " is not a regular file");
+
+  const std::string zero = program_ / "zero.poke";
+  ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+  const factory::PokeFileRead fromZero = factory::ReadPokeFile(zero, 16);
+  EXPECT_TRUE(fromZero.pairs.empty());
+  EXPECT_EQ(fromZero.why, zero + " is not a regular file");
+
+  std::string big = "10 ff\n";
+  big.resize(factory::kMaxPokeFileBytes + 1, '\n');
+  const factory::PokeFileRead fromBig = factory::ReadPokeFile(Write("big.poke", big), 16);
+  EXPECT_TRUE(fromBig.pairs.empty());
+  EXPECT_EQ(fromBig.why, program_ / "big.poke" + " is 1048577 bytes, more than the 1048576 allowed");
+  big.resize(factory::kMaxPokeFileBytes);
+  const factory::PokeFileRead atTheBound = factory::ReadPokeFile(Write("bound.poke", big), 16);
+  EXPECT_EQ(atTheBound.pairs, (std::vector<PokePair>{{16, 255}}));
+  EXPECT_EQ(atTheBound.why, "");
+
+  // Through the window: refused as any unusable file, the reason in the log.
+  TDbg_FilePokeForm& form = Open();
+  ASSERT_FALSE(HasFatalFailure());
+  ReadFile(zero);
+  EXPECT_EQ(form.EntryCount(), 0);
+  ASSERT_EQ(dialogs_->Messages().size(), 1u);
+  EXPECT_EQ(dialogs_->Messages().back().text, "INVALID SETUP FILE..ABORT LOAD");
+  const std::vector<std::string> lines = program_.LogLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2].substr(0, 6), "000001");
+  EXPECT_EQ(lines[lines.size() - 2].substr(29), zero + " is not a regular file");
+  EXPECT_EQ(lines.back().substr(29), "INVALID SETUP FILE..ABORT LOAD");
 }
 
 TEST_F(FilePokeTest, PokesOnACardThatIsNotReadyAreReportedNotSounded) {
