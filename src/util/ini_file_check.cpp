@@ -74,12 +74,34 @@ std::string MissingPart(std::string_view text, const IniFileShape& shape) {
 // The name BackupFile writes.
 std::string BakOf(const std::string& resolved) { return resolved + ".BAK"; }
 
+// "[S] K1, K2; [T] K3": the keys grouped by section in the order given.
+std::string KeyList(const std::vector<IniKeyName>& keys) {
+  std::string list;
+  const IniKeyName* previous = nullptr;
+  for (const IniKeyName& name : keys) {
+    if (previous == nullptr || previous->section != name.section) {
+      if (previous != nullptr) list += "; ";
+      list += "[" + name.section + "] ";
+    } else {
+      list += ", ";
+    }
+    list += name.key;
+    previous = &name;
+  }
+  return list;
+}
+
 }  // namespace
 
 IniFileCheck CheckIniFile(const std::string& file, const IniFileShape& shape) {
   const std::string resolved = platform::ResolvePath(file);
   const platform::ReadFileResult read = platform::ReadRegularFile(resolved, kMaxIniFileBytes);
-  const auto damaged = [](std::string reason) { return IniFileCheck{IniFileState::kDamaged, std::move(reason)}; };
+  const auto damaged = [](std::string reason) {
+    IniFileCheck check;
+    check.state = IniFileState::kDamaged;
+    check.reason = std::move(reason);
+    return check;
+  };
   switch (read.status) {
     case platform::ReadFileStatus::kOk:
       break;
@@ -100,19 +122,25 @@ IniFileCheck CheckIniFile(const std::string& file, const IniFileShape& shape) {
   std::string missing = MissingPart(bytes, shape);
   if (!missing.empty()) return damaged(std::move(missing));
   if (shape.checkKeys != nullptr) return shape.checkKeys(resolved);
-  return IniFileCheck{IniFileState::kWhole, {}};
+  IniFileCheck whole;
+  whole.state = IniFileState::kWhole;
+  return whole;
 }
 
 IniFileCheck FirstMissingKey(const std::string& file, const std::vector<IniKeyName>& keys) {
   const platform::ProfileReadScope scope(file);
   std::string ignored;
+  IniFileCheck check;
+  check.state = IniFileState::kWhole;
   for (const IniKeyName& name : keys) {
-    if (!IniReadString(file, name.section, name.key, ignored)) {
-      return IniFileCheck{IniFileState::kCut,
-                          "no key " + name.key + " in section " + std::string(Trim(name.section))};
+    if (IniReadString(file, name.section, name.key, ignored)) continue;
+    if (check.missing.empty()) {
+      check.state = IniFileState::kCut;
+      check.reason = "no key " + name.key + " in section " + std::string(Trim(name.section));
     }
+    check.missing.push_back(IniKeyName{std::string(Trim(name.section)), name.key});
   }
-  return IniFileCheck{IniFileState::kWhole, {}};
+  return check;
 }
 
 bool IniFileOrBakPresent(const std::string& file) {
@@ -134,8 +162,19 @@ std::string IniFileToRead(const std::string& file, const IniFileShape& shape) {
     return bak;
   }
   if (check.state == IniFileState::kCut) {
-    // Without a whole copy the first part of the file is still the best there is.
-    if (!bakWhole) return resolved;
+    // Without a whole copy the first part of the file is still the best there is. With a ".BAK"
+    // that is no better, the keys past the cut take their defaults: say which.
+    if (!bakWhole) {
+      if (bakCheck.state != IniFileState::kMissing) {
+        const std::string both = bakCheck.state == IniFileState::kCut
+                                     ? " is cut short and so is " + bak + " (both copies cut)"
+                                     : " is cut short and " + bak + " is damaged (" + bakCheck.reason + ")";
+        WriteErrorLogLine(resolved + both + ", read as it stands; these keys take their defaults: " +
+                              KeyList(check.missing),
+                          0);
+      }
+      return resolved;
+    }
     WriteErrorLogLine(resolved + " is cut short (" + check.reason + "); read from " + bak, 0);
     return bak;
   }
@@ -162,11 +201,24 @@ bool BackupIniFile(const std::string& file, const IniFileShape& shape) {
   const std::string resolved = platform::ResolvePath(file);
   const IniFileCheck check = CheckIniFile(resolved, shape);
   if (check.state == IniFileState::kMissing) return true;
-  if (check.state != IniFileState::kWhole && CheckIniFile(BakOf(resolved), shape).state == IniFileState::kWhole) {
-    const char* what = check.state == IniFileState::kCut ? " is cut short (" : " is damaged (";
-    WriteErrorLogLine(resolved + what + check.reason + "); its whole .BAK is kept", 0);
+  if (check.state == IniFileState::kWhole) return BackupFile(resolved);
+  const IniFileState bakState = CheckIniFile(BakOf(resolved), shape).state;
+  const char* what = check.state == IniFileState::kCut ? " is cut short (" : " is damaged (";
+  const std::string head = resolved + what + check.reason + "); ";
+  if (bakState == IniFileState::kWhole) {
+    WriteErrorLogLine(head + "its whole .BAK is kept", 0);
     return true;
   }
+  if (bakState == IniFileState::kMissing) return BackupFile(resolved);
+  if (check.state == IniFileState::kCut) {
+    WriteErrorLogLine(head + "its .BAK is not whole either and is kept", 0);
+    return true;
+  }
+  if (bakState == IniFileState::kCut) {
+    WriteErrorLogLine(head + "its cut .BAK is kept", 0);
+    return true;
+  }
+  WriteErrorLogLine(head + "copied over its damaged .BAK", 0);
   return BackupFile(resolved);
 }
 

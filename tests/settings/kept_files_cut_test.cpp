@@ -185,6 +185,46 @@ TEST_F(KeptFilesCutTest, ACutFileWithoutAWholeBakGivesWhatItHolds) {
   }
 }
 
+// Both copies cut: what the file holds is read, one line names the file and every key that takes
+// its default, and the save after it puts the cut file over neither copy's place of the ".BAK".
+TEST_F(KeptFilesCutTest, BothCopiesCutAreNamedWithTheKeysTheyLackAndTheSaveKeepsTheBak) {
+  SetUpSetupFiles();
+  for (const KeptFile& file : Files()) {
+    SCOPED_TRACE(file.name);
+    const std::string bak = file.path + ".BAK";
+    SaveTwice(file);
+    const std::string written = ReadWholeFile(file.path);
+    const std::string reason = file.lastKey.empty() ? LastKeyOf(written) : file.lastKey;
+    // "no key <K> in section <S>"
+    const std::string key = reason.substr(7, reason.find(" in section ") - 7);
+    const std::string section = reason.substr(reason.find(" in section ") + 12);
+    const std::string cut = WithoutLastLine(written);
+    ASSERT_TRUE(WriteWholeFile(bak, cut));
+    ASSERT_TRUE(WriteWholeFile(file.path, cut));
+    NewLines();
+    file.set(3);
+    EXPECT_EQ(file.load(), 2);
+    const std::string both = file.path + " is cut short and so is " + bak +
+                             " (both copies cut), read as it stands; these keys take their defaults: ";
+    std::vector<std::string> named;
+    for (const std::string& line : NewLines()) {
+      if (line.find(file.path) != std::string::npos && line.find("both copies cut") != std::string::npos) {
+        named.push_back(line);
+      }
+    }
+    EXPECT_EQ(named, std::vector<std::string>{both + "[" + section + "] " + key});
+
+    file.set(4);
+    ASSERT_TRUE(file.save());
+    EXPECT_EQ(ReadWholeFile(bak), cut);
+    const std::vector<std::string> saved = NewLines();
+    EXPECT_NE(std::find(saved.begin(), saved.end(), file.path + " is cut short (" + reason + "); its .BAK is not whole either and is kept"),
+              saved.end());
+    file.set(3);
+    EXPECT_EQ(file.load(), 4);
+  }
+}
+
 TEST_F(KeptFilesCutTest, AMissingFileADanglingLinkOrALinkLoopIsReadFromItsWholeBakWhichTheNextSaveKeeps) {
   SetUpSetupFiles();
   struct Row {

@@ -79,5 +79,29 @@ TEST_F(BertMainWindowTest, WindowLivesFromItsOpenerToTheShutDown) {
   EXPECT_EQ(config::gApp.CardBertForms[1], nullptr);
 }
 
+// Each showing puts the window where its placement record says, also after the operator moved it.
+TEST_F(BertMainWindowTest, ShowingPutsTheWindowAtItsStoredPlace) {
+  PrepareProgramFolder(2, false, kSignalCards);
+  StartProgram();
+  config::WindowPlacementRecord& placement = config::gApp.Placement(1, config::CardWindowKind::CardBert);
+  placement.Left = 210;
+  placement.Top = 170;
+  QAction* item = form_->findChild<QAction*>("SubMenuMenuViewBERT1");
+  ASSERT_NE(item, nullptr);
+  item->trigger();
+  TCardBertForm* bert = config::gApp.CardBertForms[1];
+  ASSERT_NE(bert, nullptr);
+  ASSERT_TRUE(bert->isVisible());
+  EXPECT_EQ(bert->pos(), QPoint(210, 170));
+
+  bert->close();
+  bert->move(400, 300);
+  placement.Left = 250;
+  placement.Top = 190;
+  item->trigger();
+  ASSERT_TRUE(bert->isVisible());
+  EXPECT_EQ(bert->pos(), QPoint(250, 190));
+}
+
 }  // namespace
 }  // namespace uitest

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "card/card_routines.h"
+#include "card/mode_routines.h"
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "config/name_tables.h"
@@ -345,6 +346,96 @@ TEST_F(CardWindowTest, TheFiveHzRefreshIsSpreadOverTheFollowingTicks) {
   ui::DeleteCardWindowsOf(0);
   form_->RefreshNextCardWindow();
   EXPECT_NE(second->windowTitle(), both[1]);
+}
+
+// The master timer's 0.2 s pass is what keeps the setup pages of a shown card window current: a
+// value changed behind the window's back shows after the pass and the tick that refreshes the card.
+TEST_F(CardWindowTest, TheFiveHzPassRefreshesTheShownSetupPage) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  auto* label = window->CommandPanel(0)->findChild<QLabel*>("LabelBsAcqLbw");
+  ASSERT_NE(label, nullptr);
+  ASSERT_TRUE(testsupport::ShownToOperator(label));
+  // A remote command or another window sets it.
+  gKr20SetMgr->SetBitsyncAcqRange(0, 0, 2.625);
+  ASSERT_NE(label->text().toStdString(), "2.625");
+  form_->DoFiveHzTasks();
+  form_->RefreshNextCardWindow();
+  EXPECT_EQ(label->text().toStdString(), "2.625");
+}
+
+// The status route words that name operation mode `code`, found by trying every combination.
+bool RouteOfCode(int code, settings::RouteInfoCopy& route) {
+  for (int fpga = 0; fpga < 16; ++fpga) {
+    for (int routeMode = 0; routeMode < 3; ++routeMode) {
+      for (const int flags : {0, 1, 2, 3}) {
+        if (card::GetCombiningModeName(fpga, routeMode, (flags & 1) != 0, (flags & 2) != 0).Code != code) continue;
+        route.ModeFunction = static_cast<std::uint32_t>(fpga);
+        route.RouteMode = static_cast<std::uint32_t>(routeMode);
+        route.RouteBytes[0] = (flags & 1) != 0 ? 1 : 0;
+        route.RouteBytes[1] = (flags & 2) != 0 ? 1 : 0;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool CombinerTabShown(TSetupMainSetupForm* panel) {
+  auto* tabs = panel->findChild<QTabWidget*>("PageControl1");
+  if (tabs == nullptr) return false;
+  for (int i = 0; i < tabs->count(); ++i) {
+    if (tabs->tabText(i) == QStringLiteral("Combiner")) return tabs->isTabVisible(i);
+  }
+  return false;
+}
+
+// The pre-detection combining modes (4, 5) show channel 2's command panel only, the post-detection
+// ones (6, 7) channel 1's, each with its "Combiner" tab; the multi-h modes 8 and 9 count as not
+// combining: both panels, no "Combiner" tab, the both-channels control offered.
+TEST_F(CardWindowTest, OnlyTheModesFourToSevenArrangeTheWindowForCombining) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  struct Row {
+    int code;
+    bool channel1;
+    bool channel2;
+    bool bothControl;
+  };
+  for (const Row& row : {Row{5, false, true, false}, Row{6, true, false, false}, Row{8, true, true, true},
+                         Row{9, true, true, true}, Row{1, true, true, true}}) {
+    SCOPED_TRACE(testing::Message() << "mode " << row.code);
+    settings::RouteInfoCopy route{};
+    ASSERT_TRUE(RouteOfCode(row.code, route));
+    gKr20SetMgr->StatusRecord(0, 0).RouteInfo = route;
+    window->UpdateDisplay();
+    EXPECT_EQ(window->CommandPanel(0)->isVisibleTo(window), row.channel1);
+    EXPECT_EQ(window->CommandPanel(1)->isVisibleTo(window), row.channel2);
+    EXPECT_TRUE(window->StatusPanel(0)->isVisibleTo(window));
+    EXPECT_TRUE(window->StatusPanel(1)->isVisibleTo(window));
+    EXPECT_EQ(CombinerTabShown(window->CommandPanel(0)), row.code == 6);
+    EXPECT_EQ(CombinerTabShown(window->CommandPanel(1)), row.code == 5);
+    EXPECT_EQ(window->PanelBothChControl->isVisibleTo(window), row.bothControl);
+  }
+}
+
+// With one channel per card the window hides channel 2's panels and the both-channels control,
+// and releases the control.
+TEST_F(CardWindowTest, SingleChannelUsageHidesChannelTwoAndReleasesBothChannelsControl) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  window->SpeedButtonControlBothChannels->click();
+  ASSERT_EQ(config::gApp.gControlBothChannels.load(), 1);
+  config::gApp.Options->Info().SingleChannelUsage = 1;
+  window->ApplyOperationMode();
+  EXPECT_FALSE(window->PanelBothChControl->isVisibleTo(window));
+  EXPECT_FALSE(window->SpeedButtonControlBothChannels->isChecked());
+  EXPECT_EQ(config::gApp.gControlBothChannels.load(), 0);
+  EXPECT_TRUE(window->CommandPanel(0)->isVisibleTo(window));
+  EXPECT_TRUE(window->StatusPanel(0)->isVisibleTo(window));
+  EXPECT_FALSE(window->CommandPanel(1)->isVisibleTo(window));
+  EXPECT_FALSE(window->StatusPanel(1)->isVisibleTo(window));
+  config::gApp.Options->Info().SingleChannelUsage = 0;
 }
 
 // Closing hides the window; it is the same window the next time.

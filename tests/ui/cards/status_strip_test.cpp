@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPalette>
 
+#include <cstring>
 #include <string>
 
 #include "card/card_routines.h"
@@ -32,6 +33,20 @@ class StatusStripTest : public MainFormTest {
   }
   QFrame* Host(int i) const { return form_->findChild<QFrame*>(QStringLiteral("PanelDg%1").arg(i + 1)); }
 };
+
+constexpr util::TColor kLime = 0x00FF00u;
+constexpr util::TColor kYellow = 0x00FFFFu;
+
+void SetReceiverName(settings::ChannelStatusRecord& status, const char* name) {
+  std::memset(status.Receiver.ReceiverName, 0, sizeof status.Receiver.ReceiverName);
+  std::strncpy(status.Receiver.ReceiverName, name, sizeof status.Receiver.ReceiverName - 1);
+}
+
+// One card on the given board running the given personality at power-up.
+std::string OneCard(bool chipVariant, int personality) {
+  return "[General]\nCards=1\nSeed=3\nChipVariant=" + std::string(chipVariant ? "YES" : "NO") +
+         "\n[Card_0]\nFpgaMode=" + std::to_string(personality) + "\n[DownConverters]\nKr12Cards=0\nKr14Cards=0\n";
+}
 
 QColor FontColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
 QColor Background(const QWidget* widget) { return widget->palette().color(QPalette::Window); }
@@ -180,6 +195,144 @@ TEST_F(StatusStripTest, CombinerPanelHintAndLamps) {
   card::SetCardDesignation(0, "RX ONE");
   panel->UpdateCombinerStatus();
   EXPECT_EQ(panel->toolTip().toStdString(), "RX ONE");
+}
+
+// A dual-transmit card running an unbalanced QPSK receiver shows each bit sync's own lock: stream
+// 1 on the upper lamp, stream 2 on the lower one; other receivers show stream 1 only.
+TEST_F(StatusStripTest, DualTransmitCardShowsEachBitSyncsOwnLock) {
+  PrepareProgramFolder(1, false, OneCard(true, 4));
+  StartProgram();
+  ASSERT_TRUE(card::CardHasDualTransmit(0));
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 0;
+  strip->ArrangePanels();
+  TSM_Status_IndependentForm* panel = strip->IndependentPanel(0);
+  ASSERT_NE(panel, nullptr);
+  for (const char* receiver : {"UAQPSK", "AUQPSK"}) {
+    SCOPED_TRACE(receiver);
+    SetReceiverName(Status(0, 0), receiver);
+    for (const bool firstLocked : {true, false}) {
+      SCOPED_TRACE(firstLocked ? "bit sync 1 locked" : "bit sync 2 locked");
+      Status(0, 0).BitSync1.Locked = firstLocked ? 1 : 0;
+      Status(0, 0).BitSync2.Locked = firstLocked ? 0 : 1;
+      panel->UpdateDisplay();
+      EXPECT_TRUE(panel->ShapeBsLock2->isVisibleTo(panel));
+      EXPECT_EQ(panel->ShapeBsLock->y(), 0);
+      EXPECT_GT(panel->ShapeBsLock2->y(), panel->ShapeBsLock->y());
+      EXPECT_EQ(panel->ShapeBsLock->Colour(), firstLocked ? kLime : kYellow);
+      EXPECT_EQ(panel->ShapeBsLock2->Colour(), firstLocked ? kYellow : kLime);
+    }
+  }
+  SetReceiverName(Status(0, 0), "QPSK");
+  panel->UpdateDisplay();
+  EXPECT_FALSE(panel->ShapeBsLock2->isVisibleTo(panel));
+  EXPECT_EQ(panel->ShapeBsLock->y(), panel->ShapeCarrierLock->y());
+}
+
+// The same receiver names on a card without the dual transmit capability show one bit-sync lamp.
+TEST_F(StatusStripTest, UnbalancedQpskWithoutDualTransmitShowsOneBitSyncLamp) {
+  PrepareProgramFolder(1, false, OneCard(false, 0));
+  StartProgram();
+  ASSERT_FALSE(card::CardHasDualTransmit(0));
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 0;
+  strip->ArrangePanels();
+  TSM_Status_IndependentForm* panel = strip->IndependentPanel(0);
+  ASSERT_NE(panel, nullptr);
+  SetReceiverName(Status(0, 0), "UAQPSK");
+  Status(0, 0).BitSync2.Locked = 1;
+  panel->UpdateDisplay();
+  EXPECT_FALSE(panel->ShapeBsLock2->isVisibleTo(panel));
+  EXPECT_EQ(panel->ShapeBsLock->y(), panel->ShapeCarrierLock->y());
+}
+
+// Each strength label of the combiner panel shows its own channel's strength, in the operator's
+// and in the developer's lamps alike.
+TEST_F(StatusStripTest, CombinerPanelStrengthsAreEachChannelsOwn) {
+  PrepareProgramFolder(1, false, OneCard(false, 0));
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 1;
+  strip->ArrangePanels();
+  TSM_Status_CombinerForm* panel = strip->CombinerPanel();
+  ASSERT_NE(panel, nullptr);
+  Status(0, 0).DnCvt.SignalStrength = -53.4;
+  Status(0, 1).DnCvt.SignalStrength = -71.6;
+  for (const std::uint8_t developer : {std::uint8_t{0}, std::uint8_t{1}}) {
+    SCOPED_TRACE(developer != 0 ? "developer mode" : "operator mode");
+    config::gApp.DeveloperMode = developer;
+    panel->UpdateCombinerStatus();
+    EXPECT_EQ(panel->LabelStrengthChA->text().trimmed().toStdString(), "-53");
+    EXPECT_EQ(panel->LabelStrengthChB->text().trimmed().toStdString(), "-72");
+  }
+  config::gApp.DeveloperMode = 0;
+}
+
+// In developer mode the combiner lamps show both channels' IF detection together; the bit-sync
+// lamps channel 2's lock on a PSK-PCM/FM card, both channels' together otherwise; the hints stay.
+void CheckDeveloperLamps(TSM_Status_CombinerForm* panel, bool pskFm) {
+  config::gApp.DeveloperMode = 1;
+  const QString carrierHint = panel->ShapeCarrierLockA->toolTip();
+  const QString bitSyncHint = panel->ShapeBsLockChB->toolTip();
+  settings::ChannelStatusRecord& ch1 = gKr20SetMgr->StatusRecord(0, 0);
+  settings::ChannelStatusRecord& ch2 = gKr20SetMgr->StatusRecord(0, 1);
+  for (int locked = 0; locked < 2; ++locked) {
+    SCOPED_TRACE(testing::Message() << "channel " << locked + 1 << " locked");
+    ch1.Receiver.CarrierLocked = locked == 0 ? 1 : 0;
+    ch2.Receiver.CarrierLocked = locked == 1 ? 1 : 0;
+    ch1.BitSync1.Locked = locked == 0 ? 1 : 0;
+    ch2.BitSync1.Locked = locked == 1 ? 1 : 0;
+    panel->UpdateCombinerStatus();
+    EXPECT_EQ(panel->ShapeCarrierLockA->Colour(), kLime);
+    EXPECT_EQ(panel->ShapeCarrierLockB->Colour(), kLime);
+    const util::TColor bitSync = !pskFm || locked == 1 ? kLime : kYellow;
+    EXPECT_EQ(panel->ShapeBsLockChA->Colour(), bitSync);
+    EXPECT_EQ(panel->ShapeBsLockChB->Colour(), bitSync);
+  }
+  ch1.Receiver.CarrierLocked = ch2.Receiver.CarrierLocked = 0;
+  ch1.BitSync1.Locked = ch2.BitSync1.Locked = 0;
+  panel->UpdateCombinerStatus();
+  EXPECT_EQ(panel->ShapeCarrierLockA->Colour(), kYellow);
+  EXPECT_EQ(panel->ShapeBsLockChB->Colour(), kYellow);
+  EXPECT_EQ(panel->ShapeCarrierLockA->toolTip(), carrierHint);
+  EXPECT_EQ(panel->ShapeBsLockChB->toolTip(), bitSyncHint);
+  config::gApp.DeveloperMode = 0;
+}
+
+TEST_F(StatusStripTest, DeveloperModeCombinerLampsOfAPskPcmFmCard) {
+  PrepareProgramFolder(1, false, OneCard(false, 1));
+  StartProgram();
+  ASSERT_EQ(card::CardFpgaMode(0), 1);
+  CardSetup(0).RouteInfo.RouteMode = 1;
+  Strip(0)->ArrangePanels();
+  ASSERT_NE(Strip(0)->CombinerPanel(), nullptr);
+  CheckDeveloperLamps(Strip(0)->CombinerPanel(), true);
+}
+
+TEST_F(StatusStripTest, DeveloperModeCombinerLampsOfAPskPskCard) {
+  PrepareProgramFolder(1, false, OneCard(false, 0));
+  StartProgram();
+  ASSERT_EQ(card::CardFpgaMode(0), 0);
+  CardSetup(0).RouteInfo.RouteMode = 1;
+  Strip(0)->ArrangePanels();
+  ASSERT_NE(Strip(0)->CombinerPanel(), nullptr);
+  CheckDeveloperLamps(Strip(0)->CombinerPanel(), false);
+}
+
+// With one channel per card the second channel's panel stays hidden in the independent layout.
+TEST_F(StatusStripTest, SingleChannelUsageHidesTheSecondChannelsPanel) {
+  PrepareProgramFolder(1, false, OneCard(false, 0));
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 0;
+  strip->ArrangePanels();
+  config::gApp.Options->Info().SingleChannelUsage = 1;
+  strip->UpdateDisplay();
+  EXPECT_TRUE(strip->IndependentPanel(0)->isVisibleTo(strip));
+  EXPECT_FALSE(strip->IndependentPanel(1)->isVisibleTo(strip));
+  config::gApp.Options->Info().SingleChannelUsage = 0;
+  strip->UpdateDisplay();
+  EXPECT_TRUE(strip->IndependentPanel(1)->isVisibleTo(strip));
 }
 
 TEST_F(StatusStripTest, WarningShowsOnlyWithATextInItsColour) {

@@ -159,6 +159,43 @@ TEST_F(OptionEditDialogTest, AcceptedValuesAreLimitedAndWritten) {
   EXPECT_EQ(FileRecord(), record_);
 }
 
+// Each of the six flag boxes stores its own option and no other.
+TEST_F(OptionEditDialogTest, EachFlagBoxStoresItsOwnOption) {
+  struct Row {
+    QCheckBox* TVexaCmnOptionEditDlg::*box;
+    const char* caption;
+    std::uint8_t config::kr20optinfo::*flag;
+  };
+  const Row rows[] = {
+      {&TVexaCmnOptionEditDlg::CheckBoxRecallTestModOutputState, "Recall TestMod Output States",
+       &config::kr20optinfo::RecallTestModOutputState},
+      {&TVexaCmnOptionEditDlg::CheckBoxWarnCarrierPeakDeviationRange, "Carrier Peak Deviation Range Warning",
+       &config::kr20optinfo::WarnCarrierPeakDeviationRange},
+      {&TVexaCmnOptionEditDlg::CheckBoxViewTestModCarNoiseLevel, "View Test Mod Carrier/Noise Level",
+       &config::kr20optinfo::ViewTestModCarNoiseLevel},
+      {&TVexaCmnOptionEditDlg::CheckBoxViewCarrierFreqSpan, "Carrier Freq Span Visible",
+       &config::kr20optinfo::ViewCarrierFreqSpan},
+      {&TVexaCmnOptionEditDlg::CheckBoxMinLastStateSaves, "Minimal Last State Saves",
+       &config::kr20optinfo::MinLastStateSaves},
+      {&TVexaCmnOptionEditDlg::CheckBoxAutoSetFreqSpan, "Auto Set Freq Span", &config::kr20optinfo::AutoSetFreqSpan},
+  };
+  for (const Row& chosen : rows) {
+    SCOPED_TRACE(chosen.caption);
+    for (const Row& row : rows) record_.*row.flag = 0;
+    SaveRecord();
+    Edit([&](TVexaCmnOptionEditDlg& dialog) {
+      QCheckBox* box = dialog.*chosen.box;
+      EXPECT_EQ(box->text().toStdString(), chosen.caption);
+      EXPECT_FALSE(box->isChecked());
+      box->click();
+      dialog.OKBtn->click();
+    });
+    EXPECT_FALSE(cancelled_);
+    for (const Row& row : rows) EXPECT_EQ(int{record_.*row.flag}, &row == &chosen ? 1 : 0) << row.caption;
+    EXPECT_EQ(int{FileRecord().*chosen.flag}, 1);
+  }
+}
+
 TEST_F(OptionEditDialogTest, AMaximumBelowTheMinimumSwapsTheLimits) {
   record_.RxSignalStrengthWarningMax = -20.0;
   record_.RxSignalStrengthWarningMin = -80.0;

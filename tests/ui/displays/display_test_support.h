@@ -5,19 +5,34 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QTest>
 #include <QWidget>
 
 #include "settings/display_data_block.h"
+#include "ui/displays/scope_drawing.h"
 #include "settings/set_manager.h"
 #include "util/colour.h"
 #include "util/gui/qt_colour.h"
 
 namespace displaytest {
+
+// Why OpenGL drawing cannot be tried here, empty when it can: a GL surface needs a platform with
+// GL windows and a context that can be made current. A GL test skips with this reason.
+inline std::string NoOpenGlReason() {
+  const std::string platform = QGuiApplication::platformName().toStdString();
+  if (ui::DecideScopeDrawing(platform, true).Drawing != ui::ScopeDrawing::OpenGl) {
+    return "the Qt platform \"" + platform + "\" has no OpenGL windows";
+  }
+  std::string renderer;
+  if (!ui::ProbeOpenGl(renderer)) return "no OpenGL context can be made current on the Qt platform \"" + platform + "\"";
+  return {};
+}
 
 // The set manager the displays read, installed as gKr20SetMgr for the test's lifetime.
 class InstalledSetManager {

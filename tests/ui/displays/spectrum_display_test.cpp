@@ -61,7 +61,12 @@ class SpectrumDisplay {
 
 class SpectrumPixels : public ::testing::TestWithParam<ScopeDrawing> {
  protected:
-  void SetUp() override { display_ = std::make_unique<SpectrumDisplay>(GetParam()); }
+  void SetUp() override {
+    if (GetParam() == ScopeDrawing::OpenGl) {
+      if (const std::string reason = displaytest::NoOpenGlReason(); !reason.empty()) GTEST_SKIP() << reason;
+    }
+    display_ = std::make_unique<SpectrumDisplay>(GetParam());
+  }
   void TearDown() override { util::ClosingFlag = false; }
 
   // `count` points, every one at `db`, shown.
@@ -220,6 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Drawing, SpectrumPixels, ::testing::Values(ScopeDrawing
                          [](const auto& row) { return std::string(DrawingName(row.param)); });
 
 TEST(SpectrumFallback, PainterShowsTheSamePictureAsOpenGl) {
+  if (const std::string reason = displaytest::NoOpenGlReason(); !reason.empty()) GTEST_SKIP() << reason;
   util::SetScreenSize({1280, 1024});
   displaytest::InstalledSetManager manager;
   std::vector<double> values(16384);
@@ -252,6 +258,7 @@ TEST(SpectrumFallback, PainterShowsTheSamePictureAsOpenGl) {
 // The virtual X server offers OpenGL through Mesa's software rasterizer: the displays draw with
 // QPainter there, and say so once.
 TEST(SpectrumDrawingChoice, SoftwareOpenGlOfTheVirtualXServerIsPassedOverAndTheChoiceIsLoggedOnce) {
+  if (const std::string reason = displaytest::NoOpenGlReason(); !reason.empty()) GTEST_SKIP() << reason;
   testsupport::LoggedProgramFolder folder;
   ui::ScopeDrawingPolicy policy;
   EXPECT_EQ(policy.Choose(), ScopeDrawing::Painter);

@@ -100,6 +100,22 @@ TEST_F(PeekPokeTest, AFirstShowRestoresThePlacementAndShowsTheFields) {
   EXPECT_EQ(saved, (config::WindowPlacementRecord{200, 210, 620, 520, 1}));
 }
 
+// The register prompt offers 0 to 4095 and takes 4096 as the last register, 4095.
+TEST_F(PeekPokeTest, TheRegisterPromptStopsAtTheLastRegister) {
+  TDbg_PeekPokeForm& form = Open();
+  ASSERT_FALSE(HasFatalFailure());
+  ChooseRegister(4095);
+  EXPECT_EQ(Text(form.LabelPokeRegister), "4095  (0x0fff)");
+  ChooseRegister(7);
+  ChooseRegister(4096);
+  EXPECT_TRUE(dialogs_->AllAnswered());
+  ASSERT_FALSE(dialogs_->Queries().empty());
+  EXPECT_EQ(dialogs_->Queries().back().title, "Enter the PEEK/POKE register");
+  EXPECT_EQ(dialogs_->Queries().back().prompt, "Input Range 0 - 4095");
+  EXPECT_EQ(Text(form.LabelPokeRegister), "4095  (0x0fff)");
+  EXPECT_EQ(Text(form.LabelPeekRegister), "4095  (0x0fff)");
+}
+
 TEST_F(PeekPokeTest, APokeIsReadBackByAPeek) {
   TDbg_PeekPokeForm& form = Open();
   ASSERT_FALSE(HasFatalFailure());

@@ -175,6 +175,20 @@ TEST_F(ModWindowTest, PopupMenusSendTheNameAndStoreIt) {
   }
 }
 
+// Each encoder's data-source menu reaches its own encoder only, on the card and in the setup.
+TEST_F(ModWindowTest, EachEncodersDataSourceGoesToItsOwnEncoder) {
+  Start(5, true);
+  if (IsSkipped()) return;
+  Choose(Find<QLabel>("LabelPcmDataSource1"), "TTL_INPUT_1");
+  Choose(Find<QLabel>("LabelPcmDataSource2"), "TTL_INPUT_2");
+  EXPECT_EQ(Card().GetMod_GetPcmCh2DataSource(), "TTL_INPUT_2");
+  EXPECT_EQ(card::SetupText(Rec().Modulator.PcmEncoder[1].DataSource), "TTL_INPUT_2");
+  EXPECT_EQ(Card().GetMod_GetPcmCh1DataSource(), "TTL_INPUT_1");
+  EXPECT_EQ(card::SetupText(Rec().Modulator.PcmEncoder[0].DataSource), "TTL_INPUT_1");
+  EXPECT_EQ(Text("LabelPcmDataSource2"), "TTL_INPUT_2");
+  EXPECT_EQ(Text("LabelPcmDataSource1"), "TTL_INPUT_1");
+}
+
 TEST_F(ModWindowTest, RadixButtonsChangeOnlyTheirOwnBert) {
   Start(5, true);
   if (IsSkipped()) return;

@@ -49,6 +49,42 @@ class ModSweepTest : public ModWindowTest {
   }
 };
 
+// A board that carries FPGA 1 only has no sweep engine: the window hides the sweep panel and the
+// sweep offset, leaves the panel as it is at every refresh, and the card's sweep operations fail.
+TEST_F(ModWindowTest, WithoutASweepEngineTheSweepPanelIsHiddenAndRests) {
+  Start(5, true, true, "SecondFpga=NO\n");
+  if (IsSkipped() || HasFatalFailure()) return;
+  EXPECT_FALSE(Form().PanelSweep->isVisibleTo(&Form()));
+  EXPECT_FALSE(Form().LabelSweepOffsetCaption->isVisibleTo(&Form()));
+  EXPECT_FALSE(Form().LabelSweepOffset->isVisibleTo(&Form()));
+  const QString state = Form().PanelSweepState->text();
+  const QString stop = Form().LabelSwStopFreqCaption[1]->text();
+  card::ModSweepParamBlock block = card::ModSweepParamsOf(Rec());
+  block.NumProfiles = 3;
+  block.SweepProfileIndex = 1;
+  card::StoreModSweepParams(Rec(), block);
+  Form().UpdateDisplay();
+  EXPECT_EQ(Form().PanelSweepState->text(), state);
+  EXPECT_EQ(Form().LabelSwStopFreqCaption[1]->text(), stop);
+  EXPECT_FALSE(Card().ResetModulatorSweep());
+  EXPECT_FALSE(Card().RunModulatorSweep());
+  EXPECT_FALSE(Card().IsModulatorSweepRunning());
+}
+
+// The same card with both FPGAs shows the panel and the offset, and marks the profile in use.
+TEST_F(ModWindowTest, WithTheSweepEngineTheSweepPanelShows) {
+  Start(5, true, true);
+  if (IsSkipped() || HasFatalFailure()) return;
+  EXPECT_TRUE(Form().PanelSweep->isVisibleTo(&Form()));
+  EXPECT_TRUE(Form().LabelSweepOffsetCaption->isVisibleTo(&Form()));
+  card::ModSweepParamBlock block = card::ModSweepParamsOf(Rec());
+  block.NumProfiles = 3;
+  block.SweepProfileIndex = 1;
+  card::StoreModSweepParams(Rec(), block);
+  Form().UpdateDisplay();
+  EXPECT_TRUE(Form().LabelSwStopFreqCaption[1]->text().startsWith(".."));
+}
+
 TEST_F(ModSweepTest, SinglePassWithoutSnapHoldsAtTheEnd) {
   StartWithSweep(2, true, false);
   if (IsSkipped()) return;

@@ -30,11 +30,12 @@ namespace modtest {
 class ModWindowTest : public settingstest::SimCardTest {
  protected:
   // A card in personality `mode` (5: two PSK receivers with a pre-D combiner on the chip
-  // variant), its test modulator at 70 MHz, the window shown.
-  void Start(int mode = 5, bool chipVariant = true, bool viewCNo = true) {
+  // variant), its test modulator at 70 MHz, the window shown. `cardKeys` adds keys to the card's
+  // section of the virtual-hardware file.
+  void Start(int mode = 5, bool chipVariant = true, bool viewCNo = true, const std::string& cardKeys = "") {
     WriteSimConfig(1,
                    "[Card_0]\nChipVariant=" + std::string(chipVariant ? "YES" : "NO") +
-                       "\nFpgaMode=" + std::to_string(mode) + "\nIfInput1=NONE\nIfInput2=NONE\n",
+                       "\nFpgaMode=" + std::to_string(mode) + "\nIfInput1=NONE\nIfInput2=NONE\n" + cardKeys,
                    false);
     if (HasFatalFailure() || IsSkipped()) return;
     clock_ = settingstest::SimHook<void (*)(int)>(sim_ + "/librtZp903x.so", "QuorxSim_UseManualClock");

@@ -17,6 +17,7 @@
 #include "card/setup_routines.h"
 #include "config/globals.h"
 #include "net/remote_command_table.h"
+#include "settings/set_manager.h"
 #include "remote_fixture.h"
 #include "util/number_text.h"
 
@@ -143,6 +144,10 @@ TEST_F(RemoteCommandsTest, ReceiverCommands) {
        [](const GroupStatus& s) { return Text(s.Setup().Receiver[1].DemodMode) == "PCM_FM"; }},
       {"data rate cut to whole bit/s", 0, 0, 403, 1000000.9, "", nullptr,
        [](const GroupStatus& s) { return s.Setup().Receiver[0].BitSync[0].Bitrate == 1000000; }},
+      {"data rate 100, the lowest", 0, 0, 403, 100.0, "", nullptr,
+       [](const GroupStatus& s) { return s.Setup().Receiver[0].BitSync[0].Bitrate == 100; }},
+      {"data rate at the card's maximum", 0, 0, 403, static_cast<double>(maxRate), "", nullptr,
+       [maxRate](const GroupStatus& s) { return static_cast<std::uint32_t>(s.Setup().Receiver[0].BitSync[0].Bitrate) == maxRate; }},
       {"data rate 99", 0, 0, 403, 99.0, "", "Invalid Data Rate", nullptr},
       {"data rate above the card's maximum", 0, 0, 403, maxRate + 1.0, "", "Invalid Data Rate", nullptr},
       {"data rate infinite", 0, 0, 403, kInf, "", "Invalid Data Rate", nullptr},
@@ -190,6 +195,37 @@ TEST_F(RemoteCommandsTest, ReceiverCommands) {
        nullptr},
   };
   for (const Case& row : cases) Run(row);
+}
+
+// On a frequency-diversity pair (pre-D combining, combiner on, normal polarity) a tuning command
+// for one channel tunes it and keeps the other channel where it is tuned.
+TEST_F(RemoteCommandsTest, TuningOneChannelOfAFrequencyDiversityPairKeepsTheOther) {
+  StartRemote();
+  ASSERT_TRUE(UseOperationalMode(0, 5.0, 0));
+  card::CardSetupRecord& setup = gRtl20Mgr->Card(0)->Setup();
+  setup.PreD.CombinerModeOff = 0;
+  setup.PreD.CombinerModePolarity = 0;
+  ASSERT_TRUE(card::IsFreqDiversityCombining(0));
+  const int index = card::GetDownConverterIndex(0, 0);
+  ASSERT_GE(index, 0);
+  ASSERT_GE(card::GetDownConverterIndex(0, 1), 0);
+  const card::DnCvtFreqBand band = gDnCvtMgr->Records[static_cast<std::size_t>(index)].FreqBands[0];
+  const double low = band.StartMhz + (band.StopMhz - band.StartMhz) / 4.0;
+  const double high = band.StartMhz + (band.StopMhz - band.StartMhz) * 3.0 / 4.0;
+  const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
+
+  ASSERT_TRUE(Command(0, 1, 401, high).Success());
+  GroupStatus status = WaitGroupStatus([&](const GroupStatus& s) { return near(s.Status(1).DnCvt.TunedFreqMhz, high); });
+  ASSERT_TRUE(status.Valid());
+  ASSERT_TRUE(near(status.Status(1).DnCvt.TunedFreqMhz, high));
+
+  const Reply reply = Command(0, 0, 401, low);
+  ASSERT_TRUE(reply.Success()) << reply.Message();
+  status = WaitGroupStatus([&](const GroupStatus& s) { return near(s.Status(0).DnCvt.TunedFreqMhz, low); });
+  ASSERT_TRUE(status.Valid());
+  EXPECT_NEAR(status.Status(0).DnCvt.TunedFreqMhz, low, 1e-6);
+  EXPECT_NEAR(status.Status(1).DnCvt.TunedFreqMhz, high, 1e-6);
+  EXPECT_NEAR(gKr20SetMgr->StatusRecord(0, 1).DnCvt.TunedFreqMhz, high, 1e-6);
 }
 
 TEST_F(RemoteCommandsTest, BitSyncAndViterbiCommands) {

@@ -203,6 +203,30 @@ TEST_F(RemoteModulatorTest, CarrierModulationNoiseAndLevels) {
   for (const SetCase& row : cases) Run(row);
 }
 
+// Turning the carrier off resets the sweep engine: a running sweep stops. Turning it on leaves a
+// running sweep alone.
+TEST_F(RemoteModulatorTest, CarrierOffResetsTheSweep) {
+  StartLooped();
+  card::kr20cardclass& card = Card0();
+  card::ModSweepParamBlock block = card::ModSweepParamsOf(card.Setup());
+  const double carrierMhz = card.Setup().Modulator.CarrierFreqMhz;
+  block.SweepRateHz = 1000.0;
+  block.StartFreqMhz = carrierMhz;
+  block.StopFreqMhzAry[0] = carrierMhz + 0.5;
+  block.NumProfiles = 1;
+  block.SweepProfileIndex = 0;
+  block.SinglePass = 0;
+  ASSERT_TRUE(card.DoOnSetModulatorSweepProcess(block));
+  ASSERT_TRUE(card.RunModulatorSweep());
+  ASSERT_TRUE(card.IsModulatorSweepRunning());
+
+  ASSERT_TRUE(Command(0, 0, 500, 1.0).Success());
+  EXPECT_TRUE(card.IsModulatorSweepRunning());
+  ASSERT_TRUE(Command(0, 0, 500, 0.0).Success());
+  EXPECT_FALSE(card.IsModulatorSweepRunning());
+  EXPECT_EQ(int{card.Setup().Modulator.CarrierEnabled}, 0);
+}
+
 TEST_F(RemoteModulatorTest, ModesEncodersAndRoutings) {
   StartLooped();
   const SetCase cases[] = {

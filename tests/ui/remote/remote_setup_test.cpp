@@ -151,5 +151,31 @@ TEST_F(RemoteSetupTest, SaveWritesTheDefaultFileAndRecallLoadsANamedOne) {
   EXPECT_EQ(project.Message(), "");
 }
 
+// RECALL SETUP of a file that exists but holds no setup: the current setup is saved to the old
+// file first; the card keeps its setup, its mode and the name of the file that setup came from,
+// and the request fails with an empty message.
+TEST_F(RemoteSetupTest, RecallOfAFileThatHoldsNoSetupFailsAfterSavingTheCurrentSetup) {
+  StartRemote();
+  const std::string folder = util::ProgramFolder() + "/USER/SETUPFILES/";
+  ASSERT_TRUE(Command(0, 0, 452, 0.0, "RATE_ONE_THIRD").Success());
+  ASSERT_TRUE(Command(0, 0, 102, 0.0).Success());
+  ASSERT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "A_DEFAULT.VexA");
+  ASSERT_TRUE(Command(0, 0, 452, 2.0).Success());
+  ASSERT_EQ(testsupport::ReadWholeFile(folder + "A_DEFAULT.VexA").find("RATE_THREE_FOURTHS"), std::string::npos);
+  const int mode = card::CardFpgaMode(0);
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder + "BROKEN.VexA", "[Window]\r\nLeft=10\r\n"));
+
+  const Reply reply = Command(0, 0, 103, 0.0, "broken");
+  ASSERT_TRUE(reply.Received());
+  EXPECT_FALSE(reply.Success());
+  EXPECT_EQ(reply.Message(), "");
+  EXPECT_EQ(LastRemoteLine(), Line(103, "RECALL SETUP", "0.000000", "  FAILED "));
+  EXPECT_EQ(gKr20SetMgr->SetupFileNames[0], folder + "A_DEFAULT.VexA");
+  EXPECT_NE(testsupport::ReadWholeFile(folder + "A_DEFAULT.VexA").find("RATE_THREE_FOURTHS"), std::string::npos);
+  EXPECT_EQ(Text(gRtl20Mgr->Card(0)->Setup().Receiver[0].BitSync[0].ViterbiRateMode), "RATE_THREE_FOURTHS");
+  EXPECT_EQ(card::CardFpgaMode(0), mode);
+  EXPECT_EQ(testsupport::ReadWholeFile(folder + "BROKEN.VexA"), "[Window]\r\nLeft=10\r\n");
+}
+
 }  // namespace
 }  // namespace remotetest

@@ -5,6 +5,8 @@
 #include <QAction>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 
 #include "card/dncvt_manager.h"
 #include "card/setup_routines.h"
@@ -41,6 +43,48 @@ class ReloadingWindow final : public platform::MessageTarget {
 };
 
 class HandlerCasesTest : public SetupPanelTest {};
+
+// The SAW IF bandwidth and AGC time-constant menus list the converter's table in order: each fitted
+// item chosen is the converter's setting of that index, and the value shows its table entry.
+TEST_F(HandlerCasesTest, TheConverterMenusSendTheIndexOfTheItemChosen) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  const int dc = card::GetDownConverterIndex(0, 0);
+  ASSERT_GE(dc, 0);
+  const card::DnCvtChannelRecord& record = gDnCvtMgr->Records[static_cast<std::size_t>(dc)];
+  struct Menu {
+    const char* name;
+    const char* label;
+    std::function<double(std::size_t)> entry;  // the table entry shown for an index
+    int decimals;
+    std::function<int()> index;  // the converter's setting as the status reads it
+  };
+  const Menu menus[] = {
+      {"PopupMenuIfBw", "LabelIfBw11", [&record](std::size_t i) { return record.IfFilterBwKhz[i] * 0.001; }, 2,
+       [this] { return int{StatusOf(0).DnCvt.IfFilterIndex}; }},
+      {"PopupMenuAgc", "LabelAgcTc1", [&record](std::size_t i) { return double{record.AgcTcMsecs[i]}; }, 1,
+       [this] { return int{StatusOf(0).DnCvt.AgcTcIndex}; }},
+  };
+  for (const Menu& menu : menus) {
+    const QList<QAction*> items = Find<QMenu>(menu.name)->actions();
+    ASSERT_GE(items.size(), 2);
+    // Last item first, so that every choice moves the setting.
+    for (int i = static_cast<int>(items.size()) - 1; i >= 0; --i) {
+      // Positions beyond the converter's fitted entries select nothing on it.
+      if (!items[i]->isVisible() || menu.entry(static_cast<std::size_t>(i)) == 0.0) continue;
+      SCOPED_TRACE(testing::Message() << menu.name << " item " << i);
+      dialogs_->AnswerMenu(items[i]->text().toStdString());
+      Click("TSM_StdSetupForm", menu.label);
+      QCoreApplication::processEvents();
+      EXPECT_TRUE(dialogs_->AllAnswered());
+      Refresh();
+      EXPECT_EQ(menu.index(), i);
+      char expected[32];
+      std::snprintf(expected, sizeof expected, "%.*f", menu.decimals, menu.entry(static_cast<std::size_t>(i)));
+      EXPECT_EQ(Find<QLabel>(menu.label)->text().trimmed().toStdString(), expected);
+    }
+  }
+}
 
 TEST_F(HandlerCasesTest, CancelResendsTheValueAndAnUnreadableAnswerAppliesNothing) {
   Start(false, 0, 0);
