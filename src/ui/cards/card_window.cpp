@@ -30,6 +30,7 @@
 #include "settings/set_manager.h"
 #include "settings/setup_file.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/pressed_look.h"
 #include "ui/scheme_colours.h"
 #include "ui/displays/setup_main_status_form.h"
 #include "ui/setup/setup_main_setup_form.h"
@@ -140,7 +141,7 @@ CardWindow::CardWindow(QWidget* owner, int card, Variant variant)
     QFont small = StripFont();
     small.setPixelSize(9);
     SpeedButtonControlBothChannels->setFont(small);
-    SpeedButtonControlBothChannels->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
+    ShowPressedWhenChecked(SpeedButtonControlBothChannels);
     connect(SpeedButtonControlBothChannels, &QToolButton::clicked, this,
             &CardWindow::SpeedButtonControlBothChannelsClick);
   }
