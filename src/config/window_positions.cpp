@@ -37,6 +37,15 @@ util::IniFileCheck CheckPlacementKeys(const std::string& file);
 // Every position file has the main window's section; one of an older program may lack keys.
 constexpr util::IniFileShape kPositionFileShape{"MainWindow", "", CheckPlacementKeys};
 
+// Whether the section holds a place the window had: "Placed" says so; a file without the key
+// (an older one) had every window placed.
+std::uint8_t ReadPlaced(const std::string& file, const std::string& section) {
+  std::uint8_t placed = 0;
+  if (util::IniReadBool(file, section, "Placed", placed)) return placed;
+  std::int32_t left = 0;
+  return util::IniReadInt(file, section, "Left", left) ? 1 : 0;
+}
+
 void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
   WindowPlacementRecord read = placement;
   // Each key starts from the value held, so that a damaged one is logged with the value kept.
@@ -112,6 +121,8 @@ void SetDefaultWindowPositions() {
       const int offset = kCardOffset * card;
       gApp.Placement(card, static_cast<CardWindowKind>(kind)) =
           WindowPlacementRecord{40 + offset, 60 + offset, kDefaultSizes[kind][0], kDefaultSizes[kind][1], 0};
+      // Not a place the window had: the first showing looks for a free one.
+      gApp.Placed(card, static_cast<CardWindowKind>(kind)) = 0;
     }
   }
 }
@@ -126,7 +137,9 @@ void LoadGlobalPositionInfo() {
   for (int card = 0; card < kMaxCards; ++card) {
     for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
       const auto k = static_cast<CardWindowKind>(kind);
-      ReadPlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k));
+      const std::string section = PlacementSectionName(card, k);
+      ReadPlacement(file, section, gApp.Placement(card, k));
+      gApp.Placed(card, k) = ReadPlaced(file, section);
     }
   }
 }
@@ -137,7 +150,9 @@ bool SaveGlobalPositionInfo() {
     for (int card = 0; card < kMaxCards; ++card) {
       for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
         const auto k = static_cast<CardWindowKind>(kind);
-        ok = WritePlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k)) && ok;
+        const std::string section = PlacementSectionName(card, k);
+        ok = WritePlacement(file, section, gApp.Placement(card, k)) && ok;
+        ok = util::IniWriteBool(file, section, "Placed", gApp.Placed(card, k) != 0) && ok;
       }
     }
     return ok;

@@ -1,7 +1,8 @@
 #pragma once
 // The window-position file "Kr20Last.pos" under SYSTEM/HARDWARECONFIGURATION: one section per
 // window ("MainWindow", and "<Kind>_<card>" such as "CardSetup_0") with the keys "Left", "Top",
-// "Width", "Height" and "Visible".
+// "Width", "Height" and "Visible"; a card window's section also "Placed" ("NO" while the window
+// never had a place of its own: it then looks for a free one when first shown).
 #include <string>
 
 #include "config/window_placement.h"

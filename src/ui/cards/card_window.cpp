@@ -30,6 +30,7 @@
 #include "settings/set_manager.h"
 #include "settings/setup_file.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/card_window_place.h"
 #include "ui/pressed_look.h"
 #include "ui/scheme_colours.h"
 #include "ui/displays/setup_main_status_form.h"
@@ -213,8 +214,9 @@ void CardWindow::closeEvent(QCloseEvent* event) {
 void CardWindow::RestoreWindowPlacement() {
   updating_ = true;
   const config::WindowPlacementRecord placement = config::gApp.Placement(card_, PlacementKind());
-  move(placement.Left, placement.Top);
   resize(placement.Width, placement.Height);
+  PlaceCardWindow(*this, card_, PlacementKind(),
+                  [](const QWidget& other) { return dynamic_cast<const CardWindow*>(&other) != nullptr; });
   CreateChannelPanels();
   BuildOperationModeMenu();
   lastModeCode_ = 0;
