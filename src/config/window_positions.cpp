@@ -68,11 +68,15 @@ void ReadPlacement(const std::string& file, const std::string& section, WindowPl
   placement = KeepOnScreen(read, screen.width, screen.height);
 }
 
-bool WritePlacement(const std::string& file, const std::string& section, const WindowPlacementRecord& placement) {
+// A card window's "Placed" goes before "Visible", so that every section still ends with a key
+// every file has: a file cut short is told by its last section.
+bool WritePlacement(const std::string& file, const std::string& section, const WindowPlacementRecord& placement,
+                    const std::uint8_t* placed = nullptr) {
   return util::IniWriteInt(file, section, "Left", placement.Left) &&
          util::IniWriteInt(file, section, "Top", placement.Top) &&
          util::IniWriteInt(file, section, "Width", placement.Width) &&
          util::IniWriteInt(file, section, "Height", placement.Height) &&
+         (placed == nullptr || util::IniWriteBool(file, section, "Placed", *placed != 0)) &&
          util::IniWriteBool(file, section, "Visible", placement.WasVisible != 0);
 }
 
@@ -150,9 +154,7 @@ bool SaveGlobalPositionInfo() {
     for (int card = 0; card < kMaxCards; ++card) {
       for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
         const auto k = static_cast<CardWindowKind>(kind);
-        const std::string section = PlacementSectionName(card, k);
-        ok = WritePlacement(file, section, gApp.Placement(card, k)) && ok;
-        ok = util::IniWriteBool(file, section, "Placed", gApp.Placed(card, k) != 0) && ok;
+        ok = WritePlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k), &gApp.Placed(card, k)) && ok;
       }
     }
     return ok;
