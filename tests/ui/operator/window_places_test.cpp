@@ -109,9 +109,14 @@ class WindowPlacesTest : public OperatorTest {
     QPainter painter(&picture);
     std::vector<QWidget*> all{form_.get()};
     all.insert(all.end(), windows.begin(), windows.end());
-    for (QWidget* window : all) painter.drawPixmap(window->geometry().topLeft() - covered.topLeft(), window->grab());
+    for (QWidget* window : all) {
+      const QRect place = window->geometry().translated(-covered.topLeft());
+      painter.drawPixmap(place.topLeft(), window->grab());
+      // The screen has no window manager to frame the windows: a line tells where each ends.
+      painter.setPen(QPen(QColor(0x20, 0x30, 0x80), 2));
+      painter.drawRect(place.adjusted(1, 1, -1, -1));
+    }
     painter.end();
-    // Every window shows in it: at each window's title corner its own picture lies on top.
     ASSERT_FALSE(picture.isNull());
     EXPECT_GE(picture.width(), 529);
     if (folder != nullptr && *folder != '\0') {
