@@ -19,4 +19,5 @@ run build/test/ui_menus_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_dialogs_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_factory_tests --gtest_filter='ScreenshotTest.*'
 run build/test/ui_hwdialogs_tests --gtest_filter='ScreenshotTest.*'
+run build/test/ui_operator_tests --gtest_filter='WindowPlacesTest.CardWindowsOpenClearOfTheStripsAndOfEachOther'
 ls -1 "$folder"

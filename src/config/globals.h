@@ -53,6 +53,9 @@ struct GlobalAppRecord {
 
   WindowPlacementRecord MainWindowPlacement{};
   std::array<std::array<WindowPlacementRecord, kCardWindowKinds>, kMaxCards> CardWindowPlacement{};
+  // 1 where the placement record holds a place the window had (read from the position file or
+  // taken when it was shown); 0 where it holds only the default.
+  std::array<std::array<std::uint8_t, kCardWindowKinds>, kMaxCards> CardWindowPlaced{};
 
   std::uint8_t ForceFpgaLoad = 0;
   std::atomic<bool> Recording{false};          // the flight record is running
@@ -72,6 +75,9 @@ struct GlobalAppRecord {
 
   WindowPlacementRecord& Placement(int card, CardWindowKind kind) {
     return CardWindowPlacement.at(static_cast<std::size_t>(card)).at(static_cast<std::size_t>(kind));
+  }
+  std::uint8_t& Placed(int card, CardWindowKind kind) {
+    return CardWindowPlaced.at(static_cast<std::size_t>(card)).at(static_cast<std::size_t>(kind));
   }
 };
 

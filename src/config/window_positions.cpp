@@ -70,6 +70,15 @@ void ReadCoordinate(const std::string& file, const std::string& section, const c
   }
 }
 
+// Whether the section holds a place the window had: "Placed" says so; a file without the key
+// (an older one) had every window placed.
+std::uint8_t ReadPlaced(const std::string& file, const std::string& section) {
+  std::uint8_t placed = 0;
+  if (util::IniReadBool(file, section, "Placed", placed)) return placed;
+  std::int32_t left = 0;
+  return util::IniReadInt(file, section, "Left", left) ? 1 : 0;
+}
+
 void ReadPlacement(const std::string& file, const std::string& section, WindowPlacementRecord& placement) {
   WindowPlacementRecord read = placement;
   // Copies, not references: the record is packed.
@@ -98,11 +107,15 @@ void ReadPlacement(const std::string& file, const std::string& section, WindowPl
   placement = KeepOnScreen(read, screen.width, screen.height);
 }
 
-bool WritePlacement(const std::string& file, const std::string& section, const WindowPlacementRecord& placement) {
+// A card window's "Placed" goes before "Visible", so that every section still ends with a key
+// every file has: a file cut short is told by its last section.
+bool WritePlacement(const std::string& file, const std::string& section, const WindowPlacementRecord& placement,
+                    const std::uint8_t* placed = nullptr) {
   return util::IniWriteInt(file, section, "Left", placement.Left) &&
          util::IniWriteInt(file, section, "Top", placement.Top) &&
          util::IniWriteInt(file, section, "Width", placement.Width) &&
          util::IniWriteInt(file, section, "Height", placement.Height) &&
+         (placed == nullptr || util::IniWriteBool(file, section, "Placed", *placed != 0)) &&
          util::IniWriteBool(file, section, "Visible", placement.WasVisible != 0);
 }
 
@@ -151,6 +164,8 @@ void SetDefaultWindowPositions() {
       const int offset = kCardOffset * card;
       gApp.Placement(card, static_cast<CardWindowKind>(kind)) =
           WindowPlacementRecord{40 + offset, 60 + offset, kDefaultSizes[kind][0], kDefaultSizes[kind][1], 0};
+      // Not a place the window had: the first showing looks for a free one.
+      gApp.Placed(card, static_cast<CardWindowKind>(kind)) = 0;
     }
   }
 }
@@ -165,7 +180,9 @@ void LoadGlobalPositionInfo() {
   for (int card = 0; card < kMaxCards; ++card) {
     for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
       const auto k = static_cast<CardWindowKind>(kind);
-      ReadPlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k));
+      const std::string section = PlacementSectionName(card, k);
+      ReadPlacement(file, section, gApp.Placement(card, k));
+      gApp.Placed(card, k) = ReadPlaced(file, section);
     }
   }
 }
@@ -176,7 +193,7 @@ bool SaveGlobalPositionInfo() {
     for (int card = 0; card < kMaxCards; ++card) {
       for (std::size_t kind = 0; kind < kCardWindowKinds; ++kind) {
         const auto k = static_cast<CardWindowKind>(kind);
-        ok = WritePlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k)) && ok;
+        ok = WritePlacement(file, PlacementSectionName(card, k), gApp.Placement(card, k), &gApp.Placed(card, k)) && ok;
       }
     }
     return ok;

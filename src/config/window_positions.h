@@ -1,9 +1,10 @@
 #pragma once
 // The window-position file "Kr20Last.pos" under SYSTEM/HARDWARECONFIGURATION: one section per
 // window ("MainWindow", and "<Kind>_<card>" such as "CardSetup_0") with the keys "Left", "Top",
-// "Width", "Height" and "Visible". Places and sizes are whole decimal numbers, sizes at least 50,
-// "Visible" is "YES" or "NO"; any other value is not taken (the current one stays) and is reported
-// in the log.
+// "Width", "Height" and "Visible"; a card window's section also "Placed" ("NO" while the window
+// never had a place of its own: it then looks for a free one when first shown). Places and sizes
+// are whole decimal numbers, sizes at least 50, "Visible" and "Placed" are "YES" or "NO"; any other
+// value is not taken (the current one stays) and is reported in the log.
 #include <string>
 
 #include "config/window_placement.h"

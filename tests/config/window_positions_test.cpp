@@ -38,8 +38,33 @@ TEST_F(WindowPositions, SaveThenLoadGivesTheSameRecords) {
 
   const std::string text = testsupport::ReadWholeFile(PositionFilePath());
   EXPECT_EQ(text.substr(0, 65), "[MainWindow]\r\nLeft=5\r\nTop=6\r\nWidth=700\r\nHeight=300\r\nVisible=YES\r\n");
-  EXPECT_NE(text.find("[TestModulator_3]\r\nLeft=100\r\nTop=200\r\nWidth=640\r\nHeight=480\r\nVisible=YES\r\n"),
+  EXPECT_NE(text.find("[TestModulator_3]\r\nLeft=100\r\nTop=200\r\nWidth=640\r\nHeight=480\r\nPlaced=NO\r\n"
+                      "Visible=YES\r\n"),
             std::string::npos);
+}
+
+// "Placed" tells a place the window had from the default; a file without it had every window placed.
+TEST_F(WindowPositions, PlacedTellsAWindowsOwnPlaceFromTheDefault) {
+  SetDefaultWindowPositions();
+  EXPECT_EQ(gApp.Placed(2, CardWindowKind::CardBert), 0);
+  gApp.Placed(2, CardWindowKind::CardBert) = 1;
+  ASSERT_TRUE(SaveGlobalPositionInfo());
+  const std::string text = testsupport::ReadWholeFile(PositionFilePath());
+  EXPECT_NE(text.find("[CardBert_2]\r\nLeft=100\r\nTop=120\r\nWidth=826\r\nHeight=380\r\nPlaced=YES\r\nVisible=NO\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("[CardBert_1]\r\nLeft=70\r\nTop=90\r\nWidth=826\r\nHeight=380\r\nPlaced=NO\r\nVisible=NO\r\n"),
+            std::string::npos);
+  SetDefaultWindowPositions();
+  LoadGlobalPositionInfo();
+  EXPECT_EQ(gApp.Placed(2, CardWindowKind::CardBert), 1);
+  EXPECT_EQ(gApp.Placed(1, CardWindowKind::CardBert), 0);
+  // A section of an older file, without the key, holds a place.
+  ASSERT_TRUE(testsupport::WriteWholeFile(PositionFilePath(), "[MainWindow]\r\nLeft=0\r\nTop=0\r\nWidth=400\r\n"
+                                                              "Height=100\r\n[CardBert_1]\r\nLeft=30\r\nTop=40\r\n"));
+  SetDefaultWindowPositions();
+  LoadGlobalPositionInfo();
+  EXPECT_EQ(gApp.Placed(1, CardWindowKind::CardBert), 1);
+  EXPECT_EQ(gApp.Placed(0, CardWindowKind::CardBert), 0);
 }
 
 TEST_F(WindowPositions, RestoredWindowsStayOnTheScreen) {

@@ -31,6 +31,7 @@
 #include "ui/bert/user_pattern_entry.h"
 #include "ui/cards/strip_routines.h"
 #include "ui/fill_parent.h"
+#include "ui/pressed_look.h"
 #include "ui/scheme_colours.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
@@ -236,7 +237,7 @@ void TSM_BertControlForm::BuildLayout() {
   SpeedButtonBerAvgGo = new QToolButton(PanelBerAvg);
   SpeedButtonBerAvgGo->setObjectName("SpeedButtonBerAvgGo");
   SpeedButtonBerAvgGo->setText(QStringLiteral("Start BER Avg"));
-  SpeedButtonBerAvgGo->setCheckable(true);
+  ui::ShowPressedWhenChecked(SpeedButtonBerAvgGo);
   connect(SpeedButtonBerAvgGo, &QToolButton::clicked, this, &TSM_BertControlForm::SpeedButtonBerAvgGoClick);
   modes->addWidget(SpeedButtonBerAvgGo);
   avg->addLayout(modes, 1, 0, 1, 2);

@@ -10,6 +10,7 @@
 #include "config/globals.h"
 #include "config/options_store.h"
 #include "ui/bert/bert_control_form.h"
+#include "ui/card_window_place.h"
 #include "ui/cards/strip_routines.h"
 #include "ui/scheme_colours.h"
 #include "util/gui/delete_widget.h"
@@ -83,8 +84,8 @@ void TCardBertForm::FormShow() {
       panel->show();
     }
   }
-  const config::WindowPlacementRecord placement = config::gApp.Placement(card_, config::CardWindowKind::CardBert);
-  move(placement.Left, placement.Top);
+  ui::PlaceCardWindow(*this, card_, config::CardWindowKind::CardBert,
+                      [](const QWidget& other) { return dynamic_cast<const TCardBertForm*>(&other) != nullptr; });
   UpdateDisplay();
   UpdateColors();
   shown_ = true;

@@ -30,6 +30,8 @@
 #include "settings/set_manager.h"
 #include "settings/setup_file.h"
 #include "ui/cards/strip_routines.h"
+#include "ui/card_window_place.h"
+#include "ui/pressed_look.h"
 #include "ui/scheme_colours.h"
 #include "ui/displays/setup_main_status_form.h"
 #include "ui/setup/setup_main_setup_form.h"
@@ -140,7 +142,7 @@ CardWindow::CardWindow(QWidget* owner, int card, Variant variant)
     QFont small = StripFont();
     small.setPixelSize(9);
     SpeedButtonControlBothChannels->setFont(small);
-    SpeedButtonControlBothChannels->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
+    ShowPressedWhenChecked(SpeedButtonControlBothChannels);
     connect(SpeedButtonControlBothChannels, &QToolButton::clicked, this,
             &CardWindow::SpeedButtonControlBothChannelsClick);
   }
@@ -212,8 +214,9 @@ void CardWindow::closeEvent(QCloseEvent* event) {
 void CardWindow::RestoreWindowPlacement() {
   updating_ = true;
   const config::WindowPlacementRecord placement = config::gApp.Placement(card_, PlacementKind());
-  move(placement.Left, placement.Top);
   resize(placement.Width, placement.Height);
+  PlaceCardWindow(*this, card_, PlacementKind(),
+                  [](const QWidget& other) { return dynamic_cast<const CardWindow*>(&other) != nullptr; });
   CreateChannelPanels();
   BuildOperationModeMenu();
   lastModeCode_ = 0;

@@ -1,6 +1,8 @@
 #include "ui/dialogs/flight_record_columns_form.h"
 
+#include <QAbstractItemDelegate>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,6 +30,8 @@ constexpr int kMaxWidth = 30;
 constexpr int kMaxDecimals = 9;
 constexpr int kTitleWidth = 78;
 constexpr int kCellWidth = 80;
+// Room around a cell's text: the item's margins and the grid lines.
+constexpr int kCellPadding = 16;
 
 constexpr const char* kColumnTitles[] = {"Time",     "RSSI",    "IF Car Pwr", "IF Car Frq",
                                          "Peak Dev", "Eb / No", "BER",        "B/S Lk"};
@@ -110,7 +114,6 @@ QTableWidget* TFltParamOptionsEditForm::MakeGrid(int channel) {
   grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid->setFixedHeight(kGridRows * 20 + 2 * grid->frameWidth());
-  grid->setMinimumWidth(kTitleWidth + 8 * kCellWidth + 2 * grid->frameWidth());
   // The titles are fixed cells, as in a string grid with one fixed row and column.
   const QBrush fixed = palette().brush(QPalette::Button);
   for (int column = 0; column < kGridColumns; ++column) {
@@ -128,6 +131,14 @@ QTableWidget* TFltParamOptionsEditForm::MakeGrid(int channel) {
   connect(grid, &QTableWidget::cellClicked, this, &TFltParamOptionsEditForm::Grid1Click);
   connect(grid, &QTableWidget::currentCellChanged, this, &TFltParamOptionsEditForm::Grid1SelectCell);
   grid->installEventFilter(this);
+  // A cell being edited takes Enter itself and hands its text to the grid afterwards: the cells
+  // are stored once it has (a cancelled edit hands nothing over).
+  connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+          [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+            if (hint == QAbstractItemDelegate::RevertModelCache || busy_) return;
+            StoreGrids();
+            ShowGrids();
+          });
   return grid;
 }
 
@@ -142,7 +153,11 @@ bool TFltParamOptionsEditForm::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && (watched == Grid1 || watched == Grid2)) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-      Grid2KeyPress(key);
+      // Enter passed on by a cell's editor: the editor's text is not in the cell yet; it is
+      // stored when the editor hands it over.
+      const auto* grid = static_cast<QTableWidget*>(watched);
+      const bool editing = grid->indexWidget(grid->currentIndex()) != nullptr;
+      if (!editing) Grid2KeyPress(key);
       return true;  // the dialog's default and cancel buttons do not see it
     }
   }
@@ -196,6 +211,24 @@ void TFltParamOptionsEditForm::ShowChannel(int channel) {
     SetCellText(grid, kRowScientific, column, entry.Scientific != 0 ? "Y" : "N");
   }
   includeSetup_[static_cast<std::size_t>(channel)]->setChecked(columns_[channel][0].IncludeSetup != 0);
+  FitColumns(grid);
+}
+
+void TFltParamOptionsEditForm::FitColumns(QTableWidget* grid) {
+  // Every cell readable in full: a column is as wide as its widest text, the grid as wide as its
+  // columns (it does not scroll).
+  const QFontMetrics metrics(grid->font());
+  int total = 0;
+  for (int column = 0; column < kGridColumns; ++column) {
+    int width = column == 0 ? kTitleWidth : kCellWidth;
+    for (int row = 0; row < kGridRows; ++row) {
+      const QTableWidgetItem* item = grid->item(row, column);
+      if (item != nullptr) width = std::max(width, metrics.horizontalAdvance(item->text()) + kCellPadding);
+    }
+    if (grid->columnWidth(column) != width) grid->setColumnWidth(column, width);
+    total += width;
+  }
+  grid->setMinimumWidth(total + 2 * grid->frameWidth());
 }
 
 void TFltParamOptionsEditForm::StoreChannel(int channel) {

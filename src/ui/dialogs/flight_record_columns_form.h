@@ -45,6 +45,7 @@ class TFltParamOptionsEditForm final : public QWidget {
   QTableWidget* MakeGrid(int channel);
   void ShowChannel(int channel);
   void StoreChannel(int channel);
+  void FitColumns(QTableWidget* grid);
 
   FlightRecordColumns& columns_;
   std::array<QTableWidget*, config::kFlightRecordChannels> grids_{};

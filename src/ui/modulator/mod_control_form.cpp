@@ -31,6 +31,7 @@
 #include "config/options_store.h"
 #include "settings/last_setup.h"
 #include "ui/bert/pattern_names.h"
+#include "ui/card_window_place.h"
 #include "ui/cards/strip_routines.h"
 #include "ui/modulator/mod_handler_scope.h"
 #include "ui/scheme_colours.h"
@@ -507,8 +508,9 @@ void TSM_ModControlForm::closeEvent(QCloseEvent* event) {
 }
 
 void TSM_ModControlForm::FormShow() {
-  const config::WindowPlacementRecord placement = config::gApp.Placement(card_, config::CardWindowKind::TestModulator);
-  move(placement.Left, placement.Top);
+  ui::PlaceCardWindow(*this, card_, config::CardWindowKind::TestModulator, [](const QWidget& other) {
+    return dynamic_cast<const TSM_ModControlForm*>(&other) != nullptr;
+  });
   if (object_ != nullptr) {
     BuildMenus();
     ArrangeForCard();

@@ -215,6 +215,8 @@ class TSM_ModControlForm final : public QWidget {
   bool AdvanceSweepProfile();
   void StartSweep();
   void FinishStart(bool running);
+  // What is wrong when the segment in use starts where it stops; empty when it has a range.
+  std::string EmptySweepSegmentText() const;
   void CancelStartWait();
   void PauseSweep();
   void ClearRunState();

@@ -1,6 +1,7 @@
 // The test modulator window's sweep panel: the sweep engine's parameters, its run state and the
 // stepping through up to three stop frequencies.
 #include <QAction>
+#include <QCursor>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -10,13 +11,14 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "card/kr20card.h"
 #include "ui/modulator/mod_control_form.h"
 #include "ui/modulator/mod_handler_scope.h"
+#include "ui/pressed_look.h"
 #include "ui/scheme_colours.h"
 #include "util/dialog_service.h"
-#include "util/gui/popup_choice.h"
 #include "util/number_text.h"
 #include "util/prompts.h"
 #include "util/speaker.h"
@@ -43,7 +45,7 @@ QToolButton* SweepButton(QFrame* host, const char* name, const char* text) {
   auto* button = new QToolButton(host);
   button->setObjectName(QString::fromLatin1(name));
   button->setText(QString::fromLatin1(text));
-  button->setCheckable(true);
+  ui::ShowPressedWhenChecked(button);
   button->setGeometry(3, 3, host->width() - 6, host->height() - 6);
   return button;
 }
@@ -208,7 +210,8 @@ void TSM_ModControlForm::RefreshSweepButtons() {
   SpeedButtonPause->setEnabled(running);
   ui::PaintPanel(PanelSweepButton[1], resume ? kYellow : window);
   SpeedButtonStop->setChecked(!sweepActive_);
-  SpeedButtonStop->setEnabled(sweepActive_);
+  // Stop stays pressable while idle: it puts the carrier back on its own frequency.
+  SpeedButtonStop->setEnabled(true);
   ui::PaintPanel(PanelSweepButton[2], window);
 }
 
@@ -290,8 +293,8 @@ void TSM_ModControlForm::StartSweep() {
   block.SweepProfileIndex =
       std::clamp<std::int32_t>(block.SweepProfileIndex, 0, std::max<std::int32_t>(block.NumProfiles, 1) - 1);
   object_->DoOnSetModulatorSweepProcess(block);
-  object_->RunModulatorSweep();
   sweepPaused_ = false;
+  object_->RunModulatorSweep();
   lastSweepProgress_ = 0.0;
   lastSweepOffset_ = 0.0;
   // The engine takes a moment to report running: it is asked again every 100 ms by a timer,
@@ -314,6 +317,20 @@ void TSM_ModControlForm::PollStartWait() {
   }
 }
 
+std::string TSM_ModControlForm::EmptySweepSegmentText() const {
+  const ModulatorRecord& mod = setup_->Modulator;
+  const std::int32_t profile = std::clamp<std::int32_t>(mod.SweepProfileIndex, 0, card::kModSweepStops - 1);
+  const auto index = static_cast<std::size_t>(profile);
+  const double from = profile == 0 ? mod.StartFreqMhz : mod.StopFreqMhzAry[index - 1];
+  const double to = mod.StopFreqMhzAry[index];
+  if (std::fabs(to - from) >= kSameFreqMhz) return {};
+  const std::string carrier = util::FloatToFixedText(12, 4, mod.CarrierFreqMhz);
+  return "Nothing to sweep: " + std::string(profile == 0 ? "Start Freq" : "the previous Stop Freq") + " and Stop Freq" +
+         (profile == 0 ? std::string() : " " + std::to_string(profile + 1)) + " are both " +
+         util::FloatToFixedText(12, 4, to) + " MHz. Each is kept within 0.25 MHz of the carrier (" + carrier +
+         " MHz): enter them again.";
+}
+
 void TSM_ModControlForm::FinishStart(bool running) {
   ModHandlerScope scope(*this);
   startWait_->stop();
@@ -321,7 +338,10 @@ void TSM_ModControlForm::FinishStart(bool running) {
   sweepRunning_ = running;
   if (!running) {
     util::SpeakerErrorTone();
-    util::Dialogs().ShowMessage("Warning", "The sweep process is not running");
+    // The card keeps every frequency within reach of the carrier: after the carrier moved, start
+    // and stop may have become one frequency, and then that is what the operator needs to hear.
+    const std::string empty = EmptySweepSegmentText();
+    util::Dialogs().ShowMessage("WARNING", empty.empty() ? std::string("The sweep process is not running") : empty);
     if (closed_) return;
     ClearRunState();
   } else {
@@ -330,7 +350,7 @@ void TSM_ModControlForm::FinishStart(bool running) {
   if (setup_->Modulator.CarrierEnabled == 0) {
     ClearRunState();
     util::SpeakerErrorTone();
-    util::Dialogs().ShowMessage("Warning", "Turn your carrier on first!");
+    util::Dialogs().ShowMessage("WARNING", "Turn your carrier on first!");
     if (closed_) return;
   }
   UpdateDisplay();
@@ -363,10 +383,10 @@ void TSM_ModControlForm::SpeedButtonPauseClick() {
 
 void TSM_ModControlForm::SpeedButtonStopClick() {
   if (closed_ || object_ == nullptr || StartPending()) return;
-  if (SpeedButtonStop->isChecked()) {
-    ClearRunState();
-    object_->SetMod_SetIfCarrierRateInHz(setup_->Modulator.CarrierFreqMhz * 1e6);
-  }
+  // Stop is not released by a click: pressed while down it stops again.
+  SpeedButtonStop->setChecked(true);
+  ClearRunState();
+  object_->SetMod_SetIfCarrierRateInHz(setup_->Modulator.CarrierFreqMhz * 1e6);
   UpdateDisplay();
 }
 
@@ -375,10 +395,9 @@ void TSM_ModControlForm::SpeedButtonStopClick() {
 void TSM_ModControlForm::PanelSweepRightClick() {
   if (closed_ || !sweepPresent_) return;
   ModHandlerScope scope(*this);
-  QAction* chosen = util::PopupMenuChoice(PopupMenuSweep);
-  // "Sweep Mode" opens its own two items.
-  if (chosen != nullptr && !closed_ && chosen->menu() != nullptr) chosen = util::PopupMenuChoice(chosen->menu());
-  if (chosen != nullptr && !closed_ && chosen->menu() == nullptr) chosen->trigger();
+  // The menu itself, with its separators, the "Sweep Mode" submenu and the check marks; its
+  // items run their handlers when chosen.
+  PopupMenuSweep->exec(QCursor::pos());
 }
 
 void TSM_ModControlForm::PromptSweepParameter(const std::string& title, int decimals, double lower, double upper,
@@ -393,7 +412,7 @@ void TSM_ModControlForm::PromptSweepParameter(const std::string& title, int deci
                                    : block.StopFreqMhzAry[field];
   if (util::PromptDoubleInRange(title, value, decimals, lower, upper)) {
     if (field >= 0 && std::fabs(value - block.StartFreqMhz) < kSameFreqMhz) {
-      util::Dialogs().ShowMessage("Warning", "Stop Freq cannot equal Start Freq...try again");
+      util::Dialogs().ShowMessage("ERROR", "Stop Freq cannot equal Start Freq...try again");
       if (!closed_) UpdateDisplay();
       return;
     }

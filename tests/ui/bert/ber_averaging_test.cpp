@@ -1,13 +1,34 @@
 // The BER averaging of a receive-BERT panel on a virtual card whose counters advance with the
 // library's time, the program clock moved second by second by the test.
 #include <QRadioButton>
+#include <QTest>
 
 #include "bert_window_fixture.h"
+#include "support/qt/button_face.h"
+#include "support/qt/shown_widget.h"
 
 namespace berttest {
 namespace {
 
 using BerAveragingTest = BertWindowTest;
+
+// "Start BER Avg" looks pressed while the averaging runs, and released again once it stops.
+TEST_F(BerAveragingTest, RunningAveragingShowsTheButtonPressed) {
+  Start();
+  QToolButton* button = Panel(0)->SpeedButtonBerAvgGo;
+  ASSERT_TRUE(testsupport::ShownToOperator(button));
+  const testsupport::ButtonFace up = testsupport::ReadButtonFace(*button);
+  QTest::mouseClick(button, Qt::LeftButton);
+  ASSERT_TRUE(ButtonDown());
+  Second();
+  ASSERT_TRUE(button->isChecked());
+  const testsupport::ButtonFace down = testsupport::ReadButtonFace(*button);
+  testsupport::ExpectPressedLook(up, down);
+  QTest::mouseClick(button, Qt::LeftButton);
+  ASSERT_FALSE(ButtonDown());
+  const testsupport::ButtonFace again = testsupport::ReadButtonFace(*button);
+  EXPECT_NEAR(again.face, up.face, 1.0);
+}
 
 TEST_F(BerAveragingTest, SinglePeriodCountsTenSecondsThenReleasesTheButton) {
   Start();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "bert_window_fixture.h"
+#include "support/qt/button_face.h"
 
 namespace berttest {
 namespace {
@@ -34,6 +35,11 @@ TEST_F(ScreenshotTest, BertWindowLockedAndAveragingBesideInputOff) {
   // Two lime lamps of channel 1 (lock, data polarity) and two grey ones of channel 2.
   EXPECT_GE(CountColour(image, qRgb(0, 255, 0)), 2 * 21 * 8);
   EXPECT_GE(CountColour(image, qRgb(0x80, 0x80, 0x80)), 2 * 21 * 8);
+  // Channel 1 averages: its "Start BER Avg" is drawn pressed beside channel 2's released one.
+  ASSERT_TRUE(Panel(0)->SpeedButtonBerAvgGo->isChecked());
+  ASSERT_FALSE(Panel(1)->SpeedButtonBerAvgGo->isChecked());
+  testsupport::ExpectPressedLook(testsupport::ReadButtonFace(*Panel(1)->SpeedButtonBerAvgGo),
+                                 testsupport::ReadButtonFace(*Panel(0)->SpeedButtonBerAvgGo));
   if (const char* folder = std::getenv("QUORX_SCREENSHOT_FOLDER"); folder != nullptr && *folder != '\0') {
     EXPECT_TRUE(image.save(QString::fromStdString(std::string(folder) + "/bert_window.png")));
   }

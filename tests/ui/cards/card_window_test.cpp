@@ -29,6 +29,7 @@
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "settings/window_messages.h"
+#include "support/qt/button_face.h"
 #include "support/qt/shown_widget.h"
 #include "support/scripted_dialogs.h"
 #include "ui/setup/page_shown.h"
@@ -143,6 +144,25 @@ TEST_F(CardWindowTest, BothChannelsControl) {
   EXPECT_EQ(config::gApp.gControlBothChannels.load(), 0);
   window->UpdateDisplay();
   EXPECT_EQ(window->PanelBothChControl->palette().color(QPalette::Window), QColor(192, 192, 192));
+}
+
+// The button's own face tells whether both channels are controlled, not only its panel.
+TEST_F(CardWindowTest, BothChannelsControlLooksPressedWhileOn) {
+  Start();
+  TSetupMainGuiForm* window = Open(0);
+  QToolButton* button = window->SpeedButtonControlBothChannels;
+  ASSERT_NE(button, nullptr);
+  ASSERT_TRUE(testsupport::ShownToOperator(button));
+  const testsupport::ButtonFace up = testsupport::ReadButtonFace(*button);
+  QTest::mouseClick(button, Qt::LeftButton);
+  window->UpdateDisplay();
+  ASSERT_EQ(config::gApp.gControlBothChannels.load(), 1);
+  const testsupport::ButtonFace down = testsupport::ReadButtonFace(*button);
+  testsupport::ExpectPressedLook(up, down);
+  QTest::mouseClick(button, Qt::LeftButton);
+  window->UpdateDisplay();
+  ASSERT_EQ(config::gApp.gControlBothChannels.load(), 0);
+  EXPECT_NEAR(testsupport::ReadButtonFace(*button).face, up.face, 1.0);
 }
 
 // A mode chosen from the menu loads the personality that serves it while the window stays open;

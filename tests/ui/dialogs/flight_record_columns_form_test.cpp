@@ -1,7 +1,10 @@
 // The flight-record column grids: what a cell shows, what it stores, and the limits of each row.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 #include <QWidget>
@@ -123,6 +126,84 @@ TEST_F(FlightRecordColumnsTest, EscapeShowsTheStoredValuesWithoutStoring) {
   QTest::keyClick(form_->Grid1, Qt::Key_Escape);
   EXPECT_EQ(record_, before);
   EXPECT_EQ(Cell(form_->Grid1, 2, 2), std::to_string(before.FlightRecordParamOptions[0][1].Width));
+}
+
+// A number typed into a cell's editor as the operator types it: the cell chosen, F2, the old text
+// selected and replaced, then Enter pressed in the editor itself.
+TEST_F(FlightRecordColumnsTest, EnterInACellBeingEditedStoresIt) {
+  QTableWidget* grid = form_->Grid1;
+  grid->setCurrentCell(2, 2);
+  QTest::keyClick(grid, Qt::Key_F2);
+  auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->isVisible());
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, "20");
+  ASSERT_EQ(editor->text().toStdString(), "20");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(record_.FlightRecordParamOptions[0][1].Width, 20);
+  EXPECT_EQ(Cell(grid, 2, 2), "20");
+  EXPECT_EQ(grid->indexWidget(grid->currentIndex()), nullptr) << "the editor is closed";
+  // Escape afterwards shows what was stored: the new value stays.
+  QTest::keyClick(grid, Qt::Key_Escape);
+  EXPECT_EQ(record_.FlightRecordParamOptions[0][1].Width, 20);
+  EXPECT_EQ(Cell(grid, 2, 2), "20");
+
+  // A header line typed the same way; a value over the limit is stored limited and shown so.
+  grid->setCurrentCell(3, 3);
+  QTest::keyClick(grid, Qt::Key_F2);
+  editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, "Carrier dBm");
+  QTest::keyClick(editor, Qt::Key_Enter);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Header(record_.FlightRecordParamOptions[0][2], 0), "Carrier dBm");
+  grid->setCurrentCell(2, 4);
+  QTest::keyClick(grid, Qt::Key_F2);
+  editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, "99");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(record_.FlightRecordParamOptions[0][3].Width, 30);
+  EXPECT_EQ(Cell(grid, 2, 4), "30");
+
+  // Escape in the editor drops what was typed.
+  const config::kr20optinfo before = record_;
+  grid->setCurrentCell(2, 5);
+  QTest::keyClick(grid, Qt::Key_F2);
+  editor = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, "12");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(record_, before);
+  EXPECT_EQ(Cell(grid, 2, 5), std::to_string(before.FlightRecordParamOptions[0][4].Width));
+}
+
+// Every cell's text fits its column, and every column lies inside the grid the operator sees.
+TEST_F(FlightRecordColumnsTest, EveryCellIsReadInFull) {
+  QCoreApplication::processEvents();
+  for (QTableWidget* grid : {form_->Grid1, form_->Grid2}) {
+    const QFontMetrics metrics(grid->font());
+    const QRect viewport = grid->viewport()->rect();
+    for (int row = 0; row < grid->rowCount(); ++row) {
+      for (int column = 0; column < grid->columnCount(); ++column) {
+        const QTableWidgetItem* item = grid->item(row, column);
+        ASSERT_NE(item, nullptr);
+        SCOPED_TRACE(grid->objectName().toStdString() + " " + item->text().toStdString());
+        const QRect cell = grid->visualItemRect(item);
+        EXPECT_TRUE(viewport.contains(cell)) << "column " << column << " is cut off by the grid's edge";
+        EXPECT_LE(metrics.horizontalAdvance(item->text()) + 8, cell.width());
+      }
+    }
+  }
+  EXPECT_EQ(Cell(form_->Grid1, 4, 1), "Elapsed Time");
+  EXPECT_EQ(Cell(form_->Grid1, 5, 1), "ddd:hh:mm:ss.ssssss");
 }
 
 TEST_F(FlightRecordColumnsTest, ChoosingAnotherCellOrTheCheckBoxStores) {

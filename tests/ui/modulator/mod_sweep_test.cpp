@@ -1,5 +1,6 @@
 // The sweep panel on a virtual card's sweep engine, with the engine's time moved by the test and
 // the master timer's beat standing in as SweepTick.
+#include <QImage>
 #include <QProgressBar>
 #include <algorithm>
 #include <cmath>
@@ -174,6 +175,142 @@ TEST_F(ModSweepTest, StopRestoresTheCarrier) {
   EXPECT_DOUBLE_EQ(Card().GetMod_IfCarrierRateInHz(), 70e6);
 }
 
+TEST_F(ModSweepTest, StopIsPressedAndPressableWhileIdle) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  ASSERT_FALSE(Form().SweepActive());
+  EXPECT_TRUE(Form().SpeedButtonStop->isChecked());
+  EXPECT_TRUE(Form().SpeedButtonStop->isEnabled());
+  // Idle, the carrier wandered off its frequency: Stop puts it back.
+  Card().SetMod_SetIfCarrierRateInHz(70.2e6);
+  QTest::mouseClick(Form().SpeedButtonStop, Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(Card().GetMod_IfCarrierRateInHz(), 70e6);
+  EXPECT_TRUE(Form().SpeedButtonStop->isChecked());
+  EXPECT_TRUE(Form().SpeedButtonStop->isEnabled());
+  ClickStart();
+  EXPECT_FALSE(Form().SpeedButtonStop->isChecked());
+  EXPECT_TRUE(Form().SpeedButtonStop->isEnabled());
+}
+
+TEST_F(ModSweepTest, StartWithoutARangeSaysWhatIsWrong) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  // The carrier moves as the operator moves it; start (70.0) and stop (70.1) are kept within
+  // 0.25 MHz of it, so both become 70.25.
+  Enter(Form().LabelCarrierFreq, "70500000");
+  ASSERT_DOUBLE_EQ(settingstest::Value(Rec().Modulator.CarrierFreqMhz), 70.5);
+  const std::size_t before = dialogs_->Messages().size();
+  ClickStart();
+  for (int i = 0; i < TSM_ModControlForm::kStartPolls && Form().StartPending(); ++i) Form().PollStartWait();
+  ASSERT_FALSE(Form().StartPending());
+  ASSERT_EQ(dialogs_->Messages().size(), before + 1);
+  EXPECT_EQ(dialogs_->Messages()[before].title, "WARNING");
+  EXPECT_EQ(dialogs_->Messages()[before].text,
+            "Nothing to sweep: Start Freq and Stop Freq are both 70.2500 MHz. Each is kept within 0.25 MHz of "
+            "the carrier (70.5000 MHz): enter them again.");
+  EXPECT_FALSE(Form().SweepActive());
+  EXPECT_FALSE(Card().IsModulatorSweepRunning());
+  EXPECT_EQ(State(), "OFF");
+  EXPECT_TRUE(Form().SpeedButtonStart->isEnabled());
+  EXPECT_DOUBLE_EQ(Card().GetMod_IfCarrierRateInHz(), 70.5e6);
+}
+
+TEST_F(ModSweepTest, SweepMenuShowsItsSeparatorsSubmenuAndChecks) {
+  StartWithSweep(1, true, false);
+  if (IsSkipped()) return;
+  QStringList captions;
+  int separatorHeight = -1;
+  int itemHeight = -1;
+  bool submenu = false;
+  QImage picture;
+  QRect modeRow;
+  QRect rateRow;
+  ASSERT_TRUE(UseSweepMenu({}, [&](QMenu& menu) {
+    for (QAction* action : menu.actions()) {
+      captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+      if (action->isSeparator()) separatorHeight = menu.actionGeometry(action).height();
+      if (action->text() == "Sweep Rate") {
+        itemHeight = menu.actionGeometry(action).height();
+        rateRow = menu.actionGeometry(action);
+      }
+      if (action->text() == "Sweep Mode") {
+        submenu = action->menu() != nullptr;
+        modeRow = menu.actionGeometry(action);
+      }
+      if (action->text() == "Snap Center at Cycle Complete") {
+        EXPECT_TRUE(action->isCheckable());
+        EXPECT_FALSE(action->isChecked());
+      }
+    }
+    picture = menu.grab().toImage();
+  }));
+  EXPECT_EQ(captions, (QStringList{"Sweep Rate", "Start Freq", "Stop Freq", "Stop Freq 2", "Stop Freq 3", "-",
+                                   "Sweep Mode", "-", "Snap Center at Cycle Complete"}));
+  EXPECT_TRUE(submenu);
+  ASSERT_GT(itemHeight, 0);
+  EXPECT_GT(separatorHeight, 0);
+  EXPECT_LT(separatorHeight * 2, itemHeight) << "a separator is a thin line, not a blank row";
+  // The submenu arrow: the right end of "Sweep Mode" is drawn on, that of "Sweep Rate" is not.
+  auto inked = [&picture](const QRect& row) {
+    const QRgb background = picture.pixel(row.right() - 2, row.top() + 1);
+    int count = 0;
+    for (int x = row.right() - 24; x < row.right() - 2; ++x) {
+      for (int y = row.top() + 2; y < row.bottom() - 1; ++y) count += picture.pixel(x, y) != background ? 1 : 0;
+    }
+    return count;
+  };
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_GT(inked(modeRow), 4);
+  EXPECT_EQ(inked(rateRow), 0);
+
+  // The submenu: both modes checkable, the one in use checked and drawn with its mark.
+  QImage modes;
+  bool singleChecked = false;
+  bool continuousChecked = true;
+  QRect singleRow;
+  QRect continuousRow;
+  QMenu* modeMenu = Form().PopupMenuSweep->findChild<QMenu*>("MenuSweepMode");
+  ASSERT_NE(modeMenu, nullptr);
+  // Looked at once the submenu shows.
+  bool seen = false;
+  QTimer look;
+  look.setInterval(5);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (!modeMenu->isVisible()) return;
+    look.stop();
+    seen = true;
+    for (QAction* action : modeMenu->actions()) {
+      EXPECT_TRUE(action->isCheckable()) << action->text().toStdString();
+      if (action->text() == "Single") {
+        singleChecked = action->isChecked();
+        singleRow = modeMenu->actionGeometry(action);
+      }
+      if (action->text() == "Continuous") {
+        continuousChecked = action->isChecked();
+        continuousRow = modeMenu->actionGeometry(action);
+      }
+    }
+    modes = modeMenu->grab().toImage();
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  });
+  look.start();
+  UseSweepMenu({"Sweep Mode"});
+  look.stop();
+  ASSERT_TRUE(seen);
+  EXPECT_TRUE(singleChecked);
+  EXPECT_FALSE(continuousChecked);
+  // The check mark sits left of the caption: there the two rows differ.
+  ASSERT_FALSE(modes.isNull());
+  ASSERT_EQ(singleRow.height(), continuousRow.height());
+  int differing = 0;
+  for (int x = singleRow.left() + 1; x < singleRow.left() + 24; ++x) {
+    for (int y = 1; y < singleRow.height() - 1; ++y) {
+      differing += modes.pixel(x, singleRow.top() + y) != modes.pixel(x, continuousRow.top() + y) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(differing, 4) << "Single shows its check mark";
+}
+
 TEST_F(ModSweepTest, StartWithTheCarrierOffIsRefused) {
   StartWithSweep(1, true, false);
   if (IsSkipped()) return;
@@ -183,6 +320,7 @@ TEST_F(ModSweepTest, StartWithTheCarrierOffIsRefused) {
   EXPECT_FALSE(Form().SweepActive());
   EXPECT_EQ(State(), "OFF");
   ASSERT_EQ(dialogs_->Messages().size(), 1u);
+  EXPECT_EQ(dialogs_->Messages()[0].title, "WARNING");
   EXPECT_EQ(dialogs_->Messages()[0].text, "Turn your carrier on first!");
   EXPECT_EQ(sounds_.Take(), testsupport::kWarningTones);
   EXPECT_FALSE(Card().IsModulatorSweepRunning());
@@ -203,18 +341,17 @@ TEST_F(ModSweepTest, StopFrequencyEqualToStartIsRefused) {
   StartWithSweep(1, true, false);
   if (IsSkipped()) return;
   ClickStart();
-  dialogs_->AnswerMenu("Stop Freq");
   dialogs_->AnswerInput("70.0000");
-  Form().PanelSweepRightClick();
+  EXPECT_TRUE(UseSweepMenu({"Stop Freq"}));
   EXPECT_TRUE(dialogs_->AllAnswered());
   ASSERT_EQ(dialogs_->Messages().size(), 1u);
+  EXPECT_EQ(dialogs_->Messages()[0].title, "ERROR");
   EXPECT_EQ(dialogs_->Messages()[0].text, "Stop Freq cannot equal Start Freq...try again");
   EXPECT_DOUBLE_EQ(settingstest::Value(Rec().Modulator.StopFreqMhzAry[0]), 70.1);
   EXPECT_FALSE(Form().SweepActive());
   // An accepted value is stored and leaves the sweep stopped.
-  dialogs_->AnswerMenu("Stop Freq");
   dialogs_->AnswerInput("70.3");
-  Form().PanelSweepRightClick();
+  EXPECT_TRUE(UseSweepMenu({"Stop Freq"}));
   EXPECT_NEAR(settingstest::Value(Rec().Modulator.StopFreqMhzAry[0]), 70.25, 1e-9);
   EXPECT_EQ(Text("LabelSwStopFreq1"), "70.2500");
   EXPECT_FALSE(Card().IsModulatorSweepRunning());
@@ -255,7 +392,11 @@ TEST_F(ModSweepTest, StartWaitsForTheEngineWithoutBlocking) {
   Form().PollStartWait();
   EXPECT_FALSE(Form().StartPending());
   ASSERT_EQ(dialogs_->Messages().size(), 1u);
-  EXPECT_EQ(dialogs_->Messages()[0].text, "The sweep process is not running");
+  // The operator hears why: start and stop are one frequency.
+  EXPECT_EQ(dialogs_->Messages()[0].title, "WARNING");
+  EXPECT_EQ(dialogs_->Messages()[0].text,
+            "Nothing to sweep: Start Freq and Stop Freq are both 70.0000 MHz. Each is kept within 0.25 MHz of "
+            "the carrier (70.0000 MHz): enter them again.");
   EXPECT_EQ(sounds_.Take(), testsupport::kWarningTones);
   EXPECT_FALSE(Form().SweepActive());
   EXPECT_EQ(State(), "OFF");
@@ -303,18 +444,14 @@ TEST_F(ModSweepTest, ProfileBoxesAndModeMenu) {
   Form().CheckBoxSwStop2Enable->click();
   EXPECT_EQ(settingstest::Value(Rec().Modulator.NumProfiles), 2);
 
-  dialogs_->AnswerMenu("Sweep Mode");
-  dialogs_->AnswerMenu("Single");
-  Form().PanelSweepRightClick();
+  EXPECT_TRUE(UseSweepMenu({"Sweep Mode", "Single"}));
   EXPECT_EQ(settingstest::Value(Rec().Modulator.SinglePass), 1);
   EXPECT_TRUE(Form().MenuSwModeSingle->isChecked());
-  dialogs_->AnswerMenu("Snap Center at Cycle Complete");
-  Form().PanelSweepRightClick();
+  EXPECT_TRUE(UseSweepMenu({"Snap Center at Cycle Complete"}));
   EXPECT_EQ(settingstest::Value(Rec().Modulator.SnapCtrAtEndCycle), 1);
   EXPECT_EQ(Text("LabelSweepMode"), "Single [SNAP]");
-  dialogs_->AnswerMenu("Sweep Rate");
   dialogs_->AnswerInput("50000");
-  Form().PanelSweepRightClick();
+  EXPECT_TRUE(UseSweepMenu({"Sweep Rate"}));
   EXPECT_DOUBLE_EQ(settingstest::Value(Rec().Modulator.SweepRateHz), 20000.0);
   EXPECT_TRUE(dialogs_->AllAnswered());
   // None of these count as setup edits.

@@ -9,6 +9,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <vector>
 #include <QToolButton>
 #include <filesystem>
 #include <memory>
@@ -108,6 +113,52 @@ class ModWindowTest : public settingstest::SimCardTest {
       if (item->isVisible()) captions.push_back(item->text().toStdString());
     }
     return captions;
+  }
+
+  // A right click on the sweep panel; while its menu is shown `inspect` looks at it, then the
+  // items captioned `path` are clicked in turn (a submenu's caption opens it); an empty path
+  // closes the menu with Escape. False when the menu never showed or an item was not found.
+  bool UseSweepMenu(const std::vector<QString>& path, const std::function<void(QMenu&)>& inspect = {}) {
+    bool shown = false;
+    bool found = true;
+    std::size_t next = 0;
+    QTimer driver;
+    driver.setInterval(5);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr || !menu->isVisible()) return;
+      if (!shown) {
+        shown = true;
+        if (inspect) inspect(*menu);
+      }
+      if (next >= path.size()) {
+        driver.stop();
+        QTest::keyClick(menu, Qt::Key_Escape);
+        return;
+      }
+      for (QAction* action : menu->actions()) {
+        if (action->text() != path[next] || action->isSeparator()) continue;
+        ++next;
+        if (next == path.size()) driver.stop();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        return;
+      }
+    });
+    // A safety net only: an item that never shows ends the menu instead of hanging the test.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+      driver.stop();
+      found = false;
+      while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    });
+    giveUp.start(20000);
+    driver.start();
+    QTest::mouseClick(form_->PanelSweep, Qt::RightButton, {}, QPoint(30, 30));
+    driver.stop();
+    giveUp.stop();
+    QCoreApplication::processEvents();
+    return shown && found && next == path.size();
   }
 
   std::string LastStateText() const {

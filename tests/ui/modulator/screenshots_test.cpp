@@ -4,6 +4,7 @@
 // (docs/screenshots/).
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
 #include <cstdlib>
@@ -69,6 +70,36 @@ TEST_F(ScreenshotTest, ScreenshotTestThreeTabsAndTheSweepPanel) {
   }
   EXPECT_GE(lime, 400);
   Keep(sweep, "modulator_sweep.png");
+}
+
+// The sweep menu as a right click on the sweep panel shows it, "Sweep Mode" opened.
+TEST_F(ScreenshotTest, ScreenshotTestSweepMenu) {
+  Start(5, true);
+  if (IsSkipped()) return;
+  QMenu* modes = Form().PopupMenuSweep->findChild<QMenu*>("MenuSweepMode");
+  ASSERT_NE(modes, nullptr);
+  QImage picture;
+  QTimer look;
+  look.setInterval(5);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (!modes->isVisible()) return;
+    look.stop();
+    QMenu* menu = Form().PopupMenuSweep;
+    const QRect both = menu->geometry().united(modes->geometry());
+    picture = QImage(both.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(menu->geometry().topLeft() - both.topLeft(), menu->grab());
+    painter.drawPixmap(modes->geometry().topLeft() - both.topLeft(), modes->grab());
+    painter.end();
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  });
+  look.start();
+  UseSweepMenu({"Sweep Mode"});
+  look.stop();
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_GT(picture.width(), Form().PopupMenuSweep->width());
+  Keep(picture, "modulator_sweep_menu.png");
 }
 
 }  // namespace
