@@ -76,7 +76,8 @@ struct SpawnSetup {
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::string& program, const std::vector<std::string>& arguments,
-                                                   const std::string& workingFolder, std::string* error) {
+                                                   const std::string& workingFolder, std::string* error,
+                                                   ProcessGroup group) {
   if (program.empty()) {
     SetError(error, "No program given");
     return nullptr;
@@ -114,10 +115,14 @@ std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::string& program, c
   sigfillset(&all);
   posix_spawnattr_setsigmask(&setup.attributes, &none);
   posix_spawnattr_setsigdefault(&setup.attributes, &all);
-  // The child leads a process group of its own, which its own children join: ending the group
-  // ends them with it, and nothing of ours is in it.
-  posix_spawnattr_setpgroup(&setup.attributes, 0);
-  posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+  int flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+  if (group == ProcessGroup::Own) {
+    // The child leads a process group of its own, which its own children join: ending the group
+    // ends them with it, and nothing of ours is in it.
+    posix_spawnattr_setpgroup(&setup.attributes, 0);
+    flags |= POSIX_SPAWN_SETPGROUP;
+  }
+  posix_spawnattr_setflags(&setup.attributes, static_cast<short>(flags));
 
   std::vector<std::string> texts;
   texts.reserve(arguments.size() + 1);
@@ -149,10 +154,13 @@ std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::string& program, c
     SetError(error, "Cannot start " + program + ": no process handle: " + ErrorText(openError));
     return nullptr;
   }
-  return std::make_unique<ChildProcess>(Key{}, pid, pidfd);
+  return std::make_unique<ChildProcess>(Key{}, pid, pidfd, group);
 }
 
-ChildProcess::ChildProcess(Key, int pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}
+ChildProcess::ChildProcess(Key, int pid, int pidfd, ProcessGroup group)
+    : pid_(pid), pidfd_(pidfd), ownGroup_(group == ProcessGroup::Own) {}
+
+bool ChildProcess::GroupMembersLeft() const { return ownGroup_ && !LiveGroupMembers(pid_, pid_).empty(); }
 
 ChildProcess::~ChildProcess() {
   if (LeaderEnded()) Collect();
@@ -193,7 +201,7 @@ bool ChildProcess::Reap(int* exitStatus) {
   // While processes of its group still run, the ended child stays uncollected: its pid, and so
   // the group's id, cannot be given to another process until then, so the group can still be
   // ended safely.
-  if (!reaped_ && LiveGroupMembers(pid_, pid_).empty()) Collect();
+  if (!reaped_ && !GroupMembersLeft()) Collect();
   if (exitStatus != nullptr) *exitStatus = status_;
   return true;
 }
@@ -205,7 +213,7 @@ bool ChildProcess::WaitGroupGone(int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
   for (;;) {
     const bool leaderGone = WaitReadable(pidfd_, 0);
-    if (leaderGone && LiveGroupMembers(pid_, pid_).empty()) return true;
+    if (leaderGone && !GroupMembersLeft()) return true;
     if (Clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(kGroupPollMs));
   }
@@ -214,11 +222,11 @@ bool ChildProcess::WaitGroupGone(int timeoutMs) {
 bool ChildProcess::Terminate(int graceMs) {
   Reap(nullptr);
   if (reaped_) return true;
-  // The child is not collected yet, so the group is still the one it leads.
-  kill(-pid_, SIGTERM);
-  SendSignal(pidfd_, SIGTERM);  // in case it has left its group
+  // The child is not collected yet, so its own group is still the one it leads.
+  if (ownGroup_) kill(-pid_, SIGTERM);
+  SendSignal(pidfd_, SIGTERM);  // also when it has left its group
   if (!WaitGroupGone(graceMs)) {
-    kill(-pid_, SIGKILL);
+    if (ownGroup_) kill(-pid_, SIGKILL);
     SendSignal(pidfd_, SIGKILL);
     WaitGroupGone(kKillWaitMs);
   }

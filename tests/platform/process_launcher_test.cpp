@@ -135,6 +135,14 @@ TEST(ChildProcess, TerminateEndsTheChildsWholeProcessGroup) {
   EXPECT_TRUE(leaving->Terminate(20000));
   EXPECT_TRUE(ProcessStopped(left[0]));
   EXPECT_TRUE(ProcessIsGone(leaving->Pid()));
+
+  // The next copy of this program stays in our group (a terminal's Ctrl+C reaches it), and only
+  // it is ended.
+  auto copy = ChildProcess::Launch("/bin/sleep", {"1000"}, {}, nullptr, ProcessGroup::Ours);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(getpgid(copy->Pid()), getpgrp());
+  EXPECT_TRUE(copy->Terminate(20000));
+  EXPECT_TRUE(ProcessIsGone(copy->Pid()));
 }
 
 TEST(ChildProcess, DestructionReapsAnEndedChildAndLeavesARunningOneRunning) {

@@ -91,7 +91,14 @@ TEST_F(LogViewerTest, ErrorLogsStartsThePreparedViewerOnTheLogQuietly) {
   form_->findChild<QAction*>("MenuErrorLogs")->trigger();
   ui::MainMenus& menus = form_->Menus();
   ASSERT_TRUE(menus.LogViewerRunning());
-  const Started started = WhatRuns(menus.LogViewerPid());
+  // Read once the viewer's program has replaced the started copy.
+  Started started;
+  RunUntil(
+      [&] {
+        started = WhatRuns(menus.LogViewerPid());
+        return started.arguments.size() == 2;
+      },
+      std::chrono::seconds(10));
   EXPECT_EQ(fs::path(started.program), fs::canonical(Viewer()));
   ASSERT_EQ(started.arguments.size(), 2u);
   EXPECT_EQ(fs::path(started.arguments[1]).lexically_normal(), fs::path(LogPath()).lexically_normal());
@@ -112,7 +119,14 @@ TEST_F(LogViewerTest, AboutViewErrorLogStartsThePreparedViewer) {
     ASSERT_NE(view, nullptr);
     view->click();
     pid = box.ViewerPid();
-    if (pid > 0) started = WhatRuns(pid);
+    if (pid > 0) {
+      RunUntil(
+          [&] {
+            started = WhatRuns(pid);
+            return started.arguments.size() == 2;
+          },
+          std::chrono::seconds(10));
+    }
     box.accept();
   });
   form_->findChild<QAction*>("MenuAbout")->trigger();
