@@ -3,19 +3,17 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <string>
 
 #include "util/gui/log_viewer_window.h"
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  const QStringList arguments = QApplication::arguments();
-  if (arguments.size() != 2) {
+  if (argc != 2) {
     std::fprintf(stderr, "usage: ErLogViewer <log file>\n");
     return 2;
   }
+  QApplication application(argc, argv);
   util::LogViewerWindow window;
-  window.Load(arguments[1].toStdString());
+  window.Load(argv[1]);
   window.show();
   return QApplication::exec();
 }
