@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs QuorxL on two virtual receiver cards: installs what is missing, builds a release build,
-# prepares the program folder ./program (scripts/prepare-program-folder.sh: libraries, FPGA
-# images, virtual hardware, restart script, the virtual cards' start setups) and starts the
-# program there. Arguments are passed to the program.
+# prepares the program folder ./program (scripts/prepare-program-folder.sh: log viewer,
+# libraries, FPGA images, virtual hardware, restart script, the virtual cards' start setups) and
+# starts the program there. Arguments are passed to the program.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -11,7 +11,7 @@ bash scripts/install-deps.sh
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORX_BENCH=OFF >/dev/null
-cmake --build "$build" --target QuorxL quorx_sim_zp90 quorx_sim_kr12 quorx_sim_kr14 quorx_make_fpga_images \
+cmake --build "$build" --target QuorxL ErLogViewer quorx_sim_zp90 quorx_sim_kr12 quorx_sim_kr14 quorx_make_fpga_images \
       quorx_make_start_setups
 
 program=$root/program

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core fonts-liberation libgl1-mesa-dri procps
   clang libclang-rt-14-dev
+  # The about box opens the error log with the desktop's viewer where the program folder has none.
+  xdg-utils
 )
 
 missing=()

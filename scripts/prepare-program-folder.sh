@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Prepares a program folder for QuorxL on two virtual receiver cards, from a build folder that
-# holds QuorxL, the simulated device libraries and the devicesim tools:
+# holds QuorxL, its error-log viewer ErLogViewer, the simulated device libraries and the devicesim
+# tools:
 #   scripts/prepare-program-folder.sh <build folder> <program folder>
-# It copies the program and the libraries, writes the FPGA images, the virtual hardware (kept once
+# It copies the program, the log viewer and the libraries, writes the FPGA images, the virtual hardware (kept once
 # it exists) and the restart script, and gives a new folder's virtual cards start setups that
 # match their signals (a folder with a last state or last setup of its own keeps it).
 set -euo pipefail
@@ -17,7 +18,7 @@ program=$(cd "$2" && pwd)
 mkdir -p "$program"/SYSTEM/ERLOGS "$program"/SYSTEM/HARDWARECONFIGURATION/KR20_BIN \
          "$program"/USER/SETUPFILES "$program"/USER/ARCHIVEDATA "$program"/USERTOOLS
 # New files replace the old ones by name: a copy of the program still running keeps its own.
-cp --remove-destination "$build"/QuorxL "$program"/
+cp --remove-destination "$build"/QuorxL "$build"/ErLogViewer "$program"/
 cp --remove-destination "$build"/devicesim/librtZp903x.so "$build"/devicesim/libKr12V2_Dll.so "$build"/devicesim/libKr14P3_Dll.so \
       "$program"/
 "$build"/devicesim/quorx_make_fpga_images "$program"/SYSTEM/HARDWARECONFIGURATION/KR20_BIN

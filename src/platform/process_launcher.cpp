@@ -11,6 +11,9 @@
 
 #include <chrono>
 #include <system_error>
+#include <thread>
+
+#include "platform/process_group.h"
 
 extern char** environ;
 
@@ -19,6 +22,8 @@ namespace {
 
 // How long a killed child may take to go (it may be inside an uninterruptible call).
 constexpr int kKillWaitMs = 5000;
+// How often an ending group is looked at.
+constexpr int kGroupPollMs = 5;
 
 std::string ErrorText(int error) { return std::generic_category().message(error); }
 
@@ -57,13 +62,6 @@ bool SendSignal(int pidfd, int signal) {
   return syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0) == 0;
 }
 
-// The status as a shell reports it: the exit code, or 128 + the signal that ended the child.
-int ExitCode(int status) {
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
-}
-
 struct SpawnSetup {
   posix_spawn_file_actions_t actions{};
   posix_spawnattr_t attributes{};
@@ -78,7 +76,8 @@ struct SpawnSetup {
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::string& program, const std::vector<std::string>& arguments,
-                                                   const std::string& workingFolder, std::string* error) {
+                                                   const std::string& workingFolder, std::string* error,
+                                                   ProcessGroup group) {
   if (program.empty()) {
     SetError(error, "No program given");
     return nullptr;
@@ -116,7 +115,14 @@ std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::string& program, c
   sigfillset(&all);
   posix_spawnattr_setsigmask(&setup.attributes, &none);
   posix_spawnattr_setsigdefault(&setup.attributes, &all);
-  posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  int flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+  if (group == ProcessGroup::Own) {
+    // The child leads a process group of its own, which its own children join: ending the group
+    // ends them with it, and nothing of ours is in it.
+    posix_spawnattr_setpgroup(&setup.attributes, 0);
+    flags |= POSIX_SPAWN_SETPGROUP;
+  }
+  posix_spawnattr_setflags(&setup.attributes, static_cast<short>(flags));
 
   std::vector<std::string> texts;
   texts.reserve(arguments.size() + 1);
@@ -148,47 +154,89 @@ std::unique_ptr<ChildProcess> ChildProcess::Launch(const std::string& program, c
     SetError(error, "Cannot start " + program + ": no process handle: " + ErrorText(openError));
     return nullptr;
   }
-  return std::make_unique<ChildProcess>(Key{}, pid, pidfd);
+  return std::make_unique<ChildProcess>(Key{}, pid, pidfd, group);
 }
 
-ChildProcess::ChildProcess(Key, int pid, int pidfd) : pid_(pid), pidfd_(pidfd) {}
+ChildProcess::ChildProcess(Key, int pid, int pidfd, ProcessGroup group)
+    : pid_(pid), pidfd_(pidfd), ownGroup_(group == ProcessGroup::Own) {}
+
+bool ChildProcess::GroupMembersLeft() const { return ownGroup_ && !LiveGroupMembers(pid_, pid_).empty(); }
 
 ChildProcess::~ChildProcess() {
-  Reap(nullptr);
+  if (LeaderEnded()) Collect();
   close(pidfd_);
 }
 
-bool ChildProcess::Reap(int* exitStatus) {
-  if (!reaped_) {
-    // Only collect a child that has ended; waitpid then returns at once.
-    if (!WaitReadable(pidfd_, 0)) return false;
-    int status = 0;
-    pid_t result;
-    do {
-      result = waitpid(pid_, &status, 0);
-    } while (result < 0 && errno == EINTR);
+bool ChildProcess::LeaderEnded() {
+  if (ended_) return true;
+  // Only a child that has ended is looked at; its status is read without collecting it.
+  if (!WaitReadable(pidfd_, 0)) return false;
+  siginfo_t info{};
+  int result;
+  do {
+    result = waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+  } while (result < 0 && errno == EINTR);
+  ended_ = true;
+  // ECHILD: someone else collected it; its status is lost.
+  if (result < 0 || info.si_pid != pid_) {
+    status_ = -1;
     reaped_ = true;
-    // ECHILD: someone else collected it; its status is lost.
-    status_ = result == pid_ ? ExitCode(status) : -1;
+  } else {
+    // As a shell reports it: the exit code, or 128 + the signal that ended the child.
+    status_ = info.si_code == CLD_EXITED ? info.si_status : 128 + info.si_status;
   }
+  return true;
+}
+
+void ChildProcess::Collect() {
+  if (reaped_) return;
+  int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  reaped_ = true;
+}
+
+bool ChildProcess::Reap(int* exitStatus) {
+  if (!LeaderEnded()) return false;
+  // While processes of its group still run, the ended child stays uncollected: its pid, and so
+  // the group's id, cannot be given to another process until then, so the group can still be
+  // ended safely.
+  if (!reaped_ && !GroupMembersLeft()) Collect();
   if (exitStatus != nullptr) *exitStatus = status_;
   return true;
 }
 
 bool ChildProcess::IsRunning() { return !Reap(nullptr); }
 
-bool ChildProcess::Terminate(int graceMs) {
-  if (Reap(nullptr)) return true;
-  SendSignal(pidfd_, SIGTERM);
-  if (!WaitReadable(pidfd_, graceMs < 0 ? 0 : graceMs)) {
-    SendSignal(pidfd_, SIGKILL);
-    WaitReadable(pidfd_, kKillWaitMs);
+bool ChildProcess::WaitGroupGone(int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  for (;;) {
+    const bool leaderGone = WaitReadable(pidfd_, 0);
+    if (leaderGone && !GroupMembersLeft()) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kGroupPollMs));
   }
-  return Reap(nullptr);
+}
+
+bool ChildProcess::Terminate(int graceMs) {
+  Reap(nullptr);
+  if (reaped_) return true;
+  // The child is not collected yet, so its own group is still the one it leads.
+  if (ownGroup_) kill(-pid_, SIGTERM);
+  SendSignal(pidfd_, SIGTERM);  // also when it has left its group
+  if (!WaitGroupGone(graceMs)) {
+    if (ownGroup_) kill(-pid_, SIGKILL);
+    SendSignal(pidfd_, SIGKILL);
+    WaitGroupGone(kKillWaitMs);
+  }
+  if (!LeaderEnded()) return false;
+  Collect();
+  return true;
 }
 
 bool ChildProcess::WaitForExit(int timeoutMs, int* exitStatus) {
-  if (!reaped_ && !WaitReadable(pidfd_, timeoutMs)) return false;
+  if (!ended_ && !WaitReadable(pidfd_, timeoutMs)) return false;
   return Reap(exitStatus);
 }
 

@@ -324,15 +324,27 @@ bool MainMenus::StartLogViewer(const std::string& program, const std::string& lo
 void MainMenus::MenuErrorLogsClick() {
   util::TerminateLaunchedProcess(logViewer_);
   const std::string logPath = util::ErrorLogPath();
-  if (StartLogViewer(util::ProgramFolder() + "/" + kLogViewerName, logPath)) return;
-  util::SpeakerDoubleClick();
-  util::LogInfoText(
-      std::string("Could Not Find ") + kLogViewerName + ".  Looking in Debug Directory.  BUILD ERROR FOR INSTALL.", 1,
-      false);
-  const std::string debugViewer = QCoreApplication::applicationDirPath().toStdString() + "/" + kLogViewerName;
-  if (StartLogViewer(debugViewer, logPath)) return;
+  const std::string viewer = util::ProgramFolder() + "/" + kLogViewerName;
+  if (StartLogViewer(viewer, logPath)) return;
+  const std::string debugViewer = DebugViewerFolder() + "/" + kLogViewerName;
+  // A program run from its build folder has no second place to look.
+  std::error_code error;
+  if (!std::filesystem::equivalent(std::filesystem::path(viewer).parent_path(),
+                                   std::filesystem::path(debugViewer).parent_path(), error)) {
+    util::SpeakerDoubleClick();
+    util::LogInfoText(
+        std::string("Could Not Find ") + kLogViewerName + ".  Looking in Debug Directory.  BUILD ERROR FOR INSTALL.", 1,
+        false);
+    if (StartLogViewer(debugViewer, logPath)) return;
+  }
   util::SpeakerDoubleClick();
   util::LogInfoText("Could Not Find Debug  " + debugViewer + ".  Cannot View Log Files", 1, false);
+}
+
+void MainMenus::SetDebugViewerFolder(std::string folder) { debugViewerFolder_ = std::move(folder); }
+
+std::string MainMenus::DebugViewerFolder() const {
+  return debugViewerFolder_.empty() ? QCoreApplication::applicationDirPath().toStdString() : debugViewerFolder_;
 }
 
 void MainMenus::MenuClearErrorLogClick() { util::ClearErrorLog(); }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ui/user_tools.h"
+#include "util/log_viewer.h"
 #include "util/process_routines.h"
 
 class QAction;
@@ -21,7 +22,7 @@ namespace ui {
 inline constexpr int kMenuCards = 6;
 // The external log viewer: looked for in the program folder, then in the folder of the running
 // program (where a development build keeps it).
-inline constexpr const char* kLogViewerName = "ErLogViewer";
+inline constexpr const char* kLogViewerName = util::kLogViewerProgram;
 
 // The per-card windows and dialogs whose items are in the menu before their window exists: their
 // items stay disabled until an opener is installed.
@@ -59,6 +60,9 @@ class MainMenus final : public QObject {
 
   UserTools& Tools() { return tools_; }
   bool LogViewerRunning();
+  int LogViewerPid() const { return logViewer_ != nullptr ? logViewer_->Pid() : 0; }
+  // The build folder "Error Logs" looks in second; the running program's folder unless set.
+  void SetDebugViewerFolder(std::string folder);
 
   // ---- Handlers ------------------------------------------------------------------------------------
   void MenuOptionsClick();
@@ -109,10 +113,12 @@ class MainMenus final : public QObject {
   void OpenFactoryWindow(CardMenuWindow kind, QAction* item);
   void EnableOpenedItems(CardMenuWindow kind, QMenu* menu);
   bool StartLogViewer(const std::string& program, const std::string& logPath);
+  std::string DebugViewerFolder() const;
 
   TQuorxLMainForm& form_;
   UserTools tools_;
   util::LaunchedProcess logViewer_;
+  std::string debugViewerFolder_;
   std::array<CardWindowOpener, kCardMenuWindowKinds> openers_{};
 };
 

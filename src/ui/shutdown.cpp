@@ -163,7 +163,9 @@ bool TQuorxLMainForm::RestartThroughBatchFile() {
   std::string error;
   const std::string script = util::ProgramFolder() + "/" + ui::kRestartScript;
   // Not waited for: the script starts the new copy, which waits for this one to go.
-  if (platform::ChildProcess::Launch(script, {}, util::ProgramFolder(), &error) == nullptr) {
+  // The new copy stays in this one's process group, where a terminal's Ctrl+C reaches it.
+  if (platform::ChildProcess::Launch(script, {}, util::ProgramFolder(), &error, platform::ProcessGroup::Ours) ==
+      nullptr) {
     util::WriteErrorLogLine(script + ": " + error, 0);
     util::LogError(std::string("FAILED TO EXECUTE ") + ui::kRestartScript, 0, true);
     return false;

@@ -3,6 +3,7 @@
 // program shows Qt dialogs and tests answer from a script. Until a service is installed, boxes
 // are not shown and every dialog is cancelled.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,20 @@ struct FileDialogRequest {
   std::string proposedName;   // base name offered in the name field
 };
 
-// A popup menu at the mouse cursor: the menu's component name and its items in order.
+// A popup menu: the menu's component name and its items in order. It opens at the mouse cursor,
+// or with its top left corner at `screenPosition` (screen pixels) when one is given.
 struct MenuChoiceRequest {
   struct Item {
     std::string caption;
     bool visible = true;
   };
+  struct Point {
+    int x = 0;
+    int y = 0;
+  };
   std::string menuName;
   std::vector<Item> items;
+  std::optional<Point> screenPosition;
 };
 
 // The answer of a Yes / No / Cancel box.

@@ -4,10 +4,13 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -78,6 +81,68 @@ TEST(ChildProcess, TerminateAsksThenForcesAndChildrenGetDefaultSignalsWhateverTh
   EXPECT_TRUE(stubborn->Terminate(100));
   EXPECT_TRUE(ProcessIsGone(stubborn->Pid()));
   EXPECT_EQ(ExitStatus(*stubborn, 0), 128 + SIGKILL);
+}
+
+// True when the process is gone or only waits to be collected; read from /proc, not from the
+// code under test.
+bool ProcessStopped(int pid) {
+  const std::string stat = testsupport::ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+  if (stat.empty()) return true;
+  const auto close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && (stat[close + 2] == 'Z' || stat[close + 2] == 'X');
+}
+
+// The pids a script wrote into `file`, one a line, once it holds `count` of them.
+std::vector<int> WaitForPids(const std::string& file, std::size_t count) {
+  std::vector<int> pids;
+  for (int i = 0; i < 2000 && pids.size() < count; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pids.clear();
+    std::istringstream lines(testsupport::ReadWholeFile(file));
+    for (int pid = 0; lines >> pid;) pids.push_back(pid);
+  }
+  return pids;
+}
+
+// A program's own children (a shell script's background jobs) end with it: each child leads a
+// process group of its own, and the whole group is ended.
+TEST(ChildProcess, TerminateEndsTheChildsWholeProcessGroup) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  auto script = ChildProcess::Launch(
+      "/bin/sh", {"-c", "sleep 1000 & echo $! >> pids; sleep 1000 & echo $! >> pids; echo $$ >> pids; wait"},
+      folder.Path());
+  ASSERT_NE(script, nullptr);
+  const int group = script->Pid();
+  EXPECT_EQ(getpgid(group), group);  // a group of its own, not ours
+  EXPECT_NE(getpgid(group), getpgrp());
+  const std::vector<int> pids = WaitForPids(folder / "pids", 3);
+  ASSERT_EQ(pids.size(), 3u);
+  for (const int pid : pids) EXPECT_EQ(getpgid(pid), group) << pid;
+
+  EXPECT_TRUE(script->Terminate(20000));
+  for (const int pid : pids) EXPECT_TRUE(ProcessStopped(pid)) << pid;
+  EXPECT_TRUE(ProcessIsGone(group));
+
+  // A script that has ended by itself and left a child behind: its group still ends at Terminate.
+  auto leaving = ChildProcess::Launch("/bin/sh", {"-c", "sleep 1000 & echo $! > left; exit 0"}, folder.Path());
+  ASSERT_NE(leaving, nullptr);
+  const std::vector<int> left = WaitForPids(folder / "left", 1);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(ExitStatus(*leaving), 0);
+  EXPECT_FALSE(leaving->IsRunning());
+  EXPECT_FALSE(ProcessStopped(left[0]));
+  EXPECT_TRUE(leaving->Terminate(20000));
+  EXPECT_TRUE(ProcessStopped(left[0]));
+  EXPECT_TRUE(ProcessIsGone(leaving->Pid()));
+
+  // The next copy of this program stays in our group (a terminal's Ctrl+C reaches it), and only
+  // it is ended.
+  auto copy = ChildProcess::Launch("/bin/sleep", {"1000"}, {}, nullptr, ProcessGroup::Ours);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(getpgid(copy->Pid()), getpgrp());
+  EXPECT_TRUE(copy->Terminate(20000));
+  EXPECT_TRUE(ProcessIsGone(copy->Pid()));
 }
 
 TEST(ChildProcess, DestructionReapsAnEndedChildAndLeavesARunningOneRunning) {

@@ -423,7 +423,10 @@ void TVexaHwCfgMgrEditorDlg::PanelCardClick(int row, int channel) {
   if (!enablesAccepted_ || row < 0 || row >= state_.NumSystemCards || channel < 0 || channel > 1) return;
   selectedCard_ = row;
   selectedChannel_ = channel;
-  if (QAction* chosen = util::PopupMenuChoice(popupDnCvt_); chosen != nullptr) chosen->trigger();
+  // Just below the clicked panel, whatever the mouse position.
+  if (QAction* chosen = util::PopupMenuChoiceBelow(popupDnCvt_, CardPanel(row, channel)); chosen != nullptr) {
+    chosen->trigger();
+  }
   changed_ = true;
   RebuildAssignments();
   Refresh();

@@ -5,8 +5,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
 #include "platform/process_launcher.h"
 #include "util/dialog_service.h"
+#include "util/log_viewer.h"
+#include "util/process_globals.h"
 
 namespace util {
 
@@ -56,6 +60,8 @@ TVopBorAboutBoxForm::TVopBorAboutBoxForm(QWidget* parent) : QDialog(parent) {
 
 TVopBorAboutBoxForm::~TVopBorAboutBoxForm() = default;
 
+int TVopBorAboutBoxForm::ViewerPid() const { return viewer_ != nullptr ? viewer_->Pid() : 0; }
+
 void TVopBorAboutBoxForm::SetInfo(const std::string& programName, const std::string& version,
                                   const std::string& notes, const std::string& logFolder,
                                   const std::string& logName) {
@@ -70,8 +76,11 @@ void TVopBorAboutBoxForm::SetInfo(const std::string& programName, const std::str
 
 void TVopBorAboutBoxForm::ViewErrorLog() {
   std::string error;
-  // A viewer still running stays running; the handle of an ended one is reaped here.
-  viewer_ = platform::ChildProcess::Launch("xdg-open", {logFilePath_}, "", &error);
+  // The program folder's own log viewer, else the desktop's. A viewer still running stays
+  // running; the handle of an ended one is reaped here.
+  const std::string ownViewer = ProgramFolder() + "/" + kLogViewerProgram;
+  const bool haveOwn = access(ownViewer.c_str(), X_OK) == 0;
+  viewer_ = platform::ChildProcess::Launch(haveOwn ? ownViewer : "xdg-open", {logFilePath_}, "", &error);
   if (!viewer_) Dialogs().ShowMessage("ERROR", "Unable to open the error log " + logFilePath_ + ": " + error);
 }
 

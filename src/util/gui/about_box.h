@@ -1,6 +1,6 @@
 #pragma once
 // The program's about box: name, version, notes and the error log, which the operator can open
-// in the desktop's viewer.
+// in the program folder's log viewer (the desktop's viewer when the folder has none).
 #include <memory>
 #include <string>
 
@@ -27,6 +27,8 @@ class TVopBorAboutBoxForm : public QDialog {
                const std::string& logFolder, const std::string& logName);
 
   const std::string& LogFilePath() const { return logFilePath_; }
+  // The viewer the "View Error Log" button started last; 0 when none.
+  int ViewerPid() const;
 
  private:
   void ViewErrorLog();

@@ -105,7 +105,8 @@ int QtDialogService::ChooseMenuItem(const MenuChoiceRequest& request) {
     item->setData(static_cast<int>(i));
   }
   if (menu.isEmpty()) return -1;
-  const QAction* chosen = menu.exec(QCursor::pos());
+  const QPoint at = request.screenPosition ? QPoint(request.screenPosition->x, request.screenPosition->y) : QCursor::pos();
+  const QAction* chosen = menu.exec(at);
   if (chosen == nullptr) return -1;
   bool ok = false;
   const int index = chosen->data().toInt(&ok);

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPlainTextEdit>
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "config/general_routines.h"
 #include "ui/main_form_fixture.h"
 #include "ui/main_menus.h"
+#include "util/gui/log_viewer_window.h"
 
 namespace uitest {
 namespace {
@@ -88,6 +90,22 @@ TEST_F(ScreenshotTest, TheMainMenus) {
   EXPECT_GE(cards.height(), 2 * 16);
   menus.MenuCardSetup->hide();
   menus.MenuiSetup->hide();
+}
+
+// The error-log viewer on the program's own log, as View > Error Logs opens it.
+TEST_F(ScreenshotTest, TheLogViewer) {
+  PrepareProgramFolder(2);
+  StartProgram();
+  util::LogViewerWindow viewer;
+  ASSERT_TRUE(viewer.Load(LogPath()));
+  viewer.resize(900, 420);
+  viewer.show();
+  RunUntil([] { return false; }, std::chrono::milliseconds(300));
+  const QImage image = viewer.grab().toImage();
+  Keep(image, "log_viewer.png");
+  EXPECT_EQ(image.size(), viewer.size());
+  EXPECT_TRUE(viewer.Text()->isVisible());
+  EXPECT_TRUE(viewer.Text()->toPlainText().contains("------------------PROGRAM START--------------------"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,68 @@ TEST_F(UserToolsTest, AToolStartsInItsFolderAgainAndIsEndedAtClose) {
   EXPECT_TRUE(bystander->Terminate());
 }
 
+// True when the process is gone or only waits to be collected (read from /proc).
+bool ProcessStopped(int pid) {
+  const std::string stat = testsupport::ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+  if (stat.empty()) return true;
+  const auto close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && (stat[close + 2] == 'Z' || stat[close + 2] == 'X');
+}
+
+// The running processes of group `pgid`, read from /proc.
+std::vector<int> RunningGroupMembers(int pgid) {
+  std::vector<int> members;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const int pid = std::stoi(name);
+    const std::string stat = testsupport::ReadWholeFile("/proc/" + name + "/stat");
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream fields(stat.substr(close + 1));
+    char state = 0;
+    int parent = 0, group = 0;
+    if (fields >> state >> parent >> group && group == pgid && !ProcessStopped(pid)) members.push_back(pid);
+  }
+  return members;
+}
+
+// A shell-script tool that starts programs of its own: closing the program ends them with it.
+TEST_F(UserToolsTest, AToolsOwnChildrenEndWhenTheProgramCloses) {
+  PrepareProgramFolder(1);
+  DropTool("Spawner.Exe",
+           "#!/bin/sh\n"
+           "sleep 1000 &\n"
+           "echo $! >> \"$0.pids\"\n"
+           "sleep 1000 &\n"
+           "echo $! >> \"$0.pids\"\n"
+           "echo $$ >> \"$0.pids\"\n"
+           "wait\n");
+  StartProgram();
+  Item("SubMenuUserTools0")->trigger();
+  ui::MainMenus& menus = form_->Menus();
+  ASSERT_TRUE(menus.Tools().IsRunning(0));
+  const int tool = menus.Tools().RunningPid(0);
+  const std::string pidsFile = ToolsFolder() + "/Spawner.Exe.pids";
+  std::vector<int> pids;
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        pids.clear();
+        std::istringstream lines(testsupport::ReadWholeFile(pidsFile));
+        for (int pid = 0; lines >> pid;) pids.push_back(pid);
+        return pids.size() == 3;
+      },
+      std::chrono::seconds(10)));
+  EXPECT_EQ(pids[2], tool);
+  std::vector<int> expected(pids);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(RunningGroupMembers(tool), expected);
+
+  form_->CloseProgram();
+  EXPECT_TRUE(RunningGroupMembers(tool).empty());
+  for (const int pid : pids) EXPECT_TRUE(ProcessStopped(pid)) << pid;
+}
+
 // 33 tools: 32 items, the 33rd written to the log and not offered.
 TEST_F(UserToolsTest, ThirtyThreeToolsFillTheThirtyTwoSlots) {
   PrepareProgramFolder(1);
@@ -153,13 +216,17 @@ TEST_F(UserToolsTest, ErrorLogsStartsTheViewerOnTheLog) {
 TEST_F(UserToolsTest, ErrorLogsWithoutAViewerSaysWhereItLooked) {
   PrepareProgramFolder(1);
   StartProgram();
+  // A build folder without the viewer (the test's own holds one).
+  const std::string build = folder_ / "build";
+  fs::create_directories(build);
+  form_->Menus().SetDebugViewerFolder(build);
   form_->findChild<QAction*>("MenuErrorLogs")->trigger();
   EXPECT_FALSE(form_->Menus().LogViewerRunning());
   const std::vector<std::string> texts = LogTexts();
   EXPECT_NE(std::find(texts.begin(), texts.end(),
                       "Could Not Find ErLogViewer.  Looking in Debug Directory.  BUILD ERROR FOR INSTALL."),
             texts.end());
-  const std::string debug = QCoreApplication::applicationDirPath().toStdString() + "/ErLogViewer";
+  const std::string debug = build + "/ErLogViewer";
   EXPECT_NE(std::find(texts.begin(), texts.end(), "Could Not Find Debug  " + debug + ".  Cannot View Log Files"),
             texts.end());
 }

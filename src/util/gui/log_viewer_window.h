@@ -1,0 +1,28 @@
+#pragma once
+// The window of the error-log viewer program: the log file's text, read-only, scrolled to its
+// newest lines.
+#include <string>
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace util {
+
+class LogViewerWindow final : public QWidget {
+ public:
+  explicit LogViewerWindow(QWidget* parent = nullptr);
+
+  // Shows the file's text; a file that cannot be read shows why instead. False then.
+  bool Load(const std::string& path);
+
+  QPlainTextEdit* Text() const { return text_; }
+  QLabel* FileName() const { return fileName_; }
+
+ private:
+  QLabel* fileName_;
+  QPlainTextEdit* text_;
+};
+
+}  // namespace util
