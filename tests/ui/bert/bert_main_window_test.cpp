@@ -86,6 +86,8 @@ TEST_F(BertMainWindowTest, ShowingPutsTheWindowAtItsStoredPlace) {
   config::WindowPlacementRecord& placement = config::gApp.Placement(1, config::CardWindowKind::CardBert);
   placement.Left = 210;
   placement.Top = 170;
+  // A place of its own, as one read from the positions file.
+  config::gApp.Placed(1, config::CardWindowKind::CardBert) = 1;
   QAction* item = form_->findChild<QAction*>("SubMenuMenuViewBERT1");
   ASSERT_NE(item, nullptr);
   item->trigger();
