@@ -201,6 +201,7 @@ bool quorxhwcfgmgrclass::LoadConfigFile() {
   if (!found) util::WriteErrorLogLine(file + " not found, hardware configuration defaults used", 0);
   // A damaged file is read from its ".BAK"; with neither readable the defaults stay.
   const std::string path = found ? util::IniFileToRead(file, kHwCfgFileShape) : std::string();
+  defaultAssignments_ = path.empty();
   if (!path.empty()) {
     const platform::ProfileReadScope scope(path);
     const util::IniReadReport report(kHwCfgFileName);
@@ -249,6 +250,8 @@ bool quorxhwcfgmgrclass::LoadConfigFileSimulatedOnly() {
 }
 
 bool quorxhwcfgmgrclass::SaveConfigFile() {
+  // What is saved is the configuration from here on, whether or not the file could be written.
+  defaultAssignments_ = false;
   std::error_code ignored;
   std::filesystem::create_directories(config::SystemFolder("HARDWARECONFIGURATION"), ignored);
   const HwCfgEnableRecords enables = EnableRecords;
@@ -310,6 +313,8 @@ bool quorxhwcfgmgrclass::OpenAllCards() {
   }
   if (quorxdncvtmgrclass* dncvt = DownConverters(); dncvt != nullptr) {
     ok = dncvt->OpenAll() && ok;
+    // A channel tied to a converter that is not there would show and save a converter it lacks.
+    if (defaultAssignments_) AssignDefaultDownConverters(dncvt->NumDnCvts, NumSystemCards(), CardSetRecords);
   } else {
     util::WriteErrorLogLine("OpenAllCards: no down-converter manager, down-converters not opened", 0);
     ok = false;

@@ -90,7 +90,8 @@ class quorxhwcfgmgrclass {
   // flags and hands the converter enables to the down-converter manager.
   void ApplyHardwareConfiguration();
   // Creates and opens the receiver cards (through the hook) and the down-converters. False when
-  // one side failed or is missing.
+  // one side failed or is missing. Without a configuration file the converters that opened are
+  // handed out in order, two per card, and every other channel gets none.
   bool OpenAllCards();
   void CloseAllCards();
 
@@ -114,5 +115,8 @@ class quorxhwcfgmgrclass {
   void UpdateFlags();
 
   card::HwCfgReceiverCards* receivers_ = nullptr;
+  // Set while the card sets are the built-in defaults (no file read, none saved): the converters
+  // are only known once they are open.
+  bool defaultAssignments_ = true;
   quorxdncvtmgrclass* dncvt_ = nullptr;
 };

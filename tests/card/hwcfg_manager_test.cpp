@@ -188,6 +188,40 @@ TEST(HwCfgOpening, ReceiverCardsOpenThroughTheHook) {
   EXPECT_TRUE(HasLine(program, "Receiver card count 9 out of range, taken as 0"));
 }
 
+// Without a configuration file the converters that opened are handed out, two per card in order,
+// and no channel is tied to one that is not there; a saved configuration is kept as it is.
+TEST(HwCfgOpening, WithoutAFileOnlyTheOpenedConvertersAreAssigned) {
+  testsupport::LoggedProgramFolder program;
+  quorxhwcfgmgrclass mgr;
+  quorxdncvtmgrclass dncvt(program.Path());
+  FakeReceivers receivers;
+  mgr.AttachDownConverters(&dncvt);
+  mgr.AttachReceiverCards(&receivers);
+  EXPECT_FALSE(mgr.LoadConfigFile());
+  mgr.EnableRecords[kHwCfgKr12].Enabled = 0;
+  mgr.EnableRecords[kHwCfgKr14] = HwCfgEnableRecord{1, 1, 2};  // one simulated Kr14 card of two channels
+  mgr.ApplyHardwareConfiguration();
+  EXPECT_TRUE(mgr.OpenAllCards());
+  ASSERT_EQ(dncvt.NumDnCvts, 2);
+  EXPECT_EQ(Of(mgr.CardSetRecords[0]), (CardSet{0, 2, 0, 1}));
+  for (std::size_t card = 1; card < kHwCfgCardSets; ++card) {
+    EXPECT_EQ(Of(mgr.CardSetRecords[card]), (CardSet{static_cast<int>(card), 0, -1, -1})) << card;
+  }
+  EXPECT_EQ(mgr.GetDownConverterIndex(1, 0), -1);
+
+  mgr.CardSetRecords[0] = HwCfgCardSetRecord{0, 1, {1, -1}};
+  mgr.CardSetRecords[2] = HwCfgCardSetRecord{2, 1, {-1, 0}};
+  ASSERT_TRUE(mgr.SaveConfigFile());
+  mgr.CloseAllCards();
+  ASSERT_TRUE(mgr.LoadConfigFile());
+  mgr.EnableRecords[kHwCfgKr12].Enabled = 0;
+  mgr.EnableRecords[kHwCfgKr14] = HwCfgEnableRecord{1, 1, 2};
+  mgr.ApplyHardwareConfiguration();
+  EXPECT_TRUE(mgr.OpenAllCards());
+  EXPECT_EQ(Of(mgr.CardSetRecords[0]), (CardSet{0, 1, 1, -1}));
+  EXPECT_EQ(Of(mgr.CardSetRecords[2]), (CardSet{2, 1, -1, 0}));
+}
+
 TEST(HwCfgOpening, ApplyPutsDamagedRecordsInOrder) {
   testsupport::LoggedProgramFolder program;
   quorxhwcfgmgrclass mgr;

@@ -44,8 +44,9 @@ void TSM_Status_CombinerForm::UpdateCombinerStatus() {
   ShapeCarrierLockB->setVisible(!combined);
   ShapeBsLockChB->setVisible(!combined);
 
-  LabelStrengthChA->setVisible(card::GetDownConverterIndex(card_, 0) >= 0);
-  LabelStrengthChB->setVisible(card::GetDownConverterIndex(card_, 1) >= 0);
+  // Only a converter that is there has a strength to show.
+  LabelStrengthChA->setVisible(card::HasDownConverter(card_, 0));
+  LabelStrengthChB->setVisible(card::HasDownConverter(card_, 1));
 
   for (int channel = 0; channel < 2; ++channel) {
     if (config::gApp.DeveloperMode != 0) {

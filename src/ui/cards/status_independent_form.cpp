@@ -37,7 +37,7 @@ void TSM_Status_IndependentForm::UpdateDisplay() {
   const QString hint = ui::StreamHint(card::StreamDesignationName(card_, channel_), card_, channel_);
   if (toolTip() != hint) setToolTip(hint);
 
-  LabelStrength->setVisible(card::GetDownConverterIndex(card_, channel_) >= 0);
+  LabelStrength->setVisible(card::HasDownConverter(card_, channel_));
   LabelStrength->setText(QString::fromStdString(util::FloatToFixedText(4, 0, status.DnCvt.SignalStrength)));
 
   ShapeCarrierLock->show();

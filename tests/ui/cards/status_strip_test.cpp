@@ -10,13 +10,18 @@
 
 #include "card/card_routines.h"
 #include "card/dncvt_manager.h"
+#include "card/hwcfg_manager.h"
 #include "card/rtl20_manager.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
 #include "settings/window_messages.h"
 #include "ui/cards/main_status_bar_form.h"
 #include "ui/cards/status_combiner_form.h"
+#include "ui/cards/card_window.h"
+#include "ui/cards/card_windows.h"
+#include "ui/cards/setup_main_gui_form.h"
 #include "ui/cards/status_independent_form.h"
+#include "ui/displays/setup_main_status_form.h"
 #include "ui/main_form_fixture.h"
 #include "util/gui/qt_colour.h"
 #include "util/gui/status_lamp.h"
@@ -153,7 +158,7 @@ TEST_F(StatusStripTest, IndependentPanelLampsStrengthAndHint) {
   EXPECT_FALSE(panel->ShapeBsLock2->isVisibleTo(panel));
   EXPECT_EQ(panel->ShapeBsLock->y(), panel->ShapeCarrierLock->y());
   // The strength shows where the hardware configuration ties a down-converter to the channel.
-  EXPECT_EQ(panel->LabelStrength->isVisibleTo(panel), card::GetDownConverterIndex(1, 0) >= 0);
+  EXPECT_EQ(panel->LabelStrength->isVisibleTo(panel), card::HasDownConverter(1, 0));
   EXPECT_EQ(FontColour(panel), util::ToQColor(config::gApp.Options->Info().ColorScheme[config::kAppStatusDataColor]));
 
   card::SetStreamDesignation(1, 0, "TLM A");
@@ -350,6 +355,69 @@ TEST_F(StatusStripTest, SimulatedCardsShowTheirNotice) {
   EXPECT_EQ(Strip(1)->LabelWarning->text().toStdString(), "Notice:: HW Simulated ");
   EXPECT_TRUE(Strip(1)->PanelStatusWarning->isVisibleTo(Strip(1)));
   EXPECT_EQ(Background(Strip(1)->PanelStatusWarning), util::ToQColor(0x00FFFF));
+}
+
+// Six cards and the four converter channels of run.sh's folder (a Kr12 and a Kr14 card of two
+// channels each), no hardware-configuration file: the converters go to cards 1 and 2, and only
+// their channels show a strength, in the strips and the card windows alike. A channel that the
+// file ties to a converter that is not there shows none either.
+TEST_F(StatusStripTest, OnlyChannelsWithAConverterShowAStrength) {
+  PrepareProgramFolder(6, false,
+                       "[General]\nCards=6\nSeed=3\n[DownConverters]\nKr12Cards=1\nKr12Channels=2\n"
+                       "Kr14Cards=1\nKr14Channels=2\n");
+  StartProgram();
+  ASSERT_EQ(gDnCvtMgr->NumDnCvts, 4);
+  ASSERT_EQ(card::SystemCardCount(), 6);
+  for (int card = 0; card < 6; ++card) {
+    for (int channel = 0; channel < 2; ++channel) {
+      SCOPED_TRACE(testing::Message() << "card " << card + 1 << " CH " << channel + 1);
+      const bool converter = card < 2;
+      EXPECT_EQ(card::GetDownConverterIndex(card, channel), converter ? card * 2 + channel : -1);
+      CardSetup(card).RouteInfo.RouteMode = 0;
+      Strip(card)->ArrangePanels();
+      Strip(card)->UpdateDisplay();
+      TSM_Status_IndependentForm* panel = Strip(card)->IndependentPanel(channel);
+      ASSERT_NE(panel, nullptr);
+      EXPECT_TRUE(panel->isVisible());
+      EXPECT_EQ(panel->LabelStrength->isVisible(), converter);
+    }
+  }
+  // The combined card's panel.
+  CardSetup(3).RouteInfo.RouteMode = 1;
+  Strip(3)->ArrangePanels();
+  Strip(3)->UpdateDisplay();
+  TSM_Status_CombinerForm* combiner = Strip(3)->CombinerPanel();
+  ASSERT_TRUE(combiner->isVisible());
+  EXPECT_FALSE(combiner->LabelStrengthChA->isVisible());
+  EXPECT_FALSE(combiner->LabelStrengthChB->isVisible());
+  CardSetup(1).RouteInfo.RouteMode = 1;
+  Strip(1)->ArrangePanels();
+  Strip(1)->UpdateDisplay();
+  EXPECT_TRUE(Strip(1)->CombinerPanel()->LabelStrengthChA->isVisible());
+  EXPECT_TRUE(Strip(1)->CombinerPanel()->LabelStrengthChB->isVisible());
+  CardSetup(1).RouteInfo.RouteMode = 0;
+  CardSetup(3).RouteInfo.RouteMode = 0;
+
+  // The card windows: the RSSI bar and its strength only where a converter is.
+  for (int card : {1, 4}) {
+    ui::ShowSetupMainGuiForm(card, form_.get());
+    QCoreApplication::processEvents();
+    TSetupMainGuiForm* window = config::gApp.CardSetupForms[static_cast<std::size_t>(card)];
+    ASSERT_NE(window, nullptr);
+    for (int channel = 0; channel < 2; ++channel) {
+      SCOPED_TRACE(testing::Message() << "window of card " << card + 1 << " CH " << channel + 1);
+      const TSetupMainStatusForm* status = window->StatusPanel(channel);
+      ASSERT_TRUE(status->isVisible());
+      EXPECT_EQ(status->PanelRssi->isVisible(), card == 1);
+      EXPECT_EQ(status->LabelStrength1->isVisible(), card == 1);
+    }
+  }
+
+  // A configuration that ties card 5's first channel to converter 8 of four.
+  gHwCfgMgr->CardSetRecords[4].DnCvtIndex[0] = 8;
+  ASSERT_EQ(card::GetDownConverterIndex(4, 0), 8);
+  Strip(4)->UpdateDisplay();
+  EXPECT_FALSE(Strip(4)->IndependentPanel(0)->LabelStrength->isVisible());
 }
 
 // The re-colour message reaches the strips.
