@@ -8,10 +8,13 @@
 //   <common> is missing; each card's state is read from its own file
 //   <common> [KR20_<i>] names no usable state file; <card i's own file> used
 //   <common> [KR20_<i>] names the state file of another card; <card i's own file> used
+//   <common> lists <n> cards; <card i's own file> used          (card i beyond the list)
 //   <listed file> is in another folder; <the file of that name in this folder> used
 //   <listed file> is in another folder; <that name in this folder> is missing, <listed file> used
 // Whatever the list says, the saves write each card's own file, so a bad entry never costs a card
-// its own state.
+// its own state. A list of fewer cards than there are (written by a run with fewer cards, such as
+// one on simulated cards) leaves the cards beyond it to their own files: were they left at their
+// power-up setup, the next save would write that over the operator's.
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -81,12 +84,14 @@ std::string InThisFolder(const std::string& listed, std::string& missingHere) {
 // The state file to load for each card: the listed one when it is a state file no other card
 // takes, else the card's own file by its fixed name; empty when there is nothing to read.
 std::vector<std::string> StateFilesToLoad(const std::vector<std::optional<std::string>>& listed,
-                                          const std::string& common, bool listUsable) {
+                                          std::size_t listedCards, const std::string& common, bool listUsable) {
   std::vector<std::string> chosen;
   for (std::size_t card = 0; card < listed.size(); ++card) {
     const std::string own = CardStateFilePath(static_cast<int>(card));
     std::string file;
-    const char* why = " names no usable state file; ";
+    std::string why = card < listedCards ? " [" + CardListSection(static_cast<int>(card)) +
+                                                     "] names no usable state file; "
+                                               : " lists " + std::to_string(listedCards) + " cards; ";
     if (listUsable && listed[card] && !listed[card]->empty()) {
       std::string missingHere;
       const std::string named = InThisFolder(*listed[card], missingHere);
@@ -98,7 +103,7 @@ std::vector<std::string> StateFilesToLoad(const std::vector<std::optional<std::s
       }
       const util::IniFileState state = util::CheckIniFile(named, kCardStateShape).state;
       if (another) {
-        why = " names the state file of another card; ";
+        why = " [" + CardListSection(static_cast<int>(card)) + "] names the state file of another card; ";
       } else if (SameFile(named, own) || state == util::IniFileState::kWhole || state == util::IniFileState::kCut) {
         file = named;
         if (!missingHere.empty()) {
@@ -109,7 +114,7 @@ std::vector<std::string> StateFilesToLoad(const std::vector<std::optional<std::s
     if (file.empty() && util::IniFileOrBakPresent(own)) {
       file = own;
       if (listUsable) {
-        util::WriteErrorLogLine(common + " [" + CardListSection(static_cast<int>(card)) + "]" + why + own + " used", 0);
+        util::WriteErrorLogLine(common + why + own + " used", 0);
       }
     }
     chosen.push_back(file);
@@ -169,9 +174,10 @@ bool LoadLastSetupStateFile() {
     util::WriteErrorLogLine(
         common + " is damaged (" + check.reason + "); each card's state is read from its own file", 0);
   }
-  // A list of fewer cards than there are leaves the others as they are, as before.
-  if (!listUsable) files.assign(static_cast<std::size_t>(count), std::nullopt);
-  const std::vector<std::string> chosen = StateFilesToLoad(files, common, listUsable);
+  if (!listUsable) files.clear();
+  const std::size_t listedCards = files.size();
+  files.resize(static_cast<std::size_t>(count), std::nullopt);
+  const std::vector<std::string> chosen = StateFilesToLoad(files, listedCards, common, listUsable);
   for (std::size_t card = 0; card < chosen.size(); ++card) {
     if (chosen[card].empty()) continue;
     // A damaged, cut or missing state file is read from its ".BAK".

@@ -156,6 +156,24 @@ TEST_F(LastSetupTest, ADamagedStateFileIsReadFromItsBakAndNeverReplacesIt) {
   EXPECT_TRUE(Logged(StateFile(1) + " is damaged (holds NUL bytes); its whole .BAK is kept"));
 }
 
+// A list of one card (written by a run on fewer cards) leaves the others to their own state files,
+// so that the next save writes their setups back and not the ones they powered up with.
+TEST_F(LastSetupTest, CardsBeyondAShorterListReadTheirOwnStateFiles) {
+  SaveStates(-50.0);
+  const std::string common = HwCfg("Kr20LastState.last");
+  ASSERT_TRUE(WriteWholeFile(common, CardList({StateFile(0)})));
+  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+  EXPECT_TRUE(settings::LoadLastSetupStateFile());
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -51.0, -52.0}));
+  EXPECT_TRUE(Logged(common + " lists 1 cards; " + StateFile(1) + " used"));
+  EXPECT_TRUE(Logged(common + " lists 1 cards; " + StateFile(2) + " used"));
+  ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  EXPECT_EQ(ReadWholeFile(common), CardList({StateFile(0), StateFile(1), StateFile(2)}));
+  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+  ASSERT_TRUE(settings::LoadLastSetupStateFile());
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -51.0, -52.0}));
+}
+
 // A list that cannot be read leaves each card to its own state file; nothing is lost at the next save.
 TEST_F(LastSetupTest, ADamagedStateListIsNamedInTheLogAndEachCardReadsItsOwnFile) {
   SaveStates(-50.0);

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -11,9 +12,11 @@
 #include <string>
 
 #include "card/card_routines.h"
+#include "card/dncvt_manager.h"
 #include "card/hwcfg_manager.h"
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
+#include "settings/last_setup.h"
 #include "settings/set_manager.h"
 #include "support/log_capture.h"
 #include "support/scripted_dialogs.h"
@@ -147,6 +150,82 @@ TEST_F(HardwareChangeTest, SimulationChangeRestartsTheProgram) {
   const std::vector<std::string> texts = LogTexts();
   EXPECT_EQ(std::find(texts.begin(), texts.end(), "   SaveLastSetupFile"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), "   SaveConfigFile"), texts.end());
+}
+
+// Receiver-card simulation switched on and off again through the dialog, each time accepted, the
+// restart box answered and the program restarting itself: the run on one simulated card writes a
+// card list of one, and the next start on the six cards still brings cards 2 to 6 back as the
+// operator left them, and keeps them so in their files.
+TEST_F(HardwareChangeTest, SimulationOnAndOffAgainKeepsEveryCardsSetup) {
+  PrepareProgramFolder(6);
+  const std::string script = folder_ / ui::kRestartScript;
+  ASSERT_TRUE(testsupport::WriteWholeFile(script, "#!/bin/sh\necho restarted >> restarted.txt\n"));
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const auto restarts = [this] {
+    const std::string text = testsupport::ReadWholeFile(folder_ / "restarted.txt");
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  };
+  // The dialog with the simulation box clicked, then the restart the program asks for.
+  const auto toggleSimulation = [&](int restartsBefore) {
+    SCOPED_TRACE(testing::Message() << "simulation change " << restartsBefore + 1);
+    WhenShown<TVexaHwCfgMgrEditorDlg>("VexaHwCfgMgrEditorDlg", [](TVexaHwCfgMgrEditorDlg& d) {
+      QCheckBox* simulated = d.findChild<QCheckBox*>("CheckBoxKr20Sim");
+      const bool before = simulated->isChecked();
+      simulated->click();
+      EXPECT_NE(simulated->isChecked(), before);
+      d.findChild<QPushButton*>("ButtonAcceptEnables")->click();
+      d.findChild<QPushButton*>("OKBtn")->click();
+    });
+    ASSERT_TRUE(gHwCfgMgr != nullptr && gRtl20Mgr != nullptr && gDnCvtMgr != nullptr);
+    ASSERT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Restarting);
+    ASSERT_TRUE(RunUntil([&] { return restarts() == restartsBefore + 1; }, std::chrono::seconds(20)));
+    ASSERT_TRUE(util::ClosingFlag.load());
+    // The old copy ended its message loop; the new one starts with a loop of its own (here: the
+    // quit is taken back by running the application's loop once).
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    RestartProgram();
+  };
+  const std::string stateList = folder_ / "SYSTEM/HARDWARECONFIGURATION/Kr20LastState.last";
+
+  StartProgram();
+  ASSERT_EQ(gRtl20Mgr->CardCount(), 6);
+  const auto setup = [](int card) -> card::CardSetupRecord& { return gRtl20Mgr->Card(card)->Setup(); };
+  gKr20SetMgr->SetDataRate(1, 0, 5000000);
+  gKr20SetMgr->SetBitsyncLoopWidth(1, 0, 0.25);
+  setup(1).Receiver[0].StreamControlS1Only = 1;
+  gKr20SetMgr->SetDataRate(5, 1, 3000000);
+  ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  const auto expectOperatorsSetups = [&setup] {
+    // Copies: the record is packed.
+    const std::int32_t rate = setup(1).Receiver[0].BitSync[0].Bitrate;
+    const double loopWidth = setup(1).Receiver[0].BitSync[0].TrkLoopBandwidthPct;
+    const int streamControl = setup(1).Receiver[0].StreamControlS1Only;
+    const std::int32_t rate6 = setup(5).Receiver[1].BitSync[0].Bitrate;
+    EXPECT_EQ(rate, 5000000);
+    EXPECT_EQ(loopWidth, 0.25);
+    EXPECT_EQ(streamControl, 1);
+    EXPECT_EQ(rate6, 3000000);
+  };
+  expectOperatorsSetups();
+
+  toggleSimulation(0);
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(gRtl20Mgr->CardCount(), 1);
+  // A setting on the simulated card saves the state of the one card there is.
+  gKr20SetMgr->SetDataRate(0, 0, 2000000);
+  ASSERT_TRUE(settings::SaveLastSetupStateFile());
+  ASSERT_EQ(testsupport::ReadWholeFile(stateList).rfind("[KR20_CommonArea]\r\nNumKr20Cards=1\r\n", 0), 0u);
+
+  toggleSimulation(1);
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(gRtl20Mgr->CardCount(), 6);
+  expectOperatorsSetups();
+  // Closed and started again, they come back from their files.
+  form_->CloseProgram();
+  RestartProgram();
+  ASSERT_EQ(gRtl20Mgr->CardCount(), 6);
+  expectOperatorsSetups();
 }
 
 }  // namespace
