@@ -2,6 +2,7 @@
 // BERT counters follow the signal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -69,6 +70,53 @@ TEST_F(ReceiverTest, ThePersonalityDecidesWhichFamilyAChannelDemodulates) {
   Advance(1.0);
   EXPECT_EQ(Text(F().FmRx_GetCarrierLockState, 0, 1), "LOCKED");
   EXPECT_NEAR(Number(F().FmRx_GetCarrierModIndexCompensatedValue, 0, 1), 0.7, 0.05);
+}
+
+// The spread of a locked receiver's carrier readings over a minute of readings five times a
+// second, as the program's status pass collects it (highest minus lowest).
+class CarrierReadingTest : public ReceiverTest {
+ protected:
+  double FmSpreadHz(double bps, double ebNo) {
+    UseConfig(ConfigText("IfInput1=70e6, -45, FM, " + std::to_string(bps) + ", " + std::to_string(ebNo) +
+                         ", NRZL\nIfInput1ModIndex=0.7\nIfInput2=NONE"));
+    Load(0, 1);  // PSK on channel 1, PCM/FM on channel 2
+    EXPECT_EQ(F().FmRx_SetReceiverInputSourceMode(0, 1, "IF_INPUT1"), card::kDevOk);
+    EXPECT_EQ(F().FmRx_SetCarrierCenterFrequencyInHz(0, 1, 70e6), card::kDevOk);
+    EXPECT_EQ(F().FmRx_SetBitSyncRateInbps(0, 1, bps), card::kDevOk);
+    Advance(1.0);
+    EXPECT_EQ(Text(F().FmRx_GetCarrierLockState, 0, 1), "LOCKED");
+    return Spread([this] { return Number(F().FmRx_GetCarrierActualSignalFrequencyInHz, 0, 1); });
+  }
+  template <class Read>
+  double Spread(Read read) {
+    double highest = 70e6;
+    double lowest = 70e6;
+    for (int i = 0; i < 300; ++i) {
+      Advance(0.2);
+      const double hz = read();
+      highest = std::max(highest, hz);
+      lowest = std::min(lowest, hz);
+    }
+    return highest - lowest;
+  }
+};
+
+// A PCM/FM receiver's carrier estimate wanders with the data's frequency swings: its spread, which
+// the automatic tracking-loop adjustment takes as the loop's bandwidth, lies between the
+// bit-rate-based suggestion (0.1 % of the rate) and the default span (5 %) and grows with the
+// rate. A PSK loop stays within a few hertz.
+TEST_F(CarrierReadingTest, PcmFmReadingsSpreadWithTheDataRate) {
+  const double at2M = FmSpreadHz(2e6, 13.0);
+  EXPECT_GT(at2M, 0.001 * 2e6);
+  EXPECT_LT(at2M, 0.05 * 2e6);
+  const double at200k = FmSpreadHz(200e3, 13.0);
+  EXPECT_GT(at200k, 0.001 * 200e3);
+  EXPECT_LT(at200k, 0.05 * 200e3);
+  EXPECT_LT(at200k, at2M / 2.0);
+
+  UsePsk(12.0);
+  ASSERT_EQ(CarrierLock(0, 0), "LOCKED");
+  EXPECT_LT(Spread([this] { return Number(F().PskRx_GetCarrierActualSignalFrequencyInHz, 0, 0); }), 50.0);
 }
 
 TEST_F(ReceiverTest, BitErrorRateFallsAsEbNoRisesAndFollowsTheBpskCurve) {

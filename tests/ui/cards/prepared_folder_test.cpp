@@ -6,14 +6,17 @@
 #include <stdlib.h>
 
 #include <QLabel>
+#include <QTabWidget>
 
 #include <array>
+#include <cmath>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "settings/last_setup.h"
 #include "settings/set_manager.h"
@@ -24,6 +27,7 @@
 #include "ui/cards/prepared_folder.h"
 #include "ui/main_form_fixture.h"
 #include "ui/setup/setup_main_setup_form.h"
+#include "util/number_text.h"
 
 namespace uitest {
 namespace {
@@ -93,6 +97,49 @@ TEST_F(PreparedFolderTest, TheFirstStartShowsEveryReceiverTunedAtItsRateAndLocke
       EXPECT_EQ(Text(setupPanel, "LabelDataRate1"), rates[static_cast<std::size_t>(card)]);
     }
   }
+}
+
+// The PCM/FM card of the prepared folder (2 Mb/s on both channels): the automatic tracking-loop
+// adjustment follows the measured spread of the carrier, which lies between the bit-rate-based
+// suggestion (0.1 % of the rate, 2 kHz) and the default span (5 %, 100 kHz); the Signal page
+// shows the card's loop in kHz.
+TEST_F(PreparedFolderTest, ThePcmFmTrackingLoopTakesASensibleMeasuredSpread) {
+  Prepare();
+  if (HasFatalFailure()) return;
+  StartProgram();
+  if (HasFatalFailure()) return;
+  TSetupMainGuiForm* window = Open(1);
+  ASSERT_NE(window, nullptr);
+  const settings::ChannelStatusRecord& status = gKr20SetMgr->StatusRecord(1, 0);
+  const auto spreadHz = [&status] {
+    const double highest = status.Receiver.HighestSignalFreqHz;  // a packed record: read by value
+    const double lowest = status.Receiver.LowestSignalFreqHz;
+    return highest - lowest;
+  };
+  const auto trackHz = [] {
+    const double hz = gRtl20Mgr->Card(1)->Setup().Receiver[0].CarrierTrkLoopBandwidthHz;
+    return hz;
+  };
+  auto* tabs = window->CommandPanel(0)->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+  ASSERT_NE(tabs, nullptr);
+  for (int index = 0; index < tabs->count(); ++index) {
+    if (tabs->tabText(index) == QStringLiteral("Signal")) tabs->setCurrentIndex(index);
+  }
+  ASSERT_EQ(tabs->tabText(tabs->currentIndex()).toStdString(), "Signal");
+  const QWidget* page = tabs->currentWidget();
+  // Once the carrier has been read a while, the loop is within the adjustment's step of the spread
+  // and the page shows it.
+  const bool followed = RunUntil(
+      [&] {
+        const std::string shown = Text(page, "LabelRxTrackLoopBw");
+        return status.Receiver.CarrierLocked == 1 && spreadHz() > 0.0 &&
+               std::fabs(trackHz() - spreadHz()) < 1000.0 && shown == util::FloatToFixedText(12, 2, trackHz() * 0.001);
+      },
+      std::chrono::seconds(20));
+  EXPECT_TRUE(followed) << Text(page, "LabelRxTrackLoopBw") << " " << trackHz() << " " << spreadHz();
+  EXPECT_GT(trackHz(), 0.001 * 2e6);
+  EXPECT_LT(trackHz(), 0.05 * 2e6);
+  EXPECT_EQ(Text(page, "LabelRxTrackLoopBwCaption"), "Carrier Trk LBW (kHz)");
 }
 
 TEST_F(PreparedFolderTest, PreparingAgainKeepsTheOperatorsState) {
