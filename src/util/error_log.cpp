@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "platform/diagnostics.h"
 #include "platform/path_resolve.h"
@@ -33,6 +34,8 @@ struct ErrorLog {
   std::FILE* file = nullptr;
   std::string path;
   Clock::time_point start = Clock::now();
+  std::uint64_t written = 0;  // bytes in the open file
+  std::uint64_t limit = kErrorLogMaxBytes;
 };
 
 ErrorLog& Log() {
@@ -46,15 +49,51 @@ std::string FormatLine(const std::string& text, int number, double seconds) {
   return std::string(head) + "  " + FormatElapsedTime(seconds) + "  " + text + "\n";
 }
 
+std::FILE* OpenLogFile(const std::string& path, std::string& why);
+
+void Put(ErrorLog& log, const std::string& line) {
+  std::FILE* out = log.file ? log.file : stderr;
+  std::fwrite(line.data(), 1, line.size(), out);
+  std::fflush(out);
+  if (log.file) log.written += line.size();
+}
+
+// With the lock held: the full log becomes the older copy and a new one starts under its name.
+// When the name cannot be moved or opened again, the open file is emptied in place, so the bound
+// holds all the same.
+void StartNewLogFile(ErrorLog& log, double seconds) {
+  const std::string old = log.path + kErrorLogOldSuffix;
+  std::fflush(log.file);
+  std::string notice = "ERROR LOG REACHED " + std::to_string(log.written) + " BYTES, EARLIER LINES MOVED TO " + old;
+  std::string why;
+  std::FILE* fresh = nullptr;
+  if (std::rename(log.path.c_str(), old.c_str()) != 0) {
+    why = std::strerror(errno);
+  } else {
+    fresh = OpenLogFile(log.path, why);
+    // The lines go on under the log's own name.
+    if (fresh == nullptr) std::rename(old.c_str(), log.path.c_str());
+  }
+  if (fresh != nullptr) {
+    std::fclose(log.file);
+    log.file = fresh;
+  } else {
+    notice = "ERROR LOG REACHED " + std::to_string(log.written) + " BYTES, EARLIER LINES DROPPED (" + old + ": " +
+             why + ")";
+    if (::ftruncate(::fileno(log.file), 0) == 0) std::rewind(log.file);
+  }
+  log.written = 0;
+  Put(log, FormatLine(notice, 0, seconds));
+}
+
 // Writes under the lock; the caller must not hold it.
 void WriteLine(const std::string& text, int number) {
   ErrorLog& log = Log();
   std::lock_guard lock(log.mutex);
   const double seconds = std::chrono::duration<double>(Clock::now() - log.start).count();
   const std::string line = FormatLine(text, number, seconds);
-  std::FILE* out = log.file ? log.file : stderr;
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fflush(out);
+  if (log.file && log.written > 0 && log.written + line.size() > log.limit) StartNewLogFile(log, seconds);
+  Put(log, line);
 }
 
 std::string FormatUnits(double seconds, std::int64_t unitsPerSecond, int fractionDigits) {
@@ -156,6 +195,7 @@ void LogProgramStart(bool isLibrary, const std::string& version, platform::Messa
     log.file = OpenLogFile(path, why);
     log.path = log.file ? path : std::string();
     log.start = Clock::now();
+    log.written = 0;
   }
   ForgetRepeatedLines();
   platform::SetDiagnosticSink([](const std::string& text) { WriteErrorLogLine(text, 0); });
@@ -209,10 +249,19 @@ void ClearErrorLog() {
     // The open file is emptied in place: opening the name again could meet whatever replaced it.
     if (log.file) {
       std::fflush(log.file);
-      if (::ftruncate(::fileno(log.file), 0) == 0) std::rewind(log.file);
+      if (::ftruncate(::fileno(log.file), 0) == 0) {
+        std::rewind(log.file);
+        log.written = 0;
+      }
     }
   }
   WriteLine("ERROR LOG CLEARED", 0);
+}
+
+std::uint64_t SetErrorLogSizeLimit(std::uint64_t bytes) {
+  ErrorLog& log = Log();
+  std::lock_guard lock(log.mutex);
+  return std::exchange(log.limit, bytes);
 }
 
 std::string ErrorLogPath() {

@@ -3,13 +3,24 @@
 //   the caller's number as "%06d", two blanks, the time since the log began as
 //   "%03d:%02d:%02d:%09.6f" (days, hours, minutes, seconds), two blanks, the text, "\n".
 // Lines are written whole under the log's own mutex and flushed at once, so a crash keeps every
-// line written before it. Warnings sound the two-tone, errors the double click; with `showBox`
+// line written before it. The log is bounded: a line that would take it past its size limit first
+// moves it to "<log>.old" (the one older copy kept, replacing the one before) and starts it anew
+// with the line "ERROR LOG REACHED <n> BYTES, EARLIER LINES MOVED TO <log>.old". Warnings sound the two-tone, errors the double click; with `showBox`
 // a box titled "INFO", "WARNING" or "ERROR" follows.
+#include <cstdint>
 #include <string>
 
 #include "platform/message_bus.h"
 
 namespace util {
+
+// Served remote requests log a line each, and their sender is easily forged: without a bound the
+// log would fill the disk.
+inline constexpr std::uint64_t kErrorLogMaxBytes = 32ull * 1024 * 1024;
+inline constexpr const char* kErrorLogOldSuffix = ".old";
+
+// The size limit of the log (kErrorLogMaxBytes unless set); returns the one it replaces.
+std::uint64_t SetErrorLogSizeLimit(std::uint64_t bytes);
 
 // Opens the log emptied as <program folder>/<logFolder>/<logName>.log (in the program folder
 // itself when that folder does not exist), starts its clock and writes the start banner. Only a
@@ -32,7 +43,7 @@ void LogError(const std::string& text, int number, bool showBox);
 void WriteErrorLogLine(const std::string& text, int number);
 // A trace line: the line number in the number column, then "<unit> :: <operation> :: <text>".
 void LogWithLocation(const std::string& unit, int line, const std::string& operation, const std::string& text);
-// Empties the log and writes "ERROR LOG CLEARED".
+// Empties the log and writes "ERROR LOG CLEARED" (the older copy stays).
 void ClearErrorLog();
 // Writes the "PC INFO - " lines: host, operating system, processors, memory, screen, folder.
 void ReportPcInfo();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <regex>
@@ -93,6 +95,67 @@ TEST(ErrorLog, ClearAndPlatformReportsAndTheEndBanner) {
   const std::string tail = "  ------------------PROGRAM END--------------------\n";
   ASSERT_GE(log.size(), tail.size());
   EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
+}
+
+// The log's size limit for the length of a test.
+class ScopedLogLimit {
+ public:
+  explicit ScopedLogLimit(std::uint64_t bytes) : previous_(SetErrorLogSizeLimit(bytes)) {}
+  ~ScopedLogLimit() { SetErrorLogSizeLimit(previous_); }
+  ScopedLogLimit(const ScopedLogLimit&) = delete;
+  ScopedLogLimit& operator=(const ScopedLogLimit&) = delete;
+
+ private:
+  std::uint64_t previous_;
+};
+
+// Whole-file text with each line's time column blanked, the rest byte for byte.
+std::string WithoutTimes(const std::string& file) {
+  static const std::regex time(R"(  \d{3}:\d\d:\d\d:\d\d\.\d{6}  )");
+  return std::regex_replace(file, time, "  T  ");
+}
+
+// Past its limit the log becomes its one older copy and starts again under its own name with a
+// line saying so; clearing empties only the new log; the next turn replaces the older copy.
+TEST(ErrorLog, PastItsSizeLimitTheLogMovesToItsOlderCopyAndStartsAgain) {
+  EXPECT_GE(kErrorLogMaxBytes, 10u * 1024 * 1024);
+  LoggedProgramFolder folder;
+  const std::string path = ErrorLogPath();
+  const std::string old = path + ".old";
+  const std::string start = testsupport::ReadWholeFile(path);
+  // Each line below is 6 + 2 + 19 + 2 + 9 + 1 = 39 bytes; three fit, the fourth does not.
+  const ScopedLogLimit limit(start.size() + 3 * 39);
+  for (const char* text : {"line 0001", "line 0002", "line 0003"}) WriteErrorLogLine(text, 1);
+  EXPECT_FALSE(std::filesystem::exists(old));
+  WriteErrorLogLine("line 0004", 4);
+
+  EXPECT_EQ(ErrorLogPath(), path);
+  EXPECT_EQ(WithoutTimes(testsupport::ReadWholeFile(old)),
+            WithoutTimes(start) + "000001  T  line 0001\n000001  T  line 0002\n000001  T  line 0003\n");
+  const std::string full = std::to_string(start.size() + 3 * 39);
+  EXPECT_EQ(WithoutTimes(testsupport::ReadWholeFile(path)),
+            "000000  T  ERROR LOG REACHED " + full + " BYTES, EARLIER LINES MOVED TO " + old + "\n" +
+                "000004  T  line 0004\n");
+
+  const std::string kept = testsupport::ReadWholeFile(old);
+  ClearErrorLog();
+  EXPECT_EQ(WithoutTimes(testsupport::ReadWholeFile(path)), "000000  T  ERROR LOG CLEARED\n");
+  EXPECT_EQ(testsupport::ReadWholeFile(old), kept);
+
+  // "ERROR LOG CLEARED" (47 bytes) and five lines of 39 reach the limit again at the sixth.
+  const ScopedLogLimit smaller(47 + 5 * 39);
+  for (int i = 5; i <= 10; ++i) WriteErrorLogLine("line 000" + std::to_string(i % 10), i);
+  EXPECT_EQ(folder.LogTexts(),
+            (std::vector<std::string>{"ERROR LOG REACHED 242 BYTES, EARLIER LINES MOVED TO " + old, "line 0000"}));
+  EXPECT_EQ(testsupport::LogFileTexts(old),
+            (std::vector<std::string>{"ERROR LOG CLEARED", "line 0005", "line 0006", "line 0007", "line 0008",
+                                      "line 0009"}));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"QuorxL.log", "QuorxL.log.old"}));
 }
 
 TEST(ErrorLog, PcReport) {
