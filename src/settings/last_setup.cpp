@@ -3,6 +3,7 @@
 #include "settings/last_setup.h"
 
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,14 @@ void LoadLastSetupFile() {
     std::string previous = std::exchange(name, setupFile);
     // A file that is there but no setup file leaves the card as it was, name included.
     if (!LoadCardSetupFile(static_cast<int>(card))) name = std::move(previous);
+  }
+  // A list of fewer cards than there are (written by a run on fewer cards) leaves the others to
+  // their own state files: left at their power-up setups, the next save would write those over
+  // the operator's.
+  for (int card = static_cast<int>(files.size()); card < count; ++card) {
+    if (LoadCardOwnStateFile(card)) {
+      util::WriteErrorLogLine(path + " lists " + std::to_string(files.size()) + " cards; " + CardStateFilePath(card) + " used", 0);
+    }
   }
 }
 

@@ -16,6 +16,8 @@ bool SaveLastSetupStateFile();
 // valid, so that the card loop ran. A card the common file names no usable file for (the file
 // damaged, the key missing, the file gone) takes its own state file by its fixed name.
 bool LoadLastSetupStateFile();
+// Loads one card's own state file (or its ".BAK"); false when there is none to read.
+bool LoadCardOwnStateFile(int card);
 // The auto-save gate after a setting change: saves the last state when the options ask for it,
 // merged with the other saves of the same pass of the event loop (merged_saves.h).
 void SaveLastSetupStateIfEnabled();

@@ -187,6 +187,13 @@ bool LoadLastSetupStateFile() {
   return true;
 }
 
+bool LoadCardOwnStateFile(int card) {
+  const std::string own = CardStateFilePath(card);
+  if (!util::IniFileOrBakPresent(own)) return false;
+  const std::string source = util::IniFileToRead(own, kCardStateShape);
+  return !source.empty() && ReadCardSetupSections(card, source);
+}
+
 void SaveLastSetupStateIfEnabled() {
   const config::kr20optionclass* options = config::gApp.Options;
   if (options == nullptr) return;

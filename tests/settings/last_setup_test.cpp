@@ -174,6 +174,26 @@ TEST_F(LastSetupTest, CardsBeyondAShorterListReadTheirOwnStateFiles) {
   EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -51.0, -52.0}));
 }
 
+// Likewise when the setup files are loaded: a setup list of one card leaves the others to their own
+// state files, and the next save keeps them.
+TEST_F(LastSetupTest, CardsBeyondAShorterSetupListReadTheirOwnStateFiles) {
+  Rec(0).Receiver[1].CarrierThesholdDbm = -70.0;
+  manager_->SetupFileNames[0] = SetupFile("FIRST");
+  ASSERT_TRUE(settings::SaveCardSetupFile(0));
+  SaveStates(-50.0);
+  const std::string list = HwCfg("Kr20Last.last");
+  ASSERT_TRUE(WriteWholeFile(list, CardList({SetupFile("FIRST")})));
+  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+  settings::LoadLastSetupFile();
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-70.0, -51.0, -52.0}));
+  EXPECT_TRUE(Logged(list + " lists 1 cards; " + StateFile(1) + " used"));
+  EXPECT_TRUE(Logged(list + " lists 1 cards; " + StateFile(2) + " used"));
+  ASSERT_TRUE(settings::SaveLastSetupFile());
+  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+  ASSERT_TRUE(settings::LoadLastSetupStateFile());
+  EXPECT_EQ(Thresholds(), (std::vector<double>{-70.0, -51.0, -52.0}));
+}
+
 // A list that cannot be read leaves each card to its own state file; nothing is lost at the next save.
 TEST_F(LastSetupTest, ADamagedStateListIsNamedInTheLogAndEachCardReadsItsOwnFile) {
   SaveStates(-50.0);
