@@ -264,8 +264,9 @@ TEST_F(ManagedSimCardsTest, TheCombinerInputFollowsThePreDRoute) {
   SetSetupText(setup.Receiver[1].InputSource, kDiversityCombinerSource);
   setup.RouteInfo.PreDCombinerMode = 0;
   setup.RouteInfo.PostDCombinerMode = 1;
-  StoreRouteMode(0, 1);
+  SetOperationalModeNotify(0, 1, false);
   EXPECT_EQ(SetupText(setup.Receiver[1].InputSource), "IF_INPUT2");
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), "IF_INPUT2");
 }
 
 TEST(PersonalityInfoBlocks, EveryPersonalityIsDerivedBackFromItsBlock) {
