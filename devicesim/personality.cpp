@@ -13,8 +13,10 @@ constexpr Family M = Family::Pm;
 constexpr Family C = Family::MhCpm;
 
 // IQ capture exists only behind PSK receivers; with a PM or multi-h CPM receiver on channel 0
-// the single IQ channel serves channel 1. The standard board's PSK-PSK and PSK-FM images hold
-// the pre-D combiner its "PSK PRE-D COMBINER" and "FM PRE-D COMBINER" modes run on.
+// the single IQ channel serves channel 1. The standard board's PSK-PSK image holds the pre-D
+// combiner its "PSK PRE-D COMBINER" mode runs on. Its PSK-FM image carries one too, but with a
+// single FM receiver it runs no "FM PRE-D COMBINER": the program offers that mode on the variant
+// board's FM-FM pre-D image only.
 constexpr std::array<Personality, 16> kPersonalities{{
     {0, "PSK-PSK", false, {P, P}, true, false, {true, true}},
     {1, "PSK-FM", false, {P, F}, true, false, {true, false}},

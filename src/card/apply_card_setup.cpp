@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "card/card_routines.h"
 #include "card/kr20card.h"
 #include "card/mode_routines.h"
 #include "card/setup_routines.h"
@@ -316,7 +317,11 @@ bool PushCardSetup(kr20cardclass& card, const CardSetupRecord& setup) {
     // By the personality's family of the channel (a PM or multi-h CPM receiver sits on channel 0,
     // which the display-side capability tests hide).
     if (mode != kNoFpgaMode) {
-      const ReceiverRecord rx = setup.Receiver[at];
+      ReceiverRecord rx = setup.Receiver[at];
+      // Independent channels are never fed from the combiner: they take their own input.
+      if (!RoutesThroughPreDCombiner(route) && SetupText(rx.InputSource) == kDiversityCombinerSource) {
+        SetSetupText(rx.InputSource, OwnInputSource(ch, IsPmChannelInMode(mode, ch), IsMultiHCpmChannelInMode(mode, ch)));
+      }
       if (IsPcmFmChannelInMode(mode, ch)) {
         PushFmReceiver(card, ch, rx);
       } else if (IsPmChannelInMode(mode, ch)) {

@@ -172,25 +172,75 @@ bool IsDualPcmFmVariant2Routed(int card) { return RunsRouted(card, 12); }
 bool IsDualPskVariant1Routed(int card) { return RunsRouted(card, 5); }
 bool IsDualPskVariant2Routed(int card) { return RunsRouted(card, 6); }
 
+bool RoutesThroughPreDCombiner(const RouteInfoRecord& route) {
+  return route.RouteMode != 0 && route.PreDCombinerMode != 0;
+}
+
+namespace {
+
+// The receiver of the channel takes `source` as its input.
+void SendInputSource(kr20cardclass& object, int card, int channel, const std::string& source) {
+  if (IsPmChannel(card, channel)) {
+    object.PmRx_SetInputSource(channel, source);
+  } else if (IsPcmFmChannel(card, channel)) {
+    object.FmRx_SetReceiverInputSourceMode(channel, source);
+  } else if (!IsMultiHCpmChannel(card, channel)) {
+    object.PskRx_SetReceiverInputSourceMode(channel, source);
+  }
+}
+
+}  // namespace
+
 void ApplyGroupSetupToCards(int routeMode, int card, const CardSetupRecord* setup) {
   kr20cardclass* object = CardObject(card);
   if (object == nullptr || setup == nullptr) return;
   if (routeMode == 0) {
     for (int channel = 0; channel < 2; ++channel) {
       if (!CardHasChannelReceiver(card, channel)) continue;
-      const std::string source = SetupText(setup->Receiver[channel].InputSource);
-      if (source.empty() || source == kDiversityCombinerSource) continue;
-      if (IsPmChannel(card, channel)) {
-        object->PmRx_SetInputSource(channel, source);
-      } else if (IsPcmFmChannel(card, channel)) {
-        object->FmRx_SetReceiverInputSourceMode(channel, source);
-      } else if (!IsMultiHCpmChannel(card, channel)) {
-        object->PskRx_SetReceiverInputSourceMode(channel, source);
+      std::string source = SetupText(setup->Receiver[channel].InputSource);
+      if (source == kDiversityCombinerSource) {
+        source = OwnInputSource(channel, IsPmChannel(card, channel), IsMultiHCpmChannel(card, channel));
       }
+      if (!source.empty()) SendInputSource(*object, card, channel, source);
     }
     return;
   }
   if (CardHasPostDCombiner(card) && !IsCardCombining(card)) object->PostD_SetDiversityOutput(kCombiningOutputName);
+  RouteInfoRecord route = setup->RouteInfo;
+  route.RouteMode = routeMode;
+  if (!CardHasPreDCombiner(card) || !RoutesThroughPreDCombiner(route)) return;
+  for (int channel = 0; channel < 2; ++channel) {
+    if (!CardHasChannelReceiver(card, channel)) continue;
+    if (SetupText(setup->Receiver[channel].InputSource) == kDiversityCombinerSource) {
+      SendInputSource(*object, card, channel, kDiversityCombinerSource);
+    }
+  }
+}
+
+void GiveChannelsOwnInputs(int card, bool everySource) {
+  kr20cardclass* object = CardObject(card);
+  if (object == nullptr) return;
+  CardSetupRecord& setup = object->Setup();
+  for (int channel = 0; channel < 2; ++channel) {
+    const std::string stored = SetupText(setup.Receiver[channel].InputSource);
+    if (stored.empty() || (!everySource && stored != kDiversityCombinerSource)) continue;
+    const std::string own = OwnInputSource(channel, IsPmChannel(card, channel), IsMultiHCpmChannel(card, channel));
+    if (!own.empty()) SetSetupText(setup.Receiver[channel].InputSource, own);
+  }
+}
+
+void StoreRouteMode(int card, int routeMode) {
+  kr20cardclass* object = CardObject(card);
+  if (object == nullptr) return;
+  CardSetupRecord& setup = object->Setup();
+  const std::int32_t previous = setup.RouteInfo.RouteMode;
+  setup.RouteInfo.RouteMode = routeMode;
+  const RouteInfoRecord now = setup.RouteInfo;
+  if (routeMode == 0 && previous != 0) {
+    GiveChannelsOwnInputs(card, true);
+  } else if (!RoutesThroughPreDCombiner(now)) {
+    GiveChannelsOwnInputs(card, false);
+  }
 }
 
 // ---- Designations ------------------------------------------------------------------------------

@@ -19,7 +19,7 @@
 namespace card {
 
 // The receiver input that takes the diversity combiner's output; a channel fed from it gets no
-// input-source call of its own when its routing is re-applied.
+// input-source call of its own from its setter, only from the routing (ApplyGroupSetupToCards).
 inline constexpr const char* kDiversityCombinerSource = "DIVERSITY_COMBINER";
 // The post-D combiner output that carries the combined data.
 inline constexpr const char* kCombiningOutputName = "COMBINING_OUTPUT";
@@ -83,11 +83,29 @@ bool IsDualPcmFmVariant2Routed(int card);
 bool IsDualPskVariant2Routed(int card);
 bool IsDualPskVariant1Routed(int card);
 
+// The route feeds receivers from the pre-D combiner: RouteMode not 0 and the pre-D flag set.
+bool RoutesThroughPreDCombiner(const RouteInfoRecord& route);
+
 // Re-applies the card's channel routing for `routeMode` before a setter sends its value: Route
-// Mode 0 sends each receiving channel's input source to its receiver (not for a channel fed from
-// the diversity combiner, nor for multi-h CPM); another Route Mode, on a card with a post-D
-// combiner that does not combine, selects the combining output. Nothing without a card or setup.
+// Mode 0 sends each receiving channel's input source to its receiver (a channel whose stored
+// source is the diversity combiner is sent its own input: independent channels are never fed from
+// the combiner; nothing for multi-h CPM); another Route Mode, on a card with a post-D combiner
+// that does not combine, selects the combining output, and on a card combining before detection
+// (a pre-D combiner, the setup's pre-D flag set) connects each channel whose stored source is the
+// diversity combiner to it, so that choosing it takes effect at once. Nothing without a card or
+// setup.
 void ApplyGroupSetupToCards(int routeMode, int card, const CardSetupRecord* setup);
+
+// Stores each channel's own input (OwnInputSource of its family) in the setup: for every channel
+// when `everySource` is set, else only for a channel whose stored source is the diversity
+// combiner. Multi-h CPM channels and channels without a stored source are left alone. Nothing is
+// sent to the card.
+void GiveChannelsOwnInputs(int card, bool everySource);
+
+// Stores `routeMode` in the setup. Leaving a combining route for Route Mode 0 gives every channel
+// its own input back; a route that does not combine before detection keeps no channel on the
+// diversity combiner. Nothing is sent to the card. Nothing without a card.
+void StoreRouteMode(int card, int routeMode);
 
 // ---- Designations ------------------------------------------------------------------------------
 

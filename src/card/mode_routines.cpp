@@ -35,7 +35,9 @@ constexpr std::array<OperationModeEntry, kOperationModeCount> kOperationModes{{
     {0, {4, 5, 6}, kNone},                        // 1 PSK-PSK INDEPENDENT
     {1, {7, 8, 9}, kNone},                        // 2 PSKFM INDEPENDENT
     {3, {13, kNoFpgaMode, kNoFpgaMode}, kNone},   // 3 PM-PSK INDEPENDENT
-    {1, {11, kNoFpgaMode, kNoFpgaMode}, kPreD},   // 4 FM PRE-D COMBINER
+    // The standard board's PSK-FM image has one FM receiver: combining into it would leave
+    // channel 1 a PSK receiver in an FM mode. The mode runs on the variant board only.
+    {kNoFpgaMode, {11, kNoFpgaMode, kNoFpgaMode}, kPreD},  // 4 FM PRE-D COMBINER
     {0, {5, kNoFpgaMode, kNoFpgaMode}, kPreD},    // 5 PSK PRE-D COMBINER
     {12, {12, kNoFpgaMode, kNoFpgaMode}, kPostD}, // 6 FM POST-D COMBINER (variant board only)
     {6, {6, kNoFpgaMode, kNoFpgaMode}, kPostD},   // 7 PSK POST-D COMBINER (variant board only)

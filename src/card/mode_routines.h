@@ -91,7 +91,8 @@ struct OperationModeChoice {
 // the chip-variant board the first usable of its candidates. True when the card's slot of that
 // personality is usable and, for a combining mode, its image holds the combiner the mode needs
 // (pre-D for 4, 5, 8, 9, post-D for 6, 7): the function mask, the card windows' mode menu and the
-// remote mode command all ask here, so a mode that cannot run is never offered. `choice` is filled
+// remote mode command all ask here, so a mode that cannot run is never offered. FM PRE-D COMBINER
+// (4) needs two FM receivers and runs on the variant board only. `choice` is filled
 // whenever the operation mode is known (with the first candidate when none serves) and left alone
 // for an index outside 0 .. 9.
 bool ModeFeatureTest(int operationMode, const FpgaModeSlotTable& slots, bool chipVariant, OperationModeChoice& choice);

@@ -51,6 +51,15 @@ Family FamilyInMode(int mode, int channel) {
   return Family::Psk;
 }
 
+// The receiver family a modulation needs: PM and multi-h CPM are families of their own, PCM/FM
+// is asked for by its name or the caller's flag, every other modulation is PSK.
+Family FamilyOfModulation(const std::string& modulation, bool pcmFmWanted) {
+  if (modulation == "PM") return Family::Pm;
+  if (modulation == "MH_CPM") return Family::MultiHCpm;
+  if (pcmFmWanted || modulation == "PCM_FM") return Family::PcmFm;
+  return Family::Psk;
+}
+
 Combiner CombinerOfMode(int mode) {
   if (mode == 5 || mode == 8 || mode == 11) return Combiner::PreD;
   if (mode == 6 || mode == 9 || mode == 12) return Combiner::PostD;
@@ -186,6 +195,8 @@ bool ApplyPersonalityChange(int card, int mode, bool force, bool& reloaded) {
   state.LastFpgaMode = state.CurrentFpgaMode;
   state.DesiredFpgaMode = mode;
   object->Setup().RouteInfo.FpgaMasterMode = mode;
+  // The image is told its route before it loads: the setup applied after the load names a mode it runs.
+  ReconcileRouteWithPersonality(card);
   bool ok = true;
   if (!gRtl20Mgr->SaveFpgaConfigFile()) {
     util::LogError("Card " + std::to_string(card + 1) + " FPGA configuration file not saved", card, false);
@@ -201,6 +212,38 @@ bool ApplyPersonalityChange(int card, int mode, bool force, bool& reloaded) {
   }
   SendCardReconfigured(card, true);
   return ok;
+}
+
+bool ReconcileRouteWithPersonality(int card) {
+  kr20cardclass* object = CardObject(card);
+  if (object == nullptr || gRtl20Mgr == nullptr) return false;
+  CardSetupRecord& setup = object->Setup();
+  const std::int32_t mode = setup.RouteInfo.FpgaMasterMode;
+  if (!ValidPersonality(mode)) return false;
+  const FpgaModeSlotTable slots = gRtl20Mgr->ModeSlots(card);
+  const bool variant = gRtl20Mgr->ChipVariant(card);
+  // The operation mode a route names runs on the image when the mode is offered on this board and,
+  // combining, the image holds the combiner it needs.
+  const auto runs = [&](std::int32_t routeMode, bool preD, bool postD) {
+    const int code = GetCombiningModeName(mode, routeMode, preD, postD).Code;
+    if (code < 0 || code >= kOperationModeCount) return false;
+    OperationModeChoice choice;
+    if (!ModeFeatureTest(code, slots, variant, choice)) return false;
+    if (routeMode == 0) return true;
+    return preD ? ModeHasFeatureA(slots, mode) : ModeHasFeatureB(slots, mode);
+  };
+  const RouteInfoRecord route = setup.RouteInfo;
+  if (runs(route.RouteMode, route.PreDCombinerMode != 0, route.PostDCombinerMode != 0)) return false;
+  // Independent channels first; an image that only runs combined (multi-h CPM) combines.
+  constexpr std::array<std::array<std::int32_t, 3>, 3> kRoutes{{{0, 0, 0}, {1, 1, 0}, {1, 0, 1}}};
+  for (const auto& [routeMode, preD, postD] : kRoutes) {
+    if (!runs(routeMode, preD != 0, postD != 0)) continue;
+    setup.RouteInfo.PreDCombinerMode = static_cast<std::uint8_t>(preD);
+    setup.RouteInfo.PostDCombinerMode = static_cast<std::uint8_t>(postD);
+    StoreRouteMode(card, routeMode);
+    return true;
+  }
+  return false;
 }
 
 bool ReloadFpgaForPersonality(kr20cardclass& cardObject, FpgaLoadState& loadState, int mode) {
@@ -235,7 +278,9 @@ void SetOperationalModeNotify(int card, int routeMode, bool changed) {
     setup.Modulator.ModulationEnabled = 0;
     setup.Modulator.NoiseEnabled = 0;
   }
-  setup.RouteInfo.RouteMode = routeMode;
+  StoreRouteMode(card, routeMode);
+  // The inputs follow the route at once: a channel leaves the combiner, or joins it.
+  ApplyGroupSetupToCards(routeMode, card, &setup);
   SendCardReconfigured(card, changed);
 }
 
@@ -243,7 +288,7 @@ bool ChangeModulationMode(int card, int channel, const std::string& modulation, 
   kr20cardclass* object = CardObject(card);
   if (object == nullptr || (channel != 0 && channel != 1)) return false;
   const int current = CardFpgaMode(card);
-  const Family wanted = pcmFmWanted ? Family::PcmFm : Family::Psk;
+  const Family wanted = FamilyOfModulation(modulation, pcmFmWanted);
   if (ValidPersonality(current) && FamilyInMode(current, channel) == wanted) return true;
 
   std::array<Family, 2> families{FamilyInMode(current, 0), FamilyInMode(current, 1)};

@@ -42,9 +42,17 @@ bool ResolvePersonalityForCard(int card, const FpgaLoadState& loadState, const C
 // from the detected one or `force` is set: reloaded := true, ForceLoad := 1, Last := Current,
 // Desired := mode, the FPGA configuration file is saved, a simulated card is reloaded by
 // ReloadFpgaForPersonality and another by EnsureFpgasLoaded (messages 50001 around the load), and
-// message 60001 (card, 1) is sent. Otherwise reloaded := false and nothing changes. False without
+// message 60001 (card, 1) is sent; the route is reconciled with the new image before the load
+// (ReconcileRouteWithPersonality). Otherwise reloaded := false and nothing changes. False without
 // a card, for a mode outside 0 .. 15 after the substitution, or when the load failed (logged).
 bool ApplyPersonalityChange(int card, int mode, bool force, bool& reloaded);
+
+// After a personality change the route must name an operation mode the new image runs: when the
+// setup's RouteMode and combiner flags name none (an unknown mode, a mode this board does not
+// offer, or a combining mode whose combiner the image lacks), they become the image's independent
+// mode, or, for an image that only runs combined, its pre-D (then post-D) combining mode; the
+// inputs follow the route (StoreRouteMode). True when the route was changed. Nothing is sent.
+bool ReconcileRouteWithPersonality(int card);
 
 // The reload of a simulated card: it takes the info block of `mode` (SetSimulatedCardInfo: the
 // header's block of the card's image for it, else InfoBlockForPersonality) and the
@@ -54,12 +62,14 @@ bool ReloadFpgaForPersonality(kr20cardclass& cardObject, FpgaLoadState& loadStat
 
 // Clears the setup's SakLoopbackMode; unless option RecallTestModOutputState is set, turns the test
 // modulator's carrier, modulation and noise off on the card and clears their setup flags; stores
-// `routeMode`; then sends message 60001 (card, changed). Nothing without a card.
+// `routeMode` (StoreRouteMode: inputs follow the route) and re-applies the routing to the card;
+// then sends message 60001 (card, changed). Nothing without a card.
 void SetOperationalModeNotify(int card, int routeMode, bool changed);
 
-// When the channel's family must change for `modulation` (PCM/FM when `pcmFmWanted`, else PSK),
-// picks a personality that gives the channel that family (keeping the other channel's family and
-// the combiner kind where an image allows) and applies it with ApplyPersonalityChange (which sends
+// When the channel's family must change for `modulation` ("PM" and "MH_CPM" need their own
+// families; "PCM_FM" or `pcmFmWanted` PCM/FM; every other modulation PSK), picks a personality
+// that gives the channel that family (keeping the other channel's family and the combiner kind
+// where an image allows) and applies it with ApplyPersonalityChange (which sends
 // 60001). When no available image fits it logs
 //   "Modulation Mode <modulation> for card <n> channel <m> is not supported by any available FPGA personality"
 // (n and m counted from 1) and returns false. True when nothing had to change or the change was

@@ -96,6 +96,12 @@ void FillPmInputSourceList(std::vector<std::string>& list) {
   FillList(list, kPmInputSources);
 }
 
+std::string OwnInputSource(int channel, bool pm, bool multiHCpm) {
+  if ((channel != 0 && channel != 1) || multiHCpm) return {};
+  const auto at = static_cast<std::size_t>(channel);
+  return std::string(pm ? kPmInputSources[at] : kIfInputSources[at]);
+}
+
 std::string PcmEncoderCodeName(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= config::PcmEncoderCodeNames.size()) return kUnknownCodeName;
   return std::string(config::PcmEncoderCodeNames[static_cast<std::size_t>(index)]);

@@ -31,6 +31,10 @@ void FillPskInputSourceList(std::vector<std::string>& list);
 void FillFmInputSourceList(std::vector<std::string>& list);
 // "IF_1", "IF_2".
 void FillPmInputSourceList(std::vector<std::string>& list);
+// The IF input a channel (0 or 1) receives on its own: "IF_INPUT1" / "IF_INPUT2" for a PSK or
+// PCM/FM receiver, "IF_1" / "IF_2" for a PM one; empty for multi-h CPM (no input choice) or
+// another channel.
+std::string OwnInputSource(int channel, bool pm, bool multiHCpm);
 
 // ---- Codes and modulations ----------------------------------------------------------------------
 

@@ -78,6 +78,8 @@ void ApplyRemoteOperationalMode(Ctx& c, std::int32_t routeMode, std::int32_t per
   setup.RouteInfo.PostDCombinerMode = featureFlag && card::ModeHasFeatureB(slots, personality) ? 1 : 0;
   setup.RouteInfo.UserReceiverMode = personality;
   card::ChooseFpgaMode(c.Group);
+  // The route goes with the personality: the image loads into the mode that was asked for.
+  card::StoreRouteMode(c.Group, routeMode);
   bool changed = false;
   card::ApplyPersonalityChange(c.Group, setup.RouteInfo.FpgaMasterMode, false, changed);
   config::gApp.ReconfigurationPending = true;

@@ -97,6 +97,11 @@ void kr20setmgrclass::ApplyCardMode(int card) {
     }
   }
 
+  // A recalled or restored route names a mode the personality runs, and a route that does not
+  // combine before detection feeds no channel from the combiner.
+  card::ReconcileRouteWithPersonality(card);
+  card::StoreRouteMode(card, setup.RouteInfo.RouteMode);
+
   config::gApp.ReconfigurationPending = true;  // the main window clears it on 60001
   SendCardChanged(card);
   ReapplyCardAndRestart(card);

@@ -1,6 +1,7 @@
 // The setters of the set manager. Every family branch names the device operation of the
 // channel's receiver; on the repeat for the other channel several setters collapse the families
 // (PM or multi-h CPM sent as PSK), as the card software always has.
+#include <array>
 #include <string>
 
 #include "card/card_routines.h"
@@ -189,14 +190,19 @@ void kr20setmgrclass::SetPcmInputCode(int card, int channel, std::string_view co
 void kr20setmgrclass::SetModulationFormat(int card, int channel, std::string_view modulation,
                                           std::uint8_t pcmFmWanted) {
   const std::string text(modulation);
+  // The families of the channel set, once its personality is settled.
+  std::array<bool, 3> family{};
   Run(SetterId::ModulationFormat, card, channel, [&](const Context& given, bool mirror) {
     Context c = given;
     if (!mirror) {
       card::ChangeModulationMode(c.Card, c.Channel, text, pcmFmWanted != 0);
       // A personality change moves the channel's family.
       if (!ContextOf(c.Card, c.Channel, c)) return;
+      family = {c.Pm, c.PcmFm, c.MhCpm};
       // UAQPSK demodulation setup goes here once the card layer offers it.
-      if (!c.Pm && !c.PcmFm) c.Object->PskRx_SetCarrierModulationMode(c.Channel, text);
+      if (!c.Pm && !c.PcmFm && !c.MhCpm) c.Object->PskRx_SetCarrierModulationMode(c.Channel, text);
+    } else if (family != std::array<bool, 3>{c.Pm, c.PcmFm, c.MhCpm}) {
+      return;  // the other channel's receiver is of another family: it keeps its own modulation
     } else if (!c.PcmFm) {
       c.Object->PskRx_SetCarrierModulationMode(c.Channel, text);
     }

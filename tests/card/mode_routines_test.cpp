@@ -109,13 +109,20 @@ FpgaModeSlotTable AllSlots() {
 }
 
 TEST(ModeFeatureTest, TheChosenPersonalityRunsTheOperationMode) {
-  // The standard board's fixed personality and the variant board's first candidate.
+  // The standard board's fixed personality and the variant board's first candidate. FM PRE-D
+  // needs two FM receivers: the standard board has no image for it (its PSK+PCM/FM image holds a
+  // pre-D combiner, but channel 1 would stay a PSK receiver in an FM mode).
   const std::array<std::array<int, 2>, 10> expected{
-      {{2, 10}, {0, 4}, {1, 7}, {3, 13}, {1, 11}, {0, 5}, {12, 12}, {6, 6}, {14, 14}, {15, 15}}};
+      {{2, 10}, {0, 4}, {1, 7}, {3, 13}, {kNoFpgaMode, 11}, {0, 5}, {12, 12}, {6, 6}, {14, 14}, {15, 15}}};
   for (int op = 0; op < kOperationModeCount; ++op) {
     for (bool variant : {false, true}) {
       SCOPED_TRACE(testing::Message() << "operation mode " << op << (variant ? " variant" : " standard"));
       OperationModeChoice choice;
+      if (op == 4 && !variant) {
+        EXPECT_FALSE(ModeFeatureTest(op, AllSlots(), variant, choice));
+        EXPECT_EQ(choice.FpgaMode, kNoFpgaMode);
+        continue;
+      }
       ASSERT_TRUE(ModeFeatureTest(op, AllSlots(), variant, choice));
       EXPECT_EQ(choice.FpgaMode, expected[static_cast<std::size_t>(op)][variant ? 1 : 0]);
       EXPECT_EQ(choice.CombinerFlag, op >= 4 ? 1 : 0);

@@ -179,9 +179,94 @@ TEST_F(ManagedSimCardsTest, RoutingReappliesTheInputSourcesOfIndependentChannels
   card.PskRx_SetReceiverInputSourceMode(1, sources[0]);
   ApplyGroupSetupToCards(0, 0, &card.Setup());
   EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(0), sources[1]);
-  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), sources[0]);  // fed from the combiner: left alone
+  // An independent channel is never fed from the combiner: it takes its own input.
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), "IF_INPUT2");
   ApplyGroupSetupToCards(0, 0, nullptr);
   ApplyGroupSetupToCards(0, 3, &card.Setup());
+}
+
+// PM and multi-h CPM are families of their own: their channel's own modulation reloads nothing.
+TEST_F(ManagedSimCardsTest, PmAndMultiHCpmChannelsKeepTheirPersonalityForTheirOwnModulation) {
+  bool reloaded = false;
+  ASSERT_TRUE(ApplyPersonalityChange(0, 14, false, reloaded));
+  ASSERT_EQ(CardFpgaMode(0), 14);
+  Window window;
+  EXPECT_TRUE(ChangeModulationMode(0, 0, "MH_CPM", false));
+  EXPECT_TRUE(ChangeModulationMode(1, 0, "PM", false));
+  EXPECT_TRUE(window.messages.empty());
+  EXPECT_EQ(CardFpgaMode(0), 14);
+  EXPECT_EQ(CardFpgaMode(1), 3);
+  EXPECT_TRUE(IsMultiHCpmChannel(0, 0));
+  EXPECT_TRUE(IsPmChannel(1, 0));
+
+  // A PSK channel asked for PM gets the PM+PSK personality of its board.
+  ASSERT_TRUE(ApplyPersonalityChange(0, 4, false, reloaded));
+  EXPECT_TRUE(ChangeModulationMode(0, 0, "PM", false));
+  EXPECT_EQ(CardFpgaMode(0), 13);
+}
+
+// After a personality change the route names a mode the new image runs, and the inputs follow it.
+TEST_F(ManagedSimCardsTest, APersonalityChangeLeavesARouteTheNewImageRuns) {
+  CardSetupRecord& setup = manager_->Card(0)->Setup();
+  bool reloaded = false;
+  // An image that only runs combined comes up combining.
+  setup.RouteInfo.RouteMode = 0;
+  ASSERT_TRUE(ApplyPersonalityChange(0, 14, false, reloaded));
+  EXPECT_EQ(GetCombiningModeName(setup.RouteInfo).Name, "MH-PSK PRE-D COMBINER");
+  EXPECT_EQ(Value(setup.RouteInfo.RouteMode), 1);
+  EXPECT_EQ(Value(setup.RouteInfo.PreDCombinerMode), 1);
+
+  // From multi-h combining to a PSK channel: PSK-PSK without a combiner runs independent, and the
+  // channel that was fed from the combiner gets its own input back.
+  SetSetupText(setup.Receiver[1].InputSource, kDiversityCombinerSource);
+  ASSERT_TRUE(ChangeModulationMode(0, 0, "BPSK", false));
+  ASSERT_EQ(CardFpgaMode(0), 4);
+  EXPECT_EQ(GetCombiningModeName(setup.RouteInfo).Name, "PSK-PSK INDEPENDENT");
+  EXPECT_EQ(Value(setup.RouteInfo.RouteMode), 0);
+  EXPECT_EQ(Value(setup.RouteInfo.PreDCombinerMode), 0);
+  EXPECT_EQ(SetupText(setup.Receiver[1].InputSource), "IF_INPUT2");
+
+  // A route this board does not offer: FM PRE-D on the standard board's PSK+PCM/FM image.
+  CardSetupRecord& standard = manager_->Card(1)->Setup();
+  standard.RouteInfo.RouteMode = 1;
+  standard.RouteInfo.PreDCombinerMode = 1;
+  ASSERT_TRUE(ApplyPersonalityChange(1, 1, false, reloaded));
+  EXPECT_EQ(GetCombiningModeName(standard.RouteInfo).Name, "PSKFM INDEPENDENT");
+}
+
+// Choosing the combiner as a channel's input takes effect with the routing of a pre-D route; a
+// route that leaves combining gives each channel its own input back.
+TEST_F(ManagedSimCardsTest, TheCombinerInputFollowsThePreDRoute) {
+  bool reloaded = false;
+  ASSERT_TRUE(ApplyPersonalityChange(0, 5, false, reloaded));
+  kr20cardclass& card = *manager_->Card(0);
+  CardSetupRecord& setup = card.Setup();
+  setup.RouteInfo.RouteMode = 1;
+  setup.RouteInfo.PreDCombinerMode = 1;
+  SetSetupText(setup.Receiver[0].InputSource, "IF_INPUT1");
+  SetSetupText(setup.Receiver[1].InputSource, kDiversityCombinerSource);
+  card.PskRx_SetReceiverInputSourceMode(1, "IF_INPUT2");
+  ApplyGroupSetupToCards(1, 0, &setup);
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), kDiversityCombinerSource);
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(0), "IF_INPUT1");
+
+  // Channel 2 on input 1 while combining (a PSK+PCM/FM card offers it); back to independent
+  // channels both take their own inputs, on the card too.
+  SetSetupText(setup.Receiver[0].InputSource, "IF_INPUT2");
+  Window window;
+  SetOperationalModeNotify(0, 0, true);
+  EXPECT_EQ(SetupText(setup.Receiver[0].InputSource), "IF_INPUT1");
+  EXPECT_EQ(SetupText(setup.Receiver[1].InputSource), "IF_INPUT2");
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(0), "IF_INPUT1");
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), "IF_INPUT2");
+
+  // A post-D route keeps no channel on the pre-D combiner.
+  SetSetupText(setup.Receiver[1].InputSource, kDiversityCombinerSource);
+  setup.RouteInfo.PreDCombinerMode = 0;
+  setup.RouteInfo.PostDCombinerMode = 1;
+  SetOperationalModeNotify(0, 1, false);
+  EXPECT_EQ(SetupText(setup.Receiver[1].InputSource), "IF_INPUT2");
+  EXPECT_EQ(card.PskRx_GetReceiverInputSourceMode(1), "IF_INPUT2");
 }
 
 TEST(PersonalityInfoBlocks, EveryPersonalityIsDerivedBackFromItsBlock) {

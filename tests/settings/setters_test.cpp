@@ -559,7 +559,10 @@ TEST_F(SetterCases, DiversityCombinerSourceIsStoredButNotSentToTheReceiver) {
   M().SetInputSource(0, 0, "IF_INPUT2");
   M().SetInputSource(0, 0, card::kDiversityCombinerSource);
   EXPECT_EQ(SetupText(Rx(0).InputSource), card::kDiversityCombinerSource);
-  EXPECT_EQ(C().PskRx_GetReceiverInputSourceMode(0), "IF_INPUT2");
+  // Independent channels (Route Mode 0) are never fed from the combiner: the routing gives the
+  // channel its own input.
+  ASSERT_EQ(Value(Rc().RouteInfo.RouteMode), 0);
+  EXPECT_EQ(C().PskRx_GetReceiverInputSourceMode(0), "IF_INPUT1");
 }
 
 // A usable combiner (post-D, Route Mode 1) takes only a limited IF.

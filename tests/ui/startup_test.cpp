@@ -64,7 +64,7 @@ const Lines kComplete = {"---------------START UP COMPLETE------------------"};
 // Virtual cards: each found with the four standard images, opened, and given its first
 // personality (none was running, the setup named none).
 Lines VirtualCardsStartUp(int cards) {
-  return Join({kBanner, kManagers, kLibrary, PerCard(cards, "standard, FPGA images 4, function mask 0x003F"),
+  return Join({kBanner, kManagers, kLibrary, PerCard(cards, "standard, FPGA images 4, function mask 0x002F"),
                {"Startup 2 - LoadConfigFile()", kHwCfgMissing, "Startup - Init Complete"}, PerCard(cards, "opened"),
                {"Receiver cards opened: " + std::to_string(cards)}, kConverters,
                PerCard(cards, "FPGA 1 image <program>/SYSTEM/HARDWARECONFIGURATION/KR20_BIN/Kr20_Mode00.VantMcs loaded"),

@@ -299,6 +299,8 @@ void CardWindow::SetOperationalMode(int routeMode, int fpgaMode, bool combinerFl
   setup.RouteInfo.PostDCombinerMode = combine && card::ModeHasFeatureB(modeSlots, fpgaMode) ? 1 : 0;
   setup.RouteInfo.UserReceiverMode = fpgaMode;
   const int masterMode = card::ChooseFpgaMode(card_);
+  // The route goes with the personality: the image loads into the mode that was chosen.
+  card::StoreRouteMode(card_, routeMode);
   bool reloaded = false;
   card::ApplyPersonalityChange(card_, masterMode, false, reloaded);
   config::gApp.ReconfigurationPending = true;

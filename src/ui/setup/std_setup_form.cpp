@@ -235,6 +235,9 @@ std::vector<MenuEntry> AgcItems(const SetupPage& p) {
 
 void ApplyModulation(const SetupPage& p, const SettingTarget& t, const SettingValue& v) {
   if (!t.Other && p.Context().Setup != nullptr) p.Context().Setup->Modulator.SakLoopbackMode = 0;
+  // The other channel follows only with a modulation its receiver runs: a PM or multi-h CPM
+  // channel is not made a PSK one by its neighbour's choice.
+  if (t.Other && !card::IsModulationSupported(p.Card(), t.Channel, v.Text)) return;
   Mgr().SetModulationFormat(p.Card(), t.Channel, v.Text, 0);
 }
 void FinishModulation(SetupPage& p) { Mgr().ApplyCardMode(p.Card()); }

@@ -63,9 +63,9 @@ TEST_F(RemoteSetupTest, OperationalModeLoadsThePersonalityOnlyWhenItMustAndCanCh
   EXPECT_EQ(card::CardFpgaMode(0), 1);
 }
 
-// On the standard board the remote command runs the pre-D combining modes of the PSK+PCM/FM and
-// PSK+PSK images with their combiner flags, and refuses the post-D and multi-h modes it has no
-// image for, as the card windows' menu leaves them out.
+// On the standard board the remote command runs the pre-D combining mode of the PSK+PSK image
+// with its combiner flags, and refuses FM pre-D (its PSK+PCM/FM image has one FM receiver) and
+// the post-D and multi-h modes it has no image for, as the card windows' menu leaves them out.
 TEST_F(RemoteSetupTest, OperationalModeRunsTheStandardBoardsCombiningModes) {
   StartRemote();
   ASSERT_FALSE(gRtl20Mgr->ChipVariant(0));
@@ -74,7 +74,7 @@ TEST_F(RemoteSetupTest, OperationalModeRunsTheStandardBoardsCombiningModes) {
     int personality;
     const char* name;
   };
-  for (const Mode& row : {Mode{4.0, 1, "FM PRE-D COMBINER"}, Mode{5.0, 0, "PSK PRE-D COMBINER"}}) {
+  for (const Mode& row : {Mode{5.0, 0, "PSK PRE-D COMBINER"}}) {
     SCOPED_TRACE(row.name);
     ASSERT_TRUE(UseOperationalMode(0, row.value, row.personality));
     const card::RouteInfoRecord route = gRtl20Mgr->Card(0)->Setup().RouteInfo;
@@ -84,7 +84,7 @@ TEST_F(RemoteSetupTest, OperationalModeRunsTheStandardBoardsCombiningModes) {
     EXPECT_EQ(card::GetCombiningModeName(route).Name, row.name);
     EXPECT_TRUE(card::CardHasPreDCombiner(0));
   }
-  for (double refused : {6.0, 7.0, 8.0, 9.0}) {
+  for (double refused : {4.0, 6.0, 7.0, 8.0, 9.0}) {
     const Reply reply = Command(0, 0, 101, refused);
     EXPECT_FALSE(reply.Success()) << refused;
     EXPECT_EQ(reply.Message(), "No FPGA Configuration File") << refused;
