@@ -524,7 +524,7 @@ QX_CARD_FLAG_SET(SetMod_SetEnableNoiseGeneration, OnModulator, Modulator, noiseO
 QX_CARD_NUMBER_GET(GetMod_GetCarrierToNoiseLevel, OnModulator, Modulator, u.cnoDbHz)
 QX_CARD_NUMBER_SET(SetMod_SetCarrierToNoiseLevel, OnModulator, Modulator, 0.0, 120.0, cnoDbHz)
 QX_CARD_NUMBER_GET(GetMod_GetIfMaxOutputCalOffset, OnModulator, Modulator, u.maxOutputCalDb)
-QX_CARD_NUMBER_SET(SetMod_SetIfMaxOutputCalOffset, OnModulator, Modulator, -20.0, 20.0, maxOutputCalDb)
+QX_CARD_NUMBER_SET(SetMod_SetIfMaxOutputCalOffset, OnModulator, Modulator, -80.0, 10.0, maxOutputCalDb)
 QX_CARD_NUMBER_GET(GetMod_GetIPowerLevel, OnModulator, Modulator, u.iPowerDb)
 QX_CARD_NUMBER_SET(SetMod_SetIPowerLevel, OnModulator, Modulator, -60.0, 20.0, iPowerDb)
 QX_CARD_NUMBER_GET(GetMod_GetQPowerLevel, OnModulator, Modulator, u.qPowerDb)

@@ -52,6 +52,22 @@ TEST_P(PmChannelStatusTest, InputCodeIsInTheStatusRecordFromTheFirstPass) {
   EXPECT_EQ(InputCodeShown(0), "BIOM");
 }
 
+// The PM receiver's carrier: its centre frequency, in MHz in the carrier frequency field and in Hz
+// as the actual frequency, which the extremes follow from the current value.
+TEST_P(PmChannelStatusTest, CarrierFrequencyIsTheCentreFrequency) {
+  if (IsSkipped() || HasFatalFailure()) return;
+  ASSERT_TRUE(card::IsPmChannel(0, 0));
+  Card().PmRx_SetCarrierCenterFrequencyInHz(0, 70'300'000.0);
+  const double centreHz = Card().PmRx_GetCarrierCenterFrequencyInHz(0);
+  ASSERT_EQ(centreHz, 70'300'000.0);
+  manager_->RefreshChannelStatus();
+  const settings::ReceiverStatusBlock rx = manager_->StatusRecord(0, 0).Receiver;
+  EXPECT_DOUBLE_EQ(Value(rx.CarrierFreqMhz), 70.3);
+  EXPECT_EQ(Value(rx.ActualSignalFreqHz), centreHz);
+  EXPECT_EQ(Value(rx.HighestSignalFreqHz), centreHz);
+  EXPECT_EQ(Value(rx.LowestSignalFreqHz), centreHz);
+}
+
 TEST_P(PmChannelStatusTest, BitSyncLoopsReachThePmReceiverAndComeBackWithTheSetup) {
   if (IsSkipped() || HasFatalFailure()) return;
   EXPECT_DOUBLE_EQ(Card().PskRx_GetBitSyncStream1AcquisitionRangeInPercentOfBitRate(0), 1.0);

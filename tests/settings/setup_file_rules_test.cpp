@@ -71,6 +71,32 @@ TEST_F(SetupFileRulesTest, ReceiverValuesAreLimitedRenamedAndForced) {
   EXPECT_EQ(SetupText(setup_.Receiver[1].Routing.Baseband1Output), "I_FIR");
 }
 
+// The peak-deviation values of a receiver section, each below, inside and above its limits.
+TEST_F(SetupFileRulesTest, PeakDeviationValuesAreKeptInsideTheirLimitsAtBothEnds) {
+  using Field = double (*)(const card::ReceiverRecord&);
+  const Field range = [](const card::ReceiverRecord& r) { return Value(r.CarrierPeakDeviationRange); };
+  const Field least = [](const card::ReceiverRecord& r) { return Value(r.PeakDeviationFactorMin); };
+  const Field most = [](const card::ReceiverRecord& r) { return Value(r.PeakDeviationFactorMax); };
+  const struct {
+    const char* key;
+    Field field;
+    const char* written;
+    double stored;
+  } rows[] = {
+      {"CarrierPeakDeviationRange", range, "0.7", 0.45},  {"CarrierPeakDeviationRange", range, "0.46", 0.45},
+      {"CarrierPeakDeviationRange", range, "0.3", 0.3},   {"CarrierPeakDeviationRange", range, "0.04", 0.05},
+      {"PeakDeviationFactorMin", least, "1.5", 1.0},      {"PeakDeviationFactorMin", least, "0.05", 0.1},
+      {"PeakDeviationFactorMax", most, "1.01", 1.0},      {"PeakDeviationFactorMax", most, "0.75", 0.75},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.key << "=" << row.written);
+    for (int channel = 0; channel < 2; ++channel) {
+      ASSERT_TRUE(Recall("[Rx Data" + std::to_string(channel) + "]\n" + row.key + "=" + row.written + "\n"));
+      EXPECT_EQ(row.field(setup_.Receiver[channel]), row.stored) << "channel " << channel;
+    }
+  }
+}
+
 TEST_F(SetupFileRulesTest, SweepIsLimitedAroundTheCarrierReadWithIt) {
   setup_.Modulator.SweepProfileIndex = 2;
   ASSERT_TRUE(

@@ -270,6 +270,35 @@ TEST_F(StatusReadersTest, APcmFmChannelNeverDoublesItsRate) {
   EXPECT_LT(Value(Status(0).Bert.BitRate), 1'000'010.0);
 }
 
+// A PCM/FM bit sync's lock comes from the FM receiver's register flags: each channel's own
+// receiver, but instance 1's for both channels while the setup's mode function is 1 and its Route
+// Mode 1 (one receiver serves both). Only the first channel's receiver has a signal here.
+TEST_F(StatusReadersTest, APcmFmBitSyncLockIsThatOfTheReceiverServingTheChannel) {
+  Start("NO", 2, kFmSignal, "NONE");  // PCM/FM + PCM/FM
+  ASSERT_TRUE(card::IsPcmFmChannel(0, 1));
+  Opt().EnableBsEbNoAlg = 0;  // the channel without a signal keeps the lock it is given
+  for (int channel = 0; channel < 2; ++channel) {
+    Card().FmRx_SetBitSyncRateInbps(channel, 1'000'000.0);
+    Rec().Receiver[channel].BitSync[0].Bitrate = 1'000'000;
+  }
+  Advance(2.0);
+  ASSERT_EQ(Card().FmRx_GetBitSyncLockState(0), "LOCKED");
+  ASSERT_NE(Card().FmRx_GetBitSyncLockState(1), "LOCKED");
+  const struct {
+    std::int32_t modeFunction;
+    std::int32_t routeMode;
+    std::uint8_t channel2Locked;
+  } rows[] = {{1, 1, 1}, {1, 0, 0}, {2, 1, 0}, {2, 0, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << "mode function " << row.modeFunction << ", route mode " << row.routeMode);
+    Rec().RouteInfo.FpgaMasterMode = row.modeFunction;
+    Rec().RouteInfo.RouteMode = row.routeMode;
+    manager_->RefreshChannelStatus();
+    EXPECT_EQ(Value(Status(0).BitSync1.Locked), 1);
+    EXPECT_EQ(Value(Status(1).BitSync1.Locked), row.channel2Locked);
+  }
+}
+
 TEST_F(StatusReadersTest, APskChannelRunningQpskStillDoublesItsRate) {
   Start("YES", 4, kPskSignal, "NONE");  // PSK + PSK
   TunePsk(0);

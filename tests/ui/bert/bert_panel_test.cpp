@@ -41,6 +41,31 @@ TEST_F(BertPanelTest, LockedChannelShowsTheCardsCounters) {
   EXPECT_EQ(Text(0, "LabelBitRate").substr(0, 4), "2.00");
 }
 
+// The lock-loss and inversion counts, made different on the card: the data inverted and put back
+// (two inversions), then the pattern lost and found again (one lock loss). Each value shows its own.
+TEST_F(BertPanelTest, LockLossAndInversionCountsEachShowTheirOwn) {
+  Start();
+  Second();
+  ASSERT_EQ(Text(0, "LabelLock"), "LOCKED");
+  for (const bool inverted : {true, false}) {
+    Card().PskRx_SetStream1OutputInvertEnable(0, inverted);
+    Second();
+    EXPECT_EQ(Text(0, "LabelInvert"), inverted ? "INVERT" : "NORM");
+  }
+  Card().Bert_SetPnPattern(0, "pn11");
+  Second();
+  EXPECT_EQ(Text(0, "LabelLock"), "UNLOCK");
+  Card().Bert_SetPnPattern(0, "pn15");
+  Second();
+  ASSERT_EQ(Text(0, "LabelLock"), "LOCKED");
+  ASSERT_EQ(Card().Bert_GetInversionCount(0), 2);
+  ASSERT_EQ(Card().Bert_GetLockLossCount(0), 1);
+  EXPECT_EQ(Value(StatusRecord(0).Bert.LockLossCount), 1);
+  EXPECT_EQ(Text(0, "LabelCounterCaption"), "Lock Loss Count");
+  EXPECT_EQ(Text(0, "LabelCounter"), "1");
+  EXPECT_EQ(Text(0, "LabelInversionCount"), "2");
+}
+
 TEST_F(BertPanelTest, InputOffShowsOffEverywhereWithGreyLamps) {
   Start();
   Second();

@@ -5,12 +5,14 @@
 #include <QLabel>
 #include <QPalette>
 
+#include <array>
 #include <cstring>
 #include <string>
 
 #include "card/card_routines.h"
 #include "card/dncvt_manager.h"
 #include "card/hwcfg_manager.h"
+#include "card/personality_routines.h"
 #include "card/rtl20_manager.h"
 #include "config/options_store.h"
 #include "settings/set_manager.h"
@@ -200,6 +202,112 @@ TEST_F(StatusStripTest, CombinerPanelHintAndLamps) {
   card::SetCardDesignation(0, "RX ONE");
   panel->UpdateCombinerStatus();
   EXPECT_EQ(panel->toolTip().toStdString(), "RX ONE");
+}
+
+// With a usable post-D combiner (route mode 1) each lamp shows either channel's lock: one channel
+// locked is enough, on the IF-detect and on the bit-sync lamps alike; the hints name no channel.
+TEST_F(StatusStripTest, UsableCombinerLampsShowEitherChannelsLock) {
+  PrepareProgramFolder(1, false, OneCard(true, 6));
+  StartProgram();
+  // The card's post-D personality, as a mode change loads it.
+  CardSetup(0).RouteInfo.FpgaMasterMode = CardSetup(0).RouteInfo.UserReceiverMode = 6;
+  bool reloaded = false;
+  config::gApp.ReconfigurationPending = true;
+  ASSERT_TRUE(card::ApplyPersonalityChange(0, 6, false, reloaded));
+  ASSERT_TRUE(RunUntil([] { return !config::gApp.ReconfigurationPending.load(); }, std::chrono::seconds(10)));
+  ASSERT_EQ(card::CardFpgaMode(0), 6);
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 1;
+  strip->ArrangePanels();
+  ASSERT_TRUE(card::IsCombinerUsable(0));
+  TSM_Status_CombinerForm* panel = strip->CombinerPanel();
+  ASSERT_NE(panel, nullptr);
+  const struct {
+    const char* name;
+    std::uint8_t carrier1, carrier2, bitSync1, bitSync2;
+    util::TColor carrier, bitSync;
+  } rows[] = {
+      {"channel 1 locked", 1, 0, 1, 0, kLime, kLime},
+      {"channel 2 locked", 0, 1, 0, 1, kLime, kLime},
+      {"IF detected on 1, bit sync on 2", 1, 0, 0, 1, kLime, kLime},
+      {"nothing locked", 0, 0, 0, 0, kYellow, kYellow},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Status(0, 0).Receiver.CarrierLocked = row.carrier1;
+    Status(0, 1).Receiver.CarrierLocked = row.carrier2;
+    Status(0, 0).BitSync1.Locked = row.bitSync1;
+    Status(0, 1).BitSync1.Locked = row.bitSync2;
+    panel->UpdateCombinerStatus();
+    for (const util::StatusLamp* lamp : {panel->ShapeCarrierLockA, panel->ShapeCarrierLockB}) {
+      EXPECT_EQ(lamp->Colour(), row.carrier) << lamp->objectName().toStdString();
+      EXPECT_EQ(lamp->toolTip().toStdString(), "IF Detect");
+    }
+    for (const util::StatusLamp* lamp : {panel->ShapeBsLockChA, panel->ShapeBsLockChB}) {
+      EXPECT_EQ(lamp->Colour(), row.bitSync) << lamp->objectName().toStdString();
+      EXPECT_EQ(lamp->toolTip().toStdString(), "Bitsync Lock");
+    }
+  }
+}
+
+// Each channel's strength is shown only where a down-converter serves that channel: the
+// independent panels and the combiner panel alike, with the converter on one channel only.
+TEST_F(StatusStripTest, EachStrengthIsShownByItsOwnChannelsConverter) {
+  PrepareProgramFolder(1, false, OneCard(false, 0));
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(0);
+  ASSERT_NE(gHwCfgMgr, nullptr);
+  const std::array<std::int32_t, 2> saved{gHwCfgMgr->CardSetRecords[0].DnCvtIndex[0],
+                                          gHwCfgMgr->CardSetRecords[0].DnCvtIndex[1]};
+  for (const int served : {0, 1}) {
+    SCOPED_TRACE(testing::Message() << "converter on channel " << served + 1);
+    gHwCfgMgr->CardSetRecords[0].DnCvtIndex[0] = served == 0 ? 0 : -1;
+    gHwCfgMgr->CardSetRecords[0].DnCvtIndex[1] = served == 1 ? 0 : -1;
+
+    CardSetup(0).RouteInfo.RouteMode = 0;
+    strip->ArrangePanels();
+    strip->UpdateDisplay();
+    for (int channel = 0; channel < 2; ++channel) {
+      const TSM_Status_IndependentForm* panel = strip->IndependentPanel(channel);
+      ASSERT_NE(panel, nullptr);
+      EXPECT_EQ(panel->LabelStrength->isVisibleTo(panel), channel == served) << "independent panel " << channel + 1;
+    }
+
+    CardSetup(0).RouteInfo.RouteMode = 1;
+    strip->ArrangePanels();
+    strip->UpdateDisplay();
+    const TSM_Status_CombinerForm* combiner = strip->CombinerPanel();
+    ASSERT_NE(combiner, nullptr);
+    EXPECT_EQ(combiner->LabelStrengthChA->isVisibleTo(combiner), served == 0);
+    EXPECT_EQ(combiner->LabelStrengthChB->isVisibleTo(combiner), served == 1);
+  }
+  gHwCfgMgr->CardSetRecords[0].DnCvtIndex[0] = saved[0];
+  gHwCfgMgr->CardSetRecords[0].DnCvtIndex[1] = saved[1];
+}
+
+// In route mode 1 the strip's own refresh (the 0.1 s task) brings the combiner panel's values up
+// to date, not only its visibility.
+TEST_F(StatusStripTest, StripRefreshUpdatesTheCombinerPanelInRouteModeOne) {
+  PrepareProgramFolder(1, false, OneCard(false, 0));
+  StartProgram();
+  TSM_MainStatusBarForm* strip = Strip(0);
+  CardSetup(0).RouteInfo.RouteMode = 1;
+  strip->ArrangePanels();
+  TSM_Status_CombinerForm* panel = strip->CombinerPanel();
+  ASSERT_NE(panel, nullptr);
+  for (const bool locked : {true, false}) {
+    SCOPED_TRACE(locked ? "locked" : "unlocked");
+    Status(0, 0).DnCvt.SignalStrength = locked ? -47.2 : -88.6;
+    Status(0, 1).DnCvt.SignalStrength = locked ? -61.4 : -93.1;
+    Status(0, 0).Receiver.CarrierLocked = Status(0, 1).Receiver.CarrierLocked = locked ? 1 : 0;
+    Status(0, 0).BitSync1.Locked = Status(0, 1).BitSync1.Locked = locked ? 1 : 0;
+    strip->UpdateDisplay();
+    EXPECT_TRUE(panel->isVisibleTo(strip));
+    EXPECT_EQ(panel->LabelStrengthChA->text().trimmed().toStdString(), locked ? "-47" : "-89");
+    EXPECT_EQ(panel->LabelStrengthChB->text().trimmed().toStdString(), locked ? "-61" : "-93");
+    EXPECT_EQ(panel->ShapeCarrierLockA->Colour(), locked ? kLime : kYellow);
+    EXPECT_EQ(panel->ShapeBsLockChB->Colour(), locked ? kLime : kYellow);
+  }
 }
 
 // A dual-transmit card running an unbalanced QPSK receiver shows each bit sync's own lock: stream

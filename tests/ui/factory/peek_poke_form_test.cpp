@@ -240,6 +240,32 @@ TEST_F(PeekPokeTest, ACardThatIsNotReadySaysSoInsteadOfShowingOldValues) {
   EXPECT_EQ(sounds_.Take(), testsupport::kErrorTones);
 }
 
+// A full dump takes no failure line either: a refused poke or peek on a dump of 30000 lines warns
+// that the dump is full and leaves it as it is.
+TEST_F(PeekPokeTest, AFullDumpTakesNoFailureLines) {
+  TDbg_PeekPokeForm& form = Open();
+  ASSERT_FALSE(HasFatalFailure());
+  ChooseCount(4096);
+  for (int peek = 0; peek < 8; ++peek) form.ButtonPeek->click();
+  ASSERT_EQ(form.DumpLineCount(), 30000);
+  const std::string last = Lines(form.MemoDump).back();
+  const std::size_t warned = dialogs_->Messages().size();
+  Card().Close();
+  ASSERT_FALSE(Card().IsReady());
+  sounds_.Take();
+  form.ButtonPoke->click();
+  EXPECT_EQ(form.DumpLineCount(), 30000);
+  EXPECT_EQ(Lines(form.MemoDump).back(), last);
+  EXPECT_TRUE(Logged("POKE FAILED: FPGA 1 register 0  (0x0000), card not ready"));
+  ASSERT_EQ(dialogs_->Messages().size(), warned + 1);
+  EXPECT_EQ(dialogs_->Messages().back().text, "The dump is full, Press the Clear button");
+  form.ButtonPeek->click();
+  EXPECT_EQ(form.DumpLineCount(), 30000);
+  EXPECT_EQ(Lines(form.MemoDump).back(), last);
+  ASSERT_EQ(dialogs_->Messages().size(), warned + 2);
+  EXPECT_EQ(dialogs_->Messages().back().text, "The dump is full, Press the Clear button");
+}
+
 TEST_F(PeekPokeTest, OnACardWithoutFpgaTwoTheFpgaMenuDoesNothing) {
   TDbg_PeekPokeForm& form = Open(0, "SecondFpga=NO\n");
   ASSERT_FALSE(HasFatalFailure());

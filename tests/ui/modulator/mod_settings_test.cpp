@@ -1,6 +1,9 @@
 // The test modulator window's settings on a virtual card: each reaches the card, the setup record
 // and the last-state file, and is shown again.
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 
 #include "ui/modulator/mod_window_fixture.h"
 
@@ -59,6 +62,68 @@ TEST_F(ModWindowTest, CheckBoxesReachTheCardTheSetupAndTheLastState) {
   EXPECT_EQ(LastStateValue("MOD REST INFO", "NoiseEnabled"), "YES");
 }
 
+// The ten PCM encoder boxes of the "Misc" tab, each clicked by the operator: it reaches its own
+// encoder on the card and in the setup record, and the same box of the other encoder stays off.
+TEST_F(ModWindowTest, EachPcmEncoderBoxReachesItsOwnEncoder) {
+  Start(5, true);
+  if (IsSkipped()) return;
+  using CardFlag = std::function<bool(const card::kr20cardclass&, int)>;
+  using SetupFlag = std::function<int(const card::CardSetupRecord&, int)>;
+  const struct {
+    const char* name;  // the box's name without its encoder number
+    CardFlag card;
+    SetupFlag setup;
+  } kinds[] = {
+      {"ConvEncoding",
+       [](const card::kr20cardclass& c, int e) {
+         return e == 0 ? c.GetMod_GetPcmCh1ConvolutionalEncodingOn() : c.GetMod_GetPcmCh2ConvolutionalEncodingOn();
+       },
+       [](const card::CardSetupRecord& s, int e) { return int{s.Modulator.PcmEncoder[e].ConvolutionEncoding}; }},
+      {"SwapG1G2",
+       [](const card::kr20cardclass& c, int e) { return e == 0 ? c.GetMod_GetPcmCh1SwapG1G2() : c.GetMod_GetPcmCh2SwapG1G2(); },
+       [](const card::CardSetupRecord& s, int e) { return int{s.Modulator.PcmEncoder[e].SwapG1G2}; }},
+      {"InvertG2",
+       [](const card::kr20cardclass& c, int e) { return e == 0 ? c.GetMod_GetPcmCh1InvertG2() : c.GetMod_GetPcmCh2InvertG2(); },
+       [](const card::CardSetupRecord& s, int e) { return int{s.Modulator.PcmEncoder[e].InvertG2}; }},
+      {"InvertData",
+       [](const card::kr20cardclass& c, int e) {
+         return e == 0 ? c.GetMod_GetPcmCh1InvertData() : c.GetMod_GetPcmCh2InvertData();
+       },
+       [](const card::CardSetupRecord& s, int e) { return int{s.Modulator.PcmEncoder[e].InvertData}; }},
+      {"FallingClockEdge",
+       [](const card::kr20cardclass& c, int e) {
+         return e == 0 ? c.GetMod_GetPcmCh1FallingEdgeClk() : c.GetMod_GetPcmCh2FallingEdgeClk();
+       },
+       [](const card::CardSetupRecord& s, int e) { return int{s.Modulator.PcmEncoder[e].FallingClockEdge}; }},
+  };
+  // The "Misc" tab chosen as the operator chooses it.
+  QTabBar* bar = Form().PageControlMain->tabBar();
+  for (int i = 0; i < bar->count(); ++i) {
+    if (bar->tabText(i) == QStringLiteral("Misc")) QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+  }
+  QCoreApplication::processEvents();
+  for (const auto& kind : kinds) {
+    for (int encoder = 0; encoder < 2; ++encoder) {
+      const std::string name = "CheckBoxPcm" + std::to_string(encoder + 1) + kind.name;
+      SCOPED_TRACE(name);
+      QCheckBox* box = Find<QCheckBox>(name.c_str());
+      ASSERT_NE(box, nullptr);
+      ASSERT_TRUE(box->isVisible());
+      const int other = 1 - encoder;
+      for (const bool on : {true, false}) {
+        config::gApp.SetupEdited = 0;
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        EXPECT_EQ(box->isChecked(), on);
+        EXPECT_EQ(kind.card(Card(), encoder), on);
+        EXPECT_EQ(kind.setup(Rec(), encoder), on ? 1 : 0);
+        EXPECT_FALSE(kind.card(Card(), other)) << "the other encoder's";
+        EXPECT_EQ(kind.setup(Rec(), other), 0) << "the other encoder's";
+        EXPECT_EQ(config::gApp.SetupEdited.load(), 1);
+      }
+    }
+  }
+}
+
 TEST_F(ModWindowTest, ScrollBarsSetLevels) {
   Start(5, true);
   if (IsSkipped()) return;
@@ -94,6 +159,8 @@ TEST_F(ModWindowTest, PromptsClampApplyAndStore) {
        [](const card::CardSetupRecord& s) { return s.Modulator.DirPskPmModIndex; }, 1.25, 1.25},
       {"LabelMaxOutputCal", "-15", [](const card::kr20cardclass& c) { return c.GetMod_GetIfMaxOutputCalOffset(); },
        [](const card::CardSetupRecord& s) { return double{s.Modulator.IFMaxOutuptCal * 1.0}; }, -15.0, -15.0},
+      {"LabelMaxOutputCal", "-80", [](const card::kr20cardclass& c) { return c.GetMod_GetIfMaxOutputCalOffset(); },
+       [](const card::CardSetupRecord& s) { return double{s.Modulator.IFMaxOutuptCal * 1.0}; }, -80.0, -80.0},
       {"LabelSub1Rate", "16000",
        [](const card::kr20cardclass& c) { return c.GetMod_GetSglsSubCh1SubCarrierRateInHz(); },
        [](const card::CardSetupRecord& s) { return s.Modulator.Sub1RateHz; }, 16000.0, 16000.0},

@@ -1,12 +1,13 @@
 // Each card window of the six personalities, in every operation mode its mode menu offers: the
 // mode runs and is named, the panels are arranged for it, and every setup page the mode offers is
-// on screen with each of its rows whole and every value filled.
+// on screen with each of its rows whole, every value filled and the values the card holds shown.
 #include <QFrame>
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 
+#include "held_values.h"
 #include "operator_fixture.h"
 
 namespace operatortest {
@@ -65,13 +66,17 @@ TEST_P(CardWindowModesTest, EveryOfferedModeRunsWithItsPanelsAndFilledPages) {
       QStringList expected{"Rcvr", "Signal", "Output"};
       if (combining) expected << "Combiner";
       EXPECT_EQ(VisibleTabs(*panel), expected);
+      int compared = 0;
       for (const QString& tab : VisibleTabs(*panel)) {
         SCOPED_TRACE(tab.toStdString());
         setup::SetupPage* page = OpenTab(*panel, tab.toLatin1().constData());
         ASSERT_NE(page, nullptr);
         EXPECT_TRUE(page->isVisible());
         EXPECT_GE(setuptest::CheckPageShown(*page), 4);
+        compared += ExpectPageShowsWhatTheCardHolds(*page);
       }
+      // At least the data rate and the carrier frequency (a PM channel shows no modulation).
+      EXPECT_GE(compared, 2);
       OpenTab(*panel, "Rcvr");
     }
   }

@@ -8,6 +8,7 @@
 #include "card/kr20card.h"
 #include "card/rtl20_manager.h"
 #include "card/setup_routines.h"
+#include "held_values.h"
 #include "operator_fixture.h"
 
 namespace operatortest {
@@ -15,7 +16,8 @@ namespace {
 
 class CardWindowSettingsTest : public OperatorTest {
  protected:
-  // The values a card window reads for channel `channel` of card 0, on each page.
+  // The values a card window reads for channel `channel` of card 0, on each page; each page's
+  // values are those the card holds.
   struct Shown {
     std::string Frequency, Modulation, DataRate, CarrierFreq, Recombine, SignalBw;
   };
@@ -24,13 +26,20 @@ class CardWindowSettingsTest : public OperatorTest {
     Shown shown;
     TSetupMainSetupForm& panel = *window.CommandPanel(channel);
     setup::SetupPage* rcvr = OpenTab(panel, "Rcvr");
+    EXPECT_EQ(ExpectPageShowsWhatTheCardHolds(*rcvr), 3);
     shown.Frequency = ValueText(*rcvr, "LabelTunedFreqMhz1");
     shown.Modulation = ValueText(*rcvr, "LabelModulation1");
     shown.DataRate = ValueText(*rcvr, "LabelDataRate1");
-    shown.CarrierFreq = ValueText(*OpenTab(panel, "Signal"), "LabelRxCarCntrFreq");
-    shown.Recombine = ValueText(*OpenTab(panel, "Output"), "LabelRouteRecombineLoc");
+    setup::SetupPage* signal = OpenTab(panel, "Signal");
+    EXPECT_EQ(ExpectPageShowsWhatTheCardHolds(*signal), 2);
+    shown.CarrierFreq = ValueText(*signal, "LabelRxCarCntrFreq");
+    setup::SetupPage* output = OpenTab(panel, "Output");
+    EXPECT_EQ(ExpectPageShowsWhatTheCardHolds(*output), 1);
+    shown.Recombine = ValueText(*output, "LabelRouteRecombineLoc");
     if (VisibleTabs(panel).contains(QStringLiteral("Combiner"))) {
-      shown.SignalBw = ValueText(*OpenTab(panel, "Combiner"), "LabelSignalBw");
+      setup::SetupPage* combiner = OpenTab(panel, "Combiner");
+      EXPECT_EQ(ExpectPageShowsWhatTheCardHolds(*combiner), 1);
+      shown.SignalBw = ValueText(*combiner, "LabelSignalBw");
     }
     OpenTab(panel, "Rcvr");
     return shown;

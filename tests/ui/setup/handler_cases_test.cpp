@@ -117,6 +117,29 @@ TEST_F(HandlerCasesTest, AnOutOfRangeAnswerIsClampedWithTheErrorTone) {
   EXPECT_EQ(Text("LabelBsAcqLbw"), "4.000");
 }
 
+// The signal threshold takes -100 dBm, its lower limit, as it is; below it the answer is clamped.
+TEST_F(HandlerCasesTest, TheSignalThresholdTakesItsLowerLimit) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  manager_->SetSignalThreshold(0, 0, -50.0);
+  const struct {
+    const char* answer;
+    double held;
+    bool tone;
+  } rows[] = {{"-100", -100.0, false}, {"-60", -60.0, false}, {"-101", -100.0, true}, {"5", 0.0, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.answer);
+    sounds_.Take();
+    dialogs_->AnswerInput(row.answer);
+    Click("TSM_FineSetupForm", "LabelRxCarSigThresh");
+    EXPECT_EQ(LastQuery().title, "Enter the Receiver Signal Threshold in dBm");
+    EXPECT_EQ(LastQuery().prompt, "Input Range -100 - 0");
+    EXPECT_EQ(Card().PskRx_GetReceiverSignalLevelQualificationThreshold(0), row.held);
+    EXPECT_EQ(Value(Receiver(0).CarrierThesholdDbm), row.held);
+    EXPECT_EQ(sounds_.Take().empty(), !row.tone);
+  }
+}
+
 TEST_F(HandlerCasesTest, DismissedMenusAndTagsOutsideTheListChangeNothing) {
   Start(false, 0, 0);
   if (IsSkipped() || HasFatalFailure()) return;
@@ -264,6 +287,57 @@ TEST_F(HandlerCasesTest, PreDCombinerValuesAreCardWideAndClamped) {
   StatusOf(0).PreD.ChanAMeasuredNoise = -61.25;
   panel_->RefreshPages();
   EXPECT_EQ(Text("LabelMeasuredNoiseChA"), "-61.250");
+}
+
+// Each input channel's centre frequency and fixed noise: Ch 2's row shows Ch 2's value, offers it,
+// and sends the answer to Ch 2's combiner input, leaving Ch 1's alone; and the same for Ch 1.
+TEST_F(HandlerCasesTest, PreDChannelRowsShowAndSetTheirOwnInput) {
+  Start(true, 5, 0, 1);
+  if (IsSkipped() || HasFatalFailure()) return;
+  panel_->SetCombinerTabVisible(true);
+  manager_->SetPreDCenterFreq(0, 0, 0, 70'000'000.0);
+  manager_->SetPreDCenterFreq(0, 0, 1, 70'500'000.0);
+  manager_->SetPreDFixedNoise(0, 0, 0, -20.25);
+  manager_->SetPreDFixedNoise(0, 0, 1, -30.5);
+  panel_->RefreshPages();
+  using Get = std::function<double(const card::kr20cardclass&)>;
+  const Get centreA = [](const card::kr20cardclass& c) { return c.PreD_GetChannelACenterFreqInHz(); };
+  const Get centreB = [](const card::kr20cardclass& c) { return c.PreD_GetChannelBCenterFreqInHz(); };
+  const Get noiseA = [](const card::kr20cardclass& c) { return c.PreD_GetFixedNoChannelA(); };
+  const Get noiseB = [](const card::kr20cardclass& c) { return c.PreD_GetFixedNoChannelB(); };
+  struct Row {
+    const char* label;
+    const char* shown;    // before the setting
+    const char* title;
+    const char* offered;  // the input's own current value
+    const char* answer;
+    Get own;
+    Get other;
+    double set;
+    const char* after;
+  };
+  const Row rows[] = {
+      {"LabelCntrFreqChA", "70.0000", "Enter the Center Frequency for Ch 1 (Hz)", "70000000", "69000000", centreA,
+       centreB, 69'000'000.0, "69.0000"},
+      {"LabelCntrFreqChB", "70.5000", "Enter the Center Frequency for Ch 2 (Hz)", "70500000", "71250000", centreB,
+       centreA, 71'250'000.0, "71.2500"},
+      {"LabelFixedNoiseChA", "-20.25", "Enter the Fixed Noise for Ch 1 (dBm/Hz)", "-20.25", "-40.75", noiseA, noiseB,
+       -40.75, "-40.75"},
+      {"LabelFixedNoiseChB", "-30.50", "Enter the Fixed Noise for Ch 2 (dBm/Hz)", "-30.50", "-45.5", noiseB, noiseA,
+       -45.5, "-45.50"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    EXPECT_EQ(Text(row.label), row.shown);
+    const double otherBefore = row.other(Card());
+    dialogs_->AnswerInput(row.answer);
+    Click("TSM_CombinerSetupForm", row.label);
+    EXPECT_EQ(LastQuery().title, row.title);
+    EXPECT_EQ(LastQuery().offered, row.offered);
+    EXPECT_EQ(row.own(Card()), row.set);
+    EXPECT_EQ(row.other(Card()), otherBefore);
+    EXPECT_EQ(Text(row.label), row.after);
+  }
 }
 
 TEST_F(HandlerCasesTest, PostDDiversityOutputMenuOffersChannelOneWhileCombiningOnIt) {

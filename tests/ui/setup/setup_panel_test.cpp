@@ -55,6 +55,24 @@ TEST_F(PanelTest, RestartAcquisitionReachesTheOtherChannelOnlyWhileBothAreContro
   }
 }
 
+// A page setting that restarts acquisition afterwards (a new data rate) restarts it as the button
+// does: on the other channel too while both channels are controlled.
+TEST_F(PanelTest, APageSettingRestartsTheOtherChannelOnlyWhileBothAreControlled) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  for (const bool both : {false, true}) {
+    SCOPED_TRACE(both ? "both channels" : "one channel");
+    config::gApp.gControlBothChannels = both ? 1 : 0;
+    for (int ch = 0; ch < 2; ++ch) StatusOf(ch).Receiver.HighestSignalFreqHz = StatusOf(ch).Receiver.LowestSignalFreqHz = 0.0;
+    dialogs_->AnswerInput(both ? "2000000" : "1500000");
+    Click("TSM_StdSetupForm", "LabelDataRate1");
+    EXPECT_TRUE(dialogs_->AllAnswered());
+    EXPECT_EQ(Value(StatusOf(0).Receiver.HighestSignalFreqHz), 70'000'000.0);
+    EXPECT_EQ(Value(StatusOf(1).Receiver.HighestSignalFreqHz), both ? 70'000'000.0 : 0.0);
+    EXPECT_EQ(Value(StatusOf(1).Receiver.LowestSignalFreqHz), both ? 70'000'000.0 : 0.0);
+  }
+}
+
 TEST_F(PanelTest, ColoursFollowTheSchemeAndValuesStayYellowOnBlack) {
   Start(false, 0, 0);
   if (IsSkipped() || HasFatalFailure()) return;

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -19,7 +20,10 @@
 #include <string>
 
 #include "util/dialog_service.h"
+#include "platform/message_bus.h"
+#include "util/gui/input_box.h"
 #include "util/gui/qt_dialog_service.h"
+#include "util/process_globals.h"
 #include "util/prompts.h"
 
 namespace util {
@@ -176,6 +180,90 @@ TEST_F(InputBoxTest, TuningPromptShowsEveryTitleLineAndEscapeCancels) {
   Operate(again, QString(), Qt::Key_Escape);
   EXPECT_TRUE(PromptDoubleInRange(title, value, 2, 1435.0, 2400.0));
   EXPECT_DOUBLE_EQ(value, 2250.5);
+}
+
+// The offered value is selected when the box opens: digits typed at once replace it.
+TEST_F(InputBoxTest, DigitsTypedAtOnceReplaceTheOfferedValue) {
+  QString selected;
+  WhenOpen<QDialog>([&selected](QDialog& box) {
+    // As the operator meets it: shown, active, with everything it queued on showing done.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&box));
+    QCoreApplication::processEvents();
+    auto* editor = box.findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    selected = editor->selectedText();
+    QTest::keyClicks(editor, QStringLiteral("-55.5"));
+    QTest::keyClick(editor, Qt::Key_Return);
+  });
+  double value = -20.0;
+  EXPECT_TRUE(PromptDoubleInRange("Enter Max Signal Strength Before Color Change", value, 2, -100.0, 0.0));
+  EXPECT_EQ(selected.toStdString(), "-20.00");
+  EXPECT_DOUBLE_EQ(value, -55.5);
+}
+
+// A window of the program standing in for the main window (the owner of message boxes).
+class StandInMainWindow final : public QWidget, public platform::MessageTarget {
+ public:
+  StandInMainWindow() : previous_(MainWindowHandle.exchange(this)) {}
+  ~StandInMainWindow() override { MainWindowHandle.store(previous_); }
+  StandInMainWindow(const StandInMainWindow&) = delete;
+  StandInMainWindow& operator=(const StandInMainWindow&) = delete;
+  bool Post(std::uint32_t, platform::WParam, platform::LParam) override { return true; }
+  platform::LParam Send(std::uint32_t, platform::WParam, platform::LParam) override { return 0; }
+
+ private:
+  platform::MessageTarget* previous_;
+};
+
+// With no window of the program active the box belongs to the main window while that is shown,
+// and opens centred on it; a hidden main window owns nothing.
+TEST_F(InputBoxTest, WithNoActiveWindowTheShownMainWindowOwnsTheBox) {
+  StandInMainWindow mainWindow;
+  mainWindow.setAttribute(Qt::WA_ShowWithoutActivating);
+  mainWindow.setGeometry(100, 500, 400, 300);
+  owner_->hide();
+  mainWindow.show();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }));
+  EXPECT_EQ(InputBox::OwnerWindow(), &mainWindow);
+
+  Seen seen;
+  Operate(seen, QStringLiteral("7"), Qt::Key_Return);
+  std::int32_t number = 3;
+  EXPECT_TRUE(PromptIntInRange("Enter the number", number, 10, 10, 0));
+  EXPECT_EQ(number, 7);
+  EXPECT_LE(std::abs(seen.frame.center().x() - mainWindow.frameGeometry().center().x()), 2);
+  EXPECT_LE(std::abs(seen.frame.center().y() - mainWindow.frameGeometry().center().y()), 2);
+
+  mainWindow.hide();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(InputBox::OwnerWindow(), nullptr);
+}
+
+// A box over a window at the screen's top (or left) edge, taller (or wider) than the window,
+// starts on the screen, not above (or left of) it.
+TEST_F(InputBoxTest, ABoxOverAWindowAtTheScreensEdgeStaysOnTheScreen) {
+  const QRect area = owner_->screen()->availableGeometry();
+  const QRect windows[] = {QRect(area.left() + 300, area.top(), 400, 40), QRect(area.left(), area.top() + 300, 60, 400)};
+  for (const QRect& window : windows) {
+    SCOPED_TRACE(testing::Message() << "window at " << window.x() << "," << window.y());
+    owner_->setGeometry(window);
+    QCoreApplication::processEvents();
+    Seen seen;
+    Operate(seen, QString(), Qt::Key_Escape);
+    double value = 1.0;
+    EXPECT_TRUE(PromptDoubleInRange("Enter the Time Constant (in seconds)", value, 2, 0.0, 1.0));
+    ASSERT_FALSE(seen.frame.isEmpty());
+    EXPECT_GE(seen.frame.top(), area.top());
+    EXPECT_GE(seen.frame.left(), area.left());
+    EXPECT_TRUE(area.contains(seen.frame)) << seen.frame.x() << "," << seen.frame.y();
+    // Still over the window along the other axis.
+    if (window.top() == area.top()) {
+      EXPECT_LE(std::abs(seen.frame.center().x() - owner_->frameGeometry().center().x()), 2);
+    } else {
+      EXPECT_LE(std::abs(seen.frame.center().y() - owner_->frameGeometry().center().y()), 2);
+    }
+  }
 }
 
 TEST_F(InputBoxTest, MenuCaptionsShowTheirAmpersand) {
