@@ -128,11 +128,12 @@ TEST_F(PreparedFolderTest, ThePcmFmTrackingLoopTakesASensibleMeasuredSpread) {
   ASSERT_EQ(tabs->tabText(tabs->currentIndex()).toStdString(), "Signal");
   const QWidget* page = tabs->currentWidget();
   // Once the carrier has been read a while, the loop is within the adjustment's step of the spread
-  // and the page shows it.
+  // and the page shows it. The spread of the first few readings is still narrow, so the loop is
+  // waited for until it has passed the suggestion's lower end.
   const bool followed = RunUntil(
       [&] {
         const std::string shown = Text(page, "LabelRxTrackLoopBw");
-        return status.Receiver.CarrierLocked == 1 && spreadHz() > 0.0 &&
+        return status.Receiver.CarrierLocked == 1 && spreadHz() > 0.0 && trackHz() > 0.001 * 2e6 &&
                std::fabs(trackHz() - spreadHz()) < 1000.0 && shown == util::FloatToFixedText(12, 2, trackHz() * 0.001);
       },
       std::chrono::seconds(20));

@@ -253,8 +253,12 @@ TEST_F(StatusStripTest, UsableCombinerLampsShowEitherChannelsLock) {
 // Each channel's strength is shown only where a down-converter serves that channel: the
 // independent panels and the combiner panel alike, with the converter on one channel only.
 TEST_F(StatusStripTest, EachStrengthIsShownByItsOwnChannelsConverter) {
-  PrepareProgramFolder(1, false, OneCard(false, 0));
+  PrepareProgramFolder(1, false,
+                       "[General]\nCards=1\nSeed=3\n[Card_0]\nFpgaMode=0\n[DownConverters]\nKr12Cards=1\n"
+                       "Kr12Channels=2\nKr14Cards=0\n");
   StartProgram();
+  ASSERT_NE(gDnCvtMgr, nullptr);
+  ASSERT_EQ(gDnCvtMgr->NumDnCvts, 2);
   TSM_MainStatusBarForm* strip = Strip(0);
   ASSERT_NE(gHwCfgMgr, nullptr);
   const std::array<std::int32_t, 2> saved{gHwCfgMgr->CardSetRecords[0].DnCvtIndex[0],
