@@ -12,29 +12,55 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_SANITIZE=ON -DQ
 cmake --build "$build"
 
 # Xvfb chooses a free display number itself and writes it to us once it accepts clients, so two
-# runs on one machine never race for the same display. It is stopped however this script ends.
+# runs on one machine never race for the same display. Everything started here is stopped however
+# this script ends.
 # -noreset: by default the server resets whenever its last client leaves, and drops every
 # connection made while it resets; the GUI test programs take turns, so each would find the
 # server resetting after the one before and now and then abort with "could not connect to display".
-xvfb_pid=
+# Two displays: the tests run on one with a window manager (openbox), which frames every window as
+# an operator's desktop does; the window-place tests run once more on a bare one without any
+# ($QUORX_BARE_DISPLAY), where a window has no frame.
+started_pids=()
 workdir=$(mktemp -d)
 stop_display() {
-  if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  local i
+  for ((i = ${#started_pids[@]} - 1; i >= 0; i--)); do
+    kill "${started_pids[i]}" 2>/dev/null || true
+    wait "${started_pids[i]}" 2>/dev/null || true
+  done
   rm -rf "$workdir"
 }
 trap stop_display EXIT
-mkfifo "$workdir/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$workdir/display" 2>"$workdir/xvfb.log" &
-xvfb_pid=$!
-if ! read -r -t 30 number <"$workdir/display" || [[ -z $number ]]; then
-  echo "test.sh: the virtual X server did not start:" >&2
-  cat "$workdir/xvfb.log" >&2
-  exit 1
-fi
-export DISPLAY=":$number"
+# start_display NAME: starts an Xvfb and sets the variable NAME to its display (":N").
+start_display() {
+  local fifo="$workdir/$1.fifo" number
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 2>"$workdir/$1.log" &
+  started_pids+=($!)
+  if ! read -r -t 30 number <"$fifo" || [[ -z $number ]]; then
+    echo "test.sh: the virtual X server did not start:" >&2
+    cat "$workdir/$1.log" >&2
+    exit 1
+  fi
+  printf -v "$1" ':%s' "$number"
+}
+start_display DISPLAY
+start_display QUORX_BARE_DISPLAY
+export DISPLAY QUORX_BARE_DISPLAY
+
+# The window manager is up once it names its check window on the root window; the tests do not
+# start before, and not at all without it.
+openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
+started_pids+=($!)
+for ((tries = 0; tries < 300; tries++)); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  if ! kill -0 "${started_pids[-1]}" 2>/dev/null || ((tries == 299)); then
+    echo "test.sh: the window manager (openbox) did not start on $DISPLAY:" >&2
+    cat "$workdir/openbox.log" >&2
+    exit 1
+  fi
+  sleep 0.1
+done
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

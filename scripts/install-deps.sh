@@ -10,6 +10,11 @@ packages=(
   clang libclang-rt-14-dev
   # The about box opens the error log with the desktop's viewer where the program folder has none.
   xdg-utils
+  # test.sh runs the window tests under a real window manager, which frames every window, and
+  # x11-utils' xprop tells when it has taken the display.
+  openbox x11-utils
+  # The program asks the window manager for a window's frame before showing it.
+  libxcb1-dev
 )
 
 missing=()

@@ -3,56 +3,54 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QRect>
 #include <QScreen>
 #include <QWidget>
 
 #include <vector>
 
 #include "config/globals.h"
-#include "ui/cards/main_status_bar_form.h"
 #include "ui/free_place.h"
 #include "ui/main_form.h"
+#include "ui/window_frame.h"
 
 namespace ui {
 
-namespace {
+std::vector<QRect> OtherWindowFrames(const QWidget& window) {
+  const QWidget* main = config::gApp.QuorxLMainForm;
+  std::vector<QRect> windows;
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    if (other == &window || other == main || !other->isVisible()) continue;
+    // Menus, tool tips and the like come and go; they are no place to keep clear of.
+    const Qt::WindowType type = other->windowType();
+    if (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool) continue;
+    windows.push_back(other->frameGeometry());
+  }
+  return windows;
+}
 
-QRect GlobalRect(const QWidget& widget) { return QRect(widget.mapToGlobal(QPoint(0, 0)), widget.size()); }
-
-}  // namespace
-
-void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind,
-                     const std::function<bool(const QWidget&)>& sameKind) {
+void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind) {
   config::WindowPlacementRecord& placement = config::gApp.Placement(card, kind);
   if (config::gApp.Placed(card, kind) != 0) {
-    window.move(placement.Left, placement.Top);
+    MoveFrameTo(window, QPoint(placement.Left, placement.Top));
     return;
   }
   TQuorxLMainForm* main = config::gApp.QuorxLMainForm;
   QScreen* screen = main != nullptr ? main->screen() : QGuiApplication::primaryScreen();
   const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-  std::vector<QRect> strips;
-  if (main != nullptr && main->isVisible()) {
-    // The main window's menu bar counts as a strip: it too must stay in reach.
-    if (const QWidget* menu = main->menuWidget(); menu != nullptr && menu->isVisible()) strips.push_back(GlobalRect(*menu));
-    for (int slot = 0; slot < kStatusPanelCount; ++slot) {
-      const TSM_MainStatusBarForm* strip = main->StatusBar(slot);
-      if (strip != nullptr && strip->isVisible()) strips.push_back(GlobalRect(*strip));
-    }
-  }
-  std::vector<QRect> windows;
-  for (const QWidget* other : QApplication::topLevelWidgets()) {
-    if (other != &window && other->isVisible() && sameKind(*other)) windows.push_back(other->frameGeometry());
-  }
   // The size the window's layout will give it (it settles after the first showing), with its frame.
   QSize size = window.size();
   if (QLayout* layout = window.layout(); layout != nullptr) {
     layout->activate();
     size = size.boundedTo(layout->maximumSize()).expandedTo(layout->minimumSize());
   }
-  size += window.frameGeometry().size() - window.geometry().size();
-  const QPoint place = FindFreePlace(size, area, strips, windows);
-  window.move(place);
+  const QMargins margins = FrameMargins(window);
+  size = size.grownBy(margins);
+  // The whole main window counts: its title bar, menu bar and status strips stay in reach.
+  std::vector<QRect> mainWindow;
+  if (main != nullptr && main->isVisible()) mainWindow.push_back(main->frameGeometry());
+  const QPoint place = FindFreePlace(size, area, mainWindow, OtherWindowFrames(window));
+  MoveFrameTo(window, place);
   placement.Left = place.x();
   placement.Top = place.y();
   placement.Width = window.width();

@@ -1,8 +1,10 @@
 #pragma once
 // The place of a per-card window when it is shown: the one its placement record holds, or, for a
-// window that never had one, a free place found among the main window's menu bar and status
-// strips and the shown windows of its kind; the record keeps that place from then on.
-#include <functional>
+// window that never had one, a free place found clear of the main window and of every other window
+// of the program on the screen; the record keeps that place from then on. Places are the frame's.
+#include <QRect>
+
+#include <vector>
 
 #include "config/window_placement.h"
 
@@ -10,8 +12,10 @@ class QWidget;
 
 namespace ui {
 
-// Moves `window` (already sized); `sameKind` tells the windows it must not cover.
-void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind,
-                     const std::function<bool(const QWidget&)>& sameKind);
+// Moves `window` (already sized, shown but not yet mapped).
+void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind);
+
+// The frame places of the program's shown windows other than `window` and the main window.
+std::vector<QRect> OtherWindowFrames(const QWidget& window);
 
 }  // namespace ui

@@ -1,6 +1,6 @@
 #pragma once
 // Where a new window goes when it has no place of its own: inside the screen's free area, clear of
-// the main window's status strips and of the other windows of its kind.
+// the main window (the "strips") and of the program's other windows. All rectangles are frames.
 #include <QPoint>
 #include <QRect>
 #include <QSize>

@@ -249,6 +249,7 @@ void MainMenus::ShowRecordingState() {
 
 void MainMenus::CloseStandAloneApps() {
   util::TerminateLaunchedProcess(logViewer_);
+  util::TerminateLaunchedProcess(aboutLogViewer_);
   tools_.TerminateAll();
 }
 
@@ -372,7 +373,7 @@ void MainMenus::MenuAboutClick() {
   const std::string logFolder = util::ProgramFolder() + "/SYSTEM/ERLOGS/";
   std::error_code error;
   const bool folderExists = std::filesystem::is_directory(logFolder, error);
-  util::TVopBorAboutBoxForm box(&form_);
+  util::TVopBorAboutBoxForm box(&form_, &aboutLogViewer_);
   box.setObjectName("VopBorAboutBoxForm");
   box.SetInfo(kProgramName, kVersionText, "No Notes", folderExists ? logFolder : util::ProgramFolder() + "/",
               std::string(kProgramName) + ".log");

@@ -118,6 +118,8 @@ class MainMenus final : public QObject {
   TQuorxLMainForm& form_;
   UserTools tools_;
   util::LaunchedProcess logViewer_;
+  // The one the about box's "View Error Log" started.
+  util::LaunchedProcess aboutLogViewer_;
   std::string debugViewerFolder_;
   std::array<CardWindowOpener, kCardMenuWindowKinds> openers_{};
 };

@@ -124,12 +124,13 @@ void TQuorxLMainForm::DeleteManagers(bool logEach) {
 
 void TQuorxLMainForm::UpdateSizePosInfo() {
   if (isMaximized()) return;
-  const QRect frame = geometry();
+  // The frame's place and the client's size: what the next start gives back.
+  const QPoint frame = frameGeometry().topLeft();
   config::WindowPlacementRecord& placement = config::gApp.MainWindowPlacement;
-  placement.Left = frame.left();
-  placement.Top = frame.top();
-  placement.Width = frame.width();
-  placement.Height = frame.height();
+  placement.Left = frame.x();
+  placement.Top = frame.y();
+  placement.Width = width();
+  placement.Height = height();
   ui::ForEachCardWindow([](ui::CardWindow& window) { window.SaveWindowPlacement(); });
   ui::ForEachCardBertForm([](TCardBertForm& form) { form.SaveWindowState(); });
   ui::ForEachTestModulatorForm([](TSM_ModControlForm& form) { form.SaveWindowState(); });

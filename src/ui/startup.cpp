@@ -30,6 +30,7 @@
 #include "ui/main_menus.h"
 #include "ui/remote_command_poster.h"
 #include "ui/termination.h"
+#include "ui/window_frame.h"
 #include "settings/window_messages.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -82,7 +83,11 @@ void TQuorxLMainForm::StartUp() {
   config::LoadGlobalPositionInfo();
   const config::WindowPlacementRecord placement = config::gApp.MainWindowPlacement;
   if (placement.Width > 0 && placement.Height > 0) {
-    setGeometry(placement.Left, placement.Top, placement.Width, placement.Height);
+    resize(placement.Width, placement.Height);
+    // The frame, title bar included, opens on the screen: its close button and its drag stay in reach.
+    const QRect area = screen() != nullptr ? screen()->availableGeometry() : QRect();
+    const QSize frame = size().grownBy(ui::FrameMargins(*this));
+    ui::MoveFrameTo(*this, ui::FrameOnArea(QPoint(placement.Left, placement.Top), frame, area));
   }
   config::gApp.ForceFpgaLoad = 0;
 

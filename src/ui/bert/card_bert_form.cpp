@@ -84,8 +84,7 @@ void TCardBertForm::FormShow() {
       panel->show();
     }
   }
-  ui::PlaceCardWindow(*this, card_, config::CardWindowKind::CardBert,
-                      [](const QWidget& other) { return dynamic_cast<const TCardBertForm*>(&other) != nullptr; });
+  ui::PlaceCardWindow(*this, card_, config::CardWindowKind::CardBert);
   UpdateDisplay();
   UpdateColors();
   shown_ = true;

@@ -215,8 +215,7 @@ void CardWindow::RestoreWindowPlacement() {
   updating_ = true;
   const config::WindowPlacementRecord placement = config::gApp.Placement(card_, PlacementKind());
   resize(placement.Width, placement.Height);
-  PlaceCardWindow(*this, card_, PlacementKind(),
-                  [](const QWidget& other) { return dynamic_cast<const CardWindow*>(&other) != nullptr; });
+  PlaceCardWindow(*this, card_, PlacementKind());
   CreateChannelPanels();
   BuildOperationModeMenu();
   lastModeCode_ = 0;

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -111,9 +112,11 @@ QTableWidget* TFltParamOptionsEditForm::MakeGrid(int channel) {
   grid->verticalHeader()->setDefaultSectionSize(20);
   grid->horizontalHeader()->setDefaultSectionSize(kCellWidth);
   grid->setColumnWidth(0, kTitleWidth);
-  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // A header typed longer than the grid shows scrolls inside the grid: the dialog keeps its size,
+  // so its buttons stay where the operator's mouse is. The rows keep room for the scroll bar.
+  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid->setFixedHeight(kGridRows * 20 + 2 * grid->frameWidth());
+  grid->setFixedHeight(kGridRows * 20 + 2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   // The titles are fixed cells, as in a string grid with one fixed row and column.
   const QBrush fixed = palette().brush(QPalette::Button);
   for (int column = 0; column < kGridColumns; ++column) {
@@ -228,7 +231,8 @@ void TFltParamOptionsEditForm::FitColumns(QTableWidget* grid) {
     if (grid->columnWidth(column) != width) grid->setColumnWidth(column, width);
     total += width;
   }
-  grid->setMinimumWidth(total + 2 * grid->frameWidth());
+  // The grid's width is set by the texts it first shows; later, longer ones scroll.
+  if (grid->minimumWidth() == 0) grid->setMinimumWidth(total + 2 * grid->frameWidth());
 }
 
 void TFltParamOptionsEditForm::StoreChannel(int channel) {

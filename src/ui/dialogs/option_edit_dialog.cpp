@@ -45,8 +45,14 @@ QString WeightText(std::uint32_t field) {
 
 // The weight in the upper 16 bits; the lower 16 bits stay as they were.
 void PromptWeight(const char* title, std::uint32_t& field) {
-  std::int32_t weight = static_cast<std::int32_t>(field >> kWeightShift);
-  if (!util::PromptIntInRange(title, weight, kWeightUpper, 10, kWeightLower)) return;
+  const auto stored = static_cast<std::int32_t>(field >> kWeightShift);
+  std::int32_t weight = stored;
+  // Cancelled, or the offered value taken as it was (it may lie below the prompt's range): the
+  // field stays.
+  if (util::AskIntInRange(title, weight, kWeightUpper, 10, kWeightLower) != util::PromptResult::Answered ||
+      weight == stored) {
+    return;
+  }
   weight = std::clamp(weight, kWeightLower, kWeightUpper);
   field = (field & 0xFFFFu) | (static_cast<std::uint32_t>(weight) << kWeightShift);
 }

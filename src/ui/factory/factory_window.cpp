@@ -3,6 +3,7 @@
 #include "card/card_routines.h"
 #include "card/kr20card.h"
 #include "config/globals.h"
+#include "ui/card_window_place.h"
 #include "ui/cards/strip_routines.h"
 
 namespace ui {
@@ -33,8 +34,8 @@ void FactoryWindow::SetCardCaption(const std::string& title) {
 
 void FactoryWindow::RestorePlacement() {
   const config::WindowPlacementRecord placement = config::gApp.Placement(card_, kind_);
-  move(placement.Left, placement.Top);
   if (placement.Width > 0 && placement.Height > 0) resize(placement.Width, placement.Height);
+  PlaceCardWindow(*this, card_, kind_);
 }
 
 void FactoryWindow::SaveWindowState() {

@@ -508,9 +508,7 @@ void TSM_ModControlForm::closeEvent(QCloseEvent* event) {
 }
 
 void TSM_ModControlForm::FormShow() {
-  ui::PlaceCardWindow(*this, card_, config::CardWindowKind::TestModulator, [](const QWidget& other) {
-    return dynamic_cast<const TSM_ModControlForm*>(&other) != nullptr;
-  });
+  ui::PlaceCardWindow(*this, card_, config::CardWindowKind::TestModulator);
   if (object_ != nullptr) {
     BuildMenus();
     ArrangeForCard();

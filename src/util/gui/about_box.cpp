@@ -3,14 +3,21 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
 #include "platform/process_launcher.h"
 #include "util/dialog_service.h"
+#include "util/gui/log_viewer_window.h"
 #include "util/log_viewer.h"
 #include "util/process_globals.h"
+#include "util/process_routines.h"
 
 namespace util {
 
@@ -32,7 +39,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-TVopBorAboutBoxForm::TVopBorAboutBoxForm(QWidget* parent) : QDialog(parent) {
+TVopBorAboutBoxForm::TVopBorAboutBoxForm(QWidget* parent, std::unique_ptr<platform::ChildProcess>* viewer)
+    : QDialog(parent), viewer_(viewer != nullptr ? viewer : &ownViewer_) {
   setObjectName(QStringLiteral("TVopBorAboutBoxForm"));
   auto* layout = new QVBoxLayout(this);
   productName_ = AddLabel(this, layout, "ProductName");
@@ -60,7 +68,7 @@ TVopBorAboutBoxForm::TVopBorAboutBoxForm(QWidget* parent) : QDialog(parent) {
 
 TVopBorAboutBoxForm::~TVopBorAboutBoxForm() = default;
 
-int TVopBorAboutBoxForm::ViewerPid() const { return viewer_ != nullptr ? viewer_->Pid() : 0; }
+int TVopBorAboutBoxForm::ViewerPid() const { return *viewer_ != nullptr ? (*viewer_)->Pid() : 0; }
 
 void TVopBorAboutBoxForm::SetInfo(const std::string& programName, const std::string& version,
                                   const std::string& notes, const std::string& logFolder,
@@ -76,12 +84,40 @@ void TVopBorAboutBoxForm::SetInfo(const std::string& programName, const std::str
 
 void TVopBorAboutBoxForm::ViewErrorLog() {
   std::string error;
-  // The program folder's own log viewer, else the desktop's. A viewer still running stays
-  // running; the handle of an ended one is reaped here.
+  // The program folder's own log viewer, opened beside the box, else the desktop's. One viewer at
+  // a time: the one started before is ended.
   const std::string ownViewer = ProgramFolder() + "/" + kLogViewerProgram;
   const bool haveOwn = access(ownViewer.c_str(), X_OK) == 0;
-  viewer_ = platform::ChildProcess::Launch(haveOwn ? ownViewer : "xdg-open", {logFilePath_}, "", &error);
-  if (!viewer_) Dialogs().ShowMessage("ERROR", "Unable to open the error log " + logFilePath_ + ": " + error);
+  TerminateLaunchedProcess(*viewer_);
+  std::vector<std::string> arguments{logFilePath_};
+  if (haveOwn) {
+    const QPoint place = ViewerPlace();
+    arguments.push_back(std::to_string(place.x()));
+    arguments.push_back(std::to_string(place.y()));
+  }
+  *viewer_ = platform::ChildProcess::Launch(haveOwn ? ownViewer : "xdg-open", arguments, "", &error);
+  if (!*viewer_) Dialogs().ShowMessage("ERROR", "Unable to open the error log " + logFilePath_ + ": " + error);
+}
+
+QPoint TVopBorAboutBoxForm::ViewerPlace() const {
+  constexpr int kGap = 4;
+  const QRect box = frameGeometry();
+  // The viewer gets a frame like the box's.
+  const QSize size = QSize(kLogViewerWidth, kLogViewerHeight) + (box.size() - geometry().size());
+  const QScreen* shownOn = screen();
+  const QRect area = shownOn != nullptr ? shownOn->availableGeometry() : QRect();
+  const auto along = [](int wanted, int low, int high) { return std::max(low, std::min(wanted, high)); };
+  const int x = along(box.left(), area.left(), area.right() + 1 - size.width());
+  const int y = along(box.top(), area.top(), area.bottom() + 1 - size.height());
+  const std::array<QPoint, 4> candidates{QPoint(box.right() + 1 + kGap, y), QPoint(box.left() - kGap - size.width(), y),
+                                         QPoint(x, box.bottom() + 1 + kGap), QPoint(x, box.top() - kGap - size.height())};
+  for (const QPoint& candidate : candidates) {
+    if (area.contains(QRect(candidate, size))) return candidate;
+  }
+  // A screen too small for both: the viewer's corner farthest from the box.
+  const bool right = box.center().x() < area.center().x();
+  const bool below = box.center().y() < area.center().y();
+  return QPoint(right ? area.right() + 1 - size.width() : area.left(), below ? area.bottom() + 1 - size.height() : area.top());
 }
 
 }  // namespace util

@@ -18,7 +18,9 @@ class TVopBorAboutBoxForm : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TVopBorAboutBoxForm(QWidget* parent = nullptr);
+  // The viewer "View Error Log" starts is kept in `viewer` when given (the program ends it when it
+  // ends), else in the box.
+  explicit TVopBorAboutBoxForm(QWidget* parent = nullptr, std::unique_ptr<platform::ChildProcess>* viewer = nullptr);
   ~TVopBorAboutBoxForm() override;
 
   // Fills the box and shows it modally; returns when the operator closes it. The error log is
@@ -32,13 +34,16 @@ class TVopBorAboutBoxForm : public QDialog {
 
  private:
   void ViewErrorLog();
+  // Where the viewer's frame goes: beside the box (or above or below it) on the screen.
+  QPoint ViewerPlace() const;
 
   QLabel* productName_;
   QLabel* version_;
   QLabel* comments_;
   QLabel* logFile_;
   std::string logFilePath_;
-  std::unique_ptr<platform::ChildProcess> viewer_;
+  std::unique_ptr<platform::ChildProcess> ownViewer_;
+  std::unique_ptr<platform::ChildProcess>* viewer_;
 };
 
 }  // namespace util

@@ -23,7 +23,7 @@ LogViewerWindow::LogViewerWindow(QWidget* parent) : QWidget(parent) {
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   layout->addWidget(fileName_);
   layout->addWidget(text_);
-  resize(900, 600);
+  resize(kLogViewerWidth, kLogViewerHeight);
 }
 
 bool LogViewerWindow::Load(const std::string& path) {

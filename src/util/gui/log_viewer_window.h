@@ -10,6 +10,10 @@ class QPlainTextEdit;
 
 namespace util {
 
+// The size the viewer's window opens with.
+inline constexpr int kLogViewerWidth = 900;
+inline constexpr int kLogViewerHeight = 600;
+
 class LogViewerWindow final : public QWidget {
  public:
   explicit LogViewerWindow(QWidget* parent = nullptr);

@@ -100,6 +100,16 @@ int main(int argc, char** argv) {
   // pictures show the X server's fonts.
   if (std::getenv("QUORX_SCREENSHOT_FOLDER") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 #endif
+  // The window-place tests run a second time on the display without a window manager that
+  // test.sh starts beside the one with it.
+  if (const char* bare = std::getenv("QUORX_WITHOUT_WINDOW_MANAGER"); bare != nullptr && *bare != '\0') {
+    const char* display = std::getenv("QUORX_BARE_DISPLAY");
+    if (display == nullptr || *display == '\0') {
+      std::fprintf(stderr, "qt_test_main: QUORX_BARE_DISPLAY is not set; test.sh starts that display\n");
+      return 1;
+    }
+    setenv("DISPLAY", display, 1);
+  }
   // A test that cannot reach its display fails with this line, not with Qt's abort.
   DisplayHold display;
   if (UsesX()) {

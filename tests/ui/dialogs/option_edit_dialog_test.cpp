@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTest>
 
 #include <functional>
 #include <optional>
@@ -268,6 +269,65 @@ TEST_F(OptionEditDialogTest, TheFlightRecordPageHoldsTheColumnForm) {
   });
   EXPECT_EQ(record_.FlightRecordParamOptions[1][1].Width, 12);
   EXPECT_EQ(FileRecord().FlightRecordParamOptions[1][1].Width, 12);
+}
+
+// A weight prompt cancelled, or answered with the value it offered (the stored default's weight, 0,
+// lies below the prompt's range), leaves the field as it was; the default shows as its upper 16 bits.
+TEST_F(OptionEditDialogTest, AWeightPromptCancelledOrLeftAsOfferedKeepsTheField) {
+  ASSERT_EQ(record_.BitsyncConfidenceWeight, 33u);
+  SaveRecord();
+  dialogs_->AnswerInput(std::nullopt);
+  dialogs_->AnswerInput("0");
+  dialogs_->AnswerInput(std::nullopt);
+  Edit([&](TVexaCmnOptionEditDlg& dialog) {
+    EXPECT_EQ(dialog.LabelFmBitsyncConfidence->text(), "0x00");
+    EXPECT_EQ(dialog.LabelFmFmPostDConfidence->text(), "0x41");
+    Click(dialog.LabelFmBitsyncConfidence);
+    EXPECT_EQ(record_.BitsyncConfidenceWeight, 33u);
+    Click(dialog.LabelFmBitsyncConfidence);
+    EXPECT_EQ(record_.BitsyncConfidenceWeight, 33u);
+    Click(dialog.LabelFmFmPostDConfidence);
+    EXPECT_EQ(record_.FmFmPostDConfidenceWeight, 4259840u);
+    EXPECT_EQ(dialog.LabelFmBitsyncConfidence->text(), "0x00");
+    dialog.OKBtn->click();
+  });
+  ASSERT_EQ(dialogs_->Queries().size(), 3u);
+  EXPECT_EQ(dialogs_->Queries()[0].prompt, "Input Range 1 - 127");
+  EXPECT_FALSE(cancelled_);
+  EXPECT_EQ(record_, saved_);
+  EXPECT_EQ(FileRecord().BitsyncConfidenceWeight, 33u);
+}
+
+// A long column header typed into the grid: the dialog keeps its size, so OK and Cancel stay
+// under the operator's mouse; the header is stored whole.
+TEST_F(OptionEditDialogTest, TypingALongHeaderDoesNotGrowTheDialog) {
+  SaveRecord();
+  const std::string header(config::kFlightRecordHeaderSize - 1, 'W');
+  Edit([&](TVexaCmnOptionEditDlg& dialog) {
+    dialog.PageControl->setCurrentWidget(dialog.PageFltRecordSetup);
+    // Layouts settle through posted events.
+    QTest::qWait(50);
+    const QSize size = dialog.size();
+    const QPoint ok = dialog.OKBtn->mapTo(&dialog, QPoint(0, 0));
+    const QPoint cancel = dialog.CancelBtn->mapTo(&dialog, QPoint(0, 0));
+    QTableWidget* grid = dialog.FlightRecordForm()->Grid1;
+    for (int column = 1; column <= 3; ++column) {
+      grid->setCurrentCell(3, column);
+      grid->editItem(grid->item(3, column));
+      QWidget* editor = QApplication::focusWidget();
+      ASSERT_NE(editor, nullptr);
+      QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(editor, QString::fromStdString(header));
+      QTest::keyClick(editor, Qt::Key_Return);
+      QTest::qWait(50);
+      EXPECT_EQ(grid->item(3, column)->text().toStdString(), header);
+      EXPECT_EQ(dialog.size(), size) << "after column " << column;
+      EXPECT_EQ(dialog.OKBtn->mapTo(&dialog, QPoint(0, 0)), ok);
+      EXPECT_EQ(dialog.CancelBtn->mapTo(&dialog, QPoint(0, 0)), cancel);
+    }
+    dialog.OKBtn->click();
+  });
+  EXPECT_EQ(std::string(record_.FlightRecordParamOptions[0][0].HeaderText[0]), header);
 }
 
 }  // namespace

@@ -32,6 +32,11 @@ class FactoryTest : public settingstest::SimCardTest {
     config::gApp.Placement(0, config::CardWindowKind::PeekPoke) = {40, 50, 620, 520, 0};
     config::gApp.Placement(0, config::CardWindowKind::FilePoke) = {60, 70, 620, 520, 0};
     config::gApp.Placement(0, config::CardWindowKind::FpgaToc) = {80, 90, 1180, 460, 0};
+    // Places the windows had: they come back there, not to a free place.
+    for (const auto kind :
+         {config::CardWindowKind::PeekPoke, config::CardWindowKind::FilePoke, config::CardWindowKind::FpgaToc}) {
+      config::gApp.Placed(0, kind) = 1;
+    }
   }
 
   void TearDown() override {

@@ -1,0 +1,30 @@
+#pragma once
+// A window's place is the place of its frame, the title bar and border the window manager puts
+// around it: a window saved and shown again comes back to the pixel, and a window placed clear of
+// others keeps its title bar clear of them too. On a display without a window manager the frame is
+// the window itself.
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+
+class QWidget;
+
+namespace ui {
+
+// The frame's margins around the window's client area: measured on a framed window; for one not
+// yet framed, asked of the window manager (which answers before the window is mapped); none on a
+// display without a window manager or off screen.
+QMargins FrameMargins(QWidget& window);
+
+// Whether a window manager runs on the program's X display.
+bool WindowManagerRunning();
+
+// Puts the top-left corner of the window's frame at `frame`, whether or not the window was framed
+// yet. Qt takes a move of a window it created but that was never framed as the client's place.
+void MoveFrameTo(QWidget& window, QPoint frame);
+
+// The frame's top-left corner moved so that a frame of `frameSize` lies on `area` (at its top-left
+// corner where it is larger).
+QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area);
+
+}  // namespace ui
