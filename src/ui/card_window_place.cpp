@@ -12,7 +12,7 @@
 #include "config/globals.h"
 #include "ui/free_place.h"
 #include "ui/main_form.h"
-#include "ui/window_frame.h"
+#include "util/gui/window_frame.h"
 
 namespace ui {
 
@@ -32,7 +32,7 @@ std::vector<QRect> OtherWindowFrames(const QWidget& window) {
 void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind) {
   config::WindowPlacementRecord& placement = config::gApp.Placement(card, kind);
   if (config::gApp.Placed(card, kind) != 0) {
-    MoveFrameTo(window, QPoint(placement.Left, placement.Top));
+    util::MoveFrameTo(window, QPoint(placement.Left, placement.Top));
     return;
   }
   TQuorxLMainForm* main = config::gApp.QuorxLMainForm;
@@ -44,13 +44,13 @@ void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind) {
     layout->activate();
     size = size.boundedTo(layout->maximumSize()).expandedTo(layout->minimumSize());
   }
-  const QMargins margins = FrameMargins(window);
+  const QMargins margins = util::FrameMargins(window);
   size = size.grownBy(margins);
   // The whole main window counts: its title bar, menu bar and status strips stay in reach.
   std::vector<QRect> mainWindow;
   if (main != nullptr && main->isVisible()) mainWindow.push_back(main->frameGeometry());
   const QPoint place = FindFreePlace(size, area, mainWindow, OtherWindowFrames(window));
-  MoveFrameTo(window, place);
+  util::MoveFrameTo(window, place);
   placement.Left = place.x();
   placement.Top = place.y();
   placement.Width = window.width();

@@ -30,7 +30,7 @@
 #include "ui/main_menus.h"
 #include "ui/remote_command_poster.h"
 #include "ui/termination.h"
-#include "ui/window_frame.h"
+#include "util/gui/window_frame.h"
 #include "settings/window_messages.h"
 #include "util/error_log.h"
 #include "util/hires_clock.h"
@@ -86,8 +86,8 @@ void TQuorxLMainForm::StartUp() {
     resize(placement.Width, placement.Height);
     // The frame, title bar included, opens on the screen: its close button and its drag stay in reach.
     const QRect area = screen() != nullptr ? screen()->availableGeometry() : QRect();
-    const QSize frame = size().grownBy(ui::FrameMargins(*this));
-    ui::MoveFrameTo(*this, ui::FrameOnArea(QPoint(placement.Left, placement.Top), frame, area));
+    const QSize frame = size().grownBy(util::FrameMargins(*this));
+    util::MoveFrameTo(*this, util::FrameOnArea(QPoint(placement.Left, placement.Top), frame, area));
   }
   config::gApp.ForceFpgaLoad = 0;
 

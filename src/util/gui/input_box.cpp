@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "util/gui/window_frame.h"
 #include "util/process_globals.h"
 
 namespace util {
@@ -81,13 +82,17 @@ void InputBox::PlaceCentred() {
   QScreen* screen = owner != nullptr ? owner->screen() : this->screen();
   const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
   const QPoint centre = owner != nullptr ? owner->frameGeometry().center() : area.center();
-  QRect box(QPoint(0, 0), frameGeometry().size());
+  // The whole frame is centred and kept on the screen, title bar included: before the box is
+  // mapped its frame is only known by asking the window manager.
+  const QMargins margins = FrameMargins(*this);
+  QRect box(QPoint(0, 0), size().grownBy(margins));
   box.moveCenter(centre);
   if (area.isValid()) {
     box.moveLeft(std::clamp(box.left(), area.left(), std::max(area.left(), area.right() - box.width() + 1)));
     box.moveTop(std::clamp(box.top(), area.top(), std::max(area.top(), area.bottom() - box.height() + 1)));
   }
-  move(box.topLeft());
+  // Not framed yet, so the move places the client area: inside the frame's margins.
+  move(box.topLeft() + QPoint(margins.left(), margins.top()));
 }
 
 }  // namespace util

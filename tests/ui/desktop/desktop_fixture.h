@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "ui/operator/operator_fixture.h"
-#include "ui/window_frame.h"
+#include "util/gui/window_frame.h"
 
 namespace desktoptest {
 
@@ -23,7 +23,7 @@ class DesktopTest : public operatortest::OperatorTest {
   void SetUp() override {
     OperatorTest::SetUp();
     // Each run measures what it says it does.
-    ASSERT_EQ(ui::WindowManagerRunning(), !Bare())
+    ASSERT_EQ(util::WindowManagerRunning(), !Bare())
         << (Bare() ? "a window manager runs on the display without one"
                    : "no window manager on $DISPLAY: test.sh starts openbox there");
   }

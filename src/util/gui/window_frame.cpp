@@ -1,4 +1,4 @@
-#include "ui/window_frame.h"
+#include "util/gui/window_frame.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -14,7 +14,7 @@
 #include <string_view>
 #include <thread>
 
-namespace ui {
+namespace util {
 
 namespace {
 
@@ -121,7 +121,8 @@ void MoveFrameTo(QWidget& window, QPoint frame) {
     return;
   }
   const QMargins margins = AskFrameExtents(window);
-  window.setGeometry(QRect(frame + QPoint(margins.left(), margins.top()), window.size()));
+  // Not framed yet: the move places the client area, inside the frame's margins.
+  window.move(frame + QPoint(margins.left(), margins.top()));
 }
 
 QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area) {
@@ -131,4 +132,4 @@ QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area) {
   return QPoint(x, y);
 }
 
-}  // namespace ui
+}  // namespace util

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace ui {
+namespace util {
 
 // The frame's margins around the window's client area: measured on a framed window; for one not
 // yet framed, asked of the window manager (which answers before the window is mapped); none on a
@@ -27,4 +27,4 @@ void MoveFrameTo(QWidget& window, QPoint frame);
 // corner where it is larger).
 QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area);
 
-}  // namespace ui
+}  // namespace util
