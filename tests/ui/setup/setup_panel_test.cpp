@@ -1,6 +1,7 @@
 // The setup panel as a card window drives it: its tool strip and tabs, the pages it makes at its
 // first showing, the refresh, reload, colours and destruction, and "Restart Acq".
 #include <QTabWidget>
+#include <QPointer>
 #include <QToolButton>
 
 #include "setup_panel_fixture.h"
@@ -81,12 +82,13 @@ TEST_F(PanelTest, RefreshShowsNewStatusAndReloadRebuildsMenusInPlace) {
   panel_->RefreshPages();
   EXPECT_EQ(Text("LabelDataRate1"), "2.500");
   EXPECT_EQ(Text("LabelTunedFreqMhz1"), "2250.50");
-  const auto* menu = Find<QMenu>("PopupMenuInputCode");
+  // Watched, not only compared: a menu made anew may take the deleted one's address.
+  const QPointer<const QMenu> menu = Find<QMenu>("PopupMenuInputCode");
   ASSERT_NE(menu, nullptr);
   ASSERT_EQ(menu->actions().size(), 13);
   EXPECT_EQ(menu->actions()[12]->objectName().toStdString(), "MenuInputCode_12_Single");
   panel_->ReloadPages();
-  EXPECT_EQ(Find<QMenu>("PopupMenuInputCode"), menu);
+  ASSERT_EQ(Find<QMenu>("PopupMenuInputCode"), menu);
   EXPECT_EQ(menu->actions().size(), 13);
   EXPECT_EQ(Page("TSM_StdSetupForm").List("PopupMenuInputCode").size(), 13u);
 }
