@@ -297,21 +297,30 @@ void SetupPage::Reload() { BuildMenus(); }
 util::TColor SetupPage::SchemeColour(int index) const { return ui::SchemeColour(static_cast<config::ColorIndex>(index)); }
 
 void SetupPage::ColourValue(const SettingField& field, QWidget* widget) const {
-  std::optional<util::TColor> colour = field.TextColour != nullptr ? field.TextColour(*this) : std::nullopt;
+  // The rule's colour, taken out of its optional where it is tested: GCC 12 at -O2 loses track of
+  // an optional carried through the branches below and warns of its value as uninitialised.
+  bool ruled = false;
+  util::TColor colour = 0;
+  if (field.TextColour != nullptr) {
+    if (const std::optional<util::TColor> given = field.TextColour(*this)) {
+      ruled = true;
+      colour = *given;
+    }
+  }
   if (field.Kind == FieldKind::Lamp) {
-    SetColours(widget, colour.value_or(0xC0C0C0), 0x000000, true);
+    SetColours(widget, ruled ? colour : 0xC0C0C0, 0x000000, true);
     return;
   }
   if (field.Kind == FieldKind::Check) return;  // check boxes take their panel's colours
   switch (field.Style) {
     case FieldStyle::Setting:
-      SetColours(widget, kValueBackground, colour.value_or(kValueText), true);
+      SetColours(widget, kValueBackground, ruled ? colour : kValueText, true);
       break;
     case FieldStyle::Status:
-      ui::SetTextColour(widget, colour.value_or(SchemeColour(config::kAppStatusDataColor)));
+      ui::SetTextColour(widget, ruled ? colour : SchemeColour(config::kAppStatusDataColor));
       break;
     case FieldStyle::Plain:
-      if (colour) ui::SetTextColour(widget, *colour);
+      if (ruled) ui::SetTextColour(widget, colour);
       break;
   }
 }
