@@ -144,6 +144,7 @@ void SetupPage::BuildLayout() {
         const SettingField* field = FindField(rowLayout.Values[static_cast<std::size_t>(v)]);
         if (field == nullptr) continue;
         QWidget* widget = MakeField(*field, made.Frame);
+        fields_.back().Row = rows_.size();
         if (values == nullptr) {
           grid->addWidget(widget, row, v + 1);
         } else if (field->Kind == FieldKind::Lamp) {
@@ -254,14 +255,19 @@ void SetupPage::UpdateVisibility() {
     if (panel.Table->Visible != nullptr) panel.Frame->setVisible(panel.Table->Visible(*this));
     if (panel.Table->Enabled != nullptr) panel.Frame->setEnabled(panel.Table->Enabled(*this));
   }
-  for (RowWidgets& row : rows_) {
-    const bool shown = row.Table->Visible == nullptr || row.Table->Visible(*this);
-    row.Caption->setVisible(shown);
+  std::vector<bool> rowShown(rows_.size());
+  for (std::size_t r = 0; r < rows_.size(); ++r) {
+    RowWidgets& row = rows_[r];
+    rowShown[r] = row.Table->Visible == nullptr || row.Table->Visible(*this);
+    row.Caption->setVisible(rowShown[r]);
     if (row.Table->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Table->CaptionOf(*this)));
-    for (QWidget* widget : row.Values) widget->setVisible(shown);
   }
+  // Each value is shown or hidden once, with its row and by its own rule: showing a widget lays the
+  // window out at once, so a value shown for a moment leaves its row laid out for it (the value
+  // beside it cut short) until the event loop lays it out again.
   for (FieldWidgets& field : fields_) {
-    if (field.Table->Visible != nullptr && !field.Table->Visible(*this)) field.Widget->setVisible(false);
+    const bool own = field.Table->Visible == nullptr || field.Table->Visible(*this);
+    field.Widget->setVisible(rowShown[field.Row] && own);
     if (field.Table->Enabled != nullptr) field.Widget->setEnabled(field.Table->Enabled(*this));
   }
 }

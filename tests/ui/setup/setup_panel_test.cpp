@@ -16,6 +16,19 @@ namespace {
 
 class PanelTest : public SetupPanelTest {};
 
+// Counts the times a widget is shown.
+class ShowCounter final : public QObject {
+ public:
+  explicit ShowCounter(QWidget& widget) { widget.installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++count;
+    return false;
+  }
+};
+
 TEST_F(PanelTest, ToolStripTabsAndPagesOfChannelTwo) {
   Start(false, 0, 1);
   if (IsSkipped() || HasFatalFailure()) return;
@@ -54,6 +67,26 @@ TEST_F(PanelTest, RestartAcquisitionReachesTheOtherChannelOnlyWhileBothAreContro
     EXPECT_EQ(Value(StatusOf(0).Receiver.LowestSignalFreqHz), 70'000'000.0);
     EXPECT_EQ(Value(StatusOf(1).Receiver.HighestSignalFreqHz), both ? 70'000'000.0 : 0.0);
   }
+}
+
+// A value its rule hides is never shown for a moment by a refresh: showing it would lay its row out
+// for it at once, cutting the value beside it short until the next layout.
+TEST_F(PanelTest, ARefreshKeepsAHiddenValueHiddenAndTheValueBesideItWhole) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  QLabel* rate = Find<QLabel>("LabelDataRate1");
+  QLabel* second = Find<QLabel>("LabelDataRate2");
+  ASSERT_NE(rate, nullptr);
+  ASSERT_NE(second, nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  ASSERT_TRUE(testsupport::ShownToOperator(rate));
+  ASSERT_FALSE(second->isVisible()) << "BPSK has one data rate";
+  const int width = rate->width();
+  ShowCounter shows(*second);
+  panel_->RefreshPages();
+  panel_->UpdatePagesVisibility();
+  EXPECT_EQ(shows.count, 0);
+  EXPECT_EQ(rate->width(), width);  // before any new layout
 }
 
 TEST_F(PanelTest, ColoursFollowTheSchemeAndValuesStayYellowOnBlack) {
