@@ -59,12 +59,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
@@ -103,11 +103,10 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// The text as it can stand in a log line: quoted, control and non-ASCII bytes as \xNN, cut when
-// long.
-std::string Quoted(std::string_view text) {
+// The text as it can stand in a log line: control and non-ASCII bytes as \xNN, cut when long.
+std::string Escaped(std::string_view text) {
   constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
+  std::string out;
   for (std::size_t i = 0; i < text.size() && i < kMaxQuotedChars; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
@@ -119,8 +118,10 @@ std::string Quoted(std::string_view text) {
     }
   }
   if (text.size() > kMaxQuotedChars) out += "...";
-  return out + "\"";
+  return out;
 }
+
+std::string Quoted(std::string_view text) { return "\"" + Escaped(text) + "\""; }
 
 // The shortest text that reads back as the value, without an exponent for ordinary sizes.
 std::string DoubleText(double value) {
@@ -330,7 +331,7 @@ class Reader {
   void ReportKeysNotRead() {
     std::vector<std::pair<int, std::string>> found;
     for (const auto& [sectionName, section] : ini_) {
-      const std::string place = "[" + section.name + "]";
+      const std::string place = "[" + Escaped(section.name) + "]";
       if (askedSections_.count(sectionName) == 0) {
         const std::size_t keys = section.keys.size() + section.repeats.size();
         found.emplace_back(section.line, LinePlace(section.line) + place + ": unknown section, its " +
@@ -339,11 +340,11 @@ class Reader {
       }
       for (const auto& [keyName, key] : section.keys) {
         if (askedKeys_.count({sectionName, keyName}) == 0) {
-          found.emplace_back(key.line, LinePlace(key.line) + place + " " + key.name + ": unknown key, ignored");
+          found.emplace_back(key.line, LinePlace(key.line) + place + " " + Escaped(key.name) + ": unknown key, ignored");
         }
       }
       for (const auto& [key, holding] : section.repeats) {
-        found.emplace_back(key.line, LinePlace(key.line) + place + " " + key.name + ": given again, " +
+        found.emplace_back(key.line, LinePlace(key.line) + place + " " + Escaped(key.name) + ": given again, " +
                                          Quoted(key.value) + " ignored (the value of line " + std::to_string(holding) +
                                          " holds)");
       }
