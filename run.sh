@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs QuorxL on two virtual receiver cards: installs what is missing, builds a release build,
-# prepares the program folder ./program (scripts/prepare-program-folder.sh: log viewer,
-# libraries, FPGA images, virtual hardware, restart script, the virtual cards' start setups) and
-# starts the program there. Arguments are passed to the program.
+# Runs QuorxL on two virtual receiver cards: installs what is missing, builds a release build (the
+# one test.sh tests: scripts/release-build.sh), prepares the program folder ./program
+# (scripts/prepare-program-folder.sh: log viewer, libraries, FPGA images, virtual hardware, restart
+# script, the virtual cards' start setups) and starts the program there. Arguments are passed to
+# the program.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -10,9 +11,8 @@ root=$(pwd)
 bash scripts/install-deps.sh
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORX_BENCH=OFF >/dev/null
-cmake --build "$build" --target QuorxL ErLogViewer quorx_sim_zp90 quorx_sim_kr12 quorx_sim_kr14 quorx_make_fpga_images \
-      quorx_make_start_setups
+bash scripts/release-build.sh QuorxL ErLogViewer quorx_sim_zp90 quorx_sim_kr12 quorx_sim_kr14 quorx_make_fpga_images \
+     quorx_make_start_setups
 
 program=$root/program
 bash scripts/prepare-program-folder.sh "$build" "$program"

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
-# under a virtual X display of its own, then builds the threaded network tests with
-# ThreadSanitizer and runs them again. Exits non-zero on any failure.
+# under a virtual X display of its own, then runs every test again on the release build run.sh
+# makes (built with warnings as errors), fuzzes the remote command processor, and builds the
+# threaded network tests with ThreadSanitizer and runs them again. Ends with one line counting
+# every test run, "N passed, N failed" (", N skipped" when any were), and exits non-zero on any
+# failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -65,26 +68,92 @@ done
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=xcb
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+
+# Every stage below runs even after a stage before it failed, so that one run shows every failure.
+# Each test a stage runs is counted (a ctest test, the fuzzer's run), a stage that cannot run its
+# tests (its build failed) counts as one failed test, and the closing line sums them all.
+passed=0
+failed=0
+skipped=0
+failures=()
+
+count_failure() {
+  failed=$((failed + 1))
+  failures+=("$1")
+}
+
+# ctest in a build folder, its tests counted from its JUnit report.
+run_ctest() {
+  local name=$1 folder=$2
+  shift 2
+  local report="$workdir/ctest-${name// /-}.xml"
+  rm -f "$report"
+  local status=0
+  ctest --test-dir "$folder" --output-on-failure --output-junit "$report" "$@" || status=$?
+  if [[ ! -s $report ]]; then
+    count_failure "$name: ctest ended without a report (status $status)"
+    return
+  fi
+  local run fail notrun
+  read -r run fail notrun < <(awk '{ run += gsub(/status="run"/, ""); fail += gsub(/status="fail"/, "")
+                                     notrun += gsub(/status="(notrun|disabled)"/, "") }
+                                   END { print run + 0, fail + 0, notrun + 0 }' "$report")
+  passed=$((passed + run))
+  skipped=$((skipped + notrun))
+  failed=$((failed + fail))
+  if ((fail > 0)); then
+    failures+=("$name: $fail of $((run + fail + notrun)) tests failed")
+  elif ((status != 0)); then
+    count_failure "$name: ctest failed (status $status)"
+  fi
+}
+
+run_ctest "sanitizer build" "$build" -j "$(nproc)" "$@"
+
+# The release build run.sh makes (the same folder and flags), so that the build a user runs is one
+# the tests ran on.
+release=build/release
+if bash scripts/release-build.sh; then
+  run_ctest "release build" "$release" -j "$(nproc)" "$@"
+else
+  count_failure "release build: it did not build"
+fi
 
 # The remote command processor under the fuzzer for 60 s on virtual cards, with the address and
 # undefined-behaviour sanitizers: libFuzzer in a clang build of its own when clang is there, else
 # the plain driver of the build above. Any finding fails the run.
+corpus="$workdir/remote_command_corpus"
 if command -v clang++ >/dev/null 2>&1; then
   fuzz=build/fuzz
+  fuzzer=("$fuzz/remote_command_fuzz" -max_total_time=60 -max_len=2404 -timeout=30 -print_final_stats=1 "$corpus")
   CC=clang CXX=clang++ cmake -S . -B "$fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_SANITIZE=ON -DQUORX_FUZZ=ON \
-    -DQUORX_BENCH=OFF
-  cmake --build "$fuzz" --target remote_command_fuzz
-  corpus="$workdir/remote_command_corpus"
-  "$fuzz/remote_command_fuzz" --write-seeds "$corpus"
-  "$fuzz/remote_command_fuzz" -max_total_time=60 -max_len=2404 -timeout=30 -print_final_stats=1 "$corpus"
+    -DQUORX_BENCH=OFF && cmake --build "$fuzz" --target remote_command_fuzz &&
+    "$fuzz/remote_command_fuzz" --write-seeds "$corpus" && fuzz_ready=1 || fuzz_ready=0
 else
-  "$build/remote_command_fuzz_driver" 60
+  fuzzer=("$build/remote_command_fuzz_driver" 60)
+  fuzz_ready=1
+fi
+if ((fuzz_ready == 0)); then
+  count_failure "fuzzer: it did not build"
+elif "${fuzzer[@]}"; then
+  passed=$((passed + 1))
+else
+  count_failure "fuzzer: the run failed"
 fi
 
 # ThreadSanitizer cannot share a build with AddressSanitizer: a second build of just the network
 # tests' program (the receive thread and its callers), run with any report failing the test.
 tsan=build/tsan
-cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_TSAN=ON -DQUORX_WERROR=ON -DQUORX_BENCH=OFF
-cmake --build "$tsan" --target net_tests
-TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$tsan" -R '^net\.' --output-on-failure -j "$(nproc)"
+if cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORX_TSAN=ON -DQUORX_WERROR=ON -DQUORX_BENCH=OFF &&
+  cmake --build "$tsan" --target net_tests; then
+  TSAN_OPTIONS=halt_on_error=1 run_ctest "thread sanitizer build" "$tsan" -R '^net\.' -j "$(nproc)"
+else
+  count_failure "thread sanitizer build: it did not build"
+fi
+
+echo
+for failure in "${failures[@]}"; do echo "test.sh: $failure"; done
+summary="$passed passed, $failed failed"
+((skipped == 0)) || summary+=", $skipped skipped"
+echo "$summary"
+((failed == 0))

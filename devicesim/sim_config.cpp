@@ -8,13 +8,19 @@
 // case; text after ';' or '#' is a comment; CR LF, LF or a lone CR end a line. Numbers are read
 // without the C locale ("1.5e6", never "1,5e6"). A key that is missing keeps its default; a value
 // that does not parse or lies outside its range keeps the default too and is reported, as are
-// lines that are no section header, key or comment (the first three, then their count). The file
-// is read only when it is a regular file of at most 1 MB; another is reported, the defaults hold.
+// lines that are no section header, key or comment (the first three, then their count), keys and
+// sections that are not among those below (ignored), and a key given twice in its section (the
+// first value holds). The file is read only when it is a regular file of at most 1 MB; another is
+// reported, the defaults hold.
 //
 // Reports go to "VirtualHardware.log" in the file's folder, one line each, led by the file name
 // of the library that read the configuration:
 //   librtZp903x.so: VirtualHardware.cfg [Card_0] FpgaMode: "NaN" not taken, -1 used
-// The log starts over once it has grown beyond 1 MB.
+//   librtZp903x.so: VirtualHardware.cfg line 3: [General] BogusKey: unknown key, ignored
+// Each report is written once for each version of the file: the three libraries read the same file
+// (each at its first use and again at every start of the program), and a report the log already
+// holds is not written again unless the file has changed since the log was last written. The log
+// starts over once it has grown beyond 1 MB.
 //
 //   [General]
 //   Cards=2             receiver cards, 0 .. 6
@@ -49,15 +55,18 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -94,11 +103,10 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-// The text as it can stand in a log line: quoted, control and non-ASCII bytes as \xNN, cut when
-// long.
-std::string Quoted(std::string_view text) {
+// The text as it can stand in a log line: control and non-ASCII bytes as \xNN, cut when long.
+std::string Escaped(std::string_view text) {
   constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
+  std::string out;
   for (std::size_t i = 0; i < text.size() && i < kMaxQuotedChars; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
@@ -110,8 +118,10 @@ std::string Quoted(std::string_view text) {
     }
   }
   if (text.size() > kMaxQuotedChars) out += "...";
-  return out + "\"";
+  return out;
 }
+
+std::string Quoted(std::string_view text) { return "\"" + Escaped(text) + "\""; }
 
 // The shortest text that reads back as the value, without an exponent for ordinary sizes.
 std::string DoubleText(double value) {
@@ -121,8 +131,22 @@ std::string DoubleText(double value) {
   return std::string(buffer, result.ptr);
 }
 
-// Section -> key -> value, names lower-cased; the first occurrence of a name wins.
-using IniMap = std::map<std::string, std::map<std::string, std::string>>;
+// A key or section as the file gives it: its name as written and the line it is on.
+struct IniKey {
+  std::string name;
+  std::string value;
+  int line = 0;
+};
+struct IniSection {
+  std::string name;
+  int line = 0;
+  std::map<std::string, IniKey> keys;  // by lower-cased name; the first occurrence holds
+  std::vector<std::pair<IniKey, int>> repeats;  // a key given again, and the line of the one that holds
+};
+// Sections by lower-cased name.
+using IniMap = std::map<std::string, IniSection>;
+
+std::string LinePlace(int line) { return std::string(kConfigFileName) + " line " + std::to_string(line) + ": "; }
 
 IniMap ParseIni(std::string_view text, std::vector<std::string>& notes) {
   IniMap ini;
@@ -143,12 +167,21 @@ IniMap ParseIni(std::string_view text, std::vector<std::string>& notes) {
     bool understood = false;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
-      section = close == std::string_view::npos ? std::string{} : Lower(Trim(line.substr(1, close - 1)));
+      const std::string_view name = close == std::string_view::npos ? std::string_view{} : Trim(line.substr(1, close - 1));
+      section = Lower(name);
       understood = !section.empty();
+      if (understood) ini.try_emplace(section, IniSection{std::string(name), lineNumber, {}, {}});
     } else if (const std::size_t equals = line.find('='); equals != std::string_view::npos && !section.empty()) {
-      const std::string key = Lower(Trim(line.substr(0, equals)));
-      if (!key.empty()) {
-        ini[section].emplace(key, std::string(Trim(line.substr(equals + 1))));
+      const std::string_view name = Trim(line.substr(0, equals));
+      if (!name.empty()) {
+        IniSection& entries = ini[section];
+        const std::string_view value = Trim(line.substr(equals + 1));
+        IniKey key{std::string(name), std::string(value), lineNumber};
+        if (const auto first = entries.keys.find(Lower(name)); first != entries.keys.end()) {
+          entries.repeats.emplace_back(std::move(key), first->second.line);
+        } else {
+          entries.keys.emplace(Lower(name), std::move(key));
+        }
         understood = true;
       }
     }
@@ -281,11 +314,43 @@ class Reader {
  public:
   Reader(IniMap ini, std::vector<std::string>& notes) : ini_(std::move(ini)), notes_(notes) {}
 
-  const std::string* Find(std::string_view section, std::string_view key) const {
-    const auto s = ini_.find(Lower(section));
+  // Every key of every section is asked for, present or not: what was never asked for is unknown.
+  const std::string* Find(std::string_view section, std::string_view key) {
+    const std::string sectionName = Lower(section);
+    const std::string keyName = Lower(key);
+    askedSections_.insert(sectionName);
+    askedKeys_.insert({sectionName, keyName});
+    const auto s = ini_.find(sectionName);
     if (s == ini_.end()) return nullptr;
-    const auto k = s->second.find(Lower(key));
-    return k == s->second.end() ? nullptr : &k->second;
+    const auto k = s->second.keys.find(keyName);
+    return k == s->second.keys.end() ? nullptr : &k->second.value;
+  }
+
+  // After every value was read: the sections and keys of the file that no value is read from, and
+  // the keys given twice, in the order of their lines.
+  void ReportKeysNotRead() {
+    std::vector<std::pair<int, std::string>> found;
+    for (const auto& [sectionName, section] : ini_) {
+      const std::string place = "[" + Escaped(section.name) + "]";
+      if (askedSections_.count(sectionName) == 0) {
+        const std::size_t keys = section.keys.size() + section.repeats.size();
+        found.emplace_back(section.line, LinePlace(section.line) + place + ": unknown section, its " +
+                                             std::to_string(keys) + " keys ignored");
+        continue;
+      }
+      for (const auto& [keyName, key] : section.keys) {
+        if (askedKeys_.count({sectionName, keyName}) == 0) {
+          found.emplace_back(key.line, LinePlace(key.line) + place + " " + Escaped(key.name) + ": unknown key, ignored");
+        }
+      }
+      for (const auto& [key, holding] : section.repeats) {
+        found.emplace_back(key.line, LinePlace(key.line) + place + " " + Escaped(key.name) + ": given again, " +
+                                         Quoted(key.value) + " ignored (the value of line " + std::to_string(holding) +
+                                         " holds)");
+      }
+    }
+    std::sort(found.begin(), found.end());
+    for (auto& [line, note] : found) notes_.push_back(std::move(note));
   }
 
   void NotTaken(std::string_view section, std::string_view key, std::string_view text, const std::string& used) {
@@ -359,6 +424,8 @@ class Reader {
  private:
   IniMap ini_;
   std::vector<std::string>& notes_;
+  std::set<std::string> askedSections_;
+  std::set<std::pair<std::string, std::string>> askedKeys_;
 };
 
 SignalConfig DefaultSignal(double powerDbm, double bitRate, double ebNoDb) {
@@ -452,6 +519,7 @@ SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes)
   read.Double("DownConverters", "RfPowerDbm", -200.0, 30.0, dn.rfPowerDbm);
   read.Double("DownConverters", "AmToneHz", 0.0, 100000.0, dn.amToneHz);
   read.Double("DownConverters", "AmIndex", 0.0, 1.0, dn.amIndex);
+  read.ReportKeysNotRead();
   return config;
 }
 
@@ -469,37 +537,89 @@ SimConfig ReadSimConfig(const std::string& path, std::vector<std::string>& notes
   return ParseSimConfig(file.bytes, notes);
 }
 
-void WriteSimLog(const std::vector<std::string>& notes) {
+namespace {
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The reports of a log text, without the leading reader names.
+std::set<std::string> LoggedNotes(const std::string& log) {
+  std::set<std::string> logged;
+  std::string_view rest = log;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    if (const std::size_t lead = line.find(": "); lead != std::string_view::npos) {
+      logged.emplace(line.substr(lead + 2));
+    }
+  }
+  return logged;
+}
+
+std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[65536];
+  off_t at = 0;
+  while (text.size() <= 2 * kMaxLogBytes) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+    at += n;
+  }
+  return text;
+}
+
+bool Later(const timespec& a, const timespec& b) {
+  return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+}  // namespace
+
+void WriteSimLog(const std::vector<std::string>& notes, const std::string& configPath) {
   if (notes.empty()) return;
   const std::string path = SimLogPath();
   // Never blocks on, or writes into, anything but a regular file.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
   if (fd < 0) return;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-    if (static_cast<std::size_t>(st.st_size) > kMaxLogBytes && ::ftruncate(fd, 0) != 0) {
+  // Held while the log is read and written: the libraries that read the file at once see each
+  // other's reports and do not interleave their lines.
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0) {
+    bool startOver = static_cast<std::size_t>(st.st_size) > kMaxLogBytes;
+    if (startOver && ::ftruncate(fd, 0) != 0) {
       ::close(fd);
       return;
     }
+    // The file changed after the log was last written: its reports are written again, old or new.
+    struct stat config {};
+    const bool changed = startOver || st.st_size == 0 || ::stat(configPath.c_str(), &config) != 0 ||
+                         Later(config.st_mtim, st.st_mtim);
+    const std::set<std::string> logged = changed ? std::set<std::string>{} : LoggedNotes(ReadAll(fd));
     const std::string reader = ReaderName();
     std::string text;
-    for (const std::string& note : notes) text += reader + ": " + note + "\n";
-    // One write: the libraries that read the file at once do not interleave their lines.
-    std::size_t written = 0;
-    while (written < text.size()) {
-      const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      written += static_cast<std::size_t>(n);
+    for (const std::string& note : notes) {
+      if (logged.count(note) == 0) text += reader + ": " + note + "\n";
     }
+    WriteAll(fd, text);
   }
   ::close(fd);
 }
 
 SimConfig LoadSimConfig() {
   std::vector<std::string> notes;
-  const SimConfig config = ReadSimConfig(SimConfigPath(), notes);
-  WriteSimLog(notes);
+  const std::string path = SimConfigPath();
+  const SimConfig config = ReadSimConfig(path, notes);
+  WriteSimLog(notes, path);
   return config;
 }
 

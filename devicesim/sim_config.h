@@ -59,7 +59,8 @@ struct SimConfig {
 // The configuration of a missing file.
 SimConfig DefaultSimConfig();
 // The configuration a file text gives; keys that are missing or do not parse keep the defaults.
-// `notes` gets one report line for each value not taken as written and for lines not understood.
+// `notes` gets one report line for each value not taken as written, for lines not understood, for
+// unknown keys and sections and for keys given twice.
 SimConfig ParseSimConfig(std::string_view text, std::vector<std::string>& notes);
 // The file's path: in the folder named by QUORX_SIM_FOLDER, else in the current folder; the log
 // of the reports beside it.
@@ -68,8 +69,10 @@ std::string SimLogPath();
 // Reads the file at `path` (a regular file of at most 1 MB): the defaults when it is missing, the
 // defaults and a report when it is not such a file.
 SimConfig ReadSimConfig(const std::string& path, std::vector<std::string>& notes);
-// Appends the reports, each led by the reading library's file name, to the log.
-void WriteSimLog(const std::vector<std::string>& notes);
+// Appends the reports, each led by the reading library's file name, to the log: those the log
+// does not hold yet, or all of them when the file at `configPath` changed after the log was last
+// written.
+void WriteSimLog(const std::vector<std::string>& notes, const std::string& configPath);
 // ReadSimConfig of SimConfigPath, its reports written with WriteSimLog.
 SimConfig LoadSimConfig();
 

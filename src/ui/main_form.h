@@ -195,4 +195,5 @@ class TQuorxLMainForm final : public QMainWindow, public platform::MessageTarget
   bool startUpRan_ = false;
   bool deferredStartUpRan_ = false;
   bool closeProgramRan_ = false;
+  bool shutDownRequested_ = false;
 };

@@ -194,7 +194,12 @@ void TQuorxLMainForm::WMEndSession() {
   Terminate();
 }
 
-bool TQuorxLMainForm::ShutDownWindows() { return platform::RequestSystemShutdown(); }
+bool TQuorxLMainForm::ShutDownWindows() {
+  // The session end sends both of its messages, and each handler asks: the system is asked once.
+  if (shutDownRequested_) return false;
+  shutDownRequested_ = true;
+  return platform::RequestSystemShutdown();
+}
 
 void TQuorxLMainForm::AbnormalTermination() {
   if (skipSaves_.load()) return;

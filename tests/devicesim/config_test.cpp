@@ -98,6 +98,46 @@ TEST(SimConfig, EveryValueNotTakenKeepsItsDefaultAndIsReported) {
   }
 }
 
+// Keys and sections that no value is read from, and keys given twice, are reported with their
+// line; the first value of a key holds.
+TEST(SimConfig, UnknownAndRepeatedKeysAndSectionsAreReported) {
+  struct Row {
+    const char* name;
+    std::string text;
+    std::vector<std::string> notes;
+    std::function<bool(const SimConfig&)> kept;
+  };
+  const Row rows[] = {
+      {"unknown key", "[General]\nCards=3\nBogusKey=7\n", {"VirtualHardware.cfg line 3: [General] BogusKey: unknown key, ignored"},
+       [](const SimConfig& c) { return c.cards == 3; }},
+      {"a key of another section", "[Card_0]\nFpgaMode=2\nKr12Cards=0\nIfInput3=NONE\n",
+       {"VirtualHardware.cfg line 3: [Card_0] Kr12Cards: unknown key, ignored",
+        "VirtualHardware.cfg line 4: [Card_0] IfInput3: unknown key, ignored"},
+       [](const SimConfig& c) { return c.card[0].fpgaMode == 2 && c.dncvt.kr12Cards == 1; }},
+      {"unknown section", "; cards\n[Card_6]\nFpgaMode=2\nIfInput1=NONE\n[General]\nCards=1\n",
+       {"VirtualHardware.cfg line 2: [Card_6]: unknown section, its 2 keys ignored"},
+       [](const SimConfig& c) { return c.cards == 1; }},
+      {"unreadable names", "[Gen\x01]\nA=1\n[General]\nBo\xFEgus=1\n",
+       {"VirtualHardware.cfg line 1: [Gen\\x01]: unknown section, its 1 keys ignored",
+        "VirtualHardware.cfg line 4: [General] Bo\\xFEgus: unknown key, ignored"},
+       [](const SimConfig& c) { return c.cards == 2; }},
+      {"repeated key", "[Card_0]\nFpgaMode=2\n[General]\nCards=1\n[card_0]\nfpgamode = 3\n",
+       {"VirtualHardware.cfg line 6: [Card_0] fpgamode: given again, \"3\" ignored (the value of line 2 holds)"},
+       [](const SimConfig& c) { return c.card[0].fpgaMode == 2; }},
+      {"repeated bad key", "[General]\nCards=x\nCards=4\n",
+       {"VirtualHardware.cfg [General] Cards: \"x\" not taken, 2 used",
+        "VirtualHardware.cfg line 3: [General] Cards: given again, \"4\" ignored (the value of line 2 holds)"},
+       [](const SimConfig& c) { return c.cards == 2; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::string> notes;
+    const SimConfig config = ParseSimConfig(row.text, notes);
+    EXPECT_EQ(notes, row.notes);
+    EXPECT_TRUE(row.kept(config));
+  }
+}
+
 // The libraries read the file without blocking, only when it is a regular file of at most 1 MB,
 // and report in their log what they did not take.
 class SimConfigFileTest : public simtest::SimTest {
@@ -114,6 +154,43 @@ TEST_F(SimConfigFileTest, TheLibraryLogsEachValueItDidNotTake) {
   UseConfig("[General]\nCards=1\n[Card_0]\nFpgaMode=NaN\n");
   EXPECT_EQ(Cards(), 1);
   EXPECT_EQ(Log(), "librtZp903x.so: VirtualHardware.cfg [Card_0] FpgaMode: \"NaN\" not taken, -1 used\n");
+}
+
+// The three libraries read one file, each at its first use and again when reset (as at every start
+// of the program): each fault is in the log once, until the file changes.
+TEST_F(SimConfigFileTest, EachFaultIsReportedOnceForEachVersionOfTheFile) {
+  const std::string text = "[General]\nCards=1\nBogusKey=7\n[Card_0]\nFpgaMode=NaN\n[DownConverters]\n"
+                           "Kr12Cards=1\nKr12Cards=2\n";
+  const std::string reports =
+      "librtZp903x.so: VirtualHardware.cfg [Card_0] FpgaMode: \"NaN\" not taken, -1 used\n"
+      "librtZp903x.so: VirtualHardware.cfg line 3: [General] BogusKey: unknown key, ignored\n"
+      "librtZp903x.so: VirtualHardware.cfg line 8: [DownConverters] Kr12Cards: given again, \"2\" ignored (the value "
+      "of line 7 holds)\n";
+  UseConfig(text);
+  ASSERT_NE(simtest::Kr12().reset, nullptr);
+  ASSERT_NE(simtest::Kr14().reset, nullptr);
+  simtest::Kr12().reset();
+  simtest::Kr14().reset();
+  simtest::Zp90().reset();
+  EXPECT_EQ(Cards(), 1);
+  EXPECT_EQ(Log(), reports);
+
+  // Written again, the same faults are reported again, by whichever library reads it first.
+  const std::string path = folder_ / "VirtualHardware.cfg";
+  ASSERT_TRUE(testsupport::WriteWholeFile(path, text));
+  struct stat config {};
+  ASSERT_EQ(stat(path.c_str(), &config), 0);
+  // The log last written a second before (the clock of file times may not have moved on since).
+  const timespec before[2] = {config.st_mtim, {config.st_mtim.tv_sec - 1, config.st_mtim.tv_nsec}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (folder_ / "VirtualHardware.log").c_str(), before, 0), 0);
+  simtest::Kr14().reset();
+  simtest::Zp90().reset();
+  simtest::Kr12().reset();
+  std::string again = reports;
+  for (std::size_t at = again.find("librtZp903x.so"); at != std::string::npos; at = again.find("librtZp903x.so", at)) {
+    again.replace(at, 14, "libKr14P3_Dll.so");
+  }
+  EXPECT_EQ(Log(), reports + again);
 }
 
 TEST_F(SimConfigFileTest, AFifoOrAFileAbove1MbIsRefusedWithALineAndTheDefaultsHold) {

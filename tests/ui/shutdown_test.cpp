@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string>
 
 #include "card/hwcfg_manager.h"
 #include "card/rtl20_manager.h"
@@ -34,7 +35,8 @@ using ShutDownTest = MainFormTest;
 
 // Closing runs the sequence once (a second close finds the program closed) and saves the files
 // the next start reads back. When the session ends under the program (messages 17 and 22) the
-// position and option files keep what the last proper close wrote.
+// position and option files keep what the last proper close wrote, and the system is asked once
+// to shut down.
 TEST_F(ShutDownTest, CloseSavesTheFilesAndASessionEndSkipsPositionsAndOptions) {
   PrepareProgramFolder(1);
   StartProgram();
@@ -60,8 +62,18 @@ TEST_F(ShutDownTest, CloseSavesTheFilesAndASessionEndSkipsPositionsAndOptions) {
 
   std::filesystem::remove(quorxhwcfgmgrclass::ConfigFilePath());
   form_->move(form_->x() + 37, form_->y() + 11);
+  // The two messages each end in the request to shut the system down, made once (the error log is
+  // closed by then: it goes to stderr).
+  ::testing::internal::CaptureStderr();
   form_->Send(settings::kWmQueryEndSession, 0, 0);
   form_->Send(settings::kWmEndSession, 0, 0);
+  const std::string stderrText = ::testing::internal::GetCapturedStderr();
+  const std::string request = "System shut-down requested: not done, this program never powers the machine off\n";
+  std::size_t requests = 0;
+  for (std::size_t at = stderrText.find(request); at != std::string::npos; at = stderrText.find(request, at + 1)) {
+    ++requests;
+  }
+  EXPECT_EQ(requests, 1u) << stderrText;
   const std::string badForm = "Windows Shutting Down without the User Closing The Application...BAD FORM";
   EXPECT_EQ(LinesFrom(LogTexts(), badForm), Then(badForm, CloseSequenceLines(false)));
   EXPECT_NE(ReadWholeFile(LogPath()).find("000255  "), std::string::npos);

@@ -144,6 +144,7 @@ void SetupPage::BuildLayout() {
         const SettingField* field = FindField(rowLayout.Values[static_cast<std::size_t>(v)]);
         if (field == nullptr) continue;
         QWidget* widget = MakeField(*field, made.Frame);
+        fields_.back().Row = rows_.size();
         if (values == nullptr) {
           grid->addWidget(widget, row, v + 1);
         } else if (field->Kind == FieldKind::Lamp) {
@@ -254,14 +255,19 @@ void SetupPage::UpdateVisibility() {
     if (panel.Table->Visible != nullptr) panel.Frame->setVisible(panel.Table->Visible(*this));
     if (panel.Table->Enabled != nullptr) panel.Frame->setEnabled(panel.Table->Enabled(*this));
   }
-  for (RowWidgets& row : rows_) {
-    const bool shown = row.Table->Visible == nullptr || row.Table->Visible(*this);
-    row.Caption->setVisible(shown);
+  std::vector<bool> rowShown(rows_.size());
+  for (std::size_t r = 0; r < rows_.size(); ++r) {
+    RowWidgets& row = rows_[r];
+    rowShown[r] = row.Table->Visible == nullptr || row.Table->Visible(*this);
+    row.Caption->setVisible(rowShown[r]);
     if (row.Table->CaptionOf != nullptr) row.Caption->setText(QString::fromLatin1(row.Table->CaptionOf(*this)));
-    for (QWidget* widget : row.Values) widget->setVisible(shown);
   }
+  // Each value is shown or hidden once, with its row and by its own rule: showing a widget lays the
+  // window out at once, so a value shown for a moment leaves its row laid out for it (the value
+  // beside it cut short) until the event loop lays it out again.
   for (FieldWidgets& field : fields_) {
-    if (field.Table->Visible != nullptr && !field.Table->Visible(*this)) field.Widget->setVisible(false);
+    const bool own = field.Table->Visible == nullptr || field.Table->Visible(*this);
+    field.Widget->setVisible(rowShown[field.Row] && own);
     if (field.Table->Enabled != nullptr) field.Widget->setEnabled(field.Table->Enabled(*this));
   }
 }
@@ -297,21 +303,30 @@ void SetupPage::Reload() { BuildMenus(); }
 util::TColor SetupPage::SchemeColour(int index) const { return ui::SchemeColour(static_cast<config::ColorIndex>(index)); }
 
 void SetupPage::ColourValue(const SettingField& field, QWidget* widget) const {
-  std::optional<util::TColor> colour = field.TextColour != nullptr ? field.TextColour(*this) : std::nullopt;
+  // The rule's colour, taken out of its optional where it is tested: GCC 12 at -O2 loses track of
+  // an optional carried through the branches below and warns of its value as uninitialised.
+  bool ruled = false;
+  util::TColor colour = 0;
+  if (field.TextColour != nullptr) {
+    if (const std::optional<util::TColor> given = field.TextColour(*this)) {
+      ruled = true;
+      colour = *given;
+    }
+  }
   if (field.Kind == FieldKind::Lamp) {
-    SetColours(widget, colour.value_or(0xC0C0C0), 0x000000, true);
+    SetColours(widget, ruled ? colour : 0xC0C0C0, 0x000000, true);
     return;
   }
   if (field.Kind == FieldKind::Check) return;  // check boxes take their panel's colours
   switch (field.Style) {
     case FieldStyle::Setting:
-      SetColours(widget, kValueBackground, colour.value_or(kValueText), true);
+      SetColours(widget, kValueBackground, ruled ? colour : kValueText, true);
       break;
     case FieldStyle::Status:
-      ui::SetTextColour(widget, colour.value_or(SchemeColour(config::kAppStatusDataColor)));
+      ui::SetTextColour(widget, ruled ? colour : SchemeColour(config::kAppStatusDataColor));
       break;
     case FieldStyle::Plain:
-      if (colour) ui::SetTextColour(widget, *colour);
+      if (ruled) ui::SetTextColour(widget, colour);
       break;
   }
 }

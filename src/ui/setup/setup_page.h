@@ -87,6 +87,7 @@ class SetupPage : public QWidget {
   struct FieldWidgets {
     const SettingField* Table = nullptr;
     QWidget* Widget = nullptr;
+    std::size_t Row = 0;  // its row in rows_
   };
   struct RowWidgets {
     const RowLayout* Table = nullptr;

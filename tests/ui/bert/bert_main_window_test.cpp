@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPalette>
+#include <QPointer>
 
 #include "card/card_routines.h"
 #include "card/kr20card.h"
@@ -36,7 +37,8 @@ TEST_F(BertMainWindowTest, WindowLivesFromItsOpenerToTheShutDown) {
   ASSERT_NE(item, nullptr);
   EXPECT_TRUE(item->isEnabled());
   item->trigger();
-  TCardBertForm* bert = config::gApp.CardBertForms[1];
+  // Watched, not only compared: a window made anew may take the deleted one's address.
+  const QPointer<TCardBertForm> bert = config::gApp.CardBertForms[1];
   ASSERT_NE(bert, nullptr);
   EXPECT_TRUE(bert->isVisible());
   EXPECT_EQ(bert->windowTitle().toStdString(), "BERT  Card 2");
@@ -44,9 +46,9 @@ TEST_F(BertMainWindowTest, WindowLivesFromItsOpenerToTheShutDown) {
   bert->close();
   EXPECT_EQ(bert->Panel(0), nullptr);
   item->trigger();
+  ASSERT_EQ(config::gApp.CardBertForms[1], bert);
   EXPECT_TRUE(bert->isVisible());
   EXPECT_NE(bert->Panel(0), nullptr);
-  EXPECT_EQ(config::gApp.CardBertForms[1], bert);
   EXPECT_EQ(config::gApp.CardBertForms[0], nullptr);
 
   // The 0.1 s task refreshes it: the input source turned on outside the window shows.

@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -461,11 +462,12 @@ TEST_F(CardWindowTest, SingleChannelUsageHidesChannelTwoAndReleasesBothChannelsC
 // Closing hides the window; it is the same window the next time.
 TEST_F(CardWindowTest, ClosingHidesAndTheNextOpeningReusesTheWindow) {
   Start();
-  TSetupMainGuiForm* window = Open(0);
+  // Watched, not only compared: a window made anew may take the deleted one's address.
+  const QPointer<TSetupMainGuiForm> window = Open(0);
   window->close();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(config::gApp.Placement(0, config::CardWindowKind::CardSetup).WasVisible, 1);
-  EXPECT_EQ(Open(0), window);
+  ASSERT_EQ(Open(0), window);
   EXPECT_TRUE(window->isVisible());
 }
 

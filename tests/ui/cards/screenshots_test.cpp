@@ -14,7 +14,9 @@
 #include "ui/cards/card_windows.h"
 #include "ui/cards/setup_main_gui_form.h"
 #include "ui/cards/prepared_folder.h"
+#include "support/qt/whole_paint.h"
 #include "ui/main_form_fixture.h"
+#include "ui/setup/value_label.h"
 
 namespace uitest {
 namespace {
@@ -50,6 +52,11 @@ class ScreenshotTest : public MainFormTest {
     return count;
   }
 
+  // A setting's value: a box of its own colour on the page.
+  static bool IsValueBox(const QLabel* label) {
+    return qobject_cast<const setup::ValueLabel*>(label) != nullptr && label->autoFillBackground();
+  }
+
   static int CountColour(const QImage& image, QRgb colour) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -77,18 +84,45 @@ TEST_F(ScreenshotTest, CardWindowsOfAPskAndAPcmFmCard) {
     TSetupMainGuiForm* window = config::gApp.CardSetupForms[static_cast<std::size_t>(card)];
     ASSERT_NE(window, nullptr);
     RunUntil([] { return false; }, std::chrono::milliseconds(1500));
-    const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage image = testsupport::SettledPicture(*window);
     Keep(image, name);
     EXPECT_EQ(image.size(), window->size());
-    // Each channel's setup page, below the status panels: its values in yellow text on black.
+    // Each channel's setup page, below the status panels: its values in yellow text on black, each
+    // box drawn whole.
     for (int channel = 0; channel < 2; ++channel) {
       SCOPED_TRACE(channel);
       const QWidget* command = window->PanelCommand[channel];
       const QImage page = image.copy(QRect(command->mapTo(window, QPoint(0, 0)), command->size()));
       EXPECT_GT(CountYellowish(page), 300);
       EXPECT_GT(CountColour(page, qRgb(0, 0, 0)), 2000);
+      int boxes = 0;
+      EXPECT_TRUE(testsupport::ValueBoxesWhole(image, *window, *command, IsValueBox, &boxes));
+      EXPECT_GE(boxes, 8);
     }
   }
+}
+
+// A picture taken while a value box is cut short (the value beside it shown and hidden again, its
+// row not yet laid out anew) is seen as such; once the layout is done, the box is whole.
+TEST_F(ScreenshotTest, AValueBoxCutShortIsSeenAndTheSettledPictureIsWhole) {
+  StartOnSignalCards();
+  ui::ShowSetupMainGuiForm(1, form_.get());
+  TSetupMainGuiForm* window = config::gApp.CardSetupForms[1];
+  ASSERT_NE(window, nullptr);
+  RunUntil([] { return false; }, std::chrono::milliseconds(500));
+  const QWidget* command = window->PanelCommand[0];
+  auto* rate = command->findChild<QLabel*>(QStringLiteral("LabelDataRate1"));
+  auto* second = command->findChild<QLabel*>(QStringLiteral("LabelDataRate2"));
+  ASSERT_NE(rate, nullptr);
+  ASSERT_NE(second, nullptr);
+  ASSERT_FALSE(second->isVisible()) << "a PCM/FM channel has one data rate";
+  second->show();
+  second->hide();
+  const QImage cut = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const testing::AssertionResult seen = testsupport::ValueBoxesWhole(cut, *window, *command, IsValueBox);
+  EXPECT_FALSE(seen);
+  EXPECT_NE(std::string(seen.message()).find("LabelDataRate1"), std::string::npos) << seen.message();
+  EXPECT_TRUE(testsupport::ValueBoxesWhole(testsupport::SettledPicture(*window), *window, *command, IsValueBox));
 }
 
 }  // namespace

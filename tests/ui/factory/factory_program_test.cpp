@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -100,7 +101,8 @@ TEST_F(FactoryProgramTest, TheFactoryMenuItemsOpenTheWindows) {
     EXPECT_TRUE(action->isEnabled()) << name;
     action->trigger();
   }
-  TDbg_PeekPokeForm* peekPoke = config::gApp.PeekPokeForms[1];
+  // Watched, not only compared: a window made anew may take the deleted one's address.
+  const QPointer<TDbg_PeekPokeForm> peekPoke = config::gApp.PeekPokeForms[1];
   ASSERT_NE(peekPoke, nullptr);
   EXPECT_TRUE(peekPoke->isVisible());
   EXPECT_EQ(peekPoke->parentWidget(), form_.get());
@@ -110,7 +112,7 @@ TEST_F(FactoryProgramTest, TheFactoryMenuItemsOpenTheWindows) {
   EXPECT_EQ(config::gApp.PeekPokeForms[0], nullptr);
   peekPoke->hide();
   item("SubMenuPeekPoke1")->trigger();
-  EXPECT_EQ(config::gApp.PeekPokeForms[1], peekPoke);
+  ASSERT_EQ(config::gApp.PeekPokeForms[1], peekPoke);
   EXPECT_TRUE(peekPoke->isVisible());
 }
 

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -21,6 +22,7 @@
 #include "config/globals.h"
 #include "support/log_capture.h"
 #include "support/scripted_dialogs.h"
+#include "ui/cards/main_status_bar_form.h"
 #include "ui/dialogs/hw_config_editor_dlg.h"
 #include "ui/modal_driver.h"
 #include "ui/main_form_fixture.h"
@@ -253,6 +255,10 @@ TEST_F(HwConfigEditorDlgTest, SimulationBoxAsksForARestart) {
 TEST_F(HwConfigEditorDlgTest, EveryWayOutButAcceptCancels) {
   Start();
   const card::kr20cardclass* card0 = gRtl20Mgr->Card(0);
+  // A reopened card may take the deleted one's address; the status strip made anew with it is
+  // watched as well.
+  const QPointer<TSM_MainStatusBarForm> strip = form_->StatusBar(0);
+  ASSERT_NE(strip, nullptr);
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
     bool shown = false;
@@ -266,6 +272,7 @@ TEST_F(HwConfigEditorDlgTest, EveryWayOutButAcceptCancels) {
     EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Unchanged);
     EXPECT_TRUE(shown);
     EXPECT_EQ(gRtl20Mgr->Card(0), card0);
+    EXPECT_FALSE(strip.isNull());
     EXPECT_NE(form_->StatusBar(1), nullptr);
     EXPECT_TRUE(form_->StartupBegun());
   }
@@ -278,6 +285,7 @@ TEST_F(HwConfigEditorDlgTest, EveryWayOutButAcceptCancels) {
   EXPECT_EQ(ui::RunHardwareDialog(*form_), ui::HardwareDialogResult::Unchanged);
   EXPECT_TRUE(accepted);
   EXPECT_EQ(gRtl20Mgr->Card(0), card0);
+  EXPECT_FALSE(strip.isNull());
 }
 
 }  // namespace

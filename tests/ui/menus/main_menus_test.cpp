@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -178,14 +179,15 @@ TEST_F(MainMenusTest, CardSetupOpensTheKindOfWindowTheOptionsAskFor) {
   PrepareProgramFolder(2);
   StartProgram();
   Item("SubMenuMenuCardSetup1")->trigger();
-  TSetupMainGuiForm* window = config::gApp.CardSetupForms[1];
+  // Watched, not only compared: a window made anew may take the deleted one's address.
+  const QPointer<TSetupMainGuiForm> window = config::gApp.CardSetupForms[1];
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(config::gApp.SingleChannelForms[1], nullptr);
   // Shown again, not made anew.
   window->hide();
   Item("SubMenuMenuCardSetup1")->trigger();
-  EXPECT_EQ(config::gApp.CardSetupForms[1], window);
+  ASSERT_EQ(config::gApp.CardSetupForms[1], window);
   EXPECT_TRUE(window->isVisible());
 
   config::gApp.Options->Info().SingleChannelUsage = 1;
@@ -322,7 +324,8 @@ TEST_F(MainMenusTest, OptionsPostDOutputResynchronisesTheCards) {
   StartProgram();
   testsupport::ScopedScriptedDialogs dialogs;
   Item("SubMenuMenuCardSetup0")->trigger();
-  TSetupMainGuiForm* window = config::gApp.CardSetupForms[0];
+  const QPointer<TSetupMainGuiForm> window = config::gApp.CardSetupForms[0];
+  ASSERT_NE(window, nullptr);
   for (int card = 0; card < 2; ++card) gKr20SetMgr->SetPostDDiversityOutput(card, 0, "CH1_OUTPUT");
   WhenShown<TVexaCmnOptionEditDlg>("VexaCmnOptionEditDlg", [&](TVexaCmnOptionEditDlg& dialog) {
     dialog.CheckBoxFmFmPostDOut2->click();
@@ -333,7 +336,7 @@ TEST_F(MainMenusTest, OptionsPostDOutputResynchronisesTheCards) {
     SCOPED_TRACE(card);
     EXPECT_EQ(card::SetupText(gRtl20Mgr->Card(card)->Setup().PostD.DiversityOutput), "COMBINING_OUTPUT");
   }
-  EXPECT_EQ(config::gApp.CardSetupForms[0], window);
+  ASSERT_EQ(config::gApp.CardSetupForms[0], window);
   EXPECT_TRUE(window->isVisible());
 }
 

@@ -3,6 +3,7 @@
 // moves a running sweep on, the shut-down saves and deletes it and the next start reopens it.
 #include <QAction>
 #include <QPalette>
+#include <QPointer>
 #include <QToolButton>
 
 #include "card/card_routines.h"
@@ -27,13 +28,14 @@ TEST_F(ModMainWindowTest, WindowLivesFromItsMenuItemToTheNextStart) {
   ASSERT_NE(item, nullptr);
   EXPECT_TRUE(item->isEnabled());
   item->trigger();
-  TSM_ModControlForm* mod = ui::TestModulatorFormOf(1);
+  // Watched, not only compared: a window made anew may take the deleted one's address.
+  const QPointer<TSM_ModControlForm> mod = ui::TestModulatorFormOf(1);
   ASSERT_NE(mod, nullptr);
   EXPECT_TRUE(mod->isVisible());
   EXPECT_EQ(mod->windowTitle().toStdString(), "Kr20 Card 2 Test Modulator");
   EXPECT_EQ(ui::TestModulatorFormOf(0), nullptr);
   item->trigger();
-  EXPECT_EQ(ui::TestModulatorFormOf(1), mod);
+  ASSERT_EQ(ui::TestModulatorFormOf(1), mod);
 
   // Re-colour message.
   config::gApp.Options->Info().ColorScheme[config::kAppSetupBackgroundColor] = 0x123456;

@@ -10,6 +10,7 @@
 
 #include "page_shown.h"
 #include "setup_panel_fixture.h"
+#include "support/qt/whole_paint.h"
 
 namespace setuptest {
 namespace {
@@ -31,6 +32,11 @@ const Shot kShots[] = {
 void PrintTo(const Shot& shot, std::ostream* os) { *os << shot.Family; }
 
 class ScreenshotTest : public SetupPanelTest, public ::testing::WithParamInterface<Shot> {};
+
+// A setting's value: a box of its own colour on the page.
+bool IsValueBox(const QLabel* label) {
+  return qobject_cast<const setup::ValueLabel*>(label) != nullptr && label->autoFillBackground();
+}
 
 TEST_P(ScreenshotTest, SetupPages) {
   const char* folder = std::getenv("QUORX_SCREENSHOT_FOLDER");
@@ -69,12 +75,15 @@ TEST_P(ScreenshotTest, SetupPages) {
     OpenPageOf(&Page(forms[i]));
     ASSERT_TRUE(Page(forms[i]).isVisible());
     EXPECT_GE(CheckPageShown(Page(forms[i])), 6);
-    if (folder == nullptr) continue;
-    // The picture shows the page from its top row.
+    // The picture shows the page from its top row, every value box whole.
     for (auto* area : host_->findChildren<QScrollArea*>()) area->verticalScrollBar()->setValue(0);
-    QCoreApplication::processEvents();
+    const QImage picture = testsupport::SettledPicture(*host_);
+    int boxes = 0;
+    EXPECT_TRUE(testsupport::ValueBoxesWhole(picture, *host_, Page(forms[i]), IsValueBox, &boxes));
+    EXPECT_GE(boxes, 1);
+    if (folder == nullptr) continue;
     const std::string path = std::string(folder) + "/setup_" + pages[i] + "_" + shot.Family + ".png";
-    EXPECT_TRUE(host_->grab().save(QString::fromStdString(path))) << path;
+    EXPECT_TRUE(picture.save(QString::fromStdString(path))) << path;
   }
 }
 

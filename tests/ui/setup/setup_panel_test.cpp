@@ -1,6 +1,7 @@
 // The setup panel as a card window drives it: its tool strip and tabs, the pages it makes at its
 // first showing, the refresh, reload, colours and destruction, and "Restart Acq".
 #include <QTabWidget>
+#include <QPointer>
 #include <QToolButton>
 
 #include "setup_panel_fixture.h"
@@ -14,6 +15,19 @@ namespace setuptest {
 namespace {
 
 class PanelTest : public SetupPanelTest {};
+
+// Counts the times a widget is shown.
+class ShowCounter final : public QObject {
+ public:
+  explicit ShowCounter(QWidget& widget) { widget.installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++count;
+    return false;
+  }
+};
 
 TEST_F(PanelTest, ToolStripTabsAndPagesOfChannelTwo) {
   Start(false, 0, 1);
@@ -73,6 +87,26 @@ TEST_F(PanelTest, APageSettingRestartsTheOtherChannelOnlyWhileBothAreControlled)
   }
 }
 
+// A value its rule hides is never shown for a moment by a refresh: showing it would lay its row out
+// for it at once, cutting the value beside it short until the next layout.
+TEST_F(PanelTest, ARefreshKeepsAHiddenValueHiddenAndTheValueBesideItWhole) {
+  Start(false, 0, 0);
+  if (IsSkipped() || HasFatalFailure()) return;
+  QLabel* rate = Find<QLabel>("LabelDataRate1");
+  QLabel* second = Find<QLabel>("LabelDataRate2");
+  ASSERT_NE(rate, nullptr);
+  ASSERT_NE(second, nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  ASSERT_TRUE(testsupport::ShownToOperator(rate));
+  ASSERT_FALSE(second->isVisible()) << "BPSK has one data rate";
+  const int width = rate->width();
+  ShowCounter shows(*second);
+  panel_->RefreshPages();
+  panel_->UpdatePagesVisibility();
+  EXPECT_EQ(shows.count, 0);
+  EXPECT_EQ(rate->width(), width);  // before any new layout
+}
+
 TEST_F(PanelTest, ColoursFollowTheSchemeAndValuesStayYellowOnBlack) {
   Start(false, 0, 0);
   if (IsSkipped() || HasFatalFailure()) return;
@@ -99,12 +133,13 @@ TEST_F(PanelTest, RefreshShowsNewStatusAndReloadRebuildsMenusInPlace) {
   panel_->RefreshPages();
   EXPECT_EQ(Text("LabelDataRate1"), "2.500");
   EXPECT_EQ(Text("LabelTunedFreqMhz1"), "2250.50");
-  const auto* menu = Find<QMenu>("PopupMenuInputCode");
+  // Watched, not only compared: a menu made anew may take the deleted one's address.
+  const QPointer<const QMenu> menu = Find<QMenu>("PopupMenuInputCode");
   ASSERT_NE(menu, nullptr);
   ASSERT_EQ(menu->actions().size(), 13);
   EXPECT_EQ(menu->actions()[12]->objectName().toStdString(), "MenuInputCode_12_Single");
   panel_->ReloadPages();
-  EXPECT_EQ(Find<QMenu>("PopupMenuInputCode"), menu);
+  ASSERT_EQ(Find<QMenu>("PopupMenuInputCode"), menu);
   EXPECT_EQ(menu->actions().size(), 13);
   EXPECT_EQ(Page("TSM_StdSetupForm").List("PopupMenuInputCode").size(), 13u);
 }
