@@ -39,6 +39,12 @@ class StatusStripTest : public MainFormTest {
     return gKr20SetMgr->StatusRecord(card, channel);
   }
   QFrame* Host(int i) const { return form_->findChild<QFrame*>(QStringLiteral("PanelDg%1").arg(i + 1)); }
+  // The card's strip in route mode 1, showing its combiner panel.
+  TSM_Status_CombinerForm* CombinedPanel(int card) const {
+    CardSetup(card).RouteInfo.RouteMode = 1;
+    Strip(card)->ArrangePanels();
+    return Strip(card)->CombinerPanel();
+  }
 };
 
 constexpr util::TColor kLime = 0x00FF00u;
@@ -295,9 +301,7 @@ TEST_F(StatusStripTest, StripRefreshUpdatesTheCombinerPanelInRouteModeOne) {
   PrepareProgramFolder(1, false, OneCard(false, 0));
   StartProgram();
   TSM_MainStatusBarForm* strip = Strip(0);
-  CardSetup(0).RouteInfo.RouteMode = 1;
-  strip->ArrangePanels();
-  TSM_Status_CombinerForm* panel = strip->CombinerPanel();
+  TSM_Status_CombinerForm* panel = CombinedPanel(0);
   ASSERT_NE(panel, nullptr);
   for (const bool locked : {true, false}) {
     SCOPED_TRACE(locked ? "locked" : "unlocked");
@@ -368,10 +372,7 @@ TEST_F(StatusStripTest, UnbalancedQpskWithoutDualTransmitShowsOneBitSyncLamp) {
 TEST_F(StatusStripTest, CombinerPanelStrengthsAreEachChannelsOwn) {
   PrepareProgramFolder(1, false, OneCard(false, 0));
   StartProgram();
-  TSM_MainStatusBarForm* strip = Strip(0);
-  CardSetup(0).RouteInfo.RouteMode = 1;
-  strip->ArrangePanels();
-  TSM_Status_CombinerForm* panel = strip->CombinerPanel();
+  TSM_Status_CombinerForm* panel = CombinedPanel(0);
   ASSERT_NE(panel, nullptr);
   Status(0, 0).DnCvt.SignalStrength = -53.4;
   Status(0, 1).DnCvt.SignalStrength = -71.6;
