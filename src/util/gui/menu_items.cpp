@@ -4,6 +4,8 @@
 #include <QList>
 #include <QMenu>
 
+#include <memory>
+
 namespace util {
 
 QAction* SenderAsMenuItem(QObject* sender) { return qobject_cast<QAction*>(sender); }
@@ -16,8 +18,8 @@ void ClearMenuItems(QMenu* menu) {
     menu->removeAction(item);
     QMenu* submenu = item->menu();
     const bool ownedBySubmenu = submenu != nullptr && submenu->menuAction() == item;
-    delete submenu;  // a submenu owns its own menu action
-    if (!ownedBySubmenu) delete item;
+    std::unique_ptr<QMenu> ownedSubmenu(submenu);  // a submenu owns its own menu action
+    std::unique_ptr<QAction> ownedItem(ownedBySubmenu ? nullptr : item);
   }
 }
 
