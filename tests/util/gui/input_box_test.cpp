@@ -52,16 +52,27 @@ QStringList ShownLines(const QWidget& window) {
 }
 
 // Under a window manager a window is framed a moment after it shows: its frame is measured once the
-// frame stands whole around it.
+// frame stands whole around it and has stopped moving. While the manager frames it, Qt first hears
+// the window's place inside its frame (1,20) and only then its place on the screen.
 bool WaitForFrame(QWidget& window) {
   if (!WindowManagerRunning()) return true;
-  return QTest::qWaitFor(
+  const bool framed = QTest::qWaitFor(
       [&window] {
         const QRect frame = window.frameGeometry();
         const QRect client = window.geometry();
         return window.isVisible() && frame != client && frame.contains(client);
       },
       2000);
+  if (!framed) return false;
+  QRect last = window.frameGeometry();
+  int unchanged = 0;
+  for (int turn = 0; turn < 80 && unchanged < 3; ++turn) {
+    QTest::qWait(25);
+    const QRect now = window.frameGeometry();
+    unchanged = now == last ? unchanged + 1 : 0;
+    last = now;
+  }
+  return unchanged >= 3;
 }
 
 template <class Window>
