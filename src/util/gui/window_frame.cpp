@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QVariant>
 #include <QScreen>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 

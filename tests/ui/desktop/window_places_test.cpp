@@ -1,7 +1,7 @@
 // Windows on a desktop: each comes back where it was, to the pixel, after reopenings and restarts;
 // a window without a place of its own opens with its whole frame, title bar included, clear of the
 // main window and of every other window of the program while the screen has room; the main
-// window's frame opens on the screen.
+// window's frame opens on the screen; placing a window never waits for the window manager.
 #include <QAction>
 #include <QPixmap>
 
