@@ -176,6 +176,24 @@ TEST(ErrorLogPlace, TheOlderCopyIsMadeWithoutFollowingALinkAtItsName) {
   }
 }
 
+// A log that cannot be moved and is a second name of a file outside is not emptied in place:
+// that would empty the other file too.
+TEST(ErrorLogPlace, ALogWithASecondNameOutsideIsNotEmptiedInPlace) {
+  testsupport::ScratchFolder outside;
+  const std::string outsideFile = outside / "precious.txt";
+  ASSERT_TRUE(testsupport::WriteWholeFile(outsideFile, "not the log\n"));
+  testsupport::ScratchFolder folder;
+  std::filesystem::create_directories(folder / "SYSTEM/ERLOGS/QuorxL.log.old");
+  const std::string log = folder / "SYSTEM/ERLOGS/QuorxL.log";
+  ASSERT_EQ(::link(outsideFile.c_str(), log.c_str()), 0);
+  const ChildRun run = StartLogIn(folder.Path());
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.standardError.find("Error log cannot be opened: " + log + " (not a regular file)\n"), std::string::npos)
+      << run.standardError;
+  EXPECT_EQ(testsupport::ReadWholeFile(outsideFile), "not the log\n");
+}
+
 TEST(ErrorLogPlace, ARegularFileBecomesTheOlderCopyAndTheLogStartsEmpty) {
   testsupport::ScratchFolder folder;
   std::filesystem::create_directories(folder / "SYSTEM/ERLOGS");
