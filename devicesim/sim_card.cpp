@@ -620,13 +620,14 @@ void Card::EvaluateReceiver(int ch, const IfInput* input, double t) {
                      std::fabs(signalRate - b.rateBps) <= b.rateBps * std::max(rangePct, 0.01) / 100.0 &&
                      CodeClass(r.bitSync[0].inputCode) == CodeClass(best->code) && r.ebNoDb >= kBitSyncEbNoDb;
     b.lock.Update(met, t, 0.02 + 200.0 / std::max(b.rateBps, 1.0));
+    const double perSymbol = r.family == Family::Psk && s == 0 ? BitsPerSymbol(r.modulation) : 1.0;
     if (b.lock.locked) {
-      const double perSymbol = r.family == Family::Psk && s == 0 ? BitsPerSymbol(r.modulation) : 1.0;
       b.measuredEbNoDb = std::min(r.ebNoDb, kEbNoReadingCap) + 0.15 * physics_.Gauss();
       b.measuredSymbolRate = signalRate / perSymbol * (1.0 + 1e-6 * physics_.Gauss());
     } else {
+      // A searching loop's rate register holds the rate it was set to, as a real one does.
       b.measuredEbNoDb = 0.0;
-      b.measuredSymbolRate = 0.0;
+      b.measuredSymbolRate = b.rateBps / perSymbol;
     }
   }
 
