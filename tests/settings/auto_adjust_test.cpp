@@ -166,7 +166,7 @@ TEST_F(AutoAdjustTest, TrackLoopMovesOnlyFrom1000HzAway) {
 // rate, as a restart reads at other instants, the loops settle on the same values within 3 %.
 TEST_F(AutoAdjustTest, TrackLoopSettlesOnceOnASteadySignal) {
   Start("NO", 2, kTwoPcmFmSignals);
-  const std::array<std::vector<double>, 2> retunes = DriveTrackLoops(16.0, 0.2);
+  const std::array<std::vector<double>, 2> retunes = DriveTrackLoops(16.0, 0.05);
   std::array<double, 2> settled{};
   for (int ch = 0; ch < 2; ++ch) {
     SCOPED_TRACE(::testing::Message() << "channel " << ch);
@@ -182,7 +182,7 @@ TEST_F(AutoAdjustTest, TrackLoopSettlesOnceOnASteadySignal) {
 
   SimCardTest::TearDown();  // the program closes; the same cards start again
   Start("NO", 2, kTwoPcmFmSignals);
-  DriveTrackLoops(16.0, 0.05);
+  DriveTrackLoops(16.0, 0.02);
   for (int ch = 0; ch < 2; ++ch) {
     const double again = Rec().Receiver[ch].CarrierTrkLoopBandwidthHz;
     EXPECT_NEAR(again, settled[static_cast<std::size_t>(ch)], 0.03 * settled[static_cast<std::size_t>(ch)])
