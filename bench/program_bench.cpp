@@ -41,7 +41,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <utility>
 #include <sstream>
@@ -144,16 +143,27 @@ bool StartProgram() {
 
 // Sees the master timer's events before the timer hands them to the window's handler: a tick's
 // lateness is when it arrives, not when the work it starts ends.
+// Each tick's lateness in ms (beyond the timer's interval) goes to `lateMs`.
 class TickArrivals : public QObject {
  public:
-  explicit TickArrivals(std::function<void()> arrived) : arrived_(std::move(arrived)) {}
+  explicit TickArrivals(std::vector<double>& lateMs) : lateMs_(lateMs) {}
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Timer) arrived_();
+    if (event->type() == QEvent::Timer) Arrived();
     return QObject::eventFilter(watched, event);
   }
 
  private:
-  std::function<void()> arrived_;
+  void Arrived() {
+    const Clock::time_point now = Clock::now();
+    if (lastTick_ != Clock::time_point{}) {
+      const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick_).count();
+      lateMs_.push_back(std::max(0.0, gapMs - ui::kMasterTimerIntervalMs));
+    }
+    lastTick_ = now;
+  }
+
+  std::vector<double>& lateMs_;
+  Clock::time_point lastTick_{};
 };
 
 double CpuSeconds() {
@@ -209,15 +219,7 @@ void LeftRunning(benchmark::State& state) {
 
   for (auto _ : state) {
     std::vector<double> lateMs;
-    Clock::time_point lastTick{};
-    TickArrivals arrivals([&] {
-      const Clock::time_point now = Clock::now();
-      if (lastTick != Clock::time_point{}) {
-        const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick).count();
-        lateMs.push_back(std::max(0.0, gapMs - ui::kMasterTimerIntervalMs));
-      }
-      lastTick = now;
-    });
+    TickArrivals arrivals(lateMs);
     form.MasterTimer()->installEventFilter(&arrivals);
 
     benchwatch::BusyStretchWatch::Start();
@@ -265,15 +267,7 @@ bool EveryCardWindowShown() {
 // Each card window closed and opened again from its menu with the master timer running; the
 // ticks' lateness in ms goes to `lateMs`.
 void ReopenCardWindows(TQuorxLMainForm& form, std::vector<double>& lateMs) {
-  Clock::time_point lastTick{};
-  TickArrivals arrivals([&] {
-    const Clock::time_point now = Clock::now();
-    if (lastTick != Clock::time_point{}) {
-      const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick).count();
-      lateMs.push_back(std::max(0.0, gapMs - ui::kMasterTimerIntervalMs));
-    }
-    lastTick = now;
-  });
+  TickArrivals arrivals(lateMs);
   form.MasterTimer()->installEventFilter(&arrivals);
   RunFor(std::chrono::milliseconds(200));
   for (int card = 0; card < card::SystemCardCount(); ++card) {

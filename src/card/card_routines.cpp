@@ -289,6 +289,13 @@ GroupChannelContext GroupChannelContextOf(int card, int channel) {
   return c;
 }
 
+std::string FamilyReceiverName(const GroupChannelContext& context) {
+  if (context.PcmFm) return "PCM_FM";
+  if (context.Pm) return "PM";
+  if (context.MultiHCpm) return "MH_CPM";
+  return {};
+}
+
 bool GetGroupChannelContext(int card, int channel, int& dcIndex, bool& isMultiHCpm, bool& isPm, bool& isPcmFm,
                             DnCvtChannelRecord*& dcRecord, CardSetupRecord*& setup, kr20cardclass*& cardObject) {
   cardObject = CardObject(card);

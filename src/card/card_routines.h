@@ -144,6 +144,10 @@ struct GroupChannelContext {
 };
 GroupChannelContext GroupChannelContextOf(int card, int channel);
 
+// The receiver name of a channel of a single-receiver family ("PCM_FM", "PM", "MH_CPM"); empty for
+// a PSK channel, whose name is its modulation.
+std::string FamilyReceiverName(const GroupChannelContext& context);
+
 // ---- FFT span --------------------------------------------------------------------------------------------
 
 // Span := AutoFftSpanHz(bit rate of the channel), stored in MHz in the channel's FFT block and

@@ -59,16 +59,8 @@ void NameRunningReceivers(int card) {
   for (int channel = 0; channel < settings::kChannels; ++channel) {
     const card::GroupChannelContext c = card::GroupChannelContextOf(card, channel);
     if (!c.Valid) continue;
-    std::string running;
-    if (c.PcmFm) {
-      running = "PCM_FM";
-    } else if (c.Pm) {
-      running = "PM";
-    } else if (c.MultiHCpm) {
-      running = "MH_CPM";
-    } else {
-      running = c.Object->PskRx_GetCarrierModulationMode(channel);
-    }
+    std::string running = card::FamilyReceiverName(c);
+    if (running.empty()) running = c.Object->PskRx_GetCarrierModulationMode(channel);
     card::ReceiverRecord& rx = c.Setup->Receiver[static_cast<std::size_t>(channel)];
     if (running.empty() || card::SetupText(rx.DemodMode) == running) continue;
     card::SetSetupText(rx.DemodMode, running);

@@ -163,14 +163,8 @@ void TQuorxLMainForm::SelectDefaultModulations(int card) {
   if (gHwCfgMgr == nullptr || gHwCfgMgr->Kr20SimulatedFlag == 0 || gKr20SetMgr == nullptr) return;
   for (int channel = 0; channel < settings::kChannels; ++channel) {
     const card::GroupChannelContext family = card::GroupChannelContextOf(card, channel);
-    std::string name;
-    if (family.PcmFm) {
-      name = "PCM_FM";
-    } else if (family.Pm) {
-      name = "PM";
-    } else if (family.MultiHCpm) {
-      name = "MH_CPM";
-    } else {
+    std::string name = card::FamilyReceiverName(family);
+    if (name.empty()) {
       std::vector<std::string> candidates{"SOQPSK_TG"};
       candidates.insert(candidates.end(), gKr20SetMgr->ModulationList.begin(), gKr20SetMgr->ModulationList.end());
       for (const std::string& candidate : candidates) {
