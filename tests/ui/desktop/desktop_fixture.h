@@ -44,8 +44,9 @@ class DesktopTest : public operatortest::OperatorTest {
 
   // Waits until the window's frame stands at `place`; false when it never came there.
   static bool WaitFrameAt(const QWidget& window, QPoint place) {
-    return RunUntil([&] { return testsupport::WindowSettled(window, !Bare()) && window.frameGeometry().topLeft() == place; },
-                    std::chrono::seconds(10));
+    return RunUntil(
+        [&] { return testsupport::WindowSettled(window, !Bare()) && window.frameGeometry().topLeft() == place; },
+        std::chrono::seconds(10));
   }
 
   // The program's windows the operator sees now, the main window among them.

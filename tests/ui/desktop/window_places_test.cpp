@@ -58,6 +58,8 @@ class TopPanel {
   QWidget panel_;
 };
 
+std::string Text(QPoint place) { return std::to_string(place.x()) + "," + std::to_string(place.y()); }
+
 void ExpectFrameOnScreen(const QWidget& window, const std::string& where) {
   const QRect frame = window.frameGeometry();
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -139,26 +141,28 @@ TEST_F(WindowPlacesTest, WindowsComeBackToThePixel) {
   WaitFramed(*form_);
   const QPoint cardPlace = card->frameGeometry().topLeft();
   const QPoint modulatorPlace = modulator->frameGeometry().topLeft();
-  const QPoint bertPlace = bert->frameGeometry().topLeft();
   // The main window to the pixel, its size too: it does not grow by its frame at each start.
   const QRect mainFrame = form_->frameGeometry();
+  // The BERT window dragged and closed at once: it opens again where it was when closed.
+  const QPoint bertPlace = bert->frameGeometry().topLeft() - QPoint(21, 17);
+  bert->move(bertPlace);
+  ASSERT_TRUE(WaitFrameAt(*bert, bertPlace)) << Where(*bert);
 
   card->close();
   bert->close();
-  Settle();
   card = OpenFromMenu("SubMenuMenuCardSetup", 0);
   bert = OpenFromMenu("SubMenuMenuViewBERT", 1);
   ASSERT_NE(card, nullptr);
   ASSERT_NE(bert, nullptr);
-  EXPECT_TRUE(WaitFrameAt(*card, cardPlace)) << "reopened: " << Where(*card);
-  EXPECT_TRUE(WaitFrameAt(*bert, bertPlace)) << "reopened: " << Where(*bert);
+  EXPECT_TRUE(WaitFrameAt(*card, cardPlace)) << "reopened: " << Where(*card) << ", not " << Text(cardPlace);
+  EXPECT_TRUE(WaitFrameAt(*bert, bertPlace)) << "reopened: " << Where(*bert) << ", not " << Text(bertPlace);
 
   for (int restart = 1; restart <= 3; ++restart) {
     SCOPED_TRACE("restart " + std::to_string(restart));
     form_->CloseProgram();
     RestartProgram();
     if (HasFatalFailure()) return;
-    EXPECT_TRUE(WaitFrameAt(*form_, mainFrame.topLeft())) << Where(*form_);
+    EXPECT_TRUE(WaitFrameAt(*form_, mainFrame.topLeft())) << Where(*form_) << ", not " << Text(mainFrame.topLeft());
     EXPECT_EQ(form_->frameGeometry(), mainFrame) << Where(*form_);
     const std::vector<std::pair<QWidget*, QPoint>> windows{
         {static_cast<QWidget*>(config::gApp.CardSetupForms[0]), cardPlace},
@@ -167,7 +171,7 @@ TEST_F(WindowPlacesTest, WindowsComeBackToThePixel) {
       // Open at the close: reopened at the start.
       ASSERT_NE(window, nullptr);
       EXPECT_TRUE(window->isVisible()) << Where(*window);
-      EXPECT_TRUE(WaitFrameAt(*window, place)) << Where(*window);
+      EXPECT_TRUE(WaitFrameAt(*window, place)) << Where(*window) << ", not " << Text(place);
     }
   }
 }

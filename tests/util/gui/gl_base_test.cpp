@@ -27,13 +27,17 @@ constexpr TColor kLimeT = 0x0000FF00u, kRedT = 0x000000FFu;
 // displays with QPainter there: platforms without GL windows end it when a GL surface paints.
 std::string NoGlContext() {
   const std::string platform = QGuiApplication::platformName().toStdString();
-  if (platform == "offscreen" || platform == "minimal") return "the \"" + platform + "\" platform has no OpenGL windows";
+  if (platform == "offscreen" || platform == "minimal") {
+    return "the \"" + platform + "\" platform has no OpenGL windows";
+  }
   QOpenGLContext context;
   if (!context.create()) return "no OpenGL context can be made on this display";
   QOffscreenSurface surface;
   surface.setFormat(context.format());
   surface.create();
-  if (!surface.isValid() || !context.makeCurrent(&surface)) return "no OpenGL context can be made current on this display";
+  if (!surface.isValid() || !context.makeCurrent(&surface)) {
+    return "no OpenGL context can be made current on this display";
+  }
   context.doneCurrent();
   return {};
 }
