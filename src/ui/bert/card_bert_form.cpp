@@ -72,6 +72,8 @@ void TCardBertForm::showEvent(QShowEvent* event) {
 }
 
 void TCardBertForm::closeEvent(QCloseEvent* event) {
+  // Where it was, not where it was first put: it opens there again, the one-second pass or not.
+  SaveWindowState();
   ClosePanels();
   event->accept();
 }

@@ -5,15 +5,18 @@
 // a request for frame extents (started for each test). Places are measured on the frames.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "support/qt/window_settled.h"
 #include "support/silent_window_manager.h"
 #include "ui/operator/operator_fixture.h"
 #include "util/gui/window_frame.h"
@@ -51,10 +54,29 @@ class DesktopTest : public operatortest::OperatorTest {
   // A window manager that frames windows.
   static bool Framing() { return !Bare() && !Silent(); }
 
-  // Waits until the window manager framed the window and the frame came to rest.
+  // Waits until the window manager framed the window and the frame came to rest where the X server
+  // has it.
   static void WaitFramed(const QWidget& window) {
-    if (Framing()) RunUntil([&] { return window.frameGeometry() != window.geometry(); }, std::chrono::seconds(5));
-    Settle();
+    EXPECT_TRUE(testsupport::WaitWindowSettled(window, Framing())) << "never settled: " << Where(window);
+  }
+
+  // Waits until the window's frame stands at `place`; false when it never came there.
+  static bool WaitFrameAt(const QWidget& window, QPoint place) {
+    return RunUntil(
+        [&] { return testsupport::WindowSettled(window, Framing()) && window.frameGeometry().topLeft() == place; },
+        std::chrono::seconds(10));
+  }
+
+  // The program's windows the operator sees now, the main window among them.
+  static std::vector<QWidget*> ShownWindows() {
+    std::vector<QWidget*> shown;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      const Qt::WindowType type = window->windowType();
+      if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Tool)) {
+        shown.push_back(window);
+      }
+    }
+    return shown;
   }
 
   // Restarts the silent window manager with `arguments`.
@@ -71,9 +93,20 @@ class DesktopTest : public operatortest::OperatorTest {
     EXPECT_NE(action, nullptr) << item << card;
     if (action == nullptr) return nullptr;
     EXPECT_TRUE(action->isVisible() && action->isEnabled()) << item << card;
+    // The window the item showed, not the active one: the window manager or the X server hands the
+    // focus over a while later.
+    const std::vector<QWidget*> before = ShownWindows();
     action->trigger();
-    Settle(std::chrono::milliseconds(100));
-    QWidget* window = QApplication::activeWindow();
+    QWidget* window = nullptr;
+    RunUntil(
+        [&] {
+          for (QWidget* shown : ShownWindows()) {
+            if (std::find(before.begin(), before.end(), shown) == before.end()) window = shown;
+          }
+          return window != nullptr;
+        },
+        std::chrono::seconds(5));
+    EXPECT_NE(window, nullptr) << item << card << " showed no window";
     if (window != nullptr) WaitFramed(*window);
     return window;
   }

@@ -4,9 +4,13 @@
 // window's frame opens on the screen; placing a window never waits for the window manager.
 #include <QAction>
 #include <QPixmap>
+#include <xcb/xcb.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdlib>
-
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +27,39 @@ namespace {
 
 using WindowPlacesTest = DesktopTest;
 
+// A panel along the top of the screen, as a desktop's task bar: a window manager keeps the strut it
+// asks for free of windows, and the screen's free area starts below it.
+class TopPanel {
+ public:
+  explicit TopPanel(int height) {
+    panel_.setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    panel_.setGeometry(screen.left(), screen.top(), screen.width(), height);
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11->connection();
+    const std::string name = "_NET_WM_STRUT_PARTIAL";
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(connection,
+                              xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
+                              nullptr),
+        &std::free);
+    // Left, right, top and bottom, then where each starts and ends along its edge.
+    const std::array<std::uint32_t, 12> strut{0, 0, static_cast<std::uint32_t>(height), 0, 0, 0, 0, 0,
+                                              static_cast<std::uint32_t>(screen.left()),
+                                              static_cast<std::uint32_t>(screen.right()), 0, 0};
+    if (atom != nullptr) {
+      xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(panel_.winId()), atom->atom,
+                          XCB_ATOM_CARDINAL, 32, static_cast<std::uint32_t>(strut.size()), strut.data());
+    }
+    panel_.show();
+  }
+
+ private:
+  QWidget panel_;
+};
+
+std::string Text(QPoint place) { return std::to_string(place.x()) + "," + std::to_string(place.y()); }
+
 void ExpectFrameOnScreen(const QWidget& window, const std::string& where) {
   const QRect frame = window.frameGeometry();
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -37,15 +74,49 @@ TEST_F(WindowPlacesTest, TheMainWindowsFrameOpensOnTheScreen) {
   if (HasFatalFailure()) return;
   WaitFramed(*form_);
   ExpectFrameOnScreen(*form_, Where(*form_));
-  // And again where the position file put it: its frame is where the file says.
-  form_->CloseProgram();
-  const std::string file = config::PositionFilePath();
-  ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Width", 1000));
-  ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Left", 17));
-  ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Top", 0));
-  RestartProgram();
-  WaitFramed(*form_);
-  EXPECT_EQ(form_->frameGeometry().topLeft(), QPoint(17, 0)) << Where(*form_);
+  // And again where the position file put it: the whole frame on the screen's free area, title bar
+  // included, where the file says as far as that area allows.
+  struct Row {
+    const char* name;
+    QPoint stored;
+    // A panel of this height along the screen's top (under a window manager: it keeps the strut).
+    int panel;
+    // The frame's top-left corner from the free area's, or, without one, its bottom-right corner
+    // on the area's.
+    std::optional<QPoint> frame;
+  };
+  for (const Row& row : {Row{"at the top", QPoint(17, 0), 0, QPoint(17, 0)},
+                         Row{"above the screen", QPoint(17, -60), 0, QPoint(17, 0)},
+                         Row{"under a panel at the top", QPoint(17, 0), 30, QPoint(17, 0)},
+                         Row{"past the screen's bottom right", QPoint(5000, 5000), 0, std::nullopt}}) {
+    SCOPED_TRACE(row.name);
+    form_->CloseProgram();
+    const std::string file = config::PositionFilePath();
+    ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Width", 1000));
+    ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Left", row.stored.x()));
+    ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Top", row.stored.y()));
+    std::optional<TopPanel> panel;
+    if (row.panel > 0) {
+      panel.emplace(row.panel);
+      if (Framing()) {
+        ASSERT_TRUE(RunUntil([&] { return Screen().top() == row.panel; }, std::chrono::seconds(10)));
+      }
+    }
+    RestartProgram();
+    if (HasFatalFailure()) return;
+    if (row.frame.has_value()) {
+      EXPECT_TRUE(WaitFrameAt(*form_, Screen().topLeft() + *row.frame)) << Where(*form_);
+    } else {
+      WaitFramed(*form_);
+      EXPECT_EQ(form_->frameGeometry().bottomRight(), Screen().bottomRight()) << Where(*form_);
+    }
+    EXPECT_TRUE(Screen().contains(form_->frameGeometry())) << Where(*form_);
+    if (panel.has_value()) {
+      panel.reset();
+      ASSERT_TRUE(RunUntil([&] { return Screen() == QGuiApplication::primaryScreen()->geometry(); },
+                           std::chrono::seconds(10)));
+    }
+  }
 }
 
 // Opened, then closed and reopened inside one run, then the program restarted three times with
@@ -61,48 +132,53 @@ TEST_F(WindowPlacesTest, WindowsComeBackToThePixel) {
   ASSERT_NE(card, nullptr);
   ASSERT_NE(modulator, nullptr);
   ASSERT_NE(bert, nullptr);
-  // The operator drags the card window somewhere of its own.
+  // The operator drags the card window somewhere of its own, and narrows the main window.
   const QPoint dragged = card->frameGeometry().topLeft() + QPoint(13, 37);
   card->move(dragged);
-  WaitFramed(*card);
-  ASSERT_EQ(card->frameGeometry().topLeft(), dragged);
+  ASSERT_TRUE(WaitFrameAt(*card, dragged)) << Where(*card);
+  form_->resize(1000, form_->height());
+  ASSERT_TRUE(RunUntil([&] { return form_->width() == 1000; }, std::chrono::seconds(5)));
+  WaitFramed(*form_);
   const QPoint cardPlace = card->frameGeometry().topLeft();
   const QPoint modulatorPlace = modulator->frameGeometry().topLeft();
-  const QPoint bertPlace = bert->frameGeometry().topLeft();
-  const QPoint mainPlace = form_->frameGeometry().topLeft();
+  // The main window to the pixel, its size too: it does not grow by its frame at each start.
+  const QRect mainFrame = form_->frameGeometry();
+  // The BERT window dragged and closed at once: it opens again where it was when closed.
+  const QPoint bertPlace = bert->frameGeometry().topLeft() - QPoint(21, 17);
+  bert->move(bertPlace);
+  ASSERT_TRUE(WaitFrameAt(*bert, bertPlace)) << Where(*bert);
 
   card->close();
   bert->close();
-  Settle();
   card = OpenFromMenu("SubMenuMenuCardSetup", 0);
   bert = OpenFromMenu("SubMenuMenuViewBERT", 1);
   ASSERT_NE(card, nullptr);
   ASSERT_NE(bert, nullptr);
-  EXPECT_EQ(card->frameGeometry().topLeft(), cardPlace) << "reopened: " << Where(*card);
-  EXPECT_EQ(bert->frameGeometry().topLeft(), bertPlace) << "reopened: " << Where(*bert);
+  EXPECT_TRUE(WaitFrameAt(*card, cardPlace)) << "reopened: " << Where(*card) << ", not " << Text(cardPlace);
+  EXPECT_TRUE(WaitFrameAt(*bert, bertPlace)) << "reopened: " << Where(*bert) << ", not " << Text(bertPlace);
 
   for (int restart = 1; restart <= 3; ++restart) {
     SCOPED_TRACE("restart " + std::to_string(restart));
     form_->CloseProgram();
     RestartProgram();
     if (HasFatalFailure()) return;
-    WaitFramed(*form_);
-    EXPECT_EQ(form_->frameGeometry().topLeft(), mainPlace) << Where(*form_);
+    EXPECT_TRUE(WaitFrameAt(*form_, mainFrame.topLeft())) << Where(*form_) << ", not " << Text(mainFrame.topLeft());
+    EXPECT_EQ(form_->frameGeometry(), mainFrame) << Where(*form_);
     const std::vector<std::pair<QWidget*, QPoint>> windows{
         {static_cast<QWidget*>(config::gApp.CardSetupForms[0]), cardPlace},
         {static_cast<QWidget*>(config::gApp.TestModulatorForms[1]), modulatorPlace}};
     for (const auto& [window, place] : windows) {
       // Open at the close: reopened at the start.
       ASSERT_NE(window, nullptr);
-      WaitFramed(*window);
       EXPECT_TRUE(window->isVisible()) << Where(*window);
-      EXPECT_EQ(window->frameGeometry().topLeft(), place) << Where(*window);
+      EXPECT_TRUE(WaitFrameAt(*window, place)) << Where(*window) << ", not " << Text(place);
     }
   }
 }
 
 // Card, BERT, test-modulator and factory windows opened one after the other: none covers the main
-// window or a window opened before it while the screen had room for it elsewhere.
+// window or a window opened before it while the screen had room for it elsewhere. A window closed
+// leaves its place: the next window of its size takes it.
 TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
   PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
   if (HasFatalFailure()) return;
@@ -110,12 +186,19 @@ TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
   StartProgram();
   if (HasFatalFailure()) return;
   WaitFramed(*form_);
-  const std::vector<std::pair<const char*, int>> opened{
-      {"SubMenuMenuViewBERT", 0},  {"SubMenuMenuViewTestModulator", 0}, {"SubMenuPeekPoke", 0},
-      {"SubMenuFilePoke", 0},      {"SubMenuTOC", 0},                    {"SubMenuMenuCardSetup", 1},
-      {"SubMenuMenuViewBERT", 1}};
+  struct Step {
+    const char* item;
+    int card;
+    // Closed once placed; the next window opens where it was.
+    bool closed;
+  };
+  const std::vector<Step> steps{{"SubMenuPeekPoke", 0, false},     {"SubMenuMenuViewBERT", 0, true},
+                                {"SubMenuMenuViewBERT", 1, false}, {"SubMenuMenuViewTestModulator", 0, false},
+                                {"SubMenuFilePoke", 0, false},     {"SubMenuTOC", 0, false},
+                                {"SubMenuMenuCardSetup", 1, false}};
   std::vector<QRect> blocked{form_->frameGeometry()};
-  for (const auto& [item, card] : opened) {
+  std::optional<QRect> left;
+  for (const auto& [item, card, closed] : steps) {
     QWidget* window = OpenFromMenu(item, card);
     ASSERT_NE(window, nullptr) << item << card;
     ASSERT_NE(window, form_.get()) << item << card;
@@ -126,6 +209,15 @@ TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
     for (const QRect& other : blocked) covers = covers || frame.intersects(other);
     if (covers) {
       EXPECT_FALSE(RoomFor(frame.size(), blocked)) << "covers another window though the screen had room";
+    }
+    if (left.has_value()) {
+      EXPECT_EQ(frame, *left) << "not where the window closed before it was, at " << left->x() << "," << left->y();
+    }
+    left.reset();
+    if (closed) {
+      left = frame;
+      ASSERT_TRUE(window->close());
+      continue;
     }
     blocked.push_back(frame);
   }

@@ -237,8 +237,12 @@ TEST_F(StatusPanelTest, LayoutFollowsTheOperationMode) {
     route.RouteMode = row.route;
     route.RouteBytes[0] = row.preD;
     route.RouteBytes[1] = row.postD;
+    // The card's setup says the same: the program's status pass copies the route from it, at any
+    // turn of the event loop.
     setup.RouteInfo.FpgaMasterMode = static_cast<std::int32_t>(row.mode);
     setup.RouteInfo.RouteMode = static_cast<std::int32_t>(row.route);
+    setup.RouteInfo.PreDCombinerMode = row.preD;
+    setup.RouteInfo.PostDCombinerMode = row.postD;
     for (TSetupMainStatusForm* panel : {&first, &second}) {
       const auto channel = static_cast<std::size_t>(panel->Channel());
       panel->ArrangeStatusPanel();
