@@ -132,4 +132,10 @@ QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area) {
   return QPoint(x, y);
 }
 
+QRect FitFrameOnArea(const QRect& frame, const QRect& area) {
+  if (area.isEmpty()) return frame;
+  const QSize size = frame.size().boundedTo(area.size());
+  return QRect(FrameOnArea(frame.topLeft(), size, area), size);
+}
+
 }  // namespace util

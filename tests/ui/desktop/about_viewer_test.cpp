@@ -1,15 +1,18 @@
-// The about box's "View Error Log" opens the viewer beside the box: its frame clear of the box's
-// (and of its OK button) and on the screen.
+// The error-log viewers (View > Error Logs, the about box's "View Error Log") take a free place as
+// every window does: their frames clear of the main window and of the box (and of its OK button),
+// on the screen. The about box opens centred on the main window, clear of it.
 #include <QAction>
 #include <QPushButton>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "desktop_fixture.h"
 #include "support/log_capture.h"
 #include "ui/cards/prepared_folder.h"
+#include "ui/main_menus.h"
 #include "ui/modal_driver.h"
 #include "util/gui/about_box.h"
 #include "util/gui/log_viewer_window.h"
@@ -34,6 +37,16 @@ std::vector<std::string> Arguments(int pid) {
   return arguments;
 }
 
+// The viewer's frame from its arguments (program, file, left, top, and its window's width and
+// height where it was cut smaller), with the frame around its window `frameExtra` larger; empty
+// without a place.
+QRect ViewerFrame(const std::vector<std::string>& arguments, QSize frameExtra) {
+  if (arguments.size() != 4 && arguments.size() != 6) return {};
+  QSize window(util::kLogViewerWidth, util::kLogViewerHeight);
+  if (arguments.size() == 6) window = QSize(std::stoi(arguments[4]), std::stoi(arguments[5]));
+  return QRect(QPoint(std::stoi(arguments[2]), std::stoi(arguments[3])), window + frameExtra);
+}
+
 TEST_F(AboutViewerTest, TheViewerOpensClearOfTheBox) {
   uitest::PrepareFolderAsRunShDoes(folder_.Path());
   ASSERT_FALSE(HasFailure());
@@ -55,20 +68,57 @@ TEST_F(AboutViewerTest, TheViewerOpensClearOfTheBox) {
       RunUntil(
           [&] {
             arguments = Arguments(pid);
-            return arguments.size() == 4;
+            return arguments.size() >= 4;
           },
           std::chrono::seconds(10));
     }
     shown.accept();
   });
   form_->findChild<QAction*>("MenuAbout")->trigger();
-  ASSERT_EQ(arguments.size(), 4u);
   // The viewer's frame: its window with a frame like the box's.
-  const QSize frame = QSize(util::kLogViewerWidth, util::kLogViewerHeight) + frameExtra;
-  const QRect viewer(QPoint(std::stoi(arguments[2]), std::stoi(arguments[3])), frame);
-  ASSERT_TRUE(RoomFor(viewer.size(), {box})) << "the screen holds the box and the viewer apart";
+  const QRect viewer = ViewerFrame(arguments, frameExtra);
+  ASSERT_FALSE(viewer.isEmpty());
+  const QRect main = form_->frameGeometry();
+  ASSERT_TRUE(RoomFor(viewer.size(), {box, main})) << "the screen has room for the box and the viewer apart";
   EXPECT_FALSE(viewer.intersects(box)) << viewer.x() << "," << viewer.y() << " box at " << box.x() << "," << box.y();
+  EXPECT_FALSE(viewer.intersects(main)) << viewer.x() << "," << viewer.y() << " main window " << Where(*form_);
   EXPECT_TRUE(screen.contains(viewer)) << viewer.x() << "," << viewer.y();
+  // The box itself: centred on the main window, below it.
+  EXPECT_LE(std::abs(box.center().x() - main.center().x()), 2) << box.x() << " main " << main.x();
+  EXPECT_FALSE(box.intersects(main)) << box.x() << "," << box.y() << " main window " << Where(*form_);
+  form_->CloseProgram();
+}
+
+// View > Error Logs with a card window open: the viewer's frame takes a free place, clear of the
+// main window's menu bar and strips and of the card window, not the screen's corner.
+TEST_F(AboutViewerTest, TheErrorLogsViewerTakesAFreePlace) {
+  uitest::PrepareFolderAsRunShDoes(folder_.Path());
+  ASSERT_FALSE(HasFailure());
+  StartProgram();
+  if (HasFatalFailure()) return;
+  WaitFramed(*form_);
+  QWidget* card = OpenCardWindow(0);
+  ASSERT_NE(card, nullptr);
+  WaitFramed(*card);
+  form_->findChild<QAction*>("MenuErrorLogs")->trigger();
+  const int pid = form_->Menus().LogViewerPid();
+  ASSERT_GT(pid, 0);
+  std::vector<std::string> arguments;
+  RunUntil(
+      [&] {
+        arguments = Arguments(pid);
+        return arguments.size() >= 2;
+      },
+      std::chrono::seconds(10));
+  const QRect main = form_->frameGeometry();
+  const QRect viewer = ViewerFrame(arguments, main.size() - form_->size());
+  ASSERT_FALSE(viewer.isEmpty()) << arguments.size() << " arguments";
+  const QRect window = card->frameGeometry();
+  EXPECT_TRUE(Screen().contains(viewer)) << viewer.x() << "," << viewer.y();
+  EXPECT_FALSE(viewer.intersects(main)) << viewer.x() << "," << viewer.y() << " main window " << Where(*form_);
+  if (RoomFor(viewer.size(), {main, window})) {
+    EXPECT_FALSE(viewer.intersects(window)) << viewer.x() << "," << viewer.y() << " " << Where(*card);
+  }
   form_->CloseProgram();
 }
 
