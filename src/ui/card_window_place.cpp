@@ -89,9 +89,11 @@ void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind) {
   const QRect area = AvailableArea();
   const QMargins margins = util::FrameMargins(window);
   if (config::gApp.Placed(card, kind) != 0) {
-    // A place kept from a larger screen: the whole frame comes onto this one.
+    // Back to the pixel where the operator left it; a window larger than this screen (kept from a
+    // larger one) is cut to it, its whole frame on it.
     const QRect kept(QPoint(placement.Left, placement.Top), window.size().grownBy(margins));
-    SetFrame(window, util::FitFrameOnArea(kept, area), margins);
+    const bool fits = area.isEmpty() || (kept.width() <= area.width() && kept.height() <= area.height());
+    SetFrame(window, fits ? kept : util::FitFrameOnArea(kept, area), margins);
     return;
   }
   TQuorxLMainForm* main = config::gApp.QuorxLMainForm;

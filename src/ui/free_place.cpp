@@ -157,6 +157,9 @@ QRect FindFreeFrame(QSize size, const QRect& area, const std::vector<QRect>& str
   for (const QRect& rect : windows) {
     xs.push_back(rect.left() + kCascadeStep);
     ys.push_back(rect.top() + kCascadeStep);
+    // Just as much of the window's title bar left in sight at its start or at its end.
+    xs.push_back(rect.left() + kVisibleTitle);
+    xs.push_back(rect.right() + 1 - kVisibleTitle - width);
   }
   std::sort(xs.begin(), xs.end());
   xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
