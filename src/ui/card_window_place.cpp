@@ -13,6 +13,7 @@
 #include "config/globals.h"
 #include "ui/free_place.h"
 #include "ui/main_form.h"
+#include "ui/main_menus.h"
 #include "util/gui/window_frame.h"
 #include "util/gui/window_stack.h"
 
@@ -28,8 +29,12 @@ std::vector<QRect> OtherWindowFrames(const QWidget& window) {
     if (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool) continue;
     others.push_back(other);
   }
-  // Which title bar a window covers depends on which lies above which.
+  // Which title bar a window covers depends on which lies above which. The log viewers (another
+  // program's windows, where they were put) count as lying lowest.
   std::vector<QRect> windows;
+  if (TQuorxLMainForm* form = config::gApp.QuorxLMainForm; form != nullptr) {
+    windows = form->Menus().LogViewerFrames();
+  }
   for (const QWidget* other : util::InStackingOrder(std::move(others))) windows.push_back(other->frameGeometry());
   return windows;
 }
@@ -51,9 +56,9 @@ void SetFrame(QWidget& window, const QRect& frame, const QMargins& margins) {
 
 }  // namespace
 
-QRect FreeFrameBesideMainWindow(QSize frameSize) {
+QRect FreeFrameBesideMainWindow(QSize frameSize, const std::vector<QRect>& alsoClear) {
   TQuorxLMainForm* main = config::gApp.QuorxLMainForm;
-  std::vector<QRect> mainWindow;
+  std::vector<QRect> mainWindow = alsoClear;
   std::vector<QRect> others;
   if (main != nullptr && main->isVisible()) {
     mainWindow.push_back(main->frameGeometry());

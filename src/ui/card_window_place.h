@@ -25,8 +25,9 @@ void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind);
 
 // A free frame for a window of `frameSize` that another program shows for this one (the error-log
 // viewer): clear of the whole main window and of the program's windows while the screen has room,
-// cut to the room beside the main window where it has too little.
-QRect FreeFrameBesideMainWindow(QSize frameSize);
+// cut to the room beside the main window where it has too little. `alsoClear` are kept clear like
+// the main window (the dialog that opens the window).
+QRect FreeFrameBesideMainWindow(QSize frameSize, const std::vector<QRect>& alsoClear = {});
 
 // The margins a window manager puts around a window of the program: the main window's.
 QMargins MainWindowFrameMargins();

@@ -274,6 +274,13 @@ void MainMenus::EnableOpenedItems(CardMenuWindow kind, QMenu* menu) {
 
 bool MainMenus::LogViewerRunning() { return logViewer_ != nullptr && logViewer_->IsRunning(); }
 
+std::vector<QRect> MainMenus::LogViewerFrames() {
+  std::vector<QRect> frames;
+  if (LogViewerRunning()) frames.push_back(logViewerFrame_);
+  if (aboutLogViewer_ != nullptr && aboutLogViewer_->IsRunning()) frames.push_back(aboutLogViewerFrame_);
+  return frames;
+}
+
 // ---- Handlers ------------------------------------------------------------------------------------
 
 void MainMenus::MenuOptionsClick() {
@@ -320,9 +327,9 @@ void MainMenus::MenuForceFPGALoadatStartupClick() {
 bool MainMenus::StartLogViewer(const std::string& program, const std::string& logPath) {
   // The viewer takes a free place like every window of the program, never over the main window.
   const QMargins margins = ui::MainWindowFrameMargins();
-  const QRect frame = ui::FreeFrameBesideMainWindow(QSize(util::kLogViewerWidth, util::kLogViewerHeight).grownBy(margins));
+  logViewerFrame_ = ui::FreeFrameBesideMainWindow(QSize(util::kLogViewerWidth, util::kLogViewerHeight).grownBy(margins));
   std::string parameters = "\"" + logPath + "\"";
-  for (const std::string& argument : util::LogViewerPlaceArguments(frame, margins)) parameters += " " + argument;
+  for (const std::string& argument : util::LogViewerPlaceArguments(logViewerFrame_, margins)) parameters += " " + argument;
   std::string reason;
   if (util::LaunchProcess(program, parameters, true, logViewer_, &reason)) return true;
   util::WriteErrorLogLine(reason, 1);
@@ -383,7 +390,11 @@ void MainMenus::MenuAboutClick() {
   util::TVopBorAboutBoxForm box(&form_, &aboutLogViewer_);
   box.setObjectName("VopBorAboutBoxForm");
   box.SetBoxPlacer([](QWidget& shown) { ui::PlaceDialogOnMainWindow(shown); });
-  box.SetViewerPlacer([](QSize frame) { return ui::FreeFrameBesideMainWindow(frame); });
+  // The viewer also keeps clear of the box, whose OK button the operator still has to reach.
+  box.SetViewerPlacer([this, &box](QSize frame) {
+    aboutLogViewerFrame_ = ui::FreeFrameBesideMainWindow(frame, {box.frameGeometry()});
+    return aboutLogViewerFrame_;
+  });
   box.SetInfo(kProgramName, kVersionText, "No Notes", folderExists ? logFolder : util::ProgramFolder() + "/",
               std::string(kProgramName) + ".log");
 }
