@@ -11,7 +11,9 @@
 
 #include "desktop_fixture.h"
 #include "support/log_capture.h"
+#include "config/general_routines.h"
 #include "ui/cards/prepared_folder.h"
+#include "ui/free_place.h"
 #include "ui/main_menus.h"
 #include "ui/modal_driver.h"
 #include "util/gui/about_box.h"
@@ -97,6 +99,7 @@ TEST_F(AboutViewerTest, TheViewerOpensClearOfTheBox) {
 TEST_F(AboutViewerTest, TheErrorLogsViewerTakesAFreePlace) {
   uitest::PrepareFolderAsRunShDoes(folder_.Path());
   ASSERT_FALSE(HasFailure());
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
   StartProgram();
   if (HasFatalFailure()) return;
   WaitFramed(*form_);
@@ -121,6 +124,16 @@ TEST_F(AboutViewerTest, TheErrorLogsViewerTakesAFreePlace) {
   EXPECT_FALSE(viewer.intersects(main)) << viewer.x() << "," << viewer.y() << " main window " << Where(*form_);
   if (RoomFor(viewer.size(), {main, window})) {
     EXPECT_FALSE(viewer.intersects(window)) << viewer.x() << "," << viewer.y() << " " << Where(*card);
+  }
+  // Windows opened after it leave the viewer's title bar in sight and do not start on it.
+  for (const char* item : {"SubMenuTOC", "SubMenuPeekPoke"}) {
+    QWidget* later = OpenFromMenu(item, 0);
+    ASSERT_NE(later, nullptr) << item;
+    const QRect frame = later->frameGeometry();
+    EXPECT_GE(ui::VisibleTitle(viewer, {frame}, Screen()), ui::kVisibleTitle) << Where(*later);
+    EXPECT_FALSE(std::abs(frame.left() - viewer.left()) <= ui::kNearestStart &&
+                 std::abs(frame.top() - viewer.top()) <= ui::kNearestStart)
+        << Where(*later);
   }
   form_->CloseProgram();
 }
