@@ -96,8 +96,11 @@ void PlaceCardWindow(QWidget& window, int card, config::CardWindowKind kind) {
   if (config::gApp.Placed(card, kind) != 0) {
     // Back to the pixel where the operator left it; a window larger than this screen (kept from a
     // larger one) is cut to it, its whole frame on it.
+    // A window of a fixed size larger than the screen cannot be cut: it keeps its place too.
     const QRect kept(QPoint(placement.Left, placement.Top), window.size().grownBy(margins));
-    const bool fits = area.isEmpty() || (kept.width() <= area.width() && kept.height() <= area.height());
+    const QSize least = window.minimumSize().grownBy(margins);
+    const bool fits = area.isEmpty() || (kept.width() <= area.width() && kept.height() <= area.height()) ||
+                      least.width() > area.width() || least.height() > area.height();
     SetFrame(window, fits ? kept : util::FitFrameOnArea(kept, area), margins);
     return;
   }
