@@ -22,7 +22,8 @@ cmake --build "$build"
 # server resetting after the one before and now and then abort with "could not connect to display".
 # Two displays: the tests run on one with a window manager (openbox), which frames every window as
 # an operator's desktop does; the window-place tests run once more on a bare one without any
-# ($QUORX_BARE_DISPLAY), where a window has no frame.
+# ($QUORX_BARE_DISPLAY), where a window has no frame, and a third time there under a window manager
+# of the tests' own that frames nothing and never answers a request for frame extents.
 started_pids=()
 workdir=$(mktemp -d)
 stop_display() {

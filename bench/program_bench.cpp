@@ -15,6 +15,9 @@
 //                     event loop (working, or asleep inside a handler), in ms: the time between
 //                     one of its waiting polls returning and the next beginning;
 //   ticks, pcmfm_channels, seconds  what the run was.
+// SilentWindowManagerStartup (--benchmark_filter=Silent, on an X display without a window
+// manager, QT_QPA_PLATFORM=xcb) compares start-up under a window manager that never answers with
+// start-up on the bare display, and measures the master timer while windows are placed under it.
 #include <benchmark/benchmark.h>
 #include <arpa/inet.h>
 #include <dlfcn.h>
@@ -52,11 +55,14 @@
 #include "net/net_manager.h"
 #include "busy_stretch_watch.h"
 #include "running_program.h"
+#include "support/silent_window_manager.h"
 #include "ui/bert/bert_control_form.h"
 #include "ui/bert/card_bert_form.h"
 #include "ui/bert/card_bert_windows.h"
 #include "ui/cards/card_windows.h"
+#include "ui/cards/setup_main_gui_form.h"
 #include "util/error_log.h"
+#include "util/gui/window_frame.h"
 
 namespace {
 
@@ -240,6 +246,120 @@ void LeftRunning(benchmark::State& state) {
   }
 }
 BENCHMARK(LeftRunning)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// Runs the event loop for `time`.
+void RunFor(std::chrono::milliseconds time) {
+  QEventLoop loop;
+  QTimer::singleShot(time, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool EveryCardWindowShown() {
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
+    const TSetupMainGuiForm* window = config::gApp.CardSetupForms[static_cast<std::size_t>(card)];
+    if (window == nullptr || !window->isVisible()) return false;
+  }
+  return true;
+}
+
+// Each card window closed and opened again from its menu with the master timer running; the
+// ticks' lateness in ms goes to `lateMs`.
+void ReopenCardWindows(TQuorxLMainForm& form, std::vector<double>& lateMs) {
+  Clock::time_point lastTick{};
+  TickArrivals arrivals([&] {
+    const Clock::time_point now = Clock::now();
+    if (lastTick != Clock::time_point{}) {
+      const double gapMs = std::chrono::duration<double, std::milli>(now - lastTick).count();
+      lateMs.push_back(std::max(0.0, gapMs - ui::kMasterTimerIntervalMs));
+    }
+    lastTick = now;
+  });
+  form.MasterTimer()->installEventFilter(&arrivals);
+  RunFor(std::chrono::milliseconds(200));
+  for (int card = 0; card < card::SystemCardCount(); ++card) {
+    if (TSetupMainGuiForm* window = config::gApp.CardSetupForms[static_cast<std::size_t>(card)]; window != nullptr) {
+      window->close();
+    }
+    RunFor(std::chrono::milliseconds(100));
+    ui::ShowSetupMainGuiForm(card, &form);
+    RunFor(std::chrono::milliseconds(200));
+  }
+  form.MasterTimer()->removeEventFilter(&arrivals);
+}
+
+// Start-up with six card windows to restore, on the bare display and under a window manager that
+// maps windows but never answers a request for their frame extents (tests/support/silent_wm),
+// alternately, twice each, in one run; then each card window reopened from its menu under that
+// manager. Run with QT_QPA_PLATFORM=xcb on a display without a window manager.
+// Counters: startup_bare_s, startup_silent_s (means), startup_ratio (silent over bare),
+// placing_late_max_ms and placing_late_p99_ms (the master timer's ticks while the windows were
+// reopened under the silent manager), placing_longest_busy_ms; bare_late_max_ms and
+// bare_longest_busy_ms the same reopening on the bare display (what opening a window costs
+// without any window manager).
+void SilentWindowManagerStartup(benchmark::State& state) {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform == nullptr || std::string_view(platform) != "xcb") {
+    state.SkipWithError("needs QT_QPA_PLATFORM=xcb and a display without a window manager");
+    return;
+  }
+  if (gProgram == nullptr && !StartProgram()) {
+    state.SkipWithError("the program did not start on six virtual cards");
+    return;
+  }
+  if (util::WindowManagerRunning()) {
+    state.SkipWithError("a window manager runs on the display: run on one without");
+    return;
+  }
+  for (int card = 0; card < card::SystemCardCount(); ++card) ui::ShowSetupMainGuiForm(card, &gProgram->Form());
+  RunFor(std::chrono::milliseconds(500));
+
+  for (auto _ : state) {
+    double bare = 0.0;
+    double silent = 0.0;
+    std::vector<double> lateMs;
+    std::vector<double> bareLateMs;
+    double longestBusyMs = 0.0;
+    double bareLongestBusyMs = 0.0;
+    constexpr int kRounds = 2;
+    for (int round = 0; round < kRounds; ++round) {
+      const double bareSeconds = gProgram->Restart(EveryCardWindowShown);
+      if (bareSeconds >= 0.0) {
+        benchwatch::BusyStretchWatch::Start();
+        ReopenCardWindows(gProgram->Form(), bareLateMs);
+        benchwatch::BusyStretchWatch::Stop();
+        bareLongestBusyMs = std::max(bareLongestBusyMs, benchwatch::BusyStretchWatch::LongestMs());
+      }
+      testsupport::SilentWindowManager manager;
+      std::string error;
+      if (!manager.Start(QUORX_SILENT_WM, {}, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+      }
+      const double silentSeconds = gProgram->Restart(EveryCardWindowShown);
+      if (bareSeconds < 0.0 || silentSeconds < 0.0) {
+        state.SkipWithError("a restart did not bring the six card windows back");
+        return;
+      }
+      bare += bareSeconds;
+      silent += silentSeconds;
+      benchwatch::BusyStretchWatch::Start();
+      ReopenCardWindows(gProgram->Form(), lateMs);
+      benchwatch::BusyStretchWatch::Stop();
+      longestBusyMs = std::max(longestBusyMs, benchwatch::BusyStretchWatch::LongestMs());
+    }
+    state.SetIterationTime(bare + silent);
+    state.counters["startup_bare_s"] = bare / kRounds;
+    state.counters["startup_silent_s"] = silent / kRounds;
+    state.counters["startup_ratio"] = silent / bare;
+    state.counters["placing_late_max_ms"] = lateMs.empty() ? 0.0 : *std::max_element(lateMs.begin(), lateMs.end());
+    state.counters["placing_late_p99_ms"] = Percentile(lateMs, 0.99);
+    state.counters["placing_longest_busy_ms"] = longestBusyMs;
+    state.counters["bare_late_max_ms"] =
+        bareLateMs.empty() ? 0.0 : *std::max_element(bareLateMs.begin(), bareLateMs.end());
+    state.counters["bare_longest_busy_ms"] = bareLongestBusyMs;
+  }
+}
+BENCHMARK(SilentWindowManagerStartup)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 // "--run_seconds=N", "--broadcast_hz=N", "--card_windows" and "--bert_windows" are ours; everything else goes to the
 // benchmark library.

@@ -55,6 +55,7 @@ class RunningProgram {
     if (error) return false;
 
     form_ = std::make_unique<TQuorxLMainForm>();
+    netHooks_ = netHooks;
     form_->SetNetManagerHooks(std::move(netHooks));
     ui::SingleInstanceSettings instance;
     instance.lockFolder = folder + "/locks";
@@ -66,6 +67,29 @@ class RunningProgram {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return gRtl20Mgr != nullptr && gRtl20Mgr->CardCount() == expectedCards;
+  }
+
+  // The operator's close, then the program started again in the same folder with the same
+  // hooks, as the operator starts it anew; the seconds from the new window's creation to the end
+  // of its start-up with `ready` true, or a negative number when it did not start.
+  template <class Ready>
+  double Restart(Ready ready) {
+    End();
+    config::gApp.InstanceMutex.reset();
+    config::gApp.SiblingInstanceMutex.reset();
+    const auto begin = std::chrono::steady_clock::now();
+    form_ = std::make_unique<TQuorxLMainForm>();
+    form_->SetNetManagerHooks(netHooks_);
+    ui::SingleInstanceSettings instance;
+    instance.lockFolder = scratch_.Path() + "/locks";
+    if (form_->FormCreate(instance).conflict != ui::InstanceConflict::None) return -1.0;
+    form_->show();
+    const auto end = begin + std::chrono::seconds(120);
+    while (!form_->StartupComplete() || settings::LastStateSavePending() || !ready()) {
+      if (std::chrono::steady_clock::now() > end) return -1.0;
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   }
 
   // The operator's close: the shut-down sequence, then the window goes.
@@ -84,6 +108,7 @@ class RunningProgram {
   testsupport::ScratchFolder scratch_;
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<TQuorxLMainForm> form_;
+  net::NetManagerHooks netHooks_;
 };
 
 }  // namespace benchprogram

@@ -170,20 +170,26 @@ bool Place(const SpectralPart& p, double carrierHz, double rbw, const SpectrumGr
   return placed.first <= placed.last;
 }
 
-// How far one reading of a locked receiver's carrier frequency strays from the carrier (one
-// standard deviation). A PSK, PM or multi-h loop sits on the carrier within a few hertz. A PCM/FM
-// receiver's estimate is the mean of the data's frequency swings over the bits it averages: with
-// random data that mean wanders by the peak deviation over the square root of their number, and
-// further as noise grows (h = 0.7 at 13 dB: 0.14 % of the bit rate, 2.8 kHz at 2 Mb/s). The
-// automatic tracking-loop adjustment takes the spread of these readings as its bandwidth.
+// Where one reading of a locked receiver's carrier frequency lies, given a standard normal draw.
+// A PSK, PM or multi-h loop sits on the carrier within a few hertz. A PCM/FM receiver's estimate
+// is the mean of the data's frequency swings over the bits it averages; the estimate it reports
+// is itself averaged over many such blocks, so with random data it swings to one side of the
+// carrier or the other by a steady amount (the peak deviation over the square root of the bits,
+// more as noise grows: h = 0.7 at 13 dB gives 2.8 kHz at 2 Mb/s) that moves by a per cent or
+// so from reading to reading. Highest minus lowest of the readings, which the automatic
+// tracking-loop adjustment takes as its bandwidth, is then steady once both sides have been seen,
+// and the same within a couple of per cent at every start, whenever the readings are taken.
 constexpr double kFmCarrierEstimateBits = 65536.0;
+constexpr double kFmSwingScatter = 0.01;
 
-double CarrierReadingSigmaHz(Family family, const Emission& e, double ebNoDb) {
+double CarrierReadingOffsetHz(Family family, const Emission& e, double ebNoDb, double gauss) {
   constexpr double kLoopSigmaHz = 2.0;
-  if (family != Family::Fm || !(e.bitRate > 0.0)) return kLoopSigmaHz;
+  if (family != Family::Fm || !(e.bitRate > 0.0)) return kLoopSigmaHz * gauss;
   const double peakDeviationHz = e.modIndex * e.bitRate / 2.0;
   const double noise = 1.0 + std::pow(10.0, -ebNoDb / 10.0);
-  return std::max(peakDeviationHz * std::sqrt(noise / kFmCarrierEstimateBits), kLoopSigmaHz);
+  const double swingHz = std::max(peakDeviationHz * std::sqrt(noise / kFmCarrierEstimateBits), kLoopSigmaHz);
+  // The draw's sign picks the side, its size the scatter (|g| averages 0.8).
+  return std::copysign(swingHz * (1.0 + kFmSwingScatter * (std::fabs(gauss) - 0.8)), gauss);
 }
 
 }  // namespace
@@ -599,7 +605,7 @@ void Card::EvaluateReceiver(int ch, const IfInput* input, double t) {
                                                                       : r.ebNoDb >= CarrierThresholdDb(r.family));
   r.carrier.Update(carrierMet, t, kCarrierAcquisitionSec);
   if (r.carrier.locked) {
-    r.actualHz = best->carrierHz + CarrierReadingSigmaHz(r.family, *best, r.ebNoDb) * physics_.Gauss();
+    r.actualHz = best->carrierHz + CarrierReadingOffsetHz(r.family, *best, r.ebNoDb, physics_.Gauss());
     r.loopErrorHz = best->carrierHz - r.centerHz;
     r.modIndexMeasured = r.family == Family::Fm ? best->modIndex * (1.0 + 0.01 * physics_.Gauss()) : 0.0;
   } else {
@@ -620,13 +626,14 @@ void Card::EvaluateReceiver(int ch, const IfInput* input, double t) {
                      std::fabs(signalRate - b.rateBps) <= b.rateBps * std::max(rangePct, 0.01) / 100.0 &&
                      CodeClass(r.bitSync[0].inputCode) == CodeClass(best->code) && r.ebNoDb >= kBitSyncEbNoDb;
     b.lock.Update(met, t, 0.02 + 200.0 / std::max(b.rateBps, 1.0));
+    const double perSymbol = r.family == Family::Psk && s == 0 ? BitsPerSymbol(r.modulation) : 1.0;
     if (b.lock.locked) {
-      const double perSymbol = r.family == Family::Psk && s == 0 ? BitsPerSymbol(r.modulation) : 1.0;
       b.measuredEbNoDb = std::min(r.ebNoDb, kEbNoReadingCap) + 0.15 * physics_.Gauss();
       b.measuredSymbolRate = signalRate / perSymbol * (1.0 + 1e-6 * physics_.Gauss());
     } else {
+      // A searching loop's rate register holds the rate it was set to, as a real one does.
       b.measuredEbNoDb = 0.0;
-      b.measuredSymbolRate = 0.0;
+      b.measuredSymbolRate = b.rateBps / perSymbol;
     }
   }
 

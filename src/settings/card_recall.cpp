@@ -3,6 +3,7 @@
 // setup file.
 #include "settings/card_recall.h"
 
+#include <string>
 #include <utility>
 
 #include "card/card_routines.h"
@@ -11,6 +12,7 @@
 #include "card/kr20card.h"
 #include "card/mode_routines.h"
 #include "card/personality_routines.h"
+#include "card/setup_routines.h"
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
 #include "settings/last_setup.h"
@@ -46,6 +48,31 @@ void ApplyConverterSetups(int card) {
     if (index < 0 || index == sent) continue;
     gDnCvtMgr->DnCvtApplySetup(index);  // a refused value leaves the converter as it was
     sent = index;
+  }
+}
+
+// After a personality change the record may still name a receiver of the old one (PCM_FM on a
+// channel that now runs PSK, whose receiver refused the name): each channel's name becomes that of
+// the receiver the card runs, so the status datagrams and the saved files say what runs. A PSK
+// receiver's name is the modulation it reports; a demo card, which reports none, keeps the record.
+void NameRunningReceivers(int card) {
+  for (int channel = 0; channel < settings::kChannels; ++channel) {
+    const card::GroupChannelContext c = card::GroupChannelContextOf(card, channel);
+    if (!c.Valid) continue;
+    std::string running;
+    if (c.PcmFm) {
+      running = "PCM_FM";
+    } else if (c.Pm) {
+      running = "PM";
+    } else if (c.MultiHCpm) {
+      running = "MH_CPM";
+    } else {
+      running = c.Object->PskRx_GetCarrierModulationMode(channel);
+    }
+    card::ReceiverRecord& rx = c.Setup->Receiver[static_cast<std::size_t>(channel)];
+    if (running.empty() || card::SetupText(rx.DemodMode) == running) continue;
+    card::SetSetupText(rx.DemodMode, running);
+    if (c.DcRecord != nullptr) c.DcRecord->Setup.ModulationType = card::ModulationNumber(running);
   }
 }
 
@@ -111,6 +138,7 @@ void kr20setmgrclass::ReapplyCardAndRestart(int card) {
   Context c;
   if (!ContextOf(card, 0, c)) return;
   gRtl20Mgr->ApplyCardSetup(card);
+  NameRunningReceivers(card);
   ApplyConverterSetups(card);
   RestartAcquisition(card, 0);
 }

@@ -20,12 +20,15 @@ bool WriteCardSetupSections(int cardIndex, const std::string& fileName) {
   return WriteCardSetup(cardIndex, fileName, object->Setup(), *dnCvt[0], *dnCvt[1]);
 }
 
-bool ReadCardSetupSections(int cardIndex, const std::string& fileName) {
+bool ReadCardSetupSections(int cardIndex, const std::string& fileName, std::string* whyNot) {
   card::kr20cardclass* object = card::CardObject(cardIndex);
-  if (object == nullptr) return false;
+  if (object == nullptr) {
+    if (whyNot != nullptr) *whyNot = "has no card to take it";
+    return false;
+  }
   card::DnCvtChannelRecord spare{};
   const auto dnCvt = CardDnCvtRecords(cardIndex, spare);
-  return ReadCardSetup(cardIndex, fileName, object->Setup(), *dnCvt[0], *dnCvt[1]);
+  return ReadCardSetup(cardIndex, fileName, object->Setup(), *dnCvt[0], *dnCvt[1], whyNot);
 }
 
 }  // namespace settings

@@ -1,10 +1,19 @@
 // The last-setup file "Kr20Last.last": which setup file each card was last saved to or recalled
 // from, so that start-up can load those files again.
+//
+// A card the list gives no setup reads its own state file instead; one log line per such card:
+//   <list> [KR20_<i>] names no setup file; <read>                  (key missing or empty)
+//   <list> [KR20_<i>] names <setup file>, which is missing; <read>
+//   <list> [KR20_<i>] names <setup file>, which is damaged (<reason>); <read>
+//   <list> [KR20_<i>] names <setup file>, which holds no setup; <read>
+//   <list> lists <n> cards; <read>                                  (card i beyond the list)
+//   <list> is missing; <read>                                       (state files there, no list)
+//   <list> cannot be read; <read>                                   (damaged, no whole .BAK)
+// <read> is "<card i's state file or its .BAK> used", or "no state in <card i's state file>".
 #include "settings/last_setup.h"
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "card/card_routines.h"
@@ -27,6 +36,41 @@ namespace {
 // The setup file of that base name in the setup-files folder, whatever folder the list named.
 std::string SetupFileOfBaseName(const std::string& baseName) {
   return platform::ResolvePath(util::ProgramFolder() + "/USER/SETUPFILES/" + baseName + "." + kSetupFileExtension);
+}
+
+// A setup file is a profile file with sections; anything else there is damaged.
+constexpr util::IniFileShape kAnySetupShape{"", "", nullptr};
+
+bool AnyCardStateFile(int count) {
+  for (int card = 0; card < count && card < config::kMaxCards; ++card) {
+    if (util::IniFileOrBakPresent(CardStateFilePath(card))) return true;
+  }
+  return false;
+}
+
+// Loads the setup file a card's entry names and makes it the card's current one; why it gave the
+// card no setup, empty when it did. A file that is no setup file leaves the card as it was.
+std::string LoadListedSetup(int card, const std::optional<std::string>& entry) {
+  const std::string baseName = entry ? util::FileBaseName(*entry) : std::string();
+  if (baseName.empty()) return " names no setup file";
+  const std::string setupFile = SetupFileOfBaseName(baseName);
+  const util::IniFileCheck check = util::CheckIniFile(setupFile, kAnySetupShape);
+  if (check.state == util::IniFileState::kMissing) return " names " + setupFile + ", which is missing";
+  if (check.state == util::IniFileState::kDamaged) {
+    return " names " + setupFile + ", which is damaged (" + check.reason + ")";
+  }
+  std::string whyNot;
+  if (!ReadCardSetupSections(card, setupFile, &whyNot)) return " names " + setupFile + ", which " + whyNot;
+  gKr20SetMgr->SetupFileNames[static_cast<std::size_t>(card)] = setupFile;
+  return {};
+}
+
+// A card the list gives no setup comes up from its own state file, which the saves keep: left at
+// its power-up setup, the next save would write that over the operator's. `why` starts the line.
+void ComeUpFromOwnState(int card, const std::string& why) {
+  const std::string source = LoadCardOwnStateFile(card);
+  const std::string read = source.empty() ? "no state in " + CardStateFilePath(card) : source + " used";
+  util::WriteErrorLogLine(why + "; " + read, 0);
 }
 
 }  // namespace
@@ -56,8 +100,9 @@ bool SaveLastSetupFile() {
 
 void LoadLastSetupFile() {
   const std::string path = LastSetupFilePath();
-  if (!util::IniFileOrBakPresent(path)) return;
   const int count = card::SystemCardCount();
+  const bool listThere = util::IniFileOrBakPresent(path);
+  if (!listThere && !AnyCardStateFile(count)) return;  // the first start: nothing to read
   if (!IsValidCardCount(count)) {
     util::LogError("At LoadLastSetupFile(), rtlmgr says bogus num cards", count, false);
     return;
@@ -65,29 +110,26 @@ void LoadLastSetupFile() {
   if (gKr20SetMgr == nullptr) return;
   // A damaged, cut or missing list is read from its ".BAK", so that the setups come back and the
   // next save keeps them.
-  const std::string list = util::IniFileToRead(path, kCardListShape);
-  if (list.empty()) return;
   std::vector<std::optional<std::string>> files;
-  if (!ReadCardList(list, count, files)) return;
-
-  for (std::size_t card = 0; card < files.size(); ++card) {
-    if (!files[card]) continue;
-    const std::string baseName = util::FileBaseName(*files[card]);
-    if (baseName.empty()) continue;
-    const std::string setupFile = SetupFileOfBaseName(baseName);
-    if (!util::FileExists(setupFile)) continue;
-    std::string& name = gKr20SetMgr->SetupFileNames[card];
-    std::string previous = std::exchange(name, setupFile);
-    // A file that is there but no setup file leaves the card as it was, name included.
-    if (!LoadCardSetupFile(static_cast<int>(card))) name = std::move(previous);
-  }
-  // A list of fewer cards than there are (written by a run on fewer cards) leaves the others to
-  // their own state files: left at their power-up setups, the next save would write those over
-  // the operator's.
-  for (int card = static_cast<int>(files.size()); card < count; ++card) {
-    if (LoadCardOwnStateFile(card)) {
-      util::WriteErrorLogLine(path + " lists " + std::to_string(files.size()) + " cards; " + CardStateFilePath(card) + " used", 0);
+  std::string unlisted = " is missing";  // why the cards beyond `files` are given no setup file
+  if (listThere) {
+    const std::string list = util::IniFileToRead(path, kCardListShape);
+    if (!list.empty() && ReadCardList(list, count, files)) {
+      unlisted = " lists " + std::to_string(files.size()) + " cards";
+    } else {
+      files.clear();
+      unlisted = " cannot be read";
     }
+  }
+  for (int card = 0; card < count; ++card) {
+    const auto index = static_cast<std::size_t>(card);
+    std::string why = unlisted;
+    if (index < files.size()) {
+      const std::string problem = LoadListedSetup(card, files[index]);
+      if (problem.empty()) continue;
+      why = " [" + CardListSection(card) + "]" + problem;
+    }
+    ComeUpFromOwnState(card, path + why);
   }
 }
 

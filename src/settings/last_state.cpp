@@ -187,11 +187,11 @@ bool LoadLastSetupStateFile() {
   return true;
 }
 
-bool LoadCardOwnStateFile(int card) {
+std::string LoadCardOwnStateFile(int card) {
   const std::string own = CardStateFilePath(card);
-  if (!util::IniFileOrBakPresent(own)) return false;
+  if (!util::IniFileOrBakPresent(own)) return {};
   const std::string source = util::IniFileToRead(own, kCardStateShape);
-  return !source.empty() && ReadCardSetupSections(card, source);
+  return !source.empty() && ReadCardSetupSections(card, source) ? source : std::string();
 }
 
 void SaveLastSetupStateIfEnabled() {

@@ -22,6 +22,12 @@ card::ReceiverRecord& Rx(const Context& c) { return c.Setup->Receiver[c.Channel]
 card::BitSyncRecord& Bs(const Context& c) { return c.Setup->Receiver[c.Channel].BitSync[0]; }
 card::RxBertRecord& Bert(const Context& c) { return c.Setup->RxBert[c.Channel]; }
 
+// A carrier loop bandwidth is in hertz on a PCM/FM or PM receiver and in per cent of the rate on
+// a PSK or multi-h CPM one: the mirror takes it only to a receiver of the same family, as the
+// modulation's mirror does, so that 10 kHz set on a PCM/FM channel never becomes 10000 % on its
+// partner.
+bool SameFamily(const Context& a, const Context& b) { return a.Pm == b.Pm && a.PcmFm == b.PcmFm && a.MhCpm == b.MhCpm; }
+
 const config::kr20optinfo* Options() {
   return config::gApp.Options != nullptr ? &config::gApp.Options->Info() : nullptr;
 }
@@ -286,7 +292,10 @@ void kr20setmgrclass::SetCarrierAcqMode(int card, int channel, std::string_view 
 }
 
 void kr20setmgrclass::SetCarrierAcqLoopBw(int card, int channel, double bandwidth) {
+  Context source;
+  if (!ContextOf(card, channel, source)) return;
   Run(SetterId::CarrierAcqLoopBw, card, channel, [&](const Context& c, bool mirror) {
+    if (mirror && !SameFamily(source, c)) return;
     if (c.MhCpm && !mirror) {
       Rx(c).MhCpmCarrierloopbandwidthPct = bandwidth;
       SendMhCpmTotalSetup(c);
@@ -304,7 +313,10 @@ void kr20setmgrclass::SetCarrierAcqLoopBw(int card, int channel, double bandwidt
 }
 
 void kr20setmgrclass::SetCarrierTrackLoopBw(int card, int channel, double bandwidth) {
+  Context source;
+  if (!ContextOf(card, channel, source)) return;
   Run(SetterId::CarrierTrackLoopBw, card, channel, [&](const Context& c, bool mirror) {
+    if (mirror && !SameFamily(source, c)) return;
     if (c.Pm && !mirror) {
       c.Object->PmRx_SetCarrierTrackLoopBandwidthInHz(c.Channel, bandwidth);
       Rx(c).CarrierTrkLoopBandwidthHz = bandwidth;

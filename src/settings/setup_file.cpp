@@ -153,8 +153,11 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
 }
 
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
-                   card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB) {
-  if (!util::FileExists(fileName)) return false;
+                   card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB, std::string* whyNot) {
+  if (!util::FileExists(fileName)) {
+    if (whyNot != nullptr) *whyNot = "is missing";
+    return false;
+  }
   const platform::ProfileReadScope scope(fileName);
   util::IniReadReport report("Setup file " + fileName);
   SectionReader in(fileName, CurrentReadOptions());
@@ -172,7 +175,11 @@ bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord&
   ReadDownConverterSection(in, DownConverterSectionName(1), readB);
 
   if (in.KeysFound() == 0) {
-    util::WriteErrorLogLine("Setup file " + fileName + " holds no setup; not loaded", 0);
+    if (whyNot != nullptr) {
+      *whyNot = "holds no setup";
+    } else {
+      util::WriteErrorLogLine("Setup file " + fileName + " holds no setup; not loaded", 0);
+    }
     return false;
   }
   // A cut file loads its first part: say how much of it was not there.

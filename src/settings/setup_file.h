@@ -21,9 +21,12 @@ bool WriteCardSetup(int card, const std::string& fileName, const card::CardSetup
 
 // Reads the file into explicit records. False, with nothing changed, when the file does not exist
 // (or is not a setup file); true otherwise. A key the file lacks keeps the record's value; their
-// number is logged in one line ("<n> keys missing, current values kept").
+// number is logged in one line ("<n> keys missing, current values kept"). With `whyNot` given, a
+// file that is not read says why there ("is missing", "holds no setup") instead of in the log, for
+// a caller that names the file in a line of its own.
 bool ReadCardSetup(int card, const std::string& fileName, card::CardSetupRecord& setup,
-                   card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB);
+                   card::DnCvtChannelRecord& dnCvtA, card::DnCvtChannelRecord& dnCvtB,
+                   std::string* whyNot = nullptr);
 
 // The card's two down-converter records: channel 0's converter (record 0 when none) and channel
 // 1's (channel 0's when none), so a card with one converter or none stores one record twice.

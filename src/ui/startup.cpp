@@ -28,6 +28,7 @@
 #include "settings/set_manager.h"
 #include "ui/main_form.h"
 #include "ui/main_menus.h"
+#include "ui/program_folder_notice.h"
 #include "ui/remote_command_poster.h"
 #include "ui/termination.h"
 #include "util/gui/window_frame.h"
@@ -198,6 +199,8 @@ void TQuorxLMainForm::DeferredStartUp() {
   }
   ShowPanelCaption("");
   Step(ui::kStartUpCompleteText);
+  // Once the program answers: the box waits for the operator, the program does not.
+  ui::WarnWhenProgramFolderUnwritable();
 }
 
 void TQuorxLMainForm::AssignStatusPanelArray() {

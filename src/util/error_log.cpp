@@ -1,6 +1,5 @@
 #include "util/error_log.h"
 
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -18,6 +17,7 @@
 #include "platform/diagnostics.h"
 #include "platform/path_resolve.h"
 #include "util/dialog_service.h"
+#include "util/error_log_file.h"
 #include "util/number_text.h"
 #include "util/process_globals.h"
 #include "util/repeated_log_lines.h"
@@ -31,11 +31,11 @@ using Clock = std::chrono::steady_clock;
 
 struct ErrorLog {
   std::mutex mutex;
-  std::FILE* file = nullptr;
-  std::string path;
+  ErrorLogFile file;
   Clock::time_point start = Clock::now();
-  std::uint64_t written = 0;  // bytes in the open file
   std::uint64_t limit = kErrorLogMaxBytes;
+  std::uint64_t lost = 0;  // lines not written since the last one that was
+  bool failing = false;    // the last write failed, and standard error was told
 };
 
 ErrorLog& Log() {
@@ -49,41 +49,48 @@ std::string FormatLine(const std::string& text, int number, double seconds) {
   return std::string(head) + "  " + FormatElapsedTime(seconds) + "  " + text + "\n";
 }
 
-std::FILE* OpenLogFile(const std::string& path, std::string& why);
+void PutOnStandardError(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
 
-void Put(ErrorLog& log, const std::string& line) {
-  std::FILE* out = log.file ? log.file : stderr;
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fflush(out);
-  if (log.file) log.written += line.size();
+// The bytes the next line takes: after lines were lost the log says how many first.
+std::string Pending(const ErrorLog& log, const std::string& line, double seconds) {
+  if (log.lost == 0) return line;
+  return FormatLine("ERROR LOG COULD NOT BE WRITTEN, " + std::to_string(log.lost) + " LINES LOST", 0, seconds) + line;
+}
+
+// With the lock held. A line the file does not take is counted as lost, and standard error hears
+// once that the log cannot be written, not for every line.
+void Put(ErrorLog& log, const std::string& line, double seconds) {
+  if (!log.file.IsOpen()) {
+    PutOnStandardError(line);
+    return;
+  }
+  std::string why;
+  if (log.file.Append(Pending(log, line, seconds), why)) {
+    log.lost = 0;
+    log.failing = false;
+    return;
+  }
+  ++log.lost;
+  if (!log.failing) {
+    PutOnStandardError(FormatLine("Error log cannot be written: " + log.file.Path() + " (" + why + ")", 0, seconds));
+    log.failing = true;
+  }
 }
 
 // With the lock held: the full log becomes the older copy and a new one starts under its name.
 // When the name cannot be moved or opened again, the open file is emptied in place, so the bound
 // holds all the same.
 void StartNewLogFile(ErrorLog& log, double seconds) {
-  const std::string old = log.path + kErrorLogOldSuffix;
-  std::fflush(log.file);
-  std::string notice = "ERROR LOG REACHED " + std::to_string(log.written) + " BYTES, EARLIER LINES MOVED TO " + old;
+  const std::string old = log.file.OldPath();
+  const std::string full = std::to_string(log.file.Size());
   std::string why;
-  std::FILE* fresh = nullptr;
-  if (std::rename(log.path.c_str(), old.c_str()) != 0) {
-    why = std::strerror(errno);
-  } else {
-    fresh = OpenLogFile(log.path, why);
-    // The lines go on under the log's own name.
-    if (fresh == nullptr) std::rename(old.c_str(), log.path.c_str());
-  }
-  if (fresh != nullptr) {
-    std::fclose(log.file);
-    log.file = fresh;
-  } else {
-    notice = "ERROR LOG REACHED " + std::to_string(log.written) + " BYTES, EARLIER LINES DROPPED (" + old + ": " +
-             why + ")";
-    if (::ftruncate(::fileno(log.file), 0) == 0) std::rewind(log.file);
-  }
-  log.written = 0;
-  Put(log, FormatLine(notice, 0, seconds));
+  const std::string notice = log.file.MoveToOld(why)
+                                 ? "ERROR LOG REACHED " + full + " BYTES, EARLIER LINES MOVED TO " + old
+                                 : "ERROR LOG REACHED " + full + " BYTES, EARLIER LINES DROPPED (" + old + ": " + why + ")";
+  Put(log, FormatLine(notice, 0, seconds), seconds);
 }
 
 // Writes under the lock; the caller must not hold it.
@@ -92,8 +99,11 @@ void WriteLine(const std::string& text, int number) {
   std::lock_guard lock(log.mutex);
   const double seconds = std::chrono::duration<double>(Clock::now() - log.start).count();
   const std::string line = FormatLine(text, number, seconds);
-  if (log.file && log.written > 0 && log.written + line.size() > log.limit) StartNewLogFile(log, seconds);
-  Put(log, line);
+  const std::uint64_t size = log.file.Size();
+  if (log.file.IsOpen() && size > 0 && size + Pending(log, line, seconds).size() > log.limit) {
+    StartNewLogFile(log, seconds);
+  }
+  Put(log, line, seconds);
 }
 
 std::string FormatUnits(double seconds, std::int64_t unitsPerSecond, int fractionDigits) {
@@ -127,39 +137,6 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Opens the log emptied, as a regular file only and never waiting on it: a FIFO, device or folder
-// put in its place would otherwise stall start-up or take the lines. Null with `why` on failure.
-std::FILE* OpenLogFile(const std::string& path, std::string& why) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    why = "not a regular file";
-    return nullptr;
-  }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-  if (fd < 0) {
-    why = std::strerror(errno);
-    return nullptr;
-  }
-  // What was opened is checked again: the name may have been replaced in between.
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    why = "not a regular file";
-    ::close(fd);
-    return nullptr;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (::ftruncate(fd, 0) != 0 || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    why = std::strerror(errno);
-    ::close(fd);
-    return nullptr;
-  }
-  std::FILE* file = ::fdopen(fd, "w");
-  if (file == nullptr) {
-    why = std::strerror(errno);
-    ::close(fd);
-  }
-  return file;
-}
-
 void ShowBox(const char* title, const std::string& text, bool showBox) {
   if (showBox) Dialogs().ShowMessage(title, text);
 }
@@ -188,21 +165,23 @@ void LogProgramStart(bool isLibrary, const std::string& version, platform::Messa
   if (!IsFolder(folder)) folder = ProgramFolder();
   const std::string path = folder + "/" + (logName.empty() ? programName : logName) + ".log";
   std::string why;
+  std::string note;
+  bool opened = false;
   {
     ErrorLog& log = Log();
     std::lock_guard lock(log.mutex);
-    if (log.file) std::fclose(log.file);
-    log.file = OpenLogFile(path, why);
-    log.path = log.file ? path : std::string();
+    opened = log.file.Open(path, why, note);
     log.start = Clock::now();
-    log.written = 0;
+    log.lost = 0;
+    log.failing = false;
   }
   ForgetRepeatedLines();
   platform::SetDiagnosticSink([](const std::string& text) { WriteErrorLogLine(text, 0); });
   WriteErrorLogLine("------------------PROGRAM START--------------------", 0);
   WriteErrorLogLine("Program Version " + version, 0);
   // Without a log the lines go to standard error, this one first.
-  if (!Log().file) WriteErrorLogLine("Error log cannot be opened: " + path + " (" + why + ")", 0);
+  if (!opened) WriteErrorLogLine("Error log cannot be opened: " + path + " (" + why + ")", 0);
+  if (opened && !note.empty()) WriteErrorLogLine(note, 0);
   if (!isLibrary) ClosingFlag = false;
 }
 
@@ -212,9 +191,7 @@ void LogProgramEnd(bool /*isLibrary*/) {
   platform::SetDiagnosticSink(nullptr);
   ErrorLog& log = Log();
   std::lock_guard lock(log.mutex);
-  if (log.file) std::fclose(log.file);
-  log.file = nullptr;
-  log.path.clear();
+  log.file.Close();
 }
 
 void WriteErrorLogLine(const std::string& text, int number) { WriteLine(text, number); }
@@ -247,13 +224,7 @@ void ClearErrorLog() {
     ErrorLog& log = Log();
     std::lock_guard lock(log.mutex);
     // The open file is emptied in place: opening the name again could meet whatever replaced it.
-    if (log.file) {
-      std::fflush(log.file);
-      if (::ftruncate(::fileno(log.file), 0) == 0) {
-        std::rewind(log.file);
-        log.written = 0;
-      }
-    }
+    log.file.Empty();
   }
   WriteLine("ERROR LOG CLEARED", 0);
 }
@@ -267,7 +238,13 @@ std::uint64_t SetErrorLogSizeLimit(std::uint64_t bytes) {
 std::string ErrorLogPath() {
   ErrorLog& log = Log();
   std::lock_guard lock(log.mutex);
-  return log.path;
+  return log.file.Path();
+}
+
+ErrorLogWriteCall SetErrorLogWriteCall(ErrorLogWriteCall call) {
+  ErrorLog& log = Log();
+  std::lock_guard lock(log.mutex);
+  return log.file.SetWriteCall(std::move(call));
 }
 
 void ReportPcInfo() {

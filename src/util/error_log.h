@@ -5,12 +5,16 @@
 // Lines are written whole under the log's own mutex and flushed at once, so a crash keeps every
 // line written before it. The log is bounded: a line that would take it past its size limit first
 // moves it to "<log>.old" (the one older copy kept, replacing the one before) and starts it anew
-// with the line "ERROR LOG REACHED <n> BYTES, EARLIER LINES MOVED TO <log>.old". Warnings sound the two-tone, errors the double click; with `showBox`
-// a box titled "INFO", "WARNING" or "ERROR" follows.
+// with the line "ERROR LOG REACHED <n> BYTES, EARLIER LINES MOVED TO <log>.old"; each start keeps
+// the previous run's log there the same way. A line the file does not take (a full disk) is not
+// counted as written; standard error hears once that the log cannot be written, and the next line
+// that goes in is preceded by "ERROR LOG COULD NOT BE WRITTEN, <n> LINES LOST". Warnings sound the
+// two-tone, errors the double click; with `showBox` a box titled "INFO", "WARNING" or "ERROR" follows.
 #include <cstdint>
 #include <string>
 
 #include "platform/message_bus.h"
+#include "util/error_log_file.h"
 
 namespace util {
 
@@ -22,10 +26,12 @@ inline constexpr const char* kErrorLogOldSuffix = ".old";
 // The size limit of the log (kErrorLogMaxBytes unless set); returns the one it replaces.
 std::uint64_t SetErrorLogSizeLimit(std::uint64_t bytes);
 
-// Opens the log emptied as <program folder>/<logFolder>/<logName>.log (in the program folder
-// itself when that folder does not exist), starts its clock and writes the start banner. Only a
-// regular file is taken, and opening it never waits; otherwise the lines go to standard error,
-// the first "Error log cannot be opened: <path> (<why>)". A
+// Opens the log empty as <program folder>/<logFolder>/<logName>.log (in the program folder itself
+// when that folder does not exist), the previous run's log kept as its older copy, starts its
+// clock and writes the start banner. The log is always a regular file of its own, opened without
+// following links and never waiting: a link, FIFO, device or socket at its name is replaced (what
+// it leads to stays untouched). When no log can be opened the lines go to standard error, the
+// first "Error log cannot be opened: <path> (<why>)". A
 // program (not a library) also records the current directory as the program folder, the main
 // window and clears ClosingFlag; a library leaves those process-wide values to its host.
 void LogProgramStart(bool isLibrary, const std::string& version, platform::MessageTarget* mainWindow,
@@ -50,6 +56,9 @@ void ReportPcInfo();
 
 // The path of the open log; empty when none is open.
 std::string ErrorLogPath();
+
+// For tests: the call that writes the log's bytes (::write when null); returns the one it replaces.
+ErrorLogWriteCall SetErrorLogWriteCall(ErrorLogWriteCall call);
 
 // Seconds since the log began (since the first use before it is opened).
 double ElapsedSeconds();

@@ -170,4 +170,67 @@ TEST_F(KeptFilesProgramTest, EveryFileCutAboveTheOperatorsValuesKeepsThemOverTwo
   }
 }
 
+// With the start choice "Load Last Setup File", a run on one card writes a setup list of one card;
+// with the three cards back, cards 1 and 2 get no setup file from it (nor later from the entries
+// the next saves give them, naming none) and come up from their own state files at every start,
+// each with one line saying so: their state files and the ".BAK" copies keep the operator's values.
+TEST_F(KeptFilesProgramTest, CardsTheLastSetupListNamesNoFileForKeepTheirStateOverThreeStarts) {
+  const std::string threeCards =
+      "[General]\nCards=3\nSeed=7\n[Card_0]\nFpgaMode=0\n[Card_1]\nFpgaMode=1\n[Card_2]\nFpgaMode=2\n";
+  ASSERT_TRUE(WriteWholeFile(folder_ / "VirtualHardware.cfg", threeCards));
+  StartAndClose();  // the program writes its files
+  util::SetProgramFolder(folder_.Path());
+  config::kr20optionclass options(false);
+  options.Info().LoadLastSetupFile = 1;
+  ASSERT_TRUE(config::kr20optionclass::SaveOptions(options.Info()));
+
+  // The operator's test-modulator carrier amplitude and transmit BERT rate on cards 1 and 2.
+  const OperatorValue values[] = {
+      {"Kr20LastState.last1", "[MOD REST INFO]\r\n", "CarrierAmplitudeDbm=-30.000000000\r\n",
+       "CarrierAmplitudeDbm=-12.500000000\r\n"},
+      {"Kr20LastState.last1", "[Tx Bert Data 0]\r\n", "BitRate=1000000.000000000\r\n", "BitRate=2500000.000000000\r\n"},
+      {"Kr20LastState.last2", "[MOD REST INFO]\r\n", "CarrierAmplitudeDbm=-30.000000000\r\n",
+       "CarrierAmplitudeDbm=-7.250000000\r\n"},
+      {"Kr20LastState.last2", "[Tx Bert Data 1]\r\n", "BitRate=1000000.000000000\r\n", "BitRate=640000.000000000\r\n"},
+  };
+  for (const OperatorValue& value : values) {
+    SCOPED_TRACE(std::string(value.file) + " " + value.set);
+    std::string text = ReadWholeFile(HwCfg(value.file));
+    ASSERT_TRUE(ReplaceInSection(text, value.section, value.written, value.set)) << text;
+    ASSERT_TRUE(WriteWholeFile(HwCfg(value.file), text));
+  }
+
+  // A run on one card.
+  ASSERT_TRUE(WriteWholeFile(folder_ / "VirtualHardware.cfg", "[General]\nCards=1\nSeed=7\n[Card_0]\nFpgaMode=0\n"));
+  StartAndClose();
+  const std::string list = HwCfg("Kr20Last.last");
+  ASSERT_EQ(ReadWholeFile(list), "[KR20_CommonArea]\r\nNumKr20Cards=1\r\n[KR20_0]\r\nSetupFileName=\r\n");
+
+  // The three cards back, started three times.
+  ASSERT_TRUE(WriteWholeFile(folder_ / "VirtualHardware.cfg", threeCards));
+  const auto used = [this](int card) { return "; " + HwCfg("Kr20LastState.last" + std::to_string(card)) + " used"; };
+  const auto noFile = [&](int card) {
+    return list + " [KR20_" + std::to_string(card) + "] names no setup file" + used(card);
+  };
+  const std::vector<std::string> firstStart{noFile(0), list + " lists 1 cards" + used(1), list + " lists 1 cards" + used(2)};
+  const std::vector<std::string> laterStart{noFile(0), noFile(1), noFile(2)};
+  for (int start = 1; start <= 3; ++start) {
+    SCOPED_TRACE("start " + std::to_string(start));
+    StartAndClose();
+    std::vector<std::string> lines;
+    for (const std::string& line : Log()) {
+      if (line.find(HwCfg("Kr20Last")) != std::string::npos) lines.push_back(line);
+    }
+    EXPECT_EQ(lines, start == 1 ? firstStart : laterStart);
+    for (const OperatorValue& value : values) {
+      for (const std::string& file : {HwCfg(value.file), HwCfg(value.file) + ".BAK"}) {
+        const std::string text = ReadWholeFile(file);
+        const auto section = text.find(value.section);
+        ASSERT_NE(section, std::string::npos) << file;
+        EXPECT_LT(text.find(value.set, section), text.find("\n[", section)) << file << " lost " << value.set;
+      }
+    }
+  }
+}
+
 }  // namespace

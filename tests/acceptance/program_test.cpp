@@ -77,8 +77,15 @@ TEST_F(ProgramTest, AfterAKilledCopyTheNextRunsAndClosesInOrderOnSigterm) {
   ASSERT_TRUE(first.WaitForExit(10000));
   EXPECT_FALSE(LockHeld());
 
-  std::filesystem::remove(LogPath());
+  // The killed copy's lines are kept as the older copy before the next one's log starts.
+  const std::string killed = testsupport::ReadWholeFile(LogPath());
   platform::ChildProcess& program = Launch();
+  bool kept = false;
+  for (const auto end = std::chrono::steady_clock::now() + 60s; !kept && std::chrono::steady_clock::now() < end;
+       std::this_thread::sleep_for(20ms)) {
+    kept = testsupport::ReadWholeFile(LogPath() + ".old") == killed;
+  }
+  ASSERT_TRUE(kept) << testsupport::ReadWholeFile(LogPath() + ".old");
   ASSERT_TRUE(WaitForStartUp());
   // It stayed up until the signal: the close below is its answer to it.
   ASSERT_TRUE(program.IsRunning());
@@ -149,9 +156,15 @@ TEST_F(ProgramTest, ASecondCopyIsRefusedAndARestartingCopyWaitsForTheFirst) {
   int status = -1;
   ASSERT_TRUE(first.WaitForExit(30000, &status));
   EXPECT_EQ(status, 0);  // closed in order
-  // The new copy's log replaces the first copy's, which ends with the program's end.
+  // The new copy's log starts empty; the first copy's, which ends with the program's end, is kept
+  // as the older copy.
   ASSERT_TRUE(WaitForStartUp(false));
   EXPECT_TRUE(restarted.IsRunning());
+  const std::vector<std::string> kept = testsupport::LogFileTexts(LogPath() + ".old");
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(kept.front(), "------------------PROGRAM START--------------------");
+  EXPECT_EQ(kept.back(), kProgramEnd);
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), std::string(kStartUpComplete)), 1);
 }
 
 }  // namespace

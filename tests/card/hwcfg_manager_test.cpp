@@ -209,9 +209,16 @@ TEST(HwCfgOpening, WithoutAFileOnlyTheOpenedConvertersAreAssigned) {
   }
   EXPECT_EQ(mgr.GetDownConverterIndex(1, 0), -1);
 
+  // The operator's assignments, saved as the hardware dialog saves them, hold when the cards open
+  // again at once, and after the file is read again.
   mgr.CardSetRecords[0] = HwCfgCardSetRecord{0, 1, {1, -1}};
   mgr.CardSetRecords[2] = HwCfgCardSetRecord{2, 1, {-1, 0}};
+  mgr.ApplyHardwareConfiguration();
   ASSERT_TRUE(mgr.SaveConfigFile());
+  mgr.CloseAllCards();
+  EXPECT_TRUE(mgr.OpenAllCards());
+  EXPECT_EQ(Of(mgr.CardSetRecords[0]), (CardSet{0, 1, 1, -1}));
+  EXPECT_EQ(Of(mgr.CardSetRecords[2]), (CardSet{2, 1, -1, 0}));
   mgr.CloseAllCards();
   ASSERT_TRUE(mgr.LoadConfigFile());
   mgr.EnableRecords[kHwCfgKr12].Enabled = 0;

@@ -46,11 +46,16 @@ TEST_F(ReceiverTest, LocksOnlyOnTheMatchingFamilyFrequencyRateAndEnoughEbNo) {
   TunePsk(0, 0, 1e6, "QPSK");  // a QPSK loop does not demodulate BPSK
   Advance(1.0);
   EXPECT_EQ(CarrierLock(0, 0), "UNLOCKED");
+  // A searching bit synchroniser's rate register holds the symbol rate it was set to.
+  EXPECT_EQ(Number(F().PskRx_GetBitSyncStream1ActualSymbolRate, 0, 0), 0.5e6);
   // The wrong bit rate leaves the carrier locked and the bit synchroniser searching.
   TunePsk(0, 0, 1.5e6);
   Advance(1.0);
   EXPECT_EQ(CarrierLock(0, 0), "LOCKED");
   EXPECT_EQ(BitSyncLock(0, 0), "UNLOCKED");
+  EXPECT_EQ(Number(F().PskRx_GetBitSyncStream1ActualSymbolRate, 0, 0), 1.5e6);
+  ASSERT_EQ(F().PskRx_SetBitSyncStream2RateInbps(0, 0, 4.8e6), card::kDevOk);
+  EXPECT_EQ(Number(F().PskRx_GetBitSyncStream2ActualSymbolRate, 0, 0), 4.8e6);
   UsePsk(0.0);  // below the carrier loop's threshold
   EXPECT_EQ(CarrierLock(0, 0), "UNLOCKED");
 }
@@ -66,6 +71,10 @@ TEST_F(ReceiverTest, ThePersonalityDecidesWhichFamilyAChannelDemodulates) {
   Load(0, 1);  // PSK on channel 1, PCM/FM on channel 2
   ASSERT_EQ(F().FmRx_SetReceiverInputSourceMode(0, 1, "IF_INPUT1"), card::kDevOk);
   ASSERT_EQ(F().FmRx_SetCarrierCenterFrequencyInHz(0, 1, 70e6), card::kDevOk);
+  ASSERT_EQ(F().FmRx_SetBitSyncRateInbps(0, 1, 4.8e6), card::kDevOk);
+  Advance(1.0);
+  EXPECT_NE(Text(F().FmRx_GetBitSyncLockState, 0, 1), "LOCKED");  // the signal runs at 1 Mb/s
+  EXPECT_EQ(Number(F().FmRx_GetBitSyncActualSymbolRate, 0, 1), 4.8e6);
   ASSERT_EQ(F().FmRx_SetBitSyncRateInbps(0, 1, 1e6), card::kDevOk);
   Advance(1.0);
   EXPECT_EQ(Text(F().FmRx_GetCarrierLockState, 0, 1), "LOCKED");

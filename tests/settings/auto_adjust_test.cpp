@@ -36,12 +36,12 @@ constexpr double kSuggestedHz = 50'000.0;
 
 class AutoAdjustTest : public settingstest::SimCardTest {
  protected:
-  void Start(const std::string& chipVariant, int mode) {
+  void Start(const std::string& chipVariant, int mode, const std::string& signals = "") {
     options_.Info().EnableIFCarCFAlg = 1;
     options_.Info().IfCarCfSpanPct = kSpanPct;
     config::gApp.Options = &options_;
     config::gApp.DebugMode = 0;
-    StartCard(chipVariant, mode, card::HwCfgCardSetRecord{0, 2, {-1, -1}});
+    StartCard(chipVariant, mode, card::HwCfgCardSetRecord{0, 2, {-1, -1}}, false, 5, signals);
   }
   void TearDown() override {
     SimCardTest::TearDown();
@@ -81,8 +81,50 @@ class AutoAdjustTest : public settingstest::SimCardTest {
     manager_->StatusRecord(0, 1).PostD.ChanBEbNoDb = chanB;
   }
 
+  // `seconds` of driven time: both PCM/FM channels tuned to 2 Mb/s signals at 70 MHz, the
+  // status read and the adjustment run every `periodSec`, as the master timer does. Returns the
+  // times (seconds from the start) at which each channel's loop was retuned, and leaves the loops
+  // as they settled.
+  std::array<std::vector<double>, 2> DriveTrackLoops(double seconds, double periodSec) {
+    auto useManualClock = settingstest::SimHook<void (*)(int)>(sim_ + "/librtZp903x.so", "QuorxSim_UseManualClock");
+    auto advance = settingstest::SimHook<int (*)(double)>(sim_ + "/librtZp903x.so", "QuorxSim_AdvanceSeconds");
+    std::array<std::vector<double>, 2> retunes;
+    if (useManualClock == nullptr || advance == nullptr) {
+      ADD_FAILURE() << "no manual clock";
+      return retunes;
+    }
+    useManualClock(1);
+    Rec().RouteInfo.RouteMode = 0;
+    for (int ch = 0; ch < 2; ++ch) {
+      Card().FmRx_SetReceiverInputSourceMode(ch, ch == 0 ? "IF_INPUT1" : "IF_INPUT2");
+      Card().FmRx_SetCarrierCenterFrequencyInHz(ch, 70e6);
+      Card().FmRx_SetBitSyncRateInbps(ch, 2e6);
+      Rec().Receiver[ch].BitSync[0].Bitrate = 2'000'000;
+      Rec().Receiver[ch].XmitterIsDigital = 0;
+    }
+    std::array<double, 2> last{Value(Rec().Receiver[0].CarrierTrkLoopBandwidthHz),
+                               Value(Rec().Receiver[1].CarrierTrkLoopBandwidthHz)};
+    const int passes = static_cast<int>(std::lround(seconds / periodSec));
+    for (int pass = 1; pass <= passes; ++pass) {
+      EXPECT_EQ(advance(periodSec), 0);
+      manager_->RefreshChannelStatus();
+      manager_->AutoAdjustIfTrackLoopBw();
+      for (int ch = 0; ch < 2; ++ch) {
+        const double now = Rec().Receiver[ch].CarrierTrkLoopBandwidthHz;
+        if (now != last[static_cast<std::size_t>(ch)]) retunes[static_cast<std::size_t>(ch)].push_back(pass * periodSec);
+        last[static_cast<std::size_t>(ch)] = now;
+      }
+    }
+    useManualClock(0);
+    return retunes;
+  }
+
   config::kr20optionclass options_{false};
 };
+
+constexpr char kTwoPcmFmSignals[] =
+    "IfInput1=70e6, -42, PCM_FM, 2e6, 13, NRZL\nIfInput1ModIndex=0.7\n"
+    "IfInput2=70e6, -42, PCM_FM, 2e6, 13, NRZL\nIfInput2ModIndex=0.7\n";
 
 TEST(AutoAdjustRules, LogTextCutsNumbersToTheirWidths) {
   // 123456.789012 MHz has 13 characters; only 12 are kept.
@@ -116,6 +158,36 @@ TEST_F(AutoAdjustTest, TrackLoopMovesOnlyFrom1000HzAway) {
   manager_->AutoAdjustIfTrackLoopBw();
   ExpectTrackLoop(1, 30'000.0);
   ExpectTrackLoop(0, kSuggestedHz);
+}
+
+// Two steady PCM/FM signals read for 16 s, as the program does: the measured carrier spread is
+// steady, so each loop is retuned in the first second only (from the span suggestion to the
+// spread) and settles on a sensible bandwidth (between 0.1 % and 5 % of the rate). Read at another
+// rate, as a restart reads at other instants, the loops settle on the same values within 3 %.
+TEST_F(AutoAdjustTest, TrackLoopSettlesOnceOnASteadySignal) {
+  Start("NO", 2, kTwoPcmFmSignals);
+  const std::array<std::vector<double>, 2> retunes = DriveTrackLoops(16.0, 0.2);
+  std::array<double, 2> settled{};
+  for (int ch = 0; ch < 2; ++ch) {
+    SCOPED_TRACE(::testing::Message() << "channel " << ch);
+    const std::vector<double>& times = retunes[static_cast<std::size_t>(ch)];
+    EXPECT_FALSE(times.empty());
+    EXPECT_LE(times.size(), 3u);
+    EXPECT_TRUE(std::all_of(times.begin(), times.end(), [](double t) { return t <= 1.0; }))
+        << "last retune at " << (times.empty() ? 0.0 : times.back()) << " s";
+    settled[static_cast<std::size_t>(ch)] = Rec().Receiver[ch].CarrierTrkLoopBandwidthHz;
+    EXPECT_GT(settled[static_cast<std::size_t>(ch)], 0.001 * 2e6);
+    EXPECT_LT(settled[static_cast<std::size_t>(ch)], 0.05 * 2e6);
+  }
+
+  SimCardTest::TearDown();  // the program closes; the same cards start again
+  Start("NO", 2, kTwoPcmFmSignals);
+  DriveTrackLoops(16.0, 0.05);
+  for (int ch = 0; ch < 2; ++ch) {
+    const double again = Rec().Receiver[ch].CarrierTrkLoopBandwidthHz;
+    EXPECT_NEAR(again, settled[static_cast<std::size_t>(ch)], 0.03 * settled[static_cast<std::size_t>(ch)])
+        << "channel " << ch;
+  }
 }
 
 TEST_F(AutoAdjustTest, GatesLeaveTheLoopAlone) {

@@ -4,8 +4,10 @@
 // the state after a setting change.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -174,24 +176,98 @@ TEST_F(LastSetupTest, CardsBeyondAShorterListReadTheirOwnStateFiles) {
   EXPECT_EQ(Thresholds(), (std::vector<double>{-50.0, -51.0, -52.0}));
 }
 
-// Likewise when the setup files are loaded: a setup list of one card leaves the others to their own
-// state files, and the next save keeps them.
-TEST_F(LastSetupTest, CardsBeyondAShorterSetupListReadTheirOwnStateFiles) {
+// Likewise when the setup files are loaded: a card the setup list gives no setup (the list shorter
+// than the cards, no entry, its file missing, damaged or no setup file, no list at all) reads its own
+// state file, with one line saying why, and neither the next save nor the start after it loses it.
+// Card 1's entry in turn, beside card 0's and card 2's setup files.
+TEST_F(LastSetupTest, ACardTheSetupListGivesNoSetupReadsItsOwnStateFile) {
   Rec(0).Receiver[1].CarrierThesholdDbm = -70.0;
   manager_->SetupFileNames[0] = SetupFile("FIRST");
   ASSERT_TRUE(settings::SaveCardSetupFile(0));
-  SaveStates(-50.0);
+  Rec(2).Receiver[1].CarrierThesholdDbm = -80.0;
+  manager_->SetupFileNames[2] = SetupFile("THIRD");
+  ASSERT_TRUE(settings::SaveCardSetupFile(2));
+  ASSERT_TRUE(WriteWholeFile(SetupFile("DAMAGED"), "[Rx Data1]\r\nCarrierThesholdDbm=-5" + std::string(2, '\0')));
+  ASSERT_TRUE(WriteWholeFile(SetupFile("OPTIONS"), "[OPTIONS]\r\nDataRecordRateHz=7\r\n"));
+  ASSERT_TRUE(WriteWholeFile(SetupFile("EMPTY"), ""));
+  ASSERT_TRUE(std::filesystem::create_directory(SetupFile("FOLDER")));
   const std::string list = HwCfg("Kr20Last.last");
-  ASSERT_TRUE(WriteWholeFile(list, CardList({SetupFile("FIRST")})));
-  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
-  settings::LoadLastSetupFile();
-  EXPECT_EQ(Thresholds(), (std::vector<double>{-70.0, -51.0, -52.0}));
-  EXPECT_TRUE(Logged(list + " lists 1 cards; " + StateFile(1) + " used"));
-  EXPECT_TRUE(Logged(list + " lists 1 cards; " + StateFile(2) + " used"));
-  ASSERT_TRUE(settings::SaveLastSetupFile());
-  for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
-  ASSERT_TRUE(settings::LoadLastSetupStateFile());
-  EXPECT_EQ(Thresholds(), (std::vector<double>{-70.0, -51.0, -52.0}));
+  const std::string entry = list + " [KR20_1] names ";
+  const std::string ownUsed = "; " + StateFile(1) + " used";
+  const auto listOf = [this](const std::string& card1) {
+    return "[KR20_CommonArea]\r\nNumKr20Cards=3\r\n[KR20_0]\r\nSetupFileName=" + SetupFile("FIRST") + "\r\n" + card1 +
+           "[KR20_2]\r\nSetupFileName=" + SetupFile("THIRD") + "\r\n";
+  };
+  struct Row {
+    const char* name;
+    std::optional<std::string> list;  // none: no list at all
+    bool damageOwnState;              // card 1's state file damaged, its ".BAK" whole
+    std::vector<double> thresholds;   // after the load, and after a save and the next load
+    std::vector<std::string> log;
+  };
+  const Row rows[] = {
+      {"list of one card", CardList({SetupFile("FIRST")}), false, {-70.0, -51.0, -52.0},
+       {list + " lists 1 cards; " + StateFile(1) + " used", list + " lists 1 cards; " + StateFile(2) + " used"}},
+      {"entry missing", listOf(""), false, {-70.0, -51.0, -80.0}, {entry + "no setup file" + ownUsed}},
+      {"entry empty", listOf("[KR20_1]\r\nSetupFileName=\r\n"), false, {-70.0, -51.0, -80.0},
+       {entry + "no setup file" + ownUsed}},
+      {"file missing", listOf("[KR20_1]\r\nSetupFileName=C:\\SETUPS\\GONE.VexA\r\n"), false, {-70.0, -51.0, -80.0},
+       {entry + SetupFile("GONE") + ", which is missing" + ownUsed}},
+      {"file damaged", listOf("[KR20_1]\r\nSetupFileName=" + SetupFile("DAMAGED") + "\r\n"), false,
+       {-70.0, -51.0, -80.0}, {entry + SetupFile("DAMAGED") + ", which is damaged (holds NUL bytes)" + ownUsed}},
+      {"file empty", listOf("[KR20_1]\r\nSetupFileName=EMPTY\r\n"), false, {-70.0, -51.0, -80.0},
+       {entry + SetupFile("EMPTY") + ", which is damaged (empty)" + ownUsed}},
+      {"a folder", listOf("[KR20_1]\r\nSetupFileName=FOLDER.VexA\r\n"), false, {-70.0, -51.0, -80.0},
+       {entry + SetupFile("FOLDER") + ", which is damaged (not a regular file)" + ownUsed}},
+      {"not a setup file", listOf("[KR20_1]\r\nSetupFileName=OPTIONS\r\n"), false, {-70.0, -51.0, -80.0},
+       {entry + SetupFile("OPTIONS") + ", which holds no setup" + ownUsed}},
+      {"own state damaged", listOf("[KR20_1]\r\nSetupFileName=\r\n"), true, {-70.0, -61.0, -80.0},
+       {StateFile(1) + " is damaged (holds NUL bytes); read from " + StateFile(1) + ".BAK",
+        entry + "no setup file; " + StateFile(1) + ".BAK used"}},
+      {"no list", std::nullopt, false, {-50.0, -51.0, -52.0},
+       {list + " is missing; " + StateFile(0) + " used", list + " is missing; " + StateFile(1) + " used",
+        list + " is missing; " + StateFile(2) + " used"}},
+      {"list damaged without .BAK", std::string("\0\0", 2), false, {-50.0, -51.0, -52.0},
+       {list + " is damaged (holds NUL bytes); " + list + ".BAK is missing, nothing read",
+        list + " cannot be read; " + StateFile(0) + " used", list + " cannot be read; " + StateFile(1) + " used",
+        list + " cannot be read; " + StateFile(2) + " used"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // Each card's state file at base - card, its ".BAK" at -60 - card.
+    SaveStates(-60.0);
+    SaveStates(-50.0);
+    if (row.damageOwnState) {
+      ASSERT_TRUE(WriteWholeFile(StateFile(1), std::string("\x7F" "ELF\0\0\x01", 7)));
+    }
+    std::filesystem::remove(list + ".BAK");
+    std::filesystem::remove(list);
+    if (row.list) {
+      ASSERT_TRUE(WriteWholeFile(list, *row.list));
+    }
+    manager_->SetupFileNames = {"", "", ""};
+    for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+    std::size_t before = program_.LogTexts().size();
+    settings::LoadLastSetupFile();
+    EXPECT_EQ(Thresholds(), row.thresholds);
+    std::vector<std::string> texts = program_.LogTexts();
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end()), row.log);
+    EXPECT_EQ(manager_->SetupFileNames[1], "");
+
+    // The run's saves, then the next start: the list now names no setup file for card 1.
+    ASSERT_TRUE(settings::SaveLastSetupFile());
+    ASSERT_TRUE(settings::SaveLastSetupFile());
+    for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+    before = program_.LogTexts().size();
+    settings::LoadLastSetupFile();
+    EXPECT_EQ(Thresholds(), row.thresholds);
+    texts = program_.LogTexts();
+    const std::vector<std::string> next(texts.begin() + static_cast<std::ptrdiff_t>(before), texts.end());
+    EXPECT_NE(std::find(next.begin(), next.end(), entry + "no setup file" + ownUsed), next.end());
+    for (int card = 0; card < 3; ++card) Rec(card).Receiver[1].CarrierThesholdDbm = 0.0;
+    ASSERT_TRUE(settings::LoadLastSetupStateFile());
+    EXPECT_EQ(Thresholds(), row.thresholds);
+  }
 }
 
 // A list that cannot be read leaves each card to its own state file; nothing is lost at the next save.

@@ -3,14 +3,17 @@
 // channel's modulation, the combiner as an input takes effect at once on a pre-D route, and a card
 // applied in an independent mode (a recall, a restart) feeds no channel from the combiner and
 // names a mode its personality runs.
+#include <fstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "card/card_routines.h"
 #include "card/kr20card.h"
 #include "card/mode_routines.h"
 #include "card/setup_routines.h"
 #include "multi_card_fixture.h"
+#include "settings/setup_file.h"
 #include "settings/window_messages.h"
 
 namespace {
@@ -61,6 +64,50 @@ TEST_F(PersonalityRouteTest, TheOwnModulationOfAPmOrMultiHChannelKeepsTheCardAsI
   EXPECT_EQ(Card(1).PskRx_GetCarrierModulationMode(1), "SOQPSK_TG");
   EXPECT_EQ(card::SetupText(Rec(1).Receiver[0].DemodMode), "MH_CPM");
   EXPECT_EQ(card::SetupText(Rec(2).Receiver[0].DemodMode), "PM");
+}
+
+// After a mode change each channel's setup names the receiver the card runs (the group status
+// datagram carries the record, the setup files save it): a PSK receiver that refused "PCM_FM"
+// runs the modulation it reports, at the rate the record keeps.
+TEST_F(PersonalityRouteTest, AfterAModeChangeTheSetupNamesTheReceiversTheCardRuns) {
+  RecordingWindow window;
+  for (int channel = 0; channel < 2; ++channel) {
+    card::SetSetupText(Rec(0).Receiver[channel].DemodMode, "PCM_FM");
+    Rec(0).Receiver[channel].BitSync[0].Bitrate = 2'000'000;
+  }
+  Rec(0).RouteInfo.FpgaMasterMode = 2;  // FM-FM INDEPENDENT
+  Rec(0).RouteInfo.UserReceiverMode = 2;
+  manager_->ApplyCardMode(0);
+  ASSERT_EQ(card::CardFpgaMode(0), 2);
+  Rec(0).RouteInfo.FpgaMasterMode = 0;  // PSK-PSK INDEPENDENT
+  Rec(0).RouteInfo.UserReceiverMode = 0;
+  manager_->ApplyCardMode(0);
+  ASSERT_EQ(card::CardFpgaMode(0), 0);
+  for (int channel = 0; channel < 2; ++channel) {
+    SCOPED_TRACE(channel);
+    EXPECT_EQ(Card(0).PskRx_GetCarrierModulationMode(channel), "BPSK");
+    EXPECT_EQ(card::SetupText(Rec(0).Receiver[channel].DemodMode), "BPSK");
+    EXPECT_EQ(Value(card::GroupChannelContextOf(0, channel).DcRecord->Setup.ModulationType), card::ModulationNumber("BPSK"));
+    EXPECT_EQ(Value(Rec(0).Receiver[channel].BitSync[0].Bitrate), 2'000'000);
+    EXPECT_EQ(Card(0).PskRx_GetBitSyncStream1RateInbps(channel), 2'000'000.0);
+  }
+  manager_->SetupFileNames[0] = "MODES";
+  ASSERT_TRUE(settings::SaveCardSetupFile(0));
+  std::vector<std::string> saved;
+  std::ifstream file(SetupFile("MODES"));
+  for (std::string line; std::getline(file, line);) {
+    if (line.rfind("DemodMode=", 0) == 0) saved.push_back(line);
+  }
+  EXPECT_EQ(saved, (std::vector<std::string>{"DemodMode=BPSK\r", "DemodMode=BPSK\r"}));
+
+  // The variant board from multi-h CPM + PSK to multi-h CPM + PCM/FM: channel 2's SOQPSK_TG goes.
+  card::SetSetupText(Rec(1).Receiver[1].DemodMode, "SOQPSK_TG");
+  Rec(1).RouteInfo.FpgaMasterMode = 15;  // MH-FM PRE-D COMBINER
+  Rec(1).RouteInfo.UserReceiverMode = 15;
+  manager_->ApplyCardMode(1);
+  ASSERT_EQ(card::CardFpgaMode(1), 15);
+  EXPECT_EQ(card::SetupText(Rec(1).Receiver[0].DemodMode), "MH_CPM");
+  EXPECT_EQ(card::SetupText(Rec(1).Receiver[1].DemodMode), "PCM_FM");
 }
 
 TEST_F(PersonalityRouteTest, TheCombinerAsAnInputTakesEffectAtOnceOnAPreDRoute) {

@@ -704,6 +704,24 @@ const FamilyCase kFamilyCases[] = {
                 t.C().PskRx_GetReceiverSignalLevelQualificationThreshold(1));
      },
      "-75|-65|-65"},
+    // Multi-h CPM + PCM/FM combined: a loop bandwidth set in hertz on the PCM/FM channel does not
+    // become per cent in the multi-h CPM channel's setup (10000 % while its page showed 1.00).
+    {"MhCpmLoopBwsNotRepeatedFromPcmFm", 15,
+     [](kr20setmgrclass& m) {
+       card::ReceiverRecord& mh = gRtl20Mgr->Card(0)->Setup().Receiver[0];
+       m.SetCarrierAcqLoopBw(0, 0, 1.0);
+       mh.CarrierAcqLoopBandwidthPct = 1.0;
+       mh.CarrierTrkLoopBandwidthPct = 0.5;
+       gRtl20Mgr->Card(0)->Setup().RouteInfo.RouteMode = 1;
+       m.SetCarrierAcqLoopBw(0, 1, 10000.0);
+       m.SetCarrierTrackLoopBw(0, 1, 5600.0);
+     },
+     [](T& t) {
+       return J(t.Rx(0).MhCpmCarrierloopbandwidthPct, t.Rx(0).CarrierAcqLoopBandwidthPct, t.Rx(0).CarrierTrkLoopBandwidthPct,
+                t.C().FmRx_GetCarrierAcquisitionLoopBandwidthInHz(1), t.Rx(1).CarrierAcqLoopBandwidthHz,
+                t.C().FmRx_GetCarrierTrackingLoopBandwidthInHz(1), t.Rx(1).CarrierTrkLoopBandwidthHz);
+     },
+     "1|1|0.5|10000|10000|5600|5600"},
 };
 
 TEST_P(FamilySetterCases, ReachTheReceiverOfTheChannelsFamily) {

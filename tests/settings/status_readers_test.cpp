@@ -131,6 +131,16 @@ TEST_F(StatusReadersTest, PskChannelFieldsComeFromTheCard) {
   manager_->RefreshChannelStatus();
   EXPECT_EQ(Value(Status(0).BitSync1.Locked), 0);
   EXPECT_EQ(Flight(0).BitSyncLock, 0);
+
+  // 4,800,000 typed for a 2 Mb/s signal: the bit sync searches, and its row shows the rate the
+  // card holds, not 0.
+  Card().PskRx_SetBitSyncStream1RateInbps(1, 4'800'000.0);
+  Rec().Receiver[1].BitSync[0].Bitrate = 4'800'000;
+  Advance(1.0);
+  manager_->RefreshChannelStatus();
+  EXPECT_EQ(Value(Status(1).BitSync1.Locked), 0);
+  EXPECT_EQ(Value(Status(1).BitSync1.SymbolRate), 2'400'000.0);
+  EXPECT_EQ(Value(Status(1).BitSync1.BitRate), 4'800'000.0);
 }
 
 // Demo values are exact (Eb/No 0.5 r + 15 dB from a seeded generator): the rule is seen at its
@@ -296,6 +306,8 @@ TEST_F(StatusReadersTest, APcmFmBitSyncLockIsThatOfTheReceiverServingTheChannel)
     manager_->RefreshChannelStatus();
     EXPECT_EQ(Value(Status(0).BitSync1.Locked), 1);
     EXPECT_EQ(Value(Status(1).BitSync1.Locked), row.channel2Locked);
+    // The searching receiver's loop still reports the rate it was set to.
+    EXPECT_EQ(Value(Status(1).BitSync1.BitRate), 1'000'000.0);
   }
 }
 

@@ -2,12 +2,15 @@
 // what differs between machines) masked, for no cards, one, six and simulated ones.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "card/rtl20_manager.h"
 #include "main_form_fixture.h"
+#include "support/permission_bits.h"
+#include "support/scripted_dialogs.h"
 
 namespace uitest {
 namespace {
@@ -96,6 +99,43 @@ TEST_F(StartUpTest, DemoMode) {
                                  "Receiver cards opened: 2 (simulated)"},
                                 kConverters, kComplete}));
   EXPECT_EQ(gRtl20Mgr->CardCount(), 2);
+}
+
+// Every folder and file under `root` read-only, or writable again (links are left as they are).
+void SetTreeWritable(const std::string& root, bool writable) {
+  namespace fs = std::filesystem;
+  const fs::perms folder = writable ? fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+                                    : fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec;
+  const fs::perms file = writable ? fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
+                                  : fs::perms::owner_read | fs::perms::group_read;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_symlink()) continue;
+    fs::permissions(entry.path(), entry.is_directory() ? folder : file);
+  }
+  fs::permissions(root, folder);
+}
+
+// A program folder that cannot be written: the program comes up and runs all the same, and the
+// operator is told once, in a box naming the folder, that nothing will be kept.
+TEST_F(StartUpTest, AReadOnlyProgramFolderIsToldOnceInABoxAndTheProgramRunsOn) {
+  PrepareProgramFolder(1);
+  testsupport::ScopedScriptedDialogs dialogs;
+  SetTreeWritable(folder_.Path(), false);
+  // The instance locks live outside the program folder when the program runs.
+  std::filesystem::permissions(folder_ / "locks", std::filesystem::perms::owner_all);
+  {
+    testsupport::PermissionBitsApply readOnly;
+    StartProgram();
+    for (int pass = 0; pass < 10; ++pass) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  SetTreeWritable(folder_.Path(), true);
+  ASSERT_EQ(dialogs->Messages().size(), 1u);
+  EXPECT_EQ(dialogs->Messages()[0].title, "WARNING");
+  EXPECT_EQ(dialogs->Messages()[0].text, "The program folder " + folder_.Path() +
+                                             " cannot be written (Permission denied): no setting, state or log will be kept.");
+  EXPECT_TRUE(form_->StartupComplete());
+  EXPECT_EQ(gRtl20Mgr->CardCount(), 1);
+  EXPECT_FALSE(std::filesystem::exists(LogPath()));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "util/error_log.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -150,12 +152,122 @@ TEST(ErrorLog, PastItsSizeLimitTheLogMovesToItsOlderCopyAndStartsAgain) {
   EXPECT_EQ(testsupport::LogFileTexts(old),
             (std::vector<std::string>{"ERROR LOG CLEARED", "line 0005", "line 0006", "line 0007", "line 0008",
                                       "line 0009"}));
+
+  // Several lines after each move: each new log counts from its own start, so it fills up before
+  // it moves again. Lines of 230 bytes; four fit after "ERROR LOG CLEARED" and after a notice.
+  ClearErrorLog();
+  ASSERT_LE(old.size(), 190u);  // a notice of at most 276 bytes
+  const ScopedLogLimit third(47 + 4 * 230 + 229);
+  auto longLine = [](int i) { return "line " + std::to_string(100 + i) + std::string(192, '.'); };
+  for (int i = 1; i <= 12; ++i) WriteErrorLogLine(longLine(i), i);
+  const std::string first = "ERROR LOG REACHED " + std::to_string(47 + 4 * 230) + " BYTES, EARLIER LINES MOVED TO " + old;
+  const std::string second = "ERROR LOG REACHED " + std::to_string(29 + first.size() + 1 + 4 * 230) +
+                             " BYTES, EARLIER LINES MOVED TO " + old;
+  EXPECT_EQ(testsupport::LogFileTexts(old),
+            (std::vector<std::string>{first, longLine(5), longLine(6), longLine(7), longLine(8)}));
+  EXPECT_EQ(folder.LogTexts(), (std::vector<std::string>{second, longLine(9), longLine(10), longLine(11), longLine(12)}));
+
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"QuorxL.log", "QuorxL.log.old"}));
+}
+
+// Every start keeps the run before as the older copy (a restart or a crash would otherwise take
+// the lines an operator wants); the copy before that goes, so the two files stay bounded.
+TEST(ErrorLog, EachStartKeepsThePreviousRunsLogAsItsOlderCopy) {
+  LoggedProgramFolder folder;
+  const std::string path = ErrorLogPath();
+  const std::string old = path + ".old";
+  const std::vector<std::string> banner = {"------------------PROGRAM START--------------------", "Program Version 2.01"};
+  for (const char* run : {"first run", "second run"}) {
+    SCOPED_TRACE(run);
+    WriteErrorLogLine(run, 0);
+    const std::string before = testsupport::ReadWholeFile(path);
+    LogProgramStart(false, "2.01", nullptr, "QuorxL", "\\SYSTEM\\ERLOGS\\", "QuorxL");
+    EXPECT_EQ(testsupport::ReadWholeFile(old), before);
+    EXPECT_EQ(folder.LogTexts(), banner);
+  }
+  EXPECT_EQ(testsupport::LogFileTexts(old), (std::vector<std::string>{banner[0], banner[1], "second run"}));
+}
+
+// A disk that takes `room` more bytes, then refuses with ENOSPC; a write that does not fit goes in
+// partly, as on a file system that fills up.
+struct SmallDisk {
+  std::size_t room = 0;
+  long Write(int fd, const void* data, std::size_t size) {
+    if (room == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const long wrote = ::write(fd, data, std::min(size, room));
+    if (wrote > 0) room -= static_cast<std::size_t>(wrote);
+    return wrote;
+  }
+};
+
+class ScopedSmallDisk {
+ public:
+  explicit ScopedSmallDisk(std::size_t room) : disk_{room} {
+    previous_ = SetErrorLogWriteCall([this](int fd, const void* data, std::size_t size) { return disk_.Write(fd, data, size); });
+  }
+  ~ScopedSmallDisk() { SetErrorLogWriteCall(previous_); }
+  ScopedSmallDisk(const ScopedSmallDisk&) = delete;
+  ScopedSmallDisk& operator=(const ScopedSmallDisk&) = delete;
+  void SetRoom(std::size_t room) { disk_.room = room; }
+
+ private:
+  SmallDisk disk_;
+  ErrorLogWriteCall previous_;
+};
+
+// On a full disk a line is written whole or not at all, and is not counted as written; standard
+// error hears it once per spell; once there is room the log says how many lines were lost. A move
+// while the disk is full neither cuts a line nor repeats with every line.
+TEST(ErrorLog, OnAFullDiskLinesAreWholeCountedAsLostAndReportedOnce) {
+  LoggedProgramFolder folder;
+  const std::string path = ErrorLogPath();
+  const std::string old = path + ".old";
+  const std::string start = testsupport::ReadWholeFile(path);
+  ScopedSmallDisk disk(20);  // half of a 39-byte line
+  testing::internal::CaptureStderr();
+  for (const char* text : {"line 0001", "line 0002", "line 0003"}) WriteErrorLogLine(text, 1);
+  EXPECT_EQ(testsupport::ReadWholeFile(path), start);
+  const std::string full = "000000  T  Error log cannot be written: " + path + " (No space left on device)\n";
+  EXPECT_EQ(WithoutTimes(testing::internal::GetCapturedStderr()), full);
+
+  disk.SetRoom(1000);
+  testing::internal::CaptureStderr();
+  WriteErrorLogLine("line 0004", 4);
+  EXPECT_EQ(WithoutTimes(testsupport::ReadWholeFile(path)),
+            WithoutTimes(start) + "000000  T  ERROR LOG COULD NOT BE WRITTEN, 3 LINES LOST\n000004  T  line 0004\n");
+
+  // Room for one more line, then the log must move while the disk is full: the older copy ends
+  // with the last whole line, and the lines after it do not move the log again.
+  const std::size_t size = testsupport::ReadWholeFile(path).size();
+  const ScopedLogLimit limit(size + 39);
+  disk.SetRoom(39 + 20);
+  for (int i = 5; i <= 9; ++i) WriteErrorLogLine("line 000" + std::to_string(i), i);
+  EXPECT_EQ(WithoutTimes(testing::internal::GetCapturedStderr()), full);
+  const std::string kept = testsupport::ReadWholeFile(old);
+  EXPECT_EQ(kept.size(), size + 39);
+  EXPECT_EQ(WithoutTimes(kept.substr(size)), "000005  T  line 0005\n");
+  EXPECT_EQ(testsupport::ReadWholeFile(path), "");
+
+  // Room again: the lost lines (the move's notice among them) are counted, and the next move
+  // counts only the bytes written.
+  disk.SetRoom(100000);
+  WriteErrorLogLine("line 0010", 10);
+  EXPECT_EQ(folder.LogTexts(), (std::vector<std::string>{"ERROR LOG COULD NOT BE WRITTEN, 5 LINES LOST", "line 0010"}));
+  EXPECT_EQ(testsupport::ReadWholeFile(old), kept);
+  const std::uint64_t written = testsupport::ReadWholeFile(path).size();
+  const ScopedLogLimit smaller(written);
+  WriteErrorLogLine("line 0011", 11);
+  EXPECT_EQ(folder.LogTexts(), (std::vector<std::string>{"ERROR LOG REACHED " + std::to_string(written) +
+                                                             " BYTES, EARLIER LINES MOVED TO " + old,
+                                                         "line 0011"}));
 }
 
 TEST(ErrorLog, PcReport) {

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -96,6 +97,7 @@ TFltParamOptionsEditForm::TFltParamOptionsEditForm(QWidget* parent, FlightRecord
     row->addWidget(box);
     layout->addLayout(row);
   }
+  layout->addStretch(1);
   Grid1 = grids_[0];
   Grid2 = grids_[1];
   CheckBoxIncludeSetup1 = includeSetup_[0];
@@ -113,10 +115,16 @@ QTableWidget* TFltParamOptionsEditForm::MakeGrid(int channel) {
   grid->horizontalHeader()->setDefaultSectionSize(kCellWidth);
   grid->setColumnWidth(0, kTitleWidth);
   // A header typed longer than the grid shows scrolls inside the grid: the dialog keeps its size,
-  // so its buttons stay where the operator's mouse is. The rows keep room for the scroll bar.
+  // so its buttons stay where the operator's mouse is. The grid takes room for the scroll bar only
+  // while it is shown (out of the stretch below the grids), so no empty band sits under the rows.
   grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid->setFixedHeight(kGridRows * 20 + 2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  const int rowsHeight = kGridRows * 20 + 2 * grid->frameWidth();
+  grid->setFixedHeight(rowsHeight);
+  connect(grid->horizontalScrollBar(), &QScrollBar::rangeChanged, grid, [grid, rowsHeight](int, int maximum) {
+    grid->setFixedHeight(maximum > 0 ? rowsHeight + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+                                     : rowsHeight);
+  });
   // The titles are fixed cells, as in a string grid with one fixed row and column.
   const QBrush fixed = palette().brush(QPalette::Button);
   for (int column = 0; column < kGridColumns; ++column) {

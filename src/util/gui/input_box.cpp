@@ -84,7 +84,8 @@ void InputBox::PlaceCentred() {
   const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
   const QPoint centre = owner != nullptr ? owner->frameGeometry().center() : area.center();
   // The whole frame is centred and kept on the screen, title bar included: before the box is
-  // mapped its frame is only known by asking the window manager.
+  // mapped its frame is known from the program's other frames, or from the window manager's answer
+  // to an earlier ask.
   const QMargins margins = FrameMargins(*this);
   QRect box(QPoint(0, 0), size().grownBy(margins));
   box.moveCenter(centre);
@@ -92,8 +93,7 @@ void InputBox::PlaceCentred() {
     box.moveLeft(std::clamp(box.left(), area.left(), std::max(area.left(), area.right() - box.width() + 1)));
     box.moveTop(std::clamp(box.top(), area.top(), std::max(area.top(), area.bottom() - box.height() + 1)));
   }
-  // Not framed yet, so the move places the client area: inside the frame's margins.
-  move(box.topLeft() + QPoint(margins.left(), margins.top()));
+  MoveFrameTo(*this, box.topLeft());
 }
 
 }  // namespace util

@@ -1,101 +1,76 @@
 #include "util/gui/window_frame.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QVariant>
 #include <QWidget>
-#include <xcb/xcb.h>
+#include <QWindow>
 
 #include <algorithm>
-#include <array>
-#include <chrono>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#include <string_view>
-#include <thread>
+#include <optional>
+
+#include "util/gui/frame_watch.h"
+#include "util/gui/x_frame_extents.h"
 
 namespace util {
 
 namespace {
 
-struct FreeDeleter {
-  void operator()(void* reply) const { std::free(reply); }
-};
-template <class Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeDeleter>;
-
-xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
-  const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-      connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-  return reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
-// `count` 32-bit values of a window's property; false while the property is not there.
-template <std::size_t count>
-bool ReadProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
-                  std::array<std::uint32_t, count>& values) {
-  const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-      connection, xcb_get_property(connection, 0, window, property, type, 0, count), nullptr));
-  if (reply == nullptr || reply->format != 32 ||
-      xcb_get_property_value_length(reply.get()) != static_cast<int>(sizeof(std::uint32_t) * count)) {
-    return false;
-  }
-  std::memcpy(values.data(), xcb_get_property_value(reply.get()), sizeof(std::uint32_t) * count);
-  return true;
-}
-
-// A window manager answers within a few milliseconds; one that never answers leaves no frame known.
-constexpr int kExtentPolls = 100;
-constexpr std::chrono::milliseconds kExtentPollStep{5};
-
-xcb_connection_t* XConnection() {
-  auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_window_t RootWindow(xcb_connection_t* connection) {
-  return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-}
-
-bool ManagerOn(xcb_connection_t* connection) {
-  std::array<std::uint32_t, 1> manager{};
-  return ReadProperty(connection, RootWindow(connection), Atom(connection, "_NET_SUPPORTING_WM_CHECK"),
-                      XCB_ATOM_WINDOW, manager) &&
-         manager[0] != static_cast<std::uint32_t>(XCB_WINDOW_NONE);
-}
-
-// The extents the window manager gives a window, asked before the window is mapped.
-QMargins AskFrameExtents(QWidget& window) {
-  // Asking needs the window's X window; one not created yet is placed by its frame anyway.
-  if (!window.testAttribute(Qt::WA_WState_Created)) return {};
-  xcb_connection_t* connection = XConnection();
-  if (connection == nullptr || !ManagerOn(connection)) return {};
-  const xcb_window_t root = RootWindow(connection);
-  const auto id = static_cast<xcb_window_t>(window.winId());
-  const xcb_atom_t extentsAtom = Atom(connection, "_NET_FRAME_EXTENTS");
-  xcb_client_message_event_t request{};
-  request.response_type = XCB_CLIENT_MESSAGE;
-  request.format = 32;
-  request.window = id;
-  request.type = Atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-  std::array<char, sizeof request> bytes{};
-  std::memcpy(bytes.data(), &request, sizeof request);
-  xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                 bytes.data());
-  xcb_flush(connection);
-  for (int poll = 0; poll < kExtentPolls; ++poll) {
-    // Left, right, top, bottom.
-    std::array<std::uint32_t, 4> extents{};
-    if (ReadProperty(connection, id, extentsAtom, XCB_ATOM_CARDINAL, extents)) {
-      return QMargins(static_cast<int>(extents[0]), static_cast<int>(extents[2]), static_cast<int>(extents[1]),
-                      static_cast<int>(extents[3]));
-    }
-    std::this_thread::sleep_for(kExtentPollStep);
-  }
-  return {};
-}
+// The margins FrameMargins last gave for the window while it was not framed yet.
+constexpr char kToldMargins[] = "quorxToldFrameMargins";
 
 bool Framed(const QWidget& window) { return window.frameGeometry() != window.geometry(); }
+
+QMargins Measured(const QWidget& window) {
+  const QRect frame = window.frameGeometry();
+  const QRect client = window.geometry();
+  return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                  frame.bottom() - client.bottom());
+}
+
+// The window manager has mapped the window: Qt knows its frame, or that it has none.
+bool Mapped(const QWidget& window) {
+  const QWindow* handle = window.windowHandle();
+  return handle != nullptr && handle->isExposed();
+}
+
+// The frame another window of the program has, of the window's kind or, failing that, of any kind.
+std::optional<QMargins> FrameOfAnother(const QWidget& window, bool sameKind) {
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    if (other == &window || !other->isVisible() || !FrameMeasuresOthers(*other) || !Framed(*other)) continue;
+    if (sameKind && FrameKind(*other) != FrameKind(window)) continue;
+    return Measured(*other);
+  }
+  return std::nullopt;
+}
+
+// What this run already knows of the frame the window will get.
+std::optional<QMargins> KnownFrame(const QWidget& window, const FrameWatch* watch) {
+  if (std::optional<QMargins> frame = FrameOfAnother(window, true)) return frame;
+  if (watch != nullptr) {
+    if (std::optional<QMargins> learned = watch->Learned(FrameKind(window))) return learned;
+  }
+  if (std::optional<QMargins> frame = FrameOfAnother(window, false)) return frame;
+  return watch != nullptr ? watch->Learned(-1) : std::nullopt;
+}
+
+// Once mapped: the client area moved so that the frame the manager gave it (Qt reads it afresh
+// from the window) starts at `frame`, or, where the frame placed with `guessed` margins lay on the
+// screen and the real one would not, as near as it stays on it. QWidget::move adds the frame
+// offset the widget last heard of, which may lag behind; the client's place is given net of it.
+void PutFrameAt(QWidget& window, QPoint frame, QMargins guessed) {
+  const QWindow* handle = window.windowHandle();
+  const QMargins margins = handle != nullptr ? handle->frameMargins() : QMargins();
+  const QScreen* screen = window.screen();
+  const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+  if (area.contains(QRect(frame, window.size().grownBy(guessed)))) {
+    frame = FrameOnArea(frame, window.size().grownBy(margins), area);
+  }
+  const QPoint client = frame + QPoint(margins.left(), margins.top());
+  if (window.geometry().topLeft() == client) return;
+  window.move(client - (window.geometry().topLeft() - window.pos()));
+}
 
 }  // namespace
 
@@ -105,24 +80,43 @@ bool WindowManagerRunning() {
 }
 
 QMargins FrameMargins(QWidget& window) {
-  if (Framed(window)) {
-    const QRect frame = window.frameGeometry();
-    const QRect client = window.geometry();
-    return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                    frame.bottom() - client.bottom());
+  if (Framed(window)) return Measured(window);
+  // Not created yet: it is placed by its frame anyway.
+  if (!window.testAttribute(Qt::WA_WState_Created)) return {};
+  xcb_connection_t* connection = XConnection();
+  if (connection == nullptr || !ManagerOn(connection)) return {};
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  // Read before asking: whatever answers the ask, this call never waits for it. A manager that
+  // never answers costs nothing.
+  QMargins margins;
+  if (std::optional<QMargins> extents = ReadFrameExtents(connection, id)) {
+    margins = *extents;
+  } else {
+    RequestFrameExtents(connection, id);
+    margins = KnownFrame(window, FrameWatch::Of()).value_or(QMargins());
   }
-  return AskFrameExtents(window);
+  // The answer may come before the window is placed: the place follows what its placer was told.
+  window.setProperty(kToldMargins, QVariant::fromValue(margins));
+  return margins;
 }
 
 void MoveFrameTo(QWidget& window, QPoint frame) {
-  // Not created yet, or framed before: Qt takes the move as the frame's.
-  if (!window.testAttribute(Qt::WA_WState_Created) || Framed(window)) {
+  // Not created yet, framed before, or mapped without a frame: Qt takes the move as the frame's.
+  if (!window.testAttribute(Qt::WA_WState_Created) || Framed(window) || Mapped(window)) {
     window.move(frame);
     return;
   }
-  const QMargins margins = AskFrameExtents(window);
-  // Not framed yet: the move places the client area, inside the frame's margins.
+  // Not framed yet: the move places the client area, inside the frame's margins as far as they are
+  // known; once the manager has mapped the window, its frame is put exactly there.
+  const QVariant told = window.property(kToldMargins);
+  const QMargins margins = told.canConvert<QMargins>() ? told.value<QMargins>() : FrameMargins(window);
+  window.setProperty(kToldMargins, QVariant());
   window.move(frame + QPoint(margins.left(), margins.top()));
+  FrameWatch* watch = FrameWatch::Of();
+  if (watch == nullptr || !WindowManagerRunning()) return;
+  watch->WhenMapped(window, [guarded = QPointer<QWidget>(&window), frame, margins] {
+    if (guarded != nullptr) PutFrameAt(*guarded, frame, margins);
+  });
 }
 
 QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area) {

@@ -12,15 +12,19 @@ class QWidget;
 namespace util {
 
 // The frame's margins around the window's client area: measured on a framed window; for one not
-// yet framed, asked of the window manager (which answers before the window is mapped); none on a
-// display without a window manager or off screen.
+// yet framed, what the window manager already set on it, else the frame of another window of the
+// program (of its kind first), else what the manager answered this run to an earlier ask; none on
+// a display without a window manager or off screen. Never waits for the window manager: it asks
+// for the window's extents and takes the answer, whenever it comes, for the windows after it.
 QMargins FrameMargins(QWidget& window);
 
 // Whether a window manager runs on the program's X display.
 bool WindowManagerRunning();
 
 // Puts the top-left corner of the window's frame at `frame`, whether or not the window was framed
-// yet. Qt takes a move of a window it created but that was never framed as the client's place.
+// yet. Qt takes a move of a window it created but that was never framed as the client's place: the
+// client goes inside the margins FrameMargins knows, and once the window manager has mapped the
+// window (framed or not), its frame is moved to `frame` should the margins have been other.
 void MoveFrameTo(QWidget& window, QPoint frame);
 
 // The frame's top-left corner moved so that a frame of `frameSize` lies on `area` (at its top-left

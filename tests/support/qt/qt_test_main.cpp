@@ -101,8 +101,12 @@ int main(int argc, char** argv) {
   if (std::getenv("QUORX_SCREENSHOT_FOLDER") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 #endif
   // The window-place tests run a second time on the display without a window manager that
-  // test.sh starts beside the one with it.
-  if (const char* bare = std::getenv("QUORX_WITHOUT_WINDOW_MANAGER"); bare != nullptr && *bare != '\0') {
+  // test.sh starts beside the one with it, and a third time there under the silent window manager.
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  if (set("QUORX_WITHOUT_WINDOW_MANAGER") || set("QUORX_SILENT_WINDOW_MANAGER")) {
     const char* display = std::getenv("QUORX_BARE_DISPLAY");
     if (display == nullptr || *display == '\0') {
       std::fprintf(stderr, "qt_test_main: QUORX_BARE_DISPLAY is not set; test.sh starts that display\n");

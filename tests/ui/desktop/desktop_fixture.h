@@ -1,7 +1,8 @@
 #pragma once
 // The program on an X display as an operator's desktop has it: under a window manager that frames
-// every window (title bar, border), or, for the run named "ui.desktop_bare.", on a display without
-// one. Places are measured on the frames.
+// every window (title bar, border); for the run named "ui.desktop_bare.", on a display without
+// one; for "ui.desktop_silent.", there under a window manager that frames nothing and never answers
+// a request for frame extents (started for each test). Places are measured on the frames.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/silent_window_manager.h"
 #include "ui/operator/operator_fixture.h"
 #include "util/gui/window_frame.h"
 
@@ -22,21 +24,44 @@ class DesktopTest : public operatortest::OperatorTest {
  protected:
   void SetUp() override {
     OperatorTest::SetUp();
+    if (Silent()) {
+      ASSERT_FALSE(util::WindowManagerRunning()) << "a window manager runs on the display without one";
+      std::string error;
+      ASSERT_TRUE(silent_.Start(QUORX_SILENT_WM, {}, error)) << error;
+    }
     // Each run measures what it says it does.
     ASSERT_EQ(util::WindowManagerRunning(), !Bare())
         << (Bare() ? "a window manager runs on the display without one"
                    : "no window manager on $DISPLAY: test.sh starts openbox there");
   }
 
-  static bool Bare() {
-    const char* bare = std::getenv("QUORX_WITHOUT_WINDOW_MANAGER");
-    return bare != nullptr && *bare != '\0';
+  void TearDown() override {
+    OperatorTest::TearDown();
+    silent_.Stop();
   }
+
+  static bool Flag(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  }
+  // No window manager on the display.
+  static bool Bare() { return Flag("QUORX_WITHOUT_WINDOW_MANAGER"); }
+  // The silent window manager on it.
+  static bool Silent() { return Flag("QUORX_SILENT_WINDOW_MANAGER"); }
+  // A window manager that frames windows.
+  static bool Framing() { return !Bare() && !Silent(); }
 
   // Waits until the window manager framed the window and the frame came to rest.
   static void WaitFramed(const QWidget& window) {
-    if (!Bare()) RunUntil([&] { return window.frameGeometry() != window.geometry(); }, std::chrono::seconds(5));
+    if (Framing()) RunUntil([&] { return window.frameGeometry() != window.geometry(); }, std::chrono::seconds(5));
     Settle();
+  }
+
+  // Restarts the silent window manager with `arguments`.
+  void RestartSilentManager(const std::vector<std::string>& arguments) {
+    silent_.Stop();
+    std::string error;
+    ASSERT_TRUE(silent_.Start(QUORX_SILENT_WM, arguments, error)) << error;
   }
 
   // The card's window of a submenu (View > BERT, Setup > Card Setup, Factory > ...), chosen as the
@@ -81,6 +106,9 @@ class DesktopTest : public operatortest::OperatorTest {
     }
     return false;
   }
+
+ private:
+  testsupport::SilentWindowManager silent_;
 };
 
 }  // namespace desktoptest

@@ -1,7 +1,7 @@
 // Windows on a desktop: each comes back where it was, to the pixel, after reopenings and restarts;
 // a window without a place of its own opens with its whole frame, title bar included, clear of the
 // main window and of every other window of the program while the screen has room; the main
-// window's frame opens on the screen.
+// window's frame opens on the screen; placing a window never waits for the window manager.
 #include <QAction>
 #include <QDialog>
 #include <QPixmap>
@@ -265,6 +265,65 @@ TEST_F(WindowPlacesTest, AnInputBoxOpensOverTheWindowClicked) {
   const QRect owner = clicked->frameGeometry();
   EXPECT_LE(std::abs(box.center().x() - owner.center().x()), 2) << "box at " << box.x() << "," << box.y() << " " << Where(*clicked);
   EXPECT_LE(std::abs(box.center().y() - owner.center().y()), 2) << "box at " << box.x() << "," << box.y() << " " << Where(*clicked);
+}
+
+// Placing a window never waits for the window manager: what the program knows of the frame is
+// taken at once and the manager is asked for the rest, its answer serving the windows after it.
+// Under the silent manager the answer comes only once asked (and frames nothing). However the
+// frame turns out, it goes where it was put once the manager has mapped the window.
+TEST_F(WindowPlacesTest, PlacingAWindowNeverWaitsForTheWindowManager) {
+  // Left, top, right, bottom as the silent manager answers them (it is told left, right, top, bottom).
+  const QMargins answered(4, 23, 5, 6);
+  if (Silent()) RestartSilentManager({"--answer-extents=4,5,23,6"});
+  if (HasFatalFailure()) return;
+  QWidget first;
+  first.setWindowTitle(QStringLiteral("First"));
+  first.resize(300, 200);
+  static_cast<void>(first.winId());
+  // No frame of the program known yet: the call returns without the manager's answer.
+  EXPECT_EQ(util::FrameMargins(first), QMargins());
+
+  // The answer, once the manager gave it, serves the next window at once.
+  QWidget second;
+  second.setWindowTitle(QStringLiteral("Second"));
+  second.resize(300, 200);
+  static_cast<void>(second.winId());
+  QMargins known;
+  RunUntil(
+      [&] {
+        known = util::FrameMargins(second);
+        return known != QMargins();
+      },
+      std::chrono::seconds(Bare() ? 0 : 5));
+  const QMargins expected = Silent() ? answered : QMargins();
+  if (Framing()) {
+    EXPECT_NE(known, QMargins()) << "openbox frames windows";
+  } else {
+    EXPECT_EQ(known, expected);
+  }
+
+  // Each frame where it was put: the first placed knowing nothing, the second knowing the answer.
+  const QPoint firstPlace = Screen().topLeft() + QPoint(40, 60);
+  const QPoint secondPlace = Screen().topLeft() + QPoint(420, 60);
+  util::MoveFrameTo(first, firstPlace);
+  util::MoveFrameTo(second, secondPlace);
+  first.show();
+  second.show();
+  for (const auto& [window, place] : {std::pair<QWidget*, QPoint>{&first, firstPlace}, {&second, secondPlace}}) {
+    EXPECT_TRUE(RunUntil(
+        [&, window = window, place = place] {
+          return (!Framing() || window->frameGeometry() != window->geometry()) &&
+                 window->frameGeometry().topLeft() == place;
+        },
+        std::chrono::seconds(5)))
+        << Where(*window);
+    // And it stays there.
+    Settle();
+    EXPECT_EQ(window->frameGeometry().topLeft(), place) << Where(*window);
+  }
+  if (Framing()) {
+    EXPECT_EQ(util::FrameMargins(second), known) << "the frame the answer told of";
+  }
 }
 
 }  // namespace

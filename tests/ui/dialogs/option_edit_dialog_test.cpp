@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -321,6 +322,10 @@ TEST_F(OptionEditDialogTest, TypingALongHeaderDoesNotGrowTheDialog) {
       QTest::keyClick(editor, Qt::Key_Return);
       QTest::qWait(50);
       EXPECT_EQ(grid->item(3, column)->text().toStdString(), header);
+      // The scroll bar the long header brings takes room of its own: every row stays whole.
+      EXPECT_TRUE(grid->horizontalScrollBar()->isVisible());
+      EXPECT_GE(grid->viewport()->height(), grid->rowViewportPosition(grid->rowCount() - 1) +
+                                                grid->rowHeight(grid->rowCount() - 1));
       EXPECT_EQ(dialog.size(), size) << "after column " << column;
       EXPECT_EQ(dialog.OKBtn->mapTo(&dialog, QPoint(0, 0)), ok);
       EXPECT_EQ(dialog.CancelBtn->mapTo(&dialog, QPoint(0, 0)), cancel);

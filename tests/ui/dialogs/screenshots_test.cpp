@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -86,6 +87,12 @@ TEST_F(ScreenshotTest, TheFlightRecordColumns) {
   Keep(image, "dialog_flight_columns.png");
   EXPECT_EQ(form->Grid1->item(0, 1)->text(), "Time");
   EXPECT_EQ(image.size(), page.size());
+  // No empty band under the rows while no scroll bar is shown.
+  for (QTableWidget* grid : {form->Grid1, form->Grid2}) {
+    const int last = grid->rowCount() - 1;
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(grid->viewport()->height(), grid->rowViewportPosition(last) + grid->rowHeight(last));
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
 
@@ -58,7 +59,6 @@ TEST_F(ScreenshotTest, TheMainMenus) {
   QApplication::processEvents();
 
   const QImage window = form_->grab().toImage();
-  Keep(window, "menus_main_window.png");
   EXPECT_EQ(window.size(), form_->size());
   EXPECT_FALSE(menus.MenuRecording->icon().isNull());
 
@@ -85,9 +85,20 @@ TEST_F(ScreenshotTest, TheMainMenus) {
   const QRect item = menus.MenuiSetup->actionGeometry(menus.MenuCardSetup->menuAction());
   menus.MenuCardSetup->popup(menus.MenuiSetup->mapToGlobal(item.topRight()));
   RunUntil([] { return false; }, std::chrono::milliseconds(200));
-  const QImage cards = menus.MenuCardSetup->grab().toImage();
-  Keep(cards, "menus_card_setup.png");
-  EXPECT_GE(cards.height(), 2 * 16);
+  // The picture shows the Setup menu with "Card Setup" open beside it, as the operator sees them.
+  const QRect setupPlace = menus.MenuiSetup->geometry();
+  const QRect cardsPlace = menus.MenuCardSetup->geometry();
+  const QRect both = setupPlace.united(cardsPlace);
+  QImage picture(both.size(), QImage::Format_RGB32);
+  picture.fill(form_->palette().color(QPalette::Window));
+  {
+    QPainter painter(&picture);
+    painter.drawImage(setupPlace.topLeft() - both.topLeft(), menus.MenuiSetup->grab().toImage());
+    painter.drawImage(cardsPlace.topLeft() - both.topLeft(), menus.MenuCardSetup->grab().toImage());
+  }
+  Keep(picture, "menus_card_setup.png");
+  EXPECT_GE(cardsPlace.height(), 2 * 16);
+  EXPECT_GE(cardsPlace.left(), setupPlace.right() - 8) << "Card Setup opens beside the Setup menu";
   menus.MenuCardSetup->hide();
   menus.MenuiSetup->hide();
 }

@@ -216,8 +216,9 @@ TEST_F(ModWindowTest, PopupMenusSendTheNameAndStoreIt) {
        [](const card::CardSetupRecord& s) { return card::SetupText(s.Modulator.ModulationType); }, "SQPSK"},
       {"LabelIQRouting", "Q_EQUAL_I", [](const card::kr20cardclass& c) { return c.GetMod_GetIQOutputRouting(); },
        [](const card::CardSetupRecord& s) { return card::SetupText(s.Modulator.IQRouting); }, "Q_EQUAL_I"},
-      {"LabelQDataSource", "PCM_ENCODER1", [](const card::kr20cardclass& c) { return c.GetMod_GetQDataSource(); },
-       [](const card::CardSetupRecord& s) { return card::SetupText(s.Modulator.QDataSource); }, "PCM_ENCODER1"},
+      // I stays on PCM_ENCODER1, so the Q label shows Q's own source.
+      {"LabelQDataSource", "PCM_ENCODER2", [](const card::kr20cardclass& c) { return c.GetMod_GetQDataSource(); },
+       [](const card::CardSetupRecord& s) { return card::SetupText(s.Modulator.QDataSource); }, "PCM_ENCODER2"},
       {"LabelSymbolRouting", "DEINTERLEAVE", [](const card::kr20cardclass& c) { return c.GetMod_GetSymbolRouting(); },
        [](const card::CardSetupRecord& s) { return card::SetupText(s.Modulator.SymbolRouting); }, "DEINTERLEAVE"},
       {"LabelInputPreprocessing", "DEINTERLEAVE",
@@ -240,6 +241,7 @@ TEST_F(ModWindowTest, PopupMenusSendTheNameAndStoreIt) {
     EXPECT_EQ(config::gApp.SetupEdited.load(), 1);
     EXPECT_EQ(Text(row.label), row.caption);
   }
+  EXPECT_EQ(Text("LabelIDataSource"), "PCM_ENCODER1");
 }
 
 // Each encoder's data-source menu reaches its own encoder only, on the card and in the setup.

@@ -36,6 +36,30 @@ void ExpectStatusPanelLaidOut(const TSetupMainStatusForm& panel) {
   EXPECT_TRUE(panel.PanelStatusCh1->isVisibleTo(&panel));
 }
 
+// What the card's setup (which the group status datagram carries and the setup files save) and
+// its status say of a channel after a mode change: the receiver the card runs, a carrier loop
+// bandwidth in per cent the Signal page's prompt would take, and the Data Rate row at the rate
+// the bit synchroniser holds, locked or not (a PM channel has no bit sync read: 0).
+void ExpectCardNamesWhatItRuns(int card, int channel) {
+  const card::kr20cardclass& object = *gRtl20Mgr->Card(card);
+  const card::ReceiverRecord& rx = object.Setup().Receiver[channel];
+  std::string running = object.PskRx_GetCarrierModulationMode(channel);
+  if (card::IsPcmFmChannel(card, channel)) running = "PCM_FM";
+  if (card::IsPmChannel(card, channel)) running = "PM";
+  if (card::IsMultiHCpmChannel(card, channel)) running = "MH_CPM";
+  EXPECT_EQ(card::SetupText(rx.DemodMode), running);
+  const double acquisitionPct = rx.CarrierAcqLoopBandwidthPct;
+  const double trackingPct = rx.CarrierTrkLoopBandwidthPct;
+  EXPECT_LE(acquisitionPct, 10.0);
+  EXPECT_LE(trackingPct, 10.0);
+  const double dataRate = gKr20SetMgr->StatusRecord(card, channel).BitSync1.BitRate;
+  if (card::IsPmChannel(card, channel)) {
+    EXPECT_EQ(dataRate, 0.0);
+  } else {
+    EXPECT_GT(dataRate, 0.0);
+  }
+}
+
 class CardWindowModesTest : public OperatorTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(CardWindowModesTest, EveryOfferedModeRunsWithItsPanelsAndFilledPages) {
@@ -56,6 +80,7 @@ TEST_P(CardWindowModesTest, EveryOfferedModeRunsWithItsPanelsAndFilledPages) {
     const bool preD = code == 4 || code == 5;
     for (int channel = 0; channel < 2; ++channel) {
       SCOPED_TRACE("CH " + std::to_string(channel + 1));
+      ExpectCardNamesWhatItRuns(card, channel);
       ExpectStatusPanelLaidOut(*window->StatusPanel(channel));
       TSetupMainSetupForm* panel = window->CommandPanel(channel);
       ASSERT_NE(panel, nullptr);

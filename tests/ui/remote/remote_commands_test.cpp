@@ -208,6 +208,17 @@ TEST_F(RemoteCommandsTest, ReceiverCommands) {
        nullptr},
   };
   for (const Case& row : cases) Run(row);
+
+  // A new data rate restarts the acquisition: the carrier's extremes start again at the nominal
+  // carrier, far below a highest frequency put in before.
+  const auto planted = [](const GroupStatus& s) { return s.Status(0).Receiver.HighestSignalFreqHz == 71e6; };
+  gKr20SetMgr->StatusRecord(0, 0).Receiver.HighestSignalFreqHz = 71e6;
+  ASSERT_TRUE(planted(WaitGroupStatus(planted)));
+  Run({"data rate restarts the acquisition", 0, 0, 403, 2000000.0, "", nullptr,
+       [](const GroupStatus& s) { return s.Status(0).Receiver.HighestSignalFreqHz < 70.5e6; }});
+  // A converter whose table holds a 0 kHz entry has no such filter.
+  gDnCvtMgr->Records[static_cast<std::size_t>(card::GetDownConverterIndex(0, 0))].IfFilterBwKhz[3] = 0.0;
+  Run({"IF filter of a 0 kHz entry", 0, 0, 406, 3.0, "", "This Saw IF Filter selection is unavailable", nullptr});
 }
 
 // On a frequency-diversity pair (pre-D combining, combiner on, normal polarity) a tuning command

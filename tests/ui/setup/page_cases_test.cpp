@@ -62,13 +62,40 @@ TEST_F(PageCasesTest, TheDiversityCombinerInputKeepsTheCarrierCentre) {
   EXPECT_EQ(config::gApp.SetupEdited.load(), 1);
 }
 
+// The group first shows the decoder's lock, its error rates in per cent and each symbol-invert box.
 TEST_F(PageCasesTest, ClearingViterbiDecodingHidesItsValuesAtOnceAndTheGroupAtTheNextRefresh) {
-  Start(false, 0, 0);
+  // A convolutionally coded signal weak enough that the decoder's symbol errors reach whole per cents.
+  Start(false, 0, 0, 0, card::HwCfgCardSetRecord{0, 2, {0, 1}}, "IfInput1=70e6, -40, PSK, 1e6, 4, NRZL\nIfInput1Viterbi=YES\n");
   if (IsSkipped() || HasFatalFailure()) return;
+  auto manualClock = settingstest::SimHook<void (*)(int)>(sim_ + "/librtZp903x.so", "QuorxSim_UseManualClock");
+  auto advance = settingstest::SimHook<int (*)(double)>(sim_ + "/librtZp903x.so", "QuorxSim_AdvanceSeconds");
+  ASSERT_NE(manualClock, nullptr);
+  ASSERT_NE(advance, nullptr);
+  manualClock(1);
+  manager_->SetDataRate(0, 0, 1'000'000);
+  manager_->SetCarrierCenterFreq(0, 0, 70'000'000.0);
   manager_->SetViterbiDecodeEnable(0, 0, 1);
-  panel_->RefreshPages();
+  const auto lamp = [this] { return Find("ShapeViterbiLockStateS1")->palette().color(QPalette::Window); };
+  const auto settle = [&] {
+    for (int step = 0; step < 8; ++step) advance(0.25);
+    Refresh();
+  };
+  settle();
   ASSERT_TRUE(Shown("GroupBoxViterbi"));
   ASSERT_TRUE(Shown("PanelViterbi"));
+  EXPECT_EQ(lamp(), QColor(0, 255, 0));
+  EXPECT_EQ(Text("LabelViterbiSymbolRateS1"), "6");
+  EXPECT_EQ(Text("LabelViterbiBitErrorRateS1"), "0");  // well below 0.5 % after decoding
+  EXPECT_FALSE(Find<QCheckBox>("CheckBoxInvertG1")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>("CheckBoxInvertG2")->isChecked());
+  // G2 inverted against the signal: the decoder loses its lock and its rates read 0.
+  Card().PskRx_SetViterbiStream1G2SymbolInvert(0, true);
+  settle();
+  manualClock(0);
+  EXPECT_EQ(lamp(), QColor(255, 255, 0));
+  EXPECT_EQ(Text("LabelViterbiSymbolRateS1"), "0");
+  EXPECT_FALSE(Find<QCheckBox>("CheckBoxInvertG1")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBoxInvertG2")->isChecked());
   Find<QCheckBox>("CheckBoxViterbiDecodeEnable")->click();
   EXPECT_FALSE(Card().PskRx_GetViterbiStream1DecodeEnable(0));
   EXPECT_FALSE(Card().PskRx_GetViterbiStream1DecodeEnable(1));  // the Viterbi setters always repeat
