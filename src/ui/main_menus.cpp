@@ -27,10 +27,12 @@
 #include "ui/dialogs/network_editor_dlg.h"
 #include "ui/dialogs/option_edit_dialog.h"
 #include "ui/dialogs/rtl_log_mask_dlg.h"
+#include "ui/card_window_place.h"
 #include "ui/main_form.h"
 #include "ui/menu_bar_style.h"
 #include "util/error_log.h"
 #include "util/gui/about_box.h"
+#include "util/gui/log_viewer_window.h"
 #include "util/process_globals.h"
 #include "util/speaker.h"
 
@@ -272,6 +274,13 @@ void MainMenus::EnableOpenedItems(CardMenuWindow kind, QMenu* menu) {
 
 bool MainMenus::LogViewerRunning() { return logViewer_ != nullptr && logViewer_->IsRunning(); }
 
+std::vector<QRect> MainMenus::LogViewerFrames() {
+  std::vector<QRect> frames;
+  if (LogViewerRunning()) frames.push_back(logViewerFrame_);
+  if (aboutLogViewer_ != nullptr && aboutLogViewer_->IsRunning()) frames.push_back(aboutLogViewerFrame_);
+  return frames;
+}
+
 // ---- Handlers ------------------------------------------------------------------------------------
 
 void MainMenus::MenuOptionsClick() {
@@ -316,8 +325,13 @@ void MainMenus::MenuForceFPGALoadatStartupClick() {
 }
 
 bool MainMenus::StartLogViewer(const std::string& program, const std::string& logPath) {
+  // The viewer takes a free place like every window of the program, never over the main window.
+  const QMargins margins = ui::MainWindowFrameMargins();
+  logViewerFrame_ = ui::FreeFrameBesideMainWindow(QSize(util::kLogViewerWidth, util::kLogViewerHeight).grownBy(margins));
+  std::string parameters = "\"" + logPath + "\"";
+  for (const std::string& argument : util::LogViewerPlaceArguments(logViewerFrame_, margins)) parameters += " " + argument;
   std::string reason;
-  if (util::LaunchProcess(program, "\"" + logPath + "\"", true, logViewer_, &reason)) return true;
+  if (util::LaunchProcess(program, parameters, true, logViewer_, &reason)) return true;
   util::WriteErrorLogLine(reason, 1);
   return false;
 }
@@ -375,6 +389,12 @@ void MainMenus::MenuAboutClick() {
   const bool folderExists = std::filesystem::is_directory(logFolder, error);
   util::TVopBorAboutBoxForm box(&form_, &aboutLogViewer_);
   box.setObjectName("VopBorAboutBoxForm");
+  box.SetBoxPlacer([](QWidget& shown) { ui::PlaceDialogOnMainWindow(shown); });
+  // The viewer also keeps clear of the box, whose OK button the operator still has to reach.
+  box.SetViewerPlacer([this, &box](QSize frame) {
+    aboutLogViewerFrame_ = ui::FreeFrameBesideMainWindow(frame, {box.frameGeometry()});
+    return aboutLogViewerFrame_;
+  });
   box.SetInfo(kProgramName, kVersionText, "No Notes", folderExists ? logFolder : util::ProgramFolder() + "/",
               std::string(kProgramName) + ".log");
 }

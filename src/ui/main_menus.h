@@ -3,10 +3,12 @@
 // per-card items built for the six possible cards (hidden for cards not installed) and the user
 // tools. The menu opens everything else of the program.
 #include <QObject>
+#include <QRect>
 
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/user_tools.h"
 #include "util/log_viewer.h"
@@ -61,6 +63,9 @@ class MainMenus final : public QObject {
   UserTools& Tools() { return tools_; }
   bool LogViewerRunning();
   int LogViewerPid() const { return logViewer_ != nullptr ? logViewer_->Pid() : 0; }
+  // The frames the running log viewers were given: windows of another program the next windows
+  // keep clear of.
+  std::vector<QRect> LogViewerFrames();
   // The build folder "Error Logs" looks in second; the running program's folder unless set.
   void SetDebugViewerFolder(std::string folder);
 
@@ -120,6 +125,8 @@ class MainMenus final : public QObject {
   util::LaunchedProcess logViewer_;
   // The one the about box's "View Error Log" started.
   util::LaunchedProcess aboutLogViewer_;
+  QRect logViewerFrame_;
+  QRect aboutLogViewerFrame_;
   std::string debugViewerFolder_;
   std::array<CardWindowOpener, kCardMenuWindowKinds> openers_{};
 };

@@ -84,11 +84,14 @@ void TQuorxLMainForm::StartUp() {
   config::LoadGlobalPositionInfo();
   const config::WindowPlacementRecord placement = config::gApp.MainWindowPlacement;
   if (placement.Width > 0 && placement.Height > 0) {
-    resize(placement.Width, placement.Height);
-    // The frame, title bar included, opens on the screen: its close button and its drag stay in reach.
+    // The whole frame, title bar and its buttons included, opens on the screen's available area:
+    // a window wider or taller than that is cut to it.
     const QRect area = screen() != nullptr ? screen()->availableGeometry() : QRect();
-    const QSize frame = size().grownBy(util::FrameMargins(*this));
-    util::MoveFrameTo(*this, util::FrameOnArea(QPoint(placement.Left, placement.Top), frame, area));
+    const QMargins margins = util::FrameMargins(*this);
+    const QRect kept(QPoint(placement.Left, placement.Top), QSize(placement.Width, placement.Height).grownBy(margins));
+    const QRect frame = util::FitFrameOnArea(kept, area);
+    resize(frame.size().shrunkBy(margins));
+    util::MoveFrameTo(*this, frame.topLeft());
   }
   config::gApp.ForceFpgaLoad = 0;
 

@@ -73,6 +73,8 @@ class ScopedScriptedDialogs {
   ~ScopedScriptedDialogs();
   ScriptedDialogs& operator*() { return *dialogs_; }
   ScriptedDialogs* operator->() { return dialogs_.get(); }
+  // Takes the program's dialogs back after a step that used the real ones.
+  void Reinstall() { util::SetDialogService(dialogs_); }
 
  private:
   std::shared_ptr<ScriptedDialogs> dialogs_;

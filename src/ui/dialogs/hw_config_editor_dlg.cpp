@@ -15,6 +15,7 @@
 
 #include "card/rtl20_manager.h"
 #include "card/sim_markers.h"
+#include "ui/card_window_place.h"
 #include "ui/single_instance.h"
 #include "util/dialog_service.h"
 #include "util/error_log.h"
@@ -190,6 +191,7 @@ bool TVexaHwCfgMgrEditorDlg::eventFilter(QObject* watched, QEvent* event) {
 
 bool TVexaHwCfgMgrEditorDlg::Execute() {
   BeginExecute();
+  ui::PlaceDialogOnMainWindow(*this);
   const int result = exec();
   return EndExecute(result == QDialog::Accepted);
 }

@@ -13,6 +13,7 @@
 #include "config/globals.h"
 #include "net/net_manager.h"
 #include "settings/window_messages.h"
+#include "ui/card_window_place.h"
 #include "ui/main_form.h"
 #include "ui/single_instance.h"
 #include "util/dialog_service.h"
@@ -93,6 +94,7 @@ TNetworkEditorDlg::TNetworkEditorDlg(QWidget* owner, quorxnetmgrclass& manager) 
 
 bool TNetworkEditorDlg::Execute() {
   BeginExecute();
+  ui::PlaceDialogOnMainWindow(*this);
   const int result = exec();
   return EndExecute(result == QDialog::Accepted);
 }

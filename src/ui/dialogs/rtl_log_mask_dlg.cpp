@@ -11,6 +11,7 @@
 #include "card/kr20card.h"
 #include "card/rtl20_manager.h"
 #include "config/globals.h"
+#include "ui/card_window_place.h"
 #include "util/error_log.h"
 
 namespace ui {
@@ -56,6 +57,7 @@ TDbg_RtlLogMaskDlg::TDbg_RtlLogMaskDlg(QWidget* owner) : QDialog(owner) {
 
 bool TDbg_RtlLogMaskDlg::ExecuteForCard(int card) {
   BeginForCard(card);
+  ui::PlaceDialogOnMainWindow(*this);
   const int result = exec();
   return EndForCard(result == QDialog::Accepted);
 }

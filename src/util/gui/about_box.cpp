@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "platform/process_launcher.h"
@@ -79,6 +80,7 @@ void TVopBorAboutBoxForm::SetInfo(const std::string& programName, const std::str
   version_->setText(QStringLiteral("Version ") + QString::fromStdString(version));
   comments_->setText(QString::fromStdString(notes));
   logFile_->setText(QString::fromStdString(logFilePath_));
+  if (boxPlacer_) boxPlacer_(*this);
   exec();
 }
 
@@ -91,19 +93,22 @@ void TVopBorAboutBoxForm::ViewErrorLog() {
   TerminateLaunchedProcess(*viewer_);
   std::vector<std::string> arguments{logFilePath_};
   if (haveOwn) {
-    const QPoint place = ViewerPlace();
-    arguments.push_back(std::to_string(place.x()));
-    arguments.push_back(std::to_string(place.y()));
+    // The viewer gets a frame like the box's.
+    const QRect box = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - box.left(), client.top() - box.top(), box.right() - client.right(),
+                           box.bottom() - client.bottom());
+    const QSize size = QSize(kLogViewerWidth, kLogViewerHeight).grownBy(margins);
+    const QRect frame = placer_ ? placer_(size) : QRect(ViewerPlace(size), size);
+    for (std::string& argument : LogViewerPlaceArguments(frame, margins)) arguments.push_back(std::move(argument));
   }
   *viewer_ = platform::ChildProcess::Launch(haveOwn ? ownViewer : "xdg-open", arguments, "", &error);
   if (!*viewer_) Dialogs().ShowMessage("ERROR", "Unable to open the error log " + logFilePath_ + ": " + error);
 }
 
-QPoint TVopBorAboutBoxForm::ViewerPlace() const {
+QPoint TVopBorAboutBoxForm::ViewerPlace(QSize size) const {
   constexpr int kGap = 4;
   const QRect box = frameGeometry();
-  // The viewer gets a frame like the box's.
-  const QSize size = QSize(kLogViewerWidth, kLogViewerHeight) + (box.size() - geometry().size());
   const QScreen* shownOn = screen();
   const QRect area = shownOn != nullptr ? shownOn->availableGeometry() : QRect();
   const auto along = [](int wanted, int low, int high) { return std::max(low, std::min(wanted, high)); };

@@ -1,10 +1,14 @@
 #pragma once
 // The program's about box: name, version, notes and the error log, which the operator can open
 // in the program folder's log viewer (the desktop's viewer when the folder has none).
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <QDialog>
+#include <QRect>
+#include <QSize>
 
 class QLabel;
 
@@ -28,6 +32,11 @@ class TVopBorAboutBoxForm : public QDialog {
   void SetInfo(const std::string& programName, const std::string& version, const std::string& notes,
                const std::string& logFolder, const std::string& logName);
 
+  // Puts the box in its place before it shows; without it Qt centres the box on its parent.
+  void SetBoxPlacer(std::function<void(QWidget&)> placer) { boxPlacer_ = std::move(placer); }
+  // Where the viewer's frame goes, asked with the frame's size; without it, beside the box.
+  void SetViewerPlacer(std::function<QRect(QSize)> placer) { placer_ = std::move(placer); }
+
   const std::string& LogFilePath() const { return logFilePath_; }
   // The viewer the "View Error Log" button started last; 0 when none.
   int ViewerPid() const;
@@ -35,7 +44,7 @@ class TVopBorAboutBoxForm : public QDialog {
  private:
   void ViewErrorLog();
   // Where the viewer's frame goes: beside the box (or above or below it) on the screen.
-  QPoint ViewerPlace() const;
+  QPoint ViewerPlace(QSize frameSize) const;
 
   QLabel* productName_;
   QLabel* version_;
@@ -44,6 +53,8 @@ class TVopBorAboutBoxForm : public QDialog {
   std::string logFilePath_;
   std::unique_ptr<platform::ChildProcess> ownViewer_;
   std::unique_ptr<platform::ChildProcess>* viewer_;
+  std::function<QRect(QSize)> placer_;
+  std::function<void(QWidget&)> boxPlacer_;
 };
 
 }  // namespace util

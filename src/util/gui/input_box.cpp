@@ -63,7 +63,8 @@ InputBox::InputBox(QWidget* parent, const QString& title, const QString& prompt,
 
 QString InputBox::Answer() const { return editor_->text(); }
 
-QWidget* InputBox::OwnerWindow() {
+QWidget* InputBox::OwnerWindow(QWidget* clicked) {
+  if (clicked != nullptr) return clicked;
   if (QWidget* active = QApplication::activeWindow(); active != nullptr) return active->window();
   // No window of the program is active (the operator clicked elsewhere): the main window.
   auto* mainWindow = dynamic_cast<QWidget*>(MainWindowHandle.load());

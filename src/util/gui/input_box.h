@@ -18,8 +18,9 @@ class InputBox final : public QDialog {
 
   QString Answer() const;
 
-  // The window the box opens over: the active window, else the main window, else none.
-  static QWidget* OwnerWindow();
+  // The window the box opens over: `clicked` (the window the operator clicked) when given, else
+  // the active window, else the main window, else none.
+  static QWidget* OwnerWindow(QWidget* clicked = nullptr);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -9,6 +9,16 @@
 
 namespace util {
 
+std::vector<std::string> LogViewerPlaceArguments(const QRect& frame, const QMargins& margins) {
+  std::vector<std::string> arguments{std::to_string(frame.x()), std::to_string(frame.y())};
+  const QSize window = frame.size().shrunkBy(margins);
+  if (window.width() < kLogViewerWidth || window.height() < kLogViewerHeight) {
+    arguments.push_back(std::to_string(window.width()));
+    arguments.push_back(std::to_string(window.height()));
+  }
+  return arguments;
+}
+
 LogViewerWindow::LogViewerWindow(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("LogViewerWindow"));
   auto* layout = new QVBoxLayout(this);

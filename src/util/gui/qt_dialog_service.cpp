@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QStringList>
 
+#include "util/gui/clicked_window.h"
 #include "util/gui/input_box.h"
 #include "util/gui/qt_colour.h"
 
@@ -66,6 +67,10 @@ QString ToQtFileFilter(const std::string& filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
+QtDialogService::QtDialogService() : clicked_(std::make_unique<ClickedWindow>()) {}
+
+QtDialogService::~QtDialogService() = default;
+
 void QtDialogService::ShowMessage(const std::string& title, const std::string& text) {
   QMessageBox box(MessageIconFor(title), FromStd(title), FromStd(text), QMessageBox::Ok,
                   QApplication::activeWindow());
@@ -74,7 +79,7 @@ void QtDialogService::ShowMessage(const std::string& title, const std::string& t
 }
 
 bool QtDialogService::InputQuery(const std::string& title, const std::string& prompt, std::string& text) {
-  InputBox box(InputBox::OwnerWindow(), FromStd(title), FromStd(prompt), FromStd(text));
+  InputBox box(InputBox::OwnerWindow(clicked_->Window()), FromStd(title), FromStd(prompt), FromStd(text));
   if (box.exec() != QDialog::Accepted) return false;
   text = box.Answer().toStdString();
   return true;

@@ -1,6 +1,7 @@
 #pragma once
 // The program's dialog service: Qt message boxes, input boxes, file and colour dialogs, each
-// modal and owned by the active window.
+// modal and owned by the active window; an input box by the window the operator clicked.
+#include <memory>
 #include <string>
 
 #include <QMessageBox>
@@ -10,8 +11,15 @@
 
 namespace util {
 
+class ClickedWindow;
+
 class QtDialogService final : public DialogService {
  public:
+  QtDialogService();
+  ~QtDialogService() override;
+  QtDialogService(const QtDialogService&) = delete;
+  QtDialogService& operator=(const QtDialogService&) = delete;
+
   void ShowMessage(const std::string& title, const std::string& text) override;
   bool InputQuery(const std::string& title, const std::string& prompt, std::string& text) override;
   bool OpenFile(const FileDialogRequest& request, std::string& path) override;
@@ -19,6 +27,10 @@ class QtDialogService final : public DialogService {
   bool PickColour(TColor& colour) override;
   int ChooseMenuItem(const MenuChoiceRequest& request) override;
   Answer AskYesNoCancel(const std::string& title, const std::string& text) override;
+
+ private:
+  // Input boxes open over the window the operator clicked.
+  std::unique_ptr<ClickedWindow> clicked_;
 };
 
 // The box icon for a message title: "INFO", "WARNING" and "ERROR" get their icons, others none.

@@ -65,7 +65,11 @@ void PutFrameAt(QWidget& window, QPoint frame, QMargins guessed) {
   const QScreen* screen = window.screen();
   const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
   if (area.contains(QRect(frame, window.size().grownBy(guessed)))) {
-    frame = FrameOnArea(frame, window.size().grownBy(margins), area);
+    // A window cut to the screen with the margins guessed is cut again to fit with the real ones.
+    const QRect fitted = FitFrameOnArea(QRect(frame, window.size().grownBy(margins)), area);
+    const QSize client = fitted.size().shrunkBy(margins).expandedTo(window.minimumSize());
+    if (client != window.size()) window.resize(client);
+    frame = fitted.topLeft();
   }
   const QPoint client = frame + QPoint(margins.left(), margins.top());
   if (window.geometry().topLeft() == client) return;
@@ -124,6 +128,12 @@ QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area) {
   const int x = std::max(area.left(), std::min(frame.x(), area.right() + 1 - frameSize.width()));
   const int y = std::max(area.top(), std::min(frame.y(), area.bottom() + 1 - frameSize.height()));
   return QPoint(x, y);
+}
+
+QRect FitFrameOnArea(const QRect& frame, const QRect& area) {
+  if (area.isEmpty()) return frame;
+  const QSize size = frame.size().boundedTo(area.size());
+  return QRect(FrameOnArea(frame.topLeft(), size, area), size);
 }
 
 }  // namespace util

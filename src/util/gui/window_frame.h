@@ -31,4 +31,8 @@ void MoveFrameTo(QWidget& window, QPoint frame);
 // corner where it is larger).
 QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area);
 
+// The frame cut to the area's size where it is larger, then moved onto the area as FrameOnArea does:
+// a window larger than the screen keeps its title-bar buttons on it.
+QRect FitFrameOnArea(const QRect& frame, const QRect& area);
+
 }  // namespace util

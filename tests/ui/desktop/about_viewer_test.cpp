@@ -1,10 +1,13 @@
-// The about box's "View Error Log" opens the viewer beside the box, wherever the box stands: its
-// frame clear of the box's (and of its OK button) and on the screen. One viewer at a time.
+// The error-log viewers (View > Error Logs, the about box's "View Error Log") take a free place as
+// every window does: their frames clear of the main window and of the box (and of its OK button),
+// on the screen, wherever the box stands; one viewer at a time. The about box opens centred on the
+// main window, clear of it.
 #include <QAction>
 #include <QPushButton>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,7 +15,10 @@
 
 #include "desktop_fixture.h"
 #include "support/log_capture.h"
+#include "config/general_routines.h"
 #include "ui/cards/prepared_folder.h"
+#include "ui/free_place.h"
+#include "ui/main_menus.h"
 #include "ui/modal_driver.h"
 #include "util/gui/about_box.h"
 #include "util/gui/log_viewer_window.h"
@@ -37,19 +43,28 @@ std::vector<std::string> Arguments(int pid) {
   return arguments;
 }
 
+// The viewer's frame from its arguments (program, file, left, top, and its window's width and
+// height where it was cut smaller), with the frame around its window `frameExtra` larger; empty
+// without a place.
+QRect ViewerFrame(const std::vector<std::string>& arguments, QSize frameExtra) {
+  if (arguments.size() != 4 && arguments.size() != 6) return {};
+  QSize window(util::kLogViewerWidth, util::kLogViewerHeight);
+  if (arguments.size() == 6) window = QSize(std::stoi(arguments[4]), std::stoi(arguments[5]));
+  return QRect(QPoint(std::stoi(arguments[2]), std::stoi(arguments[3])), window + frameExtra);
+}
+
 TEST_F(AboutViewerTest, TheViewerOpensClearOfTheBox) {
   uitest::PrepareFolderAsRunShDoes(folder_.Path());
   ASSERT_FALSE(HasFailure());
   StartProgram();
   if (HasFatalFailure()) return;
   WaitFramed(*form_);
-  // Where the box opens, then where the operator dragged it: its left edge a viewer's width from
-  // the screen's right edge (no room for the viewer at either side), then at that edge. Each click
-  // starts a viewer beside the box and ends the one before.
+  // The box at its own place, then moved to the screen's right edge (one viewer's width from it,
+  // then at it): each click ends the viewer before it and opens one clear of the box.
   struct Opened {
     QRect box;
-    int pid = 0;
     std::vector<std::string> arguments;
+    int pid = 0;
     bool endedByNext = false;
   };
   std::vector<Opened> opened;
@@ -76,7 +91,7 @@ TEST_F(AboutViewerTest, TheViewerOpensClearOfTheBox) {
         RunUntil(
             [&] {
               viewer.arguments = Arguments(viewer.pid);
-              return viewer.arguments.size() == 4;
+              return viewer.arguments.size() >= 4;
             },
             std::chrono::seconds(10));
       }
@@ -89,18 +104,70 @@ TEST_F(AboutViewerTest, TheViewerOpensClearOfTheBox) {
   });
   form_->findChild<QAction*>("MenuAbout")->trigger();
   ASSERT_EQ(opened.size(), 3u);
+  const QRect main = form_->frameGeometry();
   for (const Opened& viewer : opened) {
     SCOPED_TRACE("box at " + std::to_string(viewer.box.x()) + "," + std::to_string(viewer.box.y()));
-    ASSERT_EQ(viewer.arguments.size(), 4u);
     // The viewer's frame: its window with a frame like the box's.
-    const QSize frame = QSize(util::kLogViewerWidth, util::kLogViewerHeight) + frameExtra;
-    const QRect place(QPoint(std::stoi(viewer.arguments[2]), std::stoi(viewer.arguments[3])), frame);
-    ASSERT_TRUE(RoomFor(place.size(), {viewer.box})) << "the screen holds the box and the viewer apart";
-    EXPECT_FALSE(place.intersects(viewer.box)) << place.x() << "," << place.y();
+    const QRect place = ViewerFrame(viewer.arguments, frameExtra);
+    ASSERT_FALSE(place.isEmpty());
+    // Clear of the box while the screen has room for both; never over the main window (on a small
+    // screen the viewer is cut to the room left).
+    if (RoomFor(place.size(), {viewer.box, main})) {
+      EXPECT_FALSE(place.intersects(viewer.box)) << place.x() << "," << place.y();
+    }
+    EXPECT_FALSE(place.intersects(main)) << place.x() << "," << place.y() << " main window " << Where(*form_);
     EXPECT_TRUE(screen.contains(place)) << place.x() << "," << place.y();
     if (&viewer != &opened.back()) {
       EXPECT_TRUE(viewer.endedByNext) << "still runs beside the next viewer";
     }
+  }
+  // The box itself, where it first opened: centred on the main window, below it.
+  const QRect box = opened.front().box;
+  EXPECT_LE(std::abs(box.center().x() - main.center().x()), 2) << box.x() << " main " << main.x();
+  EXPECT_FALSE(box.intersects(main)) << box.x() << "," << box.y() << " main window " << Where(*form_);
+  form_->CloseProgram();
+}
+
+// View > Error Logs with a card window open: the viewer's frame takes a free place, clear of the
+// main window's menu bar and strips and of the card window, not the screen's corner.
+TEST_F(AboutViewerTest, TheErrorLogsViewerTakesAFreePlace) {
+  uitest::PrepareFolderAsRunShDoes(folder_.Path());
+  ASSERT_FALSE(HasFailure());
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
+  StartProgram();
+  if (HasFatalFailure()) return;
+  WaitFramed(*form_);
+  QWidget* card = OpenCardWindow(0);
+  ASSERT_NE(card, nullptr);
+  WaitFramed(*card);
+  form_->findChild<QAction*>("MenuErrorLogs")->trigger();
+  const int pid = form_->Menus().LogViewerPid();
+  ASSERT_GT(pid, 0);
+  std::vector<std::string> arguments;
+  RunUntil(
+      [&] {
+        arguments = Arguments(pid);
+        return arguments.size() >= 2;
+      },
+      std::chrono::seconds(10));
+  const QRect main = form_->frameGeometry();
+  const QRect viewer = ViewerFrame(arguments, main.size() - form_->size());
+  ASSERT_FALSE(viewer.isEmpty()) << arguments.size() << " arguments";
+  const QRect window = card->frameGeometry();
+  EXPECT_TRUE(Screen().contains(viewer)) << viewer.x() << "," << viewer.y();
+  EXPECT_FALSE(viewer.intersects(main)) << viewer.x() << "," << viewer.y() << " main window " << Where(*form_);
+  if (RoomFor(viewer.size(), {main, window})) {
+    EXPECT_FALSE(viewer.intersects(window)) << viewer.x() << "," << viewer.y() << " " << Where(*card);
+  }
+  // Windows opened after it leave the viewer's title bar in sight and do not start on it.
+  for (const char* item : {"SubMenuTOC", "SubMenuPeekPoke"}) {
+    QWidget* later = OpenFromMenu(item, 0);
+    ASSERT_NE(later, nullptr) << item;
+    const QRect frame = later->frameGeometry();
+    EXPECT_GE(ui::VisibleTitle(viewer, {frame}, Screen()), ui::kVisibleTitle) << Where(*later);
+    EXPECT_FALSE(std::abs(frame.left() - viewer.left()) <= ui::kNearestStart &&
+                 std::abs(frame.top() - viewer.top()) <= ui::kNearestStart)
+        << Where(*later);
   }
   form_->CloseProgram();
 }

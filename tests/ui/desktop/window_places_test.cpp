@@ -3,6 +3,7 @@
 // main window and of every other window of the program while the screen has room; the main
 // window's frame opens on the screen; placing a window never waits for the window manager.
 #include <QAction>
+#include <QDialog>
 #include <QPixmap>
 #include <xcb/xcb.h>
 
@@ -18,8 +19,11 @@
 #include "config/window_positions.h"
 #include "desktop_fixture.h"
 #include "ui/bert/card_bert_form.h"
+#include "ui/free_place.h"
+#include "ui/modal_driver.h"
 #include "ui/factory/factory_windows.h"
 #include "ui/modulator/mod_control_form.h"
+#include "util/gui/qt_dialog_service.h"
 #include "util/ini_routines.h"
 
 namespace desktoptest {
@@ -67,6 +71,8 @@ void ExpectFrameOnScreen(const QWidget& window, const std::string& where) {
   EXPECT_GE(frame.left(), screen.left()) << where;
   EXPECT_LE(frame.top(), screen.bottom()) << where;
   EXPECT_LE(frame.left(), screen.right()) << where;
+  // The whole frame, its title-bar buttons at the right included.
+  EXPECT_TRUE(screen.contains(frame)) << where;
 }
 
 TEST_F(WindowPlacesTest, TheMainWindowsFrameOpensOnTheScreen) {
@@ -117,6 +123,14 @@ TEST_F(WindowPlacesTest, TheMainWindowsFrameOpensOnTheScreen) {
                            std::chrono::seconds(10)));
     }
   }
+  // A window kept larger than this screen (from a larger one) is cut to it, its frame included.
+  form_->CloseProgram();
+  const std::string file = config::PositionFilePath();
+  ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Width", 5000));
+  ASSERT_TRUE(util::IniWriteInt(file, "MainWindow", "Height", 3000));
+  RestartProgram();
+  WaitFramed(*form_);
+  ExpectFrameOnScreen(*form_, "kept 5000x3000: " + Where(*form_));
 }
 
 // Opened, then closed and reopened inside one run, then the program restarted three times with
@@ -205,7 +219,8 @@ TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
     ASSERT_NE(window, form_.get()) << item << card;
     const QRect frame = window->frameGeometry();
     SCOPED_TRACE(Where(*window));
-    EXPECT_TRUE(Screen().contains(frame) || frame.topLeft() == Screen().topLeft());
+    // On the screen whole, also a window larger than the screen (cut to it).
+    EXPECT_TRUE(Screen().contains(frame));
     bool covers = false;
     for (const QRect& other : blocked) covers = covers || frame.intersects(other);
     if (covers) {
@@ -229,6 +244,120 @@ TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
     ASSERT_FALSE(screen.isNull());
     EXPECT_TRUE(screen.save(QString::fromStdString(std::string(folder) + (Bare() ? "/bare_desktop_windows.png" : "/desktop_windows.png"))));
   }
+}
+
+// More windows than the screen holds apart, opened one after the other (each on top of those
+// before): no frame starts within 10 px of another, every window keeps 80 px of its title bar in
+// sight of the later ones and stays clear of the main window, so the operator can grab each.
+TEST_F(WindowPlacesTest, AFullScreenKeepsEveryTitleBarInReach) {
+  PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
+  StartProgram();
+  if (HasFatalFailure()) return;
+  WaitFramed(*form_);
+  const std::vector<std::pair<const char*, int>> opened{
+      {"SubMenuMenuViewBERT", 0},  {"SubMenuMenuViewBERT", 1}, {"SubMenuPeekPoke", 0}, {"SubMenuFilePoke", 0},
+      {"SubMenuPeekPoke", 1},      {"SubMenuFilePoke", 1},     {"SubMenuTOC", 0},      {"SubMenuTOC", 1},
+      {"SubMenuMenuViewTestModulator", 0}, {"SubMenuMenuCardSetup", 0}, {"SubMenuMenuViewTestModulator", 1},
+      {"SubMenuMenuCardSetup", 1}};
+  std::vector<const QWidget*> windows;
+  for (const auto& [item, card] : opened) {
+    QWidget* window = OpenFromMenu(item, card);
+    ASSERT_NE(window, nullptr) << item << card;
+    ASSERT_NE(window, form_.get()) << item << card;
+    windows.push_back(window);
+  }
+  Settle();
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    const QRect frame = windows[i]->frameGeometry();
+    SCOPED_TRACE(Where(*windows[i]));
+    EXPECT_TRUE(Screen().contains(frame));
+    // A window of a fixed size taller than the room below the main window covers as little of it
+    // as it can, its title bar always in sight.
+    const QRect main = form_->frameGeometry();
+    if (frame.height() <= Screen().bottom() - main.bottom()) {
+      EXPECT_FALSE(frame.intersects(main)) << "over the main window";
+    }
+    EXPECT_GE(ui::VisibleTitle(main, {frame}, Screen()), ui::kVisibleTitle) << "over the main window's title bar";
+    std::vector<QRect> later;
+    for (std::size_t j = 0; j < windows.size(); ++j) {
+      const QRect other = windows[j]->frameGeometry();
+      if (j > i) later.push_back(other);
+      if (j < i) {
+        EXPECT_FALSE(std::abs(frame.left() - other.left()) <= ui::kNearestStart &&
+                     std::abs(frame.top() - other.top()) <= ui::kNearestStart)
+            << "starts on " << Where(*windows[j]);
+      }
+    }
+    EXPECT_GE(ui::VisibleTitle(frame, later, Screen()), ui::kVisibleTitle);
+  }
+}
+
+// Modal dialogs of the main window open centred on it, clear of its menu bar and strips while the
+// screen has room below it.
+TEST_F(WindowPlacesTest, ModalDialogsCentreOnTheMainWindowClearOfItsStrips) {
+  PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
+  StartProgram();
+  if (HasFatalFailure()) return;
+  WaitFramed(*form_);
+  struct Row {
+    const char* item;
+    const char* dialog;
+  };
+  for (const Row& row : {Row{"MenuHardwareConfiguration", "VexaHwCfgMgrEditorDlg"},
+                         Row{"MenuNetworkConfiguration", "NetworkEditorDlg"},
+                         Row{"SubMenuSetRTLLogMask0", "Dbg_RtlLogMaskDlg"}, Row{"MenuAbout", "VopBorAboutBoxForm"}}) {
+    SCOPED_TRACE(row.dialog);
+    QRect frame;
+    uitest::WhenShown<QDialog>(row.dialog, [&](QDialog& shown) {
+      WaitFramed(shown);
+      frame = shown.frameGeometry();
+      shown.reject();
+    });
+    auto* item = form_->findChild<QAction*>(QString::fromLatin1(row.item));
+    ASSERT_NE(item, nullptr) << row.item;
+    item->trigger();
+    Settle();
+    const QRect main = form_->frameGeometry();
+    ASSERT_FALSE(frame.isEmpty());
+    EXPECT_TRUE(Screen().contains(frame)) << frame.x() << "," << frame.y();
+    EXPECT_LE(std::abs(frame.center().x() - main.center().x()), 2) << frame.x() << " main " << main.x();
+    ASSERT_TRUE(RoomFor(QSize(Screen().width(), frame.height()), {main})) << "the screen has room below";
+    EXPECT_FALSE(frame.intersects(main)) << frame.x() << "," << frame.y() << " main " << Where(*form_);
+  }
+}
+
+// An input box opens centred on the window whose value the operator clicked, not on the window
+// activated last (the card window opened after it), with a window manager and without one.
+TEST_F(WindowPlacesTest, AnInputBoxOpensOverTheWindowClicked) {
+  StartOnEveryPersonality();
+  if (HasFatalFailure()) return;
+  WaitFramed(*form_);
+  TSetupMainGuiForm* clicked = OpenCardWindow(0);
+  ASSERT_NE(clicked, nullptr);
+  WaitFramed(*clicked);
+  TSetupMainGuiForm* last = OpenCardWindow(1);
+  ASSERT_NE(last, nullptr);
+  WaitFramed(*last);
+  setup::SetupPage* rcvr = OpenTab(*clicked->CommandPanel(0), "Rcvr");
+  ASSERT_NE(rcvr, nullptr);
+  util::SetDialogService(std::make_shared<util::QtDialogService>());
+  QRect box;
+  uitest::WhenShown<QDialog>("InputBox", [&](QDialog& shown) {
+    WaitFramed(shown);
+    box = shown.frameGeometry();
+    shown.reject();
+  });
+  Click(rcvr->findChild<QWidget*>(QStringLiteral("LabelTunedFreqMhz1")));
+  Settle();
+  dialogs_.Reinstall();
+  ASSERT_FALSE(box.isEmpty());
+  const QRect owner = clicked->frameGeometry();
+  EXPECT_LE(std::abs(box.center().x() - owner.center().x()), 2) << "box at " << box.x() << "," << box.y() << " " << Where(*clicked);
+  EXPECT_LE(std::abs(box.center().y() - owner.center().y()), 2) << "box at " << box.x() << "," << box.y() << " " << Where(*clicked);
 }
 
 // Placing a window never waits for the window manager: what the program knows of the frame is

@@ -11,6 +11,7 @@
 #include <QTextDocument>
 
 #include <string>
+#include <vector>
 
 #include "support/log_capture.h"
 #include "support/scratch_folder.h"
@@ -53,6 +54,23 @@ TEST(LogViewerWindow, AFileThatCannotBeReadSaysSo) {
   LogViewerWindow window;
   EXPECT_FALSE(window.Load("/no/such/folder/QuorxL.log"));
   EXPECT_EQ(window.Text()->toPlainText().toStdString(), "Cannot read /no/such/folder/QuorxL.log: No such file or directory");
+}
+
+// The viewer's place arguments: the frame's corner, and the window's size only where the frame was
+// cut smaller than the window's own size.
+TEST(LogViewerWindow, PlaceArgumentsGiveTheSizeOnlyWhenCut) {
+  const QMargins margins(1, 20, 1, 1);
+  struct Row {
+    QRect frame;
+    std::vector<std::string> arguments;
+  };
+  const Row rows[] = {
+      {QRect(0, 107, kLogViewerWidth + 2, kLogViewerHeight + 21), {"0", "107"}},
+      {QRect(-5, 30, kLogViewerWidth + 2, kLogViewerHeight + 21), {"-5", "30"}},
+      {QRect(0, 260, kLogViewerWidth + 2, 504), {"0", "260", std::to_string(kLogViewerWidth), "483"}},
+      {QRect(10, 20, 700, kLogViewerHeight + 21), {"10", "20", "698", std::to_string(kLogViewerHeight)}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(LogViewerPlaceArguments(row.frame, margins), row.arguments);
 }
 
 }  // namespace
