@@ -59,6 +59,12 @@ void FrameWatch::WhenMapped(QWidget& window, std::function<void()> place) {
   pending_[static_cast<std::uint32_t>(window.winId())] = Pending{QPointer<QWidget>(&window), std::move(place)};
 }
 
+bool FrameWatch::PlaceDue(const QWidget& window) const {
+  if (!window.testAttribute(Qt::WA_WState_Created)) return false;
+  const auto found = pending_.find(static_cast<std::uint32_t>(window.internalWinId()));
+  return found != pending_.end() && found->second.window == &window;
+}
+
 bool FrameWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/) {
   if (eventType != "xcb_generic_event_t") return false;
   const auto* event = static_cast<const xcb_generic_event_t*>(message);

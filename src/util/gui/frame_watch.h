@@ -41,6 +41,8 @@ class FrameWatch : public QObject, public QAbstractNativeEventFilter {
   // Runs `place` once, when the window manager has mapped `window` (framed or not), unless the
   // window goes first. A later call for the same window replaces the earlier one.
   void WhenMapped(QWidget& window, std::function<void()> place);
+  // Whether `window` still waits to be placed once mapped.
+  bool PlaceDue(const QWidget& window) const;
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

@@ -123,6 +123,11 @@ void MoveFrameTo(QWidget& window, QPoint frame) {
   });
 }
 
+bool FramePlaceDue(const QWidget& window) {
+  const FrameWatch* watch = FrameWatch::Of();
+  return watch != nullptr && watch->PlaceDue(window);
+}
+
 QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area) {
   if (area.isEmpty()) return frame;
   const int x = std::max(area.left(), std::min(frame.x(), area.right() + 1 - frameSize.width()));

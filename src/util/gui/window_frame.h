@@ -27,6 +27,9 @@ bool WindowManagerRunning();
 // window (framed or not), its frame is moved to `frame` should the margins have been other.
 void MoveFrameTo(QWidget& window, QPoint frame);
 
+// Whether a window moved before it was framed still waits for its frame to be put in place.
+bool FramePlaceDue(const QWidget& window);
+
 // The frame's top-left corner moved so that a frame of `frameSize` lies on `area` (at its top-left
 // corner where it is larger).
 QPoint FrameOnArea(QPoint frame, QSize frameSize, const QRect& area);

@@ -55,15 +55,18 @@ class DesktopTest : public operatortest::OperatorTest {
   static bool Framing() { return !Bare() && !Silent(); }
 
   // Waits until the window manager framed the window and the frame came to rest where the X server
-  // has it.
+  // has it, its place no longer due.
   static void WaitFramed(const QWidget& window) {
-    EXPECT_TRUE(testsupport::WaitWindowSettled(window, Framing())) << "never settled: " << Where(window);
+    EXPECT_TRUE(RunUntil([&] { return Settled(window); }, std::chrono::seconds(10))) << "never settled: " << Where(window);
+  }
+  static bool Settled(const QWidget& window) {
+    return testsupport::WindowSettled(window, Framing()) && !util::FramePlaceDue(window);
   }
 
   // Waits until the window's frame stands at `place`; false when it never came there.
   static bool WaitFrameAt(const QWidget& window, QPoint place) {
     return RunUntil(
-        [&] { return testsupport::WindowSettled(window, Framing()) && window.frameGeometry().topLeft() == place; },
+        [&] { return Settled(window) && window.frameGeometry().topLeft() == place; },
         std::chrono::seconds(10));
   }
 
