@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "config/general_routines.h"
 #include "support/qt/window_settled.h"
 #include "support/silent_window_manager.h"
 #include "ui/operator/operator_fixture.h"
@@ -80,6 +81,16 @@ class DesktopTest : public operatortest::OperatorTest {
       }
     }
     return shown;
+  }
+
+  // Two cards of the first personalities with the Factory menu, the main window framed.
+  void StartTwoCardsInFactoryMode() {
+    PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
+    StartProgram();
+    if (HasFatalFailure()) return;
+    WaitFramed(*form_);
   }
 
   // Restarts the silent window manager with `arguments`.

@@ -195,12 +195,8 @@ TEST_F(WindowPlacesTest, WindowsComeBackToThePixel) {
 // window or a window opened before it while the screen had room for it elsewhere. A window closed
 // leaves its place: the next window of its size takes it.
 TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
-  PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
+  StartTwoCardsInFactoryMode();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
-  StartProgram();
-  if (HasFatalFailure()) return;
-  WaitFramed(*form_);
   struct Step {
     const char* item;
     int card;
@@ -250,12 +246,8 @@ TEST_F(WindowPlacesTest, NewWindowsOpenClearOfEveryWindowOfTheProgram) {
 // before): no frame starts within 10 px of another, every window keeps 80 px of its title bar in
 // sight of the later ones and stays clear of the main window, so the operator can grab each.
 TEST_F(WindowPlacesTest, AFullScreenKeepsEveryTitleBarInReach) {
-  PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
+  StartTwoCardsInFactoryMode();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
-  StartProgram();
-  if (HasFatalFailure()) return;
-  WaitFramed(*form_);
   const std::vector<std::pair<const char*, int>> opened{
       {"SubMenuMenuViewBERT", 0},  {"SubMenuMenuViewBERT", 1}, {"SubMenuPeekPoke", 0}, {"SubMenuFilePoke", 0},
       {"SubMenuPeekPoke", 1},      {"SubMenuFilePoke", 1},     {"SubMenuTOC", 0},      {"SubMenuTOC", 1},
@@ -297,12 +289,8 @@ TEST_F(WindowPlacesTest, AFullScreenKeepsEveryTitleBarInReach) {
 // Modal dialogs of the main window open centred on it, clear of its menu bar and strips while the
 // screen has room below it.
 TEST_F(WindowPlacesTest, ModalDialogsCentreOnTheMainWindowClearOfItsStrips) {
-  PrepareProgramFolder(2, false, operatortest::kEveryPersonality);
+  StartTwoCardsInFactoryMode();
   if (HasFatalFailure()) return;
-  ASSERT_TRUE(testsupport::WriteWholeFile(folder_ / config::kFactoryModeMarker, ""));
-  StartProgram();
-  if (HasFatalFailure()) return;
-  WaitFramed(*form_);
   struct Row {
     const char* item;
     const char* dialog;
